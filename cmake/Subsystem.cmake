@@ -25,6 +25,12 @@ set(QL_BENCH_SOURCES "")
 set(QL_FUZZ_SOURCES "")
 # Linked into every test program: the user's folders point at a scratch folder.
 set(QL_TEST_PRIVATE_HOME ${CMAKE_SOURCE_DIR}/platform/tests/private_home.cpp)
+# Linked into every test, benchmark and fuzz program: the services that the lower
+# layers call upward through tables are installed as the program does at start-up.
+# The include lines of the sources that still reach a higher layer (see
+# cmake/tests/layer_includes.cmake); lowered as each one goes, down to none.
+set(QL_MAX_UPWARD_INCLUDES 148)
+set(QL_SERVICES_AT_LOAD ${CMAKE_SOURCE_DIR}/shell/tests/services_at_load.cpp)
 
 function(ql_depends name)
   set_property(GLOBAL APPEND PROPERTY QL_DEPS_${name} ${ARGN})
@@ -65,6 +71,16 @@ function(ql_add_subsystem name)
   set(QL_FUZZ_SOURCES ${QL_FUZZ_SOURCES} ${fuzz_sources} PARENT_SCOPE)
 endfunction()
 
+# The services file of a folder's test programs: none for the platform layer, whose
+# tests link nothing above it.
+function(ql_services_at_load name out)
+  if(name STREQUAL "platform")
+    set(${out} "" PARENT_SCOPE)
+  else()
+    set(${out} ${QL_SERVICES_AT_LOAD} PARENT_SCOPE)
+  endif()
+endfunction()
+
 # Links every subsystem library to an executable.
 function(ql_link_all target)
   target_link_libraries(${target} PRIVATE ${QL_LIBRARIES})
@@ -78,7 +94,8 @@ function(ql_add_display_tests name shared_support)
   if(NOT sources)
     return()
   endif()
-  add_executable(${name}_gtk_tests ${sources} ${shared_support} ${QL_TEST_PRIVATE_HOME})
+  ql_services_at_load(${name} services)
+  add_executable(${name}_gtk_tests ${sources} ${shared_support} ${QL_TEST_PRIVATE_HOME} ${services})
   ql_precompile_tests(${name}_gtk_tests)
   ql_test_program(${name}_gtk_tests)
   target_link_libraries(${name}_gtk_tests PRIVATE ${name} GTest::gtest GTest::gtest_main Threads::Threads)
@@ -137,7 +154,8 @@ function(ql_finish_subsystems)
         continue()
       endif()
     endif()
-    add_executable(${name}_tests ${test_sources} ${test_support} ${QL_TEST_PRIVATE_HOME})
+    ql_services_at_load(${name} services)
+    add_executable(${name}_tests ${test_sources} ${test_support} ${QL_TEST_PRIVATE_HOME} ${services})
     ql_precompile_tests(${name}_tests)
     ql_test_program(${name}_tests)
     if(TARGET ${name})
@@ -156,7 +174,7 @@ function(ql_finish_subsystems)
                          DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300)
   endforeach()
   if(QL_BENCHMARKS AND QL_BENCH_SOURCES)
-    add_executable(ql_bench ${QL_BENCH_SOURCES})
+    add_executable(ql_bench ${QL_BENCH_SOURCES} ${QL_SERVICES_AT_LOAD})
     ql_precompile_standard(ql_bench)
     ql_test_program(ql_bench)
     ql_link_all(ql_bench)
@@ -174,7 +192,7 @@ function(ql_finish_subsystems)
   if(QL_FUZZ)
     foreach(src IN LISTS QL_FUZZ_SOURCES)
       get_filename_component(fuzz_name ${src} NAME_WE)
-      add_executable(${fuzz_name} ${src})
+      add_executable(${fuzz_name} ${src} ${QL_SERVICES_AT_LOAD})
       ql_link_all(${fuzz_name})
       target_link_options(${fuzz_name} PRIVATE -fsanitize=fuzzer)
     endforeach()
@@ -187,6 +205,10 @@ function(ql_finish_subsystems)
     endif()
   endif()
   file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/test-output)
+  # No source reaches above its layer by more include lines than the tree is down to.
+  add_test(NAME layer_includes
+           COMMAND ${CMAKE_COMMAND} -DSOURCE=${CMAKE_SOURCE_DIR} -DMAX=${QL_MAX_UPWARD_INCLUDES}
+                   -P ${CMAKE_SOURCE_DIR}/cmake/tests/layer_includes.cmake)
   # The rules above, checked on a copy of the tree that lies in a folder named tests.
   if(NOT QL_TEST_FILTER)
     string(REPLACE ";" "," libraries "${QL_LIBRARIES}")

@@ -4,13 +4,22 @@
 #include <optional>
 
 #include "platform/sys/resources.h"
-#include "shell/resources/program_strings.h"
 
 namespace ql {
+namespace {
+
+BuiltInStringLookup& BuiltIn() {
+    static BuiltInStringLookup lookup = nullptr;
+    return lookup;
+}
+
+}  // namespace
+
+void SetBuiltInStrings(BuiltInStringLookup lookup) { BuiltIn() = lookup; }
 
 std::string ProgramString(int32_t id) {
     if (std::optional<std::string> text = sys::FindString(id)) return *text;
-    const char* builtIn = BuiltInProgramString(id);
+    const char* builtIn = BuiltIn() != nullptr ? BuiltIn()(id) : nullptr;
     return builtIn != nullptr ? builtIn : std::string();
 }
 

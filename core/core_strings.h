@@ -1,6 +1,6 @@
 // Looking up the program's texts by string id: the language bundle, then the
-// program bundle, then the program's own table (shell/resources/program_strings.h),
-// which start-up registers into the program bundle. The ids the core services use
+// program bundle, then the program's own table, which start-up registers into the
+// program bundle and the shell installs as the last resort. The ids the core services use
 // are named here.
 #pragma once
 
@@ -25,5 +25,10 @@ constexpr int32_t kStrFileNotSavedAs = 1173;
 // The text of a string id: language bundle, then program bundle, then the
 // program's table; empty when none has it.
 std::string ProgramString(int32_t id);
+
+// The program's own table of texts as ProgramString's last resort (null: none, the
+// table's text of an id or null when it has none).
+using BuiltInStringLookup = const char* (*)(int32_t id);
+void SetBuiltInStrings(BuiltInStringLookup lookup);
 
 }  // namespace ql

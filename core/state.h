@@ -16,19 +16,19 @@
 #include <string>
 #include <vector>
 
-#include "core/undo/autosave.h"
 #include "core/constants.h"
+#include "core/draw/view_drawing.h"
 #include "core/memory/pool.h"
 #include "core/objects/score_object.h"
-#include "core/draw/view_drawing.h"
-#include "display/painter_state.h"
-#include "editing/block_clipboard_state.h"
-#include "editing/marquee_state.h"
-#include "notes/accidentals/accidental_tool.h"
+#include "core/state/accidental_tool_state.h"
+#include "core/state/block_clipboard_state.h"
+#include "core/state/marquee_state.h"
+#include "core/state/notation_font_state.h"
+#include "core/state/note_tool_state.h"
+#include "core/state/painter_state.h"
+#include "core/state/rest_tool_state.h"
+#include "core/undo/autosave.h"
 #include "notes/pitch/spelling_preferences.h"
-#include "notes/drawing/notation_font_state.h"
-#include "notes/rests/rest_tool.h"
-#include "notes/entry/note_tool_state.h"
 #include "platform/handles.h"
 #include "platform/text/logical_font.h"
 

@@ -6,12 +6,12 @@
 #include "core/model/document.h"
 #include "core/model/pages.h"
 #include "core/model/score_document.h"
+#include "core/ui/shell_services.h"
 #include "core/units/view_moves.h"
 #include "editing/tools.h"
 #include "layout/page_chain.h"
 #include "platform/ui/message_box.h"
 #include "platform/win/paint.h"
-#include "shell/shell_services.h"
 
 namespace ql {
 

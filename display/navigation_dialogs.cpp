@@ -17,11 +17,11 @@
 #include "core/ui/status_bar.h"
 #include "core/units/view_moves.h"
 #include "display/navigation.h"
+#include "layout/page/page_dialog_resources.h"
 #include "layout/page_chain.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dialog.h"
 #include "platform/win/input.h"
-#include "shell/resources/page_dialog_resources.h"
 
 namespace ql {
 

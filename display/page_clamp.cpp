@@ -5,11 +5,11 @@
 
 #include "core/draw/draw_surface.h"
 #include "core/model/score_document.h"
+#include "core/settings/program_options.h"
 #include "core/state.h"
 #include "display/anchors.h"
 #include "display/locate_internal.h"
 #include "platform/gfx/dc.h"
-#include "shell/program_options.h"
 
 namespace ql {
 

@@ -13,6 +13,7 @@
 #include "core/model/pages.h"
 #include "core/model/score_document.h"
 #include "core/objects/class_table.h"
+#include "core/settings/program_options.h"
 #include "core/state.h"
 #include "core/units/view_moves.h"
 #include "display/linked_views.h"
@@ -28,7 +29,6 @@
 #include "platform/win/paint.h"
 #include "platform/win/window.h"
 #include "shell/program/rulers.h"
-#include "shell/program_options.h"
 
 namespace ql {
 

@@ -18,7 +18,7 @@
 
 #include "core/constants.h"
 #include "core/memory/pool.h"
-#include "display/painter_state.h"
+#include "core/state/painter_state.h"
 
 namespace ql {
 

@@ -14,6 +14,7 @@
 #include "core/model/page_records.h"
 #include "core/model/pages.h"
 #include "core/model/score_document.h"
+#include "core/ui/shell_services.h"
 #include "core/ui/status_bar.h"
 #include "core/units/view_moves.h"
 #include "display/linked_views.h"
@@ -23,7 +24,6 @@
 #include "layout/measure_format.h"
 #include "layout/page_format.h"
 #include "notes/beatmap/beat_map.h"
-#include "shell/shell_services.h"
 
 namespace ql {
 

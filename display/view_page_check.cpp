@@ -8,12 +8,12 @@
 #include "core/model/beat_map_record.h"
 #include "core/model/score_document.h"
 #include "core/state.h"
+#include "core/ui/shell_services.h"
 #include "core/units/status_text.h"
 #include "display/linked_views.h"
 #include "display/view_location.h"
 #include "layout/page_chain.h"
 #include "notes/beatmap/beat_map.h"
-#include "shell/shell_services.h"
 
 namespace ql {
 

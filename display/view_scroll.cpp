@@ -11,26 +11,26 @@
 #include <cstdlib>
 #include <string>
 
+#include "core/core_strings.h"
 #include "core/draw/draw_surface.h"
 #include "core/draw/view_metrics.h"
 #include "core/model/document.h"
 #include "core/model/pages.h"
-#include "core/units/paper_size.h"
+#include "core/settings/program_options.h"
 #include "core/state.h"
-#include "core/core_strings.h"
 #include "core/ui/status_bar.h"
+#include "core/units/paper_size.h"
 #include "core/units/view_moves.h"
 #include "display/linked_views.h"
 #include "display/view_modes.h"
 #include "layout/measure_spacing.h"
+#include "layout/page/page_dialog_resources.h"
 #include "notes/entry/note_cursor.h"
 #include "platform/win/input.h"
 #include "platform/win/paint.h"
 #include "platform/win/timers.h"
 #include "platform/win/window.h"
 #include "shell/program/rulers.h"
-#include "shell/program_options.h"
-#include "shell/resources/page_dialog_resources.h"
 
 namespace ql {
 

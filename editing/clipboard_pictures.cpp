@@ -6,6 +6,7 @@
 #include "editing/clipboard_pictures.h"
 
 #include "core/draw/draw_surface.h"
+#include "core/settings/program_options.h"
 #include "core/state.h"
 #include "core/ui/modal_boxes.h"
 #include "display/painter.h"
@@ -17,7 +18,6 @@
 #include "platform/gfx/recording.h"
 #include "platform/gfx/svg_picture.h"
 #include "platform/ui/message_box.h"
-#include "shell/program_options.h"
 
 namespace ql {
 namespace {

@@ -15,8 +15,10 @@
 
 #include <cstdlib>
 #include <cstring>
+#include "core/objects/handle_flags.h"
+#include "core/settings/program_options.h"
+#include "core/ui/shell_services.h"
 #include "editing/feedback.h"
-#include "editing/handle_flags.h"
 #include "editing/marquee.h"
 #include "editing/mouse_processor.h"
 #include "editing/mouse_processor_internal.h"
@@ -24,10 +26,8 @@
 #include "editing/selection_internal.h"
 #include "editing/status_readout.h"
 #include "notes/entry/note_cursor.h"
-#include "shell/program_options.h"
 #include "platform/gfx/mapping.h"
 #include "platform/win/input.h"
-#include "shell/shell_services.h"
 #include "platform/win/timers.h"
 
 namespace ql {

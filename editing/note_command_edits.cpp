@@ -11,12 +11,13 @@
 #include "core/model/grid.h"
 #include "core/model/score_document.h"
 #include "core/objects/class_table.h"
+#include "core/objects/handle_flags.h"
 #include "core/objects/hit_record.h"
 #include "core/objects/score_object.h"
 #include "core/objects/selection_state.h"
+#include "core/settings/program_options.h"
 #include "core/state.h"
 #include "display/hit_test.h"
-#include "editing/handle_flags.h"
 #include "editing/note_command_edits.h"
 #include "editing/note_commands.h"
 #include "notes/drawing/note_fields.h"
@@ -28,7 +29,6 @@
 #include "notes/settings/note_settings_dialog.h"
 #include "notes/stems/stems.h"
 #include "notes/transpose/transpose.h"
-#include "shell/program_options.h"
 
 namespace ql {
 namespace {

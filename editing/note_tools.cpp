@@ -9,6 +9,7 @@
 #include "core/model/events.h"
 #include "core/model/score_document.h"
 #include "core/state.h"
+#include "core/state/note_tool_state.h"
 #include "core/undo/undo.h"
 #include "display/hit_test.h"
 #include "display/view_location.h"
@@ -17,7 +18,6 @@
 #include "editing/tools.h"
 #include "notes/drawing/note_redraw.h"
 #include "notes/entry/note_edits.h"
-#include "notes/entry/note_tool_state.h"
 #include "notes/pitch/pitch_vocabulary.h"
 #include "platform/win/keys.h"
 

@@ -8,8 +8,8 @@
 #include "core/ui/settings_dialog_frame.h"
 #include "editing/note_command_dialogs.h"
 #include "platform/ui/controls.h"
-#include "shell/resources/midi_settings_resources.h"
-#include "shell/resources/transcription_dialog_resources.h"
+#include "sequencer/midi_settings_resources.h"
+#include "sequencer/transcription_dialog_resources.h"
 
 namespace ql {
 namespace {

@@ -13,6 +13,8 @@
 #include "core/model/pages.h"
 #include "core/model/score_document.h"
 #include "core/state.h"
+#include "core/ui/shell_services.h"
+#include "core/ui/string_ids.h"
 #include "core/units/view_moves.h"
 #include "display/navigation.h"
 #include "editing/page_band_faces.h"
@@ -28,8 +30,6 @@
 #include "platform/win/message_loop.h"
 #include "platform/win/paint.h"
 #include "platform/win/window.h"
-#include "shell/shell_services.h"
-#include "shell/shell_strings.h"
 
 namespace ql {
 namespace {

@@ -5,7 +5,7 @@
 #include <array>
 #include <cstdlib>
 
-#include "shell/shell_strings.h"
+#include "core/ui/string_ids.h"
 
 namespace ql {
 namespace {

@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "core/settings/settings_store.h"
 #include "platform/sys/profile_file.h"
 #include "platform/sys/settings_store.h"
-#include "shell/settings_store.h"
 
 namespace ql {
 namespace {

@@ -11,11 +11,11 @@
 #include "core/ui/help.h"
 #include "core/ui/modal_boxes.h"
 #include "editing/part_extraction.h"
+#include "editing/part_extraction_resources.h"
 #include "layout/page/new_manuscript_dialog.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dialog.h"
 #include "platform/win/window.h"
-#include "shell/resources/part_extraction_resources.h"
 
 namespace ql {
 namespace {

@@ -5,9 +5,9 @@
 #include <utility>
 
 #include "core/state.h"
+#include "core/ui/system_error.h"
 #include "files/bytes/score_file_handle.h"
 #include "platform/sys/file_io.h"
-#include "shell/system_error.h"
 
 namespace ql {
 namespace {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/system_error.h"
+#include "core/ui/system_error.h"
 
 namespace ql {
 

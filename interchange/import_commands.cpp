@@ -13,6 +13,8 @@
 #include "core/model/model_reports.h"
 #include "core/model/score_document.h"
 #include "core/model/view.h"
+#include "core/settings/preference_defaults.h"
+#include "core/settings/program_options.h"
 #include "core/state.h"
 #include "core/ui/long_operation.h"
 #include "core/ui/modal_boxes.h"
@@ -34,11 +36,9 @@
 #include "platform/ui/file_dialog.h"
 #include "platform/ui/message_box.h"
 #include "platform/win/window.h"
+#include "sequencer/transcription_dialog_resources.h"
 #include "sequencer/transcription_dialogs.h"
-#include "shell/preference_defaults.h"
-#include "shell/program_options.h"
 #include "shell/program/score_windows.h"
-#include "shell/resources/transcription_dialog_resources.h"
 #include "staves/staff_group_bits.h"
 
 namespace ql {

@@ -15,11 +15,11 @@
 #include "core/model/grid_records.h"
 #include "core/model/model_reports.h"
 #include "core/model/score_document.h"
+#include "core/settings/preference_defaults.h"
 #include "core/ui/status_bar.h"
 #include "layout/measure_spacing.h"
 #include "layout/spacing/spacing_collect.h"
 #include "layout/spacing/spacing_list.h"
-#include "shell/preference_defaults.h"
 
 namespace ql {
 

@@ -19,9 +19,9 @@
 #include "platform/ui/message_box.h"
 #include "platform/win/window.h"
 #include "sequencer/clamped_edit.h"
+#include "sequencer/midi_action_dialog_resources.h"
 #include "sequencer/transition_envelope.h"
 #include "sequencer/wave_editor.h"
-#include "shell/resources/midi_action_dialog_resources.h"
 
 namespace ql {
 namespace {

@@ -12,9 +12,9 @@
 #include "core/model/score_document.h"
 #include "core/objects/midi_action.h"
 #include "core/objects/score_object.h"
+#include "core/settings/program_options.h"
 #include "core/text/text_object.h"
 #include "objects/midi_marks/mark_classes.h"
-#include "shell/program_options.h"
 #include "sequencer/transcription_stream.h"
 
 namespace ql {

@@ -11,9 +11,9 @@
 #include "platform/ui/dialog.h"
 #include "platform/win/window.h"
 #include "sequencer/action_dialogs.h"
+#include "sequencer/midi_action_dialog_resources.h"
 #include "sequencer/midi_event_object.h"
 #include "sequencer/sequencer_services.h"
-#include "shell/resources/midi_action_dialog_resources.h"
 
 namespace ql {
 

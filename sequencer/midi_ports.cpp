@@ -10,12 +10,12 @@
 #include <vector>
 
 #include "core/model/score_document.h"
+#include "core/settings/logical_ports.h"
+#include "core/settings/program_options.h"
 #include "platform/midi/midi.h"
-#include "sequencer/logical_ports.h"
 #include "sequencer/playback.h"
 #include "sequencer/playback_internal.h"
 #include "sequencer/sequencer_services.h"
-#include "shell/program_options.h"
 
 namespace ql {
 namespace {

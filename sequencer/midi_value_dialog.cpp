@@ -14,8 +14,8 @@
 #include "platform/win/input.h"
 #include "platform/win/window.h"
 #include "sequencer/clamped_edit.h"
+#include "sequencer/midi_action_dialog_resources.h"
 #include "sequencer/sequencer_services.h"
-#include "shell/resources/midi_action_dialog_resources.h"
 
 namespace ql {
 namespace {

@@ -6,10 +6,12 @@
 #include <utility>
 #include <vector>
 
+#include "core/memory/pool.h"
 #include "core/model/document.h"
 #include "core/model/grid_records.h"
-#include "core/memory/pool.h"
 #include "core/model/score_document.h"
+#include "core/settings/logical_ports.h"
+#include "core/settings/score_settings.h"
 #include "objects/object_services.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/trackbar.h"
@@ -18,13 +20,11 @@
 #include "platform/win/paint.h"
 #include "platform/win/window.h"
 #include "sequencer/engine.h"
-#include "sequencer/logical_ports.h"
 #include "sequencer/mixer_window.h"
 #include "sequencer/performance_builder.h"
 #include "sequencer/playback.h"
 #include "sequencer/sequencer_services.h"
 #include "sequencer/sequencer_state.h"
-#include "shell/score_settings.h"
 
 namespace ql {
 namespace {

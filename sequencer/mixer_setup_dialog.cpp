@@ -9,8 +9,8 @@
 #include "platform/ui/trackbar.h"
 #include "platform/win/window.h"
 #include "sequencer/clamped_edit.h"
+#include "sequencer/midi_settings_resources.h"
 #include "sequencer/mixer_window.h"
-#include "shell/resources/midi_settings_resources.h"
 
 namespace ql {
 namespace {

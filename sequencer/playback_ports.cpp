@@ -8,8 +8,8 @@
 #include "core/constants.h"
 #include "core/model/document.h"
 #include "core/model/score_document.h"
+#include "core/settings/program_options.h"
 #include "sequencer/playback_internal.h"
-#include "shell/program_options.h"
 
 namespace ql {
 namespace {

@@ -6,18 +6,18 @@
 #include <vector>
 
 #include "core/model/score_document.h"
+#include "core/settings/logical_ports.h"
+#include "core/settings/program_options.h"
+#include "core/settings/settings_store.h"
 #include "core/ui/settings_dialog_frame.h"
 #include "notes/respell/accidental_interpretation_dialog.h"
 #include "platform/midi/midi.h"
 #include "platform/ui/controls.h"
-#include "sequencer/logical_ports.h"
+#include "sequencer/midi_settings_resources.h"
 #include "sequencer/playback.h"
 #include "sequencer/sequencer_services.h"
 #include "sequencer/settings_dialogs.h"
 #include "sequencer/transcription_dialogs.h"
-#include "shell/program_options.h"
-#include "shell/resources/midi_settings_resources.h"
-#include "shell/settings_store.h"
 
 namespace ql {
 namespace {

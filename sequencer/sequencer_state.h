@@ -26,9 +26,9 @@
 #include <cstdint>
 
 #include "core/constants.h"
+#include "core/settings/logical_ports.h"
 #include "platform/midi/midi.h"
 #include "platform/win/post_ring.h"
-#include "sequencer/logical_ports.h"
 #include "sequencer/performance_event.h"
 
 namespace ql {

@@ -7,6 +7,7 @@
 #include <array>
 
 #include "core/model/score_document.h"
+#include "core/settings/program_options.h"
 #include "core/ui/dialog_fields.h"
 #include "core/ui/help.h"
 #include "core/ui/modal_boxes.h"
@@ -16,8 +17,7 @@
 #include "platform/ui/message_box.h"
 #include "platform/win/window.h"
 #include "sequencer/clamped_edit.h"
-#include "shell/program_options.h"
-#include "shell/resources/transcription_dialog_resources.h"
+#include "sequencer/transcription_dialog_resources.h"
 
 namespace ql {
 namespace {

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <limits>
 
-#include "shell/program_options.h"
+#include "core/settings/program_options.h"
 
 namespace ql {
 namespace {

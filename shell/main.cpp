@@ -15,11 +15,14 @@
 #include "shell/program/instance_desktop.h"
 #include "shell/program/startup.h"
 #include "shell/program/termination_signals.h"
+#include "shell/shell_services.h"
 
 int main(int argc, char** argv) {
     using namespace ql;
     // Before any thread starts, so that only the watcher takes the signals.
     BlockTerminationSignals();
+    // The services the score model and the editors ask of the program.
+    InstallShellServices();
     StartupOptions options;
     for (int i = 1; i < argc; ++i) {
         const std::string_view argument = argv[i];

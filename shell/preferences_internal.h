@@ -6,7 +6,7 @@
 #include <string>
 
 #include "core/model/score_document.h"
-#include "shell/program_options.h"
+#include "core/settings/program_options.h"
 
 namespace ql {
 

@@ -6,15 +6,15 @@
 #include <vector>
 
 #include "core/core_strings.h"
+#include "core/settings/preference_defaults.h"
+#include "core/settings/setting_values.h"
+#include "core/settings/settings_store.h"
+#include "core/ui/string_ids.h"
 #include "core/units/paper_table.h"
 #include "core/units/units.h"
 #include "notes/pitch/spelling_preferences.h"
 #include "shell/language.h"
-#include "shell/preference_defaults.h"
 #include "shell/preferences_internal.h"
-#include "shell/setting_values.h"
-#include "shell/settings_store.h"
-#include "shell/shell_strings.h"
 
 namespace ql {
 namespace {

@@ -4,12 +4,12 @@
 #include <cstdio>
 #include <vector>
 
+#include "core/settings/preference_defaults.h"
+#include "core/settings/setting_values.h"
+#include "core/settings/settings_store.h"
 #include "core/units/units.h"
 #include "notes/pitch/spelling_preferences.h"
-#include "shell/preference_defaults.h"
 #include "shell/preferences_internal.h"
-#include "shell/setting_values.h"
-#include "shell/settings_store.h"
 
 namespace ql {
 namespace {

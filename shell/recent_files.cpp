@@ -7,16 +7,16 @@
 #include <system_error>
 
 #include "core/core_strings.h"
+#include "core/settings/program_options.h"
+#include "core/settings/settings_store.h"
+#include "core/ui/string_ids.h"
 #include "platform/ui/menu.h"
 #include "platform/ui/menu_template.h"
 #include "shell/program/command_line.h"
 #include "shell/program/frame.h"
 #include "shell/program/program_ids.h"
 #include "shell/program/score_windows.h"
-#include "shell/program_options.h"
 #include "shell/recent_files_mounts.h"
-#include "shell/settings_store.h"
-#include "shell/shell_strings.h"
 
 namespace ql {
 namespace {
@@ -75,7 +75,7 @@ std::optional<std::string> PickListEntry(int n) {
     return entries[static_cast<size_t>(n) - 1];
 }
 
-void AddToPickList(const std::string& path) {
+void PutPathOnPickList(const std::string& path) {
     if (path.empty() || path.size() > kMaxPickListPath) return;
     if (ReadKey(1) == path) return;
     const size_t capacity = static_cast<size_t>(std::max(Capacity(), 1));

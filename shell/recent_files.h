@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "core/ui/shell_services.h"
 #include "platform/handles.h"
 #include "shell/program/command_line.h"
 
@@ -30,7 +31,8 @@ std::optional<std::string> PickListEntry(int n);
 
 // Puts a saved or opened path at the top; an entry equal to it moves up, and the
 // list keeps "PickListEntries" paths. Keys behind the list's end keep what they held.
-void AddToPickList(const std::string& path);
+// The shell's service behind AddToPickList (core/ui/shell_services.h).
+void PutPathOnPickList(const std::string& path);
 
 // Start-up: drops every entry whose file is gone (a file on media or a share that
 // is not mounted stays), packs the list to at most "PickListEntries" entries,

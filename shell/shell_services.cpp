@@ -5,32 +5,35 @@
 
 #include <cstdio>
 
+#include "core/constants.h"
 #include "core/core_strings.h"
+#include "core/draw/draw_surface.h"
+#include "core/draw/view_metrics.h"
 #include "core/model/page_records.h"
 #include "core/model/pages.h"
 #include "core/model/score_document.h"
 #include "core/model/view.h"
+#include "core/settings/score_settings.h"
 #include "core/state.h"
 #include "core/ui/status_bar.h"
-#include "editing/palette_windows.h"
 #include "core/undo/undo.h"
-#include "core/draw/draw_surface.h"
-#include "core/draw/view_metrics.h"
-#include "core/constants.h"
 #include "core/units/view_moves.h"
 #include "display/linked_views.h"
-#include "display/view_modes.h"
 #include "display/view_location.h"
+#include "display/view_modes.h"
+#include "editing/palette_windows.h"
 #include "editing/tools.h"
 #include "layout/page_format.h"
 #include "platform/win/input.h"
 #include "platform/win/mdi.h"
+#include "platform/win/paint.h"
 #include "platform/win/window.h"
+#include "shell/command/toolbar_buttons.h"
 #include "shell/program/frame.h"
 #include "shell/program/program_ids.h"
 #include "shell/program/rulers.h"
-#include "platform/win/paint.h"
-#include "shell/score_settings.h"
+#include "shell/recent_files.h"
+#include "shell/resources/program_strings.h"
 
 namespace ql {
 namespace {
@@ -99,10 +102,8 @@ void ShowPageAt(ScoreView* view, int pageIndex, bool fromTop) {
     if (pageIndex == pageCount) AppendAndShowPage(view, pageIndex, fromTop);
 }
 
-}  // namespace
-
-ScoreView* HandleViewActivation(ScoreView* view) {
-    UpdateToolbarButtons(view);
+ScoreView* ActivateScoreWindowView(ScoreView* view) {
+    RefreshToolbarButtons(view);
     if (!IsValidView(view) || view->document == nullptr || PlaybackRuns()) return nullptr;
     // Activating the active view again only brings its settings back.
     ScoreView* active = State().documents.ActiveView == view ? view : SwitchToView(view);
@@ -115,30 +116,47 @@ ScoreView* HandleViewActivation(ScoreView* view) {
     return active;
 }
 
-void ShowPageInView(ScoreView* view, int pageIndex) { ShowPageAt(view, pageIndex, false); }
+void ShowPage(ScoreView* view, int pageIndex) { ShowPageAt(view, pageIndex, false); }
 
-void ShowPageFromTop(ScoreView* view, int pageIndex) { ShowPageAt(view, pageIndex, true); }
+void ShowPageTop(ScoreView* view, int pageIndex) { ShowPageAt(view, pageIndex, true); }
 
-void ShowPageStatus(ScoreView* view) {
-    if (!IsValidView(view) || view->document == nullptr || view->pageView == 0) return;
-    ScorePage* page = view->currentPage;
-    if (page == nullptr || GetPageIndex(view->document, page) < 0) return;
-    ShowPageStatusOf(view, page);
-}
-
-void ShowViewOrigin(ScoreView* view) {
+void ShowOrigin(ScoreView* view) {
     if (!IsValidView(view) || !view->ViewWindow) return;
     win::SetScrollPosition(view->ViewWindow, win::ScrollBar::Horizontal, ScrollX(view), true);
     win::SetScrollPosition(view->ViewWindow, win::ScrollBar::Vertical, ScrollY(view), true);
     RefreshRulers(view, kBothRulers);
 }
 
-void FocusActiveView() {
+void FocusActiveWindow() {
     ScoreView* view = State().documents.ActiveView;
     const platform::WindowHandle client = Frame().mdiClient;
     if (!IsValidView(view) || !win::IsWindow(view->ViewWindow)) return;
     if (win::GetActiveMdiChild(client) != view->ViewWindow) win::ActivateMdiChild(client, view->ViewWindow);
     if (win::GetFocus() != view->ViewWindow) win::SetFocus(view->ViewWindow);
+}
+
+}  // namespace
+
+void InstallShellServices() {
+    ShellServices services;
+    services.handleViewActivation = ActivateScoreWindowView;
+    services.showPageInView = ShowPage;
+    services.showPageFromTop = ShowPageTop;
+    services.showViewOrigin = ShowOrigin;
+    services.focusActiveView = FocusActiveWindow;
+    services.updateToolbarButtons = RefreshToolbarButtons;
+    services.updateViewToolbarButtons = RefreshViewToolbarButtons;
+    services.updateVoiceButtons = RefreshVoiceButtons;
+    services.addToPickList = PutPathOnPickList;
+    SetShellServices(services);
+    SetBuiltInStrings(BuiltInProgramString);
+}
+
+void ShowPageStatus(ScoreView* view) {
+    if (!IsValidView(view) || view->document == nullptr || view->pageView == 0) return;
+    ScorePage* page = view->currentPage;
+    if (page == nullptr || GetPageIndex(view->document, page) < 0) return;
+    ShowPageStatusOf(view, page);
 }
 
 }  // namespace ql

@@ -6,20 +6,20 @@
 #include "staves/barline_handler.h"
 
 #include "core/constants.h"
+#include "core/memory/pool.h"
 #include "core/model/page_records.h"
 #include "core/objects/class_table.h"
+#include "core/objects/handle_flags.h"
 #include "core/objects/score_object.h"
+#include "core/objects/selection_state.h"
 #include "core/state.h"
+#include "platform/win/input.h"
 #include "platform/win/keys.h"
-#include "staves/measure_dialogs.h"
-#include "staves/measure_edit.h"
 #include "staves/barline_drag.h"
 #include "staves/barline_edits.h"
 #include "staves/barline_follow.h"
-#include "core/memory/pool.h"
-#include "core/objects/selection_state.h"
-#include "editing/handle_flags.h"
-#include "platform/win/input.h"
+#include "staves/measure_dialogs.h"
+#include "staves/measure_edit.h"
 
 namespace ql {
 

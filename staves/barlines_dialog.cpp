@@ -25,7 +25,7 @@
 #include "platform/ui/dialog.h"
 #include "platform/win/input.h"
 #include "platform/win/window.h"
-#include "shell/resources/barline_dialog_resources.h"
+#include "staves/barline_dialog_resources.h"
 #include "staves/measure_dialogs.h"
 
 namespace ql {

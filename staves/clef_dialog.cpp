@@ -2,8 +2,8 @@
 // group letters; beside each, its scroll bar steps through the group's members in the
 // group's own order, a picture shows the current member on a staff in the music font,
 // and a static below names it.
-#include "staves/signature_step.h"
 #include "staves/clef_dialog.h"
+#include "staves/signature_step.h"
 
 #include <algorithm>
 #include <array>
@@ -13,23 +13,23 @@
 #include "core/model/document.h"
 #include "core/model/score_document.h"
 #include "core/objects/score_object.h"
-#include "core/ui/modal_boxes.h"
 #include "core/state.h"
+#include "core/ui/modal_boxes.h"
 #include "core/undo/undo.h"
 #include "notes/pitch/pitch_vocabulary.h"
-#include "platform/ui/controls.h"
 #include "platform/gfx/dc.h"
 #include "platform/gfx/draw.h"
 #include "platform/gfx/objects.h"
 #include "platform/text/font.h"
 #include "platform/text/text_out.h"
+#include "platform/ui/controls.h"
 #include "platform/ui/dialog.h"
 #include "platform/win/paint.h"
-#include "shell/resources/signature_dialog_resources.h"
 #include "staves/change_range.h"
 #include "staves/clef_changes.h"
-#include "staves/clef_key_tables.h"
 #include "staves/clef_key_relayout.h"
+#include "staves/clef_key_tables.h"
+#include "staves/signature_dialog_resources.h"
 #include "staves/time_signature_dialog.h"
 
 namespace ql {

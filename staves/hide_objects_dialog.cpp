@@ -21,7 +21,7 @@
 #include "notes/rests/rest.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dialog.h"
-#include "shell/resources/barline_dialog_resources.h"
+#include "staves/barline_dialog_resources.h"
 #include "staves/measure_dialogs.h"
 
 namespace ql {

@@ -1,8 +1,8 @@
 // The "Key Selection" dialog (see key_dialog.h): its controls' state while it runs,
 // and what OK applies. The key buttons carry the keys' short names; choosing one
 // shows the key's full name in the label.
-#include "staves/signature_step.h"
 #include "staves/key_dialog.h"
+#include "staves/signature_step.h"
 
 #include <algorithm>
 #include <array>
@@ -21,10 +21,10 @@
 #include "notes/pitch/pitch_vocabulary.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dialog.h"
-#include "shell/resources/signature_dialog_resources.h"
 #include "staves/change_range.h"
 #include "staves/clef_key_relayout.h"
 #include "staves/key_changes.h"
+#include "staves/signature_dialog_resources.h"
 #include "staves/time_signature_dialog.h"
 
 namespace ql {

@@ -7,11 +7,11 @@
 #include "core/model/document.h"
 #include "core/model/page_records.h"
 #include "core/model/score_document.h"
+#include "core/settings/preference_defaults.h"
 #include "core/ui/status_bar_notes.h"
 #include "core/undo/undo.h"
 #include "display/linked_views.h"
 #include "layout/spacing/spacing_list.h"
-#include "shell/preference_defaults.h"
 
 namespace ql {
 

@@ -14,11 +14,11 @@
 #include "core/ui/modal_boxes.h"
 #include "core/undo/undo.h"
 #include "display/linked_views.h"
+#include "layout/measure_spacing.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dialog.h"
-#include "shell/resources/barline_dialog_resources.h"
+#include "staves/barline_dialog_resources.h"
 #include "staves/measure_dialogs.h"
-#include "layout/measure_spacing.h"
 #include "staves/measure_shift.h"
 
 namespace ql {

@@ -26,7 +26,7 @@
 #include "platform/ui/dialog.h"
 #include "platform/ui/message_box.h"
 #include "platform/win/input.h"
-#include "shell/resources/staff_dialog_resources.h"
+#include "staves/staff_dialog_resources.h"
 #include "staves/staff_dialogs.h"
 #include "staves/staff_scaling.h"
 

@@ -23,7 +23,7 @@
 #include "platform/ui/dialog.h"
 #include "platform/ui/dialog_template.h"
 #include "sequencer/sequencer_state.h"
-#include "shell/resources/staff_dialog_resources.h"
+#include "staves/staff_dialog_resources.h"
 #include "staves/staff_dialogs.h"
 
 namespace ql {

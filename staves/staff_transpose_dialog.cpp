@@ -14,7 +14,7 @@
 #include "core/undo/undo.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dialog.h"
-#include "shell/resources/staff_dialog_resources.h"
+#include "staves/staff_dialog_resources.h"
 #include "staves/staff_dialogs.h"
 
 namespace ql {

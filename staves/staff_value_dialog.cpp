@@ -12,7 +12,7 @@
 #include "core/undo/undo.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dialog.h"
-#include "shell/resources/signature_dialog_resources.h"
+#include "staves/signature_dialog_resources.h"
 
 namespace ql {
 

@@ -14,6 +14,8 @@
 #include "core/model/grid.h"
 #include "core/model/pages.h"
 #include "core/model/score_document.h"
+#include "core/settings/preference_defaults.h"
+#include "core/settings/program_options.h"
 #include "core/ui/modal_boxes.h"
 #include "display/linked_views.h"
 #include "display/view_location.h"
@@ -23,8 +25,6 @@
 #include "layout/spacing/spacing_collect.h"
 #include "notes/beatmap/beat_map.h"
 #include "platform/ui/message_box.h"
-#include "shell/preference_defaults.h"
-#include "shell/program_options.h"
 
 namespace ql {
 

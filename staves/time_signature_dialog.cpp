@@ -11,14 +11,14 @@
 
 #include "core/model/document.h"
 #include "core/model/score_document.h"
-#include "layout/spacing/spacing_collect.h"
+#include "core/settings/program_options.h"
 #include "core/ui/dialog_fields.h"
 #include "core/ui/modal_boxes.h"
+#include "layout/spacing/spacing_collect.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dialog.h"
 #include "platform/win/window.h"
-#include "shell/program_options.h"
-#include "shell/resources/barline_dialog_resources.h"
+#include "staves/barline_dialog_resources.h"
 #include "staves/time_signature.h"
 
 namespace ql {

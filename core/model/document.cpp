@@ -10,28 +10,28 @@
 #include <ctime>
 #include <new>
 
-#include "core/model/events.h"
 #include "core/draw/fonts.h"
 #include "core/draw/gdi_cache.h"
 #include "core/draw/painting_guard.h"
+#include "core/model/events.h"
 #include "core/model/grid.h"
 #include "core/model/model_reports.h"
 #include "core/model/object_list.h"
 #include "core/model/pages.h"
 #include "core/objects/score_object.h"
 #include "core/objects/selection_state.h"
+#include "core/settings/metrics_table.h"
+#include "core/settings/preference_defaults.h"
+#include "core/settings/score_settings.h"
 #include "core/state.h"
 #include "core/undo/undo.h"
 #include "core/units/units.h"
 #include "editing/block_clipboard.h"
 #include "files/default_objects.h"
 #include "layout/measure_spacing.h"
-#include "objects/object_services.h"
-#include "shell/preference_defaults.h"
-#include "shell/score_settings.h"
-#include "shell/shell_services.h"
-#include "platform/gfx/objects.h"
 #include "notes/ties/ties.h"
+#include "objects/object_services.h"
+#include "platform/gfx/objects.h"
 
 namespace ql {
 

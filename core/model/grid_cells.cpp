@@ -9,8 +9,8 @@
 #include "core/model/object_list.h"
 #include "core/model/score_document.h"
 #include "core/objects/score_object.h"
+#include "core/settings/preference_defaults.h"
 #include "core/state.h"
-#include "shell/preference_defaults.h"
 
 namespace ql {
 

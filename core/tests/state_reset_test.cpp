@@ -5,11 +5,11 @@
 #include <filesystem>
 
 #include "core/draw/fonts.h"
+#include "core/settings/preference_defaults.h"
 #include "core/state.h"
 #include "platform/text/font.h"
 #include "platform/ui/headless.h"
 #include "platform/win/headless.h"
-#include "shell/preference_defaults.h"
 #include "staves/staff_scaling.h"
 
 namespace ql {

@@ -9,12 +9,12 @@
 #include <cstring>
 #include <new>
 
-#include "core/undo/autosave.h"
 #include "core/model/score_document.h"
 #include "core/state.h"
+#include "core/ui/shell_services.h"
+#include "core/undo/autosave.h"
 #include "core/undo/undo_internal.h"
 #include "display/system_drawing.h"
-#include "shell/shell_services.h"
 
 namespace ql {
 

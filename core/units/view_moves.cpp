@@ -4,15 +4,16 @@
 
 #include <algorithm>
 
-#include "core/model/document.h"
 #include "core/draw/draw_surface.h"
+#include "core/draw/view_metrics.h"
+#include "core/model/document.h"
 #include "core/model/page_records.h"
 #include "core/model/pages.h"
-#include "core/units/save_stacks.h"
 #include "core/model/score_document.h"
 #include "core/objects/score_object.h"
 #include "core/state.h"
-#include "core/draw/view_metrics.h"
+#include "core/ui/shell_services.h"
+#include "core/units/save_stacks.h"
 #include "display/linked_views.h"
 #include "display/view_location.h"
 #include "display/view_modes.h"
@@ -20,7 +21,6 @@
 #include "layout/page_format.h"
 #include "notes/beatmap/beat_map.h"
 #include "platform/win/input.h"
-#include "shell/shell_services.h"
 #include "staves/staff_scaling.h"
 
 namespace ql {

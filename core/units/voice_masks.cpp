@@ -7,8 +7,8 @@
 #include "core/model/grid.h"
 #include "core/model/score_document.h"
 #include "core/state.h"
+#include "core/ui/shell_services.h"
 #include "display/linked_views.h"
-#include "shell/shell_services.h"
 
 namespace ql {
 namespace {

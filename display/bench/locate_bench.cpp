@@ -17,6 +17,7 @@
 #include "core/model/view.h"
 #include "core/objects/class_table.h"
 #include "core/objects/score_object.h"
+#include "core/settings/preference_defaults.h"
 #include "core/state.h"
 #include "core/ui/status_bar_notes.h"
 #include "display/anchors.h"
@@ -24,7 +25,6 @@
 #include "notes/beatmap/beat_map.h"
 #include "notes/tests/beatmap/beatmap_score.h"
 #include "platform/ui/headless.h"
-#include "shell/preference_defaults.h"
 
 namespace ql {
 namespace {

@@ -23,6 +23,7 @@
 #include "core/model/pages.h"
 #include "core/model/view.h"
 #include "core/objects/class_table.h"
+#include "core/settings/preference_defaults.h"
 #include "core/state.h"
 #include "core/ui/status_bar_notes.h"
 #include "display/charset_text.h"
@@ -40,7 +41,6 @@
 #include "platform/win/headless.h"
 #include "platform/win/paint.h"
 #include "platform/win/window.h"
-#include "shell/preference_defaults.h"
 #include "staves/staff_scaling.h"
 
 namespace ql {

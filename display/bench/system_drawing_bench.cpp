@@ -23,6 +23,7 @@
 #include "core/model/pages.h"
 #include "core/model/view.h"
 #include "core/objects/class_table.h"
+#include "core/settings/preference_defaults.h"
 #include "core/state.h"
 #include "display/charset_text.h"
 #include "display/system_drawing.h"
@@ -42,7 +43,6 @@
 #include "platform/text/text_out.h"
 #include "platform/ui/headless.h"
 #include "platform/win/headless.h"
-#include "shell/preference_defaults.h"
 #include "staves/staff_group_bits.h"
 #include "staves/staff_scaling.h"
 

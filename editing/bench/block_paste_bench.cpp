@@ -11,6 +11,7 @@
 #include "core/model/score_document.h"
 #include "core/model/view.h"
 #include "core/objects/class_table.h"
+#include "core/settings/preference_defaults.h"
 #include "core/state.h"
 #include "core/undo/undo.h"
 #include "display/view_location.h"
@@ -18,7 +19,6 @@
 #include "editing/block_edit.h"
 #include "notes/tests/beatmap/beatmap_score.h"
 #include "platform/ui/headless.h"
-#include "shell/preference_defaults.h"
 
 namespace ql {
 namespace {

@@ -7,9 +7,9 @@
 
 #include "core/state.h"
 #include "editing/part_extraction.h"
+#include "editing/part_extraction_resources.h"
 #include "editing/tests/marquee_score.h"
 #include "platform/ui/headless.h"
-#include "shell/resources/part_extraction_resources.h"
 
 namespace ql {
 namespace {

@@ -12,13 +12,13 @@
 #include "core/memory/pool.h"
 #include "core/model/view.h"
 #include "core/objects/class_table.h"
+#include "core/settings/preference_defaults.h"
 #include "core/state.h"
 #include "editing/marquee.h"
 #include "notes/tests/beatmap/beatmap_score.h"
 #include "platform/tests/win/plain_window.h"
 #include "platform/ui/headless.h"
 #include "platform/win/headless.h"
-#include "shell/preference_defaults.h"
 
 namespace ql {
 namespace {

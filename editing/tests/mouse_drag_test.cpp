@@ -6,10 +6,10 @@
 #include <utility>
 #include <vector>
 
+#include "core/objects/handle_flags.h"
 #include "core/objects/selection_state.h"
 #include "core/state.h"
 #include "core/undo/undo.h"
-#include "editing/handle_flags.h"
 #include "editing/selection.h"
 
 namespace ql::testing_editing {

@@ -1,7 +1,7 @@
 // Editing a focused or hovered box with keys and with the right-button popup menu:
 // duplicate, delete, the keypad step, Shift's reset, each undoable; the popup's
 // commands replayed as keys, as a double click, or posted to the frame.
-#include "shell/program_options.h"
+#include "core/settings/program_options.h"
 #include "editing/tests/editing_fixture.h"
 
 #include "core/objects/selection_state.h"

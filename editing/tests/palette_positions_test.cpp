@@ -9,10 +9,10 @@
 #include <random>
 #include <string>
 
+#include "core/settings/settings_store.h"
 #include "editing/palette_positions.h"
 #include "platform/sys/settings_store.h"
 #include "platform/tests/sys/scratch_folder.h"
-#include "shell/settings_store.h"
 
 namespace ql {
 namespace {

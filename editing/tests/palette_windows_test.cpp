@@ -3,6 +3,7 @@
 // the grid, group moves and the places written at shutdown read back.
 #include <gtest/gtest.h>
 
+#include "core/settings/settings_store.h"
 #include "core/state.h"
 #include "editing/palette_positions.h"
 #include "editing/palette_windows.h"
@@ -14,7 +15,6 @@
 #include "platform/win/input.h"
 #include "platform/win/message_loop.h"
 #include "platform/win/window.h"
-#include "shell/settings_store.h"
 
 namespace ql {
 namespace {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/objects/selection_state.h"
+#include "core/settings/program_options.h"
 #include "core/state.h"
 #include "core/ui/status_bar.h"
 #include "editing/editor_dialog.h"
@@ -16,7 +17,6 @@
 #include "platform/ui/headless.h"
 #include "platform/win/message_loop.h"
 #include "platform/win/window.h"
-#include "shell/program_options.h"
 
 namespace ql::testing_editing {
 namespace {

@@ -17,6 +17,7 @@
 #include "core/model/view.h"
 #include "core/objects/class_table.h"
 #include "core/objects/midi_action_text.h"
+#include "core/settings/preference_defaults.h"
 #include "core/state.h"
 #include "core/text/text_object.h"
 #include "files/score_file.h"
@@ -24,7 +25,6 @@
 #include "notes/rests/rest.h"
 #include "objects/stored_classes.h"
 #include "platform/ui/headless.h"
-#include "shell/preference_defaults.h"
 
 namespace ql::bench_files {
 

@@ -10,11 +10,11 @@
 #include "core/model/score_document.h"
 #include "core/state.h"
 #include "core/ui/modal_boxes.h"
+#include "core/ui/string_ids.h"
 #include "files/commands/file_command_texts.h"
+#include "files/file_guard.h"
 #include "platform/sys/path_names.h"
 #include "platform/ui/message_box.h"
-#include "shell/file_guard.h"
-#include "shell/shell_strings.h"
 
 namespace ql {
 

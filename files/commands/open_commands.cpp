@@ -10,11 +10,13 @@
 #include "core/model/view.h"
 #include "core/state.h"
 #include "core/ui/progress.h"
+#include "core/ui/shell_services.h"
 #include "display/view_location.h"
 #include "files/commands/file_command_support.h"
 #include "files/commands/file_command_texts.h"
 #include "files/commands/file_commands.h"
 #include "files/commands/score_window_hooks.h"
+#include "files/file_guard.h"
 #include "files/read/score_read_rules.h"
 #include "files/read/score_reader.h"
 #include "files/records/file_version.h"
@@ -25,8 +27,6 @@
 #include "platform/sys/path_names.h"
 #include "platform/ui/file_dialog.h"
 #include "platform/ui/message_box.h"
-#include "shell/file_guard.h"
-#include "shell/shell_services.h"
 #include "staves/score_truncate.h"
 
 namespace ql {

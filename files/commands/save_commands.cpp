@@ -11,12 +11,12 @@
 #include "files/commands/file_command_texts.h"
 #include "files/commands/file_commands.h"
 #include "files/commands/score_window_hooks.h"
+#include "files/file_guard.h"
 #include "files/score_file.h"
 #include "platform/sys/file_lock.h"
 #include "platform/sys/path_names.h"
 #include "platform/ui/file_dialog.h"
 #include "platform/ui/message_box.h"
-#include "shell/file_guard.h"
 
 namespace ql {
 namespace {

@@ -14,6 +14,8 @@
 #include "core/model/grid.h"
 #include "core/model/pages.h"
 #include "core/model/score_document.h"
+#include "core/settings/preference_defaults.h"
+#include "core/settings/program_options.h"
 #include "core/state.h"
 #include "core/undo/undo.h"
 #include "files/read/old_versions.h"
@@ -23,8 +25,6 @@
 #include "layout/measure_spacing.h"
 #include "platform/ui/status_bar.h"
 #include "sequencer/sequencer_services.h"
-#include "shell/preference_defaults.h"
-#include "shell/program_options.h"
 
 namespace ql {
 namespace {

@@ -19,6 +19,8 @@
 #include "core/model/score_document.h"
 #include "core/model/view.h"
 #include "core/objects/score_object.h"
+#include "core/settings/metrics_table.h"
+#include "core/settings/program_options.h"
 #include "core/state.h"
 #include "core/units/paper_size.h"
 #include "files/read/score_read_rules.h"
@@ -30,8 +32,6 @@
 #include "objects/text_box/text_box.h"
 #include "platform/ui/message_box.h"
 #include "platform/ui/status_bar.h"
-#include "shell/metrics_table.h"
-#include "shell/program_options.h"
 
 namespace ql {
 namespace {

@@ -7,14 +7,16 @@
 #include <string>
 #include <utility>
 
-#include "core/ui/wait_cursor.h"
 #include "core/core_strings.h"
 #include "core/memory/pool.h"
 #include "core/model/document.h"
 #include "core/model/score_document.h"
 #include "core/model/view.h"
+#include "core/settings/score_settings.h"
 #include "core/state.h"
 #include "core/ui/modal_boxes.h"
+#include "core/ui/shell_services.h"
+#include "core/ui/wait_cursor.h"
 #include "files/bytes/score_file_handle.h"
 #include "files/read/old_versions.h"
 #include "files/read/score_build_sink.h"
@@ -25,8 +27,6 @@
 #include "files/stream/score_stream_walker.h"
 #include "platform/ui/message_box.h"
 #include "platform/win/keys.h"
-#include "shell/recent_files.h"
-#include "shell/score_settings.h"
 
 namespace ql {
 namespace {

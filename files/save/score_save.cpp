@@ -13,11 +13,14 @@
 #include <string>
 #include <utility>
 
-#include "core/ui/wait_cursor.h"
 #include "core/error_report.h"
 #include "core/model/document.h"
 #include "core/model/score_document.h"
+#include "core/settings/program_options.h"
 #include "core/state.h"
+#include "core/ui/shell_services.h"
+#include "core/ui/system_error.h"
+#include "core/ui/wait_cursor.h"
 #include "core/undo/autosave.h"
 #include "display/system_drawing.h"
 #include "files/bytes/score_file_handle.h"
@@ -29,9 +32,6 @@
 #include "layout/page_format.h"
 #include "platform/sys/file_io.h"
 #include "platform/ui/status_bar.h"
-#include "shell/program_options.h"
-#include "shell/recent_files.h"
-#include "shell/system_error.h"
 
 namespace ql {
 namespace {

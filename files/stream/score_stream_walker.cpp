@@ -18,9 +18,11 @@
 #include "core/model/object_list.h"
 #include "core/model/page_records.h"
 #include "core/model/score_document.h"
+#include "core/settings/preference_defaults.h"
 #include "core/state.h"
 #include "files/bytes/byte_reader.h"
 #include "files/bytes/score_file_handle.h"
+#include "files/read/old_versions.h"
 #include "files/records/face_name_table.h"
 #include "files/records/file_codes.h"
 #include "files/records/file_version.h"
@@ -32,10 +34,8 @@
 #include "files/records/page_records_io.h"
 #include "files/records/rest_records.h"
 #include "files/records/staff_records.h"
-#include "files/read/old_versions.h"
 #include "files/score_file.h"
 #include "files/stream/stream_limits.h"
-#include "shell/preference_defaults.h"
 
 namespace ql {
 namespace {

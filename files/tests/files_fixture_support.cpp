@@ -7,6 +7,7 @@
 #include "core/model/view.h"
 #include "core/objects/class_table.h"
 #include "core/objects/midi_action_text.h"
+#include "core/settings/preference_defaults.h"
 #include "core/state.h"
 #include "core/text/text_object.h"
 #include "files/bytes/byte_writer_test_seam.h"
@@ -18,7 +19,6 @@
 #include "objects/stored_classes.h"
 #include "platform/ui/headless.h"
 #include "platform/win/headless.h"
-#include "shell/preference_defaults.h"
 
 namespace ql::testing_files {
 

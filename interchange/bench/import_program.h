@@ -4,6 +4,8 @@
 #pragma once
 
 #include "core/objects/class_table.h"
+#include "core/settings/preference_defaults.h"
+#include "core/settings/program_options.h"
 #include "core/state.h"
 #include "notes/accidentals/accidental.h"
 #include "notes/rests/rest.h"
@@ -11,9 +13,7 @@
 #include "objects/stored_classes.h"
 #include "platform/ui/headless.h"
 #include "platform/win/headless.h"
-#include "shell/preference_defaults.h"
-#include "shell/program_options.h"
-#include "shell/resources/transcription_dialog_resources.h"
+#include "sequencer/transcription_dialog_resources.h"
 
 namespace ql {
 

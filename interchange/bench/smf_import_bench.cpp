@@ -25,7 +25,7 @@
 #include "platform/sys/folders.h"
 #include "platform/ui/dialog.h"
 #include "platform/ui/headless.h"
-#include "shell/resources/transcription_dialog_resources.h"
+#include "sequencer/transcription_dialog_resources.h"
 
 namespace ql {
 namespace {

@@ -13,6 +13,7 @@
 #include "core/model/score_document.h"
 #include "core/objects/score_object.h"
 #include "core/text/text_object.h"
+#include "core/ui/shell_services.h"
 #include "display/anchors.h"
 #include "display/view_location.h"
 #include "interchange/imported_marks.h"
@@ -22,7 +23,6 @@
 #include "interchange/niff/niff_spanner_objects.h"
 #include "layout/page_format.h"
 #include "objects/text_marks/text_line.h"
-#include "shell/shell_services.h"
 
 namespace ql::niff {
 namespace {

@@ -15,6 +15,7 @@
 #include "core/objects/midi_action.h"
 #include "core/objects/score_object.h"
 #include "core/text/text_object.h"
+#include "core/ui/shell_services.h"
 #include "interchange/niff/niff_handlers.h"
 #include "interchange/niff/niff_import_state.h"
 #include "layout/page_format.h"
@@ -32,7 +33,6 @@
 #include "objects/object_services.h"
 #include "objects/quick_fonts/text_fonts.h"
 #include "objects/text_marks/text_line.h"
-#include "shell/shell_services.h"
 #include "staves/staff_group_bits.h"
 
 namespace ql::niff {

@@ -11,13 +11,13 @@
 #include "core/model/grid.h"
 #include "core/model/grid_records.h"
 #include "core/model/score_document.h"
+#include "core/state/notation_font_state.h"
 #include "interchange/niff/niff_import_state.h"
 #include "interchange/niff/niff_mark_objects.h"
 #include "interchange/niff/niff_spanner_objects.h"
 #include "interchange/niff/niff_values.h"
 #include "layout/page_format.h"
 #include "notes/drawing/note_fields.h"
-#include "notes/drawing/notation_font_state.h"
 #include "notes/rests/rest.h"
 
 namespace ql::niff {

@@ -14,12 +14,12 @@
 #include "core/model/view.h"
 #include "core/objects/score_object.h"
 #include "core/text/text_object.h"
+#include "core/ui/shell_services.h"
 #include "display/view_location.h"
 #include "interchange/niff/niff_import_state.h"
 #include "layout/page_format.h"
 #include "objects/object_anchor.h"
 #include "objects/text_marks/text_marks.h"
-#include "shell/shell_services.h"
 #include "staves/signature_fields.h"
 
 namespace ql::niff {

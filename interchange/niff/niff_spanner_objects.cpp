@@ -26,6 +26,7 @@
 #include "core/objects/score_object.h"
 #include "core/state.h"
 #include "core/text/text_object.h"
+#include "core/ui/shell_services.h"
 #include "display/anchors.h"
 #include "display/view_location.h"
 #include "interchange/niff/niff_document_marks.h"
@@ -39,9 +40,8 @@
 #include "objects/hairpin/hairpin_class.h"
 #include "objects/object_services.h"
 #include "objects/spanners/spanner_classes.h"
-#include "objects/tuplets/tuplet.h"
 #include "objects/spanners/spanner_objects.h"
-#include "shell/shell_services.h"
+#include "objects/tuplets/tuplet.h"
 
 namespace ql::niff {
 namespace {

@@ -10,14 +10,16 @@
 #include "core/model/grid.h"
 #include "core/model/score_document.h"
 #include "core/model/view.h"
+#include "core/settings/preference_defaults.h"
 #include "core/state.h"
 #include "core/ui/modal_boxes.h"
 #include "core/ui/progress.h"
-#include "core/ui/status_bar_notes.h"
 #include "core/ui/status_bar.h"
+#include "core/ui/status_bar_notes.h"
 #include "core/ui/wait_cursor.h"
 #include "core/units/units.h"
 #include "interchange/byte_source.h"
+#include "interchange/import_flags.h"
 #include "interchange/niff/niff_builder.h"
 #include "interchange/niff/niff_import.h"
 #include "interchange/niff/niff_import_state.h"
@@ -26,9 +28,7 @@
 #include "interchange/smf/smf_strings.h"
 #include "platform/sys/file_io.h"
 #include "platform/ui/message_box.h"
-#include "shell/preference_defaults.h"
 #include "shell/program/score_windows.h"
-#include "interchange/import_flags.h"
 
 namespace ql::niff {
 namespace {

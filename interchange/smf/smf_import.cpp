@@ -12,6 +12,7 @@
 #include "core/model/grid.h"
 #include "core/model/score_document.h"
 #include "core/model/view.h"
+#include "core/settings/program_options.h"
 #include "core/state.h"
 #include "core/ui/modal_boxes.h"
 #include "core/ui/progress.h"
@@ -28,7 +29,6 @@
 #include "sequencer/notes_left_out.h"
 #include "sequencer/transcription_measures.h"
 #include "sequencer/transcription_stream.h"
-#include "shell/program_options.h"
 
 namespace ql {
 namespace {

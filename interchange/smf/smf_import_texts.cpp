@@ -12,8 +12,10 @@
 #include "core/objects/class_table.h"
 #include "core/objects/midi_action.h"
 #include "core/objects/score_object.h"
+#include "core/settings/program_options.h"
 #include "core/state.h"
 #include "core/text/text_object.h"
+#include "core/ui/shell_services.h"
 #include "core/units/paper_size.h"
 #include "interchange/imported_marks.h"
 #include "objects/midi_marks/mark_classes.h"
@@ -21,8 +23,6 @@
 #include "sequencer/channel_events.h"
 #include "sequencer/transcription_grid.h"
 #include "sequencer/transcription_stream.h"
-#include "shell/program_options.h"
-#include "shell/shell_services.h"
 
 namespace ql {
 namespace {

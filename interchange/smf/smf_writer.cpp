@@ -6,10 +6,10 @@
 
 #include "core/core_strings.h"
 #include "core/ui/modal_boxes.h"
+#include "core/ui/system_error.h"
 #include "files/bytes/file_faults.h"
 #include "interchange/smf/smf_strings.h"
 #include "platform/ui/message_box.h"
-#include "shell/system_error.h"
 
 namespace ql::smf {
 namespace {

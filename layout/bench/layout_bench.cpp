@@ -19,12 +19,12 @@
 #include "core/model/grid.h"
 #include "core/model/score_document.h"
 #include "core/model/view.h"
+#include "core/settings/preference_defaults.h"
 #include "core/state.h"
 #include "core/tests/model/full_score.h"
 #include "layout/measure_spacing.h"
 #include "layout/spacing/spacing_collect.h"
 #include "platform/ui/headless.h"
-#include "shell/preference_defaults.h"
 
 #include "layout/bench/mixed_score.h"
 

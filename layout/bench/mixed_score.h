@@ -9,10 +9,10 @@
 #include "core/model/grid.h"
 #include "core/model/score_document.h"
 #include "core/model/view.h"
+#include "core/settings/preference_defaults.h"
 #include "core/state.h"
 #include "core/tests/model/full_score.h"
 #include "platform/ui/headless.h"
-#include "shell/preference_defaults.h"
 
 namespace ql::bench_layout {
 

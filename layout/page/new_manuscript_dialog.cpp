@@ -12,20 +12,20 @@
 
 #include "core/constants.h"
 #include "core/core_strings.h"
+#include "core/settings/preference_defaults.h"
+#include "core/settings/program_options.h"
+#include "core/settings/settings_store.h"
 #include "core/state.h"
 #include "core/ui/dialog_fields.h"
 #include "core/ui/help.h"
 #include "core/ui/modal_boxes.h"
+#include "layout/page/page_layout_resources.h"
 #include "layout/page_layout_dialogs.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dialog.h"
 #include "platform/ui/file_dialog.h"
 #include "platform/ui/message_box.h"
 #include "platform/win/input.h"
-#include "shell/preference_defaults.h"
-#include "shell/program_options.h"
-#include "shell/resources/page_layout_resources.h"
-#include "shell/settings_store.h"
 
 namespace ql {
 

@@ -11,14 +11,14 @@
 #include "core/ui/help.h"
 #include "core/ui/modal_boxes.h"
 #include "core/units/paper_table.h"
+#include "layout/page/page_dialog_resources.h"
+#include "layout/page/page_layout_resources.h"
 #include "layout/page_layout_dialogs.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dialog.h"
 #include "platform/ui/message_box.h"
 #include "platform/win/input.h"
 #include "platform/win/window.h"
-#include "shell/resources/page_dialog_resources.h"
-#include "shell/resources/page_layout_resources.h"
 
 namespace ql {
 

@@ -10,6 +10,8 @@
 #include "core/model/document.h"
 #include "core/model/pages.h"
 #include "core/model/score_document.h"
+#include "core/settings/preference_defaults.h"
+#include "core/settings/settings_store.h"
 #include "core/state.h"
 #include "core/ui/dialog_fields.h"
 #include "core/ui/modal_boxes.h"
@@ -24,8 +26,6 @@
 #include "layout/page_fit.h"
 #include "layout/page_format.h"
 #include "layout/page_geometry.h"
-#include "shell/preference_defaults.h"
-#include "shell/settings_store.h"
 
 namespace ql {
 

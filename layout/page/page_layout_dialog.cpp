@@ -16,6 +16,7 @@
 #include "core/ui/modal_boxes.h"
 #include "core/undo/undo.h"
 #include "display/linked_views.h"
+#include "layout/page/page_layout_resources.h"
 #include "layout/page_chain.h"
 #include "layout/page_format.h"
 #include "layout/page_layout_dialogs.h"
@@ -24,7 +25,6 @@
 #include "platform/ui/dialog_template.h"
 #include "platform/ui/message_box.h"
 #include "platform/win/input.h"
-#include "shell/resources/page_layout_resources.h"
 #include "staves/measure_dialogs.h"
 
 namespace ql {

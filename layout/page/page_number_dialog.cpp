@@ -16,6 +16,7 @@
 #include "core/undo/undo.h"
 #include "display/linked_views.h"
 #include "editing/tools.h"
+#include "layout/page/page_dialog_resources.h"
 #include "layout/page_chain.h"
 #include "layout/page_layout_dialogs.h"
 #include "platform/ui/controls.h"
@@ -23,7 +24,6 @@
 #include "platform/ui/dialog_template.h"
 #include "platform/ui/message_box.h"
 #include "platform/win/input.h"
-#include "shell/resources/page_dialog_resources.h"
 
 namespace ql {
 

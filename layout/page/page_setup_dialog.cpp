@@ -14,17 +14,17 @@
 #include "core/ui/help.h"
 #include "core/ui/modal_boxes.h"
 #include "core/ui/units_dialog.h"
-#include "core/units/paper_table.h"
 #include "core/undo/undo.h"
+#include "core/units/paper_table.h"
 #include "core/units/units.h"
+#include "layout/page/page_dialog_resources.h"
+#include "layout/page/page_layout_resources.h"
 #include "layout/page_geometry.h"
 #include "layout/page_layout_dialogs.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dialog.h"
 #include "platform/ui/message_box.h"
 #include "platform/win/window.h"
-#include "shell/resources/page_dialog_resources.h"
-#include "shell/resources/page_layout_resources.h"
 
 namespace ql {
 

@@ -11,12 +11,15 @@
 #include "core/core_strings.h"
 #include "core/model/document.h"
 #include "core/model/score_document.h"
+#include "core/settings/preference_defaults.h"
+#include "core/settings/settings_store.h"
 #include "core/ui/help.h"
 #include "core/ui/modal_boxes.h"
 #include "core/ui/units_dialog.h"
 #include "core/undo/undo.h"
 #include "core/units/paper_table.h"
 #include "core/units/units.h"
+#include "layout/page/page_layout_resources.h"
 #include "layout/page_geometry.h"
 #include "layout/page_layout_dialogs.h"
 #include "platform/ui/controls.h"
@@ -24,9 +27,6 @@
 #include "platform/ui/dialog_template.h"
 #include "platform/ui/message_box.h"
 #include "platform/win/input.h"
-#include "shell/preference_defaults.h"
-#include "shell/resources/page_layout_resources.h"
-#include "shell/settings_store.h"
 
 namespace ql {
 

@@ -9,6 +9,7 @@
 #include "core/model/grid.h"
 #include "core/model/model_reports.h"
 #include "core/model/score_document.h"
+#include "core/settings/preference_defaults.h"
 #include "core/state.h"
 #include "core/ui/status_bar.h"
 #include "display/linked_views.h"
@@ -18,7 +19,6 @@
 #include "layout/page_format.h"
 #include "layout/spacing/spacing_collect.h"
 #include "layout/spacing/spacing_list.h"
-#include "shell/preference_defaults.h"
 
 namespace ql {
 

@@ -10,11 +10,11 @@
 #include "core/model/grid.h"
 #include "core/model/pages.h"
 #include "core/model/score_document.h"
+#include "core/settings/preference_defaults.h"
 #include "layout/page_edit.h"
 #include "layout/page_format.h"
 #include "layout/page_records.h"
 #include "layout/spacing/spacing_collect.h"
-#include "shell/preference_defaults.h"
 
 namespace ql::pages {
 

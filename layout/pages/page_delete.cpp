@@ -12,6 +12,7 @@
 #include "core/model/pages.h"
 #include "core/model/score_document.h"
 #include "core/state.h"
+#include "core/ui/shell_services.h"
 #include "core/ui/status_bar.h"
 #include "core/undo/undo.h"
 #include "display/linked_views.h"
@@ -22,7 +23,6 @@
 #include "layout/page_format.h"
 #include "layout/spacing/spacing_collect.h"
 #include "layout/spacing/spacing_list.h"
-#include "shell/shell_services.h"
 
 namespace ql {
 

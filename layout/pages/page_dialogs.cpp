@@ -13,6 +13,7 @@
 #include "core/ui/help.h"
 #include "core/ui/modal_boxes.h"
 #include "core/ui/status_bar.h"
+#include "layout/page/page_dialog_resources.h"
 #include "layout/page_chain.h"
 #include "layout/page_edit.h"
 #include "layout/page_format.h"
@@ -20,7 +21,6 @@
 #include "platform/ui/dialog.h"
 #include "platform/ui/message_box.h"
 #include "platform/win/input.h"
-#include "shell/resources/page_dialog_resources.h"
 
 namespace ql {
 

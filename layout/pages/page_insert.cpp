@@ -14,6 +14,7 @@
 #include "core/model/model_reports.h"
 #include "core/model/pages.h"
 #include "core/model/score_document.h"
+#include "core/ui/shell_services.h"
 #include "core/ui/status_bar.h"
 #include "core/undo/undo.h"
 #include "display/linked_views.h"
@@ -24,7 +25,6 @@
 #include "layout/page_edit.h"
 #include "layout/page_fit.h"
 #include "layout/page_format.h"
-#include "shell/shell_services.h"
 
 namespace ql {
 

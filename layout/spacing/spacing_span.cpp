@@ -10,8 +10,8 @@
 
 #include "core/model/document.h"
 #include "core/model/engraving_metrics.h"
+#include "core/settings/preference_defaults.h"
 #include "layout/spacing/spacing_list.h"
-#include "shell/preference_defaults.h"
 
 namespace ql {
 

@@ -7,15 +7,15 @@
 #include "core/model/object_list.h"
 #include "core/objects/class_table.h"
 #include "core/objects/score_object.h"
+#include "core/settings/preference_defaults.h"
 #include "core/tests/model/full_score.h"
 #include "core/text/text_object.h"
+#include "core/ui/status_bar.h"
 #include "notes/accidentals/accidental.h"
 #include "notes/pitch/pitch_vocabulary.h"
-#include "core/ui/status_bar.h"
 #include "platform/ui/headless.h"
-#include "platform/win/window.h"
 #include "platform/win/headless.h"
-#include "shell/preference_defaults.h"
+#include "platform/win/window.h"
 
 namespace ql::testing_layout {
 

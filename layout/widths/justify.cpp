@@ -7,10 +7,10 @@
 #include "core/model/document.h"
 #include "core/model/pages.h"
 #include "core/model/score_document.h"
+#include "core/settings/preference_defaults.h"
 #include "layout/measure_spacing.h"
 #include "layout/widths/measure_width.h"
 #include "layout/widths/width_support.h"
-#include "shell/preference_defaults.h"
 
 namespace ql {
 

@@ -18,14 +18,14 @@
 
 #include "core/memory/pool.h"
 #include "core/model/document.h"
+#include "core/model/engraving_metrics.h"
 #include "core/model/page_records.h"
 #include "core/model/score_document.h"
+#include "core/settings/preference_defaults.h"
 #include "layout/measure_format.h"
-#include "core/model/engraving_metrics.h"
 #include "layout/spacing/spacing_list.h"
 #include "layout/widths/measure_width.h"
 #include "layout/widths/width_support.h"
-#include "shell/preference_defaults.h"
 
 namespace ql {
 

@@ -4,13 +4,13 @@
 #include "core/constants.h"
 #include "core/objects/selection_state.h"
 #include "core/state.h"
+#include "core/state/note_tool_state.h"
 #include "core/ui/status_bar.h"
 #include "editing/note_palette_popup.h"
 #include "editing/palette_layout.h"
 #include "editing/selection.h"
 #include "editing/tool_records.h"
 #include "editing/tools.h"
-#include "notes/entry/note_tool_state.h"
 
 namespace ql {
 namespace {

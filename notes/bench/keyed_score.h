@@ -14,12 +14,12 @@
 #include "core/model/score_document.h"
 #include "core/model/view.h"
 #include "core/objects/class_table.h"
+#include "core/settings/preference_defaults.h"
 #include "core/state.h"
 #include "notes/accidentals/accidental.h"
 #include "notes/pitch/pitch_vocabulary.h"
 #include "notes/transpose/transpose.h"
 #include "platform/ui/headless.h"
-#include "shell/preference_defaults.h"
 
 namespace ql::bench_keyed {
 

@@ -12,7 +12,6 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/tests/win/plain_window.h"
 #include "core/draw/colour_sets.h"
 #include "core/draw/draw_surface.h"
 #include "core/draw/fonts.h"
@@ -25,6 +24,7 @@
 #include "core/model/pages.h"
 #include "core/model/view.h"
 #include "core/objects/class_table.h"
+#include "core/settings/preference_defaults.h"
 #include "core/state.h"
 #include "core/ui/status_bar_notes.h"
 #include "notes/accidentals/accidental.h"
@@ -40,11 +40,11 @@
 #include "platform/gfx/draw.h"
 #include "platform/gfx/mapping.h"
 #include "platform/sys/folders.h"
+#include "platform/tests/win/plain_window.h"
 #include "platform/text/text_out.h"
 #include "platform/ui/headless.h"
 #include "platform/win/headless.h"
 #include "platform/win/window.h"
-#include "shell/preference_defaults.h"
 #include "staves/staff_scaling.h"
 
 namespace ql {

@@ -18,7 +18,7 @@
 // lives in the state, where beam drawing reads it.
 #pragma once
 
-#include "notes/drawing/notation_font_state.h"
+#include "core/state/notation_font_state.h"
 
 namespace ql {
 

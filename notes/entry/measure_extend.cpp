@@ -10,13 +10,13 @@
 #include "core/model/grid_records.h"
 #include "core/model/page_record.h"
 #include "core/model/score_document.h"
+#include "core/settings/preference_defaults.h"
 #include "core/ui/status_bar.h"
 #include "editing/selection.h"
 #include "layout/measure_spacing.h"
 #include "notes/beatmap/beat_map.h"
 #include "notes/entry/entry_internal.h"
 #include "notes/entry/note_entry.h"
-#include "shell/preference_defaults.h"
 
 namespace ql {
 

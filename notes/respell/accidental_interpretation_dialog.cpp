@@ -11,13 +11,13 @@
 #include "core/ui/modal_boxes.h"
 #include "notes/pitch/spelling_preferences.h"
 #include "notes/respell/accidental_interpretation_picture.h"
+#include "notes/settings/note_dialog_resources.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dialog.h"
 #include "platform/ui/message_box.h"
 #include "platform/win/input.h"
 #include "platform/win/paint.h"
 #include "platform/win/window.h"
-#include "shell/resources/note_dialog_resources.h"
 
 namespace ql {
 namespace {

@@ -17,12 +17,12 @@
 #include "notes/drawing/note_fields.h"
 #include "notes/entry/note_edits.h"
 #include "notes/pitch/pitch_vocabulary.h"
+#include "notes/settings/note_dialog_resources.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dialog.h"
 #include "platform/ui/message_box.h"
 #include "platform/win/input.h"
 #include "platform/win/window.h"
-#include "shell/resources/note_dialog_resources.h"
 
 namespace ql {
 namespace {

@@ -13,6 +13,7 @@
 #include "core/model/score_document.h"
 #include "core/objects/score_object.h"
 #include "core/objects/selection_state.h"
+#include "core/settings/program_options.h"
 #include "core/state.h"
 #include "core/undo/undo.h"
 #include "display/view_location.h"
@@ -22,7 +23,6 @@
 #include "notes/pitch/spelling.h"
 #include "notes/rests/staff_place.h"
 #include "notes/step_entry/step_entry_output.h"
-#include "shell/program_options.h"
 
 namespace ql {
 

@@ -5,10 +5,10 @@
 
 #include "core/model/grid_records.h"
 #include "core/model/score_document.h"
+#include "core/settings/program_options.h"
 #include "notes/entry/note_entry.h"
 #include "notes/entry/note_preview.h"
 #include "platform/midi/midi.h"
-#include "shell/program_options.h"
 
 namespace ql {
 

@@ -26,6 +26,8 @@
 #include "core/model/view.h"
 #include "core/objects/class_table.h"
 #include "core/objects/midi_action_text.h"
+#include "core/settings/preference_defaults.h"
+#include "core/settings/setting_values.h"
 #include "core/state.h"
 #include "core/text/text_object.h"
 #include "display/anchors.h"
@@ -46,8 +48,6 @@
 #include "platform/ui/headless.h"
 #include "platform/win/headless.h"
 #include "platform/win/window.h"
-#include "shell/preference_defaults.h"
-#include "shell/setting_values.h"
 #include "staves/staff_scaling.h"
 
 namespace ql {

@@ -22,6 +22,7 @@
 #include "core/objects/class_table.h"
 #include "core/objects/midi_action_text.h"
 #include "core/objects/selection_state.h"
+#include "core/settings/preference_defaults.h"
 #include "core/state.h"
 #include "core/text/text_object.h"
 #include "display/anchors.h"
@@ -30,14 +31,13 @@
 #include "objects/stored_classes.h"
 #include "platform/gfx/bitmap.h"
 #include "platform/gfx/dc.h"
+#include "platform/gfx/mapping.h"
 #include "platform/gfx/objects.h"
 #include "platform/sys/folders.h"
 #include "platform/tests/win/plain_window.h"
 #include "platform/text/text_out.h"
 #include "platform/ui/headless.h"
 #include "platform/win/headless.h"
-#include "platform/gfx/mapping.h"
-#include "shell/preference_defaults.h"
 #include "staves/staff_scaling.h"
 
 namespace ql {

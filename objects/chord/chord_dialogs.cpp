@@ -9,11 +9,13 @@
 
 #include "core/model/document.h"
 #include "core/model/score_document.h"
+#include "core/settings/settings_store.h"
 #include "core/ui/modal_boxes.h"
-#include "editing/editor_dialog.h"
 #include "core/undo/undo.h"
+#include "editing/editor_dialog.h"
 #include "files/records/text_record_io.h"
 #include "objects/chord/chord_class.h"
+#include "objects/midi_marks/mark_dialog_resources.h"
 #include "objects/midi_marks/mark_dialogs_internal.h"
 #include "objects/midi_marks/mark_internal.h"
 #include "objects/midi_marks/mark_tools.h"
@@ -21,8 +23,6 @@
 #include "platform/ui/controls.h"
 #include "platform/ui/dialog.h"
 #include "platform/win/paint.h"
-#include "shell/resources/mark_dialog_resources.h"
-#include "shell/settings_store.h"
 
 namespace ql {
 

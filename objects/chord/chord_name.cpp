@@ -6,9 +6,9 @@
 #include <algorithm>
 
 #include "core/core_strings.h"
+#include "core/settings/program_options.h"
+#include "core/ui/string_ids.h"
 #include "objects/chord/chord_class.h"
-#include "shell/program_options.h"
-#include "shell/shell_strings.h"
 
 namespace ql {
 namespace {

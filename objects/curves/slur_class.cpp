@@ -11,6 +11,7 @@
 #include "core/objects/class_table.h"
 #include "core/objects/hit_record.h"
 #include "core/objects/selection_state.h"
+#include "core/settings/program_options.h"
 #include "core/state.h"
 #include "core/undo/undo.h"
 #include "display/anchors.h"
@@ -21,7 +22,6 @@
 #include "objects/spanners/spanner_interface.h"
 #include "platform/win/keys.h"
 #include "platform/win/message_loop.h"
-#include "shell/program_options.h"
 
 namespace ql {
 namespace {

@@ -13,11 +13,11 @@
 #include "editing/editor_dialog.h"
 #include "editing/selection.h"
 #include "objects/graphics/graphic_class.h"
+#include "objects/graphics/shape_dialog_resources.h"
 #include "platform/sys/help.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dialog.h"
 #include "platform/ui/message_box.h"
-#include "shell/resources/shape_dialog_resources.h"
 
 namespace ql {
 namespace {

@@ -11,10 +11,11 @@
 #include "core/model/score_document.h"
 #include "core/ui/dialog_fields.h"
 #include "core/ui/modal_boxes.h"
-#include "editing/editor_dialog.h"
 #include "core/undo/undo.h"
+#include "editing/editor_dialog.h"
 #include "objects/hairpin/hairpin_internal.h"
 #include "objects/midi_marks/mark_classes.h"
+#include "objects/midi_marks/mark_dialog_resources.h"
 #include "objects/midi_marks/mark_dialogs_internal.h"
 #include "objects/midi_marks/mark_internal.h"
 #include "platform/ui/controls.h"
@@ -23,7 +24,6 @@
 #include "platform/win/input.h"
 #include "platform/win/window.h"
 #include "sequencer/action_dialogs.h"
-#include "shell/resources/mark_dialog_resources.h"
 
 namespace ql {
 

@@ -7,19 +7,19 @@
 #include "core/model/grid.h"
 #include "core/model/object_list.h"
 #include "core/model/score_document.h"
+#include "core/objects/handle_flags.h"
 #include "core/objects/hit_record.h"
 #include "core/objects/selection_state.h"
+#include "core/settings/program_options.h"
 #include "core/state.h"
 #include "core/units/save_stacks.h"
 #include "display/anchors.h"
 #include "display/view_location.h"
-#include "editing/handle_flags.h"
 #include "layout/system_span.h"
 #include "objects/hairpin/hairpin_internal.h"
 #include "objects/midi_marks/mark_internal.h"
 #include "platform/ui/message_box.h"
 #include "platform/win/input.h"
-#include "shell/program_options.h"
 
 namespace ql {
 namespace {

@@ -8,12 +8,14 @@
 #include "core/memory/pool.h"
 #include "core/model/pages.h"
 #include "core/model/score_document.h"
+#include "core/objects/handle_flags.h"
 #include "core/objects/hit_record.h"
 #include "core/objects/selection_state.h"
+#include "core/settings/program_options.h"
 #include "core/state.h"
+#include "core/ui/cursor_resources.h"
 #include "core/units/units.h"
 #include "display/linked_views.h"
-#include "editing/handle_flags.h"
 #include "layout/measure_format.h"
 #include "layout/page_edit.h"
 #include "layout/page_format.h"
@@ -25,8 +27,6 @@
 #include "platform/gfx/objects.h"
 #include "platform/win/input.h"
 #include "platform/win/keys.h"
-#include "shell/program_options.h"
-#include "shell/resources/cursor_resources.h"
 
 namespace ql {
 namespace {

@@ -4,17 +4,17 @@
 // placed pedal mark sends a data byte outside the MIDI range.
 #include <algorithm>
 
+#include "core/error_report.h"
 #include "core/objects/midi_action.h"
 #include "core/text/text_object.h"
-#include "core/error_report.h"
 #include "core/ui/dialog_fields.h"
 #include "objects/midi_marks/mark_classes.h"
+#include "objects/midi_marks/mark_dialog_resources.h"
 #include "objects/midi_marks/mark_dialogs.h"
 #include "objects/midi_marks/mark_dialogs_internal.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dialog.h"
 #include "platform/ui/message_box.h"
-#include "shell/resources/mark_dialog_resources.h"
 
 namespace ql {
 

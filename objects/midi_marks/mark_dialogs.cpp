@@ -17,18 +17,18 @@
 #include "core/ui/dialog_fields.h"
 #include "core/ui/help.h"
 #include "core/ui/modal_boxes.h"
-#include "editing/editor_dialog.h"
 #include "core/undo/undo.h"
 #include "display/linked_views.h"
+#include "editing/editor_dialog.h"
 #include "files/records/text_record_io.h"
 #include "objects/midi_marks/mark_classes.h"
+#include "objects/midi_marks/mark_dialog_resources.h"
 #include "objects/midi_marks/mark_dialogs_internal.h"
 #include "objects/midi_marks/mark_internal.h"
 #include "objects/text_marks/set_image_dialog.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dialog.h"
 #include "sequencer/action_dialogs.h"
-#include "shell/resources/mark_dialog_resources.h"
 
 namespace ql {
 namespace mark_dialogs {

@@ -9,13 +9,13 @@
 #include "core/text/text_object.h"
 #include "core/ui/dialog_fields.h"
 #include "objects/midi_marks/mark_classes.h"
+#include "objects/midi_marks/mark_dialog_resources.h"
 #include "objects/midi_marks/mark_dialogs.h"
 #include "objects/midi_marks/mark_dialogs_internal.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dialog.h"
 #include "platform/ui/dialog_template.h"
 #include "platform/ui/message_box.h"
-#include "shell/resources/mark_dialog_resources.h"
 
 namespace ql {
 

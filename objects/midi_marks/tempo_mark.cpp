@@ -13,6 +13,7 @@
 #include "core/model/object_list.h"
 #include "core/model/score_document.h"
 #include "core/objects/midi_action_text.h"
+#include "core/settings/program_options.h"
 #include "core/ui/status_bar_notes.h"
 #include "core/undo/undo.h"
 #include "editing/selection.h"
@@ -24,7 +25,6 @@
 #include "platform/gfx/dc.h"
 #include "platform/gfx/objects.h"
 #include "platform/text/text_out.h"
-#include "shell/program_options.h"
 
 namespace ql {
 namespace {

@@ -13,6 +13,7 @@
 #include "core/objects/hit_record.h"
 #include "core/objects/object_classes.h"
 #include "core/objects/selection_state.h"
+#include "core/settings/program_options.h"
 #include "core/undo/undo.h"
 #include "display/anchors.h"
 #include "editing/selection_internal.h"
@@ -22,7 +23,6 @@
 #include "platform/gfx/mapping.h"
 #include "platform/win/input.h"
 #include "platform/win/paint.h"
-#include "shell/program_options.h"
 
 namespace ql {
 

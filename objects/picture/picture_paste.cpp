@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "core/ui/wait_cursor.h"
 #include "core/core_strings.h"
 #include "core/memory/pool.h"
 #include "core/model/document.h"
@@ -16,10 +15,12 @@
 #include "core/state.h"
 #include "core/ui/help.h"
 #include "core/ui/modal_boxes.h"
+#include "core/ui/wait_cursor.h"
 #include "core/undo/undo.h"
 #include "display/anchors.h"
 #include "display/view_modes.h"
 #include "editing/tools.h"
+#include "objects/graphics/shape_dialog_resources.h"
 #include "objects/picture/dib.h"
 #include "objects/picture/picture_class.h"
 #include "platform/sys/clipboard.h"
@@ -28,7 +29,6 @@
 #include "platform/ui/dialog.h"
 #include "platform/ui/message_box.h"
 #include "platform/win/window.h"
-#include "shell/resources/shape_dialog_resources.h"
 
 namespace ql {
 namespace {

@@ -16,6 +16,7 @@
 #include "core/model/document.h"
 #include "core/model/score_document.h"
 #include "core/objects/selection_state.h"
+#include "core/settings/program_options.h"
 #include "core/state.h"
 #include "display/anchors.h"
 #include "objects/graphics/graphic_object.h"
@@ -27,7 +28,6 @@
 #include "platform/gfx/mapping.h"
 #include "platform/gfx/metafile.h"
 #include "platform/gfx/objects.h"
-#include "shell/program_options.h"
 
 namespace ql {
 namespace {

@@ -8,18 +8,18 @@
 #include "core/draw/fonts.h"
 #include "core/model/document.h"
 #include "core/model/score_document.h"
+#include "core/settings/preference_defaults.h"
+#include "core/settings/settings_store.h"
 #include "core/ui/dialog_fields.h"
 #include "core/ui/help.h"
 #include "core/ui/modal_boxes.h"
 #include "objects/quick_fonts/font_choice.h"
+#include "objects/text_marks/text_dialog_resources.h"
 #include "platform/gfx/objects.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dialog.h"
 #include "platform/ui/message_box.h"
 #include "platform/win/window.h"
-#include "shell/preference_defaults.h"
-#include "shell/resources/text_dialog_resources.h"
-#include "shell/settings_store.h"
 
 namespace ql {
 namespace {

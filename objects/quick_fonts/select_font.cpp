@@ -6,17 +6,17 @@
 
 #include "core/model/document.h"
 #include "core/model/score_document.h"
+#include "core/settings/program_options.h"
+#include "core/settings/settings_store.h"
 #include "core/state.h"
 #include "core/ui/help.h"
 #include "core/ui/modal_boxes.h"
 #include "objects/text_marks/font_panel.h"
+#include "objects/text_marks/text_dialog_resources.h"
 #include "platform/gfx/objects.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dialog.h"
 #include "platform/ui/message_box.h"
-#include "shell/program_options.h"
-#include "shell/resources/text_dialog_resources.h"
-#include "shell/settings_store.h"
 
 namespace ql {
 namespace {

@@ -6,10 +6,10 @@
 #include <cstring>
 
 #include "core/draw/fonts.h"
+#include "core/settings/program_options.h"
 #include "core/units/units.h"
 #include "objects/text_marks/text_entry.h"
 #include "platform/text/logical_font.h"
-#include "shell/program_options.h"
 
 namespace ql {
 namespace {

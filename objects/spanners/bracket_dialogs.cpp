@@ -14,6 +14,7 @@
 #include "editing/editor_dialog.h"
 #include "editing/selection.h"
 #include "objects/spanners/spanner_classes.h"
+#include "objects/spanners/spanner_dialog_resources.h"
 #include "objects/spanners/spanner_interface.h"
 #include "objects/spanners/spanner_objects.h"
 #include "objects/text_marks/set_image_dialog.h"
@@ -22,7 +23,6 @@
 #include "platform/ui/dialog.h"
 #include "platform/ui/message_box.h"
 #include "platform/win/window.h"
-#include "shell/resources/spanner_dialog_resources.h"
 
 namespace ql {
 namespace {

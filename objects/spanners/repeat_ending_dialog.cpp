@@ -22,6 +22,7 @@
 #include "objects/object_services.h"
 #include "objects/spanners/repeat_ending_list.h"
 #include "objects/spanners/spanner_classes.h"
+#include "objects/spanners/spanner_dialog_resources.h"
 #include "objects/spanners/spanner_objects.h"
 #include "objects/text_marks/set_image_dialog.h"
 #include "platform/sys/help.h"
@@ -29,7 +30,6 @@
 #include "platform/ui/dialog.h"
 #include "platform/ui/message_box.h"
 #include "platform/win/window.h"
-#include "shell/resources/spanner_dialog_resources.h"
 
 namespace ql {
 namespace {

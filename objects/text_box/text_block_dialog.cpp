@@ -13,12 +13,11 @@
 #include "display/charset_text.h"
 #include "objects/object_services.h"
 #include "objects/text_box/text_box_class.h"
+#include "objects/text_marks/text_dialog_resources.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dialog.h"
 #include "platform/ui/message_box.h"
 #include "platform/win/window.h"
-#include "shell/resources/program_strings.h"
-#include "shell/resources/text_dialog_resources.h"
 
 namespace ql {
 namespace {

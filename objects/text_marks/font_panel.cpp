@@ -11,9 +11,9 @@
 #include "core/ui/dialog_fields.h"
 #include "objects/quick_fonts/font_choice.h"
 #include "objects/quick_fonts/text_fonts.h"
+#include "objects/text_marks/text_dialog_resources.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dialog.h"
-#include "shell/resources/text_dialog_resources.h"
 
 namespace ql {
 namespace {

@@ -21,13 +21,13 @@
 #include "objects/quick_fonts/text_fonts.h"
 #include "objects/text_marks/font_panel.h"
 #include "objects/text_marks/symbol_picker.h"
+#include "objects/text_marks/text_dialog_resources.h"
 #include "objects/text_marks/text_entry.h"
 #include "objects/text_marks/text_line.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dialog.h"
 #include "platform/ui/message_box.h"
 #include "platform/win/window.h"
-#include "shell/resources/text_dialog_resources.h"
 
 namespace ql {
 namespace {

@@ -9,6 +9,7 @@
 
 #include "display/charset_text.h"
 #include "objects/text_marks/symbol_picker.h"
+#include "objects/text_marks/text_dialog_resources.h"
 #include "platform/gfx/bitmap.h"
 #include "platform/gfx/dc.h"
 #include "platform/gfx/draw.h"
@@ -19,7 +20,6 @@
 #include "platform/text/text_out.h"
 #include "platform/win/paint.h"
 #include "platform/win/window.h"
-#include "shell/resources/text_dialog_resources.h"
 
 namespace ql {
 namespace {

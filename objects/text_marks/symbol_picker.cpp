@@ -14,11 +14,11 @@
 #include "objects/quick_fonts/font_choice.h"
 #include "objects/quick_fonts/text_fonts.h"
 #include "objects/text_marks/symbol_grid.h"
+#include "objects/text_marks/text_dialog_resources.h"
 #include "objects/text_marks/text_line.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dialog.h"
 #include "platform/ui/message_box.h"
-#include "shell/resources/text_dialog_resources.h"
 
 namespace ql {
 namespace {

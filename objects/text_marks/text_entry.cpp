@@ -9,6 +9,7 @@
 #include "core/ui/status_bar.h"
 #include "display/charset_text.h"
 #include "display/text_entry_procedure.h"
+#include "objects/text_marks/text_dialog_resources.h"
 #include "platform/gfx/dc.h"
 #include "platform/gfx/objects.h"
 #include "platform/text/context_font.h"
@@ -20,7 +21,6 @@
 #include "platform/win/input.h"
 #include "platform/win/keys.h"
 #include "platform/win/window.h"
-#include "shell/resources/text_dialog_resources.h"
 
 namespace ql {
 namespace {

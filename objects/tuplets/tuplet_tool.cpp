@@ -10,14 +10,15 @@
 #include "core/core_strings.h"
 #include "core/model/events.h"
 #include "core/model/score_document.h"
+#include "core/objects/selection_state.h"
 #include "core/state.h"
+#include "core/state/note_tool_state.h"
 #include "core/ui/help.h"
 #include "core/ui/modal_boxes.h"
-#include "core/objects/selection_state.h"
 #include "editing/selection.h"
 #include "editing/tools.h"
-#include "notes/entry/note_tool_state.h"
 #include "objects/object_dialogs.h"
+#include "objects/spanners/spanner_dialog_resources.h"
 #include "objects/tuplets/tuplet_tool.h"
 #include "platform/sys/help.h"
 #include "platform/ui/controls.h"
@@ -25,7 +26,6 @@
 #include "platform/ui/message_box.h"
 #include "platform/win/input.h"
 #include "platform/win/window.h"
-#include "shell/resources/spanner_dialog_resources.h"
 
 namespace ql {
 namespace {

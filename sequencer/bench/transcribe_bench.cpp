@@ -11,6 +11,8 @@
 #include "core/model/score_document.h"
 #include "core/model/view.h"
 #include "core/objects/class_table.h"
+#include "core/settings/preference_defaults.h"
+#include "core/settings/program_options.h"
 #include "core/state.h"
 #include "core/undo/undo.h"
 #include "notes/accidentals/accidental.h"
@@ -20,8 +22,6 @@
 #include "platform/ui/headless.h"
 #include "sequencer/transcription_measures.h"
 #include "sequencer/transcription_stream.h"
-#include "shell/preference_defaults.h"
-#include "shell/program_options.h"
 
 namespace ql {
 namespace {

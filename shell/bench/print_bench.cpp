@@ -12,6 +12,7 @@
 #include "core/model/pages.h"
 #include "core/state.h"
 #include "display/painter.h"
+#include "layout/page/page_layout_resources.h"
 #include "platform/gfx/bitmap.h"
 #include "platform/gfx/dc.h"
 #include "platform/gfx/objects.h"
@@ -19,13 +20,12 @@
 #include "platform/ui/headless.h"
 #include "platform/win/message_loop.h"
 #include "platform/win/window.h"
-#include "shell/printing/print_document.h"
 #include "shell/bench/headless_program.h"
+#include "shell/printing/print_document.h"
 #include "shell/printing/print_view_state.h"
 #include "shell/program/frame.h"
 #include "shell/program/program_ids.h"
 #include "shell/program/startup.h"
-#include "shell/resources/page_layout_resources.h"
 #include "shell/shell_services.h"
 
 namespace ql {

@@ -6,13 +6,13 @@
 #include "core/model/score_document.h"
 #include "core/model/view.h"
 #include "core/objects/selection_state.h"
+#include "core/settings/program_options.h"
 #include "core/state.h"
 #include "editing/block_clipboard.h"
 #include "objects/picture/picture_class.h"
 #include "sequencer/playback.h"
 #include "shell/command/toolbar_buttons.h"
 #include "shell/program/score_windows.h"
-#include "shell/program_options.h"
 
 namespace ql {
 namespace {

@@ -6,10 +6,10 @@
 
 #include "core/model/score_document.h"
 #include "core/model/view.h"
+#include "core/settings/program_options.h"
 #include "core/state.h"
 #include "sequencer/playback.h"
 #include "shell/command/command_state.h"
-#include "shell/program_options.h"
 #include "shell/shell_services.h"
 
 namespace ql {
@@ -148,7 +148,7 @@ void ReleaseTransportButtons(ScoreView* view) {
     UpdateToolbarButtons(view);
 }
 
-void UpdateToolbarButtons(ScoreView* view) {
+void RefreshToolbarButtons(ScoreView* view) {
     ReflectTransportInButtons();
     CommandState& state = CurrentCommandState();
     state = ComputeCommandState(TakeCommandSnapshot(view));
@@ -156,19 +156,19 @@ void UpdateToolbarButtons(ScoreView* view) {
         for (const ToolbarButton& button : toolbar.buttons)
             if (std::optional<bool> enabled = ToolbarButtonEnabled(state, button.command))
                 EnableToolbarButton(&toolbar, button.command, *enabled);
-    UpdateViewToolbarButtons(view != nullptr ? view : GetActiveScoreView(), nullptr);
+    RefreshViewToolbarButtons(view != nullptr ? view : GetActiveScoreView(), nullptr);
 }
 
-void UpdateViewToolbarButtons(ScoreView* view, Toolbar* /*toolbar*/) {
+void RefreshViewToolbarButtons(ScoreView* view, Toolbar* /*toolbar*/) {
     const bool valid = IsValidView(view) && view->document != nullptr;
     ShowPressed(40350, valid && view->pageView != 0);
     ShowPressed(40149, valid && Options().RulerOn != 0);
     ShowPressed(40151, valid && Options().ShowMargins != 0);
     ShowPressed(40405, valid && State().notes.DisplayHiddenItems != 0);
-    UpdateVoiceButtons(view);
+    RefreshVoiceButtons(view);
 }
 
-void UpdateVoiceButtons(ScoreView* view) {
+void RefreshVoiceButtons(ScoreView* view) {
     const bool valid = IsValidView(view);
     for (int voice = 0; voice < 4; ++voice) {
         // In display mode 1 the buttons of the middle voices change places.

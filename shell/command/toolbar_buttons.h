@@ -65,4 +65,12 @@ void ReflectTransportInButtons();
 // then updates every button.
 void ReleaseTransportButtons(ScoreView* view);
 
+// The shell's services behind UpdateToolbarButtons, UpdateViewToolbarButtons and
+// UpdateVoiceButtons (core/ui/shell_services.h): every button's enabled state from
+// the command state, the buttons mirroring the view's display settings, and the
+// four voice buttons from the view's masks.
+void RefreshToolbarButtons(ScoreView* view);
+void RefreshViewToolbarButtons(ScoreView* view, Toolbar* toolbar);
+void RefreshVoiceButtons(ScoreView* view);
+
 }  // namespace ql

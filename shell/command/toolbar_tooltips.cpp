@@ -5,10 +5,10 @@
 #include "core/core_strings.h"
 #include "core/model/score_document.h"
 #include "core/model/view.h"
+#include "core/settings/program_options.h"
 #include "core/state.h"
+#include "core/ui/dialog_grid.h"
 #include "core/undo/undo_labels.h"
-#include "shell/program_options.h"
-#include "shell/resources/dialog_grid.h"
 
 namespace ql {
 namespace {

@@ -8,6 +8,9 @@
 
 #include "core/model/document.h"
 #include "core/model/score_document.h"
+#include "core/settings/preference_defaults.h"
+#include "core/settings/program_options.h"
+#include "core/settings/settings_store.h"
 #include "core/ui/dialog_fields.h"
 #include "core/ui/help.h"
 #include "core/ui/modal_boxes.h"
@@ -21,10 +24,7 @@
 #include "platform/win/window.h"
 #include "shell/options/measure_number_offsets.h"
 #include "shell/options/option_dialogs.h"
-#include "shell/preference_defaults.h"
-#include "shell/program_options.h"
 #include "shell/resources/option_dialog_resources.h"
-#include "shell/settings_store.h"
 
 namespace ql {
 namespace {

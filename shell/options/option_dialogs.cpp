@@ -5,6 +5,8 @@
 #include <limits>
 
 #include "core/core_strings.h"
+#include "core/settings/program_options.h"
+#include "core/settings/settings_store.h"
 #include "core/ui/dialog_fields.h"
 #include "core/ui/help.h"
 #include "core/ui/modal_boxes.h"
@@ -14,9 +16,7 @@
 #include "platform/ui/message_box.h"
 #include "platform/win/window.h"
 #include "shell/options/option_dialog_protocol.h"
-#include "shell/program_options.h"
 #include "shell/resources/option_dialog_resources.h"
-#include "shell/settings_store.h"
 
 namespace ql {
 namespace {

@@ -3,6 +3,9 @@
 
 #include <array>
 
+#include "core/settings/program_options.h"
+#include "core/settings/settings_store.h"
+#include "core/settings/settings_table.h"
 #include "core/ui/help.h"
 #include "core/ui/modal_boxes.h"
 #include "editing/palette_windows.h"
@@ -13,12 +16,9 @@
 #include "shell/options/option_dialog_protocol.h"
 #include "shell/program/frame.h"
 #include "shell/program/frame_layout.h"
-#include "shell/program_options.h"
 #include "shell/rebar/band_layout_keys.h"
 #include "shell/rebar/main_rebar.h"
 #include "shell/resources/option_dialog_resources.h"
-#include "shell/settings_store.h"
-#include "shell/settings_table.h"
 
 namespace ql {
 namespace {

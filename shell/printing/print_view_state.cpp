@@ -4,12 +4,12 @@
 #include "shell/printing/print_view_state.h"
 
 #include "core/draw/view_metrics.h"
+#include "core/settings/program_options.h"
 #include "core/state.h"
 #include "display/view_modes.h"
 #include "layout/page_geometry.h"
 #include "notes/beatmap/beat_map.h"
 #include "platform/win/paint.h"
-#include "shell/program_options.h"
 
 namespace ql {
 

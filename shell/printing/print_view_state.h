@@ -8,7 +8,7 @@
 #include <cstdint>
 
 #include "core/model/score_document.h"
-#include "display/painter_state.h"
+#include "core/state/painter_state.h"
 
 namespace ql {
 

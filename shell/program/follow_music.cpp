@@ -5,12 +5,12 @@
 #include <cstdint>
 
 #include "core/model/score_document.h"
+#include "core/settings/program_options.h"
 #include "core/units/view_moves.h"
 #include "display/follow_mark.h"
 #include "display/view_location.h"
 #include "sequencer/sequencer_state.h"
 #include "shell/program/readout_window.h"
-#include "shell/program_options.h"
 
 namespace ql {
 namespace {

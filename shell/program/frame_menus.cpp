@@ -7,10 +7,11 @@
 #include <memory>
 #include <vector>
 
+#include "core/ui/dialog_grid.h"
+#include "editing/note_commands.h"
 #include "platform/sys/resources.h"
 #include "platform/ui/menu.h"
 #include "shell/command/settings_commands.h"
-#include "editing/note_commands.h"
 #include "shell/program/frame.h"
 #include "shell/program/frame_option_commands.h"
 #include "shell/program/frame_toggles.h"
@@ -19,7 +20,6 @@
 #include "shell/program/transport_commands.h"
 #include "shell/program/view_procedures.h"
 #include "shell/program/view_toggles.h"
-#include "shell/resources/dialog_grid.h"
 #include "staves/staff_manage.h"
 
 namespace ql {

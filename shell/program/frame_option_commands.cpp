@@ -3,6 +3,7 @@
 
 #include "core/core_strings.h"
 #include "core/model/view.h"
+#include "core/settings/program_options.h"
 #include "core/state.h"
 #include "core/ui/help.h"
 #include "core/ui/status_bar.h"
@@ -10,7 +11,6 @@
 #include "display/linked_views.h"
 #include "display/painter.h"
 #include "shell/options/toolbar_options_dialogs.h"
-#include "shell/program_options.h"
 
 namespace ql {
 namespace {

@@ -1,9 +1,9 @@
 // The frame's toggle table and its flip.
 #include "shell/program/frame_toggles.h"
 
+#include "core/settings/program_options.h"
 #include "core/state.h"
 #include "editing/palette_windows.h"
-#include "shell/program_options.h"
 
 namespace ql {
 namespace {

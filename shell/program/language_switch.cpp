@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "core/settings/program_options.h"
 #include "editing/page_band.h"
 #include "editing/palette_windows.h"
 #include "platform/sys/settings_format.h"
@@ -13,7 +14,6 @@
 #include "shell/language.h"
 #include "shell/program/frame.h"
 #include "shell/program/frame_layout.h"
-#include "shell/program_options.h"
 #include "shell/rebar/main_rebar.h"
 #include "shell/shell_services.h"
 

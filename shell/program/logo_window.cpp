@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "core/core_strings.h"
+#include "core/settings/program_options.h"
 #include "platform/gfx/dc.h"
 #include "platform/gfx/draw.h"
 #include "platform/gfx/objects.h"
@@ -17,7 +18,6 @@
 #include "platform/win/window.h"
 #include "shell/program/frame.h"
 #include "shell/program/program_ids.h"
-#include "shell/program_options.h"
 
 namespace ql {
 namespace {

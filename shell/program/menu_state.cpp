@@ -7,6 +7,7 @@
 
 #include "core/model/score_document.h"
 #include "core/model/view.h"
+#include "core/settings/program_options.h"
 #include "core/state.h"
 #include "core/undo/autosave.h"
 #include "core/undo/undo_labels.h"
@@ -23,7 +24,6 @@
 #include "shell/program/score_windows.h"
 #include "shell/program/view_toggles.h"
 #include "shell/program/view_transport.h"
-#include "shell/program_options.h"
 #include "shell/recent_files.h"
 #include "shell/shell_services.h"
 

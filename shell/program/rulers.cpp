@@ -12,6 +12,7 @@
 #include "core/model/document_context.h"
 #include "core/model/score_document.h"
 #include "core/model/view.h"
+#include "core/settings/program_options.h"
 #include "core/state.h"
 #include "core/ui/dialog_fields.h"
 #include "core/units/units.h"
@@ -32,7 +33,6 @@
 #include "shell/program/frame.h"
 #include "shell/program/interface_fonts.h"
 #include "shell/program/score_windows.h"
-#include "shell/program_options.h"
 #include "shell/shell_services.h"
 
 namespace ql {

@@ -5,6 +5,7 @@
 #include "core/model/document_context.h"
 #include "core/model/view.h"
 #include "core/objects/selection_state.h"
+#include "core/settings/program_options.h"
 #include "core/state.h"
 #include "core/ui/long_operation.h"
 #include "display/painter.h"
@@ -21,7 +22,6 @@
 #include "shell/program/rulers.h"
 #include "shell/program/score_windows.h"
 #include "shell/program/view_transport.h"
-#include "shell/program_options.h"
 #include "shell/shell_services.h"
 
 namespace ql {

@@ -7,12 +7,13 @@
 #include <string>
 #include <vector>
 
+#include "core/core_strings.h"
 #include "core/model/document.h"
 #include "core/model/document_context.h"
 #include "core/model/score_document.h"
 #include "core/model/view.h"
+#include "core/settings/program_options.h"
 #include "core/state.h"
-#include "core/core_strings.h"
 #include "core/ui/modal_boxes.h"
 #include "core/ui/status_bar.h"
 #include "display/view_location.h"
@@ -31,14 +32,13 @@
 #include "sequencer/playback.h"
 #include "sequencer/sequencer_services.h"
 #include "sequencer/sequencer_state.h"
+#include "shell/command/settings_commands.h"
 #include "shell/program/follow_music.h"
 #include "shell/program/midi_notices.h"
 #include "shell/program/program_ids.h"
 #include "shell/program/step_entry_port.h"
 #include "shell/program/view_procedures.h"
 #include "shell/program/view_transport.h"
-#include "shell/program_options.h"
-#include "shell/command/settings_commands.h"
 #include "shell/shell_services.h"
 
 namespace ql {

@@ -3,9 +3,9 @@
 
 #include <string>
 
+#include "core/settings/program_options.h"
 #include "notes/step_entry/step_entry_input.h"
 #include "sequencer/playback.h"
-#include "shell/program_options.h"
 
 namespace ql {
 namespace {

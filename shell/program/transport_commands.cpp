@@ -1,12 +1,12 @@
 // The MIDI menu's Start, Pause and Stop commands.
 #include "shell/program/transport_commands.h"
 
+#include "core/settings/program_options.h"
 #include "core/ui/status_bar.h"
 #include "sequencer/playback.h"
 #include "shell/program/sequencer_window.h"
 #include "shell/program/view_procedures.h"
 #include "shell/program/view_transport.h"
-#include "shell/program_options.h"
 
 namespace ql {
 namespace {

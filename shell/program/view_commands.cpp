@@ -8,6 +8,7 @@
 #include "core/model/pages.h"
 #include "core/model/score_document.h"
 #include "core/objects/selection_state.h"
+#include "core/settings/program_options.h"
 #include "core/state.h"
 #include "core/ui/status_bar.h"
 #include "core/undo/undo.h"
@@ -34,7 +35,6 @@
 #include "shell/program/view_procedures.h"
 #include "shell/program/view_procedures_internal.h"
 #include "shell/program/view_transport.h"
-#include "shell/program_options.h"
 #include "shell/shell_services.h"
 
 namespace ql {

@@ -13,6 +13,8 @@
 #include "core/model/score_document.h"
 #include "core/objects/class_table.h"
 #include "core/objects/selection_state.h"
+#include "core/settings/program_options.h"
+#include "core/settings/score_settings.h"
 #include "core/state.h"
 #include "core/ui/command_letters.h"
 #include "core/ui/help.h"
@@ -42,8 +44,6 @@
 #include "shell/program/view_procedures.h"
 #include "shell/program/view_procedures_internal.h"
 #include "shell/program/view_transport.h"
-#include "shell/program_options.h"
-#include "shell/score_settings.h"
 #include "shell/shell_services.h"
 
 namespace ql {

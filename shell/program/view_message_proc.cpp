@@ -12,6 +12,7 @@
 #include "core/model/score_document.h"
 #include "core/model/view.h"
 #include "core/objects/selection_state.h"
+#include "core/settings/program_options.h"
 #include "core/state.h"
 #include "core/ui/modal_boxes.h"
 #include "core/ui/status_bar.h"
@@ -36,12 +37,11 @@
 #include "shell/program/frame_layout.h"
 #include "shell/program/program_ids.h"
 #include "shell/program/rulers.h"
-#include "shell/program/sequencer_window.h"
 #include "shell/program/score_windows.h"
+#include "shell/program/sequencer_window.h"
 #include "shell/program/view_procedures.h"
 #include "shell/program/view_procedures_internal.h"
 #include "shell/program/view_transport.h"
-#include "shell/program_options.h"
 #include "shell/shell_services.h"
 
 namespace ql {

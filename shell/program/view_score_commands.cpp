@@ -4,6 +4,7 @@
 // measures set back to their time signatures, and the option toggles.
 #include "core/model/score_document.h"
 #include "core/objects/selection_state.h"
+#include "core/settings/program_options.h"
 #include "core/state.h"
 #include "core/ui/status_bar.h"
 #include "core/undo/undo.h"
@@ -14,6 +15,7 @@
 #include "editing/print_to_clipboard.h"
 #include "editing/selection.h"
 #include "layout/measure_spacing.h"
+#include "layout/page_fit.h"
 #include "notes/beatmap/beat_map.h"
 #include "objects/quick_fonts/select_font.h"
 #include "platform/win/message_loop.h"
@@ -23,13 +25,10 @@
 #include "shell/program/view_procedures.h"
 #include "shell/program/view_procedures_internal.h"
 #include "shell/program/view_toggles.h"
-#include "shell/program_options.h"
 #include "staves/barline_edits.h"
 #include "staves/measure_lengths.h"
 #include "staves/multi_measure_rest.h"
-#include "shell/program_options.h"
 #include "staves/staff_manage.h"
-#include "layout/page_fit.h"
 
 namespace ql {
 namespace {

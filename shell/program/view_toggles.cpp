@@ -5,6 +5,7 @@
 #include "core/draw/view_metrics.h"
 #include "core/model/score_document.h"
 #include "core/objects/selection_state.h"
+#include "core/settings/program_options.h"
 #include "core/state.h"
 #include "display/linked_views.h"
 #include "editing/selection.h"
@@ -12,7 +13,6 @@
 #include "platform/win/paint.h"
 #include "sequencer/kept_recording.h"
 #include "shell/program/sequencer_window.h"
-#include "shell/program_options.h"
 
 namespace ql {
 namespace {

@@ -5,9 +5,9 @@
 #include <cstdio>
 #include <string>
 
-#include "shell/program_options.h"
-#include "shell/settings_store.h"
-#include "shell/settings_table.h"
+#include "core/settings/program_options.h"
+#include "core/settings/settings_store.h"
+#include "core/settings/settings_table.h"
 
 namespace ql {
 namespace {

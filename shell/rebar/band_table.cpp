@@ -3,8 +3,8 @@
 #include "shell/rebar/band_table.h"
 
 #include "core/core_strings.h"
+#include "core/ui/string_ids.h"
 #include "shell/program/program_ids.h"
-#include "shell/shell_strings.h"
 
 namespace ql {
 namespace {

@@ -8,8 +8,8 @@
 #include <span>
 #include <string>
 
+#include "core/settings/program_options.h"
 #include "platform/ui/toolbar.h"
-#include "shell/program_options.h"
 
 namespace ql {
 

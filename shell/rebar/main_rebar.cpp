@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "core/model/view.h"
+#include "core/settings/program_options.h"
+#include "core/ui/system_error.h"
 #include "editing/page_band.h"
 #include "editing/palette_faces.h"
 #include "editing/palette_layout.h"
@@ -17,14 +19,12 @@
 #include "platform/ui/rebar.h"
 #include "platform/ui/toolbar.h"
 #include "platform/win/window.h"
+#include "shell/command/toolbar_tooltips.h"
 #include "shell/program/frame.h"
 #include "shell/program/frame_layout.h"
-#include "shell/program_options.h"
-#include "shell/command/toolbar_tooltips.h"
 #include "shell/rebar/band_layout_keys.h"
 #include "shell/rebar/rebar_links.h"
 #include "shell/rebar/toolbar_art.h"
-#include "shell/system_error.h"
 
 namespace ql {
 namespace {

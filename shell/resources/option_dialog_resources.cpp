@@ -1,10 +1,10 @@
 // Templates of the small option dialogs and the backup range text, as entries of the program's resource bundle.
 #include "shell/resources/option_dialog_resources.h"
 
+#include "core/ui/dialog_grid.h"
 #include "core/ui/help.h"
 #include "platform/ui/message_box.h"
 #include "platform/win/window.h"
-#include "shell/resources/dialog_grid.h"
 
 namespace ql {
 namespace {

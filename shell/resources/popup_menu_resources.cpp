@@ -1,8 +1,8 @@
 // The items of the score editor's popup menus, in menu order (separators left out).
 #include "shell/resources/popup_menu_resources.h"
 
+#include "core/ui/dialog_grid.h"
 #include "platform/ui/menu_template.h"
-#include "shell/resources/dialog_grid.h"
 
 namespace ql {
 

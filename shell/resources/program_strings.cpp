@@ -13,15 +13,15 @@
 #include "core/ui/progress.h"
 #include "core/ui/status_bar.h"
 #include "core/ui/status_bar_notes.h"
+#include "core/ui/string_ids.h"
+#include "core/ui/system_error.h"
 #include "interchange/smf/smf_strings.h"
+#include "layout/page/page_dialog_resources.h"
+#include "layout/page/page_layout_resources.h"
 #include "notes/pitch/patch_names.h"
-#include "shell/resources/page_dialog_resources.h"
-#include "shell/resources/page_layout_resources.h"
-#include "shell/resources/staff_dialog_resources.h"
 #include "shell/program/frame_option_commands.h"
 #include "shell/program/program_ids.h"
-#include "shell/shell_strings.h"
-#include "shell/system_error.h"
+#include "staves/staff_dialog_resources.h"
 
 namespace ql {
 namespace {

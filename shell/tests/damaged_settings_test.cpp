@@ -8,11 +8,11 @@
 #include <cstring>
 #include <random>
 
+#include "core/settings/preference_defaults.h"
+#include "core/settings/settings_store.h"
 #include "core/state.h"
 #include "core/units/paper_table.h"
 #include "platform/sys/settings_format.h"
-#include "shell/preference_defaults.h"
-#include "shell/settings_store.h"
 #include "shell/tests/settings_fixture.h"
 
 namespace ql {

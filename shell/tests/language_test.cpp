@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "core/core_strings.h"
+#include "core/settings/settings_store.h"
 #include "core/state.h"
 #include "platform/sys/resources.h"
-#include "shell/settings_store.h"
 #include "shell/tests/settings_fixture.h"
 
 namespace ql {

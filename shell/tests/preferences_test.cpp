@@ -6,10 +6,11 @@
 #include <cstring>
 
 #include "core/model/engraving_metrics.h"
+#include "core/settings/metrics_table.h"
+#include "core/settings/preference_defaults.h"
+#include "core/settings/settings_store.h"
 #include "core/state.h"
 #include "notes/pitch/spelling_preferences.h"
-#include "shell/preference_defaults.h"
-#include "shell/settings_store.h"
 #include "shell/shell_services.h"
 #include "shell/tests/settings_fixture.h"
 

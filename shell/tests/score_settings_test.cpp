@@ -1,15 +1,15 @@
 // The "Tempo" and on/off settings and the active document's header: a change of a
 // setting writes the active document's header (and only that one) without marking it
 // modified; loading from a document takes its header's values.
-#include "shell/score_settings.h"
+#include "core/settings/score_settings.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
 
 #include "core/model/score_document.h"
+#include "core/settings/preference_defaults.h"
 #include "core/state.h"
-#include "shell/preference_defaults.h"
 #include "shell/tests/settings_fixture.h"
 
 namespace ql {

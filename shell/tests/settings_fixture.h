@@ -9,15 +9,15 @@
 #include <filesystem>
 #include <string>
 
+#include "core/settings/preference_defaults.h"
+#include "core/settings/program_options.h"
+#include "core/settings/settings_store.h"
 #include "core/state.h"
 #include "platform/sys/file_lock.h"
 #include "platform/sys/folders.h"
 #include "platform/sys/settings_store.h"
 #include "platform/tests/sys/scratch_folder.h"
 #include "platform/tests/win/win_test_fixture.h"
-#include "shell/preference_defaults.h"
-#include "shell/program_options.h"
-#include "shell/settings_store.h"
 
 namespace ql::testing {
 

@@ -3,9 +3,9 @@
 // and values stored into the table's variables by range and width.
 #include <gtest/gtest.h>
 
+#include "core/settings/preference_defaults.h"
+#include "core/settings/settings_store.h"
 #include "core/state.h"
-#include "shell/preference_defaults.h"
-#include "shell/settings_store.h"
 #include "shell/tests/settings_fixture.h"
 
 namespace ql {

@@ -19,11 +19,11 @@
 #include "core/model/score_document.h"
 #include "core/model/view.h"
 #include "core/objects/class_table.h"
+#include "core/settings/preference_defaults.h"
 #include "core/state.h"
 #include "layout/measure_spacing.h"
 #include "platform/ui/headless.h"
 #include "platform/win/headless.h"
-#include "shell/preference_defaults.h"
 #include "staves/measure_edit.h"
 #include "staves/multi_measure_rest.h"
 

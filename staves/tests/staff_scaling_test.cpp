@@ -8,17 +8,17 @@
 #include <cstring>
 #include <filesystem>
 
-#include "core/objects/class_table.h"
-#include "core/model/document.h"
 #include "core/draw/draw_surface.h"
 #include "core/draw/fonts.h"
+#include "core/model/document.h"
 #include "core/model/grid.h"
-#include "core/state.h"
 #include "core/model/view.h"
+#include "core/objects/class_table.h"
+#include "core/settings/preference_defaults.h"
+#include "core/state.h"
 #include "platform/text/font.h"
 #include "platform/ui/headless.h"
 #include "platform/win/headless.h"
-#include "shell/preference_defaults.h"
 
 namespace ql {
 namespace {

@@ -9,17 +9,17 @@
 #include <vector>
 
 #include "core/memory/arena.h"
-#include "core/objects/class_table.h"
 #include "core/model/document.h"
 #include "core/model/events.h"
 #include "core/model/grid.h"
 #include "core/model/object_list.h"
 #include "core/model/pages.h"
-#include "core/objects/score_object.h"
-#include "core/state.h"
 #include "core/model/view.h"
+#include "core/objects/class_table.h"
+#include "core/objects/score_object.h"
+#include "core/settings/preference_defaults.h"
+#include "core/state.h"
 #include "platform/ui/headless.h"
-#include "shell/preference_defaults.h"
 
 namespace ql::testing_model {
 

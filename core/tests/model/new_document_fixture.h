@@ -14,12 +14,12 @@
 #include "core/model/document.h"
 #include "core/model/view.h"
 #include "core/objects/class_table.h"
+#include "core/settings/preference_defaults.h"
 #include "core/state.h"
 #include "core/ui/status_bar.h"
 #include "platform/ui/headless.h"
 #include "platform/win/headless.h"
 #include "platform/win/window.h"
-#include "shell/preference_defaults.h"
 
 namespace ql::testing {
 

@@ -13,11 +13,11 @@
 #include <vector>
 
 #include "core/core_strings.h"
-#include "shell/resources/program_strings.h"
 #include "core/model/score_document.h"
+#include "core/model/view.h"
 #include "core/state.h"
 #include "core/ui/status_bar.h"
-#include "core/model/view.h"
+#include "core/ui/ui_services_resources.h"
 #include "platform/sys/headless.h"
 #include "platform/sys/resources.h"
 #include "platform/ui/dialog.h"
@@ -25,7 +25,7 @@
 #include "platform/win/headless.h"
 #include "platform/win/input.h"
 #include "platform/win/window.h"
-#include "shell/resources/ui_services_resources.h"
+#include "shell/resources/program_strings.h"
 
 namespace ql::testing_uisvc {
 

@@ -6,17 +6,17 @@
 #include <string>
 
 #include "core/objects/midi_action.h"
+#include "core/tests/model/model_fixture.h"
+#include "core/text/text_object.h"
 #include "core/ui/progress.h"
 #include "core/ui/status_bar.h"
 #include "core/ui/status_bar_notes.h"
-#include "core/tests/model/model_fixture.h"
-#include "core/text/text_object.h"
+#include "core/ui/ui_services_resources.h"
 #include "platform/sys/resources.h"
 #include "platform/ui/headless.h"
 #include "platform/ui/status_bar.h"
 #include "platform/win/headless.h"
 #include "platform/win/window.h"
-#include "shell/resources/ui_services_resources.h"
 
 namespace ql::testing_model {
 namespace {

@@ -1,11 +1,12 @@
 // Shared set-up of the locator tests.
+#include "core/memory/pool.h"
 #include "core/model/document.h"
 #include "core/model/grid.h"
 #include "core/model/pages.h"
 #include "core/model/view.h"
-#include "core/memory/pool.h"
 #include "core/objects/class_table.h"
 #include "core/objects/score_object.h"
+#include "core/settings/preference_defaults.h"
 #include "core/state.h"
 #include "display/tests/locate/locate_fixture.h"
 #include "display/view_location.h"
@@ -14,7 +15,6 @@
 #include "notes/tests/beatmap/beatmap_score.h"
 #include "platform/ui/headless.h"
 #include "platform/win/headless.h"
-#include "shell/preference_defaults.h"
 
 namespace ql::testing_locate {
 

@@ -7,12 +7,12 @@
 #include "core/draw/draw_surface.h"
 #include "core/model/score_document.h"
 #include "core/objects/score_object.h"
+#include "core/settings/program_options.h"
 #include "core/state.h"
 #include "display/anchors.h"
 #include "display/tests/locate/locate_fixture.h"
 #include "platform/gfx/dc.h"
 #include "platform/gfx/objects.h"
-#include "shell/program_options.h"
 
 namespace ql::testing_locate {
 namespace {

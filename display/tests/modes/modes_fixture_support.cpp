@@ -6,13 +6,13 @@
 #include "core/model/view.h"
 #include "core/objects/class_table.h"
 #include "core/objects/score_object.h"
+#include "core/settings/preference_defaults.h"
 #include "core/state.h"
 #include "core/ui/status_bar.h"
-#include "platform/win/window.h"
 #include "layout/page_format.h"
 #include "platform/ui/headless.h"
 #include "platform/win/headless.h"
-#include "shell/preference_defaults.h"
+#include "platform/win/window.h"
 
 namespace ql::testing_modes {
 

@@ -10,9 +10,9 @@
 #include "core/state.h"
 #include "display/navigation.h"
 #include "display/tests/modes/modes_fixture.h"
+#include "layout/page/page_dialog_resources.h"
 #include "layout/page_format.h"
 #include "platform/ui/headless.h"
-#include "shell/resources/page_dialog_resources.h"
 #include "shell/resources/program_strings.h"
 
 namespace ql::testing_modes {

@@ -8,6 +8,7 @@
 #include "core/draw/draw_surface.h"
 #include "core/draw/view_metrics.h"
 #include "core/model/score_document.h"
+#include "core/settings/program_options.h"
 #include "core/state.h"
 #include "display/tests/modes/modes_fixture.h"
 #include "display/view_modes.h"
@@ -17,7 +18,6 @@
 #include "platform/win/message_loop.h"
 #include "platform/win/timers.h"
 #include "platform/win/window.h"
-#include "shell/program_options.h"
 
 namespace ql::testing_modes {
 namespace {

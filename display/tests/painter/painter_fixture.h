@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "core/objects/class_table.h"
-#include "display/painter_state.h"
+#include "core/state/painter_state.h"
 #include "display/tests/system/sysdraw_fixture.h"
 
 namespace ql::testing_painter {

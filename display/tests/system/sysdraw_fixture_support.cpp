@@ -13,6 +13,8 @@
 #include "core/model/pages.h"
 #include "core/model/view.h"
 #include "core/objects/class_table.h"
+#include "core/settings/preference_defaults.h"
+#include "core/settings/program_options.h"
 #include "core/state.h"
 #include "core/ui/status_bar_notes.h"
 #include "display/charset_text.h"
@@ -31,8 +33,6 @@
 #include "platform/ui/headless.h"
 #include "platform/win/headless.h"
 #include "platform/win/paint.h"
-#include "shell/preference_defaults.h"
-#include "shell/program_options.h"
 #include "staves/staff_scaling.h"
 
 namespace ql::testing_sysdraw {

@@ -14,6 +14,7 @@
 #include "core/model/beat_map_record.h"
 #include "core/model/engraving_metrics.h"
 #include "core/model/pages.h"
+#include "core/settings/program_options.h"
 #include "core/state.h"
 #include "core/ui/status_bar.h"
 #include "display/system_drawing.h"
@@ -21,7 +22,6 @@
 #include "notes/beatmap/beat_map.h"
 #include "platform/gfx/dc.h"
 #include "platform/ui/headless.h"
-#include "shell/program_options.h"
 
 namespace ql::testing_sysdraw {
 namespace {

@@ -15,7 +15,6 @@
 #include <string>
 #include <vector>
 
-#include "core/core_startup.h"
 #include "core/model/document.h"
 #include "core/model/object_list.h"
 #include "core/state.h"
@@ -23,6 +22,7 @@
 #include "core/undo/undo.h"
 #include "editing/block_clipboard.h"
 #include "editing/part_extraction.h"
+#include "editing/part_extraction_resources.h"
 #include "editing/tests/marquee_score.h"
 #include "files/score_file.h"
 #include "files/stream/score_stream_writer.h"
@@ -30,7 +30,7 @@
 #include "objects/object_services.h"
 #include "objects/text_box/text_box.h"
 #include "platform/ui/headless.h"
-#include "shell/resources/part_extraction_resources.h"
+#include "shell/program/core_startup.h"
 
 namespace ql {
 namespace {

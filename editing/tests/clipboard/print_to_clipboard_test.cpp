@@ -12,8 +12,8 @@
 
 #include "core/model/engraving_metrics.h"
 #include "core/model/pages.h"
-#include "notes/beatmap/beat_map.h"
 #include "core/objects/selection_state.h"
+#include "core/settings/program_options.h"
 #include "core/state.h"
 #include "display/painter.h"
 #include "editing/marquee.h"
@@ -21,13 +21,13 @@
 #include "editing/print_to_clipboard_internal.h"
 #include "editing/selection.h"
 #include "editing/tests/marquee_fixture.h"
+#include "notes/beatmap/beat_map.h"
 #include "platform/gfx/bitmap.h"
 #include "platform/gfx/objects.h"
 #include "platform/sys/clipboard.h"
 #include "platform/sys/clipboard_headless.h"
 #include "platform/ui/headless.h"
 #include "platform/win/paint.h"
-#include "shell/program_options.h"
 
 namespace ql::testing_editing {
 namespace {

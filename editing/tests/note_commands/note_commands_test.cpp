@@ -8,9 +8,11 @@
 #include "core/model/score_document.h"
 #include "core/objects/hit_record.h"
 #include "core/objects/selection_state.h"
+#include "core/settings/program_options.h"
 #include "editing/note_command_edits.h"
 #include "editing/note_commands.h"
 #include "editing/selection.h"
+#include "editing/tests/note_commands/note_commands_fixture.h"
 #include "editing/tools.h"
 #include "notes/drawing/note_fields.h"
 #include "notes/handler/notes_handler.h"
@@ -18,9 +20,7 @@
 #include "notes/rests/rest.h"
 #include "notes/settings/note_settings_dialog.h"
 #include "notes/stems/stems.h"
-#include "editing/tests/note_commands/note_commands_fixture.h"
 #include "platform/win/keys.h"
-#include "shell/program_options.h"
 
 namespace ql::testing_note_commands {
 namespace {

@@ -10,8 +10,8 @@
 #include "editing/tests/note_commands/note_commands_fixture.h"
 #include "platform/ui/headless.h"
 #include "platform/ui/message_box.h"
-#include "shell/resources/midi_settings_resources.h"
-#include "shell/resources/transcription_dialog_resources.h"
+#include "sequencer/midi_settings_resources.h"
+#include "sequencer/transcription_dialog_resources.h"
 
 namespace ql::testing_note_commands {
 namespace {

@@ -19,12 +19,12 @@
 #include <vector>
 
 #include "core/state.h"
+#include "core/ui/system_error.h"
 #include "files/bytes/file_faults.h"
 #include "files/bytes/score_file_handle.h"
 #include "platform/sys/folders.h"
 #include "platform/ui/headless.h"
 #include "platform/win/headless.h"
-#include "shell/system_error.h"
 
 namespace ql {
 namespace {

@@ -11,22 +11,22 @@
 #include <vector>
 
 #include "core/memory/pool.h"
-#include "layout/page_format.h"
 #include "core/model/document.h"
 #include "core/model/engraving_metrics.h"
 #include "core/model/view.h"
+#include "core/settings/settings_store.h"
 #include "core/state.h"
 #include "files/commands/file_commands.h"
 #include "files/score_file.h"
 #include "files/tests/read/read_fixture.h"
 #include "files/tests/save/save_fixture.h"
 #include "interchange/import_commands.h"
+#include "layout/page/page_layout_resources.h"
+#include "layout/page_format.h"
 #include "platform/sys/file_lock.h"
 #include "platform/ui/file_dialog.h"
 #include "platform/ui/headless.h"
 #include "platform/ui/message_box.h"
-#include "shell/resources/page_layout_resources.h"
-#include "shell/settings_store.h"
 
 namespace ql::testing_files {
 namespace {

@@ -16,11 +16,11 @@
 
 #include "core/memory/pool.h"
 #include "core/model/score_document.h"
+#include "core/settings/score_settings.h"
 #include "core/state.h"
 #include "files/records/file_codes.h"
 #include "files/tests/read/read_fixture.h"
 #include "platform/ui/headless.h"
-#include "shell/score_settings.h"
 
 namespace ql {
 namespace {

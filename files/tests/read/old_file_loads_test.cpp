@@ -10,12 +10,13 @@
 #include <string>
 #include <vector>
 
-#include "core/model/event_record.h"
 #include "core/model/document.h"
+#include "core/model/event_record.h"
 #include "core/model/events.h"
 #include "core/model/grid.h"
 #include "core/model/grid_records.h"
 #include "core/model/score_document.h"
+#include "core/settings/preference_defaults.h"
 #include "core/state.h"
 #include "files/records/file_codes.h"
 #include "files/records/file_version.h"
@@ -24,7 +25,6 @@
 #include "objects/text_box/text_box.h"
 #include "platform/win/headless.h"
 #include "platform/win/keys.h"
-#include "shell/preference_defaults.h"
 
 namespace ql {
 namespace {

@@ -12,19 +12,19 @@
 
 #include "core/memory/pool.h"
 #include "core/model/document.h"
-#include "core/model/pages.h"
-#include "core/model/grid.h"
-#include "files/records/file_version.h"
-#include "core/state.h"
-#include "files/records/staff_records.h"
 #include "core/model/events.h"
+#include "core/model/grid.h"
+#include "core/model/pages.h"
+#include "core/settings/metrics_table.h"
+#include "core/state.h"
+#include "files/read/score_read_rules.h"
+#include "files/records/file_version.h"
+#include "files/records/staff_records.h"
+#include "files/tests/read/read_fixture.h"
+#include "files/tests/stream/stream_fixtures.h"
 #include "objects/curves/curve_objects.h"
 #include "objects/object_services.h"
 #include "objects/text_box/text_box.h"
-#include "files/read/score_read_rules.h"
-#include "shell/metrics_table.h"
-#include "files/tests/read/read_fixture.h"
-#include "files/tests/stream/stream_fixtures.h"
 
 namespace ql {
 namespace {

@@ -15,6 +15,8 @@
 #include "core/model/document.h"
 #include "core/model/grid.h"
 #include "core/model/score_document.h"
+#include "core/settings/preference_defaults.h"
+#include "core/settings/program_options.h"
 #include "core/state.h"
 #include "core/ui/status_bar.h"
 #include "files/records/face_name_table.h"
@@ -24,8 +26,6 @@
 #include "platform/win/headless.h"
 #include "platform/win/window.h"
 #include "sequencer/sequencer_services.h"
-#include "shell/preference_defaults.h"
-#include "shell/program_options.h"
 
 namespace ql {
 namespace {

@@ -7,10 +7,10 @@
 
 #include "core/model/document.h"
 #include "core/model/view.h"
+#include "core/settings/score_settings.h"
 #include "core/state.h"
 #include "files/score_file.h"
 #include "files/tests/save/save_fixture.h"
-#include "shell/score_settings.h"
 #include "shell/shell_services.h"
 
 namespace ql {

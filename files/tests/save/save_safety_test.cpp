@@ -16,12 +16,12 @@
 #include <vector>
 
 #include "core/error_report.h"
+#include "core/settings/program_options.h"
 #include "core/undo/autosave.h"
 #include "files/bytes/file_faults.h"
 #include "files/score_file.h"
 #include "files/tests/save/save_fixture.h"
 #include "platform/sys/file_io.h"
-#include "shell/program_options.h"
 
 namespace ql {
 namespace {

@@ -16,6 +16,7 @@
 #include "core/error_report.h"
 #include "core/memory/pool.h"
 #include "core/model/document.h"
+#include "core/settings/program_options.h"
 #include "core/state.h"
 #include "core/undo/autosave.h"
 #include "files/bytes/byte_writer_test_seam.h"
@@ -25,7 +26,6 @@
 #include "files/tests/stream/stream_layout.h"
 #include "layout/page_format.h"
 #include "platform/tests/sys/scratch_folder.h"
-#include "shell/program_options.h"
 
 namespace ql {
 namespace {

@@ -14,6 +14,7 @@
 #include "core/model/document.h"
 #include "core/model/engraving_metrics.h"
 #include "core/model/view.h"
+#include "core/settings/metrics_table.h"
 #include "core/state.h"
 #include "core/undo/autosave.h"
 #include "files/commands/file_commands.h"
@@ -23,7 +24,6 @@
 #include "files/tests/stream/stream_fixtures.h"
 #include "platform/ui/file_dialog.h"
 #include "platform/ui/headless.h"
-#include "shell/metrics_table.h"
 
 namespace ql {
 namespace {

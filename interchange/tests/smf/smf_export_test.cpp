@@ -15,19 +15,19 @@
 #include "core/model/document_context.h"
 #include "core/model/object_list.h"
 #include "core/objects/midi_action.h"
-#include "core/text/text_object.h"
 #include "core/state.h"
+#include "core/text/text_object.h"
 #include "display/anchors.h"
 #include "display/view_location.h"
-#include "objects/text_box/text_box.h"
 #include "files/bytes/file_faults.h"
 #include "interchange/imported_marks.h"
 #include "interchange/smf/smf_reader.h"
-#include "platform/ui/file_dialog.h"
-#include "shell/resources/transcription_dialog_resources.h"
 #include "interchange/tests/smf/smf_score_fixture.h"
+#include "objects/text_box/text_box.h"
+#include "platform/ui/file_dialog.h"
 #include "platform/ui/headless.h"
 #include "sequencer/action_dialogs.h"
+#include "sequencer/transcription_dialog_resources.h"
 
 namespace ql::testing {
 namespace {

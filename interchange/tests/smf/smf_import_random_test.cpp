@@ -19,23 +19,23 @@
 #include <vector>
 
 #include "core/memory/pool.h"
-#include "core/model/document_context.h"
 #include "core/model/document.h"
-#include "core/model/score_document.h"
+#include "core/model/document_context.h"
 #include "core/model/events.h"
 #include "core/model/grid.h"
+#include "core/model/score_document.h"
 #include "core/state.h"
 #include "core/ui/status_bar_notes.h"
 #include "display/tests/painter/engraving_expect.h"
+#include "interchange/import_commands.h"
 #include "interchange/smf/smf_reader.h"
 #include "interchange/tests/smf/smf_bytes.h"
 #include "interchange/tests/smf/smf_score_fixture.h"
 #include "notes/pitch/accidental_state.h"
 #include "notes/ties/ties.h"
-#include "interchange/import_commands.h"
 #include "platform/ui/dialog.h"
 #include "platform/ui/headless.h"
-#include "shell/resources/transcription_dialog_resources.h"
+#include "sequencer/transcription_dialog_resources.h"
 
 namespace ql::testing {
 namespace {

@@ -18,7 +18,7 @@
 #include "interchange/tests/smf/smf_score_fixture.h"
 #include "platform/ui/headless.h"
 #include "sequencer/notes_left_out.h"
-#include "shell/resources/transcription_dialog_resources.h"
+#include "sequencer/transcription_dialog_resources.h"
 
 namespace ql::testing {
 namespace {

@@ -16,6 +16,7 @@
 #include "core/model/score_document.h"
 #include "core/objects/midi_action.h"
 #include "core/objects/score_object.h"
+#include "core/settings/program_options.h"
 #include "core/state.h"
 #include "core/text/text_object.h"
 #include "core/units/paper_size.h"
@@ -25,7 +26,6 @@
 #include "interchange/tests/smf/smf_score_fixture.h"
 #include "objects/object_services.h"
 #include "platform/ui/headless.h"
-#include "shell/program_options.h"
 #include "shell/shell_services.h"
 
 namespace ql::testing {

@@ -20,15 +20,15 @@
 #include "core/model/events.h"
 #include "core/model/grid.h"
 #include "core/model/score_document.h"
+#include "core/settings/program_options.h"
 #include "core/state.h"
 #include "core/ui/status_bar_notes.h"
 #include "interchange/smf/smf_export.h"
-#include "layout/page_chain.h"
 #include "interchange/tests/smf/smf_score_fixture.h"
+#include "layout/page_chain.h"
 #include "notes/pitch/accidental_state.h"
-#include "sequencer/transcription_grid.h"
 #include "notes/ties/ties.h"
-#include "shell/program_options.h"
+#include "sequencer/transcription_grid.h"
 
 namespace ql::testing {
 namespace {

@@ -15,12 +15,12 @@
 #include <vector>
 
 #include "core/state.h"
+#include "core/ui/system_error.h"
 #include "interchange/smf/smf_reader.h"
 #include "interchange/smf/smf_strings.h"
 #include "platform/sys/folders.h"
 #include "platform/ui/headless.h"
 #include "platform/win/headless.h"
-#include "shell/system_error.h"
 
 namespace ql::smf {
 namespace {

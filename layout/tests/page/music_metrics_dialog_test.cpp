@@ -8,12 +8,12 @@
 #include "core/model/engraving_metrics.h"
 #include "core/model/grid.h"
 #include "core/undo/undo.h"
-#include "layout/page_layout_dialogs.h"
 #include "display/view_location.h"
+#include "layout/page/page_layout_resources.h"
+#include "layout/page_layout_dialogs.h"
 #include "layout/tests/pages/page_format_fixture.h"
 #include "notes/ties/ties.h"
 #include "platform/ui/headless.h"
-#include "shell/resources/page_layout_resources.h"
 
 namespace ql::testing_layout {
 namespace {

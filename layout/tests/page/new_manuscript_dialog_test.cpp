@@ -4,13 +4,13 @@
 #include <filesystem>
 #include <fstream>
 
+#include "core/settings/preference_defaults.h"
 #include "core/state.h"
 #include "layout/page/new_manuscript_dialog.h"
+#include "layout/page/page_layout_resources.h"
 #include "layout/tests/layout_fixture.h"
 #include "platform/ui/file_dialog.h"
 #include "platform/ui/headless.h"
-#include "shell/preference_defaults.h"
-#include "shell/resources/page_layout_resources.h"
 
 namespace ql::testing_layout {
 namespace {

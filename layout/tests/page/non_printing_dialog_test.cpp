@@ -2,10 +2,10 @@
 // on OK, a negative amount refused with a beep, a step below 0 beeping and staying
 // at 0, Cancel leaving the stored amounts alone.
 #include "core/state.h"
+#include "layout/page/page_layout_resources.h"
 #include "layout/page_layout_dialogs.h"
 #include "layout/tests/layout_fixture.h"
 #include "platform/ui/headless.h"
-#include "shell/resources/page_layout_resources.h"
 
 namespace ql::testing_layout {
 namespace {

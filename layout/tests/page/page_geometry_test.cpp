@@ -7,6 +7,7 @@
 
 #include "core/model/page_records.h"
 #include "core/model/pages.h"
+#include "core/settings/preference_defaults.h"
 #include "core/ui/modal_boxes.h"
 #include "core/units/paper_size.h"
 #include "core/units/paper_table.h"
@@ -19,7 +20,6 @@
 #include "platform/ui/headless.h"
 #include "platform/ui/message_box.h"
 #include "platform/win/window.h"
-#include "shell/preference_defaults.h"
 
 namespace ql::testing_layout {
 namespace {

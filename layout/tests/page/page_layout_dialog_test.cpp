@@ -6,12 +6,12 @@
 
 #include "core/model/pages.h"
 #include "core/undo/undo.h"
+#include "layout/page/page_layout_resources.h"
 #include "layout/page_chain.h"
 #include "layout/page_format.h"
 #include "layout/page_layout_dialogs.h"
 #include "layout/tests/pages/page_format_fixture.h"
 #include "platform/ui/headless.h"
-#include "shell/resources/page_layout_resources.h"
 
 namespace ql::testing_layout {
 namespace {

@@ -6,11 +6,11 @@
 
 #include "core/undo/undo.h"
 #include "core/units/paper_table.h"
+#include "layout/page/page_layout_resources.h"
 #include "layout/page_geometry.h"
 #include "layout/page_layout_dialogs.h"
 #include "layout/tests/pages/page_format_fixture.h"
 #include "platform/ui/headless.h"
-#include "shell/resources/page_layout_resources.h"
 
 namespace ql::testing_layout {
 namespace {

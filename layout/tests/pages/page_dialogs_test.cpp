@@ -7,6 +7,7 @@
 #include "core/model/pages.h"
 #include "core/ui/modal_boxes.h"
 #include "core/undo/undo.h"
+#include "layout/page/page_dialog_resources.h"
 #include "layout/page_chain.h"
 #include "layout/page_edit.h"
 #include "layout/page_format.h"
@@ -14,7 +15,6 @@
 #include "layout/tests/pages/page_format_fixture.h"
 #include "platform/ui/headless.h"
 #include "platform/ui/message_box.h"
-#include "shell/resources/page_dialog_resources.h"
 
 namespace ql::testing_layout {
 namespace {

@@ -6,9 +6,10 @@
 
 #include "core/memory/pool.h"
 #include "core/model/pages.h"
-#include "core/undo/undo.h"
 #include "core/model/view.h"
+#include "core/settings/preference_defaults.h"
 #include "core/state.h"
+#include "core/undo/undo.h"
 #include "display/view_location.h"
 #include "layout/measure_format.h"
 #include "layout/page_chain.h"
@@ -17,7 +18,6 @@
 #include "layout/tests/pages/page_format_fixture.h"
 #include "platform/win/input.h"
 #include "platform/win/window.h"
-#include "shell/preference_defaults.h"
 
 namespace ql::testing_layout {
 namespace {

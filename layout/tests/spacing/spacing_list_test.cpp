@@ -5,10 +5,10 @@
 #include <random>
 
 #include "core/model/engraving_metrics.h"
+#include "core/settings/preference_defaults.h"
 #include "layout/spacing/spacing_collect.h"
 #include "layout/tests/layout_fixture.h"
 #include "notes/pitch/pitch_vocabulary.h"
-#include "shell/preference_defaults.h"
 
 namespace ql::testing_layout {
 namespace {

@@ -1,10 +1,10 @@
 // The measure table: appending a measure (and its refusal at the measure limit), the
 // display numbers after the score, and the last measure with contents.
+#include "core/settings/preference_defaults.h"
 #include "core/state.h"
 #include "core/ui/status_bar.h"
 #include "layout/tests/layout_fixture.h"
 #include "platform/ui/headless.h"
-#include "shell/preference_defaults.h"
 
 namespace ql::testing_layout {
 namespace {

@@ -3,9 +3,9 @@
 // 13, units past 16 bits).
 #include <random>
 
+#include "core/settings/preference_defaults.h"
 #include "layout/tests/layout_fixture.h"
 #include "layout/widths/justify.h"
-#include "shell/preference_defaults.h"
 
 namespace ql::testing_layout {
 namespace {

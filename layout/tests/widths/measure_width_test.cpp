@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "core/model/engraving_metrics.h"
+#include "core/settings/preference_defaults.h"
 #include "layout/tests/layout_fixture.h"
 #include "layout/widths/measure_width.h"
-#include "shell/preference_defaults.h"
 
 namespace ql::testing_layout {
 namespace {

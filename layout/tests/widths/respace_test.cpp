@@ -1,10 +1,10 @@
 // Respacing one measure after an edit: the start ratio from how full the measure
 // is, the change test that keeps an equivalent old list, proportional mode, the
 // guards for short measures, and the refresh the editors call.
+#include "core/settings/preference_defaults.h"
 #include "core/state.h"
 #include "layout/tests/layout_fixture.h"
 #include "layout/widths/justify.h"
-#include "shell/preference_defaults.h"
 
 namespace ql::testing_layout {
 namespace {

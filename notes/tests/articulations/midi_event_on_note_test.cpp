@@ -11,8 +11,8 @@
 #include "notes/tests/articulations/articulation_fixture.h"
 #include "objects/stored_classes.h"
 #include "platform/ui/headless.h"
+#include "sequencer/midi_action_dialog_resources.h"
 #include "sequencer/midi_event_object.h"
-#include "shell/resources/midi_action_dialog_resources.h"
 
 namespace ql::testing_notedraw {
 namespace {

@@ -4,6 +4,7 @@
 #include "core/model/object_list.h"
 #include "core/model/view.h"
 #include "core/objects/class_table.h"
+#include "core/settings/preference_defaults.h"
 #include "core/state.h"
 #include "core/text/text_object.h"
 #include "core/ui/status_bar_notes.h"
@@ -11,7 +12,6 @@
 #include "notes/tests/beatmap/beatmap_fixture.h"
 #include "notes/tests/beatmap/beatmap_score.h"
 #include "platform/ui/headless.h"
-#include "shell/preference_defaults.h"
 #include "staves/signature_fields.h"
 
 namespace ql::testing_beatmap {

@@ -6,11 +6,11 @@
 #include "core/model/engraving_metrics.h"
 #include "core/model/grid.h"
 #include "core/model/pages.h"
+#include "core/settings/program_options.h"
 #include "core/state.h"
 #include "display/staff_groups.h"
 #include "notes/beatmap/beat_map.h"
 #include "notes/tests/beatmap/beatmap_fixture.h"
-#include "shell/program_options.h"
 
 namespace ql::testing_beatmap {
 namespace {

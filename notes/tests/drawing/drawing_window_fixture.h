@@ -21,6 +21,7 @@
 #include "core/model/engraving_metrics.h"
 #include "core/model/view.h"
 #include "core/objects/class_table.h"
+#include "core/settings/preference_defaults.h"
 #include "core/state.h"
 #include "platform/gfx/bitmap.h"
 #include "platform/gfx/mapping.h"
@@ -29,7 +30,6 @@
 #include "platform/win/headless.h"
 #include "platform/win/paint.h"
 #include "platform/win/window.h"
-#include "shell/preference_defaults.h"
 #include "staves/staff_scaling.h"
 
 namespace ql::testing {

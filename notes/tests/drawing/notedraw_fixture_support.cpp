@@ -1,7 +1,6 @@
 // Shared set-up of the note-drawing tests.
 #include <filesystem>
 
-#include "platform/tests/win/plain_window.h"
 #include "core/draw/colour_sets.h"
 #include "core/draw/draw_surface.h"
 #include "core/draw/fonts.h"
@@ -15,6 +14,7 @@
 #include "core/model/pages.h"
 #include "core/model/view.h"
 #include "core/objects/class_table.h"
+#include "core/settings/preference_defaults.h"
 #include "core/state.h"
 #include "core/ui/status_bar_notes.h"
 #include "notes/accidentals/accidental.h"
@@ -29,10 +29,10 @@
 #include "platform/gfx/dc.h"
 #include "platform/gfx/mapping.h"
 #include "platform/gfx/recording.h"
+#include "platform/tests/win/plain_window.h"
 #include "platform/ui/headless.h"
 #include "platform/win/headless.h"
 #include "platform/win/paint.h"
-#include "shell/preference_defaults.h"
 #include "staves/staff_scaling.h"
 
 namespace ql::testing_notedraw {

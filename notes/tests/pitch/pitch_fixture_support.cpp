@@ -10,12 +10,12 @@
 #include "core/model/view.h"
 #include "core/objects/class_table.h"
 #include "core/objects/score_object.h"
+#include "core/settings/preference_defaults.h"
 #include "core/state.h"
 #include "core/text/text_object.h"
 #include "notes/pitch/pitch_vocabulary.h"
 #include "notes/tests/pitch/pitch_fixture.h"
 #include "platform/ui/headless.h"
-#include "shell/preference_defaults.h"
 #include "staves/signature_fields.h"
 
 namespace ql::testing_pitch {

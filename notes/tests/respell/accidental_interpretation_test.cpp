@@ -10,10 +10,13 @@
 #include <filesystem>
 #include <vector>
 
+#include "core/settings/settings_store.h"
+#include "core/settings/settings_table.h"
 #include "core/state.h"
 #include "notes/pitch/spelling_preferences.h"
 #include "notes/respell/accidental_interpretation_dialog.h"
 #include "notes/respell/accidental_interpretation_picture.h"
+#include "notes/settings/note_dialog_resources.h"
 #include "platform/gfx/bitmap.h"
 #include "platform/sys/resources.h"
 #include "platform/ui/headless.h"
@@ -22,9 +25,6 @@
 #include "platform/win/input.h"
 #include "platform/win/paint.h"
 #include "platform/win/window.h"
-#include "shell/resources/note_dialog_resources.h"
-#include "shell/settings_store.h"
-#include "shell/settings_table.h"
 
 namespace ql {
 namespace {

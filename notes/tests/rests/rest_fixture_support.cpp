@@ -1,6 +1,6 @@
 // Shared set-up of the rest and accidental tests.
-#include "platform/tests/win/plain_window.h"
 #include "notes/tests/rests/rest_fixture.h"
+#include "platform/tests/win/plain_window.h"
 
 #include <cstring>
 
@@ -11,13 +11,14 @@
 #include "core/draw/view_glyph_bitmaps.h"
 #include "core/memory/pool.h"
 #include "core/model/document.h"
+#include "core/model/engraving_metrics.h"
 #include "core/model/view.h"
 #include "core/objects/class_table.h"
 #include "core/objects/selection_state.h"
+#include "core/settings/preference_defaults.h"
 #include "core/state.h"
 #include "core/text/text_object.h"
 #include "core/ui/status_bar.h"
-#include "core/model/engraving_metrics.h"
 #include "notes/accidentals/accidental.h"
 #include "notes/beatmap/beat_map.h"
 #include "notes/rests/rest_internal.h"
@@ -31,7 +32,6 @@
 #include "platform/win/headless.h"
 #include "platform/win/paint.h"
 #include "platform/win/window.h"
-#include "shell/preference_defaults.h"
 #include "staves/staff_scaling.h"
 
 namespace ql::testing_rests {

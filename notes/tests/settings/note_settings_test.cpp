@@ -11,13 +11,13 @@
 #include "core/undo/undo.h"
 #include "notes/drawing/note_fields.h"
 #include "notes/pitch/pitch.h"
+#include "notes/settings/note_dialog_resources.h"
 #include "notes/settings/note_settings_dialog.h"
 #include "notes/tests/pitch/pitch_fixture.h"
 #include "platform/sys/resources.h"
 #include "platform/ui/headless.h"
 #include "platform/ui/message_box.h"
 #include "platform/win/headless.h"
-#include "shell/resources/note_dialog_resources.h"
 
 namespace ql::testing_pitch {
 namespace {

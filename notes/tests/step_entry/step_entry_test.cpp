@@ -11,6 +11,7 @@
 #include "core/model/events.h"
 #include "core/model/grid_records.h"
 #include "core/model/score_document.h"
+#include "core/settings/program_options.h"
 #include "core/state.h"
 #include "core/ui/status_bar_notes.h"
 #include "display/view_location.h"
@@ -24,7 +25,6 @@
 #include "platform/midi/headless.h"
 #include "platform/tests/win/plain_window.h"
 #include "platform/win/message_loop.h"
-#include "shell/program_options.h"
 
 namespace ql::testing_entry {
 namespace {

@@ -5,15 +5,15 @@
 #include <gtest/gtest.h>
 
 #include "core/model/object_list.h"
+#include "core/settings/settings_store.h"
 #include "core/undo/undo.h"
 #include "objects/chord/chord_class.h"
+#include "objects/midi_marks/mark_dialog_resources.h"
 #include "objects/midi_marks/mark_internal.h"
 #include "objects/object_services.h"
 #include "objects/tests/marks/marks_fixture.h"
 #include "platform/sys/settings_store.h"
 #include "platform/ui/headless.h"
-#include "shell/resources/mark_dialog_resources.h"
-#include "shell/settings_store.h"
 
 namespace ql::testing_marks {
 namespace {

@@ -11,6 +11,8 @@
 #include "core/model/object_list.h"
 #include "core/objects/hit_record.h"
 #include "core/objects/selection_state.h"
+#include "core/settings/program_options.h"
+#include "core/state.h"
 #include "core/undo/undo.h"
 #include "display/anchors.h"
 #include "display/view_location.h"
@@ -19,6 +21,7 @@
 #include "objects/hairpin/hairpin_class.h"
 #include "objects/hairpin/hairpin_internal.h"
 #include "objects/midi_marks/mark_classes.h"
+#include "objects/midi_marks/mark_dialog_resources.h"
 #include "objects/midi_marks/mark_internal.h"
 #include "objects/midi_marks/mark_tools.h"
 #include "objects/tests/marks/marks_fixture.h"
@@ -26,9 +29,6 @@
 #include "platform/ui/headless.h"
 #include "platform/win/headless.h"
 #include "platform/win/input.h"
-#include "shell/program_options.h"
-#include "core/state.h"
-#include "shell/resources/mark_dialog_resources.h"
 
 namespace ql::testing_marks {
 namespace {

@@ -6,20 +6,20 @@
 
 #include <cstring>
 
+#include "core/model/object_list.h"
 #include "core/objects/midi_action_text.h"
 #include "core/state.h"
 #include "core/undo/undo.h"
-#include "core/model/object_list.h"
 #include "objects/chord/chord_class.h"
 #include "objects/hairpin/hairpin_internal.h"
 #include "objects/midi_marks/mark_classes.h"
+#include "objects/midi_marks/mark_dialog_resources.h"
 #include "objects/midi_marks/mark_dialogs.h"
 #include "objects/midi_marks/mark_tools.h"
 #include "objects/tests/marks/marks_fixture.h"
+#include "objects/text_marks/text_dialog_resources.h"
 #include "platform/sys/headless.h"
 #include "platform/ui/headless.h"
-#include "shell/resources/mark_dialog_resources.h"
-#include "shell/resources/text_dialog_resources.h"
 
 namespace ql::testing_marks {
 namespace {

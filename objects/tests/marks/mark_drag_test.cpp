@@ -11,10 +11,10 @@
 #include "core/tests/text/text_drag_support.h"
 #include "core/undo/undo.h"
 #include "editing/selection.h"
+#include "objects/midi_marks/mark_dialog_resources.h"
 #include "objects/midi_marks/mark_dialogs.h"
 #include "objects/tests/marks/marks_fixture.h"
 #include "platform/ui/headless.h"
-#include "shell/resources/mark_dialog_resources.h"
 
 namespace ql::testing_marks {
 namespace {

@@ -11,11 +11,13 @@
 #include "core/draw/draw_surface.h"
 #include "core/objects/hit_record.h"
 #include "core/objects/selection_state.h"
+#include "core/settings/program_options.h"
 #include "display/view_location.h"
 #include "layout/system_span.h"
 #include "objects/chord/chord_class.h"
 #include "objects/hairpin/hairpin_class.h"
 #include "objects/midi_marks/mark_classes.h"
+#include "objects/midi_marks/mark_dialog_resources.h"
 #include "objects/midi_marks/mark_dialogs.h"
 #include "objects/midi_marks/mark_internal.h"
 #include "objects/midi_marks/mark_tools.h"
@@ -23,8 +25,6 @@
 #include "platform/gfx/bitmap.h"
 #include "platform/ui/headless.h"
 #include "platform/win/paint.h"
-#include "shell/program_options.h"
-#include "shell/resources/mark_dialog_resources.h"
 
 namespace ql::testing_marks {
 namespace {

@@ -9,6 +9,8 @@
 #include "core/objects/hit_record.h"
 #include "core/objects/midi_action_text.h"
 #include "core/objects/selection_state.h"
+#include "core/settings/program_options.h"
+#include "core/settings/setting_values.h"
 #include "core/state.h"
 #include "core/ui/status_bar.h"
 #include "core/ui/status_bar_notes.h"
@@ -16,17 +18,15 @@
 #include "display/view_location.h"
 #include "notes/beatmap/beat_map.h"
 #include "notes/tests/beatmap/beatmap_score.h"
+#include "objects/midi_marks/mark_dialog_resources.h"
 #include "objects/midi_marks/mark_tools.h"
 #include "objects/stored_classes.h"
+#include "objects/text_marks/text_dialog_resources.h"
 #include "platform/gfx/draw.h"
 #include "platform/gfx/objects.h"
 #include "platform/ui/headless.h"
 #include "platform/win/input.h"
 #include "platform/win/window.h"
-#include "shell/program_options.h"
-#include "shell/setting_values.h"
-#include "shell/resources/mark_dialog_resources.h"
-#include "shell/resources/text_dialog_resources.h"
 
 namespace ql::testing_marks {
 namespace {

@@ -11,21 +11,21 @@
 
 #include "core/memory/pool.h"
 #include "core/model/object_list.h"
-#include "core/undo/undo.h"
 #include "core/objects/hit_record.h"
 #include "core/objects/selection_state.h"
+#include "core/undo/undo.h"
 #include "display/tests/painter/paint_check.h"
 #include "display/view_location.h"
 #include "objects/chord/chord_class.h"
 #include "objects/hairpin/hairpin_class.h"
 #include "objects/hairpin/hairpin_internal.h"
 #include "objects/midi_marks/mark_classes.h"
+#include "objects/midi_marks/mark_dialog_resources.h"
 #include "objects/midi_marks/mark_dialogs.h"
 #include "objects/midi_marks/mark_internal.h"
 #include "objects/midi_marks/mark_tools.h"
 #include "objects/tests/marks/marks_fixture.h"
 #include "platform/ui/headless.h"
-#include "shell/resources/mark_dialog_resources.h"
 
 namespace ql::testing_marks {
 namespace {

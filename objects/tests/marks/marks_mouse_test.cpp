@@ -3,20 +3,20 @@
 // hairpin's end dragged with Alt held from the press is not mirrored.
 #include <gtest/gtest.h>
 
+#include "core/objects/hit_record.h"
 #include "core/objects/selection_state.h"
+#include "core/settings/program_options.h"
 #include "core/state.h"
 #include "display/view_location.h"
-#include "core/objects/hit_record.h"
 #include "editing/tools.h"
+#include "objects/hairpin/hairpin_class.h"
+#include "objects/hairpin/hairpin_internal.h"
 #include "objects/midi_marks/mark_tools.h"
 #include "objects/tests/marks/marks_fixture.h"
 #include "platform/gfx/mapping.h"
 #include "platform/ui/headless.h"
 #include "platform/win/headless.h"
 #include "platform/win/input.h"
-#include "shell/program_options.h"
-#include "objects/hairpin/hairpin_class.h"
-#include "objects/hairpin/hairpin_internal.h"
 #include "platform/win/messages.h"
 
 namespace ql::testing_marks {

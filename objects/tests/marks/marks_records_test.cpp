@@ -15,12 +15,12 @@
 #include "objects/chord/chord_class.h"
 #include "objects/hairpin/hairpin_class.h"
 #include "objects/midi_marks/mark_classes.h"
+#include "objects/midi_marks/mark_dialog_resources.h"
 #include "objects/midi_marks/mark_dialogs.h"
 #include "objects/midi_marks/mark_internal.h"
 #include "objects/midi_marks/mark_tools.h"
 #include "objects/tests/marks/marks_fixture.h"
 #include "platform/ui/headless.h"
-#include "shell/resources/mark_dialog_resources.h"
 
 namespace ql::testing_marks {
 namespace {

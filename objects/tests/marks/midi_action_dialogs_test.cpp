@@ -15,9 +15,9 @@
 #include "platform/win/headless.h"
 #include "platform/win/window.h"
 #include "sequencer/action_dialogs.h"
+#include "sequencer/midi_action_dialog_resources.h"
 #include "sequencer/transition_envelope.h"
 #include "sequencer/wave_editor.h"
-#include "shell/resources/midi_action_dialog_resources.h"
 
 namespace ql::testing_marks {
 namespace {

@@ -22,8 +22,8 @@
 #include "platform/win/keys.h"
 #include "platform/win/window.h"
 #include "sequencer/action_dialogs.h"
+#include "sequencer/midi_action_dialog_resources.h"
 #include "sequencer/midi_event_object.h"
-#include "shell/resources/midi_action_dialog_resources.h"
 
 namespace ql::testing_marks {
 namespace {

@@ -9,18 +9,18 @@
 #include "core/model/grid.h"
 #include "core/model/object_list.h"
 #include "core/objects/midi_action_text.h"
-#include "core/ui/status_bar_notes.h"
+#include "core/settings/program_options.h"
 #include "core/state.h"
+#include "core/ui/status_bar_notes.h"
 #include "core/undo/undo.h"
 #include "objects/midi_marks/mark_classes.h"
+#include "objects/midi_marks/mark_dialog_resources.h"
 #include "objects/midi_marks/mark_dialogs.h"
 #include "objects/midi_marks/mark_internal.h"
 #include "objects/midi_marks/mark_playback.h"
 #include "objects/midi_marks/mark_tools.h"
 #include "objects/tests/marks/marks_fixture.h"
 #include "platform/ui/headless.h"
-#include "shell/program_options.h"
-#include "shell/resources/mark_dialog_resources.h"
 
 namespace ql::testing_marks {
 namespace {

@@ -10,9 +10,11 @@
 #include "core/memory/pool.h"
 #include "core/objects/class_table.h"
 #include "core/objects/selection_state.h"
+#include "core/settings/program_options.h"
 #include "core/state.h"
+#include "core/state/marquee_state.h"
+#include "core/ui/cursor_resources.h"
 #include "editing/marquee.h"
-#include "editing/marquee_state.h"
 #include "editing/pointer_tool.h"
 #include "editing/selection.h"
 #include "editing/tool_dispatch.h"
@@ -20,8 +22,6 @@
 #include "objects/tests/shapes/shapes_mouse_fixture.h"
 #include "platform/win/headless.h"
 #include "platform/win/keys.h"
-#include "shell/program_options.h"
-#include "shell/resources/cursor_resources.h"
 
 namespace ql::testing_shapes {
 namespace {

@@ -13,19 +13,19 @@
 #include "core/model/score_document.h"
 #include "core/objects/class_table.h"
 #include "core/objects/selection_state.h"
+#include "core/settings/program_options.h"
 #include "core/state.h"
 #include "core/units/paper_size.h"
 #include "core/units/units.h"
-#include "layout/page_edit.h"
 #include "layout/page_chain.h"
+#include "layout/page_edit.h"
 #include "layout/page_fit.h"
 #include "layout/page_format.h"
 #include "layout/page_geometry.h"
 #include "objects/margin/margin_class.h"
 #include "objects/tests/shapes/shapes_fixture.h"
-#include "platform/win/keys.h"
 #include "platform/win/headless.h"
-#include "shell/program_options.h"
+#include "platform/win/keys.h"
 
 namespace ql::testing_shapes {
 namespace {

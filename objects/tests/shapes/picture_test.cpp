@@ -18,9 +18,11 @@
 #include "core/model/object_list.h"
 #include "core/objects/class_table.h"
 #include "core/objects/selection_state.h"
+#include "core/settings/program_options.h"
 #include "core/state.h"
 #include "core/undo/undo.h"
 #include "display/anchors.h"
+#include "objects/graphics/shape_dialog_resources.h"
 #include "objects/picture/dib.h"
 #include "objects/picture/picture_class.h"
 #include "objects/tests/shapes/shapes_fixture.h"
@@ -33,8 +35,6 @@
 #include "platform/sys/folders.h"
 #include "platform/ui/headless.h"
 #include "platform/win/paint.h"
-#include "shell/program_options.h"
-#include "shell/resources/shape_dialog_resources.h"
 
 namespace ql::testing_shapes {
 namespace {

@@ -8,10 +8,10 @@
 
 #include "core/objects/class_table.h"
 #include "objects/graphics/graphic_class.h"
+#include "objects/graphics/shape_dialog_resources.h"
 #include "objects/tests/shapes/shapes_fixture.h"
 #include "platform/sys/headless.h"
 #include "platform/ui/headless.h"
-#include "shell/resources/shape_dialog_resources.h"
 
 namespace ql::testing_shapes {
 namespace {

@@ -9,13 +9,14 @@
 #include "core/memory/pool.h"
 #include "core/model/document.h"
 #include "core/model/grid.h"
-#include "core/model/view.h"
 #include "core/model/page_records.h"
+#include "core/model/view.h"
 #include "core/objects/class_table.h"
 #include "core/objects/selection_state.h"
 #include "core/units/paper_size.h"
 #include "display/view_modes.h"
 #include "objects/graphics/graphic_class.h"
+#include "objects/graphics/shape_dialog_resources.h"
 #include "objects/guide/guide_class.h"
 #include "objects/guide/guide_line.h"
 #include "objects/margin/margin_class.h"
@@ -23,7 +24,6 @@
 #include "objects/tests/shapes/shapes_mouse_fixture.h"
 #include "platform/ui/headless.h"
 #include "platform/win/headless.h"
-#include "shell/resources/shape_dialog_resources.h"
 
 namespace ql::testing_shapes {
 namespace {

@@ -7,10 +7,10 @@
 
 #include "core/model/document.h"
 #include "core/objects/class_table.h"
+#include "objects/spanners/spanner_dialog_resources.h"
 #include "objects/tests/spanners/spanner_fixture.h"
+#include "objects/text_marks/text_dialog_resources.h"
 #include "platform/ui/headless.h"
-#include "shell/resources/spanner_dialog_resources.h"
-#include "shell/resources/text_dialog_resources.h"
 
 namespace ql::testing_spanners {
 

@@ -12,6 +12,7 @@
 #include "core/objects/hit_record.h"
 #include "core/objects/midi_action_text.h"
 #include "core/objects/selection_state.h"
+#include "core/settings/preference_defaults.h"
 #include "core/state.h"
 #include "core/text/text_object.h"
 #include "display/view_location.h"
@@ -24,7 +25,6 @@
 #include "platform/gfx/recording.h"
 #include "platform/ui/headless.h"
 #include "platform/win/headless.h"
-#include "shell/preference_defaults.h"
 
 namespace ql::testing_spanners {
 

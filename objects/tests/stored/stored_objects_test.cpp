@@ -14,6 +14,7 @@
 #include "core/model/view.h"
 #include "core/objects/class_table.h"
 #include "core/objects/midi_action_text.h"
+#include "core/settings/preference_defaults.h"
 #include "core/state.h"
 #include "core/text/text_object.h"
 #include "core/units/units.h"
@@ -29,7 +30,6 @@
 #include "platform/gfx/objects.h"
 #include "platform/ui/headless.h"
 #include "platform/win/headless.h"
-#include "shell/preference_defaults.h"
 
 namespace ql {
 namespace {

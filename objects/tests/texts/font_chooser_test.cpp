@@ -14,9 +14,9 @@
 #include "objects/tests/texts/texts_fixture.h"
 #include "objects/text_marks/set_image_dialog.h"
 #include "objects/text_marks/symbol_picker.h"
+#include "objects/text_marks/text_dialog_resources.h"
 #include "objects/text_marks/text_line.h"
 #include "platform/ui/font_dialog.h"
-#include "shell/resources/text_dialog_resources.h"
 
 namespace ql::testing_texts {
 namespace {

@@ -19,12 +19,12 @@
 #include "core/state.h"
 #include "core/undo/undo.h"
 #include "objects/tests/texts/texts_fixture.h"
+#include "objects/text_marks/text_dialog_resources.h"
 #include "objects/text_marks/text_entry.h"
 #include "platform/gfx/mapping.h"
 #include "platform/tests/win/plain_window.h"
-#include "platform/win/paint.h"
 #include "platform/win/headless.h"
-#include "shell/resources/text_dialog_resources.h"
+#include "platform/win/paint.h"
 
 namespace ql::testing_texts {
 namespace {

@@ -6,11 +6,11 @@
 #include "core/model/object_list.h"
 #include "core/objects/class_table.h"
 #include "core/objects/score_object.h"
+#include "core/settings/program_options.h"
 #include "display/anchors.h"
 #include "objects/tests/texts/texts_fixture.h"
 #include "objects/text_box/text_box_class.h"
 #include "objects/text_marks/text_line.h"
-#include "shell/program_options.h"
 
 namespace ql::testing_texts {
 namespace {

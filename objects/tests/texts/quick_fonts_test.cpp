@@ -10,9 +10,9 @@
 #include "objects/quick_fonts/quick_fonts_dialog.h"
 #include "objects/quick_fonts/text_fonts.h"
 #include "objects/tests/texts/texts_fixture.h"
+#include "objects/text_marks/text_dialog_resources.h"
 #include "platform/gfx/objects.h"
 #include "platform/sys/settings_store.h"
-#include "shell/resources/text_dialog_resources.h"
 
 namespace ql::testing_texts {
 namespace {

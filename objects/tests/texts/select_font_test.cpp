@@ -7,11 +7,11 @@
 
 #include <cstring>
 
+#include "core/settings/program_options.h"
 #include "objects/tests/texts/texts_fixture.h"
+#include "objects/text_marks/text_dialog_resources.h"
 #include "objects/text_marks/text_line.h"
 #include "platform/sys/settings_store.h"
-#include "shell/program_options.h"
-#include "shell/resources/text_dialog_resources.h"
 
 namespace ql::testing_texts {
 namespace {

@@ -13,10 +13,10 @@
 #include "core/objects/class_table.h"
 #include "objects/tests/texts/texts_fixture.h"
 #include "objects/text_marks/set_image_dialog.h"
+#include "objects/text_marks/text_dialog_resources.h"
 #include "objects/text_marks/text_line.h"
 #include "platform/ui/controls.h"
 #include "platform/win/window.h"
-#include "shell/resources/text_dialog_resources.h"
 
 namespace ql::testing_texts {
 namespace {

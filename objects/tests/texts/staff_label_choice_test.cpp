@@ -27,11 +27,11 @@
 #include "objects/object_services.h"
 #include "objects/tests/texts/texts_fixture.h"
 #include "objects/text_box/text_box_class.h"
+#include "objects/text_marks/text_dialog_resources.h"
 #include "platform/gfx/mapping.h"
 #include "platform/tests/win/plain_window.h"
 #include "platform/win/input.h"
 #include "platform/win/keys.h"
-#include "shell/resources/text_dialog_resources.h"
 
 namespace ql::testing_texts {
 namespace {

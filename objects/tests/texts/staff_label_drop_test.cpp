@@ -15,9 +15,9 @@
 #include "core/state.h"
 #include "objects/tests/texts/texts_fixture.h"
 #include "objects/text_box/text_box_class.h"
+#include "objects/text_marks/text_dialog_resources.h"
 #include "platform/tests/win/plain_window.h"
 #include "platform/win/paint.h"
-#include "shell/resources/text_dialog_resources.h"
 
 namespace ql::testing_texts {
 namespace {

@@ -14,13 +14,13 @@
 #include "core/objects/class_table.h"
 #include "objects/tests/texts/texts_fixture.h"
 #include "objects/text_marks/symbol_grid.h"
+#include "objects/text_marks/text_dialog_resources.h"
 #include "objects/text_marks/text_line.h"
 #include "platform/gfx/bitmap.h"
 #include "platform/ui/font_dialog.h"
 #include "platform/win/headless.h"
 #include "platform/win/paint.h"
 #include "platform/win/window.h"
-#include "shell/resources/text_dialog_resources.h"
 
 namespace ql::testing_texts {
 namespace {

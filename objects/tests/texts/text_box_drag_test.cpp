@@ -20,6 +20,7 @@
 #include "objects/object_services.h"
 #include "objects/tests/texts/texts_fixture.h"
 #include "objects/text_box/text_box_class.h"
+#include "objects/text_marks/text_dialog_resources.h"
 #include "objects/text_marks/text_entry.h"
 #include "objects/text_marks/text_line.h"
 #include "objects/text_marks/text_tools.h"
@@ -34,7 +35,6 @@
 #include "platform/win/input.h"
 #include "platform/win/paint.h"
 #include "platform/win/window.h"
-#include "shell/resources/text_dialog_resources.h"
 
 namespace ql::testing_texts {
 namespace {

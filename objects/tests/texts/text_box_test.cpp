@@ -19,11 +19,12 @@
 #include "core/objects/class_table.h"
 #include "core/objects/hit_record.h"
 #include "core/objects/selection_state.h"
+#include "display/charset_text.h"
 #include "objects/object_services.h"
 #include "objects/tests/texts/texts_fixture.h"
-#include "display/charset_text.h"
 #include "objects/text_box/text_block_layout.h"
 #include "objects/text_box/text_box_class.h"
+#include "objects/text_marks/text_dialog_resources.h"
 #include "platform/gfx/bitmap.h"
 #include "platform/gfx/dc.h"
 #include "platform/gfx/draw.h"
@@ -31,7 +32,6 @@
 #include "platform/text/font.h"
 #include "platform/text/logical_font.h"
 #include "platform/text/text_metrics.h"
-#include "shell/resources/text_dialog_resources.h"
 
 namespace ql::testing_texts {
 namespace {

@@ -12,8 +12,8 @@
 #include "objects/lyrics/lyric.h"
 #include "objects/object_services.h"
 #include "objects/tests/texts/texts_fixture.h"
+#include "objects/text_marks/text_dialog_resources.h"
 #include "objects/text_marks/text_line.h"
-#include "shell/resources/text_dialog_resources.h"
 
 namespace ql::testing_texts {
 namespace {

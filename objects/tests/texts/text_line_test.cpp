@@ -13,12 +13,12 @@
 #include "core/objects/class_table.h"
 #include "core/undo/undo.h"
 #include "objects/tests/texts/texts_fixture.h"
+#include "objects/text_marks/text_dialog_resources.h"
 #include "objects/text_marks/text_entry.h"
 #include "platform/ui/dialog.h"
 #include "platform/win/input.h"
 #include "platform/win/message_loop.h"
 #include "platform/win/window.h"
-#include "shell/resources/text_dialog_resources.h"
 
 namespace ql::testing_texts {
 namespace {

@@ -7,6 +7,8 @@
 #include "core/objects/hit_record.h"
 #include "core/objects/midi_action_text.h"
 #include "core/objects/selection_state.h"
+#include "core/settings/preference_defaults.h"
+#include "core/settings/program_options.h"
 #include "core/state.h"
 #include "core/tests/text/text_drag_support.h"
 #include "display/view_location.h"
@@ -19,14 +21,12 @@
 #include "objects/tests/texts/texts_fixture.h"
 #include "objects/text_box/text_box_class.h"
 #include "objects/text_marks/text_classes.h"
+#include "objects/text_marks/text_dialog_resources.h"
 #include "objects/text_marks/text_entry.h"
 #include "objects/text_marks/text_line.h"
 #include "platform/sys/resources.h"
 #include "platform/win/headless.h"
-#include "shell/preference_defaults.h"
-#include "shell/program_options.h"
 #include "shell/resources/program_strings.h"
-#include "shell/resources/text_dialog_resources.h"
 
 namespace ql::testing_texts {
 

@@ -6,15 +6,15 @@
 
 #include "core/core_strings.h"
 #include "core/state.h"
+#include "core/state/note_tool_state.h"
 #include "editing/tools.h"
-#include "notes/entry/note_tool_state.h"
 #include "objects/object_dialogs.h"
+#include "objects/spanners/spanner_dialog_resources.h"
 #include "objects/tests/tuplets/tuplet_fixture.h"
 #include "objects/tuplets/tuplet_tool.h"
 #include "platform/ui/headless.h"
 #include "platform/ui/message_box.h"
 #include "platform/win/input.h"
-#include "shell/resources/spanner_dialog_resources.h"
 
 namespace ql::testing_tuplets {
 namespace {

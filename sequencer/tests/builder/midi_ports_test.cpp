@@ -1,10 +1,10 @@
 // The output devices opened for the port map, and the patches-in-use mask.
 #include <gtest/gtest.h>
 
+#include "core/settings/program_options.h"
 #include "platform/midi/headless.h"
 #include "sequencer/sequencer_services.h"
 #include "sequencer/tests/builder/score_fixture.h"
-#include "shell/program_options.h"
 
 namespace ql::testing {
 namespace {

@@ -4,8 +4,8 @@
 // device plays on port A's. A run sends nothing for a port set to none.
 #include <gtest/gtest.h>
 
+#include "core/settings/logical_ports.h"
 #include "platform/midi/fluid_device.h"
-#include "sequencer/logical_ports.h"
 #include "sequencer/tests/builder/score_fixture.h"
 
 namespace ql::testing {

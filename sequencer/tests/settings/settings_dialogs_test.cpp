@@ -7,20 +7,20 @@
 #include <cstring>
 #include <vector>
 
+#include "core/settings/preference_defaults.h"
+#include "core/settings/program_options.h"
+#include "core/settings/score_settings.h"
+#include "core/settings/setting_values.h"
 #include "platform/midi/headless.h"
 #include "platform/sys/settings_store.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/headless.h"
+#include "sequencer/midi_settings_resources.h"
 #include "sequencer/sequencer_services.h"
 #include "sequencer/sequencer_state.h"
 #include "sequencer/settings_dialogs.h"
 #include "sequencer/tests/builder/score_fixture.h"
-#include "shell/preference_defaults.h"
-#include "shell/program_options.h"
-#include "shell/resources/midi_settings_resources.h"
-#include "shell/resources/transcription_dialog_resources.h"
-#include "shell/score_settings.h"
-#include "shell/setting_values.h"
+#include "sequencer/transcription_dialog_resources.h"
 
 namespace ql::testing {
 namespace {

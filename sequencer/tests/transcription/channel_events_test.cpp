@@ -6,10 +6,10 @@
 
 #include "core/model/grid.h"
 #include "core/objects/midi_action.h"
+#include "core/settings/program_options.h"
 #include "core/text/text_object.h"
 #include "sequencer/channel_events.h"
 #include "sequencer/tests/transcription/transcription_fixture.h"
-#include "shell/program_options.h"
 
 namespace ql::testing {
 namespace {

@@ -3,12 +3,12 @@
 // check boxes that act at once and survive Cancel, radios that only OK stores.
 #include <gtest/gtest.h>
 
+#include "core/settings/program_options.h"
 #include "platform/ui/headless.h"
 #include "platform/ui/message_box.h"
 #include "sequencer/tests/transcription/transcription_fixture.h"
+#include "sequencer/transcription_dialog_resources.h"
 #include "sequencer/transcription_dialogs.h"
-#include "shell/program_options.h"
-#include "shell/resources/transcription_dialog_resources.h"
 
 namespace ql::testing {
 namespace {

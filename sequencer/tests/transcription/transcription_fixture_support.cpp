@@ -7,6 +7,7 @@
 #include "core/model/document.h"
 #include "core/model/events.h"
 #include "core/model/grid.h"
+#include "core/settings/program_options.h"
 #include "notes/accidentals/accidental.h"
 #include "notes/pitch/pitch.h"
 #include "notes/pitch/pitch_vocabulary.h"
@@ -14,7 +15,6 @@
 #include "notes/ties/ties.h"
 #include "sequencer/channel_events.h"
 #include "sequencer/transcription_measures.h"
-#include "shell/program_options.h"
 
 namespace ql::testing {
 

@@ -6,13 +6,13 @@
 #include "core/model/events.h"
 #include "core/model/grid.h"
 #include "core/model/model_reports.h"
+#include "core/settings/program_options.h"
 #include "core/state.h"
 #include "core/undo/undo.h"
 #include "notes/pitch/accidental_state.h"
 #include "notes/ties/ties.h"
 #include "sequencer/tests/transcription/transcription_fixture.h"
 #include "sequencer/transcription_measures.h"
-#include "shell/program_options.h"
 
 namespace ql::testing {
 namespace {

@@ -12,11 +12,11 @@
 
 #include "core/model/events.h"
 #include "core/model/grid.h"
+#include "core/settings/program_options.h"
 #include "core/undo/undo.h"
 #include "sequencer/channel_events.h"
 #include "sequencer/tests/transcription/transcription_fixture.h"
 #include "sequencer/transcription_measures.h"
-#include "shell/program_options.h"
 
 namespace ql::testing {
 namespace {

@@ -9,14 +9,14 @@
 #include <string>
 
 #include "core/model/score_document.h"
+#include "core/settings/program_options.h"
 #include "core/state.h"
+#include "core/state/block_clipboard_state.h"
 #include "core/units/view_moves.h"
-#include "editing/block_clipboard_state.h"
+#include "platform/sys/resources.h"
 #include "shell/command/toolbar_buttons.h"
 #include "shell/command/toolbar_tooltips.h"
-#include "platform/sys/resources.h"
 #include "shell/shell_services.h"
-#include "shell/program_options.h"
 
 namespace ql {
 namespace {

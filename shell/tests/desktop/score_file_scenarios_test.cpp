@@ -5,8 +5,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "core/ui/dialog_grid.h"
 #include "files/tests/stream/stream_layout.h"
-#include "shell/resources/dialog_grid.h"
 #include "shell/tests/desktop/desktop_fixture.h"
 
 namespace ql::desktop {

@@ -16,6 +16,7 @@
 
 #include "core/state.h"
 #include "layout/page/new_manuscript_dialog.h"
+#include "layout/page/page_layout_resources.h"
 #include "layout/page_layout_dialogs.h"
 #include "platform/gtk/gtk_install.h"
 #include "platform/gtk/gtk_window_backend.h"
@@ -25,7 +26,6 @@
 #include "platform/win/message_loop.h"
 #include "platform/win/window.h"
 #include "shell/program/frame.h"
-#include "shell/resources/page_layout_resources.h"
 #include "shell/tests/gtk/display_settle.h"
 #include "shell/tests/program/program_fixture.h"
 

@@ -6,13 +6,13 @@
 
 #include <gtest/gtest.h>
 
+#include "core/settings/program_options.h"
 #include "platform/gtk/gtk_install.h"
 #include "platform/gtk/gtk_window_backend.h"
 #include "platform/win/message_loop.h"
 #include "platform/win/window.h"
 #include "shell/program/frame.h"
 #include "shell/program/frame_layout.h"
-#include "shell/program_options.h"
 #include "shell/tests/gtk/display_settle.h"
 #include "shell/tests/program/program_fixture.h"
 

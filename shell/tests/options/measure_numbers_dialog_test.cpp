@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include "core/draw/draw_surface.h"
+#include "core/settings/preference_defaults.h"
+#include "core/settings/program_options.h"
 #include "display/system_drawing.h"
 #include "display/system_drawing_test_seam.h"
 #include "platform/sys/settings_store.h"
@@ -15,10 +17,8 @@
 #include "platform/win/message_loop.h"
 #include "platform/win/window.h"
 #include "shell/options/measure_number_offsets.h"
-#include "shell/preference_defaults.h"
 #include "shell/program/frame.h"
 #include "shell/program/program_ids.h"
-#include "shell/program_options.h"
 #include "shell/resources/option_dialog_resources.h"
 #include "shell/tests/printing/print_fixture.h"
 

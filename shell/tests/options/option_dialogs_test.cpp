@@ -8,12 +8,12 @@
 #include <random>
 #include <string>
 
+#include "core/settings/program_options.h"
 #include "core/state.h"
 #include "core/undo/autosave.h"
 #include "platform/tests/win/win_test_fixture.h"
 #include "platform/ui/headless.h"
 #include "platform/ui/message_box.h"
-#include "shell/program_options.h"
 #include "shell/resources/option_dialog_resources.h"
 #include "shell/resources/program_strings.h"
 

@@ -5,14 +5,14 @@
 
 #include <gtest/gtest.h>
 
+#include "core/settings/program_options.h"
+#include "core/settings/settings_store.h"
+#include "core/settings/settings_table.h"
 #include "core/state.h"
 #include "platform/ui/headless.h"
-#include "shell/program_options.h"
 #include "shell/rebar/band_layout_keys.h"
 #include "shell/resources/option_dialog_resources.h"
 #include "shell/resources/program_strings.h"
-#include "shell/settings_store.h"
-#include "shell/settings_table.h"
 #include "shell/tests/settings_fixture.h"
 
 namespace ql {

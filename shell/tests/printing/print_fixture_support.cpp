@@ -2,14 +2,14 @@
 #include <fstream>
 #include <iterator>
 
+#include "core/settings/program_options.h"
 #include "core/state.h"
+#include "layout/page/page_layout_resources.h"
 #include "platform/ui/file_dialog.h"
 #include "platform/ui/headless.h"
 #include "platform/win/message_loop.h"
 #include "shell/program/frame.h"
 #include "shell/program/program_ids.h"
-#include "shell/program_options.h"
-#include "shell/resources/page_layout_resources.h"
 #include "shell/shell_services.h"
 #include "shell/tests/printing/print_fixture.h"
 

@@ -11,13 +11,13 @@
 #include <future>
 #include <thread>
 
+#include "core/settings/settings_store.h"
 #include "platform/sys/local_socket.h"
 #include "platform/ui/headless.h"
 #include "platform/win/message_loop.h"
 #include "shell/program/frame.h"
 #include "shell/program/score_windows.h"
 #include "shell/recent_files.h"
-#include "shell/settings_store.h"
 #include "shell/tests/program/program_fixture.h"
 
 namespace ql {

@@ -6,12 +6,13 @@
 
 #include <algorithm>
 
+#include "core/memory/pool.h"
 #include "core/model/document_context.h"
 #include "core/model/score_document.h"
 #include "core/state.h"
 #include "files/score_file.h"
+#include "layout/page/page_layout_resources.h"
 #include "objects/guide/guide_class.h"
-#include "core/memory/pool.h"
 #include "platform/gfx/bitmap.h"
 #include "platform/gfx/dc_access.h"
 #include "platform/ui/headless.h"
@@ -21,7 +22,6 @@
 #include "shell/program/frame.h"
 #include "shell/program/program_ids.h"
 #include "shell/program/score_windows.h"
-#include "shell/resources/page_layout_resources.h"
 #include "staves/clef_changes.h"
 #include "staves/key_changes.h"
 

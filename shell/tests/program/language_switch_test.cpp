@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "core/core_strings.h"
+#include "core/settings/program_options.h"
 #include "core/state.h"
 #include "core/ui/command_letters.h"
 #include "editing/page_band.h"
@@ -34,7 +35,6 @@
 #include "shell/program/frame.h"
 #include "shell/program/frame_toggles.h"
 #include "shell/program/program_ids.h"
-#include "shell/program_options.h"
 #include "shell/rebar/main_rebar.h"
 #include "shell/resources/option_dialog_resources.h"
 #include "shell/tests/program/program_fixture.h"

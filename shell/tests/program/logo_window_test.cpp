@@ -4,13 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include "core/settings/program_options.h"
 #include "platform/win/headless.h"
 #include "platform/win/input.h"
 #include "platform/win/message_loop.h"
 #include "platform/win/window.h"
 #include "shell/program/frame.h"
 #include "shell/program/program_ids.h"
-#include "shell/program_options.h"
 #include "shell/tests/program/program_fixture.h"
 
 namespace ql {

@@ -6,11 +6,12 @@
 
 #include "core/model/score_document.h"
 #include "core/model/view.h"
+#include "core/settings/program_options.h"
 #include "core/state.h"
 #include "core/ui/status_bar.h"
-#include "platform/ui/status_bar.h"
-#include "shell/shell_services.h"
+#include "layout/page/page_dialog_resources.h"
 #include "platform/ui/headless.h"
+#include "platform/ui/status_bar.h"
 #include "platform/win/message_loop.h"
 #include "platform/win/window.h"
 #include "shell/program/frame.h"
@@ -18,8 +19,7 @@
 #include "shell/program/score_windows.h"
 #include "shell/program/transport_commands.h"
 #include "shell/program/view_transport.h"
-#include "shell/program_options.h"
-#include "shell/resources/page_dialog_resources.h"
+#include "shell/shell_services.h"
 #include "shell/tests/program/program_fixture.h"
 
 namespace ql {

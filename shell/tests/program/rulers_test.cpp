@@ -13,6 +13,7 @@
 
 #include "core/draw/view_metrics.h"
 #include "core/model/score_document.h"
+#include "core/settings/program_options.h"
 #include "core/state.h"
 #include "display/linked_views.h"
 #include "display/view_modes.h"
@@ -23,7 +24,6 @@
 #include "platform/win/window.h"
 #include "shell/program/rulers.h"
 #include "shell/program/score_windows.h"
-#include "shell/program_options.h"
 #include "shell/tests/program/program_fixture.h"
 
 namespace ql {

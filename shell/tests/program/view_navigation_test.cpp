@@ -5,6 +5,7 @@
 
 #include "core/draw/draw_surface.h"
 #include "core/model/score_document.h"
+#include "core/settings/program_options.h"
 #include "core/units/view_moves.h"
 #include "display/navigation.h"
 #include "display/view_modes.h"
@@ -17,7 +18,6 @@
 #include "platform/win/window.h"
 #include "shell/program/frame.h"
 #include "shell/program/score_windows.h"
-#include "shell/program_options.h"
 #include "shell/shell_services.h"
 #include "shell/tests/program/program_fixture.h"
 #include "shell/tests/program/window_pictures.h"

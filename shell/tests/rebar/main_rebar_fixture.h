@@ -6,12 +6,12 @@
 
 #include <vector>
 
+#include "core/settings/program_options.h"
 #include "editing/page_band.h"
 #include "editing/palette_windows.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/rebar.h"
 #include "platform/win/window.h"
-#include "shell/program_options.h"
 #include "shell/rebar/main_rebar.h"
 #include "shell/tests/settings_fixture.h"
 

@@ -10,9 +10,12 @@
 #include <string>
 #include <vector>
 
+#include "core/settings/settings_table.h"
 #include "editing/palette_faces.h"
 #include "editing/palette_layout.h"
 #include "editing/palette_windows.h"
+#include "platform/gfx/bitmap.h"
+#include "platform/gfx/objects.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/headless.h"
 #include "platform/ui/rebar.h"
@@ -22,9 +25,6 @@
 #include "shell/rebar/band_layout_keys.h"
 #include "shell/rebar/main_rebar.h"
 #include "shell/rebar/toolbar_art.h"
-#include "platform/gfx/bitmap.h"
-#include "platform/gfx/objects.h"
-#include "shell/settings_table.h"
 #include "shell/tests/rebar/main_rebar_fixture.h"
 
 namespace ql {

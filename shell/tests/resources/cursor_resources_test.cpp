@@ -2,23 +2,23 @@
 // start-up has registered its resources, and the shapes are sound (an outline
 // around all ink, hot spots inside, mirrored and turned pairs, a magnifier per
 // zoom level); the canvas they are drawn on.
-#include "shell/resources/cursor_resources.h"
+#include "core/ui/cursor_resources.h"
 
 #include <gtest/gtest.h>
 
 #include <set>
 #include <vector>
 
-#include "core/core_startup.h"
 #include "core/draw/view_metrics.h"
+#include "core/ui/cursor_art.h"
 #include "editing/marquee.h"
 #include "objects/graphics/graphic_class.h"
 #include "objects/guide/guide_class.h"
 #include "objects/runtime/area_class.h"
 #include "platform/tests/win/win_test_fixture.h"
 #include "platform/win/input.h"
+#include "shell/program/core_startup.h"
 #include "shell/program/view_toggles.h"
-#include "shell/resources/cursor_art.h"
 
 namespace ql::testing {
 namespace {

@@ -4,7 +4,7 @@
 #include "staves/measure_dialogs.h"
 
 #include "platform/ui/headless.h"
-#include "shell/resources/barline_dialog_resources.h"
+#include "staves/barline_dialog_resources.h"
 #include "staves/multi_measure_rest.h"
 #include "staves/tests/measures/measure_fixture.h"
 #include "staves/time_signature.h"

@@ -9,14 +9,14 @@
 #include "core/model/pages.h"
 #include "core/model/view.h"
 #include "core/objects/class_table.h"
+#include "core/settings/preference_defaults.h"
+#include "core/settings/program_options.h"
 #include "core/state.h"
+#include "core/ui/status_bar.h"
 #include "layout/spacing/spacing_list.h"
 #include "platform/ui/headless.h"
 #include "platform/win/headless.h"
 #include "platform/win/window.h"
-#include "core/ui/status_bar.h"
-#include "shell/preference_defaults.h"
-#include "shell/program_options.h"
 
 namespace ql::testing_measures {
 

@@ -6,9 +6,9 @@
 
 #include "core/model/document.h"
 #include "core/model/page_records.h"
+#include "core/settings/preference_defaults.h"
 #include "core/undo/undo.h"
 #include "layout/spacing/spacing_list.h"
-#include "shell/preference_defaults.h"
 #include "staves/tests/signatures/signature_fixture.h"
 
 namespace ql::testing_signatures {

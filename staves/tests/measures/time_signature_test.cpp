@@ -7,8 +7,8 @@
 #include "staves/time_signature_tool.h"
 
 #include "core/model/grid_records.h"
+#include "core/settings/program_options.h"
 #include "platform/ui/headless.h"
-#include "shell/program_options.h"
 #include "staves/tests/measures/measure_fixture.h"
 
 namespace ql::testing_measures {

@@ -10,7 +10,7 @@
 #include "core/model/document.h"
 #include "notes/pitch/pitch_vocabulary.h"
 #include "platform/ui/headless.h"
-#include "shell/resources/signature_dialog_resources.h"
+#include "staves/signature_dialog_resources.h"
 #include "staves/tests/signatures/signature_fixture.h"
 
 namespace ql::testing_signatures {

@@ -6,19 +6,19 @@
 
 #include <vector>
 
-#include "core/model/grid.h"
 #include "core/model/engraving_metrics.h"
+#include "core/model/grid.h"
 #include "core/objects/class_table.h"
-#include "core/text/text_object.h"
 #include "core/private_messages.h"
+#include "core/text/text_object.h"
 #include "notes/pitch/pitch_vocabulary.h"
 #include "platform/tests/win/plain_window.h"
 #include "platform/ui/headless.h"
 #include "platform/win/headless.h"
 #include "platform/win/message_loop.h"
-#include "shell/resources/signature_dialog_resources.h"
 #include "staves/clef_key_placement.h"
 #include "staves/clef_key_tables.h"
+#include "staves/signature_dialog_resources.h"
 #include "staves/signature_fields.h"
 #include "staves/tests/signatures/signature_fixture.h"
 

@@ -13,7 +13,7 @@
 #include "platform/ui/headless.h"
 #include "platform/ui/tooltips.h"
 #include "platform/win/window.h"
-#include "shell/resources/signature_dialog_resources.h"
+#include "staves/signature_dialog_resources.h"
 #include "staves/tests/signatures/signature_fixture.h"
 
 namespace ql::testing_signatures {

@@ -5,6 +5,7 @@
 #include "core/model/object_list.h"
 #include "core/model/view.h"
 #include "core/objects/class_table.h"
+#include "core/settings/preference_defaults.h"
 #include "core/state.h"
 #include "core/text/text_object.h"
 #include "core/ui/status_bar_notes.h"
@@ -13,7 +14,6 @@
 #include "objects/stored_classes.h"
 #include "platform/ui/headless.h"
 #include "platform/win/headless.h"
-#include "shell/preference_defaults.h"
 #include "staves/signature_fields.h"
 #include "staves/tests/signatures/signature_fixture.h"
 

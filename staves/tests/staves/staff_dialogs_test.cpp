@@ -20,7 +20,7 @@
 #include "platform/win/input.h"
 #include "platform/win/paint.h"
 #include "sequencer/sequencer_state.h"
-#include "shell/resources/staff_dialog_resources.h"
+#include "staves/staff_dialog_resources.h"
 #include "staves/staff_scaling.h"
 #include "staves/tests/signatures/signature_fixture.h"
 

@@ -17,7 +17,7 @@
 #include "layout/page_chain.h"
 #include "platform/ui/headless.h"
 #include "platform/ui/message_box.h"
-#include "shell/resources/staff_dialog_resources.h"
+#include "staves/staff_dialog_resources.h"
 #include "staves/staff_dialogs.h"
 #include "staves/staff_element.h"
 #include "staves/staff_group_bits.h"

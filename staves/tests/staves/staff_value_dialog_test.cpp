@@ -10,8 +10,8 @@
 #include "platform/ui/headless.h"
 #include "platform/win/input.h"
 #include "platform/win/window.h"
-#include "shell/resources/midi_action_dialog_resources.h"
-#include "shell/resources/signature_dialog_resources.h"
+#include "sequencer/midi_action_dialog_resources.h"
+#include "staves/signature_dialog_resources.h"
 #include "staves/staff_mix_keys.h"
 #include "staves/tests/signatures/signature_fixture.h"
 

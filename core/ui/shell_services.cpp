@@ -1,0 +1,45 @@
+// The calls of the shell's service table, each doing nothing while its slot is
+// empty.
+#include "core/ui/shell_services.h"
+
+namespace ql {
+namespace {
+
+ShellServices& Table() {
+    static ShellServices table;
+    return table;
+}
+
+// Calls the slot with the arguments when it is filled; otherwise gives the slot's
+// result type's empty value.
+template <auto Slot, typename... Args>
+auto Call(Args... args) {
+    auto slot = Table().*Slot;
+    using Result = decltype(slot(args...));
+    if (slot == nullptr) return Result();
+    return slot(args...);
+}
+
+}  // namespace
+
+void SetShellServices(const ShellServices& services) { Table() = services; }
+
+ScoreView* HandleViewActivation(ScoreView* view) {
+    return Call<&ShellServices::handleViewActivation>(view);
+}
+void ShowPageInView(ScoreView* view, int pageIndex) {
+    Call<&ShellServices::showPageInView>(view, pageIndex);
+}
+void ShowPageFromTop(ScoreView* view, int pageIndex) {
+    Call<&ShellServices::showPageFromTop>(view, pageIndex);
+}
+void ShowViewOrigin(ScoreView* view) { Call<&ShellServices::showViewOrigin>(view); }
+void FocusActiveView() { Call<&ShellServices::focusActiveView>(); }
+void UpdateToolbarButtons(ScoreView* view) { Call<&ShellServices::updateToolbarButtons>(view); }
+void UpdateViewToolbarButtons(ScoreView* view, Toolbar* toolbar) {
+    Call<&ShellServices::updateViewToolbarButtons>(view, toolbar);
+}
+void UpdateVoiceButtons(ScoreView* view) { Call<&ShellServices::updateVoiceButtons>(view); }
+void AddToPickList(const std::string& path) { Call<&ShellServices::addToPickList>(path); }
+
+}  // namespace ql
