@@ -15,6 +15,7 @@
 #include "core/objects/class_table.h"
 #include "core/settings/program_options.h"
 #include "core/state.h"
+#include "core/ui/shell_services.h"
 #include "core/units/view_moves.h"
 #include "display/linked_views.h"
 #include "display/system_drawing_internal.h"
@@ -28,7 +29,6 @@
 #include "platform/gfx/objects.h"
 #include "platform/win/paint.h"
 #include "platform/win/window.h"
-#include "shell/program/rulers.h"
 
 namespace ql {
 

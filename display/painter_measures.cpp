@@ -10,13 +10,13 @@
 #include "core/model/pages.h"
 #include "core/objects/class_table.h"
 #include "core/state.h"
+#include "core/ui/midi_services.h"
 #include "core/units/save_stacks.h"
 #include "core/units/view_moves.h"
 #include "display/painter.h"
 #include "display/painter_internal.h"
 #include "display/view_location.h"
 #include "notes/drawing/note_redraw.h"
-#include "sequencer/sequencer_services.h"
 
 namespace ql::painter {
 

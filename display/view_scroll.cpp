@@ -18,6 +18,7 @@
 #include "core/model/pages.h"
 #include "core/settings/program_options.h"
 #include "core/state.h"
+#include "core/ui/shell_services.h"
 #include "core/ui/status_bar.h"
 #include "core/units/paper_size.h"
 #include "core/units/view_moves.h"
@@ -30,7 +31,6 @@
 #include "platform/win/paint.h"
 #include "platform/win/timers.h"
 #include "platform/win/window.h"
-#include "shell/program/rulers.h"
 
 namespace ql {
 

@@ -5,6 +5,9 @@
 // live in the static block pools 2 to 10, which every block operation empties first.
 #pragma once
 
+#include "core/state/block_clipboard_state.h"
+#include "core/ui/block_edit_services.h"
+
 namespace ql {
 
 struct ScoreDocument;
@@ -21,8 +24,6 @@ inline constexpr char kBlockPasteStatus[] = "Block Paste";
 bool BlockHeld();
 // Empties the block pools, forgets the block source and drops the note capture.
 void ClearBlockClipboard();
-// Forgets the block source when it was copied from `document` (the document goes).
-void DropBlockSourceOf(const ScoreDocument* document);
 
 // Takes the view's block range (the staves and measures its marquee covers) as the
 // block source with the view's voice mask; drops the capture. 0 when the view has
@@ -47,11 +48,8 @@ bool NoteCaptureValid();
 // Pastes the captured notes at the view's location, inside the caller's undo step.
 void PasteCapturedNotes(ScoreView* view);
 
-// The single-staff copy of Ctrl+Shift+Insert: the view's staff and measure are
-// remembered, and a later paste copies that measure of that staff to the view's
-// current staff and measure (EditStaffBlock) and forgets the mark. 1 when pasted.
-void MarkStaffBlock(ScoreView* view);
-bool StaffBlockMarked();
-int PasteMarkedStaffBlock(ScoreView* view);
+// The single-staff copy of Ctrl+Shift+Insert (MarkStaffBlock, StaffBlockMarked)
+// and the block source dropped with its document (DropBlockSourceOf) are in
+// core/state/block_clipboard_state.h, the paste in core/ui/block_edit_services.h.
 
 }  // namespace ql

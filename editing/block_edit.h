@@ -8,6 +8,8 @@
 // (the beam partners) are translated through a table as long as the chain.
 #pragma once
 
+#include "core/ui/block_edit_services.h"
+
 #include <cstdint>
 
 namespace ql {
@@ -49,9 +51,7 @@ int EditStaffBlock(ScoreView* view, int fromStaff, int fromMeasure, int toStaff,
 int EditStaffBlockFrom(ScoreView* view, ScoreDocument* from, int fromStaff, int fromMeasure, int toStaff,
                        int toMeasure);
 
-// Duplicates a measure into the next one on every staff (EditStaffBlock for staves
-// 1 to the staff count); the score is extended when the measure is its last.
-// Non-zero on success.
-int EditBlockAllStaves(ScoreDocument* document, ScoreView* view, int measure);
+// EditBlockAllStaves, a measure duplicated into the next on every staff, is in
+// core/ui/block_edit_services.h.
 
 }  // namespace ql

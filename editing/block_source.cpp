@@ -44,15 +44,6 @@ void ClearBlockClipboard() {
     state.captured = nullptr;
 }
 
-void DropBlockSourceOf(const ScoreDocument* document) {
-    BlockClipboardState& state = State().blockClipboard;
-    if (document != nullptr && state.source.document == document) state.source = BlockSource{};
-    if (document != nullptr && state.markedDocument == document) {
-        state.markedDocument = nullptr;
-        state.markedStaff = state.markedMeasure = -1;
-    }
-}
-
 int SetBlockSource(ScoreView* view) {
     if (view == nullptr || view->document == nullptr) return 0;
     BlockRange range;

@@ -12,6 +12,7 @@
 #include "editing/block_clipboard.h"
 #include "editing/block_edit.h"
 #include "editing/block_signatures.h"
+#include "editing/editing_services.h"
 #include "layout/page_format.h"
 
 namespace ql {
@@ -72,7 +73,7 @@ int EditStaffBlockFrom(ScoreView* view, ScoreDocument* from, int fromStaff, int 
     return done;
 }
 
-int EditBlockAllStaves(ScoreDocument* document, ScoreView* view, int measure) {
+int engine::EditBlockAllStaves(ScoreDocument* document, ScoreView* view, int measure) {
     if (document == nullptr || view == nullptr || view->document != document) return 0;
     if (measure < 1 || measure > document->header.measureCount) return 0;
     if (measure + 1 > document->header.measureCount) {
@@ -88,19 +89,7 @@ int EditBlockAllStaves(ScoreDocument* document, ScoreView* view, int measure) {
     return done;
 }
 
-void MarkStaffBlock(ScoreView* view) {
-    if (view == nullptr) return;
-    BlockClipboardState& state = State().blockClipboard;
-    state.markedDocument = view->document;
-    state.markedStaff = static_cast<int16_t>(view->currentStaff);
-    state.markedMeasure = static_cast<int16_t>(view->currentMeasure);
-}
-
-bool StaffBlockMarked() {
-    return State().blockClipboard.markedMeasure >= 0;
-}
-
-int PasteMarkedStaffBlock(ScoreView* view) {
+int engine::PasteMarkedStaffBlock(ScoreView* view) {
     BlockClipboardState& state = State().blockClipboard;
     if (view == nullptr || state.markedMeasure < 0) return 0;
     ScoreDocument* from = state.markedDocument;

@@ -6,10 +6,12 @@
 
 #include <algorithm>
 
+#include "core/draw/record_area.h"
 #include "core/objects/class_table.h"
 #include "core/objects/hit_record.h"
 #include "core/objects/selection_state.h"
 #include "display/view_location.h"
+#include "editing/editing_services.h"
 #include "editing/feedback.h"
 #include "editing/selection_internal.h"
 
@@ -107,7 +109,7 @@ KeptArea g_kept;
 
 // The kept area invalidated in `view` (where it was kept) and forgotten.
 void InvalidateKeptArea(ScoreView* view) {
-    if (g_kept.view == view) InvalidateArea(view, g_kept.area, true);
+    if (g_kept.view == view) InvalidateRecordArea(view, g_kept.area, true);
     g_kept = {};
 }
 
@@ -179,7 +181,7 @@ void RefreshFocusedHandles(ScoreView* view, bool redraw) {
     Refresh(view, redraw, false);
 }
 
-void MoveFocusedHandlesToStoredPlaces(ScoreView* view, bool redraw) {
+void engine::MoveFocusedHandlesToStoredPlaces(ScoreView* view, bool redraw) {
     Refresh(view, redraw, true);
 }
 

@@ -5,6 +5,8 @@
 // handles; before a commit, the area the stored object covers is repainted.
 #pragma once
 
+#include "core/ui/selection_services.h"
+
 namespace ql {
 
 struct HitRecord;
@@ -17,10 +19,8 @@ struct ScoreView;
 // and marquees, whose handles the editor keeps itself, nor without a focus.
 void RefreshFocusedHandles(ScoreView* view, bool redraw);
 
-// For an object that keeps its own handles (a note moved by a spacing key): the
-// held records take the places of a fresh chain when it holds the same kinds of
-// record (with `redraw`, as above); nothing else.
-void MoveFocusedHandlesToStoredPlaces(ScoreView* view, bool redraw);
+// MoveFocusedHandlesToStoredPlaces, for an object that keeps its own handles, is
+// in core/ui/selection_services.h.
 
 // Invalidates the window area under the object's handles as its stored form gives
 // them, built where `head` was made: where it is drawn until a commit replaces it

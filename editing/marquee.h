@@ -15,6 +15,7 @@
 #include <type_traits>
 
 #include "core/objects/score_object.h"
+#include "core/ui/selection_services.h"
 #include "platform/gfx/types.h"
 
 namespace ql {
@@ -111,8 +112,6 @@ class MarqueeEraseSuppressed {
 // Takes the marquee off the screen and forgets it (the selection's reset, before it
 // empties the static pools): nothing names the record afterwards.
 void ForgetMarquee(ScoreView* view);
-// The marquee's own delete: forgets it when current, frees its handles' records when
-// it names them, and returns its record to the pool it came from.
-void DestroyMarquee(ScoreObject* object);
+// The marquee's own delete, DestroyMarquee, is in core/ui/selection_services.h.
 
 }  // namespace ql

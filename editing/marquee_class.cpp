@@ -17,6 +17,7 @@
 #include "display/anchors.h"
 #include "display/view_location.h"
 #include "display/view_modes.h"
+#include "editing/editing_services.h"
 #include "editing/feedback.h"
 #include "editing/marquee.h"
 #include "editing/marquee_internal.h"
@@ -384,7 +385,7 @@ void ForgetMarquee(ScoreView* view) {
     ClearMarqueeState();
 }
 
-void DestroyMarquee(ScoreObject* object) {
+void engine::DestroyMarquee(ScoreObject* object) {
     if (object == nullptr) return;
     if (object == Globals().current) ForgetMarquee(State().documents.ActiveView);
     FreeHandles(object);

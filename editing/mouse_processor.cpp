@@ -14,6 +14,7 @@
 #include "core/objects/handle_flags.h"
 #include "core/state.h"
 #include "display/view_location.h"
+#include "editing/editing_services.h"
 #include "editing/feedback.h"
 #include "editing/mouse_processor_internal.h"
 #include "editing/selection.h"
@@ -285,7 +286,7 @@ ToolMouseSwitches& ToolSwitches() {
     return g_switches;
 }
 
-intptr_t HandleToolMouseMessage(ScoreView* view, platform::WindowHandle window, win::Message message,
+intptr_t engine::HandleToolMouseMessage(ScoreView* view, platform::WindowHandle window, win::Message message,
                                 uint32_t word, intptr_t data) {
     SelectionState* s = Sel();
     if (g_switches.busy) return 1;

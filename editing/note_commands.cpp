@@ -9,6 +9,7 @@
 #include "core/model/score_document.h"
 #include "core/undo/undo.h"
 #include "display/linked_views.h"
+#include "editing/editing_services.h"
 #include "editing/note_command_dialogs.h"
 #include "editing/note_command_edits.h"
 #include "editing/selection.h"
@@ -234,7 +235,7 @@ constexpr uint32_t kCrossStaffKey = static_cast<uint32_t>(win::LetterKey('X'));
 
 }  // namespace
 
-int ApplyNoteCommand(ScoreView* view, int command, int /*value*/) {
+int engine::ApplyNoteCommand(ScoreView* view, int command, int /*value*/) {
     return RunUndoable(view, command);
 }
 

@@ -1,6 +1,7 @@
 // The Notes palette as a pop-up at the pointer (see note_palette_popup.h).
 #include "editing/note_palette_popup.h"
 
+#include "editing/editing_services.h"
 #include "editing/palette_layout.h"
 #include "editing/palette_windows.h"
 #include "notes/entry/note_cursor.h"
@@ -11,7 +12,7 @@ void PopUpNotePalette() {
     PopUpPaletteAtPointer(kNotesPalette);
 }
 
-void HideCursorAndPopUpNotePalette(ScoreView* view) {
+void engine::HideCursorAndPopUpNotePalette(ScoreView* view) {
     if (view != nullptr) HideNoteCursor(view);
     PopUpNotePalette();
 }

@@ -3,14 +3,15 @@
 // palette hides itself again after the choice.
 #pragma once
 
+#include "core/ui/tool_services.h"
+
 namespace ql {
 
 struct ScoreView;
 
 // Shows the Notes palette centred on the pointer as a pop-up.
 void PopUpNotePalette();
-// Erases the view's note cursor first, so that no XOR ledger lines stay behind
-// the palette, then pops the palette up.
-void HideCursorAndPopUpNotePalette(ScoreView* view);
+// HideCursorAndPopUpNotePalette, which erases the view's note cursor first, is in
+// core/ui/tool_services.h.
 
 }  // namespace ql

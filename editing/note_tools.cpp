@@ -13,6 +13,7 @@
 #include "core/undo/undo.h"
 #include "display/hit_test.h"
 #include "display/view_location.h"
+#include "display/view_pointer.h"
 #include "editing/group_tools_internal.h"
 #include "editing/selection.h"
 #include "editing/tools.h"

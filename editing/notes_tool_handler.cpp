@@ -11,6 +11,7 @@
 #include "core/state.h"
 #include "core/ui/status_bar.h"
 #include "core/units/save_stacks.h"
+#include "display/view_pointer.h"
 #include "editing/palette_layout.h"
 #include "editing/note_palette_popup.h"
 #include "editing/palette_windows.h"

@@ -17,6 +17,7 @@
 #include "core/ui/string_ids.h"
 #include "core/units/view_moves.h"
 #include "display/navigation.h"
+#include "editing/editing_services.h"
 #include "editing/page_band_faces.h"
 #include "editing/page_band_geometry.h"
 #include "editing/selection.h"
@@ -370,7 +371,7 @@ void HidePageBand() {
     Show(Band().next, false);
 }
 
-void UpdatePagersToolbar(ScoreView* view) {
+void engine::UpdatePagersToolbar(ScoreView* view) {
     if (!BandExists()) return;
     ScoreView* active = State().documents.ActiveView;
     if (active != nullptr && view != active) return;  // the band shows the active view
@@ -385,7 +386,7 @@ void UpdatePagersToolbar(ScoreView* view) {
     RedrawPageButtons();
 }
 
-void LayoutPagersToolbar(ScoreView* view) {
+void engine::LayoutPagersToolbar(ScoreView* view) {
     LayoutPageButtons(view);
 }
 

@@ -7,22 +7,9 @@
 #include <cstdint>
 #include <span>
 
-namespace ql {
+#include "core/ui/palette_index.h"
 
-// The palettes in their order of creation.
-enum PaletteIndex : int {
-    kMainPalette = 0,
-    kStaffToolsPalette = 1,
-    kNotesPalette = 2,
-    kGraphicsPalette = 3,
-    kTextSymbolsPalette = 4,
-    kPerformancePalette = 5,
-    kDynamicsPalette = 6,
-    kHeadsPalette = 7,
-    kAccentsPalette = 8,
-    kOrnamentsPalette = 9,
-};
-constexpr int kPaletteCount = 10;
+namespace ql {
 
 constexpr int kLargeButtonSize = 36;
 constexpr int kSmallButtonSize = 24;

@@ -10,6 +10,7 @@
 #include "core/objects/selection_state.h"
 #include "core/model/view.h"
 #include "core/state.h"
+#include "editing/editing_services.h"
 #include "editing/page_band.h"
 #include "editing/palette_faces.h"
 #include "editing/palette_positions.h"
@@ -555,7 +556,7 @@ intptr_t PaletteWndProc(WindowHandle window, win::Message message, uint32_t word
 
 // Hiding remembers which palettes were showing, so that ShowAllPalettes shows
 // exactly those again; hiding when none shows keeps the last record.
-void HideAllPalettes() {
+void engine::HideAllPalettes() {
     HidePageBand();
     if (!Windows().made) return;
     bool anyShown = false;
@@ -569,7 +570,7 @@ void HideAllPalettes() {
 }
 
 // Before any hiding, the palettes that are not pop-ups are the ones shown.
-void ShowAllPalettes() {
+void engine::ShowAllPalettes() {
     ShowPageBand();
     if (!Windows().made) return;
     for (int p = 0; p < kPaletteCount; ++p) {
@@ -647,12 +648,12 @@ bool MainPaletteInBand() {
 }
 
 // The press as a click makes it, then the button drawn again at once.
-void DrawToolButtonPressed(ScoreView* view, int palette, int button) {
+void engine::DrawToolButtonPressed(ScoreView* view, int palette, int button) {
     PressPaletteButton(view, palette, button);
     if (const WindowHandle pressed = PaletteButton(palette, button)) win::UpdateWindow(pressed);
 }
 
-void SelectToolButtonByKey(ScoreView* view, int palette, int index) {
+void engine::SelectToolButtonByKey(ScoreView* view, int palette, int index) {
     PressPaletteButton(view, palette, index);
 }
 

@@ -82,7 +82,7 @@ void RedrawPaletteButton(int palette, int index);
 void SetMainPaletteInBand(bool inBand);
 bool MainPaletteInBand();
 
-// The keyboard's press of a button: as a click, remembered as the view's choice.
-void SelectToolButtonByKey(ScoreView* view, int palette, int index);
+// The keyboard's press of a button, SelectToolButtonByKey, is in
+// core/ui/tool_services.h.
 
 }  // namespace ql

@@ -15,6 +15,7 @@
 #include "core/ui/wait_cursor.h"
 #include "core/constants.h"
 #include "core/draw/draw_surface.h"
+#include "display/print_view_state.h"
 #include "display/view_modes.h"
 #include "editing/clipboard_pictures.h"
 #include "editing/marquee.h"
@@ -25,7 +26,6 @@
 #include "platform/gfx/dc.h"
 #include "platform/gfx/objects.h"
 #include "platform/sys/clipboard.h"
-#include "shell/printing/print_view_state.h"
 
 namespace ql {
 namespace {

@@ -9,6 +9,7 @@
 
 #include "core/draw/colour_sets.h"
 #include "core/draw/draw_surface.h"
+#include "core/draw/record_area.h"
 #include "core/error_report.h"
 #include "core/memory/pool.h"
 #include "core/model/document.h"
@@ -19,6 +20,7 @@
 #include "core/ui/status_bar.h"
 #include "core/undo/undo.h"
 #include "display/view_location.h"
+#include "editing/editing_services.h"
 #include "editing/feedback.h"
 #include "editing/handle_refresh.h"
 #include "editing/marquee.h"
@@ -155,31 +157,16 @@ void InvalidateObjectArea(ScoreView* view, ScoreObject* object) {
 }
 
 void InvalidateChainArea(ScoreView* view, const HitRecord* chain, bool erase) {
-    if (chain != nullptr) InvalidateArea(view, ChainBounds(chain), erase);
-}
-
-void InvalidateArea(ScoreView* view, const RecordRect& r, bool erase) {
-    if (view == nullptr || !view->ViewWindow || r.right <= r.left) return;
-    const bool opened = !view->ViewDC;
-    if (opened) BeginViewDraw(view);
-    gfx::Point a{r.left, r.top}, b{r.right, r.bottom};
-    if (view->ViewDC) {
-        a = gfx::LogicalToDevice(view->ViewDC, a);
-        b = gfx::LogicalToDevice(view->ViewDC, b);
-    }
-    if (opened) EndViewDraw(view);
-    const win::Rect area{std::min(a.x, b.x) - 1, std::min(a.y, b.y) - 1, std::max(a.x, b.x) + 1,
-                         std::max(a.y, b.y) + 1};
-    win::InvalidateRect(view->ViewWindow, &area, erase);
+    if (chain != nullptr) InvalidateRecordArea(view, ChainBounds(chain), erase);
 }
 
 }  // namespace selection
 
-void SetEditMode(int mode) {
+void engine::SetEditMode(int mode) {
     if (SelectionState* s = Sel(); s != nullptr) s->editMode = static_cast<int8_t>(mode);
 }
 
-void ClearHoverState() {
+void engine::ClearHoverState() {
     SelectionState* s = Sel();
     if (s == nullptr) return;
     s->hoverObject = {};
@@ -190,7 +177,7 @@ void ClearHoverState() {
     win::SetCursor(win::LoadSystemCursor(win::SystemCursor::Arrow));
 }
 
-void ClearFocusState() {
+void engine::ClearFocusState() {
     SelectionState* s = Sel();
     if (s == nullptr) return;
     s->editMode = kEditIdle;
@@ -202,7 +189,7 @@ void ClearFocusState() {
     s->hoverRecord = {};
 }
 
-void ClearHandleState() {
+void engine::ClearHandleState() {
     SelectionState* s = Sel();
     if (s == nullptr) return;
     s->focusRecord = {};
@@ -211,7 +198,7 @@ void ClearHandleState() {
     s->editMode = kEditIdle;
 }
 
-void EndFocusWithoutCommit(ScoreView* view) {
+void engine::EndFocusWithoutCommit(ScoreView* view) {
     SelectionState* s = Sel();
     if (s == nullptr) return;
     if (const ScoreObject* focused = FocusedObject(); focused != nullptr) CloseFocusBracket(view, focused->type);
@@ -245,7 +232,7 @@ void ResetFocusToView(ScoreView* view) {
     s->commitAfterMessage = 0;
 }
 
-void ResetSelection(ScoreView* view, int mode) {
+void engine::ResetSelection(ScoreView* view, int mode) {
     SelectionState* s = Sel();
     if (s == nullptr) return;
     // Feedback still on screen goes before the records that describe it.
@@ -289,14 +276,14 @@ ScoreObject* SelectionObjectList() {
     return s->voiceChain.get();
 }
 
-void EndFocus(ScoreView* view, int mode) {
+void engine::EndFocus(ScoreView* view, int mode) {
     SelectionState* s = Sel();
     if (s == nullptr) return;
-    if (s->editMode > 0) UnfocusElement(view);
-    ResetSelection(view, mode);
+    if (s->editMode > 0) engine::UnfocusElement(view);
+    engine::ResetSelection(view, mode);
 }
 
-void CommitFocusedElement(ScoreView* view) {
+void engine::CommitFocusedElement(ScoreView* view) {
     SelectionState* s = Sel();
     if (s == nullptr || view == nullptr) return;
     // With nothing focused the armed tool's prototype stands in for the focused
@@ -334,7 +321,7 @@ static void RedrawUnfocused(ScoreView* view, ScoreObject* object, const ObjectLo
     SaveRestoreFeedbackDC(view, object, true);
 }
 
-void UnfocusElement(ScoreView* view) {
+void engine::UnfocusElement(ScoreView* view) {
     SelectionState* s = Sel();
     if (s == nullptr || view == nullptr || s->editMode <= 0) return;
     ScoreObject* object = s->focusedObject.get();
@@ -376,7 +363,7 @@ void UnfocusWithFeedback(ScoreView* view) {
 // The feedback state lives on the view's surface: restoring it after ordinary
 // drawing means selecting the feedback pen, brush and raster operation again;
 // saving needs nothing, as the ordinary drawing restores its own state.
-void SaveRestoreFeedbackDC(ScoreView* view, ScoreObject* /*object*/, bool restore) {
+void engine::SaveRestoreFeedbackDC(ScoreView* view, ScoreObject* /*object*/, bool restore) {
     if (view == nullptr || !restore || !view->ViewDC) return;
     SelectFeedbackColours(view);
     for (platform::DcHandle dc : {view->ViewDC, CompanionContext(view)})

@@ -16,6 +16,7 @@
 #include "core/state.h"
 #include "core/units/save_stacks.h"
 #include "display/view_location.h"
+#include "editing/editing_services.h"
 #include "editing/marquee.h"
 #include "editing/selection.h"
 #include "editing/selection_internal.h"
@@ -157,7 +158,7 @@ Match PreferMarqueeCorner(ScoreView* view, Match m) {
 
 }  // namespace
 
-void AddHitRecords(ScoreView* /*view*/, HitRecord* chain) {
+void engine::AddHitRecords(ScoreView* /*view*/, HitRecord* chain) {
     SelectionState* s = Sel();
     if (s == nullptr || chain == nullptr) return;
     if (ScoreObject* owner = chain->owner.get();
@@ -287,7 +288,7 @@ void CollectHitRecordsAtLocation(ScoreView* view) {
     SpliceListB(s);
 }
 
-HitRecord* FindRecordUnderPointer(ScoreView* view) {
+HitRecord* engine::FindRecordUnderPointer(ScoreView* view) {
     if (Sel() == nullptr || view == nullptr) return nullptr;
     return WalkLists(view, true).record;
 }

@@ -88,10 +88,9 @@ bool IsFocusBracketOpen();
 // Invalidates the window area under the object's handles for a later repaint.
 void InvalidateObjectArea(ScoreView* view, ScoreObject* object);
 // The same for the area under a handle chain; with `erase` the area is painted
-// afresh from the background (what stands there now goes).
+// afresh from the background (what stands there now goes). A logical rectangle's
+// area: InvalidateRecordArea (core/draw/record_area.h).
 void InvalidateChainArea(ScoreView* view, const HitRecord* chain, bool erase);
-// The same for a logical rectangle.
-void InvalidateArea(ScoreView* view, const RecordRect& area, bool erase);
 // The union of the hit rectangles of a handle chain; empty for none.
 RecordRect ChainBounds(const HitRecord* chain);
 

@@ -1,5 +1,8 @@
 // Arming, binding and disarming a tool; the standard handler of the object tools;
 // the editor's dialogs; and focusing the hovered object for a key.
+#include <cstring>
+#include <string>
+
 #include "core/draw/draw_surface.h"
 #include "core/model/grid.h"
 #include "core/model/page_records.h"
@@ -11,10 +14,7 @@
 #include "core/units/save_stacks.h"
 #include "display/hit_test.h"
 #include "display/view_location.h"
-
-#include <cstring>
-#include <string>
-#include "editing/editor_dialog.h"
+#include "editing/editing_services.h"
 #include "editing/feedback.h"
 #include "editing/mouse_processor.h"
 #include "editing/selection.h"
@@ -42,7 +42,7 @@ void ShowToolName(int objectType) {
 
 }  // namespace
 
-int BindArmedTool(ScoreView* view, win::Message /*message*/, platform::WindowHandle /*window*/,
+int engine::BindArmedTool(ScoreView* view, win::Message /*message*/, platform::WindowHandle /*window*/,
                   int /*objectType*/) {
     SelectionState* s = Sel();
     if (s == nullptr || s->armed == 0) return 0;
@@ -53,11 +53,11 @@ int BindArmedTool(ScoreView* view, win::Message /*message*/, platform::WindowHan
     return 1;
 }
 
-void SelectToolType(ScoreView* view, int objectType) {
+void engine::SelectToolType(ScoreView* view, int objectType) {
     SelectionState* s = Sel();
     if (s == nullptr || view == nullptr) return;
     s->boundWindow = view->ViewWindow;
-    ResetSelection(view, 0);
+    engine::ResetSelection(view, 0);
     SetStatusText(0, kBlank);
     SetStatusText(1, kBlank);
     SetStatusText(kIdlePart, kIdleText);
@@ -74,14 +74,14 @@ void SelectToolType(ScoreView* view, int objectType) {
     State().locate.ForceLocationUpdate = 1;
     s->armed = 1;
     s->bound = 0;
-    BindArmedTool(view, win::Message::Null, view->ViewWindow, type);
+    engine::BindArmedTool(view, win::Message::Null, view->ViewWindow, type);
 }
 
-void DeselectTool(ScoreView* view) {
+void engine::DeselectTool(ScoreView* view) {
     SelectionState* s = Sel();
     if (s == nullptr || s->armed == 0) return;
-    if (s->editMode > 0) UnfocusElement(view);
-    ResetSelection(view, 0);
+    if (s->editMode > 0) engine::UnfocusElement(view);
+    engine::ResetSelection(view, 0);
     State().locate.ForceLocationUpdate = 1;
     s->locationChanged = 1;
     s->armed = 0;
@@ -89,27 +89,27 @@ void DeselectTool(ScoreView* view) {
     if (view != nullptr) s->boundWindow = view->ViewWindow;
 }
 
-intptr_t ObjectToolHandler(ScoreView* view, int action, ToolRecord* record,
+intptr_t engine::ObjectToolHandler(ScoreView* view, int action, ToolRecord* record,
                            platform::WindowHandle window, win::Message message, uint32_t word,
                            intptr_t data, int objectType) {
     if (view == nullptr) return 0;
-    const bool bound = BindArmedTool(view, message, window, objectType) != 0;
+    const bool bound = engine::BindArmedTool(view, message, window, objectType) != 0;
     SelectionState* s = Sel();
     if (!bound || (action == ToolAction::Message && (s == nullptr || s->armed == 0)))
         action = ToolAction::SelectThenMessage;
     switch (action) {
         case ToolAction::Select:
         case ToolAction::SelectThenMessage:
-            SelectToolType(view, objectType);
+            engine::SelectToolType(view, objectType);
             ClearStatusBar();
             ShowToolName(objectType);
             if (action == ToolAction::Select) return 1;
             [[fallthrough]];
         case ToolAction::Message:
             if (record != nullptr) State().locate.ArmedToolCode = static_cast<uint8_t>(record->bitmapId);
-            return HandleToolMouseMessage(view, window, message, word, data);
+            return engine::HandleToolMouseMessage(view, window, message, word, data);
         case ToolAction::Deselect:
-            DeselectTool(view);
+            engine::DeselectTool(view);
             return 0;
         default:
             return 0;
@@ -123,7 +123,7 @@ int RefreshFocusDrawing(ScoreView* view) {
     return SetupFeedbackState(view) ? 1 : 0;
 }
 
-int RunEditorDialog(ScoreView* view, EditorDialogProc procedure, int dialogId) {
+int engine::RunEditorDialog(ScoreView* view, EditorDialogProc procedure, int dialogId) {
     SelectionState* s = Sel();
     if (view == nullptr || procedure == nullptr || dialogId == 0 || s == nullptr) return 2;
     PushViewLocation(view);

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "core/state.h"
+#include "editing/editing_services.h"
 #include "editing/group_tools.h"
 #include "editing/notes_tool_handler.h"
 #include "editing/palette_layout.h"
@@ -256,7 +257,7 @@ void ResetToolRecords() {
     SyncNoteEntryStrips();
 }
 
-ToolRecord* ToolRecordOf(int palette, int index) {
+ToolRecord* engine::ToolRecordOf(int palette, int index) {
     const std::span<ToolRecord> table = TableOf(palette);
     if (index < 0 || static_cast<size_t>(index) >= table.size()) return nullptr;
     return &table[static_cast<size_t>(index)];

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "core/ui/tool_record.h"
+#include "core/ui/tool_services.h"
 #include "editing/tools.h"
 #include "platform/handles.h"
 #include "platform/win/messages.h"
@@ -23,22 +25,8 @@ enum ToolButtonKind : uint8_t {
     kCycleButton8 = 8,
 };
 
-// Bitmap strips of the palettes' own faces.
-constexpr uint16_t kMainStrip = 1;
-constexpr uint16_t kNotesStrip = 15;
-constexpr uint16_t kHeadsStrip = 75;
-constexpr uint16_t kAccentsStrip = 111;
-constexpr uint16_t kOrnamentsStrip = 131;
-constexpr uint16_t kTextSymbolsStrip = 161;
-constexpr uint16_t kGraphicsStrip = 175;
-constexpr uint16_t kStaffToolsStrip = 191;
-constexpr uint16_t kDynamicsStrip = 215;
-constexpr uint16_t kPerformanceStrip = 231;
-
-// The record of a palette's button (palette as editing/palette_layout.h numbers
-// them); null out of range. The records are program-wide and live as long as the
-// program.
-ToolRecord* ToolRecordOf(int palette, int index);
+// The number of records of a palette (palette as editing/palette_layout.h numbers
+// them; ToolRecordOf, core/ui/tool_services.h, gives one).
 int ToolRecordCount(int palette);
 // Every button back to its first face, as when the palettes are made.
 void ResetToolRecords();

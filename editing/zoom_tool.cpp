@@ -8,6 +8,7 @@
 #include "core/objects/class_table.h"
 #include "core/state.h"
 #include "core/ui/status_bar.h"
+#include "display/view_pointer.h"
 #include "display/zoom.h"
 #include "editing/group_tools.h"
 #include "editing/group_tools_internal.h"

@@ -18,6 +18,7 @@
 #include "core/state.h"
 #include "core/ui/long_operation.h"
 #include "core/ui/modal_boxes.h"
+#include "core/ui/shell_services.h"
 #include "core/ui/status_bar.h"
 #include "core/ui/wait_cursor.h"
 #include "files/commands/file_commands.h"
@@ -38,7 +39,6 @@
 #include "platform/win/window.h"
 #include "sequencer/transcription_dialog_resources.h"
 #include "sequencer/transcription_dialogs.h"
-#include "shell/program/score_windows.h"
 #include "staves/staff_group_bits.h"
 
 namespace ql {
@@ -139,7 +139,7 @@ std::string ImportFilter(bool musicXml) {
     return filter;
 }
 
-ScoreView* ImportFileByExtension(const std::filesystem::path& path) {
+ScoreView* importing::ImportFileByExtension(const std::filesystem::path& path) {
     LongOperation operation;
     if (operation.Refused()) return nullptr;
     // Running out of records is told once; the import goes on with what it made.
@@ -154,7 +154,7 @@ ScoreView* ImportFileByExtension(const std::filesystem::path& path) {
     return ImportMidiFile();
 }
 
-ScoreView* ChooseAndImportFile() {
+ScoreView* importing::ChooseAndImportFile() {
     ui::FileDialogRequest request;
     request.kind = ui::FileDialogKind::Open;
     request.title = kImportTitle;
@@ -261,6 +261,13 @@ intptr_t ImportOptionsDlgProc(WindowHandle dialog, win::Message message, uint32_
             }
         default: return 0;
     }
+}
+
+void InstallImportServices() {
+    ImportServices services;
+    services.importFileByExtension = importing::ImportFileByExtension;
+    services.chooseAndImportFile = importing::ChooseAndImportFile;
+    SetImportServices(services);
 }
 
 }  // namespace ql

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <string>
 
+#include "core/ui/import_services.h"
 #include "platform/handles.h"
 #include "platform/win/messages.h"
 
@@ -28,13 +29,16 @@ inline constexpr char kAlterLayoutText[] = " You may alter clefs, keys or layout
 // The Import command's filter; with the MusicXML entry after the NIFF one.
 std::string ImportFilter(bool musicXml);
 
-// Imports the file by its extension (any case): ".nif" as NIFF, ".xml" and ".mxl" as
-// MusicXML, anything else as a Standard MIDI File.
+// ImportFileByExtension and ChooseAndImportFile, which the file commands call, are
+// in core/ui/import_services.h; `InstallImportServices` fills their table with the
+// functions of `importing` (the program does it when it starts,
+// shell/shell_services.h, as every test, benchmark and fuzz program does as it
+// loads).
+void InstallImportServices();
+namespace importing {
 ScoreView* ImportFileByExtension(const std::filesystem::path& path);
-
-// The Import command's open-file dialog, then ImportFileByExtension on the chosen
-// file; null when the dialog is cancelled.
 ScoreView* ChooseAndImportFile();
+}  // namespace importing
 
 // The NIFF and MusicXML imports of the import path.
 

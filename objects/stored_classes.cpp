@@ -4,6 +4,7 @@
 #include "core/objects/class_table.h"
 #include "core/objects/midi_action_text.h"
 #include "core/text/text_object.h"
+#include "core/ui/midi_services.h"
 #include "objects/chord/chord_class.h"
 #include "objects/chord/chord_symbol.h"
 #include "objects/curves/curve_objects.h"
@@ -32,7 +33,6 @@
 #include "objects/tuplets/tuplet_class.h"
 #include "notes/articulations/articulation_class.h"
 #include "notes/ties/ties.h"
-#include "sequencer/midi_event_object.h"
 #include "staves/clef_key_objects.h"
 
 namespace ql {
@@ -63,7 +63,7 @@ const StoredType kStoredTypes[] = {
     {ObjectType::Dynamic, kMidiTextRecordPool, &ConstructDynamicForRead, &DynamicMarkClass(), kMidiTextObjectOffset},
     {ObjectType::Pedal, kMidiTextRecordPool, &ConstructPedalForRead, &PedalMarkClass(), kMidiTextObjectOffset},
     {ObjectType::Tempo, kMidiTextRecordPool, &ConstructTempoForRead, &TempoMarkClass(), kMidiTextObjectOffset},
-    {ObjectType::MidiEvent, kMidiTextRecordPool, &ConstructMidiEventForRead, &TheMidiEventObjectClass(), kMidiTextObjectOffset},
+    {ObjectType::MidiEvent, kMidiTextRecordPool, &ConstructMidiEventForRead, nullptr, kMidiTextObjectOffset},
     {ObjectType::NoteArticulation, kMidiTextRecordPool, &ConstructArticulationForRead, nullptr, kMidiTextObjectOffset},
     {ObjectType::Label, kTextObjectPool, &ConstructStaffLabel, nullptr},
     {ObjectType::Margin, kTextObjectPool, &ConstructMarginObject, &TheMarginClass()},
@@ -98,6 +98,7 @@ void RegisterStoredObjectClasses() {
     RegisterClefKeyObjectClasses();
     RegisterScoreTextClasses();
     RegisterNoteArticulationClass();
+    RegisterMidiEventObjectClass();
 }
 
 }  // namespace ql

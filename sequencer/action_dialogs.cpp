@@ -20,6 +20,7 @@
 #include "platform/win/window.h"
 #include "sequencer/clamped_edit.h"
 #include "sequencer/midi_action_dialog_resources.h"
+#include "sequencer/sequencer_services.h"
 #include "sequencer/transition_envelope.h"
 #include "sequencer/wave_editor.h"
 
@@ -487,13 +488,13 @@ int EditMidiMessage(ScoreView* view, MidiAction* action) {
     return RunOnCopy(view, action, mm::kDialog, mm::kDialog, &MessageProcedure);
 }
 
-int EditTransition(ScoreView* view, MidiAction* action) {
+int sequencing::EditTransition(ScoreView* view, MidiAction* action) {
     return RunOnCopy(view, action, td::kDialog, td::kDialog, &TransitionProcedure);
 }
 
 // The destination never touches the data bytes, so its copy shares them: callers
 // that keep a plain copy of an action (the hairpin's dialog) stay valid.
-int EditOutputDestination(ScoreView* view, MidiAction* action) {
+int sequencing::EditOutputDestination(ScoreView* view, MidiAction* action) {
     if (action == nullptr) return ui::kIdCancel;
     const int staves = StaffCount(view);
     MidiAction working = *action;

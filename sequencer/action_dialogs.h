@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/ui/midi_services.h"
 #include "platform/handles.h"
 
 namespace ql {
@@ -58,10 +59,9 @@ void ShowMidiMessageBytes(platform::WindowHandle dialog, const MidiAction& actio
 bool MakeDefaultEnvelope(MidiAction* action);
 inline constexpr const char* kCantMixText = "Can't mix SysEx and EG types.";
 
-// Each runs its dialog on a copy of `action` and writes the copy back on OK: 1 OK,
-// 2 cancelled (the action unchanged).
+// Runs its dialog on a copy of `action` and writes the copy back on OK: 1 OK, 2
+// cancelled (the action unchanged). EditOutputDestination and EditTransition,
+// which the marks' dialogs open too, are in core/ui/midi_services.h.
 int EditMidiMessage(ScoreView* view, MidiAction* action);
-int EditOutputDestination(ScoreView* view, MidiAction* action);
-int EditTransition(ScoreView* view, MidiAction* action);
 
 }  // namespace ql

@@ -129,7 +129,7 @@ intptr_t MidiEventDialogProc(WindowHandle dialog, win::Message message, uint32_t
     return message == win::Message::Command ? OnMidiEventCommand(dialog, word) : 0;
 }
 
-int OpenMidiEventDialog(ScoreView* view, ScoreObject* object) {
+int sequencing::OpenMidiEventDialog(ScoreView* view, ScoreObject* object) {
     return RunSession(view, object, kDialog, &MidiEventDialogProc);
 }
 

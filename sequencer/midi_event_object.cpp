@@ -117,6 +117,10 @@ void EditValue(ScoreObject* object, ScoreView* view) {
 
 }  // namespace
 
+void sequencing::RegisterMidiEventObjectClass() {
+    RegisterObjectClass(ClassOfType(ObjectType::MidiEvent), &TheMidiEventObjectClass());
+}
+
 const MidiEventObjectClass& TheMidiEventObjectClass() {
     static const MidiEventObjectClass instance;
     return instance;

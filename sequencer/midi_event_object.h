@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "core/objects/midi_action_text.h"
+#include "core/ui/midi_services.h"
 #include "platform/handles.h"
 #include "platform/win/messages.h"
 
@@ -48,9 +49,8 @@ int EditMidiEventObject(ScoreObject* object, ScoreView* view);
 // style without Ctrl). A data-carrying action only beeps. 1 when the key was taken.
 int MidiEventObjectOnKey(ScoreObject* object, ScoreView* view, uint32_t key);
 
-// Dialog 830 "MIDI Event" on a MIDI-carrying object (a MIDI event or an
-// articulation): 1 OK with a change, 2 otherwise.
-int OpenMidiEventDialog(ScoreView* view, ScoreObject* object);
+// Dialog 830 "MIDI Event" on a MIDI-carrying object, OpenMidiEventDialog, and the
+// class's registration are in core/ui/midi_services.h.
 
 // The tool of the Performance palette's "MIDI Event" button.
 intptr_t MidiEventToolHandler(ScoreView* view, int action, ToolRecord* record,

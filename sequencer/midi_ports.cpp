@@ -90,7 +90,7 @@ bool IsMidiOutputPortOpen(int device) {
     return !name.empty() && OpenDevice(name) != nullptr;
 }
 
-midi::OutputDevice* DeviceOfLogicalPort(int port) {
+midi::OutputDevice* sequencing::DeviceOfLogicalPort(int port) {
     if (port < 0 || port >= kLogicalPortCount) return nullptr;
     if (IsPlaybackRunning()) return PlaybackDeviceOfPort(port);
     return OpenByName(PortMapDevices()[port]);
@@ -110,7 +110,7 @@ void StopSequencerClock() {
     }
 }
 
-void CloseMidiOutputPorts() {
+void sequencing::CloseMidiOutputPorts() {
     StopSequencerClock();
     OpenOutputs().clear();
 }
@@ -136,7 +136,7 @@ void SilenceOpenOutputs(ScoreDocument* document) {
     SweepOpenPortMap(document);
 }
 
-int OpenMidiPortsWithPatchCache(ScoreDocument* /*document*/) {
+int sequencing::OpenMidiPortsWithPatchCache(ScoreDocument* /*document*/) {
     int ok = 1;
     for (const std::string& name : PortMapDevices())
         if (!name.empty() && OpenByName(name) == nullptr) ok = 0;

@@ -74,7 +74,7 @@ intptr_t MidiValueDlgProc(WindowHandle dialog, win::Message message, uint32_t wo
     return 0;
 }
 
-int RunMidiValueDialog(ScoreView* view, int value) {
+int sequencing::RunMidiValueDialog(ScoreView* view, int value) {
     const int saved = chosenValue;
     chosenValue = value;
     const intptr_t result = ModalDialogBox(view, kMidiValueDialogId, &MidiValueDlgProc);

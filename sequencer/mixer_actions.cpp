@@ -262,8 +262,8 @@ void SetMixerTempo(MixerWindow* mixer, int /*tempo*/) {
     if (mixer != nullptr && mixer->window) win::PostMessage(mixer->window, win::PrivateMessage(kMixerTempoMessage - win::kPrivateMessageBase), 0, 0);
 }
 
-int ToggleViewStaffMute(ScoreView* view, int staff) { return ToggleStaffFlag(view, staff, true); }
-int ToggleViewStaffSolo(ScoreView* view, int staff) { return ToggleStaffFlag(view, staff, false); }
+int sequencing::ToggleViewStaffMute(ScoreView* view, int staff) { return ToggleStaffFlag(view, staff, true); }
+int sequencing::ToggleViewStaffSolo(ScoreView* view, int staff) { return ToggleStaffFlag(view, staff, false); }
 
 void ToggleMixerMute(MixerWindow* mixer, int staff) {
     if (mixer != nullptr) ToggleViewStaffMute(mixer->view, staff + mixer->firstStaff);

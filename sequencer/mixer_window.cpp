@@ -13,6 +13,7 @@
 #include "core/core_strings.h"
 #include "core/model/score_document.h"
 #include "core/ui/modal_boxes.h"
+#include "core/ui/shell_services.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dialog_template.h"
 #include "platform/ui/message_box.h"
@@ -23,7 +24,6 @@
 #include "sequencer/mixer_buttons.h"
 #include "sequencer/playback.h"
 #include "sequencer/sequencer_services.h"
-#include "shell/program/sequencer_window.h"
 
 namespace ql {
 namespace {

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <string>
 
+#include "core/ui/midi_services.h"
 #include "platform/handles.h"
 #include "platform/win/messages.h"
 #include "sequencer/mixer_faders.h"
@@ -113,11 +114,8 @@ void SendMixerControllerAll(MixerWindow* mixer, int controller, int value);
 void SendMixerController(MixerWindow* mixer, int staff, int controller, int value);
 void SetMixerTempo(MixerWindow* mixer, int tempo);
 
-// The staff's mute or solo toggled in the view's document and the live tables, the
-// other flag cleared when this one comes on, every mixer of the view refreshed and
-// the document marked. Staves outside the score change nothing (0).
-int ToggleViewStaffMute(ScoreView* view, int staff);
-int ToggleViewStaffSolo(ScoreView* view, int staff);
+// The staff's mute and solo toggled for a view (ToggleViewStaffMute,
+// ToggleViewStaffSolo) are in core/ui/midi_services.h.
 
 // The Setup dialog (849) with the mixer window disabled; its result.
 intptr_t RunMixerSetupDialog(MixerWindow* mixer);

@@ -355,7 +355,7 @@ bool IsPlaybackPaused() { return Session().paused; }
 
 // The refill: the engine has moved baseTick on to the half it now plays, so the
 // fill half starts one block later.
-void BuildPerformanceBlock(ScoreView* /*view*/) {
+void sequencing::BuildPerformanceBlock(ScoreView* /*view*/) {
     PlaybackSession& session = Session();
     SequencerState& state = TheSequencerState();
     if (!session.running || !TakeRefill(state)) return;

@@ -1,10 +1,12 @@
-// Services of the MIDI sequencer that the score model and the editors call: the
-// mixer's mute and solo, patches in use, output ports, transcription clean-up and
-// the MIDI dialogs.
+// Services of the MIDI sequencer that the editors call: the mixer's mute and solo,
+// patches in use, output ports and the MIDI dialogs; the ones the layers below
+// call are in core/ui/midi_services.h, whose table `InstallSequencerServices`
+// fills with the sequencer's own functions, declared here in `sequencing`.
 #pragma once
 
 #include <cstdint>
 
+#include "core/ui/midi_services.h"
 #include "platform/handles.h"
 #include "platform/win/messages.h"
 
@@ -18,42 +20,28 @@ struct ScoreDocument;
 struct ScoreView;
 struct EventRecord;
 struct MixerWindow;
+struct MidiAction;
+struct ScoreObject;
 
 // Toggle a staff's mute or solo flag in the document and the engine's live table
 // and update the mixer button.
 void ToggleMixerMute(MixerWindow* mixer, int staff);
 void ToggleMixerSolo(MixerWindow* mixer, int staff);
 
-// Runs the MIDI value dialog (837) on a patch value; the value chosen.
-int RunMidiValueDialog(ScoreView* view, int value);
 
-// The transcription clean-up passes over one voice's event chain.
-void ApplyTranscribedAttachments(ScoreView* view, EventRecord* firstEvent);
-void FixTranscribedEventChain(ScoreView* view, EventRecord* firstEvent);
 
 // Sets the patch's bit in the document's 256-bit patches-in-use mask (a patch
 // outside 0..255 is ignored); IsPatchUsed tests it.
 void MarkPatchUsed(ScoreDocument* document, int patch);
 bool IsPatchUsed(const ScoreDocument* document, int patch);
 
-// Requests patch caching and re-opens the MIDI output ports of the port map. No
-// device caches patches, so the request is answered "not supported" and the score's
-// mask is kept for later. Non-zero when no device failed to open.
-int OpenMidiPortsWithPatchCache(ScoreDocument* document);
-
 // Opens the output device of a device entry (1-based in the output list; 0 none)
 // and keeps it open until CloseMidiOutputPorts; an open one stays as it is.
 // Non-zero on success; 0 for no entry, an entry past the list, or a refusal.
 int OpenMidiOutputPort(int device);
-// The device a logical port (0-7) plays on: during a run the run's own; outside
-// one the port map's device (as the port dialog shows it), opened when it is not
-// and kept until CloseMidiOutputPorts. Null for a port set to none, a port
-// outside 0-7, or a device that will not open.
-midi::OutputDevice* DeviceOfLogicalPort(int port);
 // Whether the device of an entry is open; CloseMidiOutputPorts closes every one
 // (before the MIDI backend goes, at program end).
 bool IsMidiOutputPortOpen(int device);
-void CloseMidiOutputPorts();
 // Outside a run: a sync master's listeners are told to stop. Stop (0xFC) goes once
 // to each open device of the logical ports of "SyncPorts" (CloseMidiOutputPorts
 // does this first, and so does arming a recording).
@@ -72,12 +60,32 @@ void SilenceOpenOutputs(ScoreDocument* document);
 // false when it cannot be opened or refuses the message.
 bool SendMidiOutputMessage(int device, uint32_t message);
 
-// Fills the next half of the performance table while the sequencer plays; the
-// painter calls it between measures when a refill is due.
-void BuildPerformanceBlock(ScoreView* view);
 
 // Procedure of dialog 830 "MIDI Event".
 intptr_t MidiEventDialogProc(platform::WindowHandle dialog, win::Message message, uint32_t word,
                              intptr_t data);
 
+// Fills the table of core/ui/midi_services.h; the program does it when it starts
+// (shell/shell_services.h), as every test, benchmark and fuzz program does as it
+// loads.
+void InstallSequencerServices();
+
+namespace sequencing {
+
+void ApplyTranscribedAttachments(ScoreView* view, EventRecord* firstEvent);
+void FixTranscribedEventChain(ScoreView* view, EventRecord* firstEvent);
+int OpenMidiPortsWithPatchCache(ScoreDocument* document);
+midi::OutputDevice* DeviceOfLogicalPort(int port);
+midi::OutputDevice* RunDeviceOfLogicalPort(int port);
+void CloseMidiOutputPorts();
+int ToggleViewStaffMute(ScoreView* view, int staff);
+int ToggleViewStaffSolo(ScoreView* view, int staff);
+void BuildPerformanceBlock(ScoreView* view);
+int RunMidiValueDialog(ScoreView* view, int value);
+int EditOutputDestination(ScoreView* view, MidiAction* action);
+int EditTransition(ScoreView* view, MidiAction* action);
+int OpenMidiEventDialog(ScoreView* view, ScoreObject* object);
+void RegisterMidiEventObjectClass();
+
+}  // namespace sequencing
 }  // namespace ql

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "sequencer/engine_internal.h"
+#include "sequencer/sequencer_services.h"
 
 namespace ql {
 namespace {
@@ -18,6 +19,11 @@ constexpr int kFreeLimitDivisor = 8;
 SequencerState& TheSequencerState() {
     static SequencerState state;
     return state;
+}
+
+midi::OutputDevice* sequencing::RunDeviceOfLogicalPort(int port) {
+    if (port < 0 || port >= kLogicalPortCount) return nullptr;
+    return TheSequencerState().run.portHandle[static_cast<size_t>(port)];
 }
 
 void ResetSequencerTiming(SequencerState& state, bool resetPlayedIndex) {

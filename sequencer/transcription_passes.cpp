@@ -61,7 +61,7 @@ void MarkTuplet(ScoreView* view, EventRecord* first, int count) {
 
 }  // namespace
 
-void ApplyTranscribedAttachments(ScoreView* view, EventRecord* firstEvent) {
+void sequencing::ApplyTranscribedAttachments(ScoreView* view, EventRecord* firstEvent) {
     if (view == nullptr || view->document == nullptr || firstEvent == nullptr) return;
     const int voice = VoiceOfChain(view, firstEvent);
     int walked = 0;
@@ -73,7 +73,7 @@ void ApplyTranscribedAttachments(ScoreView* view, EventRecord* firstEvent) {
     }
 }
 
-void FixTranscribedEventChain(ScoreView* view, EventRecord* firstEvent) {
+void sequencing::FixTranscribedEventChain(ScoreView* view, EventRecord* firstEvent) {
     if (view == nullptr || view->document == nullptr || firstEvent == nullptr) return;
     EventRecord* runStart = nullptr;
     int runLength = 0;

@@ -21,17 +21,23 @@
 #include "display/linked_views.h"
 #include "display/view_location.h"
 #include "display/view_modes.h"
+#include "editing/editing_services.h"
 #include "editing/palette_windows.h"
 #include "editing/tools.h"
+#include "interchange/import_commands.h"
 #include "layout/page_format.h"
 #include "platform/win/input.h"
 #include "platform/win/mdi.h"
 #include "platform/win/paint.h"
 #include "platform/win/window.h"
+#include "sequencer/sequencer_services.h"
+#include "shell/command/settings_commands.h"
 #include "shell/command/toolbar_buttons.h"
 #include "shell/program/frame.h"
 #include "shell/program/program_ids.h"
 #include "shell/program/rulers.h"
+#include "shell/program/score_windows.h"
+#include "shell/program/sequencer_window.h"
 #include "shell/recent_files.h"
 #include "shell/resources/program_strings.h"
 
@@ -148,7 +154,17 @@ void InstallShellServices() {
     services.updateViewToolbarButtons = RefreshViewToolbarButtons;
     services.updateVoiceButtons = RefreshVoiceButtons;
     services.addToPickList = PutPathOnPickList;
+    services.refreshRulers = program::RefreshRulers;
+    services.invalidateRulers = program::InvalidateRulers;
+    services.createScoreWindow = program::CreateScoreWindow;
+    services.closeScoreWindow = program::CloseScoreWindow;
+    services.forceCloseScoreWindow = program::ForceCloseScoreWindow;
+    services.runSettingsCommand = program::RunSettingsCommand;
+    services.sequencerWindow = program::SequencerWindow;
     SetShellServices(services);
+    InstallEditingServices();
+    InstallSequencerServices();
+    InstallImportServices();
     SetBuiltInStrings(BuiltInProgramString);
 }
 

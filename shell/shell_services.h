@@ -11,8 +11,10 @@
 
 namespace ql {
 
-// Fills the table of core/ui/shell_services.h with the shell's own services, and
-// gives ProgramString the program's own table of texts as its last resort.
+// Fills the table of core/ui/shell_services.h with the shell's own services and
+// the editor's, the sequencer's and the importers' tables (InstallEditingServices,
+// InstallSequencerServices, InstallImportServices), and gives ProgramString the
+// program's own table of texts as its last resort.
 void InstallShellServices();
 
 // The status bar's page readout ("Page: 2 of 3", the page's first and last

@@ -3,10 +3,10 @@
 
 #include "core/model/score_document.h"
 #include "core/objects/selection_state.h"
+#include "core/ui/block_edit_services.h"
+#include "core/ui/selection_services.h"
 #include "display/linked_views.h"
 #include "display/view_location.h"
-#include "editing/block_edit.h"
-#include "editing/selection.h"
 #include "layout/measure_spacing.h"
 #include "staves/barline_follow.h"
 #include "staves/barline_handler.h"

@@ -22,7 +22,6 @@
 #include "display/anchors.h"
 #include "display/linked_views.h"
 #include "notes/beatmap/beat_map.h"
-#include "editing/selection.h"
 #include "notes/pitch/pitch_vocabulary.h"
 #include "platform/ui/message_box.h"
 #include "staves/clef_changes.h"

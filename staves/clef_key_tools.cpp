@@ -6,6 +6,7 @@
 #include "core/objects/score_object.h"
 #include "core/objects/selection_state.h"
 #include "core/ui/status_bar.h"
+#include "core/ui/tool_services.h"
 #include "display/linked_views.h"
 #include "platform/win/keys.h"
 #include "staves/clef_changes.h"

@@ -5,16 +5,17 @@
 // linked views; everything else is the standard object tool's.
 #pragma once
 
+#include "core/ui/tool_record.h"
+
 #include <cstdint>
 
-#include "editing/tools.h"
 
 namespace ql {
 
 inline constexpr char kClefToolStatus[] = "Set clefs.  Click in a measure";
 inline constexpr char kKeyToolStatus[] = "Set Key signatures.  Click in a measure";
 
-// Tool handlers (the ToolHandler protocol of editing/tools.h).
+// Tool handlers (the ToolHandler protocol of core/ui/tool_record.h).
 intptr_t ClefTool(ScoreView* view, int action, ToolRecord* record, platform::WindowHandle window,
                   win::Message message, uint32_t word, intptr_t data);
 intptr_t KeyTool(ScoreView* view, int action, ToolRecord* record, platform::WindowHandle window,

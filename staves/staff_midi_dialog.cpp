@@ -13,8 +13,10 @@
 #include "core/model/document.h"
 #include "core/model/grid.h"
 #include "core/model/score_document.h"
+#include "core/settings/logical_ports.h"
 #include "core/state.h"
 #include "core/ui/dialog_fields.h"
+#include "core/ui/midi_services.h"
 #include "core/ui/modal_boxes.h"
 #include "core/undo/undo.h"
 #include "notes/pitch/patch_names.h"
@@ -22,7 +24,6 @@
 #include "platform/ui/controls.h"
 #include "platform/ui/dialog.h"
 #include "platform/ui/dialog_template.h"
-#include "sequencer/sequencer_state.h"
 #include "staves/staff_dialog_resources.h"
 #include "staves/staff_dialogs.h"
 
@@ -144,7 +145,6 @@ StaffTimbre ReadTimbre(WindowHandle dialog, int t, const StaffTimbre& old) {
 
 // A program change to each (port, channel) pair the staff uses first, percussion aside.
 void SendProgramChanges(const StaffRecord& staff) {
-    const SequencerState& sequencer = TheSequencerState();
     std::vector<std::pair<int, int>> sent;
     for (const StaffTimbre& timbre : staff.timbres) {
         if (timbre.port >= kLogicalPortCount) continue;
@@ -152,7 +152,7 @@ void SendProgramChanges(const StaffRecord& staff) {
         const bool earlier = std::find(sent.begin(), sent.end(), pair) != sent.end();
         sent.push_back(pair);
         if (earlier || timbre.channel == kPercussionChannel) continue;
-        if (midi::OutputDevice* out = sequencer.run.portHandle[timbre.port])
+        if (midi::OutputDevice* out = RunDeviceOfLogicalPort(timbre.port))
             out->Send(static_cast<uint32_t>(kProgramChange | timbre.channel) | (uint32_t{timbre.patch} << kDataShift));
     }
 }

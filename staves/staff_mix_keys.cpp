@@ -5,9 +5,8 @@
 
 #include "core/model/document.h"
 #include "core/model/score_document.h"
+#include "core/ui/midi_services.h"
 #include "core/undo/undo.h"
-#include "sequencer/mixer_window.h"
-#include "sequencer/sequencer_services.h"
 #include "staves/staff_value_dialog.h"
 
 namespace ql {

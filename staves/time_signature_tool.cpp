@@ -8,7 +8,7 @@
 #include "core/ui/status_bar.h"
 #include "core/undo/undo.h"
 #include "display/linked_views.h"
-#include "editing/selection.h"
+#include "display/view_pointer.h"
 #include "notes/beatmap/beat_map.h"
 #include "notes/rests/staff_place.h"
 #include "platform/win/keys.h"

@@ -3,9 +3,10 @@
 // pointer is high on the staff, else the beat's note value.
 #pragma once
 
+#include "core/ui/tool_record.h"
+
 #include <cstdint>
 
-#include "editing/tools.h"
 
 namespace ql {
 

@@ -13,7 +13,7 @@
 #include "core/objects/score_object.h"
 #include "core/objects/selection_state.h"
 #include "core/state.h"
-#include "editing/selection.h"
+#include "core/ui/selection_services.h"
 #include "platform/ui/message_box.h"
 
 namespace ql {

@@ -12,7 +12,7 @@
 #include "core/objects/score_object.h"
 #include "core/state.h"
 #include "core/text/text_object.h"
-#include "editing/marquee.h"
+#include "core/ui/selection_services.h"
 #include "notes/handler/notes_handler.h"
 #include "notes/rests/rest.h"
 #include "objects/object_services.h"

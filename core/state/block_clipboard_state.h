@@ -10,6 +10,7 @@
 namespace ql {
 
 struct ScoreDocument;
+struct ScoreView;
 struct CaptureRecord;
 
 struct BlockSource {
@@ -33,5 +34,15 @@ struct BlockClipboardState {
     int16_t markedStaff = -1;
     int16_t markedMeasure = -1;
 };
+
+// Forgets the block source when it was copied from `document` (the document goes).
+void DropBlockSourceOf(const ScoreDocument* document);
+
+// The single-staff copy of Ctrl+Shift+Insert: the view's staff and measure are
+// remembered, and a later paste copies that measure of that staff to the view's
+// current staff and measure (PasteMarkedStaffBlock, core/ui/block_edit_services.h)
+// and forgets the mark.
+void MarkStaffBlock(ScoreView* view);
+bool StaffBlockMarked();
 
 }  // namespace ql

@@ -12,11 +12,11 @@
 #include "core/ui/progress.h"
 #include "core/model/score_document.h"
 #include "core/state.h"
+#include "core/ui/midi_services.h"
 #include "core/ui/status_bar.h"
 #include "core/ui/status_bar_notes.h"
 #include "display/linked_views.h"
 #include "display/view_location.h"
-#include "sequencer/sequencer_services.h"
 
 namespace ql {
 namespace {

@@ -41,5 +41,16 @@ void UpdateViewToolbarButtons(ScoreView* view, Toolbar* toolbar) {
 }
 void UpdateVoiceButtons(ScoreView* view) { Call<&ShellServices::updateVoiceButtons>(view); }
 void AddToPickList(const std::string& path) { Call<&ShellServices::addToPickList>(path); }
+void RefreshRulers(ScoreView* view, int which) { Call<&ShellServices::refreshRulers>(view, which); }
+void InvalidateRulers(ScoreView* view) { Call<&ShellServices::invalidateRulers>(view); }
+ScoreView* CreateScoreWindow(ScoreView* view, const std::string& caption, bool maximize) {
+    return Call<&ShellServices::createScoreWindow>(view, caption, maximize);
+}
+int CloseScoreWindow(platform::WindowHandle window) { return Call<&ShellServices::closeScoreWindow>(window); }
+void ForceCloseScoreWindow(platform::WindowHandle window) { Call<&ShellServices::forceCloseScoreWindow>(window); }
+intptr_t RunSettingsCommand(ScoreView* view, int32_t command) {
+    return Call<&ShellServices::runSettingsCommand>(view, command);
+}
+platform::WindowHandle SequencerWindow() { return Call<&ShellServices::sequencerWindow>(); }
 
 }  // namespace ql

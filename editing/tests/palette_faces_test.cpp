@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "core/state.h"
+#include "core/ui/dialog_tooltips.h"
 #include "editing/palette_faces.h"
 #include "editing/palette_windows.h"
 #include "editing/tool_bitmaps.h"

@@ -5,6 +5,7 @@
 
 #include "core/settings/settings_store.h"
 #include "core/state.h"
+#include "core/ui/tool_services.h"
 #include "editing/palette_positions.h"
 #include "editing/palette_windows.h"
 #include "editing/tools.h"

@@ -17,6 +17,7 @@
 #include "core/settings/preference_defaults.h"
 #include "core/settings/program_options.h"
 #include "core/state.h"
+#include "core/ui/midi_services.h"
 #include "core/undo/undo.h"
 #include "files/read/old_versions.h"
 #include "files/read/score_build_sink.h"
@@ -24,7 +25,6 @@
 #include "files/records/file_codes.h"
 #include "layout/measure_spacing.h"
 #include "platform/ui/status_bar.h"
-#include "sequencer/sequencer_services.h"
 
 namespace ql {
 namespace {

@@ -14,6 +14,7 @@
 #include "core/state.h"
 #include "core/ui/modal_boxes.h"
 #include "core/ui/progress.h"
+#include "core/ui/shell_services.h"
 #include "core/ui/status_bar.h"
 #include "core/ui/status_bar_notes.h"
 #include "core/ui/wait_cursor.h"
@@ -28,7 +29,6 @@
 #include "interchange/smf/smf_strings.h"
 #include "platform/sys/file_io.h"
 #include "platform/ui/message_box.h"
-#include "shell/program/score_windows.h"
 
 namespace ql::niff {
 namespace {

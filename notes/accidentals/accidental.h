@@ -59,7 +59,7 @@ void DeleteAccidental(ScoreObject* accidental);
 bool AccidentalDrawsItself(const ScoreObject* accidental);
 
 // The tool-table handler of the four accidental tools (natural, sharp, flat and
-// parentheses), in the tool-handler protocol of editing/tools.h. Only action 1 (a
+// parentheses), in the tool-handler protocol of core/ui/tool_record.h. Only action 1 (a
 // window message) is handled: a left button down or mouse move, whose `data` is the
 // packed client point, changes the sign of the note under the pointer. The tool state
 // is State().notes.AccidentalTools. 1 when the message was handled, 0 otherwise.

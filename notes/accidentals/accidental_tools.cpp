@@ -15,7 +15,7 @@
 #include "core/undo/undo.h"
 #include "display/linked_views.h"
 #include "display/view_location.h"
-#include "editing/selection.h"
+#include "display/view_pointer.h"
 #include "layout/measure_spacing.h"
 #include "notes/accidentals/accidental.h"
 #include "notes/accidentals/accidental_internal.h"

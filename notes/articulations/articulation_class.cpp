@@ -17,6 +17,7 @@
 #include "core/objects/selection_state.h"
 #include "core/state.h"
 #include "core/text/text_object.h"
+#include "core/ui/midi_services.h"
 #include "core/undo/undo.h"
 #include "display/anchors.h"
 #include "display/view_location.h"
@@ -27,7 +28,6 @@
 #include "notes/drawing/note_draw_internal.h"
 #include "notes/drawing/note_fields.h"
 #include "objects/midi_marks/midi_marks.h"
-#include "sequencer/midi_event_object.h"
 
 namespace ql {
 namespace {

@@ -1,9 +1,9 @@
 // Marks added during note entry (see articulation_entry.h).
 #include "notes/articulations/articulation_entry.h"
 
-#include "editing/palette_layout.h"
-#include "editing/tool_records.h"
-#include "editing/tools.h"
+#include "core/ui/palette_index.h"
+#include "core/ui/tool_record.h"
+#include "core/ui/tool_services.h"
 #include "notes/articulations/articulation_class.h"
 #include "notes/articulations/articulation_tool.h"
 

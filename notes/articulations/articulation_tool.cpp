@@ -5,12 +5,11 @@
 #include "core/objects/selection_state.h"
 #include "core/state.h"
 #include "core/state/note_tool_state.h"
+#include "core/ui/palette_index.h"
+#include "core/ui/selection_services.h"
 #include "core/ui/status_bar.h"
-#include "editing/note_palette_popup.h"
-#include "editing/palette_layout.h"
-#include "editing/selection.h"
-#include "editing/tool_records.h"
-#include "editing/tools.h"
+#include "core/ui/tool_record.h"
+#include "core/ui/tool_services.h"
 
 namespace ql {
 namespace {

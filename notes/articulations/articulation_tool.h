@@ -36,7 +36,7 @@ void ResetArticulationTools();  // start-up and tests
 // last chosen on its pop-up palette (the pop-up's strip and the entry's image).
 void TakeArticulationChoice(const ToolRecord* record);
 
-// The tool handler of both buttons (the ToolHandler protocol of editing/tools.h):
+// The tool handler of both buttons (the ToolHandler protocol of core/ui/tool_record.h):
 // Select arms the articulation type (tool mode byte 2) and names the tool; Message
 // arms it first when another type is armed, then passes the message to the shared
 // mouse processing, in which a click makes the mark (NoteArticulation's

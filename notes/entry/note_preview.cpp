@@ -6,12 +6,12 @@
 #include "core/model/grid.h"
 #include "core/model/grid_records.h"
 #include "core/model/score_document.h"
+#include "core/ui/midi_services.h"
 #include "core/ui/status_bar_notes.h"
 #include "display/view_location.h"
 #include "notes/entry/note_entry.h"
 #include "notes/pitch/accidental_state.h"
 #include "platform/midi/midi.h"
-#include "sequencer/sequencer_services.h"
 
 namespace ql {
 

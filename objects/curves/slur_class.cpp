@@ -13,6 +13,7 @@
 #include "core/objects/selection_state.h"
 #include "core/settings/program_options.h"
 #include "core/state.h"
+#include "core/ui/tool_services.h"
 #include "core/undo/undo.h"
 #include "display/anchors.h"
 #include "display/view_modes.h"

@@ -106,7 +106,7 @@ const LineClass& TheLineClass();
 // 128 units (256 along an axis longer than 256) centred on the segment's midpoint.
 RecordRect MiddleHandleRect(LogicalPoint p, LogicalPoint q);
 
-// The tools (the ToolHandler protocol of editing/tools.h). The line tool's alternate
+// The tools (the ToolHandler protocol of core/ui/tool_record.h). The line tool's alternate
 // face with identifier 182 arms wavy lines, any other straight ones.
 intptr_t BoxTool(ScoreView* view, int action, ToolRecord* record, platform::WindowHandle window,
                  win::Message message, uint32_t word, intptr_t data);

@@ -4,8 +4,9 @@
 // identifier (its bitmap id) is 182 draws wavy lines.
 #include "core/state.h"
 #include "core/ui/status_bar.h"
+#include "core/ui/tool_record.h"
+#include "core/ui/tool_services.h"
 #include "core/units/status_text.h"
-#include "editing/tools.h"
 #include "objects/graphics/graphic_class.h"
 
 namespace ql {

@@ -10,9 +10,10 @@
 #include "core/model/document.h"
 #include "core/model/score_document.h"
 #include "core/ui/dialog_fields.h"
+#include "core/ui/midi_services.h"
 #include "core/ui/modal_boxes.h"
+#include "core/ui/selection_services.h"
 #include "core/undo/undo.h"
-#include "editing/editor_dialog.h"
 #include "objects/hairpin/hairpin_internal.h"
 #include "objects/midi_marks/mark_classes.h"
 #include "objects/midi_marks/mark_dialog_resources.h"
@@ -23,7 +24,6 @@
 #include "platform/ui/message_box.h"
 #include "platform/win/input.h"
 #include "platform/win/window.h"
-#include "sequencer/action_dialogs.h"
 
 namespace ql {
 

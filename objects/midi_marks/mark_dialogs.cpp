@@ -16,10 +16,11 @@
 #include "core/text/text_object.h"
 #include "core/ui/dialog_fields.h"
 #include "core/ui/help.h"
+#include "core/ui/midi_services.h"
 #include "core/ui/modal_boxes.h"
+#include "core/ui/selection_services.h"
 #include "core/undo/undo.h"
 #include "display/linked_views.h"
-#include "editing/editor_dialog.h"
 #include "files/records/text_record_io.h"
 #include "objects/midi_marks/mark_classes.h"
 #include "objects/midi_marks/mark_dialog_resources.h"
@@ -28,7 +29,6 @@
 #include "objects/text_marks/set_image_dialog.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dialog.h"
-#include "sequencer/action_dialogs.h"
 
 namespace ql {
 namespace mark_dialogs {

@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "core/objects/midi_action.h"
-#include "editing/editor_dialog.h"
+#include "core/ui/selection_services.h"
 #include "platform/ui/dialog.h"
 
 namespace ql {

@@ -6,7 +6,8 @@
 #include "core/objects/score_object.h"
 #include "core/objects/selection_state.h"
 #include "core/ui/status_bar.h"
-#include "editing/tools.h"
+#include "core/ui/tool_record.h"
+#include "core/ui/tool_services.h"
 
 namespace ql {
 namespace {

@@ -38,7 +38,7 @@ struct MarkToolState {
 MarkToolState& MarkTools();
 void ResetMarkTools();  // start-up and tests
 
-// Tool handlers (the ToolHandler protocol of editing/tools.h).
+// Tool handlers (the ToolHandler protocol of core/ui/tool_record.h).
 intptr_t DynamicTool(ScoreView* view, int action, ToolRecord* record,
                      platform::WindowHandle window, win::Message message, uint32_t word,
                      intptr_t data);

@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "core/draw/draw_surface.h"
+#include "core/draw/record_area.h"
 #include "core/memory/pool.h"
 #include "core/model/document.h"
 #include "core/model/score_document.h"
@@ -16,7 +17,6 @@
 #include "core/settings/program_options.h"
 #include "core/undo/undo.h"
 #include "display/anchors.h"
-#include "editing/selection_internal.h"
 #include "objects/graphics/graphic_object.h"
 #include "objects/graphics/graphic_shapes_internal.h"
 #include "objects/object_services.h"
@@ -235,8 +235,8 @@ int PictureClass::CommitDrag(ScoreObject* object, ScoreView* view) const {
     object->subtype = SubtypeCode(ObjectSubtype::PageList);
     int result = CommitFirstHandle(object, view);
     DropPictureCache(AsPicture(object));
-    selection::InvalidateArea(view, g_rectBeforeDrag, true);
-    selection::InvalidateArea(view, PictureRect(AsPicture(object), view), true);
+    InvalidateRecordArea(view, g_rectBeforeDrag, true);
+    InvalidateRecordArea(view, PictureRect(AsPicture(object), view), true);
     return result;
 }
 
@@ -263,7 +263,7 @@ void PictureClass::Invalidate(ScoreObject* object, ScoreView* view) const {
 int PictureClass::HandleDrop(ScoreObject* object, ScoreView* view, ScoreObject* target,
                              HitRecord* hit) const {
     int result = ScoreObjectClass::HandleDrop(object, view, target, hit);
-    selection::InvalidateArea(view, PictureRect(AsPicture(object), view), true);
+    InvalidateRecordArea(view, PictureRect(AsPicture(object), view), true);
     return result;
 }
 

@@ -17,6 +17,7 @@
 #include "core/objects/selection_state.h"
 #include "core/state.h"
 #include "core/text/text_object.h"
+#include "core/ui/tool_services.h"
 #include "display/anchors.h"
 #include "display/view_location.h"
 #include "display/view_modes.h"

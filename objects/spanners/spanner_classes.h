@@ -8,7 +8,7 @@
 
 #include "core/objects/class_table.h"
 #include "core/objects/score_object.h"
-#include "editing/tools.h"
+#include "core/ui/tool_record.h"
 
 namespace ql {
 

@@ -4,7 +4,8 @@
 #include "core/constants.h"
 #include "core/model/score_document.h"
 #include "core/objects/selection_state.h"
-#include "editing/tools.h"
+#include "core/ui/tool_record.h"
+#include "core/ui/tool_services.h"
 #include "objects/lyrics/lyric.h"
 #include "objects/text_marks/text_line.h"
 

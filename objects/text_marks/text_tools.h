@@ -1,4 +1,4 @@
-// The palette handlers of the text tools (the ToolHandler protocol of editing/tools.h):
+// The palette handlers of the text tools (the ToolHandler protocol of core/ui/tool_record.h):
 // the ten "Text Line" family buttons, text boxes, staff labels and lyrics. They arm
 // their object type through the shared object tool handler; what they add is the
 // text tool's variant and rehearsal frame, the period key that makes a font symbol,

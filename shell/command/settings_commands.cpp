@@ -109,7 +109,7 @@ const SettingsCommand* FindSettingsCommand(int32_t command) {
     return found == map.end() ? nullptr : &*found;
 }
 
-intptr_t RunSettingsCommand(ScoreView* view, int32_t command) {
+intptr_t program::RunSettingsCommand(ScoreView* view, int32_t command) {
     const SettingsCommand* entry = FindSettingsCommand(command);
     const bool viewValid = IsValidView(view) && view->document != nullptr;
     if (entry != nullptr && (viewValid || !entry->needsView)) entry->run(view);

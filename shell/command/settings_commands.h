@@ -42,9 +42,11 @@ const std::vector<SettingsCommand>& SettingsCommands();
 // The entry of a command; null when the command is not a settings command.
 const SettingsCommand* FindSettingsCommand(int32_t command);
 
-// Runs the command's entry for `view` (any other id runs only the closing steps);
-// always 0.
+// RunSettingsCommand, which the staff tools call too, is in core/ui/shell_services.h;
+// its table's slot is filled with this one.
+namespace program {
 intptr_t RunSettingsCommand(ScoreView* view, int32_t command);
+}  // namespace program
 
 // The message Export posts to the sequencer window, which exports the active score
 // as a Standard MIDI File.

@@ -23,6 +23,7 @@
 #include "core/units/paper_size.h"
 #include "core/units/view_moves.h"
 #include "display/painter.h"
+#include "display/print_view_state.h"
 #include "files/save/atomic_save.h"
 #include "platform/gfx/dc.h"
 #include "platform/sys/file_io.h"
@@ -33,7 +34,6 @@
 #include "shell/printing/print_document_internal.h"
 #include "shell/printing/print_hook.h"
 #include "shell/printing/print_select.h"
-#include "shell/printing/print_view_state.h"
 #include "shell/resources/print_resources.h"
 #include "shell/shell_services.h"
 

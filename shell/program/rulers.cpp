@@ -304,7 +304,7 @@ void DestroyRuler(ScoreView* view) {
     view->RulerTrackX = view->RulerTrackY = -1;
 }
 
-void RefreshRulers(ScoreView* view, int which) {
+void program::RefreshRulers(ScoreView* view, int which) {
     if (!IsValidView(view) || !RulersOn()) return;
     CreateRulers(view);
     for (const auto& [bit, ruler] : {std::pair{kTopRuler, view->TopRuler}, std::pair{kLeftRuler, view->LeftRuler}}) {
@@ -314,7 +314,7 @@ void RefreshRulers(ScoreView* view, int which) {
     }
 }
 
-void InvalidateRulers(ScoreView* view) {
+void program::InvalidateRulers(ScoreView* view) {
     if (!IsValidView(view) || !RulersOn()) return;
     for (const WindowHandle ruler : {view->TopRuler, view->LeftRuler})
         if (HasRuler(view, ruler)) win::InvalidateRect(ruler, nullptr, true);

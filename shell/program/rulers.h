@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/ui/shell_services.h"
 #include "platform/handles.h"
 #include "platform/win/messages.h"
 
@@ -23,10 +24,9 @@ struct ScoreView;
 
 constexpr char kTopRulerClass[] = "TopRulerClass";
 constexpr char kLeftRulerClass[] = "LeftRulerClass";
-// Which rulers RefreshRulers repaints.
-constexpr int kTopRuler = 1;
-constexpr int kLeftRuler = 2;
-constexpr int kBothRulers = kTopRuler | kLeftRuler;
+// Which rulers RefreshRulers repaints (kTopRuler, kLeftRuler, kBothRulers), and
+// RefreshRulers and InvalidateRulers themselves, are in core/ui/shell_services.h;
+// their table's slots are filled with the functions of `program` below.
 
 // Tick geometry of the rulers from their two size values (top T, left L).
 struct RulerMetrics {
@@ -69,11 +69,10 @@ RulerScale ViewRulerScale(ScoreView* view, bool top, int32_t length);
 // a failed registration beeps) and lays both out along the client area.
 void CreateRulers(ScoreView* view);
 void DestroyRuler(ScoreView* view);
-// When "RulerOn": creates them, then repaints those named (kTopRuler, kLeftRuler).
+namespace program {
 void RefreshRulers(ScoreView* view, int which);
-// Marks both rulers of the view for repainting when they are shown (a paint of the
-// view brings them up to date with what it drew); nothing is painted here.
 void InvalidateRulers(ScoreView* view);
+}  // namespace program
 // Moves both tracking lines to the pointer.
 void TrackRulerLines(ScoreView* view);
 

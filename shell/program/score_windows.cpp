@@ -141,7 +141,7 @@ void SetChildMenu(ScoreView* view) {
     ui::SetMdiMenu(frame.mdiClient, wanted, child ? frame.childWindowMenu : frame.frameWindowMenu);
 }
 
-ScoreView* CreateScoreWindow(ScoreView* view, const std::string& caption, bool maximize) {
+ScoreView* program::CreateScoreWindow(ScoreView* view, const std::string& caption, bool maximize) {
     ProgramFrame& frame = Frame();
     if (view == nullptr || !win::IsWindow(frame.mdiClient)) return nullptr;
     const bool first = CountScoreWindows() == 0;
@@ -214,7 +214,7 @@ void DestroyViewForWindow(WindowHandle window) {
     UpdateToolbarButtons(nullptr);
 }
 
-int CloseScoreWindow(WindowHandle window) {
+int program::CloseScoreWindow(WindowHandle window) {
     ScoreView* view = GetScoreViewOfWindow(window);
     if (view == nullptr) return 1;
     if (!ScoreViewAgreesToClose(view)) return 0;
@@ -222,7 +222,7 @@ int CloseScoreWindow(WindowHandle window) {
     return 1;
 }
 
-void ForceCloseScoreWindow(WindowHandle window) {
+void program::ForceCloseScoreWindow(WindowHandle window) {
     const WindowHandle client = Frame().mdiClient;
     // The window keeps a view while the client destroys it, so the view's
     // drawing is released before its record.

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/ui/shell_services.h"
 #include "platform/handles.h"
 
 namespace ql {
@@ -30,10 +31,9 @@ bool IsScoreWindow(platform::WindowHandle window);
 bool OpenScorePath(const std::string& path);
 
 
-// Puts a freshly loaded (or new) view with its document into a new window;
-// `caption` is the window's caption. Null, with the view left as it was, when
-// the window could not be made.
-ScoreView* CreateScoreWindow(ScoreView* view, const std::string& caption, bool maximize);
+// CreateScoreWindow, CloseScoreWindow and ForceCloseScoreWindow, which the
+// importers call too, are in core/ui/shell_services.h; their table's slots are
+// filled with the functions of `program` at the end.
 // A window for a view the file commands built or loaded (New, templates), captioned
 // by its score's path; a view that has a window keeps it.
 void ShowCommandScoreWindow(ScoreView* view);
@@ -41,11 +41,6 @@ void ShowCommandScoreWindow(ScoreView* view);
 // "&Open View": another window on the view's document, numbered after the others.
 ScoreView* OpenViewOfDocument(ScoreView* view);
 
-// Asks the window's view to close; 1 when closed or not a score window, 0 when
-// refused.
-int CloseScoreWindow(platform::WindowHandle window);
-// Closes the window whatever its view would answer (exit and exception paths).
-void ForceCloseScoreWindow(platform::WindowHandle window);
 
 // Frees the window's view and, with its last view, its document.
 void DestroyViewForWindow(platform::WindowHandle window);
@@ -72,5 +67,11 @@ std::vector<platform::WindowHandle> WindowsOfDocument(const ScoreDocument* docum
 // otherwise.
 void SetChildMenu(ScoreView* view);
 inline void RestoreFrameMenu() { SetChildMenu(nullptr); }
+
+namespace program {
+ScoreView* CreateScoreWindow(ScoreView* view, const std::string& caption, bool maximize);
+int CloseScoreWindow(platform::WindowHandle window);
+void ForceCloseScoreWindow(platform::WindowHandle window);
+}  // namespace program
 
 }  // namespace ql

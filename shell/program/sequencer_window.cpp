@@ -462,7 +462,7 @@ platform::WindowHandle CreateSequencerWindow() {
 
 void RefreshStepEntry() { UpdateStepEntry(); }
 
-platform::WindowHandle SequencerWindow() { return WindowState().window; }
+platform::WindowHandle program::SequencerWindow() { return WindowState().window; }
 
 uint32_t PlayingTempoBpm() { return WindowState().tempoBpm; }
 

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 
+#include "core/ui/shell_services.h"
 #include "platform/handles.h"
 #include "platform/win/messages.h"
 
@@ -16,15 +17,11 @@ struct ScoreView;
 
 constexpr char kSequencerClass[] = "Sequencer";
 
-namespace cmd {
-constexpr uint32_t kSequencerStart = 400;
-constexpr uint32_t kSequencerStop = 300;
-constexpr uint32_t kSequencerPause = 1189;
-}  // namespace cmd
+// The commands the window takes (cmd::kSequencerStart, kSequencerStop,
+// kSequencerPause) and SequencerWindow are in core/ui/shell_services.h.
 
 // Registers the class and creates the window (never shown); null on failure.
 platform::WindowHandle CreateSequencerWindow();
-platform::WindowHandle SequencerWindow();
 // Step entry is on with its setting while no run is on (the setting just changed).
 void RefreshStepEntry();
 // Stops a run at once (a score that closes: the run never outlives it).
@@ -55,5 +52,9 @@ void StartRecordingCommand(ScoreView* view);
 // New Transcription: posts the transcribe message to the window, which writes the
 // kept recording again into the view's score; while a run plays it does nothing.
 void NewTranscriptionCommand(ScoreView* view);
+
+namespace program {
+platform::WindowHandle SequencerWindow();
+}  // namespace program
 
 }  // namespace ql

@@ -24,6 +24,7 @@
 #include "display/navigation.h"
 #include "display/view_location.h"
 #include "display/view_modes.h"
+#include "display/view_pointer.h"
 #include "display/view_scroll.h"
 #include "display/zoom.h"
 #include "editing/block_clipboard.h"

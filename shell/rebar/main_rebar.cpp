@@ -11,6 +11,7 @@
 #include "core/model/view.h"
 #include "core/settings/program_options.h"
 #include "core/ui/system_error.h"
+#include "core/ui/tool_services.h"
 #include "editing/page_band.h"
 #include "editing/palette_faces.h"
 #include "editing/palette_layout.h"

@@ -1,11 +1,11 @@
 // The pointer of a mouse message in the view, and the auto-scroll at the window
-// edge while the pointer is held there.
+// edge while the pointer is held there (see view_pointer.h).
+#include "display/view_pointer.h"
+
 #include "core/draw/draw_surface.h"
 #include "core/model/score_document.h"
 #include "display/view_location.h"
 #include "display/view_modes.h"
-#include "editing/selection.h"
-#include "editing/selection_internal.h"
 #include "platform/gfx/mapping.h"
 #include "platform/win/messages.h"
 #include "platform/win/window.h"

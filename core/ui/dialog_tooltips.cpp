@@ -1,6 +1,7 @@
 // The tooltips of dialogs: a tooltip window of a dialog and the fixed texts of its
-// controls (the palettes' own tooltip window is made with the palettes).
-#include "editing/tools.h"
+// controls (see dialog_tooltips.h).
+#include "core/ui/dialog_tooltips.h"
+
 #include "platform/ui/tooltips.h"
 #include "platform/win/window.h"
 

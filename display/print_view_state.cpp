@@ -1,7 +1,7 @@
 // Keeping and restoring a printed view. The restore order matters: the mode first
 // (entering scroll view resets its origin), then the screen's measurements and
 // the zoom, and last the kept values themselves, so each ends exactly as it was.
-#include "shell/printing/print_view_state.h"
+#include "display/print_view_state.h"
 
 #include "core/draw/view_metrics.h"
 #include "core/settings/program_options.h"
