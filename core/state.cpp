@@ -6,10 +6,10 @@
 #include <new>
 #include <thread>
 
+#include "core/draw/staff_scaling.h"
 #include "core/memory/arena.h"
 #include "core/memory/pool_internal.h"
 #include "platform/win/keys.h"
-#include "staves/staff_scaling.h"
 
 namespace ql {
 

@@ -27,8 +27,8 @@
 #include "core/state/note_tool_state.h"
 #include "core/state/painter_state.h"
 #include "core/state/rest_tool_state.h"
+#include "core/state/spelling_preference_table.h"
 #include "core/undo/autosave.h"
-#include "notes/pitch/spelling_preferences.h"
 #include "platform/handles.h"
 #include "platform/text/logical_font.h"
 

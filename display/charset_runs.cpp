@@ -1,7 +1,7 @@
 // Runs of 8-bit text on one context with the font sized once (see charset_runs.h).
 #include "display/charset_runs.h"
 
-#include "display/charset_text.h"
+#include "core/text/charset_text.h"
 #include "platform/gfx/dc.h"
 #include "platform/text/context_font.h"
 

@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "display/charset_text.h"
+#include "core/text/charset_text.h"
 #include "display/font_locale.h"
 #include "display/input_locale.h"
 #include "platform/sys/clipboard.h"

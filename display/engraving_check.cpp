@@ -20,6 +20,7 @@
 #include "core/draw/draw_surface.h"
 #include "core/draw/fonts.h"
 #include "core/draw/glyph_metrics.h"
+#include "core/draw/staff_scaling.h"
 #include "core/draw/view_drawing.h"
 #include "core/draw/ink_tag.h"
 #include "core/model/document.h"
@@ -36,7 +37,6 @@
 #include "platform/gfx/dc.h"
 #include "platform/gfx/recording.h"
 #include "platform/text/text_ink_tap.h"
-#include "staves/staff_scaling.h"
 
 namespace ql {
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "core/state.h"
-#include "display/charset_text.h"
+#include "core/text/charset_text.h"
 #include "display/input_locale.h"
 #include "platform/gfx/dc.h"
 #include "platform/gfx/objects.h"

@@ -10,6 +10,7 @@
 
 #include "core/draw/draw_surface.h"
 #include "core/draw/ink_tag.h"
+#include "core/draw/staff_scaling.h"
 #include "core/model/document.h"
 #include "core/model/grid.h"
 #include "core/model/grid_records.h"
@@ -32,7 +33,6 @@
 #include "notes/beatmap/beat_map.h"
 #include "notes/drawing/note_draw.h"
 #include "objects/picture/picture_object.h"
-#include "staves/staff_scaling.h"
 
 namespace ql {
 

@@ -7,6 +7,7 @@
 
 #include "core/draw/draw_surface.h"
 #include "core/draw/painting_guard.h"
+#include "core/draw/staff_scaling.h"
 #include "core/model/document.h"
 #include "core/model/grid.h"
 #include "core/model/grid_records.h"
@@ -26,7 +27,6 @@
 #include "layout/page_format.h"
 #include "notes/beatmap/beat_map.h"
 #include "notes/drawing/note_draw.h"
-#include "staves/staff_scaling.h"
 
 namespace ql {
 

@@ -19,17 +19,17 @@
 #include "core/constants.h"
 #include "core/draw/draw_surface.h"
 #include "core/draw/painting_guard.h"
+#include "core/draw/staff_scaling.h"
 #include "core/model/document.h"
 #include "core/model/grid.h"
 #include "core/model/pages.h"
+#include "core/model/signature_fields.h"
 #include "core/objects/score_object.h"
 #include "core/ui/status_bar_notes.h"
 #include "display/painter.h"
 #include "layout/page_chain.h"
 #include "notes/pitch/pitch_vocabulary.h"
-#include "staves/signature_fields.h"
 #include "staves/staff_group_bits.h"
-#include "staves/staff_scaling.h"
 
 namespace ql {
 

@@ -21,6 +21,7 @@
 
 #include "core/draw/draw_surface.h"
 #include "core/draw/painting_guard.h"
+#include "core/draw/staff_scaling.h"
 #include "core/model/engraving_metrics.h"
 #include "core/model/grid.h"
 #include "core/state.h"
@@ -35,7 +36,6 @@
 #include "staves/clef_key_placement.h"
 #include "staves/signature_drawing.h"
 #include "staves/staff_group_bits.h"
-#include "staves/staff_scaling.h"
 
 namespace ql {
 

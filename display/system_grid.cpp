@@ -8,10 +8,11 @@
 #include "core/constants.h"
 #include "core/draw/draw_polyline.h"
 #include "core/draw/draw_surface.h"
+#include "core/draw/staff_scaling.h"
 #include "core/model/document.h"
 #include "core/model/pages.h"
 #include "core/state.h"
-#include "display/charset_text.h"
+#include "core/text/charset_text.h"
 #include "display/system_drawing.h"
 #include "display/system_drawing_internal.h"
 #include "display/system_drawing_test_seam.h"
@@ -23,7 +24,6 @@
 #include "platform/gfx/objects.h"
 #include "platform/text/font.h"
 #include "platform/text/text_out.h"
-#include "staves/staff_scaling.h"
 
 namespace ql::sysdraw {
 

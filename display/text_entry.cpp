@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <string>
 
-#include "display/charset_text.h"
+#include "core/text/charset_text.h"
 #include "display/font_locale.h"
 #include "display/input_locale.h"
 #include "platform/text/charset_utf8.h"

@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "display/charset_text.h"
+#include "core/text/charset_text.h"
 #include "display/clipboard_charset.h"
 #include "display/input_locale.h"
 #include "platform/ui/controls.h"

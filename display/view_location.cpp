@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "core/draw/draw_surface.h"
+#include "core/draw/staff_scaling.h"
 #include "core/model/document.h"
 #include "core/model/grid.h"
 #include "core/model/page_records.h"
@@ -19,7 +20,6 @@
 #include "display/view_modes.h"
 #include "platform/gfx/mapping.h"
 #include "platform/win/input.h"
-#include "staves/staff_scaling.h"
 
 namespace ql {
 

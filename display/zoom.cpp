@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "core/draw/draw_surface.h"
+#include "core/draw/staff_scaling.h"
 #include "core/draw/view_metrics.h"
 #include "core/model/document.h"
 #include "core/model/pages.h"
@@ -23,7 +24,6 @@
 #include "platform/win/keys.h"
 #include "platform/win/paint.h"
 #include "platform/win/window.h"
-#include "staves/staff_scaling.h"
 
 namespace ql {
 

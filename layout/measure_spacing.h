@@ -35,10 +35,7 @@ static_assert(sizeof(SpacingEntry) == 8, "SpacingEntry is an 8-byte pool-2 recor
 
 // ---- The measure table ----
 
-// Zero-fills a measure record but keeps lengthTicks, width and extra; stretch := the
-// program's default stretch factor; with distances given, lead and trail take their
-// first two words.
-void ClearMeasureRecord(MeasureRecord* record, const uint16_t* distances);
+// A measure record cleared (ClearMeasureRecord) is in core/model/grid.h.
 
 // Display numbers of the records after the measure count continue the sequence:
 // previous number + previous extra + 1; their extra counts become 0.

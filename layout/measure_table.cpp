@@ -15,7 +15,6 @@
 #include "core/model/grid_records.h"
 #include "core/model/model_reports.h"
 #include "core/model/score_document.h"
-#include "core/settings/preference_defaults.h"
 #include "core/ui/status_bar.h"
 #include "layout/measure_spacing.h"
 #include "layout/spacing/spacing_collect.h"
@@ -78,22 +77,6 @@ uint16_t TimeSignatureTicks(ScoreDocument* document, int measure) {
 }
 
 }  // namespace
-
-void ClearMeasureRecord(MeasureRecord* record, const uint16_t* distances) {
-    if (record == nullptr) return;
-    const uint16_t lengthTicks = record->lengthTicks;
-    const uint16_t width = record->width;
-    const uint8_t extra = record->extra;
-    std::memset(record, 0, sizeof(MeasureRecord));
-    record->lengthTicks = lengthTicks;
-    record->width = width;
-    record->extra = extra;
-    record->stretch = ProgramPreferences().DefaultStretchFactor;
-    if (distances != nullptr) {
-        record->lead = static_cast<int16_t>(distances[0]);
-        record->trail = static_cast<int16_t>(distances[1]);
-    }
-}
 
 void RebuildMeasureIndex(ScoreDocument* document) {
     if (document == nullptr || !document->measureTable) return;

@@ -38,8 +38,8 @@ struct ReformatOptions {
 // between its margins on the pages after it). Non-zero on success.
 int BuildInitialScoreLayout(ScoreView* view);
 
-// Index in the page list of the page holding a measure; 0 when out of range.
-int PageIndexOfMeasure(ScoreDocument* document, int measure);
+// The index in the page list of the page holding a measure (PageIndexOfMeasure) is
+// in core/model/pages.h.
 
 // The first page whose last measure is at or above the measure; null outside
 // 1..measure count.

@@ -3,14 +3,13 @@
 // run of a page-geometry dialog on a working copy that ApplyPageGeometry commits as
 // one undoable edit before re-laying out the pages.
 //
-// Logical units are 128 to the staff space; a staff size fixes how many make an inch
-// (the table of core/units/paper_table.h, or trunc(user staff size x 128)). A page
-// measurement is read as the number its four digits write ("8.50"), times the units
-// per inch, times 0.3937 when the page measures in centimetres.
+// The units themselves (units per inch of a staff size, measurements in the page's
+// unit) are in core/units/page_units.h.
 #pragma once
 
 #include <cstdint>
 
+#include "core/units/page_units.h"
 #include "platform/handles.h"
 #include "platform/ui/dialog.h"
 
@@ -19,8 +18,6 @@ namespace ql {
 struct ScoreDocument;
 struct ScoreView;
 struct ScorePage;
-
-using BcdInches = uint16_t;
 
 // The Staff Size dialog: its result is the chosen staff size + 1.
 constexpr int32_t kStaffSizeDialog = 880;
@@ -32,19 +29,6 @@ constexpr int32_t kMinUserPageUnits = 512;
 constexpr BcdInches kMinUserPageWord = 0x0200;
 // Stored logical user sizes are u16.
 constexpr int32_t kMaxUserPageUnits = 65535;
-
-// Units per inch of a staff size: sizes 0..9 from the table, any other the user staff
-// size (a BcdInches word in staff spaces per inch) x 128, truncated.
-double StaffUnitsPerInch(int staffSize, BcdInches userStaffSize);
-// A BcdInches value as a number, x 128, truncated (the stored user staff size).
-uint16_t BcdTimes128(BcdInches value);
-// A BcdInches word read as the number it writes (four digits, two decimals).
-double BcdNumber(BcdInches value);
-// Logical units of a measurement in the document's page unit and staff size: to the
-// nearest unit (halves away from zero) with `nearest`, else truncated.
-int32_t BcdToPageUnits(const ScoreDocument& document, BcdInches value, bool nearest);
-// The other way: logical units as a measurement in the page's unit (0 to 99.99).
-BcdInches PageUnitsToBcd(const ScoreDocument& document, int32_t units);
 
 // The page's logical margins again from its distance words (after a new staff size).
 void ReconvertMargins(ScoreDocument* document, ScorePage* page);

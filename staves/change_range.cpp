@@ -5,10 +5,10 @@
 
 #include "core/model/grid.h"
 #include "core/model/score_document.h"
+#include "core/model/signature_fields.h"
 #include "core/objects/score_object.h"
 #include "core/ui/status_bar_notes.h"
 #include "notes/pitch/pitch_vocabulary.h"
-#include "staves/signature_fields.h"
 
 namespace ql {
 

@@ -10,6 +10,7 @@
 #include "core/model/grid.h"
 #include "core/model/object_list.h"
 #include "core/model/score_document.h"
+#include "core/model/signature_fields.h"
 #include "core/objects/hit_record.h"
 #include "core/objects/score_object.h"
 #include "core/objects/selection_state.h"
@@ -18,7 +19,6 @@
 #include "notes/pitch/pitch_vocabulary.h"
 #include "staves/change_range.h"
 #include "staves/clef_key_relayout.h"
-#include "staves/signature_fields.h"
 
 namespace ql {
 

@@ -8,6 +8,7 @@
 #include "core/model/events.h"
 #include "core/model/grid.h"
 #include "core/model/score_document.h"
+#include "core/model/signature_fields.h"
 #include "core/text/text_object.h"
 #include "core/ui/status_bar_notes.h"
 #include "display/anchors.h"
@@ -15,7 +16,6 @@
 #include "display/view_location.h"
 #include "notes/beatmap/beat_map.h"
 #include "staves/clef_key_create.h"
-#include "staves/signature_fields.h"
 #include "staves/signature_step.h"
 
 namespace ql {

@@ -14,6 +14,7 @@
 #include "core/model/object_list.h"
 #include "core/model/page_records.h"
 #include "core/model/score_document.h"
+#include "core/model/signature_fields.h"
 #include "core/objects/score_object.h"
 #include "core/objects/selection_state.h"
 #include "core/text/text_object.h"
@@ -28,7 +29,6 @@
 #include "staves/clef_dialog.h"
 #include "staves/clef_key_tables.h"
 #include "staves/key_dialog.h"
-#include "staves/signature_fields.h"
 #include "staves/signature_step.h"
 
 namespace ql {

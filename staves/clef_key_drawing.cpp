@@ -9,6 +9,7 @@
 #include "core/model/document.h"
 #include "core/model/engraving_metrics.h"
 #include "core/model/grid.h"
+#include "core/model/signature_fields.h"
 #include "core/objects/score_object.h"
 #include "core/model/score_document.h"
 #include "core/state.h"
@@ -21,7 +22,6 @@
 #include "platform/text/text_out.h"
 #include "staves/clef_key_placement.h"
 #include "staves/signature_drawing.h"
-#include "staves/signature_fields.h"
 
 namespace ql {
 

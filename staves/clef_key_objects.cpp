@@ -7,6 +7,7 @@
 #include "core/model/engraving_metrics.h"
 #include "core/model/grid.h"
 #include "core/model/score_document.h"
+#include "core/model/signature_fields.h"
 #include "core/objects/class_table.h"
 #include "core/objects/handle_flags.h"
 #include "core/objects/hit_record.h"
@@ -29,7 +30,6 @@
 #include "staves/key_dialog.h"
 #include "staves/key_drag.h"
 #include "staves/signature_drawing.h"
-#include "staves/signature_fields.h"
 #include "staves/signature_step.h"
 
 namespace ql {

@@ -3,8 +3,8 @@
 
 #include <array>
 
+#include "core/model/signature_fields.h"
 #include "notes/pitch/pitch_vocabulary.h"
-#include "staves/signature_fields.h"
 
 namespace ql {
 

@@ -6,9 +6,9 @@
 #include "core/model/document.h"
 #include "core/model/grid.h"
 #include "core/model/score_document.h"
+#include "core/model/signature_fields.h"
 #include "display/view_location.h"
 #include "staves/clef_drag.h"
-#include "staves/signature_fields.h"
 #include "staves/signature_step.h"
 
 namespace ql {

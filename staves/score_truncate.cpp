@@ -8,6 +8,7 @@
 
 #include "core/core_strings.h"
 #include "core/model/document.h"
+#include "core/model/grid.h"
 #include "core/model/page_records.h"
 #include "core/model/pages.h"
 #include "core/model/score_document.h"

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "core/core_strings.h"
+#include "core/draw/staff_scaling.h"
 #include "core/model/document.h"
 #include "core/model/grid.h"
 #include "core/model/page_records.h"
@@ -28,7 +29,6 @@
 #include "platform/win/input.h"
 #include "staves/staff_dialog_resources.h"
 #include "staves/staff_dialogs.h"
-#include "staves/staff_scaling.h"
 
 namespace ql {
 

@@ -7,10 +7,10 @@
 
 #include "core/draw/draw_surface.h"
 #include "core/draw/gdi_cache.h"
+#include "core/draw/staff_scaling.h"
 #include "core/state.h"
 #include "platform/text/font.h"
 #include "platform/text/font_catalog.h"
-#include "staves/staff_scaling.h"
 
 namespace ql {
 

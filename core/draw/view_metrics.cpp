@@ -9,6 +9,7 @@
 #include "core/draw/draw_surface.h"
 #include "core/draw/gdi_cache.h"
 #include "core/draw/glyph_metrics.h"
+#include "core/draw/staff_scaling.h"
 #include "core/draw/view_glyph_bitmaps.h"
 #include "core/model/engraving_metrics.h"
 #include "core/settings/program_options.h"
@@ -20,7 +21,6 @@
 #include "platform/text/text_metrics.h"
 #include "platform/win/input.h"
 #include "platform/win/window.h"
-#include "staves/staff_scaling.h"
 
 namespace ql {
 

@@ -28,7 +28,6 @@
 #include "core/undo/undo.h"
 #include "core/units/units.h"
 #include "files/default_objects.h"
-#include "layout/measure_spacing.h"
 #include "notes/ties/ties.h"
 #include "objects/object_services.h"
 #include "platform/gfx/objects.h"

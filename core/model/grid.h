@@ -119,4 +119,9 @@ int ScanCurrentCellVoice(ScoreView* view, int voice);
 EventRecord* AddEventToVoice(ScoreView* view, MeasureCell* cell, int voice, uint16_t time,
                              uint8_t duration, uint8_t step);
 
+// Zero-fills a measure record but keeps lengthTicks, width and extra; stretch := the
+// program's default stretch factor; with distances given, lead and trail take their
+// first two words.
+void ClearMeasureRecord(MeasureRecord* record, const uint16_t* distances);
+
 }  // namespace ql

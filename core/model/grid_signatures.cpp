@@ -4,8 +4,8 @@
 // very tick asked for does not count yet: it is in force only after that tick.
 #include "core/constants.h"
 #include "core/model/grid.h"
+#include "core/model/signature_fields.h"
 #include "core/objects/score_object.h"
-#include "staves/signature_fields.h"
 
 namespace ql {
 

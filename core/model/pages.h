@@ -67,5 +67,7 @@ int GetLastPageNumber(ScorePage* page);
 ScorePage* FindPageByNumber(ScoreDocument* document, int number, ScorePage* after);
 int GetPageIndex(ScoreDocument* document, ScorePage* page);
 ScorePage* GetPageAt(ScoreDocument* document, int n);
+// Index in the page list of the page holding a measure; 0 when out of range.
+int PageIndexOfMeasure(ScoreDocument* document, int measure);
 
 }  // namespace ql

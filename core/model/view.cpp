@@ -15,7 +15,7 @@
 #include "core/draw/view_metrics.h"
 #include "core/ui/selection_services.h"
 #include "core/ui/tool_services.h"
-#include "display/draw_helpers.h"
+#include "core/units/page_units.h"
 #include "display/view_location.h"
 #include "layout/measure_format.h"
 #include "layout/page_format.h"

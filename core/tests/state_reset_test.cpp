@@ -5,12 +5,12 @@
 #include <filesystem>
 
 #include "core/draw/fonts.h"
+#include "core/draw/staff_scaling.h"
 #include "core/settings/preference_defaults.h"
 #include "core/state.h"
 #include "platform/text/font.h"
 #include "platform/ui/headless.h"
 #include "platform/win/headless.h"
-#include "staves/staff_scaling.h"
 
 namespace ql {
 namespace {

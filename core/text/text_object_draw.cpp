@@ -19,18 +19,18 @@
 #include "core/draw/draw_surface.h"
 #include "core/draw/fonts.h"
 #include "core/draw/gdi_cache.h"
+#include "core/draw/staff_scaling.h"
 #include "core/objects/hit_record.h"
 #include "core/model/score_document.h"
 #include "core/objects/selection_state.h"
 #include "core/state.h"
+#include "core/text/charset_text.h"
 #include "core/text/text_object.h"
 #include "display/anchors.h"
-#include "display/charset_text.h"
 #include "platform/gfx/dc.h"
 #include "platform/gfx/draw.h"
 #include "platform/gfx/objects.h"
 #include "platform/text/text_metrics.h"
-#include "staves/staff_scaling.h"
 
 namespace ql {
 namespace {

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "core/draw/draw_surface.h"
+#include "core/draw/staff_scaling.h"
 #include "core/draw/view_metrics.h"
 #include "core/model/document.h"
 #include "core/model/page_records.h"
@@ -18,10 +19,8 @@
 #include "display/linked_views.h"
 #include "display/view_location.h"
 #include "display/view_modes.h"
-#include "layout/page_format.h"
 #include "notes/beatmap/beat_map.h"
 #include "platform/win/input.h"
-#include "staves/staff_scaling.h"
 
 namespace ql {
 namespace {

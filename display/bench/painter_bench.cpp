@@ -16,6 +16,7 @@
 #include "core/draw/colour_sets.h"
 #include "core/draw/draw_surface.h"
 #include "core/draw/fonts.h"
+#include "core/draw/staff_scaling.h"
 #include "core/draw/view_glyph_bitmaps.h"
 #include "core/draw/view_metrics.h"
 #include "core/model/engraving_metrics.h"
@@ -25,8 +26,8 @@
 #include "core/objects/class_table.h"
 #include "core/settings/preference_defaults.h"
 #include "core/state.h"
+#include "core/text/charset_text.h"
 #include "core/ui/status_bar_notes.h"
-#include "display/charset_text.h"
 #include "display/linked_views.h"
 #include "display/painter.h"
 #include "display/system_drawing.h"
@@ -41,7 +42,6 @@
 #include "platform/win/headless.h"
 #include "platform/win/paint.h"
 #include "platform/win/window.h"
-#include "staves/staff_scaling.h"
 
 namespace ql {
 namespace {

@@ -17,6 +17,7 @@
 #include "core/draw/colour_sets.h"
 #include "core/draw/draw_surface.h"
 #include "core/draw/fonts.h"
+#include "core/draw/staff_scaling.h"
 #include "core/draw/view_glyph_bitmaps.h"
 #include "core/draw/view_metrics.h"
 #include "core/model/engraving_metrics.h"
@@ -25,7 +26,7 @@
 #include "core/objects/class_table.h"
 #include "core/settings/preference_defaults.h"
 #include "core/state.h"
-#include "display/charset_text.h"
+#include "core/text/charset_text.h"
 #include "display/system_drawing.h"
 #include "display/system_drawing_test_seam.h"
 #include "notes/beatmap/beat_map.h"
@@ -44,7 +45,6 @@
 #include "platform/ui/headless.h"
 #include "platform/win/headless.h"
 #include "staves/staff_group_bits.h"
-#include "staves/staff_scaling.h"
 
 namespace ql {
 namespace {

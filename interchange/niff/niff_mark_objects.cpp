@@ -10,6 +10,7 @@
 #include "core/model/grid.h"
 #include "core/model/grid_records.h"
 #include "core/model/object_list.h"
+#include "core/model/pages.h"
 #include "core/model/score_document.h"
 #include "core/objects/class_table.h"
 #include "core/objects/midi_action.h"

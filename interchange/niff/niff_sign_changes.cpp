@@ -10,7 +10,9 @@
 #include "core/model/grid.h"
 #include "core/model/grid_records.h"
 #include "core/model/object_list.h"
+#include "core/model/pages.h"
 #include "core/model/score_document.h"
+#include "core/model/signature_fields.h"
 #include "core/model/view.h"
 #include "core/objects/score_object.h"
 #include "core/text/text_object.h"
@@ -20,7 +22,6 @@
 #include "layout/page_format.h"
 #include "objects/object_anchor.h"
 #include "objects/text_marks/text_marks.h"
-#include "staves/signature_fields.h"
 
 namespace ql::niff {
 namespace {

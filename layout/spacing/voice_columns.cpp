@@ -10,6 +10,7 @@
 #include "core/model/events.h"
 #include "core/model/grid.h"
 #include "core/model/score_document.h"
+#include "core/model/signature_fields.h"
 #include "core/objects/score_object.h"
 #include "core/state.h"
 #include "core/text/text_object.h"
@@ -19,7 +20,6 @@
 #include "layout/spacing/spacing_collect.h"
 #include "layout/widths/width_support.h"
 #include "notes/beatmap/beat_map.h"
-#include "staves/signature_fields.h"
 
 namespace ql {
 

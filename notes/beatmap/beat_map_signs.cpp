@@ -8,9 +8,9 @@
 #include "core/draw/glyph_metrics.h"
 #include "core/model/document.h"
 #include "core/model/engraving_metrics.h"
+#include "core/model/signature_fields.h"
 #include "notes/beatmap/beat_map_internal.h"
 #include "notes/pitch/pitch_vocabulary.h"
-#include "staves/signature_fields.h"
 #include "staves/time_signature.h"
 
 namespace ql::beatmap {

@@ -15,6 +15,7 @@
 #include "core/draw/colour_sets.h"
 #include "core/draw/draw_surface.h"
 #include "core/draw/fonts.h"
+#include "core/draw/staff_scaling.h"
 #include "core/draw/view_glyph_bitmaps.h"
 #include "core/draw/view_metrics.h"
 #include "core/model/document.h"
@@ -45,7 +46,6 @@
 #include "platform/ui/headless.h"
 #include "platform/win/headless.h"
 #include "platform/win/window.h"
-#include "staves/staff_scaling.h"
 
 namespace ql {
 namespace {

@@ -5,11 +5,11 @@
 #include <algorithm>
 
 #include "core/draw/draw_surface.h"
+#include "core/draw/staff_scaling.h"
 #include "core/model/engraving_metrics.h"
 #include "core/model/score_document.h"
 #include "core/state.h"
 #include "platform/gfx/objects.h"
-#include "staves/staff_scaling.h"
 
 namespace ql {
 

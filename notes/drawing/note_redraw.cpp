@@ -10,6 +10,7 @@
 #include "core/constants.h"
 #include "core/draw/colour_sets.h"
 #include "core/draw/draw_surface.h"
+#include "core/draw/staff_scaling.h"
 #include "core/model/document.h"
 #include "core/model/events.h"
 #include "core/model/grid.h"
@@ -30,7 +31,6 @@
 #include "notes/drawing/stem_draw.h"
 #include "notes/rests/rest.h"
 #include "platform/gfx/dc.h"
-#include "staves/staff_scaling.h"
 
 namespace ql {
 

@@ -5,6 +5,7 @@
 
 #include "core/draw/colour_sets.h"
 #include "core/draw/draw_surface.h"
+#include "core/draw/staff_scaling.h"
 #include "core/model/grid_records.h"
 #include "core/model/score_document.h"
 #include "core/state.h"
@@ -12,7 +13,6 @@
 #include "notes/rests/staff_place.h"
 #include "platform/gfx/dc.h"
 #include "platform/gfx/draw.h"
-#include "staves/staff_scaling.h"
 
 namespace ql {
 

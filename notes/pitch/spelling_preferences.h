@@ -1,24 +1,14 @@
-// The user's spelling preferences: for major and for minor keys, one signed byte per
-// interval in semitones above the key's major tonic, -1 to prefer the flat spelling,
-// +1 the sharp one, 0 to let the key signature decide. The program state holds the
-// tables (core/state.h, NotesGlobals); the settings store loads them from the
-// profile texts "AcciMajorDefault" and "AcciMinorDefault" at start-up, and the
-// spelling dialog edits the five black-key intervals. Light on purpose: the program
-// state includes it.
+// Reading, loading and setting the user's spelling preferences
+// (core/state/spelling_preference_table.h): the profile texts "AcciMajorDefault" and
+// "AcciMinorDefault" the settings store loads at start-up, and the single entries the
+// spelling dialog edits for the five black-key intervals.
 #pragma once
 
 #include <cstdint>
 
+#include "core/state/spelling_preference_table.h"
+
 namespace ql {
-
-constexpr int kSpellingIntervals = 12;
-
-// The start-up values are the built-in defaults (major: sharp above 1 and 6, flat
-// above 3, 8 and 10; minor: sharp above 1, 3, 6 and 8, flat above 10).
-struct SpellingPreferenceTable {
-    int8_t major[kSpellingIntervals] = {0, 1, 0, -1, 0, 0, 1, 0, -1, 0, -1, 0};
-    int8_t minor[kSpellingIntervals] = {0, 1, 0, 1, 0, 0, 1, 0, 1, 0, -1, 0};
-};
 
 // Profile keys and their default texts, as the settings store writes them.
 inline constexpr char kMajorSpellingKey[] = "AcciMajorDefault";

@@ -6,13 +6,13 @@
 
 #include "core/constants.h"
 #include "core/model/grid.h"
+#include "core/model/signature_fields.h"
 #include "core/objects/score_object.h"
 #include "core/ui/status_bar.h"
 #include "notes/transpose/transpose_internal.h"
 #include "objects/chord/chord_symbol.h"
 #include "objects/curves/curve_objects.h"
 #include "objects/object_services.h"
-#include "staves/signature_fields.h"
 
 namespace ql::transpose {
 namespace {

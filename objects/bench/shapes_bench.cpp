@@ -14,6 +14,7 @@
 #include "core/draw/colour_sets.h"
 #include "core/draw/draw_surface.h"
 #include "core/draw/fonts.h"
+#include "core/draw/staff_scaling.h"
 #include "core/draw/view_glyph_bitmaps.h"
 #include "core/memory/pool.h"
 #include "core/model/document.h"
@@ -38,7 +39,6 @@
 #include "platform/text/text_out.h"
 #include "platform/ui/headless.h"
 #include "platform/win/headless.h"
-#include "staves/staff_scaling.h"
 
 namespace ql {
 namespace {

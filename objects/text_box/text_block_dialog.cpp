@@ -8,9 +8,9 @@
 
 #include "core/core_strings.h"
 #include "core/model/score_document.h"
+#include "core/text/charset_text.h"
 #include "core/ui/help.h"
 #include "core/ui/modal_boxes.h"
-#include "display/charset_text.h"
 #include "objects/object_services.h"
 #include "objects/text_box/text_box_class.h"
 #include "objects/text_marks/text_dialog_resources.h"

@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <string>
 
-#include "display/charset_text.h"
+#include "core/text/charset_text.h"
 #include "objects/text_marks/symbol_picker.h"
 #include "objects/text_marks/text_dialog_resources.h"
 #include "platform/gfx/bitmap.h"

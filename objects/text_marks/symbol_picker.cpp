@@ -7,10 +7,10 @@
 #include <string>
 
 #include "core/model/score_document.h"
+#include "core/text/charset_text.h"
 #include "core/ui/dialog_fields.h"
 #include "core/ui/help.h"
 #include "core/ui/modal_boxes.h"
-#include "display/charset_text.h"
 #include "objects/quick_fonts/font_choice.h"
 #include "objects/quick_fonts/text_fonts.h"
 #include "objects/text_marks/symbol_grid.h"

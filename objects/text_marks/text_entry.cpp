@@ -5,9 +5,9 @@
 #include <cstdlib>
 
 #include "core/model/document.h"
+#include "core/text/charset_text.h"
 #include "core/ui/modal_boxes.h"
 #include "core/ui/status_bar.h"
-#include "display/charset_text.h"
 #include "display/text_entry_procedure.h"
 #include "objects/text_marks/text_dialog_resources.h"
 #include "platform/gfx/dc.h"

@@ -9,10 +9,10 @@
 
 #include <cstdint>
 
+#include "core/model/signature_fields.h"
 #include "core/text/text_object.h"
 #include "files/bytes/byte_writer.h"
 #include "files/records/object_read_context.h"
-#include "staves/signature_fields.h"
 
 namespace ql {
 

@@ -3,6 +3,7 @@
 
 #include "core/draw/colour_sets.h"
 #include "core/draw/fonts.h"
+#include "core/draw/staff_scaling.h"
 #include "core/memory/arena.h"
 #include "core/memory/pool.h"
 #include "core/objects/class_table.h"
@@ -39,7 +40,6 @@
 #include "staves/signature_dialog_resources.h"
 #include "staves/staff_dialog_resources.h"
 #include "staves/staff_element.h"
-#include "staves/staff_scaling.h"
 
 namespace ql {
 

@@ -3,9 +3,9 @@
 // tick on; and the fields of those objects as their text bodies hold them.
 #include <cstring>
 
+#include "core/model/signature_fields.h"
 #include "core/tests/model/model_fixture.h"
 #include "core/text/text_object.h"
-#include "staves/signature_fields.h"
 
 namespace ql::testing_model {
 namespace {

@@ -10,9 +10,9 @@
 
 #include "core/draw/gdi_cache.h"
 #include "core/tests/draw/draw_fixture.h"
+#include "core/text/charset_text.h"
 #include "core/text/text_object.h"
 #include "display/anchors.h"
-#include "display/charset_text.h"
 #include "platform/gfx/mapping.h"
 #include "platform/text/code_page_test_seam.h"
 #include "platform/text/font.h"

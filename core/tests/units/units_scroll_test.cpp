@@ -4,10 +4,10 @@
 // switches that are off while the view moves.
 #include <gtest/gtest.h>
 
+#include "core/draw/staff_scaling.h"
 #include "core/model/pages.h"
 #include "core/tests/model/model_fixture.h"
 #include "core/units/view_moves.h"
-#include "staves/staff_scaling.h"
 
 namespace ql::testing_model {
 namespace {

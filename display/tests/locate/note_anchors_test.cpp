@@ -12,6 +12,7 @@
 #include "core/model/events.h"
 #include "core/model/grid.h"
 #include "core/model/object_list.h"
+#include "core/model/signature_fields.h"
 #include "core/ui/status_bar_notes.h"
 #include "core/objects/hit_record.h"
 #include "core/objects/object_classes.h"
@@ -23,7 +24,6 @@
 #include "display/staff_groups.h"
 #include "display/tests/locate/locate_fixture.h"
 #include "notes/beatmap/beat_map.h"
-#include "staves/signature_fields.h"
 
 namespace ql::testing_locate {
 namespace {

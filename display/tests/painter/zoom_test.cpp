@@ -6,10 +6,10 @@
 
 #include <vector>
 
+#include "core/draw/staff_scaling.h"
 #include "core/state.h"
 #include "display/tests/painter/painter_fixture.h"
 #include "display/view_modes.h"
-#include "staves/staff_scaling.h"
 
 namespace ql::testing_painter {
 

@@ -4,6 +4,7 @@
 #include "core/draw/colour_sets.h"
 #include "core/draw/draw_surface.h"
 #include "core/draw/fonts.h"
+#include "core/draw/staff_scaling.h"
 #include "core/draw/view_glyph_bitmaps.h"
 #include "core/draw/view_metrics.h"
 #include "core/memory/pool.h"
@@ -16,8 +17,8 @@
 #include "core/settings/preference_defaults.h"
 #include "core/settings/program_options.h"
 #include "core/state.h"
+#include "core/text/charset_text.h"
 #include "core/ui/status_bar_notes.h"
-#include "display/charset_text.h"
 #include "display/system_drawing.h"
 #include "display/tests/system/sysdraw_fixture.h"
 #include "notes/beatmap/beat_map.h"
@@ -33,7 +34,6 @@
 #include "platform/ui/headless.h"
 #include "platform/win/headless.h"
 #include "platform/win/paint.h"
-#include "staves/staff_scaling.h"
 
 namespace ql::testing_sysdraw {
 

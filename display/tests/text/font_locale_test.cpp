@@ -7,7 +7,7 @@
 #include <string>
 
 #include "core/state.h"
-#include "display/charset_text.h"
+#include "core/text/charset_text.h"
 #include "display/font_locale.h"
 #include "display/input_locale.h"
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/draw/draw_surface.h"
+#include "core/draw/staff_scaling.h"
 #include "core/draw/view_glyph_bitmaps.h"
 #include "core/model/beat_map_record.h"
 #include "core/model/pages.h"
@@ -22,7 +23,6 @@
 #include "platform/gfx/dc.h"
 #include "platform/gfx/draw.h"
 #include "core/draw/fonts.h"
-#include "staves/staff_scaling.h"
 #include "platform/win/paint.h"
 #include "platform/win/window.h"
 

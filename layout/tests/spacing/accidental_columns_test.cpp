@@ -5,6 +5,7 @@
 
 #include "core/draw/glyph_metrics.h"
 #include "core/model/object_list.h"
+#include "core/model/signature_fields.h"
 #include "core/state.h"
 #include "core/text/text_object.h"
 #include "layout/spacing/accidental_columns.h"
@@ -12,7 +13,6 @@
 #include "layout/spacing/voice_columns.h"
 #include "layout/tests/layout_fixture.h"
 #include "notes/accidentals/accidental_layout.h"
-#include "staves/signature_fields.h"
 
 namespace ql::testing_layout {
 namespace {

@@ -8,13 +8,13 @@
 #include <random>
 
 #include "core/model/object_list.h"
+#include "core/model/signature_fields.h"
 #include "core/objects/score_object.h"
 #include "core/text/text_object.h"
 #include "layout/spacing/spacing_list.h"
 #include "layout/spacing/voice_columns.h"
 #include "layout/tests/layout_fixture.h"
 #include "notes/accidentals/accidental_layout.h"
-#include "staves/signature_fields.h"
 
 namespace ql::testing_layout {
 namespace {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/draw/draw_surface.h"
+#include "core/draw/staff_scaling.h"
 #include "core/draw/view_glyph_bitmaps.h"
 #include "core/units/paper_size.h"
 #include "core/units/units.h"
@@ -21,7 +22,6 @@
 #include "platform/gfx/draw.h"
 #include "platform/win/paint.h"
 #include "platform/win/window.h"
-#include "staves/staff_scaling.h"
 
 namespace ql::testing_layout {
 namespace {

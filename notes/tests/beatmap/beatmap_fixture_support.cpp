@@ -2,6 +2,7 @@
 #include "core/model/document.h"
 #include "core/model/grid.h"
 #include "core/model/object_list.h"
+#include "core/model/signature_fields.h"
 #include "core/model/view.h"
 #include "core/objects/class_table.h"
 #include "core/settings/preference_defaults.h"
@@ -12,7 +13,6 @@
 #include "notes/tests/beatmap/beatmap_fixture.h"
 #include "notes/tests/beatmap/beatmap_score.h"
 #include "platform/ui/headless.h"
-#include "staves/signature_fields.h"
 
 namespace ql::testing_beatmap {
 

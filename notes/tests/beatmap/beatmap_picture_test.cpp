@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "core/draw/staff_scaling.h"
 #include "platform/tests/win/plain_window.h"
 #include "core/draw/colour_sets.h"
 #include "core/draw/draw_surface.h"
@@ -25,7 +26,6 @@
 #include "platform/win/headless.h"
 #include "platform/win/paint.h"
 #include "platform/win/window.h"
-#include "staves/staff_scaling.h"
 
 namespace ql::testing_beatmap {
 namespace {

@@ -4,6 +4,7 @@
 #include "core/draw/colour_sets.h"
 #include "core/draw/draw_surface.h"
 #include "core/draw/fonts.h"
+#include "core/draw/staff_scaling.h"
 #include "core/draw/view_glyph_bitmaps.h"
 #include "core/draw/view_metrics.h"
 #include "core/memory/pool.h"
@@ -33,7 +34,6 @@
 #include "platform/ui/headless.h"
 #include "platform/win/headless.h"
 #include "platform/win/paint.h"
-#include "staves/staff_scaling.h"
 
 namespace ql::testing_notedraw {
 

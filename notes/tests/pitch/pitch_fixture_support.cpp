@@ -7,6 +7,7 @@
 #include "core/model/object_list.h"
 #include "core/model/pages.h"
 #include "core/model/score_document.h"
+#include "core/model/signature_fields.h"
 #include "core/model/view.h"
 #include "core/objects/class_table.h"
 #include "core/objects/score_object.h"
@@ -16,7 +17,6 @@
 #include "notes/pitch/pitch_vocabulary.h"
 #include "notes/tests/pitch/pitch_fixture.h"
 #include "platform/ui/headless.h"
-#include "staves/signature_fields.h"
 
 namespace ql::testing_pitch {
 namespace {

@@ -8,6 +8,7 @@
 #include "core/draw/colour_sets.h"
 #include "core/draw/draw_surface.h"
 #include "core/draw/fonts.h"
+#include "core/draw/staff_scaling.h"
 #include "core/draw/view_glyph_bitmaps.h"
 #include "core/memory/pool.h"
 #include "core/model/document.h"
@@ -32,7 +33,6 @@
 #include "platform/win/headless.h"
 #include "platform/win/paint.h"
 #include "platform/win/window.h"
-#include "staves/staff_scaling.h"
 
 namespace ql::testing_rests {
 

@@ -19,7 +19,7 @@
 #include "core/objects/class_table.h"
 #include "core/objects/hit_record.h"
 #include "core/objects/selection_state.h"
-#include "display/charset_text.h"
+#include "core/text/charset_text.h"
 #include "objects/object_services.h"
 #include "objects/tests/texts/texts_fixture.h"
 #include "objects/text_box/text_block_layout.h"

@@ -12,7 +12,7 @@
 #include "core/model/view.h"
 #include "core/settings/program_options.h"
 #include "core/state.h"
-#include "display/charset_text.h"
+#include "core/text/charset_text.h"
 #include "display/view_location.h"
 #include "editing/palette_windows.h"
 #include "platform/gfx/caps.h"

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "core/model/signature_fields.h"
 #include "display/tests/painter/engraving_expect.h"
 #include "core/model/document.h"
 #include "core/model/events.h"
@@ -32,7 +33,6 @@
 #include "shell/tests/program/niff_spanner_score.h"
 #include "shell/tests/program/program_fixture.h"
 #include "shell/tests/program/staff_contents.h"
-#include "staves/signature_fields.h"
 
 namespace ql {
 namespace {

@@ -5,12 +5,12 @@
 
 #include "core/model/grid.h"
 #include "core/memory/pool.h"
+#include "core/model/signature_fields.h"
 #include "core/objects/class_table.h"
 #include "core/objects/hit_record.h"
 #include "core/objects/selection_state.h"
 #include "platform/ui/headless.h"
 #include "notes/pitch/pitch_vocabulary.h"
-#include "staves/signature_fields.h"
 #include "staves/tests/signatures/signature_fixture.h"
 
 namespace ql::testing_signatures {

@@ -8,6 +8,7 @@
 
 #include "core/model/engraving_metrics.h"
 #include "core/model/grid.h"
+#include "core/model/signature_fields.h"
 #include "core/objects/class_table.h"
 #include "core/private_messages.h"
 #include "core/text/text_object.h"
@@ -19,7 +20,6 @@
 #include "staves/clef_key_placement.h"
 #include "staves/clef_key_tables.h"
 #include "staves/signature_dialog_resources.h"
-#include "staves/signature_fields.h"
 #include "staves/tests/signatures/signature_fixture.h"
 
 namespace ql::testing_signatures {

@@ -20,6 +20,7 @@
 #include "core/model/events.h"
 #include "core/model/grid.h"
 #include "core/model/pages.h"
+#include "core/model/signature_fields.h"
 #include "core/objects/class_table.h"
 #include "core/objects/hit_record.h"
 #include "core/objects/selection_state.h"
@@ -46,7 +47,6 @@
 #include "staves/clef_key_objects.h"
 #include "staves/clef_key_tables.h"
 #include "staves/signature_dialog_resources.h"
-#include "staves/signature_fields.h"
 #include "staves/tests/signatures/signature_fixture.h"
 #include "staves/time_signature_tool.h"
 

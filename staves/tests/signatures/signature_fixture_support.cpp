@@ -3,6 +3,7 @@
 #include "core/model/document.h"
 #include "core/model/grid.h"
 #include "core/model/object_list.h"
+#include "core/model/signature_fields.h"
 #include "core/model/view.h"
 #include "core/objects/class_table.h"
 #include "core/settings/preference_defaults.h"
@@ -14,7 +15,6 @@
 #include "objects/stored_classes.h"
 #include "platform/ui/headless.h"
 #include "platform/win/headless.h"
-#include "staves/signature_fields.h"
 #include "staves/tests/signatures/signature_fixture.h"
 
 namespace ql::testing_signatures {

@@ -7,6 +7,7 @@
 
 #include <vector>
 
+#include "core/draw/staff_scaling.h"
 #include "core/memory/pool.h"
 #include "core/model/document.h"
 #include "core/model/page_records.h"
@@ -21,7 +22,6 @@
 #include "platform/win/paint.h"
 #include "sequencer/sequencer_state.h"
 #include "staves/staff_dialog_resources.h"
-#include "staves/staff_scaling.h"
 #include "staves/tests/signatures/signature_fixture.h"
 
 namespace ql::testing_signatures {

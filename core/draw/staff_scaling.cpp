@@ -1,6 +1,6 @@
 // Staff-size scaling: the view's scale and metric set, and the program-wide
 // cache of music fonts per scale.
-#include "staves/staff_scaling.h"
+#include "core/draw/staff_scaling.h"
 
 #include "core/model/document.h"
 #include "core/draw/draw_surface.h"

@@ -10,7 +10,7 @@
 
 #include "core/draw/fonts.h"
 #include "core/state.h"
-#include "display/charset_text.h"
+#include "core/text/charset_text.h"
 #include "platform/gfx/bitmap.h"
 #include "platform/gfx/dc.h"
 #include "platform/gfx/draw.h"

@@ -1,7 +1,7 @@
 // Staff-size scaling: the scaled metric set and music fonts of a staff, one cache
 // entry per staff size, unscaled drawing on master pages, and the release of the
 // cache with the view's fonts.
-#include "staves/staff_scaling.h"
+#include "core/draw/staff_scaling.h"
 
 #include <gtest/gtest.h>
 

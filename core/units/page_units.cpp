@@ -1,5 +1,8 @@
 // Logical units of page measurements: units per inch of a staff size, the stored user
-// staff size, and BcdInches words in the page's unit.
+// staff size, the font size value of a staff size, and BcdInches words in the page's
+// unit.
+#include "core/units/page_units.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -9,7 +12,6 @@
 #include "core/model/score_document.h"
 #include "core/units/paper_table.h"
 #include "core/units/units.h"
-#include "layout/page_geometry.h"
 
 namespace ql {
 
@@ -56,6 +58,10 @@ BcdInches PageUnitsToBcd(const ScoreDocument& document, int32_t units) {
     char text[kBcdTextBytes] = {};
     std::snprintf(text, sizeof text, "%.2f", std::clamp(v, 0.0, kLargestBcdNumber));
     return TextToBcdInches(text);
+}
+
+int FontSizeValue(int entry, int size) {
+    return static_cast<int>(std::trunc(StaffUnitsPerInch(entry, static_cast<BcdInches>(size))));
 }
 
 }  // namespace ql

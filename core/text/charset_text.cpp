@@ -2,7 +2,7 @@
 // 8-bit text to UTF-16 through its character set's code page. Every measurement and
 // every drawing of such text goes through TextInCharset, so that text of any set is
 // read the same way on any machine.
-#include "display/charset_text.h"
+#include "core/text/charset_text.h"
 
 #include <algorithm>
 #include <array>

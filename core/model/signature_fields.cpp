@@ -1,6 +1,6 @@
 // Reading and writing the kind of a clef object, the key code of a key-signature
 // object and the tick of either, through the text body both classes are made of.
-#include "staves/signature_fields.h"
+#include "core/model/signature_fields.h"
 
 #include "core/text/text_object.h"
 

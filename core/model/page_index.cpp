@@ -1,7 +1,7 @@
 // Finding the page that holds a measure in the document's page list.
 #include "core/model/page_records.h"
+#include "core/model/pages.h"
 #include "core/model/score_document.h"
-#include "layout/page_format.h"
 
 namespace ql {
 

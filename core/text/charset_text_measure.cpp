@@ -8,8 +8,7 @@
 
 #include "core/draw/reference_context.h"
 #include "core/state.h"
-#include "display/charset_text.h"
-#include "display/draw_helpers.h"
+#include "core/text/charset_text.h"
 #include "platform/gfx/caps.h"
 #include "platform/gfx/dc.h"
 #include "platform/gfx/mapping.h"
