@@ -29,7 +29,7 @@ set(QL_TEST_PRIVATE_HOME ${CMAKE_SOURCE_DIR}/platform/tests/private_home.cpp)
 # layers call upward through tables are installed as the program does at start-up.
 # The include lines of the sources that still reach a higher layer (see
 # cmake/tests/layer_includes.cmake); lowered as each one goes, down to none.
-set(QL_MAX_UPWARD_INCLUDES 50)
+set(QL_MAX_UPWARD_INCLUDES 0)
 set(QL_SERVICES_AT_LOAD ${CMAKE_SOURCE_DIR}/shell/tests/services_at_load.cpp)
 
 function(ql_depends name)

@@ -14,10 +14,10 @@
 #include "core/model/document_context.h"
 #include "core/model/score_document.h"
 #include "core/model/view.h"
+#include "core/services/file_services.h"
 #include "core/ui/modal_boxes.h"
 #include "core/state.h"
 #include "core/undo/autosave.h"
-#include "files/score_file.h"
 #include "platform/ui/message_box.h"
 
 namespace ql {
@@ -86,7 +86,7 @@ int WriteEmergencyCopy(ScoreDocument& document, ScoreView* view, std::string* pa
     uint8_t keptAutoSaving = files.AutoSaving;
     document.path = target;
     files.AutoSaving = 1;
-    int saved = SaveScoreFile(&document, view);
+    int saved = files::SaveScoreFile(&document, view);
     files.AutoSaving = keptAutoSaving;
     document.path = keptPath;
     document.changeCounter = keptCounter;  // the score stays modified

@@ -7,6 +7,10 @@
 #include <string_view>
 
 #include "core/ui/help.h"
+#include "display/display_services_install.h"
+#include "files/file_services_install.h"
+#include "layout/layout_services_install.h"
+#include "objects/score_object_services_install.h"
 #include "platform/gtk/gtk_install.h"
 #include "platform/sys/browser_help.h"
 #include "platform/sys/folders.h"
@@ -21,8 +25,13 @@ int main(int argc, char** argv) {
     using namespace ql;
     // Before any thread starts, so that only the watcher takes the signals.
     BlockTerminationSignals();
-    // The services the score model and the editors ask of the program.
+    // The services the score model and the editors ask of the program, and those the
+    // score model asks of the display, the layout, the object kinds and the files.
     InstallShellServices();
+    InstallDisplayServices();
+    InstallLayoutServices();
+    InstallScoreObjectServices();
+    InstallFileServices();
     StartupOptions options;
     for (int i = 1; i < argc; ++i) {
         const std::string_view argument = argv[i];

@@ -20,6 +20,7 @@
 #include "core/model/pages.h"
 #include "core/objects/score_object.h"
 #include "core/objects/selection_state.h"
+#include "core/services/score_object_services.h"
 #include "core/settings/metrics_table.h"
 #include "core/settings/preference_defaults.h"
 #include "core/settings/score_settings.h"
@@ -27,9 +28,6 @@
 #include "core/state/block_clipboard_state.h"
 #include "core/undo/undo.h"
 #include "core/units/units.h"
-#include "files/default_objects.h"
-#include "notes/ties/ties.h"
-#include "objects/object_services.h"
 #include "platform/gfx/objects.h"
 
 namespace ql {
@@ -211,13 +209,14 @@ int InitNewDocument(ScoreDocument* document, ScoreView* view, const NewScoreBloc
         if (staff != nullptr) staff->cells = Ref32<CellHandleArray>{};
     }
     StartUndoHistory(document);
-    FreeRepeatEndingList(document);
+    objects::FreeRepeatEndingList(document);
     ResetDocumentPoolSet(document->pools);
     // The reset took every record: nothing the document pointed into the pools lives.
     document->staves = nullptr;
     document->leftMaster = document->rightMaster = document->firstPage = nullptr;
     std::memset(document->prototypes, 0, sizeof document->prototypes);
-    if (!BuildDefaultObjects(view, document->prototypes, PoolSet(document->pools))) return 0;
+    if (!objects::BuildDefaultObjects(view, document->prototypes, PoolSet(document->pools)))
+        return 0;
     document->headSentinel = RecordHandle{};
     document->headSentinel = CreateHeadSentinel(document);
     if (!document->headSentinel) return 0;
@@ -302,7 +301,7 @@ void DestroyDocument(ScoreDocument* document) {
     FreeUndoStack(document->undoStack);
     FreeUndoStack(document->redoStack);
     document->undoStack = document->redoStack = nullptr;
-    FreeRepeatEndingList(document);
+    objects::FreeRepeatEndingList(document);
     ReleaseDocumentFonts(document);
     FreeDocumentPoolSet(document->pools);
     std::memset(document->prototypes, 0, sizeof document->prototypes);
@@ -402,7 +401,7 @@ void ConvertHeaderToInternal(ScoreDocument* document) {
         if (i == kNonDistanceWord) continue;
         document->internalDistances[i] = InternalDistanceOf(document->header.pageDistances[i]);
     }
-    CorrectTieCurveHeight(document);  // a damaged tie height is repaired as it comes in
+    objects::CorrectTieCurveHeight(document);  // a damaged tie height is repaired as it comes in
 }
 
 void ConvertChangedDistancesToExternal(ScoreDocument* document) {

@@ -10,12 +10,10 @@
 #include "core/memory/pool.h"
 #include "core/model/score_document.h"
 #include "core/objects/score_object.h"
+#include "core/services/score_object_services.h"
 #include "core/state.h"
 #include "core/text/text_object.h"
 #include "core/ui/selection_services.h"
-#include "notes/handler/notes_handler.h"
-#include "notes/rests/rest.h"
-#include "objects/object_services.h"
 
 namespace ql {
 
@@ -130,7 +128,7 @@ void ReleaseByKind(Release kind, ScoreObject* object) {
             FreeRecord(kLargeObjectPool, object);
             return;
         case Release::TextBox:
-            DestroyTextBox(object);
+            objects::DestroyTextBox(object);
             FreeRecord(kTextObjectPool, object);
             return;
         case Release::MidiBody:
@@ -138,7 +136,7 @@ void ReleaseByKind(Release kind, ScoreObject* object) {
             FreeRecord(kLargeObjectPool, object);
             return;
         case Release::AreaElement:
-            FreeArea(object);
+            objects::FreeArea(object);
             return;
         case Release::Text8:
             DestroyTextObjectParts(object);
@@ -152,17 +150,17 @@ void ReleaseByKind(Release kind, ScoreObject* object) {
             ReleaseMidiOuter(object);
             return;
         case Release::NotesHandler:
-            DestroyNotesHandler(object);
+            objects::DestroyNotesHandler(object);
             return;
         case Release::Rest:
-            DestroyRest(object);
+            objects::DestroyRest(object);
             return;
         case Release::Tuplet:
-            DestroyTupletBody(object);
+            objects::DestroyTupletBody(object);
             FreeRecord(kLargeObjectPool, object);
             return;
         case Release::Picture:
-            DestroyPicture(object);
+            objects::DestroyPicture(object);
             FreeRecord(kLargeObjectPool, object);
             return;
         case Release::Marquee:

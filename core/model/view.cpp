@@ -9,6 +9,8 @@
 #include "core/model/object_list.h"
 #include "core/model/pages.h"
 #include "core/objects/selection_state.h"
+#include "core/services/display_services.h"
+#include "core/services/layout_services.h"
 #include "core/state.h"
 #include "core/draw/gdi_cache.h"
 #include "core/draw/view_glyph_bitmaps.h"
@@ -16,9 +18,6 @@
 #include "core/ui/selection_services.h"
 #include "core/ui/tool_services.h"
 #include "core/units/page_units.h"
-#include "display/view_location.h"
-#include "layout/measure_format.h"
-#include "layout/page_format.h"
 #include "platform/win/mdi.h"
 #include "platform/win/window.h"
 #include "platform/gfx/objects.h"
@@ -115,8 +114,8 @@ void CompleteFirstActivation(ScoreView* view) {
     HideAllPalettes();
     LayoutPagersToolbar(view);
     InitViewMetrics(view);
-    BuildInitialScoreLayout(view);
-    FormatMeasures(view, view->currentPage);
+    layout::BuildInitialScoreLayout(view);
+    layout::FormatMeasures(view, view->currentPage);
     if (header.staffCount == 1) {
         if (MeasureRecord* second = MeasureRecordOf(document, 2))
             second->flags |= kSingleStaffLeftBarFlag;
@@ -128,7 +127,8 @@ void CompleteFirstActivation(ScoreView* view) {
     view->currentSystem =
         document->firstPage != nullptr ? document->firstPage->firstSystem.get() : nullptr;
     if (view->currentSystem != nullptr)
-        SetCurrentSystemAndMeasure(view, view->currentSystem, 1, view->currentSystem->firstMeasure);
+        display::SetCurrentSystemAndMeasure(view, view->currentSystem, 1,
+                                            view->currentSystem->firstMeasure);
 }
 
 

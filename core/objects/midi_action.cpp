@@ -3,11 +3,11 @@
 // data turns it into a plain kind-2 action with bytes 0-3 zero, so a value can never
 // be read as a handle or the other way round.
 #include "core/objects/midi_action.h"
+#include "core/services/file_services.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "files/score_file.h"
 
 namespace ql {
 
@@ -182,7 +182,7 @@ int WriteMidiAction(MidiAction* action, ScoreByteWriter write) {
 }
 
 int WriteMidiAction(MidiAction* action) {
-    return WriteMidiAction(action, WriteScoreBytes);
+    return WriteMidiAction(action, files::WriteScoreBytes);
 }
 
 // The length byte and the kind byte after it repeat what the ten bytes held; the
@@ -230,7 +230,7 @@ int ReadMidiAction(MidiAction* action) {
 }
 
 ScoreByteReader ScoreFileReader() {
-    return ScoreByteReader(&ReadScoreBytes, &ScoreBytesLeft);
+    return ScoreByteReader(&files::ReadScoreBytes, &files::ScoreBytesLeft);
 }
 
 MidiAction* MidiActionOfText(ScoreObject* text) {

@@ -15,16 +15,14 @@
 #include "core/model/object_list.h"
 #include "core/memory/pool.h"
 #include "core/private_messages.h"
+#include "core/services/display_services.h"
+#include "core/services/score_object_services.h"
 #include "core/units/save_stacks.h"
 #include "core/model/score_document.h"
 #include "core/state.h"
 #include "core/ui/selection_services.h"
-#include "display/anchors.h"
-#include "display/linked_views.h"
-#include "display/view_location.h"
 #include "platform/win/input.h"
 #include "platform/win/message_loop.h"
-#include "staves/clef_changes.h"
 
 namespace ql {
 
@@ -68,7 +66,7 @@ ScoreObject* CellListAt(ScoreView* view, int staff, int measure) {
 
 // Moves the view's location to a hit record's staff and measure.
 void MoveViewToHitRecord(ScoreView* view, const HitRecord* hit) {
-    SetCurrentMeasure(view, hit->location.location.staff, hit->location.location.measure);
+    display::SetCurrentMeasure(view, hit->location.location.staff, hit->location.location.measure);
 }
 
 MeasureCell* CellOfLocation(ScoreView* view, const ObjectLocation& at) {
@@ -125,7 +123,8 @@ void MoveToNewCell(ScoreObject* object, ScoreView* view, const LocationRecord& m
     InsertObjectAfter(list, object);
     // An edit of two measures' lists: the undo step around the commit records it.
     SetDocumentModified(view->document);
-    SetCurrentSystemAndMeasure(view, SystemOfMeasure(view, to.measure), to.staff, to.measure);
+    display::SetCurrentSystemAndMeasure(view, display::SystemOfMeasure(view, to.measure), to.staff,
+                                        to.measure);
     focus->location.location.position = to.position;
     focus->location.location.staff = to.staff;
     focus->location.location.measure = to.measure;
@@ -162,7 +161,7 @@ void RedrawSelectionMarks(ScoreView* view) {
     SelectionState* selection = TheSelectionState();
     if (view == nullptr || selection == nullptr || selection->selectedCount == 0) return;
     BeginHighlightDraw(view);
-    RedrawCurrentMeasure(view);
+    display::RedrawCurrentMeasure(view);
     EndHighlightDraw(view);
 }
 
@@ -190,8 +189,8 @@ void ToggleObjectOwnership(ScoreObject* object, ScoreView* view) {
         // measure under the point, which the encoder reports.
         ObjectLocation anchor = LoadField<ObjectLocation>(location);
         LocationRecord encoded{};
-        EncodeAnchors(view, &encoded, SubtypeCode(ObjectSubtype::MeasureTimeList), &anchor,
-                      &point, 1);
+        display::EncodeAnchors(view, &encoded, SubtypeCode(ObjectSubtype::MeasureTimeList), &anchor,
+                               &point, 1);
         ScoreObject* list = CellListAt(view, encoded.location.staff, encoded.location.measure);
         if (list == nullptr) return;
         object->subtype = SubtypeCode(ObjectSubtype::MeasureTimeList);
@@ -203,7 +202,7 @@ void ToggleObjectOwnership(ScoreObject* object, ScoreView* view) {
         ScoreObject* pageList = PageObjectListOf(view);
         if (pageList == nullptr) return;
         ObjectLocation anchor = LoadField<ObjectLocation>(location);
-        EncodePageAnchors(view, &anchor, &point, 1);
+        display::EncodePageAnchors(view, &anchor, &point, 1);
         StoreField(location, anchor);
         object->subtype = SubtypeCode(ObjectSubtype::PageList);
         UnlinkObject(object);
@@ -218,7 +217,8 @@ int DropObject(ScoreView* view, ScoreObject* object, HitRecord* hit) {
         return 0;
     SetDocumentModified(view->document);
     // A clef change goes back to the clef before it, keeping the notes' pitches.
-    if (object->type == TypeCode(ObjectType::Clef)) return InsertClefInMeasure(view, object);
+    if (object->type == TypeCode(ObjectType::Clef))
+        return objects::InsertClefInMeasure(view, object);
     if (hit == nullptr) return 0;
     // A focus a key took for this message goes with the object, uncommitted; a focus
     // taken by a click is committed first.
@@ -234,7 +234,7 @@ int DropObject(ScoreView* view, ScoreObject* object, HitRecord* hit) {
     if (object->subtype == SubtypeCode(ObjectSubtype::NoteAttachment))
         MoveViewToHitRecord(view, hit);
     else
-        SetLocationFromPoint(view, hit->point);
+        display::SetLocationFromPoint(view, hit->point);
     ClassOf(object).DrawSelected(object, view);
     PopViewLocation(view);
     EndHighlightDraw(view);
@@ -350,20 +350,20 @@ int ScoreObjectCommitDrag(ScoreObject* object, ScoreView* view) {
     if (onNote)
         MoveViewToHitRecord(view, focus);
     else if (State().input.DragLock == 0)
-        SetLocationFromPoint(view, DragCommitPoint(object, focus));
+        display::SetLocationFromPoint(view, DragCommitPoint(object, focus));
     ObjectLocation before = LoadField<ObjectLocation>(location);
     LogicalPoint points[kMaxHandlePoints];
     int count = CollectChainPoints(focus, points);
     if (!onNote) {
         LocationRecord moved{};
-        EncodeAnchors(view, &moved, object->subtype, location, points, count);
+        display::EncodeAnchors(view, &moved, object->subtype, location, points, count);
         if (object->subtype == SubtypeCode(ObjectSubtype::MeasureTimeList) ||
             object->subtype == SubtypeCode(ObjectSubtype::MeasureAnchorList))
             MoveToNewCell(object, view, moved, focus);
     } else {
         selection->savedDragLocation = focus->location;
         // The dragged point becomes the object's offsets from its note.
-        if (count > 0) PointToNoteAnchor(view, object, location, points[0]);
+        if (count > 0) display::PointToNoteAnchor(view, object, location, points[0]);
     }
     ClassOf(object).MeasureAndSelect(object, view);
     PopViewLocation(view);

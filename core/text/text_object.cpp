@@ -6,8 +6,8 @@
 #include <cstring>
 
 #include "core/draw/gdi_cache.h"
+#include "core/services/display_services.h"
 #include "core/state.h"
-#include "display/view_modes.h"
 #include "platform/gfx/objects.h"
 
 namespace ql {
@@ -76,7 +76,7 @@ void ConstructTextObject(TextObject* text) {
 
 void ConstructTextObjectForView(TextObject* text, ScoreView* view) {
     ConstructTextObject(text);
-    if (view != nullptr && PlacesOnPage(view))
+    if (view != nullptr && display::PlacesOnPage(view))
         text->header.subtype = SubtypeCode(ObjectSubtype::PageList);
 }
 

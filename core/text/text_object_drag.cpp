@@ -12,9 +12,9 @@
 #include "core/objects/hit_record.h"
 #include "core/objects/object_classes.h"
 #include "core/objects/selection_state.h"
+#include "core/services/display_services.h"
 #include "core/ui/status_bar.h"
 #include "core/text/text_object.h"
-#include "display/anchors.h"
 #include "platform/gfx/bitmap.h"
 #include "platform/gfx/dc.h"
 #include "platform/gfx/mapping.h"
@@ -102,8 +102,8 @@ int CommitTextDrag(ScoreObject* object, ScoreView* view, LogicalPoint lift) {
     if (object->subtype == SubtypeCode(ObjectSubtype::NoteAttachment) && focus != nullptr) {
         TextObject* text = AsTextObject(object);
         ObjectLocation before = text->body.location;
-        PointToNoteAnchor(view, object, &text->body.location,
-                          LogicalPoint{focus->point.x - lift.x, focus->point.y - lift.y});
+        display::PointToNoteAnchor(view, object, &text->body.location,
+                                   LogicalPoint{focus->point.x - lift.x, focus->point.y - lift.y});
         result = CompareObjectLocations(before, text->body.location);
     } else {
         // The root commit encodes the chain's points: for the while, the anchor's.

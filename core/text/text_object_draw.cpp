@@ -23,10 +23,10 @@
 #include "core/objects/hit_record.h"
 #include "core/model/score_document.h"
 #include "core/objects/selection_state.h"
+#include "core/services/display_services.h"
 #include "core/state.h"
 #include "core/text/charset_text.h"
 #include "core/text/text_object.h"
-#include "display/anchors.h"
 #include "platform/gfx/dc.h"
 #include "platform/gfx/draw.h"
 #include "platform/gfx/objects.h"
@@ -184,9 +184,9 @@ LogicalPoint TextObjectAnchorPoint(ScoreObject* object, ScoreView* view) {
     TextObject* text = AsTextObject(object);
     LogicalPoint point{};
     if (object->subtype == SubtypeCode(ObjectSubtype::NoteAttachment)) {
-        NoteAnchorToPoint(view, object, &text->body.location, &point);
+        display::NoteAnchorToPoint(view, object, &text->body.location, &point);
     } else {
-        DecodeAnchors(view, object->subtype, &text->body.location, &point, 1);
+        display::DecodeAnchors(view, object->subtype, &text->body.location, &point, 1);
     }
     return point;
 }
@@ -307,10 +307,10 @@ void TextObjectClass::Draw(ScoreObject* object, ScoreView* view) const {
     TextObject* text = AsTextObject(object);
     // The string finds its own point; the point is found here only for an object that
     // may have to be brought back onto the page first.
-    if (ShowsOffPageItems(view)) {
+    if (display::ShowsOffPageItems(view)) {
         LogicalPoint point = TextObjectAnchorPoint(object, view);
-        ClampAnchorsToPage(view, &point, object->subtype, &text->body.location, text->body.width,
-                           text->body.height, kTextObjectAlignment);
+        display::ClampAnchorsToPage(view, &point, object->subtype, &text->body.location,
+                                    text->body.width, text->body.height, kTextObjectAlignment);
     }
     BeginViewDraw(view);
     platform::DcHandle dc = view->ViewDC;

@@ -10,9 +10,9 @@
 #include <array>
 #include <cstring>
 
+#include "core/services/file_services.h"
 #include "core/state.h"
 #include "core/text/text_object.h"
-#include "files/score_file.h"
 
 namespace ql {
 namespace {
@@ -118,7 +118,7 @@ int WriteTextObjectString(TextObject* text, int (*write)(const void*, uint32_t))
 }
 
 int WriteTextObjectString(TextObject* text) {
-    return WriteTextObjectString(text, &WriteScoreBytes);
+    return WriteTextObjectString(text, &files::WriteScoreBytes);
 }
 
 int ReadTextObjectString(TextObject* text, ScoreByteReader read) {

@@ -7,6 +7,8 @@
 #include <string>
 
 #include "core/draw/colour_sets.h"
+#include "core/services/display_services.h"
+#include "core/services/score_object_services.h"
 #include "core/ui/dialog_fields.h"
 #include "core/model/document.h"
 #include "core/draw/fonts.h"
@@ -18,8 +20,6 @@
 #include "core/ui/status_bar.h"
 #include "core/text/text_object.h"
 #include "core/undo/undo.h"
-#include "display/anchors.h"
-#include "objects/object_services.h"
 
 namespace ql {
 namespace {
@@ -174,7 +174,7 @@ void ToggleYFromStaff(TextObject* text, ScoreView* view) {
     SelectionState* selection = State().documents.Selection;
     HitRecord* handle = selection != nullptr ? selection->grabbedRecord.get() : nullptr;
     if (handle != nullptr)
-        PointToNoteAnchor(view, &text->header, &text->body.location, handle->point);
+        display::PointToNoteAnchor(view, &text->header, &text->body.location, handle->point);
     SetDocumentModified(DocumentOf(view));
 }
 
@@ -279,7 +279,8 @@ int TextObjectClass::OnKey(ScoreObject* object, ScoreView* view, uint32_t key) c
         case kKeyTab:
         case kKeyEnter:
         case kKeySpace:
-            if (EditLyricInPlace(object, view) != kNothingStarted) MeasureAndSelect(object, view);
+            if (objects::EditLyricInPlace(object, view) != kNothingStarted)
+                MeasureAndSelect(object, view);
             break;
         case kKeyHome:
             ToggleYFromStaff(text, view);

@@ -9,14 +9,13 @@
 #include "core/model/document.h"
 #include "core/model/grid.h"
 #include "core/model/page_records.h"
+#include "core/services/display_services.h"
 #include "core/ui/progress.h"
 #include "core/model/score_document.h"
 #include "core/state.h"
 #include "core/ui/midi_services.h"
 #include "core/ui/status_bar.h"
 #include "core/ui/status_bar_notes.h"
-#include "display/linked_views.h"
-#include "display/view_location.h"
 
 namespace ql {
 namespace {
@@ -43,7 +42,7 @@ void FormatSystem(ScoreView* view, ScorePage* page, ScoreSystem* system, uint8_t
     for (int measure = system->firstMeasure; measure <= system->lastMeasure; ++measure) {
         for (int staff = 1; staff <= document->header.staffCount; ++staff) {
             ShowPosition(page->pageNumber, system->number + 1, staff);
-            SetCurrentSystemAndMeasure(view, system, staff, measure);
+            display::SetCurrentSystemAndMeasure(view, system, staff, measure);
             if (MeasureCell* cell = ExistingMeasureCell(document, staff, measure))
                 CleanUpVoices(view, cell, voiceMask);
         }
@@ -65,13 +64,13 @@ int32_t FormatImportedScore(ScoreView* view, uint8_t voiceMask) {
     for (ScorePage* page = document->firstPage; page != nullptr; page = page->next.get()) {
         if (StepProgressDialog(page->pageNumber) != 0) break;
         view->currentPage = page;
-        BuildBeatMapsOnLinkedViews(view, 0);
+        display::BuildBeatMapsOnLinkedViews(view, 0);
         for (ScoreSystem* system = page->firstSystem.get(); system != nullptr;
              system = system->next.get())
             FormatSystem(view, page, system, voiceMask);
     }
     view->currentPage = savedPage;
-    SetCurrentSystemAndMeasure(view, savedSystem, savedStaff, savedMeasure, true);
+    display::SetCurrentSystemAndMeasure(view, savedSystem, savedStaff, savedMeasure, true);
     return State().dialogs.CancelRequested;
 }
 

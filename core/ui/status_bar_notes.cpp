@@ -14,9 +14,9 @@
 #include "core/model/grid.h"
 #include "core/objects/midi_action.h"
 #include "core/model/score_document.h"
+#include "core/services/display_services.h"
 #include "core/state.h"
 #include "core/ui/status_bar.h"
-#include "display/staff_groups.h"
 
 namespace ql {
 namespace {
@@ -68,8 +68,10 @@ struct StaffRange {
 // The narrower of the staff's barline group and brace group; on equal size the one
 // starting at the lower staff; a staff in neither is its own group.
 StaffRange GroupOf(ScoreView* view, int staff) {
-    StaffRange bar{FirstStaffOfBarGroup(view, staff), LastStaffOfBarGroup(view, staff)};
-    StaffRange brace{FirstStaffOfBrace(view, staff), LastStaffOfBrace(view, staff)};
+    StaffRange bar{display::FirstStaffOfBarGroup(view, staff),
+                   display::LastStaffOfBarGroup(view, staff)};
+    StaffRange brace{display::FirstStaffOfBrace(view, staff),
+                     display::LastStaffOfBrace(view, staff)};
     bool inBar = bar.Contains(staff) && bar.last > bar.first;
     bool inBrace = brace.Contains(staff) && brace.last > brace.first;
     if (!inBar && !inBrace) return {staff, staff};

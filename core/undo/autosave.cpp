@@ -20,9 +20,9 @@
 #include "core/model/page_records.h"
 #include "core/model/score_document.h"
 #include "core/objects/selection_state.h"
+#include "core/services/display_services.h"
+#include "core/services/file_services.h"
 #include "core/state.h"
-#include "display/view_location.h"
-#include "files/score_file.h"
 #include "platform/sys/file_io.h"
 #include "platform/ui/message_box.h"
 #include "platform/ui/status_bar.h"
@@ -90,7 +90,7 @@ int WriteCopyInPlace(ScoreDocument* document, ScoreView* view, const std::string
     std::string scorePath = document->path;
     document->path = temporary;
     AutoSaveWriter writer = State().program.AutoSaveWriterHook;
-    int saved = (writer != nullptr ? writer : SaveScoreFile)(document, view);
+    int saved = (writer != nullptr ? writer : files::SaveScoreFile)(document, view);
     document->path = scorePath;
     if (saved && std::rename(temporary.c_str(), copyPath.c_str()) == 0) return saved;
     std::remove(temporary.c_str());
@@ -139,7 +139,7 @@ void RestorePosition(ScoreDocument* document, ScoreView* view, const RememberedP
     int staff = at.staff;
     if (staff < 1 || staff > document->header.staffCount) staff = 1;
     if (measure < 1 || measure > document->header.measureCount) measure = 1;
-    SetCurrentSystemAndMeasure(view, system, staff, measure);
+    display::SetCurrentSystemAndMeasure(view, system, staff, measure);
     if (SelectionState* selection = TheSelectionState()) selection->rebuildRequested = 1;
 }
 

@@ -10,11 +10,11 @@
 #include <new>
 
 #include "core/model/score_document.h"
+#include "core/services/display_services.h"
 #include "core/state.h"
 #include "core/ui/shell_services.h"
 #include "core/undo/autosave.h"
 #include "core/undo/undo_internal.h"
-#include "display/system_drawing.h"
 
 namespace ql {
 
@@ -231,7 +231,7 @@ void BeginUndoableEdit(ScoreDocument* document, int32_t word1, int32_t word2, in
                        ScoreView* view, UndoKind kind, uint8_t objectType, UndoVerb verb) {
     if (document == nullptr) return;
     // Staves the painter hid for being empty never reach an undo record.
-    RestoreHiddenEmptyStavesOf(document);
+    display::RestoreHiddenEmptyStavesOf(document);
     DocumentUndoState& undo = document->undoState;
     if (++undo.bracketDepth > 1) {
         FillIfUnset(undo, kind, objectType, verb);

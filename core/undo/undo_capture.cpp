@@ -11,10 +11,10 @@
 #include "core/model/grid_records.h"
 #include "core/memory/pool.h"
 #include "core/model/score_document.h"
+#include "core/services/display_services.h"
 #include "core/state.h"
 #include "core/undo/undo.h"
 #include "core/undo/undo_internal.h"
-#include "display/system_drawing.h"
 
 namespace ql {
 
@@ -280,7 +280,7 @@ void ThrowIfUndoAllocationFails() {
 
 ScoreDocument* TakeUndoBaseline(ScoreDocument* document) {
     if (document == nullptr) return nullptr;
-    RestoreHiddenEmptyStavesOf(document);  // the baseline holds no painter-hidden staff
+    display::RestoreHiddenEmptyStavesOf(document);  // the baseline holds no painter-hidden staff
     document->baselinePools = document->pools;
     ForEachShadowedBlock(document, [](const ShadowedBlock& block) {
         std::memcpy(block.shadow, block.live, block.bytes);

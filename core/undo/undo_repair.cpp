@@ -8,6 +8,9 @@
 
 #include "core/model/document.h"
 #include "core/model/events.h"
+#include "core/services/display_services.h"
+#include "core/services/layout_services.h"
+#include "core/services/score_object_services.h"
 #include "core/units/paper_size.h"
 #include "core/units/units.h"
 #include "core/draw/view_metrics.h"
@@ -18,12 +21,6 @@
 #include "core/ui/selection_services.h"
 #include "core/undo/undo.h"
 #include "core/undo/undo_internal.h"
-#include "display/linked_views.h"
-#include "display/view_location.h"
-#include "display/view_modes.h"
-#include "layout/measure_format.h"
-#include "notes/beatmap/beat_map.h"
-#include "objects/object_services.h"
 #include "platform/gfx/objects.h"
 
 namespace ql {
@@ -46,12 +43,12 @@ void ForEachViewOf(ScoreDocument* document, Fn&& fn) {
 // Page, staff and measure of a view made valid again after the score changed.
 void RevalidateView(ScoreDocument* document, ScoreView* view) {
     if (view->currentPage == nullptr) return;  // not activated yet
-    ValidateCurrentPage(view);
+    display::ValidateCurrentPage(view);
     int staffCount = std::max<int>(1, document->header.staffCount);
     int measureCount = std::max<int>(1, document->header.measureCount);
     int staff = std::clamp(view->currentStaff, 1, staffCount);
     int measure = std::clamp(view->currentMeasure, 1, measureCount);
-    SetCurrentMeasureQuick(view, staff, measure);
+    display::SetCurrentMeasureQuick(view, staff, measure);
 }
 
 // A view in the scroll view, standing on its own galley page.
@@ -68,9 +65,9 @@ void RestoreUndoViewState(ScoreDocument* document, ScoreView* fallback,
     if (!IsLiveViewOf(document, view)) return;  // the bytes are restored all the same
     if (view->pageView != state.pageView) {
         if (state.pageView)
-            EnterPageView(view);
+            display::EnterPageView(view);
         else
-            EnterScrollView(view);
+            display::EnterScrollView(view);
     }
     view->currentPage = state.currentPage;
     view->currentSystem = state.currentSystem;
@@ -110,7 +107,7 @@ void RepairAfterUndoApply(ScoreDocument* document, bool headerChanged,
         });
     }
     ReleaseDocumentFonts(document);  // cache, score fonts, references, measure numbers
-    FreeRepeatEndingList(document);
+    objects::FreeRepeatEndingList(document);
     ResetSelectionForUndo(State().documents.ActiveView);
     ForEachViewOf(document, [&](ScoreView* view) { RevalidateView(document, view); });
     // The scroll view draws its strip from the beat map as the edit left it (the page
@@ -122,13 +119,12 @@ void RepairAfterUndoApply(ScoreDocument* document, bool headerChanged,
     const bool moved = SystemPlacesOf(document) != placesBefore;
     ForEachViewOf(document, [moved](ScoreView* view) {
         if (ShowsGalley(view)) {
-            UpdateBeatMaps(view, 1);
+            layout::UpdateBeatMaps(view, 1);
         } else if (moved && view->pageView != 0 && view->currentPage != nullptr) {
-            const SystemPlacementHold hold;
-            UpdateBeatMaps(view, 1);
+            layout::UpdateBeatMapsInPlace(view, 1);
         }
     });
-    ForEachViewOf(document, [](ScoreView* view) { InvalidateLinkedViews(view); });
+    ForEachViewOf(document, [](ScoreView* view) { display::InvalidateLinkedViews(view); });
 }
 
 void ResetSelectionForUndo(ScoreView* view) {
@@ -141,7 +137,7 @@ void SetDocumentModifiedByUndo(ScoreDocument* document) {
 
 void RebuildGalleyAfterRestore(ScoreDocument* document) {
     ForEachViewOf(document, [](ScoreView* view) {
-        if (!view->pageView) EnterScrollView(view);
+        if (!view->pageView) display::EnterScrollView(view);
     });
 }
 

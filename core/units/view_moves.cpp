@@ -12,14 +12,12 @@
 #include "core/model/pages.h"
 #include "core/model/score_document.h"
 #include "core/objects/score_object.h"
+#include "core/services/display_services.h"
+#include "core/services/layout_services.h"
 #include "core/state.h"
 #include "core/ui/selection_services.h"
 #include "core/ui/shell_services.h"
 #include "core/units/save_stacks.h"
-#include "display/linked_views.h"
-#include "display/view_location.h"
-#include "display/view_modes.h"
-#include "notes/beatmap/beat_map.h"
 #include "platform/win/input.h"
 
 namespace ql {
@@ -93,9 +91,9 @@ void ScrollRangeToMeasure(ScoreView* view, int measure) {
     if (system == nullptr || !OutsideVisibleRange(*system, measure)) return;
     bool early = measure < kFirstShiftedMeasure;
     MoveVisibleRange(*system, early ? measure + 1 : measure - 1);
-    ScrollViewStep(view, early ? -1 : 1);
+    display::ScrollViewStep(view, early ? -1 : 1);
     EndFocus(view, 0);
-    RepaintScoreView(view, true);
+    display::RepaintScoreView(view, true);
 }
 
 int32_t StaffSizeScaled(const StaffRecord* staff, int32_t full) {
@@ -120,8 +118,8 @@ void ScrollPageToLocation(ScoreView* view, ScoreSystem* system, int staff, int m
     if (system == nullptr || view->document == nullptr) return;
     if (staff < 1 || staff > view->document->header.staffCount || !system->staffOffsets) return;
     int slot = measure - system->firstMeasure + 1;
-    int32_t x = MeasureSlotX(view, system, slot);
-    int32_t right = MeasureSlotX(view, system, slot + 1);
+    int32_t x = layout::MeasureSlotX(view, system, slot);
+    int32_t right = layout::MeasureSlotX(view, system, slot + 1);
     const StaffRecord* staffRecord = StaffRecordOf(view->document, staff);
     int32_t top = system->y + StaffOffsetsOf(system)[staff];
     int32_t height = StaffBandHeight(staffRecord);
@@ -139,7 +137,7 @@ void ScrollPageToLocation(ScoreView* view, ScoreSystem* system, int staff, int m
         ScrollX(view) = newX;
         ScrollY(view) = newY;
         ApplyMovedOrigin(view, newX - oldX, newY - oldY);
-        RepaintScoreView(view, true);
+        display::RepaintScoreView(view, true);
         ShowViewOrigin(view);
     }
     PopViewLocation(view);
@@ -189,13 +187,13 @@ void ShowMeasureInView(ScoreView* view, int staff, int measure) {
         ScoreSystem* range = VisibleRangeSystem(view);
         if (range == nullptr || !OutsideVisibleRange(*range, measure)) return;
         MoveVisibleRange(*range, measure);
-        BuildBeatMapsOnLinkedViews(view, 0);
-        RepaintScoreView(view, true);
+        display::BuildBeatMapsOnLinkedViews(view, 0);
+        display::RepaintScoreView(view, true);
         return;
     }
     ShowPageInView(view, PageIndexOfMeasure(view->document, measure));
-    ScoreSystem* system = SystemOfMeasure(view, measure);
-    SetCurrentSystemAndMeasure(view, system, staff, measure);
+    ScoreSystem* system = display::SystemOfMeasure(view, measure);
+    display::SetCurrentSystemAndMeasure(view, system, staff, measure);
     ScrollToLocation(view, system, staff, measure);
 }
 
@@ -211,7 +209,8 @@ bool MoveViewToObject(ScoreView* view, const LocationRecord* record) {
     if (!MeasureOnPage(page, location.measure) || location.position == 0) return false;
     HandleViewActivation(view);
     view->positionWord = location.position;
-    if (LocationDiffers(*view, location)) SetCurrentMeasure(view, location.staff, location.measure);
+    if (LocationDiffers(*view, location))
+        display::SetCurrentMeasure(view, location.staff, location.measure);
     return true;
 }
 
@@ -221,10 +220,10 @@ void RestoreViewPosition(ScoreView* view, const LocationRecord* record) {
     const ObjectLocation& location = record->location;
     view->positionWord = location.position;
     if (LocationDiffers(*view, location) && MeasureOnPage(view->currentPage, location.measure)) {
-        SetCurrentMeasure(view, location.staff, location.measure);
+        display::SetCurrentMeasure(view, location.staff, location.measure);
     }
     if (view->pointerPoint != record->point) {
-        MovePointerToPoint(view, record->point.x, record->point.y);
+        display::MovePointerToPoint(view, record->point.x, record->point.y);
     }
 }
 

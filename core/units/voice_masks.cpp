@@ -6,9 +6,9 @@
 #include "core/draw/draw_surface.h"
 #include "core/model/grid.h"
 #include "core/model/score_document.h"
+#include "core/services/display_services.h"
 #include "core/state.h"
 #include "core/ui/shell_services.h"
-#include "display/linked_views.h"
 
 namespace ql {
 namespace {
@@ -19,7 +19,7 @@ constexpr uint8_t kFirstVoiceBit = 0x01;
 void RefreshVoiceDisplay(ScoreView* view) {
     UpdateVoiceButtons(view);
     UpdateViewToolbarButtons(view, nullptr);
-    RepaintScoreView(view, true);
+    display::RepaintScoreView(view, true);
 }
 
 }  // namespace
