@@ -42,7 +42,7 @@ ScoreView* const kView = reinterpret_cast<ScoreView*>(g_viewBytes);
 ScoreSystem* const kSystem = reinterpret_cast<ScoreSystem*>(g_otherBytes);
 ScoreObject* const kObject = reinterpret_cast<ScoreObject*>(g_otherBytes);
 
-class ServiceTablesTest : public ::testing::Test {
+class ModelServiceTablesTest : public ::testing::Test {
   protected:
     void SetUp() override {
         g_seen = {};
@@ -59,7 +59,7 @@ class ServiceTablesTest : public ::testing::Test {
     }
 };
 
-TEST_F(ServiceTablesTest, EmptySlotsDoNothingAndGiveTheEmptyValue) {
+TEST_F(ModelServiceTablesTest, EmptySlotsDoNothingAndGiveTheEmptyValue) {
     display::SetCurrentSystemAndMeasure(kView, kSystem, 1, 2, true);
     display::RestoreHiddenEmptyStavesOf(nullptr);
     objects::DestroyRest(kObject);
@@ -80,7 +80,7 @@ TEST_F(ServiceTablesTest, EmptySlotsDoNothingAndGiveTheEmptyValue) {
     EXPECT_EQ(g_seen.calls, 0);
 }
 
-TEST_F(ServiceTablesTest, FilledSlotsGetTheArgumentsAndGiveTheirResult) {
+TEST_F(ModelServiceTablesTest, FilledSlotsGetTheArgumentsAndGiveTheirResult) {
     DisplayServices displayTable;
     displayTable.setCurrentSystemAndMeasure = [](ScoreView* view, ScoreSystem* system, int staff,
                                                  int measure, bool force) {
@@ -131,7 +131,7 @@ TEST_F(ServiceTablesTest, FilledSlotsGetTheArgumentsAndGiveTheirResult) {
 
 // The program's table reaches the score files: writing no bytes succeeds at once
 // there, where an empty slot gives 0.
-TEST_F(ServiceTablesTest, TheInstalledFileTableReachesTheScoreFiles) {
+TEST_F(ModelServiceTablesTest, TheInstalledFileTableReachesTheScoreFiles) {
     EXPECT_EQ(files::WriteScoreBytes(nullptr, 0), 0);
     InstallFileServices();
     EXPECT_EQ(files::WriteScoreBytes(nullptr, 0), 1);
