@@ -1,5 +1,5 @@
 // Calling one slot of a service table that a higher layer fills at start-up
-// (core/services/*_services.h): the slot with the arguments when it is filled,
+// (core/services/ and core/ui/, *_services.h): the slot with the arguments when it is filled,
 // otherwise the slot's result type's empty value (nothing, 0, false, null).
 #pragma once
 

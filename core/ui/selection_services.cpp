@@ -2,6 +2,8 @@
 // slot is empty.
 #include "core/ui/selection_services.h"
 
+#include "core/services/service_call.h"
+
 namespace ql {
 namespace {
 
@@ -12,14 +14,9 @@ SelectionServices& Table() {
     return table;
 }
 
-// Calls the slot with the arguments when it is filled; otherwise gives the slot's
-// result type's empty value.
 template <auto Slot, typename... Args>
 auto Call(Args... args) {
-    auto slot = Table().*Slot;
-    using Result = decltype(slot(args...));
-    if (slot == nullptr) return Result();
-    return slot(args...);
+    return CallSlot(Table().*Slot, args...);
 }
 
 }  // namespace
