@@ -99,6 +99,9 @@ function(ql_add_display_tests name shared_support)
   ql_precompile_tests(${name}_gtk_tests)
   ql_test_program(${name}_gtk_tests)
   target_link_libraries(${name}_gtk_tests PRIVATE ${name} GTest::gtest GTest::gtest_main Threads::Threads)
+  if(services)
+    target_link_libraries(${name}_gtk_tests PRIVATE ${QL_LIBRARIES})
+  endif()
   target_include_directories(${name}_gtk_tests PRIVATE ${CMAKE_SOURCE_DIR})
   target_compile_definitions(${name}_gtk_tests PRIVATE
     QL_TEST_OUTPUT_DIR="${CMAKE_BINARY_DIR}/test-output"
@@ -122,8 +125,8 @@ function(ql_finish_subsystems)
         target_link_libraries(${lib} PUBLIC ${dep})
       endif()
     endforeach()
-    # The subsystems call each other both ways; the linker walks the cycle of
-    # static libraries this many times.
+    # The folders of one layer call each other both ways; the linker walks the
+    # cycle of static libraries this many times.
     set_property(TARGET ${lib} PROPERTY LINK_INTERFACE_MULTIPLICITY 4)
   endforeach()
   foreach(name IN LISTS QL_TEST_DIRS)
@@ -160,6 +163,10 @@ function(ql_finish_subsystems)
     ql_test_program(${name}_tests)
     if(TARGET ${name})
       target_link_libraries(${name}_tests PRIVATE ${name})
+    endif()
+    # The services file installs the tables of every layer: it needs them all.
+    if(services)
+      target_link_libraries(${name}_tests PRIVATE ${QL_LIBRARIES})
     endif()
     target_include_directories(${name}_tests PRIVATE ${CMAKE_SOURCE_DIR})
     target_link_libraries(${name}_tests PRIVATE GTest::gtest GTest::gtest_main GTest::gmock Threads::Threads)
@@ -209,6 +216,28 @@ function(ql_finish_subsystems)
   add_test(NAME layer_includes
            COMMAND ${CMAKE_COMMAND} -DSOURCE=${CMAKE_SOURCE_DIR} -DMAX=${QL_MAX_UPWARD_INCLUDES}
                    -P ${CMAKE_SOURCE_DIR}/cmake/tests/layer_includes.cmake)
+  # Each layer's libraries link alone, with those of the layers below: every object
+  # of them is taken into a program of its own, so a call that reaches a higher
+  # layer leaves a symbol undefined and fails the build. The test runs the programs
+  # the build made.
+  set(alone_core platform core)
+  set(alone_music ${alone_core} notes staves layout display objects files)
+  set(alone_work ${alone_music} editing sequencer interchange)
+  set(alone_programs "")
+  foreach(layer core music work)
+    set(target layer_links_alone_${layer})
+    add_executable(${target} ${CMAKE_SOURCE_DIR}/cmake/tests/layer_links_alone.cpp)
+    set(archives "")
+    foreach(lib IN LISTS alone_${layer})
+      list(APPEND archives $<TARGET_FILE:${lib}>)
+    endforeach()
+    target_link_libraries(${target} PRIVATE -Wl,--whole-archive ${archives} -Wl,--no-whole-archive
+                                            ${alone_${layer}})
+    list(APPEND alone_programs $<TARGET_FILE:${target}>)
+  endforeach()
+  add_test(NAME layer_links_alone
+           COMMAND ${CMAKE_COMMAND} "-DPROGRAMS=${alone_programs}"
+                   -P ${CMAKE_SOURCE_DIR}/cmake/tests/layer_links_alone.cmake)
   # The rules above, checked on a copy of the tree that lies in a folder named tests.
   if(NOT QL_TEST_FILTER)
     string(REPLACE ";" "," libraries "${QL_LIBRARIES}")

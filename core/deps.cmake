@@ -1,3 +1,4 @@
-# Libraries the score model calls into: the platform layer and the neighbour
-# subsystems whose services it uses (the calls run both ways).
-ql_depends(core platform notes staves layout display files objects editing sequencer interchange shell)
+# The score model sits on the platform layer alone; what it asks of the layers
+# above goes through the service tables they fill at start-up (core/ui,
+# core/services).
+ql_depends(core platform)

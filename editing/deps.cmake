@@ -1,5 +1,5 @@
 # editing sits on the score model and the platform layer; the tools hit-test and
 # move the pointer through the display, step note and rest values through the notes
-# code, and load the popup menus the shell registers; the palettes' tool records name
-# the staff and object tools, the MIDI event tool among them.
-ql_depends(editing core platform display notes layout shell staves objects sequencer)
+# code; the palettes' tool records name the staff and object tools, the MIDI event
+# tool among them.
+ql_depends(editing core platform display notes layout staves objects sequencer)

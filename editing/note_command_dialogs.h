@@ -24,9 +24,6 @@ intptr_t RunNoteValueDialog(ScoreView* view, int dialogId, int* value);
 // than "Chromatic".
 bool TransposeByStaffDegrees();
 
-// Runs the note-head dialog (847) on the chosen head *head (its place on the Heads
-// palette), which the dialog may change; its result: 1 OK, 2 Cancel, 3 and above
-// Reset, -1 not shown.
-intptr_t RunNoteHeadDialog(ScoreView* view, int* head);
+// The note-head dialog (847), RunNoteHeadDialog, is the shell's: core/ui/shell_services.h.
 
 }  // namespace ql

@@ -7,6 +7,7 @@
 #include "core/model/document.h"
 #include "core/model/event_record.h"
 #include "core/model/score_document.h"
+#include "core/ui/shell_services.h"
 #include "core/undo/undo.h"
 #include "display/linked_views.h"
 #include "editing/editing_services.h"

@@ -1,4 +1,3 @@
 # layout sits on the score model and the platform layer, and calls the notes code
-# (beat maps, accidentals), the display (linked views), the editors (focus, page
-# band), the staves code (signature fields) and the shell (preferences, settings).
-ql_depends(layout core platform notes display editing staves shell)
+# (beat maps, accidentals), the display (linked views) and the staves code.
+ql_depends(layout core platform notes display staves)

@@ -1,4 +1,3 @@
-# shell sits on the score model and the platform layer; the program opens scores
-# through the file reader (files), paints them through the display, and moves page
-# views through the layout engine.
-ql_depends(shell core platform files display layout notes)
+# shell sits on every layer below it: it starts the program, fills the service
+# tables of the layers below and runs the frame, its menus and dialogs.
+ql_depends(shell core platform notes staves layout display objects files editing sequencer interchange)

@@ -14,7 +14,7 @@
 #include "core/units/units.h"
 #include "notes/pitch/spelling_preferences.h"
 #include "shell/language.h"
-#include "shell/preferences_internal.h"
+#include "core/settings/preference_keys.h"
 
 namespace ql {
 namespace {

@@ -33,6 +33,7 @@
 #include "sequencer/sequencer_services.h"
 #include "shell/command/settings_commands.h"
 #include "shell/command/toolbar_buttons.h"
+#include "shell/options/note_head_dialog.h"
 #include "shell/program/frame.h"
 #include "shell/program/program_ids.h"
 #include "shell/program/rulers.h"
@@ -160,6 +161,7 @@ void InstallShellServices() {
     services.closeScoreWindow = program::CloseScoreWindow;
     services.forceCloseScoreWindow = program::ForceCloseScoreWindow;
     services.runSettingsCommand = program::RunSettingsCommand;
+    services.runNoteHeadDialog = program::RunNoteHeadDialog;
     services.sequencerWindow = program::SequencerWindow;
     SetShellServices(services);
     InstallEditingServices();

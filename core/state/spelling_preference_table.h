@@ -11,6 +11,12 @@ namespace ql {
 
 constexpr int kSpellingIntervals = 12;
 
+// The settings that keep the tables, and their defaults.
+inline constexpr char kMajorSpellingKey[] = "AcciMajorDefault";
+inline constexpr char kMinorSpellingKey[] = "AcciMinorDefault";
+inline constexpr char kMajorSpellingDefault[] = "0,1,0,-1,0,0,1,0,-1,0,-1,0";
+inline constexpr char kMinorSpellingDefault[] = "0,1,0, 1,0,0,1,0, 1,0,-1,0";
+
 // The start-up values are the built-in defaults (major: sharp above 1 and 6, flat
 // above 3, 8 and 10; minor: sharp above 1, 3, 6 and 8, flat above 10).
 struct SpellingPreferenceTable {

@@ -48,6 +48,10 @@ void ForceCloseScoreWindow(platform::WindowHandle window) { Call<&ShellServices:
 intptr_t RunSettingsCommand(ScoreView* view, int32_t command) {
     return Call<&ShellServices::runSettingsCommand>(view, command);
 }
+intptr_t RunNoteHeadDialog(ScoreView* view, int* head) {
+    if (Table().runNoteHeadDialog == nullptr) return -1;
+    return Table().runNoteHeadDialog(view, head);
+}
 platform::WindowHandle SequencerWindow() { return Call<&ShellServices::sequencerWindow>(); }
 
 }  // namespace ql

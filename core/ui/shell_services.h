@@ -35,6 +35,7 @@ struct ShellServices {
     int (*closeScoreWindow)(platform::WindowHandle window) = nullptr;
     void (*forceCloseScoreWindow)(platform::WindowHandle window) = nullptr;
     intptr_t (*runSettingsCommand)(ScoreView* view, int32_t command) = nullptr;
+    intptr_t (*runNoteHeadDialog)(ScoreView* view, int* head) = nullptr;
     platform::WindowHandle (*sequencerWindow)() = nullptr;
 };
 
@@ -96,6 +97,11 @@ void ForceCloseScoreWindow(platform::WindowHandle window);
 // Runs the settings command's entry for `view` (any other id runs only the closing
 // steps); always 0.
 intptr_t RunSettingsCommand(ScoreView* view, int32_t command);
+
+// Runs the note-head dialog (847) on the chosen head *head (its place on the Heads
+// palette), which the dialog may change; its result: 1 OK, 2 Cancel, 3 and above
+// Reset, -1 not shown (also with the slot empty: there is no dialog to show).
+intptr_t RunNoteHeadDialog(ScoreView* view, int* head);
 
 // The hidden "Sequencer" window every start, pause and stop of playback goes
 // through, and the commands posted to it; null before it is made.

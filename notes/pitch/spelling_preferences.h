@@ -10,12 +10,6 @@
 
 namespace ql {
 
-// Profile keys and their default texts, as the settings store writes them.
-inline constexpr char kMajorSpellingKey[] = "AcciMajorDefault";
-inline constexpr char kMinorSpellingKey[] = "AcciMinorDefault";
-inline constexpr char kMajorSpellingDefault[] = "0,1,0,-1,0,0,1,0,-1,0,-1,0";
-inline constexpr char kMinorSpellingDefault[] = "0,1,0, 1,0,0,1,0, 1,0,-1,0";
-
 // Reads twelve comma-separated integers into `table`; false (table untouched) unless
 // all twelve were read. Values are kept as signed bytes.
 bool ParseSpellingPreferences(const char* text, int8_t table[kSpellingIntervals]);

@@ -5,12 +5,12 @@
 
 #include "core/core_strings.h"
 #include "core/ui/modal_boxes.h"
-#include "editing/note_command_dialogs.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dialog.h"
 #include "platform/win/input.h"
 #include "platform/win/paint.h"
 #include "platform/win/window.h"
+#include "shell/options/note_head_dialog.h"
 #include "shell/options/note_head_faces.h"
 #include "shell/options/option_dialog_protocol.h"
 #include "shell/resources/option_dialog_resources.h"
@@ -58,6 +58,8 @@ intptr_t NoteHeadProc(WindowHandle dialog, win::Message message, uint32_t word, 
 
 }  // namespace
 
+namespace program {
+
 intptr_t RunNoteHeadDialog(ScoreView* /*view*/, int* head) {
     if (head == nullptr) return 2;
     int chosen = std::clamp(*head, 0, kNoteHeadShapeCount - 1);
@@ -69,4 +71,5 @@ intptr_t RunNoteHeadDialog(ScoreView* /*view*/, int* head) {
     return result;
 }
 
+}  // namespace program
 }  // namespace ql

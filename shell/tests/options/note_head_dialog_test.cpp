@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "core/state.h"
-#include "editing/note_command_dialogs.h"
+#include "core/ui/shell_services.h"
 #include "platform/gfx/bitmap.h"
 #include "platform/gfx/dc.h"
 #include "platform/gfx/draw.h"

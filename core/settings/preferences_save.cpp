@@ -5,11 +5,12 @@
 #include <vector>
 
 #include "core/settings/preference_defaults.h"
+#include "core/settings/preference_keys.h"
 #include "core/settings/setting_values.h"
 #include "core/settings/settings_store.h"
+#include "core/state.h"
+#include "core/state/spelling_preference_table.h"
 #include "core/units/units.h"
-#include "notes/pitch/spelling_preferences.h"
-#include "shell/preferences_internal.h"
 
 namespace ql {
 namespace {
@@ -23,7 +24,8 @@ void WriteDistance(const char* key, BcdInches word) {
 }
 
 void WriteSpelling(const char* key, bool minor) {
-    const int8_t* table = SpellingPreferencesOf(minor);
+    const SpellingPreferenceTable& tables = State().notes.SpellingPreferences;
+    const int8_t* table = minor ? tables.minor : tables.major;
     std::vector<int32_t> numbers(table, table + kSpellingIntervals);
     SetPrefString(kMainSection, key, FormatNumberList(numbers).c_str());
 }
