@@ -5,7 +5,8 @@
 // window; the pointer entering or moving there shows the current cursor), keys
 // on a top-level window to the focus window (an edit control with the keyboard
 // focus keeps its typing), the close box as Close, a top-level window's keyboard
-// focus as its activation, and a size the user gives a top-level window as
+// focus as its activation (a press in a window or the focus coming to it puts the
+// tool windows its top-level owns above it again), and a size the user gives a top-level window as
 // MoveWindow.
 #include <gdk/gdkkeysyms.h>
 
@@ -177,6 +178,7 @@ gboolean OnPress(GtkWidget* widget, GdkEventButton* event, gpointer data) {
     if (!doubleClick) {
         gtk_widget_grab_focus(widget);
         win::ActivateMdiChildOf(window);
+        if (GtkWindowBackend* backend = CurrentGtkBackend()) backend->KeepToolWindowsAbove(win::GetTopLevel(window));
     }
     PostPointer(window, PressMessage(event->button, doubleClick), MouseFlags(event->state) | ButtonFlag(event->button),
                 event->x, event->y);
@@ -283,6 +285,7 @@ void OnKeysChanged(GdkKeymap*, gpointer outer) {
 // has it until one of ours reports its focus).
 gboolean OnFocusIn(GtkWidget*, GdkEventFocus*, gpointer data) {
     win::SetActiveWindow(WindowOf(data));
+    if (GtkWindowBackend* backend = CurrentGtkBackend()) backend->KeepToolWindowsAbove(WindowOf(data));
     return FALSE;
 }
 

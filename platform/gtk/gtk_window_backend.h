@@ -109,6 +109,11 @@ public:
     // fitted into the work area with the frame's title and borders counted.
     void FitMappedTopLevel(WindowHandle window);
 
+    // The palettes and other tool windows a top-level window owns go above it again:
+    // a window manager may have raised the window over them as the user went to
+    // click in it or gave it the focus.
+    void KeepToolWindowsAbove(WindowHandle topLevel) { RaiseOwnedToolWindows(topLevel); }
+
     // Input state kept from GTK's events (gtk_events.cpp).
     void SetKeyState(win::Key key, bool down);
     void SetCursor(win::Point screen) { cursor_ = screen; }

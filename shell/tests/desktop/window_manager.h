@@ -1,6 +1,10 @@
 // A plain reparenting window manager (twm) on a scenario's display: a title bar on
-// every window, windows placed where their programs ask. Scenarios that check what
-// a user sees on a desktop with a manager start one; it ends with the scenario.
+// every window (the palettes, which belong to the frame, too), windows placed where
+// their programs ask, moved by a drag of their title bar without holding the display
+// (the scenario's input still reaches it). Asked to, it raises a window the pointer
+// goes into, as a manager that raises the window clicked does before the click
+// reaches the program. Scenarios that check what a user sees on a desktop with a
+// manager start one; it ends with the scenario.
 #pragma once
 
 #include <signal.h>
@@ -17,10 +21,14 @@ namespace ql::desktop {
 
 class TitlingWindowManager {
 public:
-    TitlingWindowManager(const std::string& display, const std::filesystem::path& folder) {
+    enum class Raising { kByTitleBar, kOnEnter };
+    TitlingWindowManager(const std::string& display, const std::filesystem::path& folder,
+                         Raising raising = Raising::kByTitleBar) {
         const std::filesystem::path rc = folder / "twmrc";
-        std::ofstream(rc) << "UsePPosition \"on\"\nRandomPlacement\nTitleFont \"fixed\"\nMenuFont \"fixed\"\n"
-                             "IconFont \"fixed\"\nResizeFont \"fixed\"\nIconManagerFont \"fixed\"\n";
+        std::ofstream(rc) << "UsePPosition \"on\"\nRandomPlacement\nDecorateTransients\nNoGrabServer\nOpaqueMove\n"
+                             "TitleFont \"fixed\"\nMenuFont \"fixed\"\nIconFont \"fixed\"\nResizeFont \"fixed\"\n"
+                             "IconManagerFont \"fixed\"\n"
+                          << (raising == Raising::kOnEnter ? "AutoRaise { \"Quaverline\" }\n" : "");
         pid_ = fork();
         if (pid_ == 0) {
             setenv("DISPLAY", display.c_str(), 1);
