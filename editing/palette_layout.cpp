@@ -46,6 +46,9 @@ PaletteShape ShapeForRows(int rows, int count) {
 constexpr int kFirstGroupPalette = kStaffToolsPalette;
 constexpr int kLastGroupPalette = kPerformancePalette;
 constexpr int kDefaultPaletteGap = 4;
+// The lowest part of the screen (a third) the column of group palettes leaves to
+// the music.
+constexpr int kPaletteFreeScreenPart = 3;
 
 PalettePosition WithCorner(const PalettePosition& table, PaletteCell corner) {
     return {corner.x, corner.y, table.columns, table.rows};
@@ -157,29 +160,34 @@ PalettePosition DefaultPalettePlace(int palette, int buttonSize, const PaletteSc
     const PaletteSize size = PaletteWindowSize({table.columns, table.rows}, buttonSize, screen);
     const PalettePosition& main = PaletteSpecOf(kMainPalette).defaults;
     const int mainHeight = PaletteWindowSize({main.columns, main.rows}, buttonSize, screen).height;
-    PaletteCell corner{screen.width - table.x - size.width, table.y};
+    const PaletteDecorations& d = screen.manager;
+    const int edge = screen.width - screen.scrollBarWidth - d.right;  // the right end of the palettes' windows
+    PaletteCell corner{edge - table.x - size.width, table.y};
     if (palette == kMainPalette) return WithCorner(table, ClampPaletteOnScreen(corner.x, corner.y, size, screen));
     if (palette > kLastGroupPalette) {
         // The pop-ups open below Main's height at the table's top, over the others.
         corner.y = table.y + mainHeight;
         return WithCorner(table, ClampPaletteOnScreen(corner.x, corner.y, size, screen));
     }
-    // The group palettes: a column below Main, a further column to the left of the
-    // widest of the one before when the screen's bottom is reached.
-    const int columnTop = main.y + mainHeight + kDefaultPaletteGap;
-    int right = screen.width;
+    // The group palettes: a column below Main, each window's top a gap and the
+    // manager's frame below the window above; a further column left of the widest of
+    // the one before when the next would reach into the screen's lowest third.
+    const int between = d.bottom + kDefaultPaletteGap + d.top;
+    const int columnTop = main.y + mainHeight + between;
+    const int columnEnd = screen.height - screen.height / kPaletteFreeScreenPart;
+    int right = edge;
     int top = columnTop;
     int widest = 0;
     for (int p = kFirstGroupPalette; p <= palette; ++p) {
         const PalettePosition& row = PaletteSpecOf(p).defaults;
         const PaletteSize extent = PaletteWindowSize({row.columns, row.rows}, buttonSize, screen);
-        if (top > columnTop && top + extent.height > screen.height) {
-            right -= widest + kDefaultPaletteGap;
+        if (top > columnTop && top + extent.height + d.bottom > columnEnd) {
+            right -= widest + d.left + kDefaultPaletteGap + d.right;
             top = columnTop;
             widest = 0;
         }
         corner = {right - row.x - extent.width, top};
-        top += extent.height + kDefaultPaletteGap;
+        top += extent.height + between;
         widest = std::max(widest, row.x + extent.width);
     }
     return WithCorner(table, ClampPaletteOnScreen(corner.x, corner.y, size, screen));

@@ -40,6 +40,16 @@ struct PaletteSpec {
 };
 const PaletteSpec& PaletteSpecOf(int palette);  // palette in 0 .. kPaletteCount - 1
 
+// What a window manager draws around a palette outside the window's rectangle: its
+// title bar above and its borders (none without a manager).
+struct PaletteDecorations {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+    friend bool operator==(const PaletteDecorations&, const PaletteDecorations&) = default;
+};
+
 // What the geometry needs to know of the screen and the window decorations.
 struct PaletteScreen {
     int width = 1024;
@@ -48,6 +58,10 @@ struct PaletteScreen {
     int smallCaptionHeight = 16;  // a tool window's caption
     int frameWidth = 4;           // the sizing border
     int frameHeight = 4;
+    // The score window's vertical scroll bar, at the screen's right edge when the
+    // frame fills the screen.
+    int scrollBarWidth = 0;
+    PaletteDecorations manager{};
 };
 
 struct PaletteSize {
@@ -100,13 +114,14 @@ PalettePosition InitialPalettePlacement(int palette, const PalettePosition& save
                                         int buttonSize, const PaletteScreen& screen);
 
 // Where a palette stands when nothing is saved for it, in the table's shape and
-// against the screen's right edge at the table's distance from it, so that the
-// palettes stand beside the page and leave the start of the first system free.
-// Main stands at the table's top. The five group palettes (Staff Tools ..
-// Performance) stand one below the other under Main, none covering another; one
-// that would reach below the screen starts a new column left of the column before.
-// The pop-up palettes open at the table's top moved down by Main's height. Kept on
-// screen.
+// against the left edge of the score's vertical scroll bar at the table's distance
+// from it, so that the palettes stand beside the page, leave the start of the first
+// system and the scroll bar free. Main stands at the table's top. The five group
+// palettes (Staff Tools .. Performance) stand one below the other under Main, none
+// covering another with the window manager's title bar and borders counted around
+// each; one that would reach into the lowest third of the screen starts a new
+// column left of the column before. The pop-up palettes open at the table's top
+// moved down by Main's height. Kept on screen.
 PalettePosition DefaultPalettePlace(int palette, int buttonSize, const PaletteScreen& screen);
 
 // The corner of a window of the given size kept on the screen: wholly, with its top

@@ -46,6 +46,11 @@ struct PaletteWindowState {
     PaletteBorder grabbed = PaletteBorder::None;
     win::Point corner;  // screen position of the window's top-left
     bool reshow = false;  // shown again by ShowAllPalettes
+    // Nothing was saved for the palette and the user has not moved or re-shaped it:
+    // it stands at its default place for the window manager's frame it was placed
+    // with, and goes to the new default place once the manager's frame is known.
+    bool atDefault = false;
+    PaletteDecorations placedFor;
 };
 
 struct PaletteWindows {
@@ -96,6 +101,11 @@ PaletteScreen Screen() {
     screen.smallCaptionHeight = screen.captionHeight;
     screen.frameWidth = win::GetSystemMetric(win::SystemMetric::FrameWidth);
     screen.frameHeight = win::GetSystemMetric(win::SystemMetric::FrameHeight);
+    screen.scrollBarWidth = win::GetSystemMetric(win::SystemMetric::VerticalScrollWidth);
+    screen.manager = {win::GetSystemMetric(win::SystemMetric::ManagerFrameLeft),
+                      win::GetSystemMetric(win::SystemMetric::ManagerFrameTop),
+                      win::GetSystemMetric(win::SystemMetric::ManagerFrameRight),
+                      win::GetSystemMetric(win::SystemMetric::ManagerFrameBottom)};
     return screen;
 }
 
@@ -312,6 +322,7 @@ void MoveGroup(int palette, int dx, int dy) {
     for (int member : PaletteGroup(palette)) {
         PaletteWindowState& other = StateOf(member);
         if (!other.window) continue;
+        other.atDefault = false;
         const PaletteSize extent = OuterSize(other);
         const PaletteCell corner = KeepMovedPaletteOnScreen(other.corner.x + dx, other.corner.y + dy,
                                                             extent, size, screen);
@@ -326,6 +337,7 @@ void OnMove(int palette, win::Point corner) {
     // The window layer may report the program's own placing after it returned: a
     // move to where the palette already stands is not the user's.
     if (Windows().placing || (corner.x == before.x && corner.y == before.y)) return;
+    state.atDefault = false;
     state.popUp = false;
     state.flyout = false;
     if (Options().groupMoves) MoveGroup(palette, corner.x - before.x, corner.y - before.y);
@@ -338,6 +350,7 @@ void OnSize(int palette, win::Point client) {
     if (Options().gridReshape && state.grabbed != PaletteBorder::None) {
         state.shape = ReshapeForBorderDrag(state.grabbed, client.x, client.y, state.shape, count,
                                            PaletteButtonSize());
+        state.atDefault = false;
         LayoutToolButtons(state);
     }
     state.grabbed = PaletteBorder::None;
@@ -407,8 +420,11 @@ bool CreatePalette(int palette) {
     state.window = win::CreateWindow(params);
     if (!state.window) return false;
     const PaletteScreen screen = ScreenAround(state.window);
-    const PalettePosition saved = ReadPalettePosition(spec.key, DefaultPalettePlace(palette, size, screen));
+    const PalettePosition defaults = DefaultPalettePlace(palette, size, screen);
+    const PalettePosition saved = ReadPalettePosition(spec.key, defaults);
     const PalettePosition place = InitialPalettePlacement(palette, saved, size, screen);
+    state.atDefault = saved == defaults;
+    state.placedFor = screen.manager;
     state.shape = {place.columns, place.rows};
     for (int i = 0; i < spec.buttons; ++i) {
         win::WindowParams button;
@@ -427,6 +443,24 @@ bool CreatePalette(int palette) {
     LayoutToolButtons(state);
     PlacePaletteWindow(state, place.x, place.y);
     return true;
+}
+
+// The palettes still at their default places go to the default places for the
+// window manager's frame known now (a manager's title bar is known once one of the
+// program's windows is on the screen, after the palettes were made).
+void RefitDefaultPalettes() {
+    for (int palette = 0; palette < kPaletteCount; ++palette) {
+        PaletteWindowState& state = StateOf(palette);
+        if (!state.window || !state.atDefault) continue;
+        const PaletteScreen screen = ScreenAround(state.window);
+        if (screen.manager == state.placedFor) continue;
+        const int size = PaletteButtonSize();
+        const PalettePosition place = InitialPalettePlacement(palette, DefaultPalettePlace(palette, size, screen), size, screen);
+        state.placedFor = screen.manager;
+        state.shape = {place.columns, place.rows};
+        LayoutToolButtons(state);
+        PlacePaletteWindow(state, place.x, place.y);
+    }
 }
 
 }  // namespace
@@ -573,6 +607,7 @@ void engine::HideAllPalettes() {
 void engine::ShowAllPalettes() {
     ShowPageBand();
     if (!Windows().made) return;
+    RefitDefaultPalettes();
     for (int p = 0; p < kPaletteCount; ++p) {
         PaletteWindowState& state = StateOf(p);
         if (p == kMainPalette && Windows().mainInBand) continue;
@@ -608,6 +643,7 @@ void PopUpPaletteAtPointer(int palette) {
 
 void TellFlyoutOfFrameActivation(bool active) {
     if (!active || !Windows().made) return;
+    RefitDefaultPalettes();
     for (PaletteWindowState& state : Windows().palettes) {
         if (!state.flyout) continue;
         state.flyout = false;

@@ -71,7 +71,9 @@ void PopUpPaletteAtPointer(int palette);
 // The frame was activated (true) or lost activation (false). A pop-up opened for one
 // choice closes when the user goes back to the frame without making it; losing
 // activation (to the pop-up itself, or to another program) leaves it open. A pop-up
-// the user moved stays.
+// the user moved stays. Palettes still at their default places (nothing saved, not
+// moved by the user) take those for the window manager's frame known now, as
+// ShowAllPalettes does.
 void TellFlyoutOfFrameActivation(bool active);
 // Paints a palette's buttons again (all, or one) after their faces changed.
 void RedrawPalette(int palette);

@@ -69,13 +69,17 @@ bool Overlap(const Extent& a, const Extent& b) {
     return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
 }
 
-// With nothing saved, the palettes stand against the screen's right edge at the
-// table's distances from it, leaving the start of the first system, at the left,
-// free: Main at the table's top, the five group palettes one below the other under
-// it, none covering Main or another (at a first start they all show at once).
-// Taken as saved places, the default places are used as they stand.
+// With nothing saved, the palettes stand against the left edge of the score's
+// vertical scroll bar at the table's distances from it, leaving the start of the
+// first system, at the left, and the scroll bar free: Main at the table's top, the
+// five group palettes one below the other under it (a second column left of the
+// first where the first would reach into the lowest third of the screen), none
+// covering Main or another (at a first start they all show at once). Taken as saved
+// places, the default places are used as they stand.
 TEST(PaletteLayoutTest, DefaultPlacesStandBesideThePageWithoutOverlapping) {
-    const PaletteScreen screen = Screen();
+    PaletteScreen screen = Screen();
+    screen.scrollBarWidth = 16;
+    const int edge = screen.width - screen.scrollBarWidth;
     for (int size : {kLargeButtonSize, kSmallButtonSize}) {
         const Extent main = DefaultExtent(kMainPalette, size, screen);
         EXPECT_EQ(main.top, PaletteSpecOf(kMainPalette).defaults.y);
@@ -84,13 +88,18 @@ TEST(PaletteLayoutTest, DefaultPlacesStandBesideThePageWithoutOverlapping) {
             const PalettePosition& table = PaletteSpecOf(palette).defaults;
             const PalettePosition p = DefaultPalettePlace(palette, size, screen);
             const Extent e = DefaultExtent(palette, size, screen);
-            EXPECT_EQ(e.right, screen.width - table.x) << palette;
+            const bool newColumn = palette >= kStaffToolsPalette && palette <= kPerformancePalette && e.top < previousBottom;
+            if (!newColumn) {
+                EXPECT_EQ(e.right, edge - table.x) << palette;
+            }
+            EXPECT_LT(e.right, edge) << palette;
             EXPECT_EQ(p.columns, table.columns);
             EXPECT_GT(p.x, screen.width / 2) << palette;
             EXPECT_TRUE(OnScreen(p, size, screen)) << palette;
             EXPECT_EQ(InitialPalettePlacement(palette, p, size, screen), p) << palette;
             if (palette < kStaffToolsPalette || palette > kPerformancePalette) continue;
-            EXPECT_GT(e.top, previousBottom) << palette << " stands below the one before";
+            EXPECT_GT(e.top, newColumn ? main.bottom : previousBottom) << palette << " stands below the one before";
+            EXPECT_LE(e.bottom, screen.height * 2 / 3) << palette << " reaches the lowest third";
             previousBottom = e.bottom;
             for (int other = kMainPalette; other < palette; ++other)
                 EXPECT_FALSE(Overlap(e, DefaultExtent(other, size, screen))) << palette << " covers " << other;
@@ -119,6 +128,34 @@ TEST(PaletteLayoutTest, GroupPalettesOnAShortScreenTakeASecondColumn) {
             EXPECT_FALSE(Overlap(e, DefaultExtent(other, kLargeButtonSize, screen))) << palette << " covers " << other;
     }
     EXPECT_TRUE(secondColumn);
+}
+
+// Where a window manager draws a title bar above each palette and borders around
+// it (the window layer gives the palettes no caption of their own), the column
+// leaves room for them: no palette's frame covers another's, none stands over the
+// scroll bar, and the column goes on in a second one rather than into the lowest
+// third of the screen, on a large screen and on a short one.
+TEST(PaletteLayoutTest, TitleBarsOfTheWindowManagerCoverNoPalette) {
+    for (const PaletteScreen base : {PaletteScreen{1280, 1024, 22, 0, 0, 0}, PaletteScreen{1024, 768, 22, 0, 0, 0}})
+        for (int size : {kLargeButtonSize, kSmallButtonSize}) {
+            PaletteScreen screen = base;
+            screen.scrollBarWidth = 16;
+            screen.manager = {2, 21, 2, 2};
+            const auto framed = [&](int palette) {
+                Extent e = DefaultExtent(palette, size, screen);
+                return Extent{e.left - 2, e.top - 21, e.right + 2, e.bottom + 2};
+            };
+            for (int palette = kMainPalette; palette <= kPerformancePalette; ++palette) {
+                const Extent e = framed(palette);
+                EXPECT_LE(e.right, screen.width - screen.scrollBarWidth) << palette << " over the scroll bar";
+                EXPECT_GE(e.top, 0) << palette;
+                if (palette > kMainPalette) {
+                    EXPECT_LE(e.bottom, screen.height * 2 / 3) << palette << " in the lowest third";
+                }
+                for (int other = kMainPalette; other < palette; ++other)
+                    EXPECT_FALSE(Overlap(e, framed(other))) << palette << " covers " << other << " at " << size;
+            }
+        }
 }
 
 TEST(PaletteLayoutTest, SavedCornerOffTheScreenIsClampedOnto) {

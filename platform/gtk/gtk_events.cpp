@@ -285,7 +285,7 @@ void OnKeysChanged(GdkKeymap*, gpointer outer) {
 // has it until one of ours reports its focus).
 gboolean OnFocusIn(GtkWidget*, GdkEventFocus*, gpointer data) {
     win::SetActiveWindow(WindowOf(data));
-    if (GtkWindowBackend* backend = CurrentGtkBackend()) backend->KeepToolWindowsAbove(WindowOf(data));
+    if (GtkWindowBackend* backend = CurrentGtkBackend()) backend->KeepToolWindowsAboveFocused(WindowOf(data));
     return FALSE;
 }
 

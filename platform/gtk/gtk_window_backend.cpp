@@ -239,6 +239,14 @@ int32_t GtkWindowBackend::Metric(win::SystemMetric metric) {
             return win::detail::kCaptionHeight;
         case SystemMetric::MenuHeight:
             return win::detail::kMenuBarHeight;
+        case SystemMetric::ManagerFrameLeft:
+            return managerFrame_.left;
+        case SystemMetric::ManagerFrameTop:
+            return managerFrame_.top;
+        case SystemMetric::ManagerFrameRight:
+            return managerFrame_.right;
+        case SystemMetric::ManagerFrameBottom:
+            return managerFrame_.bottom;
         case SystemMetric::ScreenWidth:
         case SystemMetric::ScreenHeight:
             break;
@@ -430,7 +438,10 @@ void GtkWindowBackend::PlacePeer(Peer& peer, bool fit) {
 
 void GtkWindowBackend::FitMappedTopLevel(WindowHandle window) {
     Peer* peer = FindPeer(window);
-    if (peer != nullptr && peer->kind == PeerKind::TopLevel && !peer->syncing) PlacePeer(*peer);
+    if (peer == nullptr || peer->kind != PeerKind::TopLevel || peer->syncing) return;
+    const Decorations d = DecorationsOf(*peer);
+    if (d.left != 0 || d.top != 0 || d.right != 0 || d.bottom != 0) managerFrame_ = win::Rect{d.left, d.top, d.right, d.bottom};
+    PlacePeer(*peer);
 }
 
 void GtkWindowBackend::ShowPeer(Peer& peer, bool show) {

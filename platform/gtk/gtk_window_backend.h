@@ -113,6 +113,13 @@ public:
     // a window manager may have raised the window over them as the user went to
     // click in it or gave it the focus.
     void KeepToolWindowsAbove(WindowHandle topLevel) { RaiseOwnedToolWindows(topLevel); }
+    // The same when the focus came to the window under a window manager (which may
+    // have raised it as it gave it the focus); without one the focus follows the
+    // pointer and raises nothing.
+    void KeepToolWindowsAboveFocused(WindowHandle topLevel) {
+        if (managerFrame_.left != 0 || managerFrame_.top != 0 || managerFrame_.right != 0 || managerFrame_.bottom != 0)
+            RaiseOwnedToolWindows(topLevel);
+    }
 
     // Input state kept from GTK's events (gtk_events.cpp).
     void SetKeyState(win::Key key, bool down);
@@ -137,6 +144,9 @@ private:
     win::Point cursor_;
     GtkCursorCache cursors_;
     WindowHandle underPointer_;  // the window whose drawing area has the pointer
+    // What the window manager's frame adds on each side of a top-level window (left,
+    // top, right, bottom), as last seen on one just mapped.
+    win::Rect managerFrame_;
 };
 
 // The installed window backend when it is the GTK one, else null.

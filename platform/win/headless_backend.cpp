@@ -51,6 +51,11 @@ int32_t HeadlessBackend::Metric(SystemMetric metric) {
             return screen_.cx;
         case SystemMetric::ScreenHeight:
             return screen_.cy;
+        case SystemMetric::ManagerFrameLeft:  // no window manager
+        case SystemMetric::ManagerFrameTop:
+        case SystemMetric::ManagerFrameRight:
+        case SystemMetric::ManagerFrameBottom:
+            return 0;
     }
     return 0;
 }

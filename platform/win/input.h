@@ -94,6 +94,13 @@ enum class SystemMetric : uint8_t {
     MenuHeight,
     ScreenWidth,
     ScreenHeight,
+    // What the desktop's window manager adds around the program's top-level windows
+    // outside their rectangles (its title bar above, its borders), as last seen on
+    // one of them on the screen; 0 without a manager or before any was seen.
+    ManagerFrameLeft,
+    ManagerFrameTop,
+    ManagerFrameRight,
+    ManagerFrameBottom,
 };
 int32_t GetSystemMetric(SystemMetric metric);
 

@@ -1,5 +1,6 @@
 // The tool palettes on a desktop with a window manager that puts a title bar above
-// every window: they stay above the frame they belong to.
+// every window: they stay above the frame they belong to, their title bars cover no
+// other palette, and they leave the score's scroll bar free.
 #include <algorithm>
 #include <filesystem>
 #include <optional>
@@ -15,6 +16,20 @@ namespace ql::desktop {
 namespace {
 
 namespace fs = std::filesystem;
+
+constexpr int kVerticalScrollBarWidth = 16;  // the score window's, at the frame's right edge
+// The palettes that show with a score, Main first.
+constexpr const char* kShownPalettes[] = {"Main", "Staff Tools", "Notes", "Graphics", "Text & Symbols", "Performance"};
+
+bool Overlap(const ShownWindow& a, const ShownWindow& b) {
+    return a.x < b.x + b.width && b.x < a.x + a.width && a.y < b.y + b.height && b.y < a.y + a.height;
+}
+
+std::string Place(const ShownWindow& w) {
+    std::ostringstream text;
+    text << w.title << " " << w.width << "x" << w.height << " at " << w.x << "," << w.y;
+    return text.str();
+}
 
 int PixelsOf(const ScreenPicture& picture, uint32_t colour) {
     return static_cast<int>(std::count_if(picture.pixels.begin(), picture.pixels.end(),
@@ -50,6 +65,13 @@ protected:
             if (all[i].id == window.id) return static_cast<int>(i);
         return -1;
     }
+    // The palettes shown with a score, each once it came.
+    std::vector<ShownWindow> ShownPalettes() const {
+        std::vector<ShownWindow> shown;
+        for (const char* title : kShownPalettes)
+            if (const std::optional<ShownWindow> palette = x_.WindowTitled(title)) shown.push_back(*palette);
+        return shown;
+    }
     bool StartUnderManager(const std::vector<std::string>& arguments = {}) {
         x_.Settle();
         return StartProgram(arguments).has_value();
@@ -83,6 +105,31 @@ TEST_F(PalettesUnderManagerScenario, AClickInTheScoreBringsThePalettesAboveTheFr
     const ShownWindow palette = *x_.WindowTitledNow("Main");
     EXPECT_GT(StackPlace(ManagerFrameOf(palette)), StackPlace(ManagerFrameOf(Frame()))) << "the frame stands above Main";
     EXPECT_GT(PixelsOf(x_.Grab(palette), kPressedColour), 20 * 20) << "the Main palette is hidden by the frame";
+    EXPECT_EQ(QuitWithoutSaving(), 0);
+}
+
+// At a first start the manager's title bar above each palette covers no other
+// palette (a column too long for the upper two thirds of the screen goes on in a
+// second one), and no palette stands over the score window's vertical scroll bar.
+TEST_F(PalettesUnderManagerScenario, NoTitleBarCoversAPaletteAndNoPaletteTheScrollBar) {
+    TitlingWindowManager manager(display_.Name(), home_->Root());
+    ASSERT_TRUE(StartUnderManager());
+    ASSERT_TRUE(manager.Runs()) << "the window manager did not start";
+    NewScore("1");
+    ASSERT_EQ(ShownPalettes().size(), std::size(kShownPalettes));
+    x_.Settle(Millis{1000});
+    WritePng(x_.Grab(0, 0, x_.ScreenWidth(), x_.ScreenHeight()), TestOutputFolder() / "palettes_under_manager.png");
+    const ShownWindow frame = Frame();
+    const int scrollBarLeft = frame.x + frame.width - kVerticalScrollBarWidth;
+    std::vector<ShownWindow> framed;
+    for (const ShownWindow& palette : ShownPalettes()) {
+        const ShownWindow around = ManagerFrameOf(palette);
+        EXPECT_LT(around.y, palette.y) << "no title bar above " << Place(palette);
+        EXPECT_LE(around.x + around.width, scrollBarLeft) << Place(around) << " stands over the scroll bar";
+        EXPECT_LE(around.y + around.height, x_.ScreenHeight() * 2 / 3) << Place(around) << " reaches the lowest third";
+        for (const ShownWindow& other : framed) EXPECT_FALSE(Overlap(around, other)) << Place(around) << " covers " << Place(other);
+        framed.push_back(around);
+    }
     EXPECT_EQ(QuitWithoutSaving(), 0);
 }
 
