@@ -6,8 +6,8 @@
 // on a top-level window to the focus window (an edit control with the keyboard
 // focus keeps its typing), the close box as Close, a top-level window's keyboard
 // focus as its activation (a press in a window or the focus coming to it puts the
-// tool windows its top-level owns above it again), and a size the user gives a top-level window as
-// MoveWindow.
+// tool windows its top-level owns above it again), and a place or a size the user
+// gives a top-level window through the window manager as MoveWindow.
 #include <gdk/gdkkeysyms.h>
 
 #include <algorithm>
@@ -299,6 +299,11 @@ gboolean OnDelete(GtkWidget*, GdkEvent*, gpointer data) {
     return TRUE;
 }
 
+gboolean OnConfigured(GtkWidget*, GdkEventConfigure*, gpointer data) {
+    if (GtkWindowBackend* backend = CurrentGtkBackend()) backend->TopLevelConfigured(WindowOf(data));
+    return FALSE;
+}
+
 gboolean OnMapped(GtkWidget*, GdkEvent*, gpointer data) {
     if (GtkWindowBackend* backend = CurrentGtkBackend()) backend->FitMappedTopLevel(WindowOf(data));
     return FALSE;
@@ -356,6 +361,7 @@ void ConnectTopLevelEvents(Peer& peer) {
     g_signal_connect(peer.outer, "focus-in-event", G_CALLBACK(OnFocusIn), data);
     g_signal_connect(peer.outer, "focus-out-event", G_CALLBACK(OnFocusOut), data);
     g_signal_connect(peer.outer, "map-event", G_CALLBACK(OnMapped), data);
+    g_signal_connect(peer.outer, "configure-event", G_CALLBACK(OnConfigured), data);
     g_object_set_data(G_OBJECT(peer.outer), kWindowBitsKey, data);
     // Disconnected when the window goes.
     g_signal_connect_object(gdk_keymap_get_for_display(gtk_widget_get_display(peer.outer)), "keys-changed",

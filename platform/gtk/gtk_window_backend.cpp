@@ -76,9 +76,13 @@ std::optional<win::Rect> FitToWorkArea(win::Rect rect, int menuHeight, const Dec
 
 // How far a top-level window's client layout stands from the corner gtk_window_move
 // places (the corner of the window manager's frame): the frame's border and title
-// once the window is on the screen, and the menu row above the layout.
-win::Point ClientOffsetInFrame(const Peer& peer, int menuHeight) {
-    const Decorations d = DecorationsOf(peer);
+// (before a decorated window is on the screen, those the manager gave the last
+// window it framed: the manager puts the frame, not the window, where asked), and
+// the menu row above the layout.
+win::Point ClientOffsetInFrame(const Peer& peer, int menuHeight, const win::Rect& lastFrame) {
+    Decorations d = DecorationsOf(peer);
+    if (!gtk_widget_get_mapped(peer.outer) && gtk_window_get_decorated(GTK_WINDOW(peer.outer)))
+        d = Decorations{lastFrame.left, lastFrame.top, lastFrame.right, lastFrame.bottom};
     return win::Point{d.left, menuHeight + d.top};
 }
 
@@ -407,7 +411,7 @@ void GtkWindowBackend::PlacePeer(Peer& peer, bool fit) {
         peer.syncing = true;
         // The window's rectangle is its client area on the screen: the frame goes
         // where that puts the layout below the menu row.
-        const win::Point offset = ClientOffsetInFrame(peer, menuHeight);
+        const win::Point offset = ClientOffsetInFrame(peer, menuHeight, managerFrame_);
         MoveTopLevel(peer, win::Point{rect.left, rect.top - menuHeight},
                      win::Point{rect.left - offset.x, rect.top - offset.y});
         ResizeTopLevel(peer, std::max(1, rect.Width()), std::max(1, rect.Height() + menuHeight));
@@ -442,11 +446,32 @@ void GtkWindowBackend::FitMappedTopLevel(WindowHandle window) {
     const Decorations d = DecorationsOf(*peer);
     if (d.left != 0 || d.top != 0 || d.right != 0 || d.bottom != 0) managerFrame_ = win::Rect{d.left, d.top, d.right, d.bottom};
     PlacePeer(*peer);
+    peer->fittedSinceMapped = true;
+}
+
+void GtkWindowBackend::TopLevelConfigured(WindowHandle window) {
+    Peer* peer = FindPeer(window);
+    if (peer == nullptr || peer->kind != PeerKind::TopLevel || peer->syncing || !peer->fittedSinceMapped) return;
+    GdkWindow* surface = gtk_widget_get_window(peer->outer);
+    if (surface == nullptr || !gtk_widget_get_mapped(peer->outer)) return;
+    if (peer->requested) {  // the desktop's answer to the place asked, where it put the window
+        peer->requested.reset();
+        return;
+    }
+    int menuHeight = 0;
+    if (gtk_widget_get_visible(peer->menuRow)) gtk_widget_get_preferred_height(peer->menuRow, &menuHeight, nullptr);
+    gint x = 0, y = 0;
+    gdk_window_get_origin(surface, &x, &y);
+    const win::Rect rect = win::GetWindowRect(window);
+    const win::Point client{x, y + menuHeight};
+    if (client.x == rect.left && client.y == rect.top) return;
+    win::MoveWindow(window, win::Rect{client.x, client.y, client.x + rect.Width(), client.y + rect.Height()}, false);
 }
 
 void GtkWindowBackend::ShowPeer(Peer& peer, bool show) {
     if (!show) {
         gtk_widget_hide(peer.outer);
+        peer.fittedSinceMapped = false;
         return;
     }
     gtk_widget_show(peer.outer);

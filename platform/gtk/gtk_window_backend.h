@@ -56,6 +56,9 @@ struct Peer {
         win::Point client;
     };
     std::optional<Request> requested;
+    // The window is on the screen and was fitted there since it was mapped: from
+    // then on a place the desktop gives it that nobody asked for is the user's.
+    bool fittedSinceMapped = false;
     bool menuActive = false;  // the menu bar is being used (InitMenu was sent)
     // Shown in its owner's menu row (kExStyleMenuBarCompanion): the peer holds a
     // reference, since the owner's window may be destroyed first.
@@ -108,6 +111,11 @@ public:
     // A top-level window the desktop just mapped, in its window manager's frame now:
     // fitted into the work area with the frame's title and borders counted.
     void FitMappedTopLevel(WindowHandle window);
+    // The desktop told a top-level window where it stands now: the answer to the
+    // place last asked, or a move the user made through the window manager (a drag
+    // of its title bar), which the window takes (its client origin, as the layer's
+    // rectangles are, whatever frame the manager adds).
+    void TopLevelConfigured(WindowHandle window);
 
     // The palettes and other tool windows a top-level window owns go above it again:
     // a window manager may have raised the window over them as the user went to

@@ -1,6 +1,7 @@
 // The tool palettes on a desktop with a window manager that puts a title bar above
 // every window: they stay above the frame they belong to, their title bars cover no
-// other palette, and they leave the score's scroll bar free.
+// other palette, they leave the score's scroll bar free, and they come back where
+// the user moved them at the next start.
 #include <algorithm>
 #include <filesystem>
 #include <optional>
@@ -131,6 +132,41 @@ TEST_F(PalettesUnderManagerScenario, NoTitleBarCoversAPaletteAndNoPaletteTheScro
         framed.push_back(around);
     }
     EXPECT_EQ(QuitWithoutSaving(), 0);
+}
+
+// A palette the user dragged by its title bar stands at the next start where it
+// stood, to the pixel.
+TEST_F(PalettesUnderManagerScenario, PalettesComeBackWhereTheyStoodAtTheNextStart) {
+    TitlingWindowManager manager(display_.Name(), home_->Root());
+    ASSERT_TRUE(StartUnderManager());
+    ASSERT_TRUE(manager.Runs()) << "the window manager did not start";
+    NewScore("1");
+    const std::optional<ShownWindow> before = x_.WindowTitled("Staff Tools");
+    ASSERT_TRUE(before) << "no Staff Tools palette";
+    x_.Settle(Millis{800});
+    const ShownWindow title = ManagerFrameOf(*before);
+    ASSERT_LT(title.y, before->y) << "no title bar above the palette";
+    const int grabX = title.x + title.width / 2, grabY = (title.y + before->y) / 2;
+    x_.Drag(grabX, grabY, grabX - 300, grabY + 200, 12);
+    ShownWindow moved = *before;
+    WaitFor([&] {
+        x_.Settle(Millis{100});
+        moved = x_.WindowTitledNow("Staff Tools").value_or(*before);
+        return moved.x != before->x || moved.y != before->y;
+    }, Millis{5000});
+    x_.Settle(Millis{800});
+    moved = *x_.WindowTitledNow("Staff Tools");
+    ASSERT_NE(Place(moved), Place(*before)) << "the drag did not move the palette";
+    EXPECT_EQ(QuitWithoutSaving(), 0);
+    for (int run = 0; run < 2; ++run) {
+        ASSERT_TRUE(StartUnderManager());
+        NewScore("1");
+        const std::optional<ShownWindow> again = x_.WindowTitled("Staff Tools");
+        ASSERT_TRUE(again) << "no Staff Tools palette, run " << run;
+        x_.Settle(Millis{800});
+        EXPECT_EQ(Place(*x_.WindowTitledNow("Staff Tools")), Place(moved)) << "run " << run;
+        EXPECT_EQ(QuitWithoutSaving(), 0);
+    }
 }
 
 }  // namespace
