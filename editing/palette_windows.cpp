@@ -2,6 +2,7 @@
 // owner-drawn buttons, clicks, re-shaping, group moves, showing and hiding.
 #include "editing/palette_windows.h"
 
+#include <algorithm>
 #include <array>
 #include <string>
 #include <vector>
@@ -130,13 +131,23 @@ void LayoutToolButtons(PaletteWindowState& state) {
     }
 }
 
+// How much wider than its grid the window is so that the window manager's title
+// bar above it shows the palette's title whole (the buttons stand at the left).
+int TitleRoom(const PaletteWindowState& state) {
+    const win::Rect outer = win::GetWindowRect(state.window);
+    const win::Rect inner = win::GetClientRect(state.window);
+    const int grid = PaletteClientSize(state.shape, PaletteButtonSize()).width + outer.Width() - inner.Width();
+    return std::max(0, win::GetTitleBarWidth(state.window) - grid);
+}
+
 // The outer size of the window around its grid: the client size the grid needs
-// and the window's own caption and borders as the window layer reports them.
+// (wider where the title needs it) and the window's own caption and borders as the
+// window layer reports them.
 PaletteSize OuterSize(const PaletteWindowState& state) {
     const PaletteSize client = PaletteClientSize(state.shape, PaletteButtonSize());
     const win::Rect outer = win::GetWindowRect(state.window);
     const win::Rect inner = win::GetClientRect(state.window);
-    return {client.width + outer.Width() - inner.Width(),
+    return {client.width + outer.Width() - inner.Width() + TitleRoom(state),
             client.height + outer.Height() - inner.Height()};
 }
 
@@ -348,7 +359,8 @@ void OnSize(int palette, win::Point client) {
     PaletteWindowState& state = StateOf(palette);
     const int count = static_cast<int>(state.buttons.size());
     if (Options().gridReshape && state.grabbed != PaletteBorder::None) {
-        state.shape = ReshapeForBorderDrag(state.grabbed, client.x, client.y, state.shape, count,
+        // The room beside the grid for the title is not the user's to re-shape.
+        state.shape = ReshapeForBorderDrag(state.grabbed, client.x - TitleRoom(state), client.y, state.shape, count,
                                            PaletteButtonSize());
         state.atDefault = false;
         LayoutToolButtons(state);
@@ -425,6 +437,7 @@ bool CreatePalette(int palette) {
     const PalettePosition place = InitialPalettePlacement(palette, saved, size, screen);
     state.atDefault = saved == defaults;
     state.placedFor = screen.manager;
+    const int room = state.atDefault ? TitleRoom(state) : 0;  // a default place keeps its right edge
     state.shape = {place.columns, place.rows};
     for (int i = 0; i < spec.buttons; ++i) {
         win::WindowParams button;
@@ -441,25 +454,30 @@ bool CreatePalette(int palette) {
             ui::AddTooltipTool(Windows().tooltip, made, [palette, i] { return std::string(PaletteButtonTooltip(palette, i)); });
     }
     LayoutToolButtons(state);
-    PlacePaletteWindow(state, place.x, place.y);
+    PlacePaletteWindow(state, place.x - room, place.y);
     return true;
 }
 
 // The palettes still at their default places go to the default places for the
 // window manager's frame known now (a manager's title bar is known once one of the
-// program's windows is on the screen, after the palettes were made).
+// program's windows is on the screen, after the palettes were made); the others
+// take the width their titles need now at their places.
 void RefitDefaultPalettes() {
     for (int palette = 0; palette < kPaletteCount; ++palette) {
         PaletteWindowState& state = StateOf(palette);
-        if (!state.window || !state.atDefault) continue;
+        if (!state.window) continue;
         const PaletteScreen screen = ScreenAround(state.window);
-        if (screen.manager == state.placedFor) continue;
+        if (!state.atDefault || screen.manager == state.placedFor) {
+            if (win::GetWindowRect(state.window).Width() != OuterSize(state).width)
+                PlacePaletteWindow(state, state.corner.x, state.corner.y);
+            continue;
+        }
         const int size = PaletteButtonSize();
         const PalettePosition place = InitialPalettePlacement(palette, DefaultPalettePlace(palette, size, screen), size, screen);
         state.placedFor = screen.manager;
         state.shape = {place.columns, place.rows};
         LayoutToolButtons(state);
-        PlacePaletteWindow(state, place.x, place.y);
+        PlacePaletteWindow(state, place.x - TitleRoom(state), place.y);
     }
 }
 
@@ -537,8 +555,10 @@ void DestroyToolPalettes() {
 void RetitleToolPalettes() {
     if (!Windows().made) return;
     for (int palette = 0; palette < kPaletteCount; ++palette)
-        if (const WindowHandle window = StateOf(palette).window)
+        if (const WindowHandle window = StateOf(palette).window) {
             win::SetWindowText(window, ProgramString(PaletteSpecOf(palette).titleId));
+            PlacePaletteWindow(StateOf(palette), StateOf(palette).corner.x, StateOf(palette).corner.y);
+        }
 }
 
 WindowHandle PaletteWindow(int palette) {

@@ -263,6 +263,19 @@ int32_t GtkWindowBackend::Metric(win::SystemMetric metric) {
     return metric == SystemMetric::ScreenWidth ? area.width : area.height;
 }
 
+int32_t GtkWindowBackend::TitleBarWidth(WindowHandle window) {
+    Peer* peer = FindPeer(window);
+    const int32_t bar = managerFrame_.top;
+    if (peer == nullptr || peer->kind != PeerKind::TopLevel || bar <= 0 ||
+        !gtk_window_get_decorated(GTK_WINDOW(peer->outer)))
+        return 0;
+    PangoLayout* layout = gtk_widget_create_pango_layout(peer->outer, win::GetWindowText(window).c_str());
+    int width = 0, height = 0;
+    pango_layout_get_pixel_size(layout, &width, &height);
+    g_object_unref(layout);
+    return width + 2 * bar + bar;
+}
+
 Peer* GtkWindowBackend::FindPeer(WindowHandle window) {
     auto found = peers_.find(window.bits);
     return found == peers_.end() ? nullptr : found->second.get();

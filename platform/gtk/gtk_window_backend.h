@@ -89,6 +89,10 @@ public:
     // Moves the system pointer only on X11 while one of our windows has the focus.
     bool WarpPointer(win::Point screen) override;
     int32_t Metric(win::SystemMetric metric) override;
+    // The title in the desktop's interface font, a button as wide as the manager's
+    // title bar is high at either end and half of one on either side of the text;
+    // 0 before the manager framed a window or for a window without its frame.
+    int32_t TitleBarWidth(WindowHandle window) override;
     void WindowChanged(WindowHandle window, win::WindowChange change) override;
     // Shows the current cursor over the window under the pointer.
     void CursorChanged(win::CursorHandle cursor) override;

@@ -51,6 +51,9 @@ public:
         return false;
     }
     virtual int32_t Metric(SystemMetric metric) = 0;
+    // The width a window manager's title bar needs to show the window's title whole
+    // (its text and the bar's buttons); 0 where no manager draws one.
+    virtual int32_t TitleBarWidth(WindowHandle) { return 0; }
     // Keeps a display in step with the window model; the headless backend has
     // no display and ignores it.
     virtual void WindowChanged(WindowHandle window, WindowChange change) = 0;

@@ -219,4 +219,6 @@ ScrollState GetScrollState(WindowHandle window, ScrollBar bar) {
 
 int32_t GetSystemMetric(SystemMetric metric) { return CurrentBackend().Metric(metric); }
 
+int32_t GetTitleBarWidth(WindowHandle window) { return CurrentBackend().TitleBarWidth(window); }
+
 }  // namespace ql::win

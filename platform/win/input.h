@@ -103,5 +103,8 @@ enum class SystemMetric : uint8_t {
     ManagerFrameBottom,
 };
 int32_t GetSystemMetric(SystemMetric metric);
+// The width the window manager's title bar of a top-level window needs to show its
+// title whole, its buttons counted; 0 without a manager's title bar.
+int32_t GetTitleBarWidth(WindowHandle window);
 
 }  // namespace ql::win

@@ -169,5 +169,39 @@ TEST_F(PalettesUnderManagerScenario, PalettesComeBackWhereTheyStoodAtTheNextStar
     }
 }
 
+// The title bar the manager draws above a palette as narrow as the Staff Tools
+// palette with small buttons shows its title whole: the title in the manager's
+// font fits between the bar's two buttons with the manager's padding.
+TEST_F(PalettesUnderManagerScenario, TheStaffToolsTitleShowsWhole) {
+    constexpr int kTitlePadding = 8;  // the manager's room beside a title bar's text
+    TitlingWindowManager manager(display_.Name(), home_->Root());
+    WriteSettings("[ToolbarSettings]\nToolSize=24\n");
+    ASSERT_TRUE(StartUnderManager());
+    ASSERT_TRUE(manager.Runs()) << "the window manager did not start";
+    NewScore("1");
+    ASSERT_TRUE(x_.WindowTitled("Staff Tools")) << "no Staff Tools palette";
+    x_.Settle(Millis{800});
+    const ShownWindow palette = *x_.WindowTitledNow("Staff Tools");
+    const ShownWindow around = ManagerFrameOf(palette);
+    // The bar's buttons: the small square windows in the bar.
+    int leftEnd = around.x, rightStart = around.x + around.width;
+    for (const ShownWindow& w : x_.Windows()) {
+        const bool inBar = w.y >= around.y && w.y + w.height <= palette.y && w.x >= around.x &&
+                           w.x + w.width <= around.x + around.width && w.width == w.height && w.width < 20;
+        if (!inBar) continue;
+        if (w.x + w.width / 2 < around.x + around.width / 2) leftEnd = std::max(leftEnd, w.x + w.width);
+        else rightStart = std::min(rightStart, w.x);
+    }
+    Display* display = XOpenDisplay(display_.Name().c_str());
+    ASSERT_NE(display, nullptr);
+    XFontStruct* font = XLoadQueryFont(display, "fixed");
+    ASSERT_NE(font, nullptr);
+    const int text = XTextWidth(font, "Staff Tools", 11);
+    XFreeFont(display, font);
+    XCloseDisplay(display);
+    EXPECT_GE(rightStart - leftEnd, text + 2 * kTitlePadding) << Place(around) << ": the title is cut";
+    EXPECT_EQ(QuitWithoutSaving(), 0);
+}
+
 }  // namespace
 }  // namespace ql::desktop
