@@ -299,8 +299,8 @@ gboolean OnDelete(GtkWidget*, GdkEvent*, gpointer data) {
     return TRUE;
 }
 
-gboolean OnConfigured(GtkWidget*, GdkEventConfigure*, gpointer data) {
-    if (GtkWindowBackend* backend = CurrentGtkBackend()) backend->TopLevelConfigured(WindowOf(data));
+gboolean OnConfigured(GtkWidget*, GdkEventConfigure* event, gpointer data) {
+    if (GtkWindowBackend* backend = CurrentGtkBackend()) backend->TopLevelConfigured(WindowOf(data), event->send_event != 0);
     return FALSE;
 }
 

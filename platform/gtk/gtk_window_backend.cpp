@@ -462,7 +462,7 @@ void GtkWindowBackend::FitMappedTopLevel(WindowHandle window) {
     peer->fittedSinceMapped = true;
 }
 
-void GtkWindowBackend::TopLevelConfigured(WindowHandle window) {
+void GtkWindowBackend::TopLevelConfigured(WindowHandle window, bool byManager) {
     Peer* peer = FindPeer(window);
     if (peer == nullptr || peer->kind != PeerKind::TopLevel || peer->syncing || !peer->fittedSinceMapped) return;
     GdkWindow* surface = gtk_widget_get_window(peer->outer);
@@ -471,6 +471,7 @@ void GtkWindowBackend::TopLevelConfigured(WindowHandle window) {
         peer->requested.reset();
         return;
     }
+    if (!byManager) return;
     int menuHeight = 0;
     if (gtk_widget_get_visible(peer->menuRow)) gtk_widget_get_preferred_height(peer->menuRow, &menuHeight, nullptr);
     gint x = 0, y = 0;

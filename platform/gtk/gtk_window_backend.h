@@ -116,10 +116,11 @@ public:
     // fitted into the work area with the frame's title and borders counted.
     void FitMappedTopLevel(WindowHandle window);
     // The desktop told a top-level window where it stands now: the answer to the
-    // place last asked, or a move the user made through the window manager (a drag
-    // of its title bar), which the window takes (its client origin, as the layer's
-    // rectangles are, whatever frame the manager adds).
-    void TopLevelConfigured(WindowHandle window);
+    // place last asked, or, in a notice the window manager sent (`byManager`), a move
+    // the user made through it (a drag of its title bar), which the window takes (its
+    // client origin, as the layer's rectangles are, whatever frame the manager adds).
+    // Without a manager only the program places its windows.
+    void TopLevelConfigured(WindowHandle window, bool byManager);
 
     // The palettes and other tool windows a top-level window owns go above it again:
     // a window manager may have raised the window over them as the user went to
