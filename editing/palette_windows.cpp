@@ -462,7 +462,7 @@ bool CreatePalette(int palette) {
 // window manager's frame known now (a manager's title bar is known once one of the
 // program's windows is on the screen, after the palettes were made); the others
 // take the width their titles need now at their places.
-void RefitDefaultPalettes() {
+void RefitPalettes() {
     for (int palette = 0; palette < kPaletteCount; ++palette) {
         PaletteWindowState& state = StateOf(palette);
         if (!state.window) continue;
@@ -627,7 +627,7 @@ void engine::HideAllPalettes() {
 void engine::ShowAllPalettes() {
     ShowPageBand();
     if (!Windows().made) return;
-    RefitDefaultPalettes();
+    RefitPalettes();
     for (int p = 0; p < kPaletteCount; ++p) {
         PaletteWindowState& state = StateOf(p);
         if (p == kMainPalette && Windows().mainInBand) continue;
@@ -663,7 +663,7 @@ void PopUpPaletteAtPointer(int palette) {
 
 void TellFlyoutOfFrameActivation(bool active) {
     if (!active || !Windows().made) return;
-    RefitDefaultPalettes();
+    RefitPalettes();
     for (PaletteWindowState& state : Windows().palettes) {
         if (!state.flyout) continue;
         state.flyout = false;

@@ -1,7 +1,7 @@
 // The tool palettes on a desktop with a window manager that puts a title bar above
 // every window: they stay above the frame they belong to, their title bars cover no
-// other palette, they leave the score's scroll bar free, and they come back where
-// the user moved them at the next start.
+// other palette, they leave the score's scroll bar free, they come back where the
+// user moved them at the next start, and their title bars show their titles whole.
 #include <algorithm>
 #include <filesystem>
 #include <optional>
