@@ -226,17 +226,12 @@ class SmfDamagedImport : public SmfScoreTest {
         const std::set<int> sounding = ScoreKeys(document);
         for (int key : kept) EXPECT_EQ(sounding.count(key), 1u) << "key " << key << " was lost";
         // Held back: a file of many tracks makes a system taller than the page, which
-        // runs off it with its glyphs until such a system is fitted to the page; and a
-        // damaged file can leave notes past their measure's length, which stand in one
-        // column at its end; measure numbers stand on the clef of a system's start and
-        // on high notes until numbers are placed clear of them, and a clef change on the
-        // signs beside it until the signs of a measure's start are spaced one after
-        // another.
+        // runs off it with its glyphs until such a system is fitted to the page; and
+        // notes far above a page's first staff, with their marks and the measure
+        // numbers above them, reach past the page's top edge.
         // One score in 32 is checked: painting every page of each one is the slow part.
         if (imports_++ % kImportsBetweenChecks == 0) {
-            EXPECT_TRUE(EngravingIsClean(view, {FindingKind::SystemOffPage, FindingKind::GlyphOffPage,
-                                                FindingKind::SharedColumn, FindingKind::NumberOverSign,
-                                                FindingKind::SignOverSign}));
+            EXPECT_TRUE(EngravingIsClean(view, {FindingKind::SystemOffPage, FindingKind::GlyphOffPage}));
         }
         FreeView(view);
         FreeDocument(document);
