@@ -26,6 +26,14 @@ namespace {
 constexpr int kDefaultSeparation = 1536;
 constexpr int kSeparationStep = 128;
 constexpr int64_t kRoundStep = 64;
+// The least gap between systems: a space. With measure numbers shown, a system's
+// start number stands above its first staff's clef, under the system before it:
+// the gap then holds the reach of a treble clef below the staff above and above
+// the staff below, and the number between them (four and a half spaces).
+constexpr int32_t kLeastGap = kSeparationStep;
+constexpr int32_t kLeastNumberedGap = 576;
+constexpr uint8_t kNumbersOff = 0;
+
 // From the bottom of a page's heading to its first system's top line: a staff
 // height for the notes above the staff, and two spaces.
 constexpr int64_t kHeadingClearance = kStaffHeight + 256;
@@ -55,6 +63,10 @@ int32_t SystemHeight(const ScoreDocument* document, const ScoreSystem* system) {
     return LastShownStaffOffset(document, system);
 }
 
+int32_t LeastGap(const ScoreDocument* document) {
+    return document->header.pageGeometry.measureNumberStyle != kNumbersOff ? kLeastNumberedGap : kLeastGap;
+}
+
 // The document's system separation made sound (0 -> 1536, at least 128, a
 // multiple of 128) and stored back.
 int32_t NormalSeparation(ScoreDocument* document) {
@@ -78,8 +90,9 @@ void SpreadSystems(ScoreView* view, const std::vector<ScoreSystem*>& systems, in
     int64_t gap = (lastTop - heights - SystemHeight(document, systems[0]) - firstTop - kStaffHeight) /
                   static_cast<int64_t>(middle + 1);
     if (gap < 1) gap = kSeparationStep;
-    const bool capped = !uncapped && gap > separation;
-    if (capped) gap = separation;
+    const int32_t least = LeastGap(document);
+    const bool capped = !uncapped && gap > std::max(separation, least);
+    if (capped) gap = std::max(separation, least);
     int64_t running = firstTop;
     for (size_t i = 1; i < systems.size(); ++i) {
         running += SystemHeight(document, systems[i - 1]) + gap + kStaffHeight;
@@ -143,7 +156,7 @@ bool PageSystemsFit(ScoreView* view, const ScorePage* page) {
     int64_t room = frame.lastTop - frame.firstTop;
     for (size_t i = 0; i + 1 < systems.size(); ++i) room -= SystemHeight(view->document, systems[i]) + kStaffHeight;
     const auto gaps = static_cast<int64_t>(systems.size() - 1);
-    return room >= gaps * (kSeparationStep + ZoomStep(view));
+    return room >= gaps * (LeastGap(view->document) + ZoomStep(view));
 }
 
 namespace {
@@ -164,9 +177,10 @@ void PlaceSystemsOnPage(ScoreView* view, ScorePage* page) {
         return;
     }
     const int64_t height = SystemHeight(document, systems[0]);
+    const int32_t gap = std::max(separation, LeastGap(document));
     systems[1]->y = static_cast<int32_t>(lastTop);
-    if (State().layout.SystemGapsUncapped == 0 && lastTop - height - firstTop - kStaffHeight > separation)
-        systems[1]->y = static_cast<int32_t>(RoundAtZoom(view, firstTop + height + kStaffHeight + separation));
+    if (State().layout.SystemGapsUncapped == 0 && lastTop - height - firstTop - kStaffHeight > gap)
+        systems[1]->y = static_cast<int32_t>(RoundAtZoom(view, firstTop + height + kStaffHeight + gap));
 }
 
 }  // namespace
