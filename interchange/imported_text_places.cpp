@@ -16,7 +16,8 @@
 //     that lets it stand nearest the staff wins, the one moved least among equals.
 // When no place above the staff has room, the same is tried below it, down to the
 // staff (or system) below; when none has room there either, the text goes at its
-// time above everything in its way. The text keeps its measure and time; its
+// time above what is in its way as far as the page's top edge, else below it as
+// far as the page's foot, else above everything in its way. The text keeps its measure and time; its
 // anchor's x and y offsets say how far it was moved. Known limitation: a text is
 // placed against the notes as they stand; a later change of layout can bring them
 // together again.
@@ -226,6 +227,10 @@ RecordRect PlaceText(ScoreView* view, PageRoom& room, ScoreSystem* system, int s
         }
         if (spot) break;
     }
+    // No room in its band: above the staff as far as the page's top edge, else
+    // below it as far as the page's foot, else above everything in its way.
+    if (!spot) consider(least, true, kLogicalOrigin);
+    if (!spot) consider(least, false, view->PageBottom);
     if (!spot) consider(least, true, std::numeric_limits<int32_t>::min());
     if (!spot) spot = Spot{least, above - height, 0};
     SetCurrentSystemAndMeasureQuick(view, system, staff, text.measure);
