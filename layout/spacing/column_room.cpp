@@ -32,6 +32,8 @@ int32_t HeadAdvance(const ScoreDocument& document) {
     return head > 0 ? head : kUsualHeadAdvance;
 }
 
+}  // namespace
+
 // Widths at least their floors that sum to `total`, what is left over the floors
 // shared in proportion to the widths as they stand; the floors alone when they do
 // not fit.
@@ -64,6 +66,8 @@ std::vector<int64_t> ShareWithFloors(const std::vector<int64_t>& widths, const s
     }
     return floors;
 }
+
+namespace {
 
 // The value that gives the ticks [from, to) the width on the 16-tick grid the beat
 // map steps on; 0 when the stretch holds no step.

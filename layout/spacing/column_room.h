@@ -16,6 +16,12 @@ struct ScoreDocument;
 struct ScoreSystem;
 struct ScoreView;
 
+// Widths at least their floors that sum to `total`, what is left over the floors
+// shared in proportion to the widths as they stand; the floors alone when they do
+// not fit.
+std::vector<int64_t> ShareWithFloors(const std::vector<int64_t>& widths, const std::vector<int64_t>& floors,
+                                     int64_t total);
+
 // The width the measure's columns need at least (the room before its first event
 // as it stands).
 int32_t MeasureMinimumWidth(ScoreDocument* document, int measure);

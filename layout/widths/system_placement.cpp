@@ -4,8 +4,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <numeric>
 #include <optional>
 #include <span>
+#include <vector>
 
 #include "core/model/document.h"
 #include "core/model/grid.h"
@@ -31,6 +33,9 @@ constexpr uint8_t kEngraverSpacing = 2;
 constexpr int kLastMeasureSlot = 27;
 constexpr int kPlacementPasses = 4;
 constexpr int64_t kIgnoredWidthChange = 2;
+// The content width a measure keeps at least: a whole rest centred in it with half
+// a space either side (two and a half spaces).
+constexpr int64_t kMeasureRestRoom = 320;
 
 // Set while the placement below rebuilds a row of the beat map: the build places
 // the system again at its end, which must not recurse.
@@ -174,25 +179,36 @@ int64_t SumOfWidths(std::span<const MeasureRecord> records) {
 }
 
 // Scales the system's measures so that they take `available` units together (the
-// last one takes what the others leave). A change of a few units is let be: a new
-// width is stored through the measure's spacing values, which it cannot always
-// give back to the unit, so a system placed again would otherwise move its
-// measures by a unit or two every time. False when nothing changed.
+// last one takes what the others leave), none below the room its columns need or
+// the room of a measure's rest. A change of a few units is let be: a new width is
+// stored through the measure's spacing values, which it cannot always give back to
+// the unit, so a system placed again would otherwise move its measures by a unit
+// or two every time. False when nothing changed.
 bool ShareWidths(ScoreView* view, ScoreSystem* system, std::span<MeasureRecord> records, int64_t sum,
                  int64_t available) {
     ScoreDocument* document = view->document;
+    std::vector<int64_t> widths, floors;
+    for (size_t i = 0; i < records.size(); ++i) {
+        widths.push_back(records[i].width);
+        floors.push_back(std::max<int64_t>(
+            MeasureMinimumWidth(document, system->firstMeasure + static_cast<int>(i)), kMeasureRestRoom));
+    }
+    const int64_t floorSum = std::accumulate(floors.begin(), floors.end(), int64_t{0});
+    const std::vector<int64_t> shares =
+        floorSum <= available ? ShareWithFloors(widths, floors, available) : std::vector<int64_t>{};
     int64_t placed = 0;
     bool changed = false;
     int m = system->firstMeasure;
-    for (MeasureRecord& record : records) {
-        const int64_t share =
-            m == system->lastMeasure ? available - placed : record.width * available / sum;
+    for (size_t i = 0; i < records.size(); ++i, ++m) {
+        MeasureRecord& record = records[i];
+        const int64_t share = m == system->lastMeasure ? available - placed
+                              : shares.empty()         ? record.width * available / sum
+                                                       : shares[i];
         if (share >= kMinMeasureWidth && std::abs(share - record.width) > kIgnoredWidthChange) {
             SetMeasureWidth(document, view, m, static_cast<int>(std::min<int64_t>(share, kMaxMeasureWidth)));
             changed = true;
         }
         placed += record.width;
-        ++m;
     }
     return changed;
 }
