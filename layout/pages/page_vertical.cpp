@@ -8,9 +8,12 @@
 #include <vector>
 
 #include "core/constants.h"
+#include "core/model/events.h"
+#include "core/model/grid.h"
 #include "core/model/pages.h"
 #include "core/model/score_document.h"
 #include "core/state.h"
+#include "core/ui/status_bar_notes.h"
 #include "display/view_location.h"
 #include "layout/measure_format.h"
 #include "layout/page_chain.h"
@@ -33,6 +36,12 @@ constexpr int64_t kRoundStep = 64;
 constexpr int32_t kLeastGap = kSeparationStep;
 constexpr int32_t kLeastNumberedGap = 576;
 constexpr uint8_t kNumbersOff = 0;
+
+// Above the highest note of a page's first staff the page keeps room for what is
+// drawn over it (its stem, ledger lines, articulations, a measure number): three
+// spaces over its head's line, beyond the stem's end of a stem that rises.
+constexpr int64_t kRoomOverNotes = 384;
+constexpr int64_t kStepUnits = 64;
 
 // From the bottom of a page's heading to its first system's top line: a staff
 // height for the notes above the staff, and two spaces.
@@ -65,6 +74,32 @@ int32_t SystemHeight(const ScoreDocument* document, const ScoreSystem* system) {
 
 int32_t LeastGap(const ScoreDocument* document) {
     return document->header.pageGeometry.measureNumberStyle != kNumbersOff ? kLeastNumberedGap : kLeastGap;
+}
+
+// How far the notes of the system's first shown staff reach above its top line,
+// with the room kept over them (0 when none reaches above it).
+int64_t NotesReachAboveFirstStaff(ScoreDocument* document, const ScoreSystem* system) {
+    const int8_t* flags = StaffFlagsOf(system);
+    int staff = 1;
+    while (flags != nullptr && staff <= document->header.staffCount &&
+           (static_cast<uint8_t>(flags[staff]) & kHiddenStaff) != 0)
+        ++staff;
+    const uint16_t* offsets = StaffOffsetsOf(system);
+    if (flags == nullptr || offsets == nullptr || staff > document->header.staffCount) return 0;
+    int64_t reach = 0;
+    for (int measure = system->firstMeasure; measure <= system->lastMeasure; ++measure) {
+        MeasureCell* cell = ExistingMeasureCell(document, staff, measure);
+        for (int voice = 0; cell != nullptr && voice < kVoiceCount; ++voice) {
+            const EventRecord* e = GetVoiceFirstEvent(cell, voice);
+            for (int n = 0; e != nullptr && n < kMaxChainLength; e = NextEvent(e), ++n) {
+                if (IsHeadSentinel(*e)) continue;
+                const int64_t y = SignedStep(*e) * kStepUnits;
+                const int64_t top = std::min<int64_t>(y, e->stemLength < 0 ? y + e->stemLength : y);
+                reach = std::max(reach, kRoomOverNotes - top);
+            }
+        }
+    }
+    return reach - offsets[staff];
 }
 
 // The document's system separation made sound (0 -> 1536, at least 128, a
@@ -130,6 +165,12 @@ bool FramePage(ScoreView* view, const ScorePage* page, PageFrame* frame) {
     if (heading != INT64_MIN)
         frame->firstTop =
             std::max(frame->firstTop, RoundAtZoom(view, heading + kHeadingClearance, Rounding::DownThePage));
+    // Nor do its notes reach past the page's top edge: notes far above its first
+    // staff take the system down the page.
+    const int64_t notes = NotesReachAboveFirstStaff(document, frame->systems.front());
+    if (notes > 0)
+        frame->firstTop = std::max(frame->firstTop,
+                                   RoundAtZoom(view, int64_t{kLogicalOrigin} + notes, Rounding::DownThePage));
     frame->lastTop = RoundAtZoom(view,
                                  int64_t{view->PageBottom} - margins.logical[3] -
                                      SystemHeight(document, frame->systems.back()) - kStaffHeight,

@@ -1,6 +1,6 @@
-// The engraving check on laid-out pages: a new score gives no finding; a system
-// moved onto the one above or below the page's bottom is found on its page and
-// system.
+// The engraving check on laid-out pages: a new score gives no finding, nor one
+// whose first staff holds notes far above it; a system moved onto the one above or
+// below the page's bottom is found on its page and system.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -41,6 +41,21 @@ TEST_F(EngravingCheckTest, ANewScoreGivesNoFinding) {
         doc_->header.pageGeometry.measureNumberStyle = c.numberStyle;
         doc_->header.pageGeometry.measureNumberEvery = 1;
         ASSERT_EQ(AddMeasures(view_, 40), 1);
+        ReformatOptions options;
+        ReformatFromPage(view_, &options, doc_->firstPage);
+        EXPECT_TRUE(::ql::testing::EngravingIsClean(view_));
+    }
+}
+
+// Notes far above a page's first staff (a MIDI file's highest keys) take the
+// page's first system down the page: nothing of theirs stands past its top edge.
+TEST_F(EngravingCheckTest, NotesFarAboveTheFirstStaffStayOnThePage) {
+    constexpr int kQuarterCode = 10;
+    for (const int step : {-24, -40, -56}) {
+        SCOPED_TRACE(::testing::Message() << "step " << step);
+        NewScore(2, 4, 4);
+        Note(1, 1, 0, 0, kQuarterCode, step);
+        Note(1, 2, 0, 0, kQuarterCode, step + 4)->stemLength = -448;
         ReformatOptions options;
         ReformatFromPage(view_, &options, doc_->firstPage);
         EXPECT_TRUE(::ql::testing::EngravingIsClean(view_));
