@@ -100,6 +100,9 @@ class ClipboardScenario : public DesktopScenario {};
 TEST_F(ClipboardScenario, PrintToClipboardOffersAPictureOfTheMarquee) {
     ASSERT_TRUE(StartProgram());
     NewScore();
+    // The new score's window, bands and page are drawn before the drag starts: on a
+    // loaded machine the page still moves under the pointer for a moment.
+    SettledPicture(x_, [this] { return x_.Grab(0, 0, x_.ScreenWidth(), x_.ScreenHeight()); }, Millis{5000});
     const ShownWindow frame = Frame();
     const int x0 = frame.x + kDragLeft;
     const int y0 = frame.y + kMenuBarHeight + kDragTop;
