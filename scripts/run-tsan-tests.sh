@@ -3,12 +3,12 @@
 # the real-time engine with -fsanitize=thread in build-tsan/ (override with
 # QL_TSAN_BUILD_DIR) and runs them. Any race report, or any failing test, fails
 # the step. Of the tests only those are built; the libraries are built (all but the
-# headless tests' unused GTK backend), since
-# the engine's tests link nine tenths of their objects (the score model calls into
-# every subsystem). -g1 gives the race reports their stack traces (file, line and
-# inlined frames) without the cost of local-variable records. The race checks need
-# no optimisation, and -O0 compiles fastest; without ccache the standard headers are
-# precompiled (with it, a warm cache is faster still).
+# headless tests' unused GTK backend), since the engine's tests link every layer
+# (they install every layer's service tables). -g1 gives the race reports their
+# stack traces (file, line and inlined frames) without the cost of local-variable
+# records. The race checks need no optimisation, and -O0 compiles fastest; without
+# ccache the standard headers are precompiled (with it, a warm cache is faster
+# still).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=${QL_TSAN_BUILD_DIR:-$top/build-tsan}
