@@ -206,24 +206,29 @@ int32_t AboveStartClef(const Grid& grid, int staff, int32_t baseline) {
 
 // Over the notes of its measure the number stands clear of their heads, ledger lines
 // and the stems that rise: its baseline a quarter space above the highest ink of the
-// notes within a head and a space of it either side.
+// notes within a head and a space of it either side. The notes of the staves below
+// count too, for they may rise past the number's staff.
 int32_t AboveNotes(const Grid& grid, int staff, int slot, int32_t left, int32_t right, int32_t baseline) {
     ScoreView* view = grid.view;
-    MeasureCell* cell = ExistingMeasureCell(grid.document, staff, MeasureOfSlot(grid, slot));
-    if (cell == nullptr) return baseline;
     const int32_t head = Scaled(view, kNoteHeadReach);
     const int32_t space = Scaled(view, kLineSpacing);
     const int32_t zero = MeasureSlotX(view, grid.system, slot);
-    const int32_t bottom = StaffY(grid, staff);
-    for (int voice = 0; voice < kVoiceCount; ++voice) {
-        EventRecord* e = GetVoiceFirstEvent(cell, voice);
-        for (int walked = 0; e != nullptr && walked < kMaxChainLength; e = NextEvent(e), ++walked) {
-            if (IsHeadSentinel(*e)) continue;
-            const int32_t x = zero + SlotTickToX(view, grid.system, slot, e->time) + e->nudge * kNudgeUnits;
-            if (x + head + space < left || x - head - space > right) continue;
-            const int32_t y = bottom + Scaled(view, static_cast<int8_t>(e->step) * kStepUnits);
-            const int32_t top = std::min(y - head / 2, e->stemLength < 0 ? y + Scaled(view, e->stemLength) : y);
-            baseline = std::min(baseline, top - Scaled(view, kNumberClearance));
+    const int measure = MeasureOfSlot(grid, slot);
+    for (int below = staff; below <= grid.staffCount; ++below) {
+        MeasureCell* cell = IsShown(grid, below) ? ExistingMeasureCell(grid.document, below, measure) : nullptr;
+        if (cell == nullptr) continue;
+        const int32_t bottom = StaffY(grid, below);
+        for (int voice = 0; voice < kVoiceCount; ++voice) {
+            EventRecord* e = GetVoiceFirstEvent(cell, voice);
+            for (int walked = 0; e != nullptr && walked < kMaxChainLength; e = NextEvent(e), ++walked) {
+                if (IsHeadSentinel(*e)) continue;
+                const int32_t x = zero + SlotTickToX(view, grid.system, slot, e->time) + e->nudge * kNudgeUnits;
+                if (x + head + space < left || x - head - space > right) continue;
+                const int32_t y = bottom + Scaled(view, static_cast<int8_t>(e->step) * kStepUnits);
+                const int32_t top =
+                    std::min(y - head / 2, e->stemLength < 0 ? y + Scaled(view, e->stemLength) : y);
+                baseline = std::min(baseline, top - Scaled(view, kNumberClearance));
+            }
         }
     }
     return baseline;

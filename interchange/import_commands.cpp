@@ -175,9 +175,12 @@ ScoreView* PrescanMidiFile() {
         return nullptr;
     }
     // Format 1: a staff for each track after the signature track, and one for the
-    // signature track itself when it plays notes.
-    int staves = file->format == 0 ? kSingleTrackStaves
-                                   : file->trackCount - (FirstTrackPlaysNotes(*file) ? 0 : 1);
+    // signature track itself when it plays notes. The tracks counted are those the
+    // file holds, which a damaged header may overstate; a file lacking tracks its
+    // header counts keeps a staff, so that the import reads it and says it is damaged.
+    const int tracks = file->format == 0 ? 1 : smf::CountTrackChunks(*file, file->trackCount);
+    int staves = file->format == 0 ? kSingleTrackStaves : tracks - (FirstTrackPlaysNotes(*file) ? 0 : 1);
+    if (tracks < file->trackCount) staves = std::max(staves, 1);
     file.reset();
     staves = std::clamp(staves, 0, kMaxStaves);
     if (staves == 0) {

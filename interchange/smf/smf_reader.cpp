@@ -241,6 +241,14 @@ std::unique_ptr<MidiTrack> ReadTrackHeader(MidiFileReader& file) {
     return nullptr;
 }
 
+int CountTrackChunks(MidiFileReader& file, int most) {
+    const uint64_t next = file.nextChunk;
+    int count = 0;
+    while (count < most && ReadTrackHeader(file) != nullptr) ++count;
+    file.nextChunk = next;
+    return count;
+}
+
 TrackReadResult ReadTrackEvent(MidiTrack& track, MidiFileEvent* event) {
     if (track.Stopped()) return TrackReadResult::Error;
     ByteSource& source = *track.file->source;

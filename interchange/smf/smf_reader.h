@@ -106,6 +106,10 @@ std::unique_ptr<MidiFileReader> OpenMidiFileForRead(const std::string& path);
 
 // The next track chunk, skipping chunks of other kinds; null when none is left.
 std::unique_ptr<MidiTrack> ReadTrackHeader(MidiFileReader& file);
+
+// The track chunks the file holds from where it stands, at most `most`: a damaged
+// header may count tracks the file does not have. The file is left where it was.
+int CountTrackChunks(MidiFileReader& file, int most);
 // The next event of a track; its delta time includes those of the messages skipped
 // before it.
 TrackReadResult ReadTrackEvent(MidiTrack& track, MidiFileEvent* event);

@@ -76,30 +76,30 @@ int32_t LeastGap(const ScoreDocument* document) {
     return document->header.pageGeometry.measureNumberStyle != kNumbersOff ? kLeastNumberedGap : kLeastGap;
 }
 
-// How far the notes of the system's first shown staff reach above its top line,
-// with the room kept over them (0 when none reaches above it).
-int64_t NotesReachAboveFirstStaff(ScoreDocument* document, const ScoreSystem* system) {
+// How far the notes of the system's shown staves reach above the system's top, with
+// the room kept over them (0 when none reaches above it): a lower staff's notes may
+// rise past the staves above it.
+int64_t NotesReachAboveSystem(ScoreDocument* document, const ScoreSystem* system) {
     const int8_t* flags = StaffFlagsOf(system);
-    int staff = 1;
-    while (flags != nullptr && staff <= document->header.staffCount &&
-           (static_cast<uint8_t>(flags[staff]) & kHiddenStaff) != 0)
-        ++staff;
     const uint16_t* offsets = StaffOffsetsOf(system);
-    if (flags == nullptr || offsets == nullptr || staff > document->header.staffCount) return 0;
+    if (flags == nullptr || offsets == nullptr) return 0;
     int64_t reach = 0;
-    for (int measure = system->firstMeasure; measure <= system->lastMeasure; ++measure) {
-        MeasureCell* cell = ExistingMeasureCell(document, staff, measure);
-        for (int voice = 0; cell != nullptr && voice < kVoiceCount; ++voice) {
-            const EventRecord* e = GetVoiceFirstEvent(cell, voice);
-            for (int n = 0; e != nullptr && n < kMaxChainLength; e = NextEvent(e), ++n) {
-                if (IsHeadSentinel(*e)) continue;
-                const int64_t y = SignedStep(*e) * kStepUnits;
-                const int64_t top = std::min<int64_t>(y, e->stemLength < 0 ? y + e->stemLength : y);
-                reach = std::max(reach, kRoomOverNotes - top);
+    for (int staff = 1; staff <= document->header.staffCount; ++staff) {
+        if ((static_cast<uint8_t>(flags[staff]) & kHiddenStaff) != 0) continue;
+        for (int measure = system->firstMeasure; measure <= system->lastMeasure; ++measure) {
+            MeasureCell* cell = ExistingMeasureCell(document, staff, measure);
+            for (int voice = 0; cell != nullptr && voice < kVoiceCount; ++voice) {
+                const EventRecord* e = GetVoiceFirstEvent(cell, voice);
+                for (int n = 0; e != nullptr && n < kMaxChainLength; e = NextEvent(e), ++n) {
+                    if (IsHeadSentinel(*e)) continue;
+                    const int64_t y = SignedStep(*e) * kStepUnits;
+                    const int64_t top = std::min<int64_t>(y, e->stemLength < 0 ? y + e->stemLength : y);
+                    reach = std::max(reach, kRoomOverNotes - top - offsets[staff]);
+                }
             }
         }
     }
-    return reach - offsets[staff];
+    return reach;
 }
 
 // The document's system separation made sound (0 -> 1536, at least 128, a
@@ -167,7 +167,7 @@ bool FramePage(ScoreView* view, const ScorePage* page, PageFrame* frame) {
             std::max(frame->firstTop, RoundAtZoom(view, heading + kHeadingClearance, Rounding::DownThePage));
     // Nor do its notes reach past the page's top edge: notes far above its first
     // staff take the system down the page.
-    const int64_t notes = NotesReachAboveFirstStaff(document, frame->systems.front());
+    const int64_t notes = NotesReachAboveSystem(document, frame->systems.front());
     if (notes > 0)
         frame->firstTop = std::max(frame->firstTop,
                                    RoundAtZoom(view, int64_t{kLogicalOrigin} + notes, Rounding::DownThePage));

@@ -225,13 +225,11 @@ class SmfDamagedImport : public SmfScoreTest {
         EXPECT_EQ(TieMarksWithoutTies(document), 0);
         const std::set<int> sounding = ScoreKeys(document);
         for (int key : kept) EXPECT_EQ(sounding.count(key), 1u) << "key " << key << " was lost";
-        // Held back: a file of many tracks makes a system taller than the page, which
-        // runs off it with its glyphs until such a system is fitted to the page; and
-        // notes far above a page's first staff, with their marks and the measure
-        // numbers above them, reach past the page's top edge.
+        // Held back: a tempo mark over notes far above a page's first staff reaches
+        // past the page's top edge.
         // One score in 32 is checked: painting every page of each one is the slow part.
         if (imports_++ % kImportsBetweenChecks == 0) {
-            EXPECT_TRUE(EngravingIsClean(view, {FindingKind::SystemOffPage, FindingKind::GlyphOffPage}));
+            EXPECT_TRUE(EngravingIsClean(view, {FindingKind::GlyphOffPage}));
         }
         FreeView(view);
         FreeDocument(document);

@@ -224,6 +224,10 @@ TEST_F(SmfImport, TracksAndChannelsFillTheirStavesWithTheFilesKey) {
          1, {"1:0:60 1:1024:64 1:2048:67"}, 9},
         {"single track of channels", Join({Header(0, 1, 96), Chunk("MTrk", channels)}), 16,
          {"1:0:60", "", "1:0:48"}, 4},
+        // A damaged header counting 200 tracks: a staff for each track the file holds.
+        {"header counting tracks the file lacks", Join({Header(1, 200, 96), Chunk("MTrk", with(signatures, kEnd)),
+                                                        Chunk("MTrk", ArpeggioTrack())}),
+         1, {"1:0:60 1:1024:64 1:2048:67"}, 9},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -1,5 +1,6 @@
 // The engraving check on laid-out pages: a new score gives no finding, nor one
-// whose first staff holds notes far above it; a system moved onto the one above or
+// whose first staff holds notes far above it, nor one whose lower staff's notes
+// rise past the staff above; a system moved onto the one above or
 // below the page's bottom is found on its page and system.
 #include <gtest/gtest.h>
 
@@ -60,6 +61,19 @@ TEST_F(EngravingCheckTest, NotesFarAboveTheFirstStaffStayOnThePage) {
         ReformatFromPage(view_, &options, doc_->firstPage);
         EXPECT_TRUE(::ql::testing::EngravingIsClean(view_));
     }
+}
+
+// A lower staff's notes that rise past the staff above: the measure numbers over
+// the upper staff stand clear of them too.
+TEST_F(EngravingCheckTest, NumbersStandClearOfALowerStaffsNotesRisingPastTheirStaff) {
+    constexpr int kQuarterCode = 10;
+    NewScore(2, 4, 4);
+    doc_->header.pageGeometry.measureNumberStyle = 2;
+    doc_->header.pageGeometry.measureNumberEvery = 1;
+    for (int measure = 1; measure <= 4; ++measure) Note(2, measure, 0, 0, kQuarterCode, -40)->stemLength = 832;
+    ReformatOptions options;
+    ReformatFromPage(view_, &options, doc_->firstPage);
+    EXPECT_TRUE(::ql::testing::EngravingIsClean(view_));
 }
 
 TEST_F(EngravingCheckTest, SystemsMovedWrongAreFoundWhereTheyStand) {
