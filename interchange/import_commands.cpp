@@ -16,6 +16,7 @@
 #include "core/settings/preference_defaults.h"
 #include "core/settings/program_options.h"
 #include "core/state.h"
+#include "core/ui/help.h"
 #include "core/ui/long_operation.h"
 #include "core/ui/modal_boxes.h"
 #include "core/ui/shell_services.h"
@@ -242,7 +243,7 @@ intptr_t ImportOptionsDlgProc(WindowHandle dialog, win::Message message, uint32_
             ui::CheckItem(dialog, dlg::kGuessClefs, true);
             ShowImportChoices(dialog);
             return 1;
-        case win::Message::Help: return 1;
+        case win::Message::Help: return ShowHelp(dialog, sys::HelpCommand::Context, kImportOptionsHelp, nullptr);
         case win::Message::Command:
             switch (static_cast<int32_t>(win::CommandId(word))) {
                 case dlg::kQuantization:

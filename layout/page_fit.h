@@ -28,8 +28,10 @@ int StaffSizeToFitSystems(const ScoreDocument* document);
 
 // Gives the score the staff size StaffSizeToFitSystems names: the margins keep
 // their measure on paper, the view's metrics follow and every page is laid out
-// again. True when the size changed. Used where a score is made for the user (New,
-// the imports), which choose no size of their own afterwards.
+// again. When a system is still taller than its page the staves come closer (every
+// system's staves spaced evenly, no closer than Page Layout allows). True when the
+// size or the spacing changed. Used where a score is made for the user (New, the
+// imports), which choose no size of their own afterwards.
 bool FitStaffSizeToSystems(ScoreView* view);
 
 // After a user's change of the page, the staff size or the staves: a message box

@@ -20,7 +20,9 @@
 #include "layout/measure_format.h"
 #include "layout/page_chain.h"
 #include "layout/page_fit.h"
+#include "layout/page_format.h"
 #include "layout/page_geometry.h"
+#include "layout/page_layout_dialogs.h"
 #include "platform/ui/message_box.h"
 
 namespace ql {
@@ -32,6 +34,7 @@ namespace {
 // The room a system needs on a page besides its own height: a staff height above
 // its first staff and its last staff's lines.
 constexpr int64_t kSystemRoom = 2 * int64_t{kStaffHeight};
+constexpr int64_t kHalfSpace = 64;
 
 double UnitsPerInchOf(const ScoreDocument* document, int size) {
     return StaffUnitsPerInch(size, document->header.fontSizeSetting);
@@ -43,7 +46,16 @@ double UnitsPerInchOf(const ScoreDocument* document, int size) {
 struct PageNeed {
     int64_t need = 0;
     double roomInches = 0.0;
+    int gaps = 0;  // between the shown staves of the page's tallest system
 };
+
+int ShownStaves(const ScoreDocument* document, const ScoreSystem* system) {
+    const int8_t* flags = StaffFlagsOf(system);
+    int shown = 0;
+    for (int staff = 1; flags != nullptr && staff <= document->header.staffCount; ++staff)
+        if ((static_cast<uint8_t>(flags[staff]) & kHiddenStaff) == 0) ++shown;
+    return shown;
+}
 
 std::vector<PageNeed> PageNeeds(const ScoreDocument* document) {
     std::vector<PageNeed> needs;
@@ -57,11 +69,16 @@ std::vector<PageNeed> PageNeeds(const ScoreDocument* document) {
         PageMargins margins;
         if (!page->firstSystem || !GetPageMargins(page, &margins)) continue;
         int64_t tallest = 0;
+        int gaps = 0;
         const ScoreSystem* system = page->firstSystem.get();
-        for (int s = 0; system != nullptr && s < kMaxChain; ++s, system = system->next.get())
-            tallest = std::max<int64_t>(tallest, LastShownStaffOffset(document, system));
+        for (int s = 0; system != nullptr && s < kMaxChain; ++s, system = system->next.get()) {
+            const int64_t height = LastShownStaffOffset(document, system);
+            if (height < tallest) continue;
+            tallest = height;
+            gaps = std::max(gaps, ShownStaves(document, system) - 1);
+        }
         needs.push_back({tallest + kSystemRoom,
-                         height - static_cast<double>(margins.logical[1] + margins.logical[3]) / perInch});
+                         height - static_cast<double>(margins.logical[1] + margins.logical[3]) / perInch, gaps});
     }
     return needs;
 }
@@ -69,6 +86,43 @@ std::vector<PageNeed> PageNeeds(const ScoreDocument* document) {
 bool FitsAt(const std::vector<PageNeed>& needs, double perInch) {
     for (const PageNeed& page : needs)
         if (page.roomInches * perInch < static_cast<double>(page.need)) return false;
+    return true;
+}
+
+// The staff separation at which each page's tallest system stands between its
+// margins at the document's staff size, a multiple of half a space; 0 when every
+// system does already or no separation would be closer than the present one.
+int SeparationToFitSystems(const ScoreDocument* document) {
+    const std::vector<PageNeed> needs = PageNeeds(document);
+    const double perInch = UnitsPerInchOf(document, document->header.pageGeometry.staffSize);
+    if (needs.empty() || FitsAt(needs, perInch)) return 0;
+    int64_t separation = StaffSeparation(document);
+    for (const PageNeed& page : needs) {
+        if (page.gaps < 1) continue;
+        const auto room = static_cast<int64_t>(page.roomInches * perInch) - kSystemRoom;
+        separation = std::min<int64_t>(separation, room / page.gaps / kHalfSpace * kHalfSpace);
+    }
+    separation = std::max<int64_t>(separation, separation::kLeastStaff);
+    return separation < StaffSeparation(document) ? static_cast<int>(separation) : 0;
+}
+
+// Lays every page out again after a change of the staff size or the staves'
+// spacing: the systems each page cannot hold move on, the measures are spaced.
+void LayOutPagesAgain(ScoreView* view) {
+    FitSystemsToPages(view, view->document->firstPage);
+    FormatMeasuresOfAllPages(view);
+}
+
+// A score whose systems are too tall for the page even at the smallest staff size
+// brings its staves closer, down to the least separation Page Layout allows.
+bool CloseStavesToFitSystems(ScoreView* view) {
+    ScoreDocument* document = view->document;
+    const int separation = SeparationToFitSystems(document);
+    if (separation == 0) return false;
+    document->header.newScoreBlock.staffSeparation = static_cast<uint16_t>(separation);
+    ReformatOptions spacing;
+    FormatPagesAfter(view, &spacing, document->firstPage);
+    LayOutPagesAgain(view);
     return true;
 }
 
@@ -91,7 +145,7 @@ bool FitStaffSizeToSystems(ScoreView* view) {
     ScoreDocument* document = view != nullptr ? view->document : nullptr;
     if (document == nullptr) return false;
     const int size = StaffSizeToFitSystems(document);
-    if (size == document->header.pageGeometry.staffSize) return false;
+    if (size == document->header.pageGeometry.staffSize) return CloseStavesToFitSystems(view);
     document->header.pageGeometry.staffSize = static_cast<uint8_t>(size);
     view->UnitsPerInch = UnitsPerInchOf(document, size);
     // Each page's margins are read again from their measures at the new size.
@@ -101,8 +155,8 @@ bool FitStaffSizeToSystems(ScoreView* view) {
     for (int i = 0; page != nullptr && i < kMaxChain; ++i, page = page->next.get()) ReconvertMargins(document, page);
     InitViewMetrics(view);
     PageExtentOf(view);
-    FitSystemsToPages(view, document->firstPage);
-    FormatMeasuresOfAllPages(view);
+    LayOutPagesAgain(view);
+    CloseStavesToFitSystems(view);
     return true;
 }
 

@@ -16,6 +16,7 @@
 #include "interchange/smf/smf_export.h"
 #include "interchange/tests/smf/smf_bytes.h"
 #include "interchange/tests/smf/smf_score_fixture.h"
+#include "platform/sys/headless.h"
 #include "platform/ui/headless.h"
 #include "sequencer/notes_left_out.h"
 #include "sequencer/transcription_dialog_resources.h"
@@ -184,10 +185,14 @@ TEST_F(SmfImport, RefusedFilesLeaveNoScoreAndNoFlag) {
 TEST_F(SmfImport, CancelledOptionsCloseTheNewScoreAtOnce) {
     const std::string path = WriteBytes("a.mid", Join({Header(1, 2, 96), Chunk("MTrk", kEnd),
                                                        Chunk("MTrk", ArpeggioTrack())}));
+    sys::headless::ResetHelp();
     ui::headless::SetDialogScript(import_options_dialog::kDialog, [](ui::headless::DialogDriver& d) {
+        d.RequestHelp(import_options_dialog::kGuessClefs);
         d.Click(ui::kIdCancel);
     });
     EXPECT_EQ(ImportFileByExtension(path), nullptr);
+    ASSERT_EQ(sys::headless::HelpRequests().size(), 1u);  // the options' topic
+    EXPECT_EQ(sys::headless::HelpRequests()[0].contextId, 811u);
     EXPECT_EQ(OtherViews(view_), 0);
     EXPECT_TRUE(FlagsClear());
 }

@@ -460,10 +460,11 @@ ProgramProcess::ProgramProcess(const PrivateHome& home, const std::string& displ
         // The synthesizer's test hook (fluid_device.h): its sound into a file.
         {"QL_SYNTH_WAV", home.SynthesizerSound().string()},
     };
-    for (const auto& [name, value] : extra) {
-        const auto same = std::find_if(overrides.begin(), overrides.end(), [&](const auto& o) { return o.first == name; });
-        if (same != overrides.end()) same->second = value;
-        else overrides.emplace_back(name, value);
+    for (const auto& entry : extra) {
+        const auto same =
+            std::find_if(overrides.begin(), overrides.end(), [&](const auto& o) { return o.first == entry.first; });
+        if (same != overrides.end()) same->second = entry.second;
+        else overrides.emplace_back(entry.first, entry.second);
     }
     for (char** e = environ; *e != nullptr; ++e) {
         const std::string entry = *e;

@@ -221,7 +221,9 @@ TEST_F(FirstTriesScenario, PopUpPalettesOpenBesideTheirPalettesAndCloseOnAChoice
     const auto overlaps = [](const ShownWindow& a, const ShownWindow& b) {
         return a.x < b.x + b.width && b.x < a.x + a.width && a.y < b.y + b.height && b.y < a.y + a.height;
     };
-    for (const auto& [title, button] : {std::pair{"Heads", 7}, std::pair{"Ornaments", 10}, std::pair{"Accents", 11}}) {
+    for (const auto& popUpButton : {std::pair{"Heads", 7}, std::pair{"Ornaments", 10}, std::pair{"Accents", 11}}) {
+        const char* const title = popUpButton.first;
+        const int button = popUpButton.second;
         const auto [bx, by] = GridButton(*notes, kNotesColumns, button);
         x_.Click(bx, by);
         x_.Settle(Millis{400});

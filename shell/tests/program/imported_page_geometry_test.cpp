@@ -26,6 +26,7 @@
 #include "core/undo/undo.h"
 #include "display/anchors.h"
 #include "display/engraving_check.h"
+#include "display/tests/painter/engraving_expect.h"
 #include "display/view_location.h"
 #include "interchange/musicxml/musicxml_convert.h"
 #include "interchange/niff/niff_import.h"
@@ -104,6 +105,9 @@ struct Case {
 std::vector<Case> Cases() {
     std::vector<Part> orchestra;
     for (int i = 1; i <= 23; ++i) orchestra.push_back({"Part " + std::to_string(i)});
+    // Too many staves for the page at the smallest size at their usual distance.
+    std::vector<Part> large = orchestra;
+    for (int i = 24; i <= 40; ++i) large.push_back({"Part " + std::to_string(i)});
     const std::string credits =
         Credit(617, 1540, "center",
                "Sonata in the Old Style for Voice and Pianoforte, with a Title Far Too Long to Stand on One Line of "
@@ -112,6 +116,7 @@ std::vector<Case> Cases() {
         Credit(617, 1470, "center", "Opus 12");
     return {
         {"23 staves", Score(orchestra, 6), {}, true},
+        {"40 staves", Score(large, 3), {}, true},
         {"song with title and credits", Score({{"Voice"}, {"Pianoforte", 2}}, 12, credits), {{2, 3}}},
         {"voice and piano", Score({{"Soprano Solo"}, {"Piano", 2}, {"Violoncello"}}, 16), {{2, 3}}},
     };
@@ -204,6 +209,7 @@ TEST_F(ImportedPageGeometryTest, PagesStandAsAnEngraverSetsThem) {
         EXPECT_EQ(document->header.pageGeometry.staffSize > defaultSize, test.smallerStaff);
         EXPECT_EQ(Braces(document), test.braces);
         CheckPages(view);
+        EXPECT_TRUE(testing::EngravingIsClean(view));
         if (test.smallerStaff) {
             // The largest staff size: the user is told that a system no longer fits.
             ui::headless::SetDialogScript(kStaffSizeDialog, [](ui::headless::DialogDriver& d) {
