@@ -1,4 +1,5 @@
-// Imported measure texts placed clear of the music and of each other.
+// Imported measure texts (text lines, tempo marks, chord symbols) placed clear of
+// the music and of each other.
 //
 // Method, page by page, system by system from the top, staff by staff from the top,
 // texts of a staff in time order. Everything on the page that a text must not touch
@@ -68,8 +69,8 @@ void Store(ObjectLocation& location, const Words& words) {
 }
 
 bool IsMeasureText(const ScoreObject* object) {
-    return (object->type == TypeCode(ObjectType::Text) ||
-            object->type == TypeCode(ObjectType::Tempo)) &&
+    return (object->type == TypeCode(ObjectType::Text) || object->type == TypeCode(ObjectType::Tempo) ||
+            object->type == TypeCode(ObjectType::Chord)) &&
            object->subtype == SubtypeCode(ObjectSubtype::MeasureTimeList);
 }
 

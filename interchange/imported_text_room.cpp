@@ -29,6 +29,7 @@
 #include "notes/drawing/note_draw.h"
 #include "notes/drawing/note_fields.h"
 #include "notes/rests/staff_place.h"
+#include "objects/chord/chord_class.h"
 #include "objects/curves/curve_objects.h"
 #include "objects/midi_marks/mark_classes.h"
 
@@ -157,6 +158,7 @@ std::vector<RecordRect> SystemMusicRoom(ScoreView* view, ScoreSystem* system) {
 }
 
 RecordRect TextExtentAround(ScoreView* view, ScoreObject* object) {
+    if (object->type == TypeCode(ObjectType::Chord)) return ChordSymbolExtent(object, view);
     RecordRect box = TextLineExtent(view, object);
     const TextObject* text = AsTextObject(object);
     const int32_t width = box.right - box.left;

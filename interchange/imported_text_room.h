@@ -39,9 +39,9 @@ int32_t SlotBarlineX(const ScoreView* view, const ScoreSystem* system, int slot)
 // One staff space at the view's staff scale.
 int32_t StaffSpaceUnits(const ScoreView* view);
 
-// The box a text line or a tempo mark takes around its anchor point (measured
-// first): the string centred on the point and standing on it, and a tempo mark's
-// number beside its symbol.
+// The box a text line, a tempo mark or a chord symbol takes around its anchor
+// point (measured first): the string centred on the point and standing on it, a
+// tempo mark's number beside its symbol, a chord symbol's name above its diagram.
 RecordRect TextExtentAround(ScoreView* view, ScoreObject* object);
 
 // The boxes of the texts on the view's current page list (titles, notices).

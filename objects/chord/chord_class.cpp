@@ -55,30 +55,51 @@ int32_t TextWidth(platform::DcHandle dc, std::string_view text, int32_t* height 
     return size.cx;
 }
 
+// How far the name is raised above the anchor by the diagram shown below it: a
+// probe character's width and a quarter more in the diagram's font.
+int32_t DiagramRaise(ChordSymbol* chord, platform::DcHandle dc) {
+    if (chord->chord.showSymbol == 0) return 0;
+    const int32_t probe = TextWidth(dc, std::string_view(&kRaiseProbe, 1));
+    return probe + probe / kRaiseQuarter;
+}
+
+char DiagramCharacter(const ChordSymbol* chord) {
+    uint8_t character = static_cast<uint8_t>(chord->text.body.string);
+    if (character == kHiddenDiagramCharacter) character = kShownDiagramCharacter;
+    return static_cast<char>(character);
+}
+
 // Draws the diagram at the anchor; returns how far the name is raised above it.
 int32_t DrawDiagram(ChordSymbol* chord, ScoreView* view, platform::DcHandle dc, LogicalPoint anchor) {
     const platform::FontHandle font = StyleFontOf(view, TextStyleSlotOf(chord->text.body.style));
     if (!font) return 0;
     const platform::FontHandle previous = gfx::SelectObject(dc, font);
-    const int32_t probe = TextWidth(dc, std::string_view(&kRaiseProbe, 1));
-    const bool shown = chord->chord.showSymbol != 0;
-    if (shown) {
-        uint8_t character = static_cast<uint8_t>(chord->text.body.string);
-        if (character == kHiddenDiagramCharacter) character = kShownDiagramCharacter;
-        const char glyph = static_cast<char>(character);
+    const int32_t raise = DiagramRaise(chord, dc);
+    if (chord->chord.showSymbol != 0) {
+        const char glyph = DiagramCharacter(chord);
         text::TextOutA(dc, gfx::Point{anchor.x, anchor.y}, std::string_view(&glyph, 1));
     }
     gfx::SelectObject(dc, previous);
-    return shown ? probe + probe / kRaiseQuarter : 0;
+    return raise;
 }
 
-void DrawName(ChordSymbol* chord, ScoreView* view, platform::DcHandle dc, LogicalPoint anchor, int32_t raise) {
+// The name's fonts: its style's, and the music font of its accidentals.
+struct NameFonts {
+    platform::FontHandle name;
+    platform::FontHandle music;
+};
+
+NameFonts NameFontsOf(ChordSymbol* chord, ScoreView* view) {
     const uint8_t style = static_cast<uint8_t>(ChordNameStyleOf(chord->chord.nameStyle));
-    const platform::FontHandle nameFont = StyleFontOf(view, style);
-    const platform::FontHandle musicFont = AccidentalFontFor(view, style);
-    if (!nameFont) return;
+    return {StyleFontOf(view, style), AccidentalFontFor(view, style)};
+}
+
+// The name's pieces as drawn around the anchor, measured in the name's fonts
+// (the context's font is left as it was).
+std::vector<ChordNamePiece> NamePieces(ChordSymbol* chord, platform::DcHandle dc, const NameFonts& fonts,
+                                       LogicalPoint anchor, int32_t raise) {
     raise -= static_cast<int8_t>(chord->text.body.charset);
-    const platform::FontHandle previous = gfx::SelectObject(dc, nameFont);
+    const platform::FontHandle previous = gfx::SelectObject(dc, fonts.name);
     // The built name starts with the root letter; the rest is measured without blanks.
     const std::string shown = ShownChordName(chord->chord);
     const std::string_view letters(shown);
@@ -87,21 +108,68 @@ void DrawName(ChordSymbol* chord, ScoreView* view, platform::DcHandle dc, Logica
     metrics.restWidth = TextWidth(dc, letters.substr(std::min<size_t>(1, letters.size())));
     const bool accidentals = ChordAccidentalOf(chord->chord.rootAccidental) != 0 ||
                              (ChordShowsBass(chord->chord) && ChordAccidentalOf(chord->chord.bassAccidental) != 0);
-    if (musicFont && accidentals) {
-        gfx::SelectObject(dc, musicFont);
+    if (fonts.music && accidentals) {
+        gfx::SelectObject(dc, fonts.music);
         constexpr char kSharp = static_cast<char>(kChordSharpGlyph);
         metrics.accidentalWidth = TextWidth(dc, std::string_view(&kSharp, 1));
     }
+    gfx::SelectObject(dc, previous);
+    std::vector<ChordNamePiece> pieces = LayOutChordName(chord->chord, shown, anchor, raise, metrics);
+    std::erase_if(pieces, [&](const ChordNamePiece& piece) { return piece.accidental && !fonts.music; });
+    return pieces;
+}
+
+void DrawName(ChordSymbol* chord, ScoreView* view, platform::DcHandle dc, LogicalPoint anchor, int32_t raise) {
+    const NameFonts fonts = NameFontsOf(chord, view);
+    if (!fonts.name) return;
+    const platform::FontHandle previous = gfx::SelectObject(dc, fonts.name);
     const gfx::TextAlign align = gfx::SetTextAlign(dc, gfx::kTextAlignBaseline | gfx::kTextAlignLeft);
-    for (const ChordNamePiece& piece :
-         LayOutChordName(chord->chord, shown, anchor, raise, metrics)) {
-        if (piece.accidental && !musicFont) continue;
-        gfx::SelectObject(dc, piece.accidental ? musicFont : nameFont);
+    for (const ChordNamePiece& piece : NamePieces(chord, dc, fonts, anchor, raise)) {
+        gfx::SelectObject(dc, piece.accidental ? fonts.music : fonts.name);
         text::TextOutA(dc, gfx::Point{piece.at.x, piece.at.y}, piece.text);
     }
     gfx::SetTextAlign(dc, align);
     gfx::SelectObject(dc, previous);
 }
+
+// The box of a chord symbol's pieces: a text's cell in its font (ascent to
+// descent about its baseline, from its x), a music glyph's ink (its advance
+// from its x or centred on it).
+class PiecesBox {
+  public:
+    explicit PiecesBox(platform::DcHandle dc) : dc_(dc) {}
+
+    void AddText(platform::FontHandle font, std::string_view text, LogicalPoint at) {
+        const platform::FontHandle previous = gfx::SelectObject(dc_, font);
+        text::TextMetrics metrics;
+        text::GetTextMetrics(dc_, &metrics);
+        const int32_t width = TextWidth(dc_, text);
+        gfx::SelectObject(dc_, previous);
+        Take({at.x, at.y - metrics.ascent, at.x + width, at.y + metrics.descent});
+    }
+    void AddGlyph(platform::FontHandle font, char glyph, LogicalPoint at, bool centred) {
+        const platform::FontHandle previous = gfx::SelectObject(dc_, font);
+        text::GlyphBox ink;
+        const bool measured = text::GetGlyphOutlineBox(dc_, static_cast<uint8_t>(glyph), &ink);
+        gfx::SelectObject(dc_, previous);
+        if (!measured || !ink.hasInk) return;
+        const int32_t origin = centred ? at.x - ink.advance / 2 : at.x;
+        Take({origin + ink.left, at.y - ink.top, origin + ink.right, at.y - ink.bottom});
+    }
+    const RecordRect& Box() const { return box_; }
+
+  private:
+    void Take(const RecordRect& cell) {
+        box_ = any_ ? RecordRect{std::min(box_.left, cell.left), std::min(box_.top, cell.top),
+                                 std::max(box_.right, cell.right), std::max(box_.bottom, cell.bottom)}
+                    : cell;
+        any_ = true;
+    }
+
+    platform::DcHandle dc_;
+    RecordRect box_{};
+    bool any_ = false;
+};
 
 class ChordClass final : public TextObjectClass {
   public:
@@ -197,6 +265,34 @@ int MoveChordName(ScoreObject* chord, ScoreView* view, uint32_t key) {
     RedrawAfterChange(chord, view);
     SetDocumentModified(view->document);
     return 1;
+}
+
+RecordRect ChordSymbolExtent(ScoreObject* object, ScoreView* view) {
+    if (object == nullptr || view == nullptr || view->document == nullptr) return {};
+    ChordSymbol* chord = Chord(object);
+    const platform::FontHandle diagramFont = StyleFontOf(view, TextStyleSlotOf(chord->text.body.style));
+    BeginViewDraw(view);
+    platform::DcHandle dc = MeasuringContext(view);
+    PiecesBox box(dc);
+    if (dc) {
+        int32_t raise = 0;
+        if (diagramFont) {
+            const platform::FontHandle previous = gfx::SelectObject(dc, diagramFont);
+            raise = DiagramRaise(chord, dc);
+            gfx::SelectObject(dc, previous);
+            if (chord->chord.showSymbol != 0) box.AddGlyph(diagramFont, DiagramCharacter(chord), {0, 0}, true);
+        }
+        const NameFonts fonts = NameFontsOf(chord, view);
+        if (chord->chord.showName != 0 && fonts.name)
+            for (const ChordNamePiece& piece : NamePieces(chord, dc, fonts, {0, 0}, raise)) {
+                if (piece.accidental)
+                    box.AddGlyph(fonts.music, piece.text.empty() ? ' ' : piece.text[0], piece.at, false);
+                else
+                    box.AddText(fonts.name, piece.text, piece.at);
+            }
+    }
+    EndViewDraw(view);
+    return box.Box();
 }
 
 const TextObjectClass& ChordSymbolClass() {

@@ -79,6 +79,12 @@ int RunRenameChordDialog(ScoreView* view);
 int DrawChordPreview(platform::DcHandle dc, const gfx::Rect& rect, const ChordSymbol& chord,
                      const ScoreDocument& document);
 
+// The box a chord symbol's drawing takes around its anchor point: the diagram's
+// ink, centred on the point and standing on it, and the name raised above it (its
+// letters' cells, ascent to descent, and its accidentals' ink). Empty without a
+// context to measure on.
+RecordRect ChordSymbolExtent(ScoreObject* chord, ScoreView* view);
+
 // The Up and Down keys: the name up or down by 16 as one undo step; 1 when taken.
 int MoveChordName(ScoreObject* chord, ScoreView* view, uint32_t key);
 
