@@ -2,7 +2,7 @@
 // folder): a hidden tempo mark and the show-hidden option, the tempo number's place,
 // a pedal mark without a symbol, a hairpin split across a system's end, one on the
 // page in the scroll view and one re-anchored at its dragged handles, and a chord
-// symbol's diagram and name.
+// symbol's diagram and name, and the box measured around them.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -23,6 +23,7 @@
 #include "objects/midi_marks/mark_tools.h"
 #include "objects/tests/marks/marks_fixture.h"
 #include "platform/gfx/bitmap.h"
+#include "platform/text/text_ink_tap.h"
 #include "platform/ui/headless.h"
 #include "platform/win/paint.h"
 
@@ -264,6 +265,50 @@ TEST_F(MarksDrawingTest, ChordShowsDiagramAndRaisedName) {
     DrawAlone(chord, 1, 2);
     const int after = topInk();
     EXPECT_EQ(before - after, Device(at.x, at.y).y - Device(at.x, at.y - 32).y);
+}
+
+// The box measured for a chord symbol holds every run its drawing inks, the
+// name's accidentals and its raise by the Up key counted, and is no taller than
+// the ink's height and a text line's cell (the name's ascent and descent).
+TEST_F(MarksDrawingTest, ChordExtentHoldsWhatItsDrawingInks) {
+    BuildScore(1);
+    ui::headless::SetDialogScript(kChordDialogId, [](ui::headless::DialogDriver& d) {
+        d.Click(chord_dialog::kFirstRoot + 3);  // F sharp minor 7 over C sharp
+        d.Click(chord_dialog::kRootSharp);
+        d.Click(chord_dialog::kFirstQuality + 5);
+        d.Click(chord_dialog::kFirstBass);
+        d.Click(ui::kIdOk);
+    });
+    ScoreObject* chord = Place(ObjectType::Chord, PointIn(1, 2, 300));
+    ASSERT_NE(chord, nullptr);
+    ChordFields& fields = AsChordSymbol(chord)->chord;
+    constexpr int32_t kSlack = 16;  // ink boxes are rounded out to whole device pixels
+    const struct {
+        uint8_t showName, showSymbol;
+        int ups;
+    } cases[] = {{1, 1, 0}, {1, 0, 0}, {0, 1, 0}, {1, 1, 3}};
+    for (const auto& c : cases) {
+        fields.showName = c.showName;
+        fields.showSymbol = c.showSymbol;
+        for (int k = 0; k < c.ups; ++k) ClassOf(chord).OnKey(chord, view_, kKeyUp);
+        std::vector<gfx::Rect> inks;
+        const text::TextInkTap before = text::SetTextInkTap([&](const text::TextInk& ink) { inks.push_back(ink.box); });
+        DrawAlone(chord, 1, 2);
+        text::SetTextInkTap(before);
+        const LogicalPoint at = TextObjectAnchorPoint(chord, view_);
+        const RecordRect extent = ChordSymbolExtent(chord, view_);
+        const RecordRect box{at.x + extent.left, at.y + extent.top, at.x + extent.right, at.y + extent.bottom};
+        ASSERT_FALSE(inks.empty());
+        int32_t inkTop = inks[0].top, inkBottom = inks[0].bottom;
+        for (const gfx::Rect& ink : inks) {
+            EXPECT_TRUE(ink.left >= box.left - kSlack && ink.right <= box.right + kSlack &&
+                        ink.top >= box.top - kSlack && ink.bottom <= box.bottom + kSlack)
+                << "name " << int{c.showName} << " symbol " << int{c.showSymbol} << " ups " << c.ups;
+            inkTop = std::min(inkTop, ink.top);
+            inkBottom = std::max(inkBottom, ink.bottom);
+        }
+        EXPECT_LE(box.bottom - box.top, inkBottom - inkTop + view_->document->fonts[kChordNameStyle].height);
+    }
 }
 
 // Dark pixels of a control's own image.
