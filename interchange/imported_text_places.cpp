@@ -18,10 +18,12 @@
 // When no place above the staff has room, the same is tried below it, down to the
 // staff (or system) below; when none has room there either, the text goes at its
 // time above what is in its way as far as the page's top edge, else below it as
-// far as the page's foot, else above everything in its way. The text keeps its measure and time; its
-// anchor's x and y offsets say how far it was moved. Known limitation: a text is
-// placed against the notes as they stand; a later change of layout can bring them
-// together again.
+// far as the page's foot, else above everything in its way. The text keeps its
+// measure and time; its anchor's x and y offsets say how far it was moved. A text
+// the file placed itself stays where it stands when its box there touches no box
+// (those stand first, before any text is placed), and is placed as above when it
+// does. Known limitation: a text is placed against the notes as they stand; a
+// later change of layout can bring them together again.
 #include "interchange/imported_text_places.h"
 
 #include <algorithm>
@@ -101,11 +103,25 @@ std::vector<MeasureText> TextsOf(ScoreDocument* document, const ScoreSystem* sys
     return texts;
 }
 
+bool Listed(const std::vector<const ScoreObject*>* list, const ScoreObject* object) {
+    return list != nullptr && std::find(list->begin(), list->end(), object) != list->end();
+}
+
 // The page's boxes, and how much room a box wants around it.
 struct PageRoom {
     std::vector<RecordRect> taken;
     int32_t clearance = 0;
     const std::vector<const ScoreObject*>* only = nullptr;  // the texts that move; all when null
+    const std::vector<const ScoreObject*>* kept = nullptr;  // those that move only when in the way
+    std::vector<const ScoreObject*> standing;               // kept where they stand
+
+    bool Touches(const RecordRect& box) const {
+        return std::any_of(taken.begin(), taken.end(),
+                           [&](const RecordRect& other) { return BoxesOverlap(box, other); });
+    }
+    bool Moves(const ScoreObject* object) const {
+        return !Listed(&standing, object) && (only == nullptr || Listed(only, object) || Listed(kept, object));
+    }
 
     // The top of a box of `height` over left..right that touches nothing, as near
     // `start` as can be: going up, its bottom at `start` or higher and its top not
@@ -250,10 +266,8 @@ int32_t PlaceSystemTexts(ScoreView* view, PageRoom& room, ScoreSystem* system, i
                         staff < staves ? StaffLinesIn(view, system, staff + 1).top - space : floor};
         std::vector<RecordRect> staffTexts;
         for (const MeasureText& text : TextsOf(document, system, staff)) {
-            const bool moves = room.only == nullptr ||
-                               std::find(room.only->begin(), room.only->end(), text.object) != room.only->end();
-            staffTexts.push_back(moves ? PlaceText(view, room, system, staff, text, staffTexts, band)
-                                       : StandingBox(view, system, staff, text));
+            staffTexts.push_back(room.Moves(text.object) ? PlaceText(view, room, system, staff, text, staffTexts, band)
+                                                         : StandingBox(view, system, staff, text));
             room.taken.push_back(staffTexts.back());
         }
         ceiling = StaffLinesIn(view, system, staff).bottom + space;
@@ -275,9 +289,11 @@ bool HoldsMeasureTexts(ScoreDocument* document, const ScorePage* page) {
 }
 
 // The texts of the view's current page, its beat maps built.
-void PlacePageTexts(ScoreView* view, ScorePage* page, const std::vector<const ScoreObject*>* only) {
+void PlacePageTexts(ScoreView* view, ScorePage* page, const std::vector<const ScoreObject*>* only,
+                    const std::vector<const ScoreObject*>* kept) {
     PageRoom room;
     room.only = only;
+    room.kept = kept;
     room.taken = PageTextRoom(view);
     room.clearance = StaffSpaceUnits(view) / kClearanceDivisor;
     std::vector<ScoreSystem*> systems;
@@ -287,6 +303,16 @@ void PlacePageTexts(ScoreView* view, ScorePage* page, const std::vector<const Sc
         const std::vector<RecordRect> music = SystemMusicRoom(view, system);
         room.taken.insert(room.taken.end(), music.begin(), music.end());
     }
+    // The kept texts whose places are clear stand first: the others keep clear of them.
+    for (ScoreSystem* system : systems)
+        for (int staff = 1; kept != nullptr && staff <= view->document->header.staffCount; ++staff)
+            for (const MeasureText& text : TextsOf(view->document, system, staff)) {
+                if (!Listed(kept, text.object)) continue;
+                const RecordRect box = StandingBox(view, system, staff, text);
+                if (room.Touches(box)) continue;
+                room.taken.push_back(box);
+                room.standing.push_back(text.object);
+            }
     const int32_t space = StaffSpaceUnits(view);
     int32_t ceiling = kLogicalOrigin;
     for (size_t k = 0; k < systems.size(); ++k) {
@@ -299,8 +325,11 @@ void PlacePageTexts(ScoreView* view, ScorePage* page, const std::vector<const Sc
 
 }  // namespace
 
-void PlaceImportedMeasureTexts(ScoreView* view, const std::vector<const ScoreObject*>* only) {
-    if (view == nullptr || view->document == nullptr || (only != nullptr && only->empty())) return;
+void PlaceImportedMeasureTexts(ScoreView* view, const std::vector<const ScoreObject*>* only,
+                               const std::vector<const ScoreObject*>* kept) {
+    if (view == nullptr || view->document == nullptr ||
+        (only != nullptr && only->empty() && (kept == nullptr || kept->empty())))
+        return;
     ScoreDocument* document = view->document;
     ScorePage* savedPage = view->currentPage;
     ScoreSystem* savedSystem = view->currentSystem;
@@ -310,7 +339,7 @@ void PlaceImportedMeasureTexts(ScoreView* view, const std::vector<const ScoreObj
         if (!HoldsMeasureTexts(document, page)) continue;
         view->currentPage = page;
         BuildBeatMapsOnLinkedViews(view, 0);
-        PlacePageTexts(view, page, only);
+        PlacePageTexts(view, page, only, kept);
     }
     view->currentPage = savedPage;
     BuildBeatMapsOnLinkedViews(view, 0);

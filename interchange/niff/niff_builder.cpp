@@ -178,9 +178,11 @@ int BuildScoreFromNiff(NiffImportState& import) {
     if (!import.lyricLinesGiven) PlaceLyricLines(import.document);
     MakeNiffSignChanges(import);
     MakeNiffSpanners(import);
-    // Texts the file did not place stand clear of the music, its slurs included.
-    if (import.view != nullptr) PlaceImportedMeasureTexts(import.view, &import.unplacedTexts);
+    // Texts the file did not place stand clear of the music, its slurs included, as
+    // do those it placed in its way.
+    if (import.view != nullptr) PlaceImportedMeasureTexts(import.view, &import.unplacedTexts, &import.placedTexts);
     import.unplacedTexts.clear();
+    import.placedTexts.clear();
     if (import.view != nullptr) {
         UpdatePagersToolbar(import.view);
         SetViewScrollRanges(import.view);

@@ -120,8 +120,8 @@ void PlaceNiffMarks(NiffImportState& import) {
         if (!(onPage ? LinkPageObject(view, mark, object) : LinkMeasureObject(view, mark, object))) {
             ReleaseObjectByType(import.document, object);
             import.report.Count(kUnplacedMarksKind);
-        } else if (mark.anchor == NiffAnchor::kTime) {
-            import.unplacedTexts.push_back(object);
+        } else if (!onPage) {
+            (mark.anchor == NiffAnchor::kTime ? import.unplacedTexts : import.placedTexts).push_back(object);
         }
     }
     ShowPageInView(view, 0);

@@ -123,6 +123,9 @@ struct NiffImportState {
     // Texts and tempo marks of measures the file gave no place: placed once the
     // pages are laid out, clear of the music.
     std::vector<const ScoreObject*> unplacedTexts;
+    // Those the file placed in a measure: they keep their places where those are
+    // clear of the music, and are placed like the others where they are not.
+    std::vector<const ScoreObject*> placedTexts;
 
     NiffFrame frame;  // pages, systems, staves, measures and placed texts
     ImportReport report;

@@ -114,3 +114,45 @@ std::vector<uint8_t> MarkedNiffScore() {
 }
 
 }  // namespace ql::testing
+
+namespace ql::testing {
+
+std::vector<uint8_t> PlacedChordsNiffScore(int32_t onStaffY, int32_t clearY) {
+    Strings strings;
+    const uint32_t names[2] = {strings.Add("Dm7"), strings.Add("G7")};
+    NiffWriter out;
+    out.BeginForm("NIFF");
+    out.BeginList("setp");
+    out.BeginChunk("stbl");
+    out.Text(strings.bytes);
+    out.EndChunk();
+    Chunk(out, "part", {0, 0, 0, 1, 0, -1, 0});
+    out.EndList();
+    out.BeginList("data");
+    Chunk(out, "pghd");
+    out.BeginChunk("syhd");
+    out.Tag(1, {160, 600});
+    out.EndChunk();
+    out.BeginChunk("sthd");
+    out.Tag(32, {0});
+    out.Tag(17, {256});
+    out.EndChunk();
+    Chunk(out, "tmsl", {1, NiffField::Rational(0, 1)});
+    for (int quarter = 0; quarter < 4; ++quarter) {
+        Chunk(out, "tmsl", {2, NiffField::Rational(static_cast<int16_t>(quarter), 4)});
+        if (quarter % 2 == 0) {
+            out.BeginChunk("chrd", {names[quarter / 2]});
+            out.Tag(1, {static_cast<int16_t>(quarter * 100), static_cast<int16_t>(quarter == 0 ? onStaffY : clearY)});
+            out.EndChunk();
+        }
+        out.BeginChunk("stem");
+        out.Tag(22, {0, 1, 0});
+        out.EndChunk();
+        Chunk(out, "note", {0, 2, NiffField::Rational(1, 4)});
+    }
+    out.EndList();
+    out.EndList();
+    return out.Take();
+}
+
+}  // namespace ql::testing

@@ -2,6 +2,7 @@
 // articulations, ornaments and lyrics on their notes; dynamics, pedal marks, a
 // tempo mark, a chord symbol and a text in the measure at their times; measure
 // numbering and a staff group in the document. Page 1 is written as a picture.
+// Chord symbols the file places keep their places only where those are clear.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -21,6 +22,7 @@
 #include "core/objects/score_object.h"
 #include "core/text/text_object.h"
 #include "display/anchors.h"
+#include "display/view_location.h"
 #include "interchange/niff/niff_import.h"
 #include "notes/accidentals/accidental_layout.h"
 #include "notes/articulations/articulation_class.h"
@@ -143,6 +145,39 @@ TEST_F(NiffMarksImportTest, MarksBecomeObjectsOnNotesAndInMeasures) {
     std::filesystem::create_directories(QL_TEST_OUTPUT_DIR);
     EXPECT_TRUE(gfx::WritePng(win::GetWindowImage(view->ViewWindow),
                               (std::filesystem::path(QL_TEST_OUTPUT_DIR) / "niff_marks_page1.png").string()));
+}
+
+// Chord symbols the file places: one in the staff is moved above it, clear of the
+// notes; one the file places clear keeps its place.
+TEST_F(NiffMarksImportTest, PlacedChordSymbolsKeepOnlyClearPlaces) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    ui::headless::ResetUi();
+    constexpr int32_t kOnStaff = 96, kClear = -400;  // file units below the staff's foot, a space 64
+    ScoreView* view =
+        niff::OpenNiffScoreWindowFromMemory(testing::PlacedChordsNiffScore(kOnStaff, kClear), "chords_NIFF");
+    ASSERT_NE(view, nullptr);
+    EXPECT_TRUE(testing::EngravingIsClean(view, {}));
+    ScoreDocument* document = view->document;
+    MeasureCell* cell = GetOrCreateMeasureCell(StaffRecordOf(document, 1), document, 1);
+    ASSERT_NE(cell, nullptr);
+    std::vector<ScoreObject*> chords;  // each new one first in the list
+    for (ScoreObject* o = cell->objects ? cell->objects->next.get() : nullptr; o != nullptr; o = o->next.get())
+        if (o->type == static_cast<uint8_t>(ObjectType::Chord)) chords.insert(chords.begin(), o);
+    ASSERT_EQ(chords.size(), 2u);
+    LogicalPoint origin{0, 0};  // where the file's offsets are measured from
+    ASSERT_TRUE(MeasureOffsetsToPoints(view, 1, 1, &origin, 1));
+    const auto pointOf = [&](ScoreObject* chord) {
+        SetCurrentMeasure(view, 1, 1);
+        LogicalPoint at{};
+        DecodeAnchors(view, chord->subtype, &AsTextObject(chord)->body.location, &at, 1);
+        return at;
+    };
+    // A file unit is two score units here, a staff space 128; the staff's top line
+    // four spaces above its foot.
+    EXPECT_LT(pointOf(chords[0]).y, origin.y - 5 * 128);
+    EXPECT_NEAR(pointOf(chords[1]).y, origin.y + 2 * kClear, 1);
+    // Centred on the file's point.
+    EXPECT_NEAR(pointOf(chords[1]).x, origin.x + 2 * 200 + AsTextObject(chords[1])->body.width / 2, 1);
 }
 
 // The file gives its articulations no side: each is put where a click would put
