@@ -71,7 +71,8 @@ void Store(ObjectLocation& location, const Words& words) {
 }
 
 bool IsMeasureText(const ScoreObject* object) {
-    return (object->type == TypeCode(ObjectType::Text) || object->type == TypeCode(ObjectType::Tempo) ||
+    return (object->type == TypeCode(ObjectType::Text) ||
+            object->type == TypeCode(ObjectType::Tempo) ||
             object->type == TypeCode(ObjectType::Chord)) &&
            object->subtype == SubtypeCode(ObjectSubtype::MeasureTimeList);
 }
@@ -120,7 +121,8 @@ struct PageRoom {
                            [&](const RecordRect& other) { return BoxesOverlap(box, other); });
     }
     bool Moves(const ScoreObject* object) const {
-        return !Listed(&standing, object) && (only == nullptr || Listed(only, object) || Listed(kept, object));
+        return !Listed(&standing, object) &&
+               (only == nullptr || Listed(only, object) || Listed(kept, object));
     }
 
     // The top of a box of `height` over left..right that touches nothing, as near
@@ -266,8 +268,9 @@ int32_t PlaceSystemTexts(ScoreView* view, PageRoom& room, ScoreSystem* system, i
                         staff < staves ? StaffLinesIn(view, system, staff + 1).top - space : floor};
         std::vector<RecordRect> staffTexts;
         for (const MeasureText& text : TextsOf(document, system, staff)) {
-            staffTexts.push_back(room.Moves(text.object) ? PlaceText(view, room, system, staff, text, staffTexts, band)
-                                                         : StandingBox(view, system, staff, text));
+            staffTexts.push_back(room.Moves(text.object)
+                                     ? PlaceText(view, room, system, staff, text, staffTexts, band)
+                                     : StandingBox(view, system, staff, text));
             room.taken.push_back(staffTexts.back());
         }
         ceiling = StaffLinesIn(view, system, staff).bottom + space;

@@ -18,7 +18,8 @@ struct ScoreObject;
 // clear of like the music. The texts in `kept` (placed by the file) stay where they
 // stand when that is clear of the music, of the page's texts and of the kept texts
 // before them, and move like those in `only` when it is not.
-void PlaceImportedMeasureTexts(ScoreView* view, const std::vector<const ScoreObject*>* only = nullptr,
+void PlaceImportedMeasureTexts(ScoreView* view,
+                               const std::vector<const ScoreObject*>* only = nullptr,
                                const std::vector<const ScoreObject*>* kept = nullptr);
 
 }  // namespace ql

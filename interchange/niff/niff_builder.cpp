@@ -180,7 +180,8 @@ int BuildScoreFromNiff(NiffImportState& import) {
     MakeNiffSpanners(import);
     // Texts the file did not place stand clear of the music, its slurs included, as
     // do those it placed in its way.
-    if (import.view != nullptr) PlaceImportedMeasureTexts(import.view, &import.unplacedTexts, &import.placedTexts);
+    if (import.view != nullptr)
+        PlaceImportedMeasureTexts(import.view, &import.unplacedTexts, &import.placedTexts);
     import.unplacedTexts.clear();
     import.placedTexts.clear();
     if (import.view != nullptr) {

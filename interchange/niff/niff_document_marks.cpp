@@ -121,7 +121,8 @@ void PlaceNiffMarks(NiffImportState& import) {
             ReleaseObjectByType(import.document, object);
             import.report.Count(kUnplacedMarksKind);
         } else if (!onPage) {
-            (mark.anchor == NiffAnchor::kTime ? import.unplacedTexts : import.placedTexts).push_back(object);
+            (mark.anchor == NiffAnchor::kTime ? import.unplacedTexts : import.placedTexts)
+                .push_back(object);
         }
     }
     ShowPageInView(view, 0);

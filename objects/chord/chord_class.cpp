@@ -96,8 +96,8 @@ NameFonts NameFontsOf(ChordSymbol* chord, ScoreView* view) {
 
 // The name's pieces as drawn around the anchor, measured in the name's fonts
 // (the context's font is left as it was).
-std::vector<ChordNamePiece> NamePieces(ChordSymbol* chord, platform::DcHandle dc, const NameFonts& fonts,
-                                       LogicalPoint anchor, int32_t raise) {
+std::vector<ChordNamePiece> NamePieces(ChordSymbol* chord, platform::DcHandle dc,
+                                       const NameFonts& fonts, LogicalPoint anchor, int32_t raise) {
     raise -= static_cast<int8_t>(chord->text.body.charset);
     const platform::FontHandle previous = gfx::SelectObject(dc, fonts.name);
     // The built name starts with the root letter; the rest is measured without blanks.
@@ -114,12 +114,15 @@ std::vector<ChordNamePiece> NamePieces(ChordSymbol* chord, platform::DcHandle dc
         metrics.accidentalWidth = TextWidth(dc, std::string_view(&kSharp, 1));
     }
     gfx::SelectObject(dc, previous);
-    std::vector<ChordNamePiece> pieces = LayOutChordName(chord->chord, shown, anchor, raise, metrics);
-    std::erase_if(pieces, [&](const ChordNamePiece& piece) { return piece.accidental && !fonts.music; });
+    std::vector<ChordNamePiece> pieces =
+        LayOutChordName(chord->chord, shown, anchor, raise, metrics);
+    std::erase_if(pieces,
+                  [&](const ChordNamePiece& piece) { return piece.accidental && !fonts.music; });
     return pieces;
 }
 
-void DrawName(ChordSymbol* chord, ScoreView* view, platform::DcHandle dc, LogicalPoint anchor, int32_t raise) {
+void DrawName(ChordSymbol* chord, ScoreView* view, platform::DcHandle dc, LogicalPoint anchor,
+              int32_t raise) {
     const NameFonts fonts = NameFontsOf(chord, view);
     if (!fonts.name) return;
     const platform::FontHandle previous = gfx::SelectObject(dc, fonts.name);
@@ -160,9 +163,10 @@ class PiecesBox {
 
   private:
     void Take(const RecordRect& cell) {
-        box_ = any_ ? RecordRect{std::min(box_.left, cell.left), std::min(box_.top, cell.top),
-                                 std::max(box_.right, cell.right), std::max(box_.bottom, cell.bottom)}
-                    : cell;
+        box_ =
+            any_ ? RecordRect{std::min(box_.left, cell.left), std::min(box_.top, cell.top),
+                              std::max(box_.right, cell.right), std::max(box_.bottom, cell.bottom)}
+                 : cell;
         any_ = true;
     }
 
@@ -270,7 +274,8 @@ int MoveChordName(ScoreObject* chord, ScoreView* view, uint32_t key) {
 RecordRect ChordSymbolExtent(ScoreObject* object, ScoreView* view) {
     if (object == nullptr || view == nullptr || view->document == nullptr) return {};
     ChordSymbol* chord = Chord(object);
-    const platform::FontHandle diagramFont = StyleFontOf(view, TextStyleSlotOf(chord->text.body.style));
+    const platform::FontHandle diagramFont =
+        StyleFontOf(view, TextStyleSlotOf(chord->text.body.style));
     BeginViewDraw(view);
     platform::DcHandle dc = MeasuringContext(view);
     PiecesBox box(dc);
@@ -280,13 +285,15 @@ RecordRect ChordSymbolExtent(ScoreObject* object, ScoreView* view) {
             const platform::FontHandle previous = gfx::SelectObject(dc, diagramFont);
             raise = DiagramRaise(chord, dc);
             gfx::SelectObject(dc, previous);
-            if (chord->chord.showSymbol != 0) box.AddGlyph(diagramFont, DiagramCharacter(chord), {0, 0}, true);
+            if (chord->chord.showSymbol != 0)
+                box.AddGlyph(diagramFont, DiagramCharacter(chord), {0, 0}, true);
         }
         const NameFonts fonts = NameFontsOf(chord, view);
         if (chord->chord.showName != 0 && fonts.name)
             for (const ChordNamePiece& piece : NamePieces(chord, dc, fonts, {0, 0}, raise)) {
                 if (piece.accidental)
-                    box.AddGlyph(fonts.music, piece.text.empty() ? ' ' : piece.text[0], piece.at, false);
+                    box.AddGlyph(fonts.music, piece.text.empty() ? ' ' : piece.text[0], piece.at,
+                                 false);
                 else
                     box.AddText(fonts.name, piece.text, piece.at);
             }

@@ -292,22 +292,26 @@ TEST_F(MarksDrawingTest, ChordExtentHoldsWhatItsDrawingInks) {
         fields.showSymbol = c.showSymbol;
         for (int k = 0; k < c.ups; ++k) ClassOf(chord).OnKey(chord, view_, kKeyUp);
         std::vector<gfx::Rect> inks;
-        const text::TextInkTap before = text::SetTextInkTap([&](const text::TextInk& ink) { inks.push_back(ink.box); });
+        const text::TextInkTap before =
+            text::SetTextInkTap([&](const text::TextInk& ink) { inks.push_back(ink.box); });
         DrawAlone(chord, 1, 2);
         text::SetTextInkTap(before);
         const LogicalPoint at = TextObjectAnchorPoint(chord, view_);
         const RecordRect extent = ChordSymbolExtent(chord, view_);
-        const RecordRect box{at.x + extent.left, at.y + extent.top, at.x + extent.right, at.y + extent.bottom};
+        const RecordRect box{at.x + extent.left, at.y + extent.top, at.x + extent.right,
+                             at.y + extent.bottom};
         ASSERT_FALSE(inks.empty());
         int32_t inkTop = inks[0].top, inkBottom = inks[0].bottom;
         for (const gfx::Rect& ink : inks) {
             EXPECT_TRUE(ink.left >= box.left - kSlack && ink.right <= box.right + kSlack &&
                         ink.top >= box.top - kSlack && ink.bottom <= box.bottom + kSlack)
-                << "name " << int{c.showName} << " symbol " << int{c.showSymbol} << " ups " << c.ups;
+                << "name " << int{c.showName} << " symbol " << int{c.showSymbol} << " ups "
+                << c.ups;
             inkTop = std::min(inkTop, ink.top);
             inkBottom = std::max(inkBottom, ink.bottom);
         }
-        EXPECT_LE(box.bottom - box.top, inkBottom - inkTop + view_->document->fonts[kChordNameStyle].height);
+        EXPECT_LE(box.bottom - box.top,
+                  inkBottom - inkTop + view_->document->fonts[kChordNameStyle].height);
     }
 }
 

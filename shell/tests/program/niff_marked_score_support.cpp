@@ -142,7 +142,8 @@ std::vector<uint8_t> PlacedChordsNiffScore(int32_t onStaffY, int32_t clearY) {
         Chunk(out, "tmsl", {2, NiffField::Rational(static_cast<int16_t>(quarter), 4)});
         if (quarter % 2 == 0) {
             out.BeginChunk("chrd", {names[quarter / 2]});
-            out.Tag(1, {static_cast<int16_t>(quarter * 100), static_cast<int16_t>(quarter == 0 ? onStaffY : clearY)});
+            out.Tag(1, {static_cast<int16_t>(quarter * 100),
+                        static_cast<int16_t>(quarter == 0 ? onStaffY : clearY)});
             out.EndChunk();
         }
         out.BeginChunk("stem");

@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "display/tests/painter/engraving_expect.h"
 #include "core/constants.h"
 #include "core/model/document.h"
 #include "core/model/events.h"
@@ -22,6 +21,7 @@
 #include "core/objects/score_object.h"
 #include "core/text/text_object.h"
 #include "display/anchors.h"
+#include "display/tests/painter/engraving_expect.h"
 #include "display/view_location.h"
 #include "interchange/niff/niff_import.h"
 #include "notes/accidentals/accidental_layout.h"
@@ -152,16 +152,19 @@ TEST_F(NiffMarksImportTest, MarksBecomeObjectsOnNotesAndInMeasures) {
 TEST_F(NiffMarksImportTest, PlacedChordSymbolsKeepOnlyClearPlaces) {
     ASSERT_EQ(Start(), StartupCode::Ok);
     ui::headless::ResetUi();
-    constexpr int32_t kOnStaff = 96, kClear = -400;  // file units below the staff's foot, a space 64
-    ScoreView* view =
-        niff::OpenNiffScoreWindowFromMemory(testing::PlacedChordsNiffScore(kOnStaff, kClear), "chords_NIFF");
+    // File units below the staff's foot, a staff space 64.
+    constexpr int32_t kOnStaff = 96;
+    constexpr int32_t kClear = -400;
+    ScoreView* view = niff::OpenNiffScoreWindowFromMemory(
+        testing::PlacedChordsNiffScore(kOnStaff, kClear), "chords_NIFF");
     ASSERT_NE(view, nullptr);
     EXPECT_TRUE(testing::EngravingIsClean(view, {}));
     ScoreDocument* document = view->document;
     MeasureCell* cell = GetOrCreateMeasureCell(StaffRecordOf(document, 1), document, 1);
     ASSERT_NE(cell, nullptr);
     std::vector<ScoreObject*> chords;  // each new one first in the list
-    for (ScoreObject* o = cell->objects ? cell->objects->next.get() : nullptr; o != nullptr; o = o->next.get())
+    for (ScoreObject* o = cell->objects ? cell->objects->next.get() : nullptr; o != nullptr;
+         o = o->next.get())
         if (o->type == static_cast<uint8_t>(ObjectType::Chord)) chords.insert(chords.begin(), o);
     ASSERT_EQ(chords.size(), 2u);
     LogicalPoint origin{0, 0};  // where the file's offsets are measured from
@@ -177,7 +180,8 @@ TEST_F(NiffMarksImportTest, PlacedChordSymbolsKeepOnlyClearPlaces) {
     EXPECT_LT(pointOf(chords[0]).y, origin.y - 5 * 128);
     EXPECT_NEAR(pointOf(chords[1]).y, origin.y + 2 * kClear, 1);
     // Centred on the file's point.
-    EXPECT_NEAR(pointOf(chords[1]).x, origin.x + 2 * 200 + AsTextObject(chords[1])->body.width / 2, 1);
+    EXPECT_NEAR(pointOf(chords[1]).x, origin.x + 2 * 200 + AsTextObject(chords[1])->body.width / 2,
+                1);
 }
 
 // The file gives its articulations no side: each is put where a click would put
