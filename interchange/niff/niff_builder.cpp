@@ -27,6 +27,7 @@
 #include "interchange/niff/niff_sign_changes.h"
 #include "interchange/niff/niff_spanner_objects.h"
 #include "interchange/niff/niff_values.h"
+#include "layout/measure_format.h"
 #include "layout/measure_spacing.h"
 #include "layout/page_chain.h"
 #include "layout/page_fit.h"
@@ -178,6 +179,12 @@ int BuildScoreFromNiff(NiffImportState& import) {
     if (!import.lyricLinesGiven) PlaceLyricLines(import.document);
     MakeNiffSignChanges(import);
     MakeNiffSpanners(import);
+    // Lines and texts far above a page's first staff take its system down the page:
+    // the pages are laid out again with the marks standing.
+    if (import.view != nullptr && import.document != nullptr) {
+        FitSystemsToPages(import.view, import.document->firstPage);
+        FormatMeasuresOfAllPages(import.view);
+    }
     // Texts the file did not place stand clear of the music, its slurs included, as
     // do those it placed in its way.
     if (import.view != nullptr)

@@ -257,6 +257,18 @@ void SetLineEnds(SpannerInterface* spanner, const NiffLineRequest& line, int16_t
     ends.endHook = endHook;
 }
 
+// A labelled line's ends from the file, its label moved up or down as far as the
+// line's start moved from where the tool's click put it: the label keeps the place
+// beside the line that the tool gives it.
+void SetLabelledLineEnds(ScoreObject* object, const NiffLineRequest& line, int16_t startHook, int16_t endHook) {
+    SpannerInterface* spanner = SpannerOf(object);
+    const int32_t before = spanner->endpoint.start.y;
+    SetLineEnds(spanner, line, startHook, endHook);
+    ObjectLocation& label = AsTextObject(object)->body.location;
+    const int32_t y = static_cast<int16_t>(label.measure);
+    label.measure = static_cast<uint16_t>(Word16(y + spanner->endpoint.start.y - before));
+}
+
 // A page point of the import as the page's items keep it.
 LogicalPoint PagePoint(int32_t x, int32_t y) {
     return LogicalPoint{x - kNiffPageOrigin, y - kNiffPageOrigin};
@@ -530,9 +542,8 @@ void MakeNiffOctaveLine(NiffImportState& import, const NiffLineRequest& request)
         import.report.Count(kNiffUnmadeObjects);
         return;
     }
-    SpannerInterface* spanner = SpannerOf(object);
-    SetLineEnds(spanner, request, 0, request.above ? kOctaveHookDrop : -kOctaveHookDrop);
-    if (!request.lineShown) spanner->endpoint.lineWidth = 0;
+    SetLabelledLineEnds(object, request, 0, request.above ? kOctaveHookDrop : -kOctaveHookDrop);
+    if (!request.lineShown) SpannerOf(object)->endpoint.lineWidth = 0;
     FollowOctaveHook(object);  // the label follows the hook: 8va above, 8vb below
 }
 
@@ -563,7 +574,7 @@ void MakeNiffRepeatEnding(NiffImportState& import, const NiffLineRequest& reques
         return;
     }
     RepeatEndingObject* ending = AsRepeatEnding(object);
-    SetLineEnds(&ending->spanner, request, startHook, endHook);
+    SetLabelledLineEnds(object, request, startHook, endHook);
     ending->span = EndingSpan(request);
     SetEndingPasses(ending, request);
     FreeRepeatEndingList(import.document);

@@ -15,6 +15,7 @@
 #include "core/state.h"
 #include "core/ui/status_bar_notes.h"
 #include "display/view_location.h"
+#include "layout/marks_above_staff.h"
 #include "layout/measure_format.h"
 #include "layout/page_chain.h"
 #include "layout/page_fit.h"
@@ -39,8 +40,10 @@ constexpr uint8_t kNumbersOff = 0;
 
 // Above the highest note of a page's first staff the page keeps room for what is
 // drawn over it (its stem, ledger lines, articulations, a measure number): three
-// spaces over its head's line, beyond the stem's end of a stem that rises.
+// spaces over its head's line, beyond the stem's end of a stem that rises. Above
+// its highest mark (an octave line, an ending, a text) it keeps half a space of paper.
 constexpr int64_t kRoomOverNotes = 384;
+constexpr int64_t kRoomOverMarks = 64;
 constexpr int64_t kStepUnits = 64;
 
 // From the bottom of a page's heading to its first system's top line: a staff
@@ -76,10 +79,11 @@ int32_t LeastGap(const ScoreDocument* document) {
     return document->header.pageGeometry.measureNumberStyle != kNumbersOff ? kLeastNumberedGap : kLeastGap;
 }
 
-// How far the notes of the system's shown staves reach above the system's top, with
-// the room kept over them (0 when none reaches above it): a lower staff's notes may
-// rise past the staves above it.
-int64_t NotesReachAboveSystem(ScoreDocument* document, const ScoreSystem* system) {
+// How far the notes and marks of the system's shown staves reach above the
+// system's top, with the room kept over them (0 when none reaches above it): a
+// lower staff's notes or marks may rise past the staves above it.
+int64_t MusicReachAboveSystem(ScoreView* view, const ScoreSystem* system) {
+    ScoreDocument* document = view->document;
     const int8_t* flags = StaffFlagsOf(system);
     const uint16_t* offsets = StaffOffsetsOf(system);
     if (flags == nullptr || offsets == nullptr) return 0;
@@ -98,6 +102,8 @@ int64_t NotesReachAboveSystem(ScoreDocument* document, const ScoreSystem* system
                 }
             }
         }
+        const int64_t marks = MarksReachAboveStaff(view, system, staff);
+        if (marks > 0) reach = std::max(reach, marks + kRoomOverMarks - offsets[staff]);
     }
     return reach;
 }
@@ -165,12 +171,12 @@ bool FramePage(ScoreView* view, const ScorePage* page, PageFrame* frame) {
     if (heading != INT64_MIN)
         frame->firstTop =
             std::max(frame->firstTop, RoundAtZoom(view, heading + kHeadingClearance, Rounding::DownThePage));
-    // Nor do its notes reach past the page's top edge: notes far above its first
-    // staff take the system down the page.
-    const int64_t notes = NotesReachAboveSystem(document, frame->systems.front());
-    if (notes > 0)
+    // Nor do its notes or marks reach past the page's top edge: notes, octave lines,
+    // endings or texts far above its staves take the system down the page.
+    const int64_t music = MusicReachAboveSystem(view, frame->systems.front());
+    if (music > 0)
         frame->firstTop = std::max(frame->firstTop,
-                                   RoundAtZoom(view, int64_t{kLogicalOrigin} + notes, Rounding::DownThePage));
+                                   RoundAtZoom(view, int64_t{kLogicalOrigin} + music, Rounding::DownThePage));
     frame->lastTop = RoundAtZoom(view,
                                  int64_t{view->PageBottom} - margins.logical[3] -
                                      SystemHeight(document, frame->systems.back()) - kStaffHeight,

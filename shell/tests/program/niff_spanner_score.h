@@ -13,7 +13,8 @@ namespace ql::testing {
 // measure 2. Measure 2: an octave sign above from its start to the
 // middle of measure 3, slur 5 from its last note over the barline, and a bass clef
 // on its third beat. Measure 3: an ending "1. 2. " from its start to its last beat,
-// and a key of two sharps on its third beat.
-std::vector<uint8_t> NiffSpannerScore();
+// and a key of two sharps on its third beat. With `octaveAbove` the octave sign is
+// placed that many of the file's units above the staff's top line.
+std::vector<uint8_t> NiffSpannerScore(int octaveAbove = 0);
 
 }  // namespace ql::testing

@@ -16,8 +16,10 @@ void Slice(NiffWriter& out, int type, int numerator, int denominator) {
     out.EndChunk();
 }
 
-void Node(NiffWriter& out, const char (&id)[5], std::initializer_list<NiffField> fixed, int spannerId, int nodes = 0) {
+void Node(NiffWriter& out, const char (&id)[5], std::initializer_list<NiffField> fixed, int spannerId, int nodes = 0,
+          int above = 0) {
     out.BeginChunk(id, fixed);
+    if (above != 0) out.Tag(1, {0, -above});
     out.Tag(18, {spannerId});
     if (nodes > 0) out.Tag(28, {nodes});
     out.EndChunk();
@@ -32,7 +34,7 @@ void Quarter(NiffWriter& out, int step) {
 
 }  // namespace
 
-std::vector<uint8_t> NiffSpannerScore() {
+std::vector<uint8_t> NiffSpannerScore(int octaveAbove) {
     NiffWriter out;
     out.BeginForm("NIFF");
     out.BeginList("setp");
@@ -67,7 +69,7 @@ std::vector<uint8_t> NiffSpannerScore() {
             out.EndChunk();
             Node(out, "hrpn", {1}, 3, 2);
         }
-        if (measure == 1) Node(out, "octv", {0, 1, 0, 0}, 4, 2);
+        if (measure == 1) Node(out, "octv", {0, 1, 0, 0}, 4, 2, octaveAbove);
         if (measure == 2) Node(out, "altg", {3, 1}, 6, 2);
         for (int beat = 0; beat < 4; ++beat) {
             Slice(out, 2, beat, 4);
