@@ -227,17 +227,21 @@ LogicalPoint PointAt(ScoreView* view, int32_t tick, int32_t vertical) {
 
 // A tool's click at `at` in the scroll view's manner (objects anchored in time),
 // or with `onPage` in the page view's (objects on the current page); the view's
-// pointer and mode are restored on every path.
+// pointer and mode are restored on every path. A click in time is anchored in the
+// measure the view stands on, from the page's staff and columns that `at` was
+// taken from (the scroll view's would put what the tool anchors elsewhere).
 class ClickScope {
   public:
     ClickScope(ScoreView* view, LogicalPoint at, bool onPage = false)
-        : view_(view), pointer_(view->pointerPoint), pageView_(view->pageView) {
+        : view_(view), pointer_(view->pointerPoint), pageView_(view->pageView), keep_(State().locate.KeepMeasure) {
         view->pointerPoint = at;
         view->pageView = onPage ? 1 : 0;
+        if (!onPage) State().locate.KeepMeasure = 1;
     }
     ~ClickScope() {
         view_->pointerPoint = pointer_;
         view_->pageView = pageView_;
+        State().locate.KeepMeasure = keep_;
     }
     ClickScope(const ClickScope&) = delete;
     ClickScope& operator=(const ClickScope&) = delete;
@@ -246,6 +250,7 @@ class ClickScope {
     ScoreView* view_;
     LogicalPoint pointer_;
     decltype(ScoreView::pageView) pageView_;
+    uint8_t keep_;
 };
 
 // The start and end anchors and hooks of a line, owned by its start measure.

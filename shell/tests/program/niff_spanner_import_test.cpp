@@ -57,6 +57,15 @@ int32_t LabelY(ScoreObject* object) {
     return static_cast<int16_t>(AsTextObject(object)->body.location.measure);
 }
 
+// Whether a labelled line's label is anchored in its line's first measure, within
+// the beat its line starts on (the lines of the file's score start on a measure's
+// first beat).
+bool LabelAtLineStart(ScoreObject* object) {
+    constexpr uint32_t kBeat = 1024;
+    const uint32_t position = AsTextObject(object)->body.location.position;
+    return (position & 0xFFFF) == 0 && (position >> 16) < kBeat;
+}
+
 TEST_F(NiffSpannerImportTest, SpannersBecomeObjectsOfTheirFirstMeasure) {
     ASSERT_EQ(Start(), StartupCode::Ok);
     ui::headless::ResetUi();
@@ -126,6 +135,7 @@ TEST_F(NiffSpannerImportTest, SpannersBecomeObjectsOfTheirFirstMeasure) {
     EXPECT_GT(octave.endHook, 0);  // the hook points down to the staff
     // Its sign beside its line's start, as the octave tool sets them.
     EXPECT_LE(std::abs(LabelY(octaves[0]) - octave.start.y), kLabelBesideLine);
+    EXPECT_TRUE(LabelAtLineStart(octaves[0]));
     // The ending of measure 3 for passes 1 and 2, hooked at both ends.
     const std::vector<ScoreObject*> endings = ObjectsOf(document, 3, ObjectType::RepeatEnding);
     ASSERT_EQ(endings.size(), 1u);
@@ -137,6 +147,7 @@ TEST_F(NiffSpannerImportTest, SpannersBecomeObjectsOfTheirFirstMeasure) {
     EXPECT_GT(ending->spanner.endpoint.startHook, 0);
     EXPECT_GT(ending->spanner.endpoint.endHook, 0);
     EXPECT_LE(std::abs(LabelY(endings[0]) - ending->spanner.endpoint.start.y), kLabelBesideLine);
+    EXPECT_TRUE(LabelAtLineStart(endings[0]));
     // The bass clef half way from the second beat of measure 2 to its third, the
     // measures after it in that clef; the key of two sharps in measure 3.
     const std::vector<ScoreObject*> clefs = ObjectsOf(document, 2, ObjectType::Clef);
