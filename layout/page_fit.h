@@ -34,6 +34,12 @@ int StaffSizeToFitSystems(const ScoreDocument* document);
 // imports), which choose no size of their own afterwards.
 bool FitStaffSizeToSystems(ScoreView* view);
 
+// Lays every page out again: the systems each page cannot hold move on, the
+// measures are spaced, and each page's first system stands low enough that the
+// notes and marks over it stay on the paper. For a new score whose marks were made
+// after its pages were first laid out.
+void LayOutPagesAgain(ScoreView* view);
+
 // After a user's change of the page, the staff size or the staves: a message box
 // says so when a system of the score is taller than its page. True when one is.
 bool WarnWhenSystemTallerThanPage(ScoreView* view);

@@ -27,7 +27,6 @@
 #include "interchange/niff/niff_sign_changes.h"
 #include "interchange/niff/niff_spanner_objects.h"
 #include "interchange/niff/niff_values.h"
-#include "layout/measure_format.h"
 #include "layout/measure_spacing.h"
 #include "layout/page_chain.h"
 #include "layout/page_fit.h"
@@ -181,10 +180,7 @@ int BuildScoreFromNiff(NiffImportState& import) {
     MakeNiffSpanners(import);
     // Lines and texts far above a page's first staff take its system down the page:
     // the pages are laid out again with the marks standing.
-    if (import.view != nullptr && import.document != nullptr) {
-        FitSystemsToPages(import.view, import.document->firstPage);
-        FormatMeasuresOfAllPages(import.view);
-    }
+    LayOutPagesAgain(import.view);
     // Texts the file did not place stand clear of the music, its slurs included, as
     // do those it placed in its way.
     if (import.view != nullptr)

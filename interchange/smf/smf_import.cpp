@@ -23,6 +23,7 @@
 #include "interchange/smf/smf_import_texts.h"
 #include "interchange/smf/smf_reader.h"
 #include "interchange/smf/smf_strings.h"
+#include "layout/page_fit.h"
 #include "layout/page_format.h"
 #include "platform/ui/message_box.h"
 #include "sequencer/channel_events.h"
@@ -287,6 +288,9 @@ bool FinishImport(ImportRun& run) {
     spacing.reformat = 1;
     if (document->firstPage != nullptr) ReformatFromPage(run.view, &spacing, document->firstPage);
     PlaceImportedMeasureTexts(run.view);
+    // A tempo mark or text set over notes far above a page's first staff takes the
+    // system down the page.
+    LayOutPagesAgain(run.view);
     return true;
 }
 

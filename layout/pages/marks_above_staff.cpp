@@ -79,9 +79,14 @@ int64_t MarksReachAboveStaff(ScoreView* view, const ScoreSystem* system, int sta
             int32_t line = 0;
             if (SpannerLineTop(object, &line)) reach(line, 0);
             if (!text) continue;
-            // A text stands on its anchor: its ascent above it, as it is measured.
-            ClassOf(object).Measure(object, view);
-            reach(static_cast<int16_t>(label->body.location.measure), LoadField<uint16_t>(&label->body.baseline));
+            // A text stands on its anchor: its ascent above it, as it is measured, or
+            // the ink of its first glyph where that rises higher (a tempo mark's note).
+            const auto& textClass = static_cast<const TextObjectClass&>(ClassOf(object));
+            textClass.Measure(object, view);
+            RecordRect ink{};
+            textClass.SelectTextFont(object, view, LogicalPoint{0, 0}, &ink);
+            reach(static_cast<int16_t>(label->body.location.measure),
+                  std::max<int32_t>(LoadField<uint16_t>(&label->body.baseline), -ink.top));
         }
     }
     return highest;

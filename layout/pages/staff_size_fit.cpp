@@ -106,13 +106,6 @@ int SeparationToFitSystems(const ScoreDocument* document) {
     return separation < StaffSeparation(document) ? static_cast<int>(separation) : 0;
 }
 
-// Lays every page out again after a change of the staff size or the staves'
-// spacing: the systems each page cannot hold move on, the measures are spaced.
-void LayOutPagesAgain(ScoreView* view) {
-    FitSystemsToPages(view, view->document->firstPage);
-    FormatMeasuresOfAllPages(view);
-}
-
 // A score whose systems are too tall for the page even at the smallest staff size
 // brings its staves closer, down to the least separation Page Layout allows.
 bool CloseStavesToFitSystems(ScoreView* view) {
@@ -127,6 +120,14 @@ bool CloseStavesToFitSystems(ScoreView* view) {
 }
 
 }  // namespace
+
+void LayOutPagesAgain(ScoreView* view) {
+    if (view == nullptr || view->document == nullptr || view->document->firstPage == nullptr) return;
+    FitSystemsToPages(view, view->document->firstPage);
+    ScorePage* page = view->document->firstPage;
+    for (int i = 0; page != nullptr && i < kMaxChain; ++i, page = page->next.get()) LayoutPageSystems(view, page);
+    FormatMeasuresOfAllPages(view);
+}
 
 int StaffSizeToFitSystems(const ScoreDocument* document) {
     const int size = document->header.pageGeometry.staffSize;
