@@ -118,7 +118,8 @@ TEST_F(MarqueeScenario, ThePointerShowsTheCursorOfTheWindowUnderIt) {
 
     const std::optional<std::pair<int, int>> inside = DrawMarqueeOnQuietPaper();
     ASSERT_TRUE(inside) << "no empty paper in the score area";
-    const auto [insideX, insideY] = *inside;
+    const int insideX = inside->first;
+    const int insideY = inside->second;
     CursorPicture marquee;
     auto hoverMarquee = [&] {
         marquee = CursorAt(insideX, insideY);
@@ -154,7 +155,8 @@ TEST_F(MarqueeScenario, AScoreWithoutTheKeyboardShowsTheArrow) {
     // The marquee on empty paper beside the mixer.
     const std::optional<std::pair<int, int>> inside = DrawMarqueeOnQuietPaper();
     ASSERT_TRUE(inside) << "no empty paper in the score area";
-    const auto [insideX, insideY] = *inside;
+    const int insideX = inside->first;
+    const int insideY = inside->second;
     CursorPicture marquee;
     ASSERT_TRUE(WaitFor([&] { return (marquee = CursorAt(insideX, insideY)) != arrow; }, kRedrawTimeout))
         << "the marquee shows no cursor of its own";

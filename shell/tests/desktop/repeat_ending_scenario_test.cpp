@@ -157,7 +157,8 @@ TEST_F(RepeatEndingScenario, SetImageShowsTheLabelInTheChosenFont) {
     ASSERT_TRUE(placed);
     const auto dialogs = OpenSetImage(*placed);
     ASSERT_TRUE(dialogs);
-    const auto& [dialog, image] = *dialogs;
+    const ShownWindow& dialog = dialogs->first;
+    const ShownWindow& image = dialogs->second;
     const auto grab = [&] { return SettledPicture(x_, [&] { return x_.Grab(image); }, kRedrawTimeout); };
     grab();
     ClickCell(image, kSetImageColumns, kSetImageRows, 1, kWinFontRow);
