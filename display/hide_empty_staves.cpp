@@ -32,14 +32,6 @@ bool HoldsEvents(ScoreDocument* document, const ScoreSystem& system, int staff) 
     return false;
 }
 
-int VisibleStaves(const ScoreSystem& system, int count) {
-    const int8_t* flags = StaffFlagsOf(&system);
-    int visible = 0;
-    for (int s = 1; s <= count; ++s)
-        if ((static_cast<uint8_t>(flags[s]) & pages::kHiddenStaff) == 0) ++visible;
-    return visible;
-}
-
 bool IsInScore(ScoreDocument* document, const ScoreSystem* wanted) {
     int steps = 0;
     for (ScorePage* page = document->firstPage; page != nullptr && steps < kMaxChainSteps;
@@ -79,7 +71,7 @@ void HideInSystem(ScoreView* view, ScoreSystem* system) {
         if (record == nullptr || (record->flags & kHideWhenEmpty) == 0 || (flag & pages::kHiddenStaff) != 0)
             continue;
         record->flags = static_cast<uint16_t>(record->flags & ~kHidingMark);
-        if (HoldsEvents(document, *system, staff) || VisibleStaves(*system, count) <= 1) continue;
+        if (HoldsEvents(document, *system, staff) || pages::ShownStaffCount(system, count) <= 1) continue;
         HiddenStaffSystem& entry = EntryFor(document, system, count);
         RemoveStaffFromSystem(view, system, staff);
         entry.hidden[static_cast<size_t>(staff)] = true;

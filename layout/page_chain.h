@@ -29,6 +29,8 @@ int SystemsPerPage(const ScoreDocument* document);
 int MeasuresPerSystem(const ScoreDocument* document);
 // The staff separation, at least one staff height.
 int StaffSeparation(const ScoreDocument* document);
+// The staves 1..staffCount of the system not hidden in it (0 without flags).
+int ShownStaffCount(const ScoreSystem* system, int staffCount);
 
 // The last page of the list (null without pages).
 ScorePage* LastPage(ScoreDocument* document);

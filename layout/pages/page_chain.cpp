@@ -32,6 +32,14 @@ int StaffSeparation(const ScoreDocument* document) {
     return std::max<int>(separation, kStaffHeight);
 }
 
+int ShownStaffCount(const ScoreSystem* system, int staffCount) {
+    const int8_t* flags = StaffFlagsOf(system);
+    int shown = 0;
+    for (int staff = 1; flags != nullptr && staff <= staffCount; ++staff)
+        if ((static_cast<uint8_t>(flags[staff]) & kHiddenStaff) == 0) ++shown;
+    return shown;
+}
+
 ScorePage* LastPage(ScoreDocument* document) {
     ScorePage* page = document != nullptr ? document->firstPage : nullptr;
     for (int i = 0; page != nullptr && page->next && i < kMaxChain; ++i) page = page->next.get();

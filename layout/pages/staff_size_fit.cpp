@@ -49,14 +49,6 @@ struct PageNeed {
     int gaps = 0;  // between the shown staves of the page's tallest system
 };
 
-int ShownStaves(const ScoreDocument* document, const ScoreSystem* system) {
-    const int8_t* flags = StaffFlagsOf(system);
-    int shown = 0;
-    for (int staff = 1; flags != nullptr && staff <= document->header.staffCount; ++staff)
-        if ((static_cast<uint8_t>(flags[staff]) & kHiddenStaff) == 0) ++shown;
-    return shown;
-}
-
 std::vector<PageNeed> PageNeeds(const ScoreDocument* document) {
     std::vector<PageNeed> needs;
     double width = 0.0;
@@ -75,7 +67,7 @@ std::vector<PageNeed> PageNeeds(const ScoreDocument* document) {
             const int64_t height = LastShownStaffOffset(document, system);
             if (height < tallest) continue;
             tallest = height;
-            gaps = std::max(gaps, ShownStaves(document, system) - 1);
+            gaps = std::max(gaps, ShownStaffCount(system, document->header.staffCount) - 1);
         }
         needs.push_back({tallest + kSystemRoom,
                          height - static_cast<double>(margins.logical[1] + margins.logical[3]) / perInch, gaps});
