@@ -6,28 +6,16 @@
 // Each page is also kept as a picture in the test output folder.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
-#include "core/draw/draw_surface.h"
-#include "core/model/pages.h"
-#include "core/model/score_document.h"
 #include "core/model/view.h"
-#include "core/state.h"
-#include "display/painter.h"
 #include "display/tests/painter/engraving_expect.h"
 #include "interchange/musicxml/musicxml_convert.h"
 #include "interchange/niff/niff_import.h"
-#include "notes/beatmap/beat_map.h"
-#include "platform/gfx/bitmap.h"
-#include "platform/gfx/dc.h"
-#include "platform/gfx/draw.h"
-#include "platform/gfx/mapping.h"
-#include "platform/gfx/objects.h"
-#include "platform/gfx/recording.h"
 #include "platform/ui/headless.h"
 #include "shell/program/score_windows.h"
+#include "shell/tests/program/page_pictures.h"
 #include "shell/tests/program/program_fixture.h"
 
 namespace ql {
@@ -170,41 +158,6 @@ class EngravingScoresTest : public testing::ProgramFixture {
         ui::headless::ResetUi();
         return niff::OpenNiffScoreWindowFromMemory(conversion.niff, title);
     }
-
-    // Every page of the score as a picture, drawn as the screen draws it.
-    static void SavePages(ScoreView* view, const std::string& name) {
-        std::filesystem::create_directories(QL_TEST_OUTPUT_DIR);
-        ScorePage* const shown = view->currentPage;
-        int index = 1;
-        for (ScorePage* page = view->document->firstPage; page != nullptr; page = page->next.get(), ++index) {
-            view->currentPage = page;
-            view->currentSystem = page->firstSystem.get();
-            UpdateBeatMaps(view, 0);
-            const platform::DcHandle recording = gfx::CreateRecordingContext({});
-            State().drawing.PaintDC = recording;
-            State().display.painter.paintRect = PaintArea{kLogicalOrigin, kLogicalOrigin, view->PageRight, view->PageBottom};
-            State().display.painter.paintRectActive = 1;
-            BeginViewDraw(view);
-            DrawScoreContents(view);
-            const gfx::Mapping mapping = gfx::GetMapping(recording);
-            EndViewDraw(view);
-            State().drawing.PaintDC = {};
-            State().display.painter.paintRectActive = 0;
-            const gfx::Point corner = gfx::MapLogicalToDevice(mapping, {view->PageRight, view->PageBottom});
-            const platform::BitmapHandle image = gfx::CreateImageBitmap(corner.x + 1, corner.y + 1);
-            const platform::DcHandle target = gfx::CreateWindowContext(image);
-            gfx::PatternBlit(target, gfx::Rect{0, 0, corner.x + 1, corner.y + 1}, gfx::RasterOp::Whiteness);
-            EXPECT_TRUE(gfx::PlayRecording(recording, target));
-            const std::string file = name + "_page" + std::to_string(index) + ".png";
-            EXPECT_TRUE(gfx::WritePng(image, (std::filesystem::path(QL_TEST_OUTPUT_DIR) / file).string()));
-            gfx::DeleteContext(target);
-            gfx::DeleteObject(image);
-            gfx::DeleteContext(recording);
-        }
-        view->currentPage = shown;
-        view->currentSystem = shown->firstSystem.get();
-        UpdateBeatMaps(view, 0);
-    }
 };
 
 TEST_F(EngravingScoresTest, EverydayScoresPrintWithoutFindings) {
@@ -222,7 +175,7 @@ TEST_F(EngravingScoresTest, EverydayScoresPrintWithoutFindings) {
         SCOPED_TRACE(score.name);
         ScoreView* view = Import(score.xml, std::string(score.name) + "_XML");
         ASSERT_NE(view, nullptr);
-        SavePages(view, std::string("engraving_") + score.name);
+        EXPECT_TRUE(testing::SavePagePictures(view, std::string("engraving_") + score.name));
         EXPECT_TRUE(testing::EngravingIsClean(view));
         ForceCloseScoreWindow(view->ViewWindow);
         Pump();

@@ -1,0 +1,113 @@
+// Real MusicXML files made by other programs (the shared corpus beside the project:
+// scores and the feature suite), imported as the program imports them and read
+// page by page by the engraving check. Each file is its own case; its findings are
+// printed by kind. A file may not have more findings than its line in the table
+// below allows (none for a file not listed): the table only ever shrinks.
+// QL_PAGE_PICTURES=1 also keeps every page as a picture in the test output folder.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "core/model/view.h"
+#include "display/engraving_check.h"
+#include "interchange/musicxml/musicxml_convert.h"
+#include "interchange/niff/niff_import.h"
+#include "platform/ui/headless.h"
+#include "shell/program/score_windows.h"
+#include "shell/tests/program/page_pictures.h"
+#include "shell/tests/program/program_fixture.h"
+
+namespace ql {
+namespace {
+
+const std::filesystem::path kCorpus = std::filesystem::path(QL_SOURCE_DIR) / ".." / "shared" / "corpus";
+
+// Findings each file still has, by file name.
+const std::map<std::string, int> kStillFound = {
+    {"Binchois.xml", 3},
+    {"BrahWiMeSample.xml", 4},
+    {"BrookeWestSample.xml", 8},
+    {"Echigo-Jishi.xml", 1},
+    {"FaurReveSample.xml", 4},
+    {"MahlFaGe4Sample.xml", 8},
+    {"MozaChloSample.xml", 6},
+    {"MozaVeilSample.xml", 4},
+    {"MozartTrio.xml", 1},
+    {"13b-KeySignatures-ChurchModes.xml", 2},
+    {"32b-Articulations-Texts.xml", 1},
+    {"33h-Spanners-Glissando.xml", 3},
+    {"34c-Font-Size.xml", 1},
+    {"61g-Lyrics-NameNumber.xml", 3},
+    {"99b-Lyrics-BeamsMelismata-IgnoreBeams.xml", 4},
+};
+
+std::vector<std::string> CorpusFiles() {
+    std::vector<std::string> files;
+    for (const char* folder : {"musicxml-real", "musicxml-suite"}) {
+        std::error_code error;
+        for (const auto& entry : std::filesystem::directory_iterator(kCorpus / folder, error)) {
+            const std::string extension = entry.path().extension().string();
+            if (extension == ".xml" || extension == ".mxl")
+                files.push_back(std::string(folder) + "/" + entry.path().filename().string());
+        }
+    }
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+std::string CaseName(const ::testing::TestParamInfo<std::string>& info) {
+    std::string name = std::filesystem::path(info.param).stem().string();
+    for (char& c : name)
+        if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+    return name;
+}
+
+class CorpusEngravingTest : public testing::ProgramFixture, public ::testing::WithParamInterface<std::string> {};
+
+TEST_P(CorpusEngravingTest, PagesHaveNoMoreFindingsThanListed) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    const std::filesystem::path path = kCorpus / GetParam();
+    std::ifstream in(path, std::ios::binary);
+    const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    const musicxml::MusicXmlForm form =
+        path.extension() == ".mxl" ? musicxml::MusicXmlForm::Compressed : musicxml::MusicXmlForm::Plain;
+    const musicxml::MusicXmlConversion conversion = musicxml::ConvertMusicXml(bytes, form);
+    ASSERT_TRUE(conversion.ok) << conversion.error;
+    ui::headless::ResetUi();
+    ScoreView* view = niff::OpenNiffScoreWindowFromMemory(conversion.niff, path.stem().string() + "_XML");
+    ASSERT_NE(view, nullptr);
+    if (std::getenv("QL_PAGE_PICTURES") != nullptr) {
+        EXPECT_TRUE(testing::SavePagePictures(view, "corpus_" + path.stem().string()));
+    }
+    const std::vector<EngravingFinding> findings = CheckEngraving(view);
+    std::array<int, kFindingKindCount> byKind{};
+    for (const EngravingFinding& f : findings) ++byKind[static_cast<size_t>(f.kind)];
+    std::string counts;
+    for (int kind = 0; kind < kFindingKindCount; ++kind)
+        if (byKind[kind] != 0)
+            counts += std::string(counts.empty() ? "" : ", ") + FindingKindName(static_cast<FindingKind>(kind)) + " " +
+                      std::to_string(byKind[kind]);
+    std::cout << "[corpus] " << GetParam() << ": " << findings.size() << " finding(s)"
+              << (counts.empty() ? "" : ": " + counts) << "\n";
+    const auto listed = kStillFound.find(path.filename().string());
+    const int allowed = listed != kStillFound.end() ? listed->second : 0;
+    std::string shown;
+    for (size_t i = 0; i < findings.size() && i < 12; ++i) shown += "\n  " + DescribeFinding(findings[i]);
+    EXPECT_LE(static_cast<int>(findings.size()), allowed) << shown;
+    ForceCloseScoreWindow(view->ViewWindow);
+    Pump();
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, CorpusEngravingTest, ::testing::ValuesIn(CorpusFiles()), CaseName);
+GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(CorpusEngravingTest);
+
+}  // namespace
+}  // namespace ql
