@@ -218,6 +218,52 @@ std::vector<PlacedLine> LayOutTextBlock(std::string_view text, const TextBlockFo
     return lines;
 }
 
+namespace {
+
+// A line's text cut at its end until it and the ellipsis take no more than `width`
+// (the longest such start, found by halving: widths grow with the length); blanks
+// left at the cut are dropped.
+std::string CutWithEllipsis(std::string_view line, int32_t width, const MeasureRun& wide) {
+    const std::string ellipsis(1, kEllipsis);
+    size_t fits = 0;
+    size_t over = line.size() + 1;
+    while (fits + 1 < over) {
+        const size_t middle = fits + (over - fits) / 2;
+        (wide(std::string(line.substr(0, middle)) + ellipsis) <= width ? fits : over) = middle;
+    }
+    while (fits > 0 && IsSeparator(line[fits - 1])) --fits;
+    return std::string(line.substr(0, fits)) + ellipsis;
+}
+
+}  // namespace
+
+std::string FitTextBlockText(std::string_view text, int32_t width, int mostLines, const TextBlockFormat& format,
+                             const TextBlockFont& font, const MeasureRun& measure) {
+    if (MeasureTextBlockSize(text, format, font, measure).cx <= width || mostLines < 1) return std::string(text);
+    const int32_t extra = TrackingExtra(format.tracking, font.blankWidth);
+    const MeasureRun wide = [&](std::string_view run) { return measure(run) + extra * static_cast<int32_t>(run.size()); };
+    // A text of more than one word is measured with a blank more (as MeasureTextBlockSize does).
+    std::vector<Word> words;
+    WordsOf(text, {0, text.size()}, words);
+    const int32_t room = width - (words.size() > 1 ? font.blankWidth : 0);
+    std::vector<std::string> lines;
+    for (size_t w = 0; w < words.size() && static_cast<int>(lines.size()) < mostLines; ++w) {
+        std::string line(text.substr(words[w].start, words[w].end - words[w].start));
+        while (w + 1 < words.size()) {
+            const std::string longer =
+                line + ' ' + std::string(text.substr(words[w + 1].start, words[w + 1].end - words[w + 1].start));
+            if (wide(longer) > room) break;
+            line = longer;
+            ++w;
+        }
+        const bool last = static_cast<int>(lines.size()) + 1 == mostLines && w + 1 < words.size();
+        lines.push_back(last || wide(line) > room ? CutWithEllipsis(line, room, wide) : line);
+    }
+    std::string fitted;
+    for (const std::string& line : lines) fitted += (fitted.empty() ? "" : "\r") + line;
+    return fitted;
+}
+
 gfx::Size MeasureTextBlockSize(std::string_view text, const TextBlockFormat& format,
                                const TextBlockFont& font, const MeasureRun& measure) {
     const RunWidth width(text, measure, TrackingExtra(format.tracking, font.blankWidth));

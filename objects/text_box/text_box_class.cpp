@@ -580,22 +580,46 @@ void LayoutTextBlock(ScoreObject* box, ScoreView* view, platform::DcHandle dc,
     }
 }
 
-void MeasureTextBlock(ScoreView* view, ScoreObject* box) {
-    if (view == nullptr || box == nullptr) return;
-    TextBoxBody& body = AsTextBox(box)->body;
+namespace {
+
+// Runs `use` with the box's font, its metrics and a measurer of its runs, on the
+// view's measuring context (a memory context when the view has none).
+template <typename Use>
+void WithBoxMeasurer(ScoreView* view, const TextBoxBody& body, Use use) {
     BeginViewDraw(view);
     platform::DcHandle dc = CompanionContext(view) ? CompanionContext(view) : view->ViewDC;
     const bool own = !dc;
     if (own) dc = gfx::CreateMemoryContext({});
     const platform::FontHandle old = gfx::SelectObject(dc, BoxFont(view, body));
     CharsetRuns runs(dc);
-    const gfx::Size size = MeasureTextBlockSize(GetTextBoxString(box), TextBlockFormatOf(body),
-                                                FontMetricsOf(dc), MeasurerOf(runs));
+    use(FontMetricsOf(dc), MeasurerOf(runs));
     gfx::SelectObject(dc, old);
     if (own) gfx::DeleteContext(dc);
     EndViewDraw(view);
-    body.width = size.cx;
-    body.height = size.cy;
+}
+
+}  // namespace
+
+void MeasureTextBlock(ScoreView* view, ScoreObject* box) {
+    if (view == nullptr || box == nullptr) return;
+    TextBoxBody& body = AsTextBox(box)->body;
+    WithBoxMeasurer(view, body, [&](const TextBlockFont& font, const MeasureRun& measure) {
+        const gfx::Size size = MeasureTextBlockSize(GetTextBoxString(box), TextBlockFormatOf(body), font, measure);
+        body.width = size.cx;
+        body.height = size.cy;
+    });
+}
+
+void FitTextBlockToWidth(ScoreView* view, ScoreObject* box, int32_t width, int mostLines) {
+    if (view == nullptr || box == nullptr) return;
+    TextBoxBody& body = AsTextBox(box)->body;
+    WithBoxMeasurer(view, body, [&](const TextBlockFont& font, const MeasureRun& measure) {
+        const char* stored = GetTextBoxString(box);
+        const std::string text = stored != nullptr ? stored : "";
+        const std::string fitted = FitTextBlockText(text, width, mostLines, TextBlockFormatOf(body), font, measure);
+        if (fitted != text) SetTextBoxText(&body, fitted.data(), fitted.size());
+    });
+    MeasureTextBlock(view, box);
 }
 
 void KeepTextBoxOnPage(ScoreView* view, TextBoxObject* box, int32_t x) {

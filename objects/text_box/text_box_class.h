@@ -41,6 +41,9 @@ void LayoutTextBlock(ScoreObject* box, ScoreView* view, platform::DcHandle dc,
                      platform::DcHandle measuring, int32_t x, int32_t y, gfx::Size size);
 // Sets the box's width and height from its text (MeasureTextBlockSize).
 void MeasureTextBlock(ScoreView* view, ScoreObject* box);
+// The box's text set in at most `mostLines` lines no wider than `width`
+// (FitTextBlockText: broken at blanks, cut with an ellipsis), then measured.
+void FitTextBlockToWidth(ScoreView* view, ScoreObject* box, int32_t width, int mostLines);
 // A box on the page would pass the page's right edge less kPageEdgeRoom: twice as
 // tall and narrower (at least kLeastPushedBoxWidth).
 void KeepTextBoxOnPage(ScoreView* view, TextBoxObject* box, int32_t x);

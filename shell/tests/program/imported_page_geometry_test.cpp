@@ -44,6 +44,7 @@
 #include "shell/program/score_windows.h"
 #include "shell/shell_services.h"
 #include "shell/tests/program/isolation_scores.h"
+#include "shell/tests/program/page_pictures.h"
 #include "shell/tests/program/program_fixture.h"
 #include "staves/staff_group_bits.h"
 
@@ -119,6 +120,14 @@ std::vector<Case> Cases() {
         {"40 staves", Score(large, 3), {}, true},
         {"song with title and credits", Score({{"Voice"}, {"Pianoforte", 2}}, 12, credits), {{2, 3}}},
         {"voice and piano", Score({{"Soprano Solo"}, {"Piano", 2}, {"Violoncello"}}, 16), {{2, 3}}},
+        // Names too long for a third of the line: broken at their blanks, and a word
+        // too long alone cut with an ellipsis.
+        {"long part names",
+         Score({{"Solo Soprano, who also sings the part of the Queen of the Night in the second act"},
+                {"Pianoforteandharpsichordandcelestaandorganandsynthesizerplayedbyone"},
+                {"Cello"}},
+               8),
+         {}},
     };
 }
 
@@ -135,8 +144,9 @@ std::vector<std::pair<int, int>> Braces(ScoreDocument* document) {
 }
 
 // The labels of the score's first system between the left margin and the system,
-// which stands in from the margin by the widest of them and a gap.
-void CheckLabels(ScoreView* view, ScoreSystem* system, int32_t left) {
+// which stands in from the margin by the widest of them and a gap, never more than
+// a third of the line between the margins.
+void CheckLabels(ScoreView* view, ScoreSystem* system, int32_t left, int32_t right) {
     ScoreDocument* document = view->document;
     int32_t indent = 0;
     for (int staff = 1; staff <= document->header.staffCount; ++staff) {
@@ -151,6 +161,7 @@ void CheckLabels(ScoreView* view, ScoreSystem* system, int32_t left) {
         indent = std::max(indent, std::abs(body.width) + kStaffLabelGap);
     }
     EXPECT_EQ(system->x, left + indent);
+    EXPECT_LE(indent, (right - left) / 3);
 }
 
 // Every page's systems between its margins, its texts inside them and over its first
@@ -176,7 +187,7 @@ void CheckPages(ScoreView* view) {
             if (system->firstMeasure > 1) {
                 EXPECT_EQ(system->x, left);
             }
-            if (system->firstMeasure == 1) CheckLabels(view, system, left);
+            if (system->firstMeasure == 1) CheckLabels(view, system, left, right);
         }
         for (ScoreObject* item = page->margins->next.get(); item != nullptr; item = item->next.get()) {
             RecordRect box;
@@ -205,6 +216,11 @@ TEST_F(ImportedPageGeometryTest, PagesStandAsAnEngraverSetsThem) {
         const int defaultSize = ProgramPreferences().header.pageGeometry.staffSize;
         ScoreView* view = niff::OpenNiffScoreWindowFromMemory(conversion.niff, "case_XML");
         ASSERT_NE(view, nullptr);
+        if (std::getenv("QL_PAGE_PICTURES") != nullptr) {
+            std::string name = std::string("geometry_") + test.name;
+            std::replace(name.begin(), name.end(), ' ', '_');
+            EXPECT_TRUE(testing::SavePagePictures(view, name));
+        }
         ScoreDocument* document = view->document;
         EXPECT_EQ(document->header.pageGeometry.staffSize > defaultSize, test.smallerStaff);
         EXPECT_EQ(Braces(document), test.braces);
@@ -259,7 +275,7 @@ void CheckRespaced(ScoreView* view, const std::string& step) {
     for (size_t i = 1; i < spaced.size(); ++i) EXPECT_NEAR(spaced[i], again[i], 4) << "measure " << i;
     PageMargins margins;
     ASSERT_TRUE(GetPageMargins(page, &margins));
-    CheckLabels(view, system, kLogicalOrigin + margins.logical[0]);
+    CheckLabels(view, system, kLogicalOrigin + margins.logical[0], view->PageRight - margins.logical[2]);
     for (const EngravingFinding& f : CheckEngraving(view))
         EXPECT_NE(f.kind, FindingKind::LabelOverSign) << DescribeFinding(f);
 }
