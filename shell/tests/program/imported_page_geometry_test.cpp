@@ -124,7 +124,7 @@ std::vector<Case> Cases() {
         // too long alone cut with an ellipsis.
         {"long part names",
          Score({{"Solo Soprano, who also sings the part of the Queen of the Night in the second act"},
-                {"Pianoforteandharpsichordandcelestaandorganandsynthesizerplayedbyone"},
+                {"Pianoforteandharpsichordandcelestaandorganandsynthesizerplayedbyoneplayerwhositsbehindtheorchestra"},
                 {"Cello"}},
                8),
          {}},
