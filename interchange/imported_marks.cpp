@@ -32,8 +32,6 @@ namespace ql {
 namespace {
 
 constexpr int32_t kLabelLift = 512;
-// A name too long for the label's room is broken into at most this many lines.
-constexpr int kMostLabelLines = 3;
 constexpr char kHeightProbeText[] = "Xg";  // a capital's height and a descender
 
 }  // namespace
@@ -45,11 +43,7 @@ ScoreObject* PlaceImportedStaffLabel(ScoreView* view, int staff, const std::stri
     if (object == nullptr) return nullptr;
     object->subtype = SubtypeCode(ObjectSubtype::StaffLabelList);
     TextBoxObject* box = AsTextBox(object);
-    const int32_t room = StaffLabelWidthLimit(view, view->currentPage);
-    if (room > 0)
-        FitTextBlockToWidth(view, object, room, kMostLabelLines);
-    else
-        MeasureTextBlock(view, object);
+    MeasureStaffLabel(view, object);
     AnchorStaffLabelBesideSystem(view, object, staff, view->staffY - (box->body.height + kLabelLift) / 2);
     InsertObjectBySubtype(view, object);
     return object;

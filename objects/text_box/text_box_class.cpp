@@ -181,7 +181,10 @@ ScoreObject* PlaceNewBox(ScoreView* view, TextBoxObject* box, int32_t x) {
         return nullptr;
     }
     InsertObjectBySubtype(view, object);
-    MeasureTextBlock(view, object);
+    if (IsLabel(object))
+        MeasureStaffLabel(view, object);
+    else
+        MeasureTextBlock(view, object);
     KeepTextBoxOnPage(view, box, x);
     return object;
 }
@@ -340,21 +343,24 @@ int TextBoxClass::EditAttributes(ScoreObject* object, ScoreView* view) const {
     if (StoredFormOf(box) == before) return 0;
     SetDocumentModified(view->document);
     const int32_t width = std::abs(box->body.width);
-    MeasureTextBlock(view, object);
     if (IsLabel(object)) {
-        // A label keeps its right end where it stood (beside the system, as a rule),
-        // and the system makes room for its new width.
+        // A label keeps its right end where it stood from the system (beside it, as a
+        // rule) once the system has made room for its new width.
         const int staff = LabelStaff(view, object);
         LogicalPoint corner{};
-        {
+        const auto systemX = [&] {
             const KeptViewPlace kept(view);
             SetCurrentMeasureQuick(view, staff, 1);
             DecodeAnchors(view, kLabelAnchorKind, &box->body.location, &corner, 1);
-        }
-        corner.x += width - std::abs(box->body.width);
-        AnchorStaffLabel(view, object, staff, 1, corner);
+            return view->currentSystem != nullptr ? view->currentSystem->x : corner.x + width;
+        };
+        const int32_t fromSystem = systemX() - (corner.x + width);
+        MeasureStaffLabel(view, object);
         RespaceLabelledSystems(view);
+        corner.x = systemX() - fromSystem - std::abs(box->body.width);
+        AnchorStaffLabel(view, object, staff, 1, corner);
     } else {
+        MeasureTextBlock(view, object);
         LogicalPoint point{};
         DecodeAnchors(view, AnchorKindOf(object), &box->body.location, &point, 1);
         KeepTextBoxOnPage(view, box, point.x);
@@ -620,6 +626,15 @@ void FitTextBlockToWidth(ScoreView* view, ScoreObject* box, int32_t width, int m
         if (fitted != text) SetTextBoxText(&body, fitted.data(), fitted.size());
     });
     MeasureTextBlock(view, box);
+}
+
+void MeasureStaffLabel(ScoreView* view, ScoreObject* label) {
+    if (view == nullptr || view->document == nullptr || label == nullptr) return;
+    const int32_t room = StaffLabelWidthLimit(view, view->document->firstPage);
+    if (room > 0)
+        FitTextBlockToWidth(view, label, room, kMostLabelLines);
+    else
+        MeasureTextBlock(view, label);
 }
 
 void KeepTextBoxOnPage(ScoreView* view, TextBoxObject* box, int32_t x) {

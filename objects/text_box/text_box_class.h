@@ -44,6 +44,12 @@ void MeasureTextBlock(ScoreView* view, ScoreObject* box);
 // The box's text set in at most `mostLines` lines no wider than `width`
 // (FitTextBlockText: broken at blanks, cut with an ellipsis), then measured.
 void FitTextBlockToWidth(ScoreView* view, ScoreObject* box, int32_t width, int mostLines);
+// A name too long for a staff label is broken into at most this many lines.
+constexpr int kMostLabelLines = 3;
+// Sets a label's width and height from its text, first fitted (FitTextBlockToWidth)
+// into the widest a label may be on the score's first page (StaffLabelWidthLimit):
+// so the system's indent never takes more than its share of the line.
+void MeasureStaffLabel(ScoreView* view, ScoreObject* label);
 // A box on the page would pass the page's right edge less kPageEdgeRoom: twice as
 // tall and narrower (at least kLeastPushedBoxWidth).
 void KeepTextBoxOnPage(ScoreView* view, TextBoxObject* box, int32_t x);

@@ -351,6 +351,17 @@ TEST_F(ImportedPageGeometryTest, LabelsEditedByHandRespaceTheFirstSystem) {
         EXPECT_EQ(labels->EditAttributes(label(1), view), 1);
     }
     CheckRespaced(view, "the widest label shortened");
+    typed("Violoncello and Contrabass, the second desk, who play from the same part as the first desk");
+    {
+        const UndoStep undo(document, view, UndoKind::Item, type, UndoVerb::Modify);
+        EXPECT_EQ(labels->EditAttributes(label(1), view), 1);
+    }
+    CheckRespaced(view, "a label too long for a third of the line broken into lines");
+    typed("Vc.");
+    {
+        const UndoStep undo(document, view, UndoKind::Item, type, UndoVerb::Modify);
+        EXPECT_EQ(labels->EditAttributes(label(1), view), 1);
+    }
     {
         const UndoStep undo(document, view, UndoKind::Item, type, UndoVerb::Modify);
         EXPECT_EQ(labels->HandleDrop(nullptr, view, label(2), nullptr), 1);
