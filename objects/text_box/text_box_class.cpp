@@ -19,6 +19,8 @@
 #include "core/model/grid_records.h"
 #include "core/model/object_list.h"
 #include "core/model/page_records.h"
+#include "core/model/pages.h"
+#include "core/model/score_document.h"
 #include "core/objects/class_table.h"
 #include "core/objects/hit_record.h"
 #include "core/objects/object_classes.h"
@@ -616,23 +618,46 @@ void MeasureTextBlock(ScoreView* view, ScoreObject* box) {
     });
 }
 
-void FitTextBlockToWidth(ScoreView* view, ScoreObject* box, int32_t width, int mostLines) {
+void FitTextBlockToWidth(ScoreView* view, ScoreObject* box, int32_t width, int mostLines, int32_t height) {
     if (view == nullptr || box == nullptr) return;
     TextBoxBody& body = AsTextBox(box)->body;
     WithBoxMeasurer(view, body, [&](const TextBlockFont& font, const MeasureRun& measure) {
+        const TextBlockFormat format = TextBlockFormatOf(body);
+        const int32_t advance = std::max(LineAdvance(font, format.fixedLeading, format.leading), 1);
+        const int lines = std::clamp(height / advance, 1, mostLines);
         const char* stored = GetTextBoxString(box);
         const std::string text = stored != nullptr ? stored : "";
-        const std::string fitted = FitTextBlockText(text, width, mostLines, TextBlockFormatOf(body), font, measure);
+        const std::string fitted = FitTextBlockText(text, width, lines, format, font, measure);
         if (fitted != text) SetTextBoxText(&body, fitted.data(), fitted.size());
     });
     MeasureTextBlock(view, box);
 }
 
+namespace {
+
+// The tallest a label of `staff` may be on the score's first system: centred on its
+// staff, it keeps a label's gap clear of the labels centred on the staves beside it
+// (the distance to the nearer of them less the gap; a staff alone has no bound).
+int32_t StaffLabelHeightLimit(ScoreDocument* document, int staff) {
+    const ScorePage* page = document->firstPage;
+    const ScoreSystem* system = page != nullptr ? page->firstSystem.get() : nullptr;
+    const uint16_t* offsets = system != nullptr ? StaffOffsetsOf(system) : nullptr;
+    const int staves = document->header.staffCount;
+    int32_t height = INT32_MAX;
+    if (offsets == nullptr || staff < 1 || staff > staves) return height;
+    if (staff > 1) height = std::min<int32_t>(height, offsets[staff] - offsets[staff - 1] - kStaffLabelGap);
+    if (staff < staves) height = std::min<int32_t>(height, offsets[staff + 1] - offsets[staff] - kStaffLabelGap);
+    return height;
+}
+
+}  // namespace
+
 void MeasureStaffLabel(ScoreView* view, ScoreObject* label) {
     if (view == nullptr || view->document == nullptr || label == nullptr) return;
     const int32_t room = StaffLabelWidthLimit(view, view->document->firstPage);
     if (room > 0)
-        FitTextBlockToWidth(view, label, room, kMostLabelLines);
+        FitTextBlockToWidth(view, label, room, kMostLabelLines,
+                            StaffLabelHeightLimit(view->document, LabelStaff(view, label)));
     else
         MeasureTextBlock(view, label);
 }

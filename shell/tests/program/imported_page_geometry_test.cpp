@@ -120,7 +120,9 @@ struct Case {
 
 std::vector<Case> Cases() {
     std::vector<Part> orchestra;
-    for (int i = 1; i <= 23; ++i) orchestra.push_back({"Part " + std::to_string(i)});
+    // Names too long for one line beside staves too close for two: cut on one line.
+    for (int i = 1; i <= 23; ++i)
+        orchestra.push_back({"Part " + std::to_string(i) + " played by the whole orchestra and the band behind the stage"});
     // Too many staves for the page at the smallest size at their usual distance.
     std::vector<Part> large = orchestra;
     for (int i = 24; i <= 40; ++i) large.push_back({"Part " + std::to_string(i)});
@@ -171,10 +173,11 @@ std::vector<std::pair<int, int>> Braces(ScoreDocument* document) {
 
 // The labels of the score's first system between the left margin and the system,
 // which stands in from the margin by the widest of them and a gap, never more than
-// a third of the line between the margins.
+// a third of the line between the margins; each a label's gap below the one above.
 void CheckLabels(ScoreView* view, ScoreSystem* system, int32_t left, int32_t right) {
     ScoreDocument* document = view->document;
     int32_t indent = 0;
+    int64_t above = INT32_MIN;  // the bottom of the label above
     for (int staff = 1; staff <= document->header.staffCount; ++staff) {
         ScoreObject* label = GetStaffLabelObject(StaffRecordOf(document, staff));
         if (label == nullptr) continue;
@@ -185,6 +188,8 @@ void CheckLabels(ScoreView* view, ScoreSystem* system, int32_t left, int32_t rig
         EXPECT_GE(at.x, left) << "label of staff " << staff;
         EXPECT_LE(at.x + std::abs(body.width), system->x) << "label of staff " << staff;
         indent = std::max(indent, std::abs(body.width) + kStaffLabelGap);
+        EXPECT_GE(at.y - above, kStaffLabelGap) << "label of staff " << staff;
+        above = at.y + std::abs(body.height);
     }
     EXPECT_EQ(system->x, left + indent);
     EXPECT_LE(indent, (right - left) / 3);
