@@ -242,25 +242,23 @@ std::string FitTextBlockText(std::string_view text, int32_t width, int mostLines
     if (MeasureTextBlockSize(text, format, font, measure).cx <= width || mostLines < 1) return std::string(text);
     const int32_t extra = TrackingExtra(format.tracking, font.blankWidth);
     const MeasureRun wide = [&](std::string_view run) { return measure(run) + extra * static_cast<int32_t>(run.size()); };
-    // A text of more than one word is measured with a blank more (as MeasureTextBlockSize does).
-    std::vector<Word> words;
-    WordsOf(text, {0, text.size()}, words);
-    const int32_t room = width - (words.size() > 1 ? font.blankWidth : 0);
-    std::vector<std::string> lines;
-    for (size_t w = 0; w < words.size() && static_cast<int>(lines.size()) < mostLines; ++w) {
-        std::string line(text.substr(words[w].start, words[w].end - words[w].start));
-        while (w + 1 < words.size()) {
-            const std::string longer =
-                line + ' ' + std::string(text.substr(words[w + 1].start, words[w + 1].end - words[w + 1].start));
-            if (wide(longer) > room) break;
-            line = longer;
-            ++w;
-        }
-        const bool last = static_cast<int>(lines.size()) + 1 == mostLines && w + 1 < words.size();
-        lines.push_back(last || wide(line) > room ? CutWithEllipsis(line, room, wide) : line);
-    }
+    // Filled as the box fills its lines, left-aligned, a blank narrower when the text
+    // holds one (MeasureTextBlockSize counts a blank more then).
+    TextBlockFormat filling = format;
+    filling.alignment = TextAlignment::Left;
+    filling.width = width - (text.find(' ') != std::string_view::npos ? font.blankWidth : 0);
+    filling.height = 0;
+    JustifyRotation rotation;
+    const std::vector<PlacedLine> placed = LayOutTextBlock(text, filling, font, measure, rotation);
     std::string fitted;
-    for (const std::string& line : lines) fitted += (fitted.empty() ? "" : "\r") + line;
+    const size_t kept = std::min(placed.size(), static_cast<size_t>(mostLines));
+    for (size_t i = 0; i < kept; ++i) {
+        const PlacedLine& line = placed[i];
+        const std::string_view words =
+            line.runs.empty() ? std::string_view() : text.substr(line.runs[0].start, line.runs[0].length);
+        const bool cut = line.width > filling.width || (i + 1 == kept && kept < placed.size());
+        fitted += (i > 0 ? "\r" : "") + (cut ? CutWithEllipsis(words, filling.width, wide) : std::string(words));
+    }
     return fitted;
 }
 
