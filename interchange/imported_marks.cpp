@@ -43,7 +43,7 @@ ScoreObject* PlaceImportedStaffLabel(ScoreView* view, int staff, const std::stri
     if (object == nullptr) return nullptr;
     object->subtype = SubtypeCode(ObjectSubtype::StaffLabelList);
     TextBoxObject* box = AsTextBox(object);
-    MeasureTextBlock(view, object);
+    MeasureStaffLabel(view, object);
     AnchorStaffLabelBesideSystem(view, object, staff, view->staffY - (box->body.height + kLabelLift) / 2);
     InsertObjectBySubtype(view, object);
     return object;

@@ -14,7 +14,8 @@ struct ScoreView;
 struct ScoreObject;
 
 // The label of `staff` in measure 1 (the staff-label style): right of it the
-// system, centred on the staff. The label made, or null.
+// system, centred on the staff; a name too long for the first system's indent
+// fitted into it (MeasureStaffLabel). The label made, or null.
 ScoreObject* PlaceImportedStaffLabel(ScoreView* view, int staff, const std::string& text);
 
 // A text line on the current page's list, anchored at `point` (logical units from

@@ -37,9 +37,17 @@ void FormatSystem(ScoreView* view, ScorePage* page, ScoreSystem* system);
 // margin by the widest label and a gap, room for the labels between the margin and
 // the system. Other systems stand at the margin.
 // A new or imported label stands with its right end this far left of the system.
+// The indent never takes more than a third of the line between the margins, so
+// that a long name leaves the system most of the page (an imported name is fitted
+// into that room; see StaffLabelWidthLimit).
 constexpr int32_t kStaffLabelGap = 128;
+constexpr int kLineShareOfIndent = 3;
 bool SystemShowsStaffLabels(const ScoreSystem* system);
-int32_t StaffLabelIndent(ScoreDocument* document, const ScoreSystem* system);
+// The indent of `system` on a page whose line between the margins is `line` wide.
+int32_t StaffLabelIndent(ScoreDocument* document, const ScoreSystem* system, int64_t line);
+// The widest a label may be on `page` (the view's page size and the page's
+// margins), 0 when the page has no margins.
+int32_t StaffLabelWidthLimit(const ScoreView* view, const ScorePage* page);
 // After a label was placed, changed, moved or removed: the systems that show labels
 // spaced again for the indent they now take (page view), every view's beat map
 // rebuilt and every view redrawn.

@@ -96,7 +96,9 @@ struct MxlCredit {
     double x = 0;
     double y = 0;
     bool centred = false;
-    bool right = false;  // the place is the text's right end
+    bool right = false;   // the place is the text's right end
+    bool top = false;     // the place is the text's top (valign "top")
+    bool middle = false;  // the place is the text's middle (valign "middle")
 };
 
 struct MxlScore {

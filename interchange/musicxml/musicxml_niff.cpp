@@ -34,9 +34,12 @@ constexpr double kUnitsPerMillimetre = 1440 / 25.4;
 constexpr int kCreditTop = 720;      // credits without a place: centred, a line apart
 constexpr int kCreditLine = 360;
 // Text alignment (tag 33's first byte): the point is the text's right end, or
-// its middle (the reader takes 1 as the left end).
+// its middle (the reader takes 1 as the left end); its second byte: the point is
+// the text's top, or its middle (the reader takes 2 as its baseline).
 constexpr int kRightAligned = 2;
 constexpr int kCentred = 3;
+constexpr int kTopAligned = 1;
+constexpr int kMiddleAligned = 3;
 constexpr int kTagInvisible = 19;
 constexpr int kNumberingOff = 0;  // a `meas` chunk's first byte: no measure numbers
 constexpr int kNoFont = -1;
@@ -896,7 +899,9 @@ void Converter::WritePageTexts(NiffWriter& out, int page) {
             out.Tag(1, {geometry_.Units(credit.x, 0), geometry_.pageHeight() - geometry_.Units(credit.y, 0)});
         else
             out.Tag(1, {credit.centred ? geometry_.pageWidth() / 2 : 0, kCreditTop + kCreditLine * unplaced++});
-        if (credit.centred || credit.right) out.Tag(33, {credit.centred ? kCentred : kRightAligned, 0, 0, 0});
+        const int across = credit.centred ? kCentred : credit.right ? kRightAligned : 0;
+        const int down = credit.top ? kTopAligned : credit.middle ? kMiddleAligned : 0;
+        if (across != 0 || down != 0) out.Tag(33, {across, down, 0, 0});
         out.EndChunk();
     }
 }

@@ -514,11 +514,16 @@ void Reader::Start(std::string_view name, const XML_Char** attributes) {
         const char* y = Attribute(attributes, "default-y");
         if (x != nullptr && y != nullptr)
             credit_.placed = Decimal(x, -1e5, 1e5, credit_.x) && Decimal(y, -1e5, 1e5, credit_.y);
+        // halign sets which end of the text stands at its place; justify sets its
+        // lines against one another, and stands for halign when that is missing.
         const char* justify = Attribute(attributes, "justify");
         const char* halign = Attribute(attributes, "halign");
-        const char* side = justify != nullptr ? justify : halign;
+        const char* side = halign != nullptr ? halign : justify;
         credit_.centred = side != nullptr && std::strcmp(side, "center") == 0;
         credit_.right = side != nullptr && std::strcmp(side, "right") == 0;
+        const char* valign = Attribute(attributes, "valign");
+        credit_.top = valign != nullptr && std::strcmp(valign, "top") == 0;
+        credit_.middle = valign != nullptr && std::strcmp(valign, "middle") == 0;
     } else if (name == "grace") {
         item_.note.grace = true;
         const char* slash = Attribute(attributes, "slash");

@@ -44,6 +44,8 @@ namespace {
 
 constexpr int32_t kPageOrigin = 30720;
 constexpr int32_t kSystemOrigin = 30208;
+constexpr double kLetterWidthInches = 8.5;
+constexpr double kLetterHeightInches = 11.0;
 
 int32_t Inches(double inches, double unitsPerInch) {
     return static_cast<int32_t>(inches * unitsPerInch);
@@ -93,6 +95,13 @@ NiffPageMargins DefaultNiffMargins(double unitsPerInch) {
             Inches(0.75, unitsPerInch)};
 }
 
+NiffPageSize NiffFilePageSize(const NiffImportState& import) {
+    if (import.pageCount > 0 && import.pageWidthSum > 0 && import.pageHeightSum > 0)
+        return {static_cast<int32_t>(import.pageWidthSum / import.pageCount * import.unitScale),
+                static_cast<int32_t>(import.pageHeightSum / import.pageCount * import.unitScale)};
+    return {Inches(kLetterWidthInches, import.unitsPerInch), Inches(kLetterHeightInches, import.unitsPerInch)};
+}
+
 NiffPageMargins FinishNiffPage(const NiffImportState& import, const NiffPageFrame& page,
                                int32_t pageWidth, int32_t pageHeight) {
     const NiffPageMargins& defaults = import.margins;
@@ -129,14 +138,8 @@ int BuildScoreFromNiff(NiffImportState& import) {
         ModalMessageBox(kNiffNoPages, kNiffImportCaption, ui::kBoxIconInformation);
         return 1;
     }
-    const double perInch = import.unitsPerInch;
-    int32_t pageWidth = Inches(8.5, perInch);
-    int32_t pageHeight = Inches(11.0, perInch);
-    if (import.pageCount > 0 && import.pageWidthSum > 0 && import.pageHeightSum > 0) {
-        pageWidth = static_cast<int32_t>(import.pageWidthSum / import.pageCount * import.unitScale);
-        pageHeight = static_cast<int32_t>(import.pageHeightSum / import.pageCount * import.unitScale);
-    }
-    for (NiffPageFrame& page : frame.pages) page.margins = FinishNiffPage(import, page, pageWidth, pageHeight);
+    const NiffPageSize size = NiffFilePageSize(import);
+    for (NiffPageFrame& page : frame.pages) page.margins = FinishNiffPage(import, page, size.width, size.height);
 
     // Measure lengths: the majority signature when the file gave none.
     if (!import.timeSignatureGiven) {

@@ -3,6 +3,8 @@
 // the first page shown.
 #pragma once
 
+#include <cstdint>
+
 #include "interchange/niff/niff_frame.h"
 
 namespace ql {
@@ -14,6 +16,14 @@ namespace ql::niff {
 struct NiffImportState;
 
 inline constexpr char kNiffNoPages[] = "No pages found in NIFF file.";
+
+// The size of the file's pages in score units at the file's staff size: their
+// average, or Letter when the file gave none.
+struct NiffPageSize {
+    int32_t width = 0;
+    int32_t height = 0;
+};
+NiffPageSize NiffFilePageSize(const NiffImportState& import);
 
 // 0 on success; 1 when the file gave no page.
 int BuildScoreFromNiff(NiffImportState& import);

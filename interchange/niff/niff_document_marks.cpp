@@ -2,6 +2,7 @@
 #include "interchange/niff/niff_document_marks.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "core/constants.h"
@@ -17,6 +18,7 @@
 #include "display/anchors.h"
 #include "display/view_location.h"
 #include "interchange/imported_marks.h"
+#include "interchange/niff/niff_builder.h"
 #include "interchange/niff/niff_import_state.h"
 #include "interchange/niff/niff_mark_objects.h"
 #include "interchange/niff/niff_placement.h"
@@ -40,10 +42,33 @@ LogicalPoint Aligned(const NiffMark& mark, const ScoreObject* object, LogicalPoi
     return point;
 }
 
+// From the file's page to the document's, each way: the staff size the score took
+// makes its page larger or smaller in score units than the file's, and a page's
+// text keeps its place on the paper (a copyright line at the foot of the file's
+// page stays at the foot of the document's).
+struct PageScale {
+    double x = 1.0;
+    double y = 1.0;
+};
+
+PageScale PageScaleOf(const NiffImportState& import) {
+    const NiffPageSize file = NiffFilePageSize(import);
+    const ScoreView* view = import.view;
+    const int64_t width = int64_t{view->PageRight} - kLogicalOrigin;
+    const int64_t height = int64_t{view->PageBottom} - kLogicalOrigin;
+    if (file.width <= 0 || file.height <= 0 || width <= 0 || height <= 0) return {};
+    return {static_cast<double>(width) / file.width, static_cast<double>(height) / file.height};
+}
+
 // An object on the page's list at its page position.
-bool LinkPageObject(ScoreView* view, const NiffMark& mark, ScoreObject* object) {
+bool LinkPageObject(ScoreView* view, const NiffMark& mark, ScoreObject* object, PageScale scale) {
     object->subtype = SubtypeCode(ObjectSubtype::PageList);
-    const LogicalPoint point = Aligned(mark, object, {mark.x - kNiffPageOrigin, mark.y - kNiffPageOrigin});
+    // From the page's top left corner on the file's page.
+    const double x = static_cast<double>(mark.x) - kNiffPageOrigin - kLogicalOrigin;
+    const double y = static_cast<double>(mark.y) - kNiffPageOrigin - kLogicalOrigin;
+    const LogicalPoint point = Aligned(mark, object,
+                                       {kLogicalOrigin + static_cast<int32_t>(std::lround(x * scale.x)),
+                                        kLogicalOrigin + static_cast<int32_t>(std::lround(y * scale.y))});
     EncodePageAnchors(view, &AsTextObject(object)->body.location, &point, 1);
     if (!AddToPageItems(view->currentPage, object)) return false;
     SetDocumentModified(view->document);
@@ -104,6 +129,7 @@ void PlaceNiffMarks(NiffImportState& import) {
         if (!label.empty()) PlaceImportedStaffLabel(view, staff, label);
     }
     const int staffCount = import.document->header.staffCount;
+    const PageScale scale = PageScaleOf(import);
     for (const NiffMark& mark : import.frame.marks) {
         const bool onPage = mark.anchor == NiffAnchor::kPage;
         if (onPage ? GetPageAt(import.document, mark.page) == nullptr
@@ -117,7 +143,7 @@ void PlaceNiffMarks(NiffImportState& import) {
         if (onPage) ShowPageInView(view, mark.page);
         ScoreObject* object = MakeNiffMarkObject(import, mark);
         if (object == nullptr) continue;
-        if (!(onPage ? LinkPageObject(view, mark, object) : LinkMeasureObject(view, mark, object))) {
+        if (!(onPage ? LinkPageObject(view, mark, object, scale) : LinkMeasureObject(view, mark, object))) {
             ReleaseObjectByType(import.document, object);
             import.report.Count(kUnplacedMarksKind);
         } else if (!onPage) {

@@ -46,9 +46,10 @@ constexpr int64_t kRoomOverNotes = 384;
 constexpr int64_t kRoomOverMarks = 64;
 constexpr int64_t kStepUnits = 64;
 
-// From the bottom of a page's heading to its first system's top line: a staff
-// height for the notes above the staff, and two spaces.
-constexpr int64_t kHeadingClearance = kStaffHeight + 256;
+// From the bottom of a page's heading to its first system's bottom line (the
+// system's y): the staff, and over its top line the room kept over a note there
+// (a measure number's, as a rule).
+constexpr int64_t kHeadingClearance = kStaffHeight + kRoomOverNotes;
 
 // Which way RoundAtZoom goes: to the nearest step, or to the one at or above y on
 // the page (smaller y), or at or below it (larger y).
@@ -142,6 +143,25 @@ void SpreadSystems(ScoreView* view, const std::vector<ScoreSystem*>& systems, in
     }
 }
 
+// The first system's top at or below `top` and below the page's heading: the texts
+// above the system or across the place it takes go over it, clear of its first
+// staff's top line by kHeadingClearance and of its notes and marks by the room
+// `music` (MusicReachAboveSystem) keeps over them. A text the system comes down
+// onto as it moves joins the heading (a credit set under the title, beside the
+// place the system took under the title alone).
+int64_t BelowHeading(ScoreView* view, const ScorePage* page, const ScoreSystem* system, int64_t top, int64_t music) {
+    const int64_t height = SystemHeight(view->document, system) + kStaffHeight;
+    const int64_t clearance = std::max(kHeadingClearance, music);
+    for (int i = 0; i < kMaxChain; ++i) {
+        const int64_t heading = PageHeadingBottom(view, page, top + height, INT64_MIN);
+        if (heading == INT64_MIN) break;
+        const int64_t below = RoundAtZoom(view, heading + clearance, Rounding::DownThePage);
+        if (below <= top) break;
+        top = below;
+    }
+    return top;
+}
+
 // A page's systems with the tops of the first and the last: the first below the
 // top margin, the last with its lowest staff on the bottom margin (its top rounded
 // up the page, so that it stays inside).
@@ -164,19 +184,13 @@ bool FramePage(ScoreView* view, const ScorePage* page, PageFrame* frame) {
     // the page.
     frame->firstTop = frame->systems.size() == 1 ? frame->topLine + kStaffHeight
                                                  : RoundAtZoom(view, frame->topLine + kStaffHeight, Rounding::DownThePage);
-    // Nor does it stand on the page's heading: the texts above it or across the
-    // place it would take go over it, clear of its first staff's notes.
-    const int64_t reach = frame->firstTop + SystemHeight(document, frame->systems.front()) + kStaffHeight;
-    const int64_t heading = PageHeadingBottom(view, page, reach, INT64_MIN);
-    if (heading != INT64_MIN)
-        frame->firstTop =
-            std::max(frame->firstTop, RoundAtZoom(view, heading + kHeadingClearance, Rounding::DownThePage));
     // Nor do its notes or marks reach past the page's top edge: notes, octave lines,
     // endings or texts far above its staves take the system down the page.
     const int64_t music = MusicReachAboveSystem(view, frame->systems.front());
     if (music > 0)
         frame->firstTop = std::max(frame->firstTop,
                                    RoundAtZoom(view, int64_t{kLogicalOrigin} + music, Rounding::DownThePage));
+    frame->firstTop = BelowHeading(view, page, frame->systems.front(), frame->firstTop, music);
     frame->lastTop = RoundAtZoom(view,
                                  int64_t{view->PageBottom} - margins.logical[3] -
                                      SystemHeight(document, frame->systems.back()) - kStaffHeight,

@@ -273,8 +273,9 @@ int PlaceInMargins(ScoreView* view, ScorePage* page, ScoreSystem* system, RowUse
     if (g_placementDepth > 0 || document == nullptr || !view->pageView || system == nullptr ||
         system->number >= kBeatMapRows || !GetPageMargins(page, &margins))
         return 0;
-    const int64_t left = static_cast<int64_t>(kLogicalOrigin) + margins.logical[0] + StaffLabelIndent(document, system);
+    const int64_t margin = static_cast<int64_t>(kLogicalOrigin) + margins.logical[0];
     const int64_t right = static_cast<int64_t>(view->PageRight) - margins.logical[2];
+    const int64_t left = margin + StaffLabelIndent(document, system, right - margin);
     if (right <= left) return 0;  // margins that cross leave the system as it is
     PlacementScope scope;
     system->x = static_cast<int32_t>(left);
@@ -429,7 +430,7 @@ bool SystemShowsStaffLabels(const ScoreSystem* system) {
     return system != nullptr && system->firstMeasure <= 1;
 }
 
-int32_t StaffLabelIndent(ScoreDocument* document, const ScoreSystem* system) {
+int32_t StaffLabelIndent(ScoreDocument* document, const ScoreSystem* system, int64_t line) {
     if (document == nullptr || !SystemShowsStaffLabels(system)) return 0;
     int32_t indent = 0;
     for (int staff = 1; staff <= document->header.staffCount; ++staff) {
@@ -438,7 +439,14 @@ int32_t StaffLabelIndent(ScoreDocument* document, const ScoreSystem* system) {
         if (label == nullptr || label->type != TypeCode(ObjectType::Label)) continue;
         indent = std::max(indent, std::abs(AsTextBox(label)->body.width) + kStaffLabelGap);
     }
-    return indent;
+    return static_cast<int32_t>(std::min<int64_t>(indent, std::max<int64_t>(line / kLineShareOfIndent, 0)));
+}
+
+int32_t StaffLabelWidthLimit(const ScoreView* view, const ScorePage* page) {
+    PageMargins margins;
+    if (view == nullptr || page == nullptr || !GetPageMargins(page, &margins)) return 0;
+    const int64_t line = int64_t{view->PageRight} - margins.logical[2] - kLogicalOrigin - margins.logical[0];
+    return static_cast<int32_t>(std::max<int64_t>(line / kLineShareOfIndent - kStaffLabelGap, 0));
 }
 
 void RespaceLabelledSystems(ScoreView* view) {

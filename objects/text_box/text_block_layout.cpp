@@ -218,6 +218,50 @@ std::vector<PlacedLine> LayOutTextBlock(std::string_view text, const TextBlockFo
     return lines;
 }
 
+namespace {
+
+// A line's text cut at its end until it and the ellipsis take no more than `width`
+// (the longest such start, found by halving: widths grow with the length); blanks
+// left at the cut are dropped.
+std::string CutWithEllipsis(std::string_view line, int32_t width, const MeasureRun& wide) {
+    const std::string ellipsis(1, kEllipsis);
+    size_t fits = 0;
+    size_t over = line.size() + 1;
+    while (fits + 1 < over) {
+        const size_t middle = fits + (over - fits) / 2;
+        (wide(std::string(line.substr(0, middle)) + ellipsis) <= width ? fits : over) = middle;
+    }
+    while (fits > 0 && IsSeparator(line[fits - 1])) --fits;
+    return std::string(line.substr(0, fits)) + ellipsis;
+}
+
+}  // namespace
+
+std::string FitTextBlockText(std::string_view text, int32_t width, int mostLines, const TextBlockFormat& format,
+                             const TextBlockFont& font, const MeasureRun& measure) {
+    if (MeasureTextBlockSize(text, format, font, measure).cx <= width || mostLines < 1) return std::string(text);
+    const int32_t extra = TrackingExtra(format.tracking, font.blankWidth);
+    const MeasureRun wide = [&](std::string_view run) { return measure(run) + extra * static_cast<int32_t>(run.size()); };
+    // Filled as the box fills its lines, left-aligned, a blank narrower when the text
+    // holds one (MeasureTextBlockSize counts a blank more then).
+    TextBlockFormat filling = format;
+    filling.alignment = TextAlignment::Left;
+    filling.width = width - (text.find(' ') != std::string_view::npos ? font.blankWidth : 0);
+    filling.height = 0;
+    JustifyRotation rotation;
+    const std::vector<PlacedLine> placed = LayOutTextBlock(text, filling, font, measure, rotation);
+    std::string fitted;
+    const size_t kept = std::min(placed.size(), static_cast<size_t>(mostLines));
+    for (size_t i = 0; i < kept; ++i) {
+        const PlacedLine& line = placed[i];
+        const std::string_view words =
+            line.runs.empty() ? std::string_view() : text.substr(line.runs[0].start, line.runs[0].length);
+        const bool cut = line.width > filling.width || (i + 1 == kept && kept < placed.size());
+        fitted += (i > 0 ? "\r" : "") + (cut ? CutWithEllipsis(words, filling.width, wide) : std::string(words));
+    }
+    return fitted;
+}
+
 gfx::Size MeasureTextBlockSize(std::string_view text, const TextBlockFormat& format,
                                const TextBlockFont& font, const MeasureRun& measure) {
     const RunWidth width(text, measure, TrackingExtra(format.tracking, font.blankWidth));

@@ -25,6 +25,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -85,5 +86,18 @@ std::vector<PlacedLine> LayOutTextBlock(std::string_view text, const TextBlockFo
 // holds a blank) by the lines' count x the advance.
 gfx::Size MeasureTextBlockSize(std::string_view text, const TextBlockFormat& format,
                                const TextBlockFont& font, const MeasureRun& measure);
+
+// The ellipsis of code page 1252, which ends a text cut short.
+constexpr char kEllipsis = '\x85';
+
+// The text set in at most `mostLines` lines no wider than `width`, the widths
+// as MeasureTextBlockSize gives them: its words filled into lines (CR between them,
+// one blank between words), a word wider than a line alone cut and ended by the
+// ellipsis, and the last line so ended when words are left over. A text that
+// fits as it is comes back unchanged. Example: "Solo Soprano" in lines of one word
+// each is "Solo\rSoprano"; "Pianoforte" in a line of "Piano" and the ellipsis
+// is "Piano\x85".
+std::string FitTextBlockText(std::string_view text, int32_t width, int mostLines, const TextBlockFormat& format,
+                             const TextBlockFont& font, const MeasureRun& measure);
 
 }  // namespace ql

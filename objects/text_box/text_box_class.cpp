@@ -19,6 +19,8 @@
 #include "core/model/grid_records.h"
 #include "core/model/object_list.h"
 #include "core/model/page_records.h"
+#include "core/model/pages.h"
+#include "core/model/score_document.h"
 #include "core/objects/class_table.h"
 #include "core/objects/hit_record.h"
 #include "core/objects/object_classes.h"
@@ -181,7 +183,10 @@ ScoreObject* PlaceNewBox(ScoreView* view, TextBoxObject* box, int32_t x) {
         return nullptr;
     }
     InsertObjectBySubtype(view, object);
-    MeasureTextBlock(view, object);
+    if (IsLabel(object))
+        MeasureStaffLabel(view, object);
+    else
+        MeasureTextBlock(view, object);
     KeepTextBoxOnPage(view, box, x);
     return object;
 }
@@ -340,21 +345,24 @@ int TextBoxClass::EditAttributes(ScoreObject* object, ScoreView* view) const {
     if (StoredFormOf(box) == before) return 0;
     SetDocumentModified(view->document);
     const int32_t width = std::abs(box->body.width);
-    MeasureTextBlock(view, object);
     if (IsLabel(object)) {
-        // A label keeps its right end where it stood (beside the system, as a rule),
-        // and the system makes room for its new width.
+        // A label keeps its right end where it stood from the system (beside it, as a
+        // rule) once the system has made room for its new width.
         const int staff = LabelStaff(view, object);
         LogicalPoint corner{};
-        {
+        const auto systemX = [&] {
             const KeptViewPlace kept(view);
             SetCurrentMeasureQuick(view, staff, 1);
             DecodeAnchors(view, kLabelAnchorKind, &box->body.location, &corner, 1);
-        }
-        corner.x += width - std::abs(box->body.width);
-        AnchorStaffLabel(view, object, staff, 1, corner);
+            return view->currentSystem != nullptr ? view->currentSystem->x : corner.x + width;
+        };
+        const int32_t fromSystem = systemX() - (corner.x + width);
+        MeasureStaffLabel(view, object);
         RespaceLabelledSystems(view);
+        corner.x = systemX() - fromSystem - std::abs(box->body.width);
+        AnchorStaffLabel(view, object, staff, 1, corner);
     } else {
+        MeasureTextBlock(view, object);
         LogicalPoint point{};
         DecodeAnchors(view, AnchorKindOf(object), &box->body.location, &point, 1);
         KeepTextBoxOnPage(view, box, point.x);
@@ -580,22 +588,78 @@ void LayoutTextBlock(ScoreObject* box, ScoreView* view, platform::DcHandle dc,
     }
 }
 
-void MeasureTextBlock(ScoreView* view, ScoreObject* box) {
-    if (view == nullptr || box == nullptr) return;
-    TextBoxBody& body = AsTextBox(box)->body;
+namespace {
+
+// Runs `use` with the box's font, its metrics and a measurer of its runs, on the
+// view's measuring context (a memory context when the view has none).
+template <typename Use>
+void WithBoxMeasurer(ScoreView* view, const TextBoxBody& body, Use use) {
     BeginViewDraw(view);
     platform::DcHandle dc = CompanionContext(view) ? CompanionContext(view) : view->ViewDC;
     const bool own = !dc;
     if (own) dc = gfx::CreateMemoryContext({});
     const platform::FontHandle old = gfx::SelectObject(dc, BoxFont(view, body));
     CharsetRuns runs(dc);
-    const gfx::Size size = MeasureTextBlockSize(GetTextBoxString(box), TextBlockFormatOf(body),
-                                                FontMetricsOf(dc), MeasurerOf(runs));
+    use(FontMetricsOf(dc), MeasurerOf(runs));
     gfx::SelectObject(dc, old);
     if (own) gfx::DeleteContext(dc);
     EndViewDraw(view);
-    body.width = size.cx;
-    body.height = size.cy;
+}
+
+}  // namespace
+
+void MeasureTextBlock(ScoreView* view, ScoreObject* box) {
+    if (view == nullptr || box == nullptr) return;
+    TextBoxBody& body = AsTextBox(box)->body;
+    WithBoxMeasurer(view, body, [&](const TextBlockFont& font, const MeasureRun& measure) {
+        const gfx::Size size = MeasureTextBlockSize(GetTextBoxString(box), TextBlockFormatOf(body), font, measure);
+        body.width = size.cx;
+        body.height = size.cy;
+    });
+}
+
+void FitTextBlockToWidth(ScoreView* view, ScoreObject* box, int32_t width, int mostLines, int32_t height) {
+    if (view == nullptr || box == nullptr) return;
+    TextBoxBody& body = AsTextBox(box)->body;
+    WithBoxMeasurer(view, body, [&](const TextBlockFont& font, const MeasureRun& measure) {
+        const TextBlockFormat format = TextBlockFormatOf(body);
+        const int32_t advance = std::max(LineAdvance(font, format.fixedLeading, format.leading), 1);
+        const int lines = std::clamp(height / advance, 1, mostLines);
+        const char* stored = GetTextBoxString(box);
+        const std::string text = stored != nullptr ? stored : "";
+        const std::string fitted = FitTextBlockText(text, width, lines, format, font, measure);
+        if (fitted != text) SetTextBoxText(&body, fitted.data(), fitted.size());
+    });
+    MeasureTextBlock(view, box);
+}
+
+namespace {
+
+// The tallest a label of `staff` may be on the score's first system: centred on its
+// staff, it keeps a label's gap clear of the labels centred on the staves beside it
+// (the distance to the nearer of them less the gap; a staff alone has no bound).
+int32_t StaffLabelHeightLimit(ScoreDocument* document, int staff) {
+    const ScorePage* page = document->firstPage;
+    const ScoreSystem* system = page != nullptr ? page->firstSystem.get() : nullptr;
+    const uint16_t* offsets = system != nullptr ? StaffOffsetsOf(system) : nullptr;
+    const int staves = document->header.staffCount;
+    int32_t height = INT32_MAX;
+    if (offsets == nullptr || staff < 1 || staff > staves) return height;
+    if (staff > 1) height = std::min<int32_t>(height, offsets[staff] - offsets[staff - 1] - kStaffLabelGap);
+    if (staff < staves) height = std::min<int32_t>(height, offsets[staff + 1] - offsets[staff] - kStaffLabelGap);
+    return height;
+}
+
+}  // namespace
+
+void MeasureStaffLabel(ScoreView* view, ScoreObject* label) {
+    if (view == nullptr || view->document == nullptr || label == nullptr) return;
+    const int32_t room = StaffLabelWidthLimit(view, view->document->firstPage);
+    if (room > 0)
+        FitTextBlockToWidth(view, label, room, kMostLabelLines,
+                            StaffLabelHeightLimit(view->document, LabelStaff(view, label)));
+    else
+        MeasureTextBlock(view, label);
 }
 
 void KeepTextBoxOnPage(ScoreView* view, TextBoxObject* box, int32_t x) {

@@ -7,6 +7,7 @@
 // changes); a marquee takes it when its whole rectangle lies inside.
 #pragma once
 
+#include <climits>
 #include <cstdint>
 
 #include "core/model/geometry.h"
@@ -41,6 +42,18 @@ void LayoutTextBlock(ScoreObject* box, ScoreView* view, platform::DcHandle dc,
                      platform::DcHandle measuring, int32_t x, int32_t y, gfx::Size size);
 // Sets the box's width and height from its text (MeasureTextBlockSize).
 void MeasureTextBlock(ScoreView* view, ScoreObject* box);
+// The box's text set in lines no wider than `width` (FitTextBlockText: broken at
+// blanks, cut with an ellipsis), at most `mostLines` and no more than `height`
+// holds (one at least), then measured.
+void FitTextBlockToWidth(ScoreView* view, ScoreObject* box, int32_t width, int mostLines,
+                         int32_t height = INT32_MAX);
+// A name too long for a staff label is broken into at most this many lines.
+constexpr int kMostLabelLines = 3;
+// Sets a label's width and height from its text, first fitted (FitTextBlockToWidth)
+// into the widest a label may be on the score's first page (StaffLabelWidthLimit),
+// so that the system's indent never takes more than its share of the line, and
+// into as many lines as keep it clear of the labels of the staves beside it.
+void MeasureStaffLabel(ScoreView* view, ScoreObject* label);
 // A box on the page would pass the page's right edge less kPageEdgeRoom: twice as
 // tall and narrower (at least kLeastPushedBoxWidth).
 void KeepTextBoxOnPage(ScoreView* view, TextBoxObject* box, int32_t x);

@@ -159,6 +159,31 @@ TEST(TextBlockLayout, MeasuredSizeIsTheWidestLineAndTheLinesHeight) {
     EXPECT_EQ(MeasureTextBlockSize("abc", format, kFont, &Measure).cx, 30);
 }
 
+// A text fitted to a width and a count of lines: broken at blanks, a word too long
+// alone and the last line with words left over cut and ended by the ellipsis (one
+// character wide here); each result's measured width within the width.
+TEST(TextBlockLayout, FittedTextsBreakAtBlanksAndEndCutWordsWithAnEllipsis) {
+    const struct {
+        const char* text;
+        int32_t width;
+        int lines;
+        std::string fitted;
+    } cases[] = {
+        {"Cello", 100, 3, "Cello"},                           // fits as it is
+        {"Solo Soprano", 100, 3, "Solo\rSoprano"},            // a blank more than the line
+        {"Pianoforte", 60, 3, "Piano\x85"},                   // one word: cut
+        {"a b c d e f", 40, 2, "a\rb\x85"},                   // words left over
+        {"Solo  Soprano", 100, 1, "Solo\x85"},                // one line
+        {"Contrabassoon and Tuba", 100, 3, "Contrab\x85\rand\rTuba"},
+    };
+    const TextBlockFormat format;
+    for (const auto& c : cases) {
+        const std::string fitted = FitTextBlockText(c.text, c.width, c.lines, format, kFont, &Measure);
+        EXPECT_EQ(fitted, c.fitted) << c.text;
+        EXPECT_LE(MeasureTextBlockSize(fitted, format, kFont, &Measure).cx, c.width) << c.text;
+    }
+}
+
 }  // namespace
 }  // namespace ql
 

@@ -160,6 +160,16 @@ class EngravingScoresTest : public testing::ProgramFixture {
     }
 };
 
+// The clef and the key changing together inside a measure: the key signature
+// stands after the new clef.
+std::string ClefAndKeyChange() {
+    const std::string change =
+        "<attributes><key><fifths>-2</fifths></key><clef><sign>F</sign><line>4</line></clef></attributes>";
+    const std::string measure = "<measure number=\"1\">" + Attributes(2, 3, 4) + Note("F4", 3, "quarter", 1) +
+                                change + Note("F3", 3, "quarter", 1) + "</measure>";
+    return Score({{"P1", "Cello"}}, Part("P1", measure));
+}
+
 TEST_F(EngravingScoresTest, EverydayScoresPrintWithoutFindings) {
     ASSERT_EQ(Start(), StartupCode::Ok);
     const struct {
@@ -170,6 +180,7 @@ TEST_F(EngravingScoresTest, EverydayScoresPrintWithoutFindings) {
         {"orchestra", Orchestra()},
         {"tuplets", TupletMeasure()},
         {"crowded", CrowdedMeasures()},
+        {"changes", ClefAndKeyChange()},
     };
     for (const auto& score : scores) {
         SCOPED_TRACE(score.name);

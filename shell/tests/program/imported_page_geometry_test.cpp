@@ -23,6 +23,7 @@
 #include "core/model/view.h"
 #include "core/objects/class_table.h"
 #include "core/settings/preference_defaults.h"
+#include "core/text/text_object.h"
 #include "core/undo/undo.h"
 #include "display/anchors.h"
 #include "display/engraving_check.h"
@@ -44,6 +45,7 @@
 #include "shell/program/score_windows.h"
 #include "shell/shell_services.h"
 #include "shell/tests/program/isolation_scores.h"
+#include "shell/tests/program/page_pictures.h"
 #include "shell/tests/program/program_fixture.h"
 #include "staves/staff_group_bits.h"
 
@@ -53,14 +55,26 @@ namespace {
 struct Part {
     std::string name;
     int staves = 1;
+    int octave = 4;  // of its notes, all Cs
 };
 
-// A partwise score on Letter paper (7 mm staves): its parts, `measures` measures of
-// a whole note on each staff, and the credits given.
-std::string Score(const std::vector<Part>& parts, int measures, const std::string& credits = "") {
+constexpr double kLetterWidthMillimetres = 215.9;
+constexpr double kLetterHeightMillimetres = 279.4;
+constexpr char kSmallStaff[] = "5.5";  // millimetres: smaller than any staff size of the program
+
+// A length in tenths of a staff space, for staves `millimetres` high.
+std::string Tenths(double length, const std::string& millimetres) {
+    return std::to_string(static_cast<int>(length / std::stod(millimetres) * 40));
+}
+
+// A partwise score on Letter paper (7 mm staves unless given): its parts, `measures`
+// measures of a whole note on each staff, and the credits given.
+std::string Score(const std::vector<Part>& parts, int measures, const std::string& credits = "",
+                  const std::string& millimetres = "7") {
     std::string text =
-        "<score-partwise><defaults><scaling><millimeters>7</millimeters><tenths>40</tenths></scaling>"
-        "<page-layout><page-height>1597</page-height><page-width>1234</page-width></page-layout></defaults>" +
+        "<score-partwise><defaults><scaling><millimeters>" + millimetres + "</millimeters><tenths>40</tenths></scaling>"
+        "<page-layout><page-height>" + Tenths(kLetterHeightMillimetres, millimetres) + "</page-height><page-width>" +
+        Tenths(kLetterWidthMillimetres, millimetres) + "</page-width></page-layout></defaults>" +
         credits + "<part-list>";
     for (size_t p = 0; p < parts.size(); ++p)
         text += "<score-part id=\"P" + std::to_string(p) + "\"><part-name>" + parts[p].name +
@@ -78,7 +92,8 @@ std::string Score(const std::vector<Part>& parts, int measures, const std::strin
             }
             for (int s = 1; s <= staves; ++s) {
                 if (s > 1) text += "<backup><duration>4</duration></backup>";
-                text += "<note><pitch><step>C</step><octave>4</octave></pitch><duration>4</duration><voice>" +
+                text += "<note><pitch><step>C</step><octave>" + std::to_string(parts[p].octave) +
+                        "</octave></pitch><duration>4</duration><voice>" +
                         std::to_string(s) + "</voice><type>whole</type><staff>" + std::to_string(s) +
                         "</staff></note>";
             }
@@ -89,9 +104,9 @@ std::string Score(const std::vector<Part>& parts, int measures, const std::strin
     return text + "</score-partwise>";
 }
 
-std::string Credit(int x, int y, const char* justify, const std::string& words) {
+std::string Credit(int x, int y, const char* justify, const std::string& words, const std::string& more = "") {
     return "<credit page=\"1\"><credit-words default-x=\"" + std::to_string(x) + "\" default-y=\"" +
-           std::to_string(y) + "\" justify=\"" + justify + "\" font-size=\"20\">" + words +
+           std::to_string(y) + "\" justify=\"" + justify + "\" font-size=\"20\" " + more + ">" + words +
            "</credit-words></credit>";
 }
 
@@ -100,11 +115,14 @@ struct Case {
     std::string xml;
     std::vector<std::pair<int, int>> braces;  // first and last staff of each brace
     bool smallerStaff = false;                // the staff size was made smaller
+    std::string centred = {};                 // a page text centred on the page
 };
 
 std::vector<Case> Cases() {
     std::vector<Part> orchestra;
-    for (int i = 1; i <= 23; ++i) orchestra.push_back({"Part " + std::to_string(i)});
+    // Names too long for one line beside staves too close for two: cut on one line.
+    for (int i = 1; i <= 23; ++i)
+        orchestra.push_back({"Part " + std::to_string(i) + " played by the whole orchestra and the band behind the stage"});
     // Too many staves for the page at the smallest size at their usual distance.
     std::vector<Part> large = orchestra;
     for (int i = 24; i <= 40; ++i) large.push_back({"Part " + std::to_string(i)});
@@ -114,11 +132,30 @@ std::vector<Case> Cases() {
                "the Page, as Some Publishers of the Last Century Were Fond of Giving to the Songs They Printed") +
         Credit(1150, 1470, "right", "Music by a Composer") + Credit(84, 1470, "left", "Words by a Poet") +
         Credit(617, 1470, "center", "Opus 12");
+    // Credits of a file whose staves are smaller than the score's (its page is larger
+    // in staff spaces): each keeps its place on the paper, set by its horizontal and
+    // vertical alignment, and the first system, whose notes rise high over it, stands
+    // below them all, the one it came down onto too.
+    const int width = std::stoi(Tenths(kLetterWidthMillimetres, kSmallStaff));
+    const int height = std::stoi(Tenths(kLetterHeightMillimetres, kSmallStaff));
+    const std::string placed =
+        Credit(width / 2, height - 57, "left", "A Centred Title", "halign=\"center\" valign=\"top\"") +
+        Credit(width - 84, height - 117, "right", "Arranged by Someone", "valign=\"top\"") +
+        Credit(width / 2, 80, "center", "Copyright at the foot of the page", "valign=\"bottom\"");
     return {
+        {"credits of smaller staves", Score({{"Flute", 1, 6}}, 8, placed, kSmallStaff), {}, false, "A Centred Title"},
         {"23 staves", Score(orchestra, 6), {}, true},
         {"40 staves", Score(large, 3), {}, true},
         {"song with title and credits", Score({{"Voice"}, {"Pianoforte", 2}}, 12, credits), {{2, 3}}},
         {"voice and piano", Score({{"Soprano Solo"}, {"Piano", 2}, {"Violoncello"}}, 16), {{2, 3}}},
+        // Names too long for a third of the line: broken at their blanks, and a word
+        // too long alone cut with an ellipsis.
+        {"long part names",
+         Score({{"Solo Soprano, who also sings the part of the Queen of the Night in the second act"},
+                {"Pianoforteandharpsichordandcelestaandorganandsynthesizerplayedbyoneplayerwhositsbehindtheorchestra"},
+                {"Cello"}},
+               8),
+         {}},
     };
 }
 
@@ -135,10 +172,12 @@ std::vector<std::pair<int, int>> Braces(ScoreDocument* document) {
 }
 
 // The labels of the score's first system between the left margin and the system,
-// which stands in from the margin by the widest of them and a gap.
-void CheckLabels(ScoreView* view, ScoreSystem* system, int32_t left) {
+// which stands in from the margin by the widest of them and a gap, never more than
+// a third of the line between the margins; each a label's gap below the one above.
+void CheckLabels(ScoreView* view, ScoreSystem* system, int32_t left, int32_t right) {
     ScoreDocument* document = view->document;
     int32_t indent = 0;
+    int64_t above = INT32_MIN;  // the bottom of the label above
     for (int staff = 1; staff <= document->header.staffCount; ++staff) {
         ScoreObject* label = GetStaffLabelObject(StaffRecordOf(document, staff));
         if (label == nullptr) continue;
@@ -149,8 +188,11 @@ void CheckLabels(ScoreView* view, ScoreSystem* system, int32_t left) {
         EXPECT_GE(at.x, left) << "label of staff " << staff;
         EXPECT_LE(at.x + std::abs(body.width), system->x) << "label of staff " << staff;
         indent = std::max(indent, std::abs(body.width) + kStaffLabelGap);
+        EXPECT_GE(at.y - above, kStaffLabelGap) << "label of staff " << staff;
+        above = at.y + std::abs(body.height);
     }
     EXPECT_EQ(system->x, left + indent);
+    EXPECT_LE(indent, (right - left) / 3);
 }
 
 // Every page's systems between its margins, its texts inside them and over its first
@@ -176,7 +218,7 @@ void CheckPages(ScoreView* view) {
             if (system->firstMeasure > 1) {
                 EXPECT_EQ(system->x, left);
             }
-            if (system->firstMeasure == 1) CheckLabels(view, system, left);
+            if (system->firstMeasure == 1) CheckLabels(view, system, left, right);
         }
         for (ScoreObject* item = page->margins->next.get(); item != nullptr; item = item->next.get()) {
             RecordRect box;
@@ -192,6 +234,20 @@ void CheckPages(ScoreView* view) {
     ShowPageInView(view, 0);
 }
 
+// The first page's text `words` centred between the page's edges (within a space).
+void CheckCentred(ScoreView* view, const std::string& words) {
+    ScorePage* page = view->document->firstPage;
+    ShowPageInView(view, 0);
+    for (ScoreObject* item = page->margins->next.get(); item != nullptr; item = item->next.get()) {
+        RecordRect box;
+        const char* text = item->type == TypeCode(ObjectType::Text) ? TextObjectString(AsTextObject(item)) : nullptr;
+        if (text == nullptr || words != text || !PageTextBox(view, item, &box)) continue;
+        EXPECT_NEAR(box.left + box.right, kLogicalOrigin + view->PageRight, 2 * 128) << words;
+        return;
+    }
+    ADD_FAILURE() << "no page text " << words;
+}
+
 class ImportedPageGeometryTest : public testing::ProgramFixture {};
 
 TEST_F(ImportedPageGeometryTest, PagesStandAsAnEngraverSetsThem) {
@@ -205,10 +261,16 @@ TEST_F(ImportedPageGeometryTest, PagesStandAsAnEngraverSetsThem) {
         const int defaultSize = ProgramPreferences().header.pageGeometry.staffSize;
         ScoreView* view = niff::OpenNiffScoreWindowFromMemory(conversion.niff, "case_XML");
         ASSERT_NE(view, nullptr);
+        if (std::getenv("QL_PAGE_PICTURES") != nullptr) {
+            std::string name = std::string("geometry_") + test.name;
+            std::replace(name.begin(), name.end(), ' ', '_');
+            EXPECT_TRUE(testing::SavePagePictures(view, name));
+        }
         ScoreDocument* document = view->document;
         EXPECT_EQ(document->header.pageGeometry.staffSize > defaultSize, test.smallerStaff);
         EXPECT_EQ(Braces(document), test.braces);
         CheckPages(view);
+        if (!test.centred.empty()) CheckCentred(view, test.centred);
         EXPECT_TRUE(testing::EngravingIsClean(view));
         if (test.smallerStaff) {
             // The largest staff size: the user is told that a system no longer fits.
@@ -259,7 +321,7 @@ void CheckRespaced(ScoreView* view, const std::string& step) {
     for (size_t i = 1; i < spaced.size(); ++i) EXPECT_NEAR(spaced[i], again[i], 4) << "measure " << i;
     PageMargins margins;
     ASSERT_TRUE(GetPageMargins(page, &margins));
-    CheckLabels(view, system, kLogicalOrigin + margins.logical[0]);
+    CheckLabels(view, system, kLogicalOrigin + margins.logical[0], view->PageRight - margins.logical[2]);
     for (const EngravingFinding& f : CheckEngraving(view))
         EXPECT_NE(f.kind, FindingKind::LabelOverSign) << DescribeFinding(f);
 }
@@ -294,6 +356,17 @@ TEST_F(ImportedPageGeometryTest, LabelsEditedByHandRespaceTheFirstSystem) {
         EXPECT_EQ(labels->EditAttributes(label(1), view), 1);
     }
     CheckRespaced(view, "the widest label shortened");
+    typed("Violoncello and Contrabass, the second desk, who play from the same part as the first desk");
+    {
+        const UndoStep undo(document, view, UndoKind::Item, type, UndoVerb::Modify);
+        EXPECT_EQ(labels->EditAttributes(label(1), view), 1);
+    }
+    CheckRespaced(view, "a label too long for a third of the line broken into lines");
+    typed("Vc.");
+    {
+        const UndoStep undo(document, view, UndoKind::Item, type, UndoVerb::Modify);
+        EXPECT_EQ(labels->EditAttributes(label(1), view), 1);
+    }
     {
         const UndoStep undo(document, view, UndoKind::Item, type, UndoVerb::Modify);
         EXPECT_EQ(labels->HandleDrop(nullptr, view, label(2), nullptr), 1);

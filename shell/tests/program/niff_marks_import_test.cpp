@@ -132,14 +132,16 @@ TEST_F(NiffMarksImportTest, MarksBecomeObjectsOnNotesAndInMeasures) {
     EXPECT_TRUE(ui::headless::MessageBoxes().empty());
 
     // The page text's alignment (tag 33's horizontal 2, not the texts' default 1)
-    // moves its point left by half its width.
+    // moves its point left by half its width; the point keeps its place on the
+    // paper, 1000 of the file page's 2720 units from its left edge.
     ScoreObject* pageText = GetPageAt(document, 0)->margins->next.get();
     ASSERT_NE(pageText, nullptr);
     TextObject* centred = AsTextObject(pageText);
     LogicalPoint at{};
     DecodeAnchors(view, 1, &centred->body.location, &at, 1);
     EXPECT_GT(centred->body.width, 64);
-    EXPECT_EQ(at.x, 1000 * 2 - 30720 - centred->body.width / 2);
+    const double across = 1000.0 / 2720.0 * (view->PageRight - kLogicalOrigin);
+    EXPECT_NEAR(at.x, kLogicalOrigin + across - centred->body.width / 2, 1);
 
     testing::isolation::PaintedPixels(view);
     std::filesystem::create_directories(QL_TEST_OUTPUT_DIR);
