@@ -1,6 +1,16 @@
 // Mapping points and splitting figures at the end of the view's current system.
 // Points are wrapped when they pass the content end C; figures are cut at the end
 // line E, where the system's last measure ends.
+//
+// A figure laid out past E (its far end decoded in the slots that continue the
+// system past its last measure) is drawn as runs: those at or before E in place,
+// those beyond E on N. The stretch E..C is the next measure's barline and leading
+// space, which on N is the room after its clef, key and time signature (K..D):
+// far points there are laid over K..D, points past C keep their distance from
+// the first beat (x - C + D). The far runs are then cut at N's own end line, so
+// that nothing is drawn past a system's end. A figure that does not reach past
+// the middle of E..C only overhangs the barline: it is cut at E and has no far
+// piece (a hairpin to the last barline, a slur end's pen).
 #include "layout/system_span.h"
 
 #include <algorithm>
@@ -32,6 +42,14 @@ gfx::Point Moved(const SystemSpan& span, gfx::Point p) {
     return {p.x - span.contentEnd + span.nextStart, p.y + span.shiftY};
 }
 
+// Where N's last measure ends; a row laid out no further than N's first slot reads
+// as wide as S.
+int32_t NextEndLine(const ScoreView* view, const ScoreSystem* s, const ScoreSystem* n, int32_t endLine) {
+    const int slot = std::clamp(n->lastMeasure - n->firstMeasure + 2, 1, kLastBeatMapSlot);
+    const int32_t end = n->x + view->beatMap.slotX[BeatMapCell(n->number, slot)];
+    return slot > 1 && end > n->x ? end : n->x + (endLine - s->x);
+}
+
 struct Line {
     double slope;
     double intercept;
@@ -50,12 +68,12 @@ Line LineOf(const gfx::Point* s) {
 
 bool Within(int32_t v, int32_t a, int32_t b) { return v >= std::min(a, b) && v <= std::max(a, b); }
 
-// Where the segment a-b crosses x = E.
-gfx::Point Crossing(const SystemSpan& span, gfx::Point a, gfx::Point b) {
+// Where the segment a-b crosses x = edge.
+gfx::Point Crossing(int32_t edge, gfx::Point a, gfx::Point b) {
     const gfx::Point segment[2] = {a, b};
-    const gfx::Point edge[2] = {{span.endLine, INT_MIN}, {span.endLine, INT_MAX}};
-    gfx::Point at{span.endLine, a.y};
-    ClipSegmentToEdge(segment, edge, &at);
+    const gfx::Point line[2] = {{edge, INT_MIN}, {edge, INT_MAX}};
+    gfx::Point at{edge, a.y};
+    ClipSegmentToEdge(segment, line, &at);
     return at;
 }
 
@@ -73,7 +91,10 @@ SystemSpan CurrentSystemSpan(const ScoreView* view) {
     const ScoreSystem* n = s->next.get();
     if (n == nullptr || n->previous.get() != s || n->number >= kBeatMapRows) return span;
     span.hasNext = true;
-    span.nextStart = n->x + view->beatMap.contentX[BeatMapCell(n->number, 1)];
+    const int first = BeatMapCell(n->number, 1);
+    span.nextStart = n->x + view->beatMap.contentX[first];
+    span.nextSignsEnd = std::min<int32_t>(n->x + view->beatMap.marginX[first], span.nextStart);
+    span.nextEndLine = NextEndLine(view, s, n, span.endLine);
     span.shiftY = (n->y + StaffOffset(n, view->currentStaff)) - (s->y + StaffOffset(s, view->currentStaff));
     return span;
 }
@@ -116,6 +137,14 @@ void WrapObjectPointToNextSystem(const ScoreView* view, HitRecord* hit, gfx::Poi
     SetHitRecordPoint(hit, MovedAnchor(view, hit, offset));
 }
 
+gfx::Point MoveOntoNextSystem(const SystemSpan& span, gfx::Point point) {
+    if (point.x > span.contentEnd || span.contentEnd <= span.endLine) return Moved(span, point);
+    const int64_t into = std::max(0, point.x - span.endLine);
+    const int64_t room = int64_t{span.nextStart} - span.nextSignsEnd;
+    const int32_t x = span.nextSignsEnd + static_cast<int32_t>(into * room / (span.contentEnd - span.endLine));
+    return {x, point.y + span.shiftY};
+}
+
 int ClipSegmentToEdge(const gfx::Point* a, const gfx::Point* b, gfx::Point* out) {
     const Line la = LineOf(a);
     const Line lb = LineOf(b);
@@ -154,29 +183,53 @@ struct Piece {
     std::vector<gfx::Point> points;
 };
 
-// Runs of a figure at or before E and beyond E, the crossing points at each change
-// of side ending one run and starting the next; the far runs already moved.
-// False when the figure is to be drawn whole (all at or before C, or too large).
-bool SplitRuns(const SystemSpan& span, const gfx::Point* points, int count, std::vector<Piece>* runs) {
-    const int inside = static_cast<int>(
-        std::count_if(points, points + count, [&](gfx::Point p) { return p.x <= span.contentEnd; }));
-    if (inside == count || count + std::max(inside, count - inside) >= kPointBuffer - kBufferReserve)
-        return false;
-    Piece run{points[0].x > span.endLine, {points[0]}};
+// Runs of a polyline at or before x = edge and beyond it, the crossing point at
+// each change of side ending one run and starting the next.
+std::vector<Piece> RunsAt(int32_t edge, const gfx::Point* points, int count) {
+    std::vector<Piece> runs;
+    Piece run{points[0].x > edge, {points[0]}};
     for (int i = 1; i < count; ++i) {
-        const bool side = points[i].x > span.endLine;
+        const bool side = points[i].x > edge;
         if (side != run.far) {
-            const gfx::Point cross = Crossing(span, points[i - 1], points[i]);
+            const gfx::Point cross = Crossing(edge, points[i - 1], points[i]);
             run.points.push_back(cross);
-            runs->push_back(run);
+            runs.push_back(std::move(run));
             run = Piece{side, {cross}};
         }
         run.points.push_back(points[i]);
     }
-    runs->push_back(run);
-    for (Piece& piece : *runs)
-        if (piece.far)
-            for (gfx::Point& p : piece.points) p = Moved(span, p);
+    runs.push_back(std::move(run));
+    return runs;
+}
+
+// Whether a figure split at E goes on past it onto N: it reaches past the middle
+// of the next measure's leading space, towards that measure's first beat.
+bool ReachesNextSystem(const SystemSpan& span, const gfx::Point* points, int count) {
+    const int32_t most = std::max_element(points, points + count, [](gfx::Point a, gfx::Point b) {
+                             return a.x < b.x;
+                         })->x;
+    return int64_t{most} * 2 >= int64_t{span.endLine} + span.contentEnd;
+}
+
+// Runs of a figure at or before E and beyond E; the far runs moved onto N and cut
+// at its end line, and dropped when the figure does not go on to N. False when the
+// figure is to be drawn whole (all at or before E, or too large).
+bool SplitRuns(const SystemSpan& span, const gfx::Point* points, int count, std::vector<Piece>* runs) {
+    const int inside = static_cast<int>(
+        std::count_if(points, points + count, [&](gfx::Point p) { return p.x <= span.endLine; }));
+    if (inside == count || count + std::max(inside, count - inside) >= kPointBuffer - kBufferReserve)
+        return false;
+    const bool onward = span.hasNext && ReachesNextSystem(span, points, count);
+    for (Piece& run : RunsAt(span.endLine, points, count)) {
+        if (!run.far) {
+            runs->push_back(std::move(run));
+            continue;
+        }
+        if (!onward) continue;
+        for (gfx::Point& p : run.points) p = MoveOntoNextSystem(span, p);
+        for (Piece& part : RunsAt(span.nextEndLine, run.points.data(), static_cast<int>(run.points.size())))
+            if (!part.far) runs->push_back(Piece{true, std::move(part.points)});
+    }
     return true;
 }
 

@@ -1,5 +1,6 @@
 // Figures past a system's end: points beyond the content end C map onto the next
-// system; polylines are cut at the end line E and the far part moved.
+// system; polylines are cut at the end line E and the far part moved after N's
+// signs and cut at N's end line.
 #include "core/model/beat_map_record.h"
 #include "core/model/pages.h"
 #include "core/objects/hit_record.h"
@@ -16,9 +17,13 @@ constexpr int32_t kNx = 2000;
 constexpr int32_t kSlotAfterLeft = 4000;     // E - S.x
 constexpr int32_t kSlotAfterContent = 4100;  // C - S.x
 constexpr int32_t kNextContent = 300;        // D - N.x
+constexpr int32_t kNextSignsEnd = 200;       // K - N.x
+constexpr int32_t kNextSlotAfterLeft = 3000;  // N's end line - N.x
 constexpr int32_t kE = kSx + kSlotAfterLeft;
 constexpr int32_t kC = kSx + kSlotAfterContent;
 constexpr int32_t kD = kNx + kNextContent;
+constexpr int32_t kK = kNx + kNextSignsEnd;
+constexpr int32_t kNextEnd = kNx + kNextSlotAfterLeft;
 constexpr int32_t kV = 3000;
 
 class SystemSpanTest : public PageFormatTest {
@@ -37,6 +42,8 @@ class SystemSpanTest : public PageFormatTest {
         view_->beatMap.slotX[BeatMapCell(0, 5)] = kSlotAfterLeft;
         view_->beatMap.contentX[BeatMapCell(0, 5)] = kSlotAfterContent;
         view_->beatMap.contentX[BeatMapCell(1, 1)] = kNextContent;
+        view_->beatMap.marginX[BeatMapCell(1, 1)] = kNextSignsEnd;
+        view_->beatMap.slotX[BeatMapCell(1, 5)] = kNextSlotAfterLeft;
     }
     void TearDown() override {
         State().layout.ContinuationOnly = 0;
@@ -57,18 +64,32 @@ TEST_F(SystemSpanTest, PointsPastTheContentEndWrap) {
 }
 
 TEST_F(SystemSpanTest, PolylineInsideIsDrawnOnce) {
-    const gfx::Point line[] = {{1200, 0}, {2000, 100}, {kC, 50}};
+    const gfx::Point line[] = {{1200, 0}, {2000, 100}, {kE, 50}};
     EXPECT_EQ(SplitPolylinePieces(view_, line, 3), (Pieces{{line[0], line[1], line[2]}}));
+    // One that only overhangs the end line (not past the middle of E..C) is cut there.
+    const gfx::Point overhang[] = {{1200, 0}, {kE + 40, 0}};
+    EXPECT_EQ(SplitPolylinePieces(view_, overhang, 2), (Pieces{{overhang[0], {kE, 0}}}));
 }
 
 TEST_F(SystemSpanTest, PolylineAcrossTheEndIsSplitAtTheEndLine) {
     const gfx::Point line[] = {{kE - 100, 0}, {kE + 300, 400}};
     const Pieces pieces = SplitPolylinePieces(view_, line, 2);
     ASSERT_EQ(pieces.size(), 2u);
-    // Near piece up to the crossing at E; far piece from the crossing, moved.
+    // Near piece up to the crossing at E; far piece from where N's signs end, its
+    // point past C as far from D as from C.
     const gfx::Point cross{kE, 100};
     EXPECT_EQ(pieces[0], (std::vector<gfx::Point>{line[0], cross}));
-    EXPECT_EQ(pieces[1], (std::vector<gfx::Point>{{kE - kC + kD, 100 + kV}, {kE + 300 - kC + kD, 400 + kV}}));
+    EXPECT_EQ(pieces[1], (std::vector<gfx::Point>{{kK, 100 + kV}, {kE + 300 - kC + kD, 400 + kV}}));
+    // A point in the leading space E..C lands as far into K..D.
+    EXPECT_EQ(MoveOntoNextSystem(CurrentSystemSpan(view_), {kE + 50, 0}), (gfx::Point{kK + 50, kV}));
+}
+
+TEST_F(SystemSpanTest, FarPieceIsCutAtTheNextSystemsEnd) {
+    // A figure longer than N: its far piece ends at N's end line, nothing past it.
+    const gfx::Point line[] = {{kE - 100, 0}, {kE + 9000, 0}};
+    const Pieces pieces = SplitPolylinePieces(view_, line, 2);
+    ASSERT_EQ(pieces.size(), 2u);
+    EXPECT_EQ(pieces[1], (std::vector<gfx::Point>{{kK, kV}, {kNextEnd, kV}}));
 }
 
 TEST_F(SystemSpanTest, ContinuationOnlyDrawsTheWrappedPart) {
