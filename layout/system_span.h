@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/gfx/objects.h"
 #include "platform/gfx/types.h"
 
 namespace ql {
@@ -63,5 +64,9 @@ std::vector<std::vector<gfx::Point>> SplitPolylinePieces(const ScoreView* view, 
 // current system, else 1.
 int DrawSplitPolyline(ScoreView* view, const gfx::Point* points, int count);
 int DrawSplitPolygon(ScoreView* view, const gfx::Point* points, int count);
+// A polyline split at E, each piece drawn with a pen of a style and width
+// (DrawPolylineWithPen); 0 as DrawSplitPolyline.
+int DrawSplitPolylineWithPen(ScoreView* view, const gfx::Point* points, int count, gfx::PenStyle style,
+                             int32_t width, bool joinFlag);
 
 }  // namespace ql

@@ -17,6 +17,7 @@
 #include <climits>
 #include <cmath>
 
+#include "core/draw/draw_polyline.h"
 #include "core/model/beat_map_record.h"
 #include "core/model/pages.h"
 #include "core/model/score_document.h"
@@ -257,6 +258,14 @@ int DrawSplitPolyline(ScoreView* view, const gfx::Point* points, int count) {
     if (view == nullptr || view->currentSystem == nullptr || count < 2) return 0;
     for (const auto& piece : SplitPolylinePieces(view, points, count))
         gfx::Polyline(view->ViewDC, piece.data(), static_cast<int>(piece.size()));
+    return 1;
+}
+
+int DrawSplitPolylineWithPen(ScoreView* view, const gfx::Point* points, int count, gfx::PenStyle style,
+                             int32_t width, bool joinFlag) {
+    if (view == nullptr || view->currentSystem == nullptr || count < 2) return 0;
+    for (const auto& piece : SplitPolylinePieces(view, points, count))
+        DrawPolylineWithPen(view, piece.data(), static_cast<int>(piece.size()), style, width, joinFlag);
     return 1;
 }
 
