@@ -4,8 +4,9 @@
 // beyond it moved onto the next system. A figure is drawn in one piece per system
 // and never past a system's end line: the near piece ends at S's end line E; the
 // far piece starts where N's start-of-system signs end (K) and is cut at N's own
-// end line. A figure that only overhangs E, without reaching into the next
-// measure's first beat, is cut at E and has no far piece.
+// end line, and a figure longer than N goes on in the same way onto the systems
+// after it on the page. A figure that only overhangs E, without reaching into the
+// next measure's first beat, is cut at E and has no far piece.
 #pragma once
 
 #include <cstdint>
@@ -54,9 +55,9 @@ int ClipSegmentToEdge(const gfx::Point* a, const gfx::Point* b, gfx::Point* out)
 gfx::Point MoveOntoNextSystem(const SystemSpan& span, gfx::Point point);
 
 // The pieces a polyline is drawn as: runs at or before E in place, runs beyond E
-// moved onto N and cut at N's end line (dropped without N, or when the figure
-// does not reach past the middle of E..C); the whole polyline when it lies at or
-// before E or has too many points to split.
+// moved onto N (and the systems after it) and cut at each one's end line (dropped
+// without N, or when the figure does not reach past the middle of E..C); the whole
+// polyline when it lies at or before E or has too many points to split.
 std::vector<std::vector<gfx::Point>> SplitPolylinePieces(const ScoreView* view, const gfx::Point* points,
                                                          int count);
 

@@ -78,6 +78,29 @@ gfx::Point Crossing(int32_t edge, gfx::Point a, gfx::Point b) {
     return at;
 }
 
+// A system after S that a figure laid out past E lands on: the stretch of S's row
+// that stands for its first measure (from the barline before it, `from`, to its
+// first beat, `beat`) and where that stretch lands on it (K..D, then on past D).
+struct Onward {
+    int32_t from = 0;
+    int32_t beat = 0;
+    int32_t signsEnd = 0;  // K
+    int32_t start = 0;     // D
+    int32_t endLine = 0;   // where the system's last measure ends
+    int32_t shiftY = 0;
+};
+
+Onward OnwardOfNext(const SystemSpan& span) {
+    return Onward{span.endLine, span.contentEnd, span.nextSignsEnd, span.nextStart, span.nextEndLine, span.shiftY};
+}
+
+gfx::Point MoveOnto(const Onward& to, gfx::Point p) {
+    if (p.x > to.beat || to.beat <= to.from) return {p.x - to.beat + to.start, p.y + to.shiftY};
+    const int64_t into = std::max(0, p.x - to.from);
+    const int64_t room = int64_t{to.start} - to.signsEnd;
+    return {to.signsEnd + static_cast<int32_t>(into * room / (to.beat - to.from)), p.y + to.shiftY};
+}
+
 }  // namespace
 
 SystemSpan CurrentSystemSpan(const ScoreView* view) {
@@ -139,11 +162,7 @@ void WrapObjectPointToNextSystem(const ScoreView* view, HitRecord* hit, gfx::Poi
 }
 
 gfx::Point MoveOntoNextSystem(const SystemSpan& span, gfx::Point point) {
-    if (point.x > span.contentEnd || span.contentEnd <= span.endLine) return Moved(span, point);
-    const int64_t into = std::max(0, point.x - span.endLine);
-    const int64_t room = int64_t{span.nextStart} - span.nextSignsEnd;
-    const int32_t x = span.nextSignsEnd + static_cast<int32_t>(into * room / (span.contentEnd - span.endLine));
-    return {x, point.y + span.shiftY};
+    return MoveOnto(OnwardOfNext(span), point);
 }
 
 int ClipSegmentToEdge(const gfx::Point* a, const gfx::Point* b, gfx::Point* out) {
@@ -203,33 +222,80 @@ std::vector<Piece> RunsAt(int32_t edge, const gfx::Point* points, int count) {
     return runs;
 }
 
-// Whether a figure split at E goes on past it onto N: it reaches past the middle
-// of the next measure's leading space, towards that measure's first beat.
-bool ReachesNextSystem(const SystemSpan& span, const gfx::Point* points, int count) {
-    const int32_t most = std::max_element(points, points + count, [](gfx::Point a, gfx::Point b) {
-                             return a.x < b.x;
-                         })->x;
-    return int64_t{most} * 2 >= int64_t{span.endLine} + span.contentEnd;
+int32_t RightmostX(const gfx::Point* points, int count) {
+    return std::max_element(points, points + count, [](gfx::Point a, gfx::Point b) { return a.x < b.x; })->x;
 }
 
-// Runs of a figure at or before E and beyond E; the far runs moved onto N and cut
-// at its end line, and dropped when the figure does not go on to N. False when the
-// figure is to be drawn whole (all at or before E, or too large).
-bool SplitRuns(const SystemSpan& span, const gfx::Point* points, int count, std::vector<Piece>* runs) {
+// The systems after S a figure reaching x = most lands on, N first; a later one
+// while S's row has a slot for its first measure (the row's slots go on past S's
+// last measure, as far as the row reaches) and the figure reaches past the
+// barline before it. Empty when the figure does not go on past S: it reaches no
+// further than the middle of E..C (the next measure's leading space).
+std::vector<Onward> OnwardSystems(const ScoreView* view, const SystemSpan& span, int32_t most) {
+    std::vector<Onward> systems;
+    if (!span.hasNext || int64_t{most} * 2 < int64_t{span.endLine} + span.contentEnd) return systems;
+    systems.push_back(OnwardOfNext(span));
+    const ScoreSystem* s = view->currentSystem;
+    const ScoreSystem* before = s->next.get();
+    for (const ScoreSystem* t = before->next.get(); t != nullptr && t->previous.get() == before && t->number < kBeatMapRows;
+         before = t, t = t->next.get()) {
+        const int slot = t->firstMeasure - s->firstMeasure + 1;
+        if (slot > kLastBeatMapSlot) break;
+        const int cell = BeatMapCell(s->number, slot);
+        const int32_t from = s->x + view->beatMap.slotX[cell];
+        if (from <= systems.back().from || from >= most) break;
+        const int first = BeatMapCell(t->number, 1);
+        Onward to;
+        to.from = from;
+        to.beat = std::max(from, s->x + view->beatMap.contentX[cell]);
+        to.start = t->x + view->beatMap.contentX[first];
+        to.signsEnd = std::min<int32_t>(t->x + view->beatMap.marginX[first], to.start);
+        to.endLine = NextEndLine(view, s, t, span.endLine);
+        to.shiftY = (t->y + StaffOffset(t, view->currentStaff)) - (s->y + StaffOffset(s, view->currentStaff));
+        systems.push_back(to);
+    }
+    return systems;
+}
+
+// A piece of a figure and the system it is drawn on: 0 for S, 1 for N, and so on.
+struct Placed {
+    size_t system;
+    std::vector<gfx::Point> points;
+};
+
+// Places a run beyond E: the part up to the next system's stretch moved onto
+// systems[index] and cut at its end line, the rest onto the systems after it.
+void PlaceFarRun(const std::vector<Onward>& systems, size_t index, const std::vector<gfx::Point>& run,
+                 std::vector<Placed>* out) {
+    if (index >= systems.size() || run.size() < 2) return;
+    const int32_t until = index + 1 < systems.size() ? systems[index + 1].from : INT32_MAX;
+    for (Piece& part : RunsAt(until, run.data(), static_cast<int>(run.size()))) {
+        if (part.far) {
+            PlaceFarRun(systems, index + 1, part.points, out);
+            continue;
+        }
+        for (gfx::Point& p : part.points) p = MoveOnto(systems[index], p);
+        const Onward& to = systems[index];
+        for (Piece& kept : RunsAt(to.endLine, part.points.data(), static_cast<int>(part.points.size())))
+            if (!kept.far) out->push_back(Placed{index + 1, std::move(kept.points)});
+    }
+}
+
+// The pieces of a figure: runs at or before E on S, runs beyond E on the systems
+// after it (none when the figure does not go on past S). False when the figure
+// is to be drawn whole (all at or before E, or too large).
+bool SplitRuns(const ScoreView* view, const SystemSpan& span, const gfx::Point* points, int count,
+               std::vector<Placed>* placed) {
     const int inside = static_cast<int>(
         std::count_if(points, points + count, [&](gfx::Point p) { return p.x <= span.endLine; }));
     if (inside == count || count + std::max(inside, count - inside) >= kPointBuffer - kBufferReserve)
         return false;
-    const bool onward = span.hasNext && ReachesNextSystem(span, points, count);
+    const std::vector<Onward> systems = OnwardSystems(view, span, RightmostX(points, count));
     for (Piece& run : RunsAt(span.endLine, points, count)) {
-        if (!run.far) {
-            runs->push_back(std::move(run));
-            continue;
-        }
-        if (!onward) continue;
-        for (gfx::Point& p : run.points) p = MoveOntoNextSystem(span, p);
-        for (Piece& part : RunsAt(span.nextEndLine, run.points.data(), static_cast<int>(run.points.size())))
-            if (!part.far) runs->push_back(Piece{true, std::move(part.points)});
+        if (run.far)
+            PlaceFarRun(systems, 0, run.points, placed);
+        else
+            placed->push_back(Placed{0, std::move(run.points)});
     }
     return true;
 }
@@ -242,14 +308,14 @@ std::vector<std::vector<gfx::Point>> SplitPolylinePieces(const ScoreView* view, 
     const SystemSpan span = CurrentSystemSpan(view);
     if (points == nullptr || count < 2 || !span.valid) return pieces;
     const bool only = State().layout.ContinuationOnly != 0;
-    std::vector<Piece> runs;
-    if (!SplitRuns(span, points, count, &runs)) {
+    std::vector<Placed> placed;
+    if (!SplitRuns(view, span, points, count, &placed)) {
         if (!only) pieces.emplace_back(points, points + count);
         return pieces;
     }
-    for (Piece& run : runs) {
-        if (run.points.size() < 2) continue;
-        if (run.far ? span.hasNext : !only) pieces.push_back(std::move(run.points));
+    for (Placed& piece : placed) {
+        if (piece.points.size() < 2) continue;
+        if (piece.system > 0 ? span.hasNext : !only) pieces.push_back(std::move(piece.points));
     }
     return pieces;
 }
@@ -274,21 +340,22 @@ int DrawSplitPolygon(ScoreView* view, const gfx::Point* points, int count) {
     const SystemSpan span = CurrentSystemSpan(view);
     if (!span.valid) return 0;
     const bool only = State().layout.ContinuationOnly != 0;
-    std::vector<Piece> runs;
-    if (!SplitRuns(span, points, count, &runs)) {
+    std::vector<Placed> placed;
+    if (!SplitRuns(view, span, points, count, &placed)) {
         if (!only) gfx::Polygon(view->ViewDC, points, count);
         return 1;
     }
-    std::vector<gfx::Point> nearPart;
-    std::vector<gfx::Point> farPart;
-    for (const Piece& run : runs) {
-        std::vector<gfx::Point>& part = run.far ? farPart : nearPart;
-        part.insert(part.end(), run.points.begin(), run.points.end());
+    // Each system's runs joined into one outline: the band's outer and inner runs.
+    std::vector<std::vector<gfx::Point>> parts;
+    for (const Placed& piece : placed) {
+        if (parts.size() <= piece.system) parts.resize(piece.system + 1);
+        parts[piece.system].insert(parts[piece.system].end(), piece.points.begin(), piece.points.end());
     }
-    if (span.hasNext && farPart.size() >= 2)
-        gfx::Polygon(view->ViewDC, farPart.data(), static_cast<int>(farPart.size()));
-    if (!only && nearPart.size() >= 2)
-        gfx::Polygon(view->ViewDC, nearPart.data(), static_cast<int>(nearPart.size()));
+    for (size_t system = 0; system < parts.size(); ++system) {
+        const bool drawn = system > 0 ? span.hasNext : !only;
+        if (drawn && parts[system].size() >= 2)
+            gfx::Polygon(view->ViewDC, parts[system].data(), static_cast<int>(parts[system].size()));
+    }
     return 1;
 }
 

@@ -30,7 +30,7 @@ class SystemSpanTest : public PageFormatTest {
   protected:
     void SetUp() override {
         PageFormatTest::SetUp();
-        NewScore(1, 2, 4);
+        NewScore(1, 3, 4);
         s_ = SystemAt(0, 0);
         n_ = SystemAt(0, 1);
         s_->x = kSx;
@@ -59,7 +59,7 @@ TEST_F(SystemSpanTest, PointsPastTheContentEndWrap) {
     EXPECT_EQ(WrapPointToNextSystem(view_, {kC, 10}), (gfx::Point{kC, 10}));
     EXPECT_EQ(WrapPointToNextSystem(view_, {kC + 1, 10}), (gfx::Point{kD + 1, 10 + kV}));
     // Without a next system nothing moves.
-    view_->currentSystem = n_;
+    view_->currentSystem = SystemAt(0, 2);
     EXPECT_EQ(WrapPointToNextSystem(view_, {kNx + kSlotAfterContent + 50, 10}).x, kNx + kSlotAfterContent + 50);
 }
 
@@ -90,6 +90,24 @@ TEST_F(SystemSpanTest, FarPieceIsCutAtTheNextSystemsEnd) {
     const Pieces pieces = SplitPolylinePieces(view_, line, 2);
     ASSERT_EQ(pieces.size(), 2u);
     EXPECT_EQ(pieces[1], (std::vector<gfx::Point>{{kK, kV}, {kNextEnd, kV}}));
+}
+
+TEST_F(SystemSpanTest, AFigureOverThreeSystemsIsDrawnOnEach) {
+    // S's row goes on past N's measures: T's first measure stands at 8000..8100 in it.
+    ScoreSystem* t = SystemAt(0, 2);
+    t->x = kNx;
+    t->y = 2 * kV;
+    view_->beatMap.slotX[BeatMapCell(0, 9)] = 8000;
+    view_->beatMap.contentX[BeatMapCell(0, 9)] = 8100;
+    view_->beatMap.contentX[BeatMapCell(2, 1)] = kNextContent;
+    view_->beatMap.marginX[BeatMapCell(2, 1)] = kNextSignsEnd;
+    view_->beatMap.slotX[BeatMapCell(2, 5)] = kNextSlotAfterLeft;
+    const gfx::Point line[] = {{kE - 100, 0}, {kSx + 8100 + 500, 0}};
+    const Pieces pieces = SplitPolylinePieces(view_, line, 2);
+    ASSERT_EQ(pieces.size(), 3u);
+    EXPECT_EQ(pieces[0], (std::vector<gfx::Point>{line[0], {kE, 0}}));
+    EXPECT_EQ(pieces[1], (std::vector<gfx::Point>{{kK, kV}, {kNextEnd, kV}}));  // N's whole width
+    EXPECT_EQ(pieces[2], (std::vector<gfx::Point>{{kK, 2 * kV}, {kD + 500, 2 * kV}}));
 }
 
 TEST_F(SystemSpanTest, ContinuationOnlyDrawsTheWrappedPart) {
