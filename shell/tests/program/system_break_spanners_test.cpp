@@ -158,6 +158,7 @@ TEST_F(SystemBreakSpannersTest, MarksAcrossSystemAndPageBreaksAreDrawnOnePiecePe
         });
     }
     EXPECT_EQ(continued, kMeasures - 1);
+    EXPECT_TRUE(testing::EngravingIsClean(view));
     ForceCloseScoreWindow(view->ViewWindow);
     Pump();
 }
