@@ -67,7 +67,7 @@ int DrawSplitPolyline(ScoreView* view, const gfx::Point* points, int count);
 int DrawSplitPolygon(ScoreView* view, const gfx::Point* points, int count);
 // A polyline split at E, each piece drawn with a pen of a style and width
 // (DrawPolylineWithPen); 0 as DrawSplitPolyline.
-int DrawSplitPolylineWithPen(ScoreView* view, const gfx::Point* points, int count, gfx::PenStyle style,
-                             int32_t width, bool joinFlag);
+int DrawSplitPolylineWithPen(ScoreView* view, const gfx::Point* points, int count,
+                             gfx::PenStyle style, int32_t width, bool joinFlag);
 
 }  // namespace ql

@@ -45,7 +45,8 @@ gfx::Point Moved(const SystemSpan& span, gfx::Point p) {
 
 // Where N's last measure ends; a row laid out no further than N's first slot reads
 // as wide as S.
-int32_t NextEndLine(const ScoreView* view, const ScoreSystem* s, const ScoreSystem* n, int32_t endLine) {
+int32_t NextEndLine(const ScoreView* view, const ScoreSystem* s, const ScoreSystem* n,
+                    int32_t endLine) {
     const int slot = std::clamp(n->lastMeasure - n->firstMeasure + 2, 1, kLastBeatMapSlot);
     const int32_t end = n->x + view->beatMap.slotX[BeatMapCell(n->number, slot)];
     return slot > 1 && end > n->x ? end : n->x + (endLine - s->x);
@@ -91,7 +92,8 @@ struct Onward {
 };
 
 Onward OnwardOfNext(const SystemSpan& span) {
-    return Onward{span.endLine, span.contentEnd, span.nextSignsEnd, span.nextStart, span.nextEndLine, span.shiftY};
+    return Onward{span.endLine,   span.contentEnd,  span.nextSignsEnd,
+                  span.nextStart, span.nextEndLine, span.shiftY};
 }
 
 gfx::Point MoveOnto(const Onward& to, gfx::Point p) {
@@ -223,7 +225,9 @@ std::vector<Piece> RunsAt(int32_t edge, const gfx::Point* points, int count) {
 }
 
 int32_t RightmostX(const gfx::Point* points, int count) {
-    return std::max_element(points, points + count, [](gfx::Point a, gfx::Point b) { return a.x < b.x; })->x;
+    int32_t most = INT32_MIN;
+    for (int i = 0; i < count; ++i) most = std::max(most, points[i].x);
+    return most;
 }
 
 // The systems after S a figure reaching x = most lands on, N first; a later one
@@ -233,11 +237,13 @@ int32_t RightmostX(const gfx::Point* points, int count) {
 // further than the middle of E..C (the next measure's leading space).
 std::vector<Onward> OnwardSystems(const ScoreView* view, const SystemSpan& span, int32_t most) {
     std::vector<Onward> systems;
-    if (!span.hasNext || int64_t{most} * 2 < int64_t{span.endLine} + span.contentEnd) return systems;
+    if (!span.hasNext || int64_t{most} * 2 < int64_t{span.endLine} + span.contentEnd)
+        return systems;
     systems.push_back(OnwardOfNext(span));
     const ScoreSystem* s = view->currentSystem;
     const ScoreSystem* before = s->next.get();
-    for (const ScoreSystem* t = before->next.get(); t != nullptr && t->previous.get() == before && t->number < kBeatMapRows;
+    for (const ScoreSystem* t = before->next.get();
+         t != nullptr && t->previous.get() == before && t->number < kBeatMapRows;
          before = t, t = t->next.get()) {
         const int slot = t->firstMeasure - s->firstMeasure + 1;
         if (slot > kLastBeatMapSlot) break;
@@ -251,7 +257,8 @@ std::vector<Onward> OnwardSystems(const ScoreView* view, const SystemSpan& span,
         to.start = t->x + view->beatMap.contentX[first];
         to.signsEnd = std::min<int32_t>(t->x + view->beatMap.marginX[first], to.start);
         to.endLine = NextEndLine(view, s, t, span.endLine);
-        to.shiftY = (t->y + StaffOffset(t, view->currentStaff)) - (s->y + StaffOffset(s, view->currentStaff));
+        to.shiftY = (t->y + StaffOffset(t, view->currentStaff)) -
+                    (s->y + StaffOffset(s, view->currentStaff));
         systems.push_back(to);
     }
     return systems;
@@ -265,8 +272,8 @@ struct Placed {
 
 // Places a run beyond E: the part up to the next system's stretch moved onto
 // systems[index] and cut at its end line, the rest onto the systems after it.
-void PlaceFarRun(const std::vector<Onward>& systems, size_t index, const std::vector<gfx::Point>& run,
-                 std::vector<Placed>* out) {
+void PlaceFarRun(const std::vector<Onward>& systems, size_t index,
+                 const std::vector<gfx::Point>& run, std::vector<Placed>* out) {
     if (index >= systems.size() || run.size() < 2) return;
     const int32_t until = index + 1 < systems.size() ? systems[index + 1].from : INT32_MAX;
     for (Piece& part : RunsAt(until, run.data(), static_cast<int>(run.size()))) {
@@ -276,7 +283,8 @@ void PlaceFarRun(const std::vector<Onward>& systems, size_t index, const std::ve
         }
         for (gfx::Point& p : part.points) p = MoveOnto(systems[index], p);
         const Onward& to = systems[index];
-        for (Piece& kept : RunsAt(to.endLine, part.points.data(), static_cast<int>(part.points.size())))
+        for (Piece& kept :
+             RunsAt(to.endLine, part.points.data(), static_cast<int>(part.points.size())))
             if (!kept.far) out->push_back(Placed{index + 1, std::move(kept.points)});
     }
 }
@@ -288,7 +296,8 @@ bool SplitRuns(const ScoreView* view, const SystemSpan& span, const gfx::Point* 
                std::vector<Placed>* placed) {
     const int inside = static_cast<int>(
         std::count_if(points, points + count, [&](gfx::Point p) { return p.x <= span.endLine; }));
-    if (inside == count || count + std::max(inside, count - inside) >= kPointBuffer - kBufferReserve)
+    if (inside == count ||
+        count + std::max(inside, count - inside) >= kPointBuffer - kBufferReserve)
         return false;
     const std::vector<Onward> systems = OnwardSystems(view, span, RightmostX(points, count));
     for (Piece& run : RunsAt(span.endLine, points, count)) {
@@ -327,11 +336,12 @@ int DrawSplitPolyline(ScoreView* view, const gfx::Point* points, int count) {
     return 1;
 }
 
-int DrawSplitPolylineWithPen(ScoreView* view, const gfx::Point* points, int count, gfx::PenStyle style,
-                             int32_t width, bool joinFlag) {
+int DrawSplitPolylineWithPen(ScoreView* view, const gfx::Point* points, int count,
+                             gfx::PenStyle style, int32_t width, bool joinFlag) {
     if (view == nullptr || view->currentSystem == nullptr || count < 2) return 0;
     for (const auto& piece : SplitPolylinePieces(view, points, count))
-        DrawPolylineWithPen(view, piece.data(), static_cast<int>(piece.size()), style, width, joinFlag);
+        DrawPolylineWithPen(view, piece.data(), static_cast<int>(piece.size()), style, width,
+                            joinFlag);
     return 1;
 }
 
@@ -349,12 +359,14 @@ int DrawSplitPolygon(ScoreView* view, const gfx::Point* points, int count) {
     std::vector<std::vector<gfx::Point>> parts;
     for (const Placed& piece : placed) {
         if (parts.size() <= piece.system) parts.resize(piece.system + 1);
-        parts[piece.system].insert(parts[piece.system].end(), piece.points.begin(), piece.points.end());
+        parts[piece.system].insert(parts[piece.system].end(), piece.points.begin(),
+                                   piece.points.end());
     }
     for (size_t system = 0; system < parts.size(); ++system) {
         const bool drawn = system > 0 ? span.hasNext : !only;
         if (drawn && parts[system].size() >= 2)
-            gfx::Polygon(view->ViewDC, parts[system].data(), static_cast<int>(parts[system].size()));
+            gfx::Polygon(view->ViewDC, parts[system].data(),
+                         static_cast<int>(parts[system].size()));
     }
     return 1;
 }

@@ -228,7 +228,8 @@ void DrawSpannerLine(SpannerInterface* spanner, ScoreView* view) {
     const int32_t width = std::max<int32_t>(spanner->endpoint.lineWidth, 0);
     if ((spanner->endpoint.style & kSpannerDashedMask) != 0) {
         BeginViewDraw(view);
-        DrawSplitPolylineWithPen(view, path, kSpannerPointCount, static_cast<gfx::PenStyle>(kDashedPenKind),
+        DrawSplitPolylineWithPen(view, path, kSpannerPointCount,
+                                 static_cast<gfx::PenStyle>(kDashedPenKind),
                                  PixelsToLogical(view, width), true);
         EndViewDraw(view);
         return;

@@ -81,7 +81,8 @@ TEST_F(SystemSpanTest, PolylineAcrossTheEndIsSplitAtTheEndLine) {
     EXPECT_EQ(pieces[0], (std::vector<gfx::Point>{line[0], cross}));
     EXPECT_EQ(pieces[1], (std::vector<gfx::Point>{{kK, 100 + kV}, {kE + 300 - kC + kD, 400 + kV}}));
     // A point in the leading space E..C lands as far into K..D.
-    EXPECT_EQ(MoveOntoNextSystem(CurrentSystemSpan(view_), {kE + 50, 0}), (gfx::Point{kK + 50, kV}));
+    EXPECT_EQ(MoveOntoNextSystem(CurrentSystemSpan(view_), {kE + 50, 0}),
+              (gfx::Point{kK + 50, kV}));
 }
 
 TEST_F(SystemSpanTest, FarPieceIsCutAtTheNextSystemsEnd) {

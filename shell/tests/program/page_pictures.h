@@ -23,7 +23,8 @@ bool SavePagePictures(ScoreView* view, const std::string& name);
 // to `use` with the mapping from the page's logical points to the image's pixels
 // (the image lives for the call). The view is left on that page. False when the
 // picture could not be made.
-using PagePictureUse = std::function<bool(platform::BitmapHandle image, const gfx::Mapping& mapping)>;
+using PagePictureUse =
+    std::function<bool(platform::BitmapHandle image, const gfx::Mapping& mapping)>;
 bool PaintPagePicture(ScoreView* view, ScorePage* page, const PagePictureUse& use);
 
 }  // namespace ql::testing

@@ -24,7 +24,8 @@ bool PaintPagePicture(ScoreView* view, ScorePage* page, const PagePictureUse& us
     UpdateBeatMaps(view, 0);
     const platform::DcHandle recording = gfx::CreateRecordingContext({});
     State().drawing.PaintDC = recording;
-    State().display.painter.paintRect = PaintArea{kLogicalOrigin, kLogicalOrigin, view->PageRight, view->PageBottom};
+    State().display.painter.paintRect =
+        PaintArea{kLogicalOrigin, kLogicalOrigin, view->PageRight, view->PageBottom};
     State().display.painter.paintRectActive = 1;
     BeginViewDraw(view);
     DrawScoreContents(view);
@@ -49,11 +50,16 @@ bool SavePagePictures(ScoreView* view, const std::string& name) {
     bool written = true;
     ScorePage* const shown = view->currentPage;
     int index = 1;
-    for (ScorePage* page = view->document->firstPage; page != nullptr; page = page->next.get(), ++index) {
+    for (ScorePage* page = view->document->firstPage; page != nullptr;
+         page = page->next.get(), ++index) {
         const std::string file = name + "_page" + std::to_string(index) + ".png";
-        written = PaintPagePicture(view, page, [&](platform::BitmapHandle image, const gfx::Mapping&) {
-                      return gfx::WritePng(image, (std::filesystem::path(QL_TEST_OUTPUT_DIR) / file).string());
-                  }) && written;
+        written = PaintPagePicture(
+                      view, page,
+                      [&](platform::BitmapHandle image, const gfx::Mapping&) {
+                          return gfx::WritePng(
+                              image, (std::filesystem::path(QL_TEST_OUTPUT_DIR) / file).string());
+                      }) &&
+                  written;
     }
     view->currentPage = shown;
     view->currentSystem = shown->firstSystem.get();

@@ -45,8 +45,9 @@ std::string MarkedMeasure(int kind, int measure) {
     const bool from = kind == 4 ? measure == 2 : measure > 0;
     const bool onward = kind == 4 ? measure == 0 : measure + 1 < kMeasures;
     auto note = [](const char* step, int beats, const std::string& marks) {
-        return std::string("<note><pitch><step>") + step + "</step><octave>4</octave></pitch><duration>" +
-               std::to_string(beats) + "</duration><type>" + (beats == 2 ? "half" : "quarter") + "</type>" +
+        return std::string("<note><pitch><step>") + step +
+               "</step><octave>4</octave></pitch><duration>" + std::to_string(beats) +
+               "</duration><type>" + (beats == 2 ? "half" : "quarter") + "</type>" +
                (marks.empty() ? "" : "<notations>" + marks + "</notations>") + "</note>";
     };
     auto direction = [](const std::string& mark) {
@@ -54,13 +55,18 @@ std::string MarkedMeasure(int kind, int measure) {
     };
     switch (kind) {
         case 0:
-            return note("B", 1, from ? "<slur number=\"1\" type=\"stop\"/>" : "") + note("B", 1, "") + note("B", 1, "") +
-                   note("B", 1, onward ? "<slur number=\"1\" placement=\"above\" type=\"start\"/>" : "");
+            return note("B", 1, from ? "<slur number=\"1\" type=\"stop\"/>" : "") +
+                   note("B", 1, "") + note("B", 1, "") +
+                   note("B", 1,
+                        onward ? "<slur number=\"1\" placement=\"above\" type=\"start\"/>" : "");
         case 1:
-            return note("A", 2, from ? "<tied type=\"stop\"/>" : "") + note("A", 2, onward ? "<tied type=\"start\"/>" : "");
+            return note("A", 2, from ? "<tied type=\"stop\"/>" : "") +
+                   note("A", 2, onward ? "<tied type=\"start\"/>" : "");
         default: {
-            const std::string start = kind == 2 ? "<wedge type=\"crescendo\"/>" : "<octave-shift type=\"down\" size=\"8\"/>";
-            const std::string stop = kind == 2 ? "<wedge type=\"stop\"/>" : "<octave-shift type=\"stop\" size=\"8\"/>";
+            const std::string start = kind == 2 ? "<wedge type=\"crescendo\"/>"
+                                                : "<octave-shift type=\"down\" size=\"8\"/>";
+            const std::string stop =
+                kind == 2 ? "<wedge type=\"stop\"/>" : "<octave-shift type=\"stop\" size=\"8\"/>";
             return note("G", 1, "") + (from ? direction(stop) : "") + note("G", 1, "") +
                    (onward ? direction(start) : "") + note("G", 1, "") + note("G", 1, "");
         }
@@ -72,12 +78,16 @@ std::string BrokenSystemsScore() {
     std::string list, parts;
     for (int kind = 0; kind < kKinds; ++kind) {
         const std::string id = "P" + std::to_string(kind);
-        list += "<score-part id=\"" + id + "\"><part-name>" + names[kind] + "</part-name></score-part>";
+        list +=
+            "<score-part id=\"" + id + "\"><part-name>" + names[kind] + "</part-name></score-part>";
         parts += "<part id=\"" + id + "\">";
         for (int m = 0; m < kMeasures; ++m)
-            parts += std::string("<measure>") + (m > 0 && kind == 0 ? "<print new-system=\"yes\"/>" : "") +
-                     (m == 0 ? "<attributes><divisions>1</divisions><key><fifths>0</fifths></key><time><beats>4</beats>"
-                               "<beat-type>4</beat-type></time><clef><sign>G</sign><line>2</line></clef></attributes>"
+            parts += std::string("<measure>") +
+                     (m > 0 && kind == 0 ? "<print new-system=\"yes\"/>" : "") +
+                     (m == 0 ? "<attributes><divisions>1</divisions><key><fifths>0</fifths></"
+                               "key><time><beats>4</beats>"
+                               "<beat-type>4</beat-type></time><clef><sign>G</sign><line>2</line></"
+                               "clef></attributes>"
                              : "") +
                      MarkedMeasure(kind, m) + "</measure>";
         parts += "</part>";
@@ -87,7 +97,8 @@ std::string BrokenSystemsScore() {
 
 bool IsInk(platform::BitmapHandle image, int x, int y) {
     const gfx::Colour c = gfx::GetBitmapPixel(image, x, y);
-    return c != gfx::kInvalidColour && (gfx::RedOf(c) + gfx::GreenOf(c) + gfx::BlueOf(c)) / 3 < kInkThreshold;
+    return c != gfx::kInvalidColour &&
+           (gfx::RedOf(c) + gfx::GreenOf(c) + gfx::BlueOf(c)) / 3 < kInkThreshold;
 }
 
 // Ink pixels of a picture inside a logical rectangle, leaving out the rows of the
@@ -97,12 +108,14 @@ int InkIn(platform::BitmapHandle image, const gfx::Mapping& mapping, gfx::Rect a
     const gfx::Point a = gfx::MapLogicalToDevice(mapping, {area.left, area.top});
     const gfx::Point b = gfx::MapLogicalToDevice(mapping, {area.right, area.bottom});
     std::vector<int> lineRows;
-    for (int32_t line : staffLines) lineRows.push_back(gfx::MapLogicalToDevice(mapping, {area.left, line}).y);
+    for (int32_t line : staffLines)
+        lineRows.push_back(gfx::MapLogicalToDevice(mapping, {area.left, line}).y);
     int ink = 0;
     for (int y = a.y; y <= b.y; ++y) {
         int row = 0;
         for (int x = a.x; x <= b.x; ++x) row += IsInk(image, x, y) ? 1 : 0;
-        const bool onLine = std::any_of(lineRows.begin(), lineRows.end(), [y](int r) { return std::abs(r - y) <= 1; });
+        const bool onLine = std::any_of(lineRows.begin(), lineRows.end(),
+                                        [y](int r) { return std::abs(r - y) <= 1; });
         if (!(onLine && row == b.x - a.x + 1)) ink += row;
     }
     return ink;
@@ -113,8 +126,8 @@ class SystemBreakSpannersTest : public testing::ProgramFixture {};
 TEST_F(SystemBreakSpannersTest, MarksAcrossSystemAndPageBreaksAreDrawnOnePiecePerSystem) {
     ASSERT_EQ(Start(), StartupCode::Ok);
     const std::string xml = BrokenSystemsScore();
-    const musicxml::MusicXmlConversion conversion =
-        musicxml::ConvertMusicXml(std::vector<uint8_t>(xml.begin(), xml.end()), musicxml::MusicXmlForm::Plain);
+    const musicxml::MusicXmlConversion conversion = musicxml::ConvertMusicXml(
+        std::vector<uint8_t>(xml.begin(), xml.end()), musicxml::MusicXmlForm::Plain);
     ASSERT_TRUE(conversion.ok) << conversion.error;
     ui::headless::ResetUi();
     ScoreView* view = niff::OpenNiffScoreWindowFromMemory(conversion.niff, "breaks_XML");
@@ -125,37 +138,44 @@ TEST_F(SystemBreakSpannersTest, MarksAcrossSystemAndPageBreaksAreDrawnOnePiecePe
     ASSERT_EQ(staves, kKinds);
     int continued = 0;
     for (ScorePage* page = view->document->firstPage; page != nullptr; page = page->next.get()) {
-        testing::PaintPagePicture(view, page, [&](platform::BitmapHandle image, const gfx::Mapping& mapping) {
-            for (ScoreSystem* system = page->firstSystem.get(); system != nullptr; system = system->next.get()) {
-                SCOPED_TRACE("system of measure " + std::to_string(system->firstMeasure));
-                view->currentSystem = system;
-                view->currentStaff = 1;
-                const SystemSpan span = CurrentSystemSpan(view);
-                const uint16_t* offsets = StaffOffsetsOf(system);
-                const int32_t top = system->y + offsets[1] - kStaffLines * kSpace - kMarkRoom;
-                const int32_t bottom = system->y + offsets[staves] + kMarkRoom;
-                EXPECT_EQ(InkIn(image, mapping, {span.endLine + kBarlineRoom, top, span.endLine + kOverrun, bottom}), 0)
-                    << "nothing past the system's end line";
-                if (system->firstMeasure == 1) continue;
-                // Between the key signature's end and halfway to the first note: the
-                // continuation of every staff's mark, and nothing else off the staff lines.
-                const int cell = BeatMapCell(system->number, 1);
-                const int32_t signsEnd = system->x + view->beatMap.marginX[cell];
-                const int32_t firstBeat = system->x + view->beatMap.contentX[cell];
-                for (int staff = 1; staff <= staves; ++staff) {
-                    if (staff == kLongLineStaff && (system->firstMeasure > 3 || page != view->document->firstPage))
-                        continue;
-                    const int32_t line = system->y + offsets[staff];
-                    std::vector<int32_t> lines;
-                    for (int i = 0; i < kStaffLines; ++i) lines.push_back(line - i * kSpace);
-                    const gfx::Rect band{signsEnd, line - kStaffLines * kSpace - kMarkRoom / 2,
-                                         firstBeat - kSpace / 8, line + kMarkRoom / 2};
-                    EXPECT_GT(InkIn(image, mapping, band, lines), 0) << "continuation on staff " << staff;
+        testing::PaintPagePicture(
+            view, page, [&](platform::BitmapHandle image, const gfx::Mapping& mapping) {
+                for (ScoreSystem* system = page->firstSystem.get(); system != nullptr;
+                     system = system->next.get()) {
+                    SCOPED_TRACE("system of measure " + std::to_string(system->firstMeasure));
+                    view->currentSystem = system;
+                    view->currentStaff = 1;
+                    const SystemSpan span = CurrentSystemSpan(view);
+                    const uint16_t* offsets = StaffOffsetsOf(system);
+                    const int32_t top = system->y + offsets[1] - kStaffLines * kSpace - kMarkRoom;
+                    const int32_t bottom = system->y + offsets[staves] + kMarkRoom;
+                    EXPECT_EQ(
+                        InkIn(image, mapping,
+                              {span.endLine + kBarlineRoom, top, span.endLine + kOverrun, bottom}),
+                        0)
+                        << "nothing past the system's end line";
+                    if (system->firstMeasure == 1) continue;
+                    // Between the key signature's end and halfway to the first note: the
+                    // continuation of every staff's mark, and nothing else off the staff lines.
+                    const int cell = BeatMapCell(system->number, 1);
+                    const int32_t signsEnd = system->x + view->beatMap.marginX[cell];
+                    const int32_t firstBeat = system->x + view->beatMap.contentX[cell];
+                    for (int staff = 1; staff <= staves; ++staff) {
+                        if (staff == kLongLineStaff &&
+                            (system->firstMeasure > 3 || page != view->document->firstPage))
+                            continue;
+                        const int32_t line = system->y + offsets[staff];
+                        std::vector<int32_t> lines;
+                        for (int i = 0; i < kStaffLines; ++i) lines.push_back(line - i * kSpace);
+                        const gfx::Rect band{signsEnd, line - kStaffLines * kSpace - kMarkRoom / 2,
+                                             firstBeat - kSpace / 8, line + kMarkRoom / 2};
+                        EXPECT_GT(InkIn(image, mapping, band, lines), 0)
+                            << "continuation on staff " << staff;
+                    }
+                    ++continued;
                 }
-                ++continued;
-            }
-            return true;
-        });
+                return true;
+            });
     }
     EXPECT_EQ(continued, kMeasures - 1);
     EXPECT_TRUE(testing::EngravingIsClean(view));
