@@ -231,7 +231,11 @@ bool DrawCurveBand(ScoreView* view, platform::DcHandle dc, const LogicalPoint* o
     if (style == 1 && !feedback) {
         const int32_t pen = PixelsToLogical(view, values.dottedSlurPen);
         const int32_t width = fine ? std::min(kDottedFineWidthFactor * pen, PixelsToLogical(view, 1)) : pen;
-        return DrawPolylineWithPen(view, buffer.points, outerCount, gfx::PenStyle::Dot, width, false) != 0;
+        if (fine)
+            return DrawPolylineWithPen(view, buffer.points, outerCount, gfx::PenStyle::Dot, width,
+                                       false) != 0;
+        return DrawSplitPolylineWithPen(view, buffer.points, outerCount, gfx::PenStyle::Dot, width,
+                                        false) != 0;
     }
     const bool differs = inner[1] != outer[1] || inner[2] != outer[2];
     const int bandZoom = fine ? kFineFeedbackBandZoom : kFeedbackBandZoom;

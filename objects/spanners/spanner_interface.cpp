@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "core/draw/draw_polyline.h"
 #include "core/draw/draw_surface.h"
 #include "core/model/document.h"
 #include "core/model/event_record.h"
@@ -229,8 +228,9 @@ void DrawSpannerLine(SpannerInterface* spanner, ScoreView* view) {
     const int32_t width = std::max<int32_t>(spanner->endpoint.lineWidth, 0);
     if ((spanner->endpoint.style & kSpannerDashedMask) != 0) {
         BeginViewDraw(view);
-        DrawPolylineWithPen(view, path, kSpannerPointCount, static_cast<gfx::PenStyle>(kDashedPenKind),
-                            PixelsToLogical(view, width), true);
+        DrawSplitPolylineWithPen(view, path, kSpannerPointCount,
+                                 static_cast<gfx::PenStyle>(kDashedPenKind),
+                                 PixelsToLogical(view, width), true);
         EndViewDraw(view);
         return;
     }

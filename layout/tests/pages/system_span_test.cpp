@@ -1,5 +1,6 @@
 // Figures past a system's end: points beyond the content end C map onto the next
-// system; polylines are cut at the end line E and the far part moved.
+// system; polylines are cut at the end line E and the far part moved after N's
+// signs and cut at N's end line.
 #include "core/model/beat_map_record.h"
 #include "core/model/pages.h"
 #include "core/objects/hit_record.h"
@@ -16,16 +17,20 @@ constexpr int32_t kNx = 2000;
 constexpr int32_t kSlotAfterLeft = 4000;     // E - S.x
 constexpr int32_t kSlotAfterContent = 4100;  // C - S.x
 constexpr int32_t kNextContent = 300;        // D - N.x
+constexpr int32_t kNextSignsEnd = 200;       // K - N.x
+constexpr int32_t kNextSlotAfterLeft = 3000;  // N's end line - N.x
 constexpr int32_t kE = kSx + kSlotAfterLeft;
 constexpr int32_t kC = kSx + kSlotAfterContent;
 constexpr int32_t kD = kNx + kNextContent;
+constexpr int32_t kK = kNx + kNextSignsEnd;
+constexpr int32_t kNextEnd = kNx + kNextSlotAfterLeft;
 constexpr int32_t kV = 3000;
 
 class SystemSpanTest : public PageFormatTest {
   protected:
     void SetUp() override {
         PageFormatTest::SetUp();
-        NewScore(1, 2, 4);
+        NewScore(1, 3, 4);
         s_ = SystemAt(0, 0);
         n_ = SystemAt(0, 1);
         s_->x = kSx;
@@ -37,6 +42,8 @@ class SystemSpanTest : public PageFormatTest {
         view_->beatMap.slotX[BeatMapCell(0, 5)] = kSlotAfterLeft;
         view_->beatMap.contentX[BeatMapCell(0, 5)] = kSlotAfterContent;
         view_->beatMap.contentX[BeatMapCell(1, 1)] = kNextContent;
+        view_->beatMap.marginX[BeatMapCell(1, 1)] = kNextSignsEnd;
+        view_->beatMap.slotX[BeatMapCell(1, 5)] = kNextSlotAfterLeft;
     }
     void TearDown() override {
         State().layout.ContinuationOnly = 0;
@@ -52,23 +59,56 @@ TEST_F(SystemSpanTest, PointsPastTheContentEndWrap) {
     EXPECT_EQ(WrapPointToNextSystem(view_, {kC, 10}), (gfx::Point{kC, 10}));
     EXPECT_EQ(WrapPointToNextSystem(view_, {kC + 1, 10}), (gfx::Point{kD + 1, 10 + kV}));
     // Without a next system nothing moves.
-    view_->currentSystem = n_;
+    view_->currentSystem = SystemAt(0, 2);
     EXPECT_EQ(WrapPointToNextSystem(view_, {kNx + kSlotAfterContent + 50, 10}).x, kNx + kSlotAfterContent + 50);
 }
 
 TEST_F(SystemSpanTest, PolylineInsideIsDrawnOnce) {
-    const gfx::Point line[] = {{1200, 0}, {2000, 100}, {kC, 50}};
+    const gfx::Point line[] = {{1200, 0}, {2000, 100}, {kE, 50}};
     EXPECT_EQ(SplitPolylinePieces(view_, line, 3), (Pieces{{line[0], line[1], line[2]}}));
+    // One that only overhangs the end line (not past the middle of E..C) is cut there.
+    const gfx::Point overhang[] = {{1200, 0}, {kE + 40, 0}};
+    EXPECT_EQ(SplitPolylinePieces(view_, overhang, 2), (Pieces{{overhang[0], {kE, 0}}}));
 }
 
 TEST_F(SystemSpanTest, PolylineAcrossTheEndIsSplitAtTheEndLine) {
     const gfx::Point line[] = {{kE - 100, 0}, {kE + 300, 400}};
     const Pieces pieces = SplitPolylinePieces(view_, line, 2);
     ASSERT_EQ(pieces.size(), 2u);
-    // Near piece up to the crossing at E; far piece from the crossing, moved.
+    // Near piece up to the crossing at E; far piece from where N's signs end, its
+    // point past C as far from D as from C.
     const gfx::Point cross{kE, 100};
     EXPECT_EQ(pieces[0], (std::vector<gfx::Point>{line[0], cross}));
-    EXPECT_EQ(pieces[1], (std::vector<gfx::Point>{{kE - kC + kD, 100 + kV}, {kE + 300 - kC + kD, 400 + kV}}));
+    EXPECT_EQ(pieces[1], (std::vector<gfx::Point>{{kK, 100 + kV}, {kE + 300 - kC + kD, 400 + kV}}));
+    // A point in the leading space E..C lands as far into K..D.
+    EXPECT_EQ(MoveOntoNextSystem(CurrentSystemSpan(view_), {kE + 50, 0}),
+              (gfx::Point{kK + 50, kV}));
+}
+
+TEST_F(SystemSpanTest, FarPieceIsCutAtTheNextSystemsEnd) {
+    // A figure longer than N: its far piece ends at N's end line, nothing past it.
+    const gfx::Point line[] = {{kE - 100, 0}, {kE + 9000, 0}};
+    const Pieces pieces = SplitPolylinePieces(view_, line, 2);
+    ASSERT_EQ(pieces.size(), 2u);
+    EXPECT_EQ(pieces[1], (std::vector<gfx::Point>{{kK, kV}, {kNextEnd, kV}}));
+}
+
+TEST_F(SystemSpanTest, AFigureOverThreeSystemsIsDrawnOnEach) {
+    // S's row goes on past N's measures: T's first measure stands at 8000..8100 in it.
+    ScoreSystem* t = SystemAt(0, 2);
+    t->x = kNx;
+    t->y = 2 * kV;
+    view_->beatMap.slotX[BeatMapCell(0, 9)] = 8000;
+    view_->beatMap.contentX[BeatMapCell(0, 9)] = 8100;
+    view_->beatMap.contentX[BeatMapCell(2, 1)] = kNextContent;
+    view_->beatMap.marginX[BeatMapCell(2, 1)] = kNextSignsEnd;
+    view_->beatMap.slotX[BeatMapCell(2, 5)] = kNextSlotAfterLeft;
+    const gfx::Point line[] = {{kE - 100, 0}, {kSx + 8100 + 500, 0}};
+    const Pieces pieces = SplitPolylinePieces(view_, line, 2);
+    ASSERT_EQ(pieces.size(), 3u);
+    EXPECT_EQ(pieces[0], (std::vector<gfx::Point>{line[0], {kE, 0}}));
+    EXPECT_EQ(pieces[1], (std::vector<gfx::Point>{{kK, kV}, {kNextEnd, kV}}));  // N's whole width
+    EXPECT_EQ(pieces[2], (std::vector<gfx::Point>{{kK, 2 * kV}, {kD + 500, 2 * kV}}));
 }
 
 TEST_F(SystemSpanTest, ContinuationOnlyDrawsTheWrappedPart) {
