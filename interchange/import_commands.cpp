@@ -175,13 +175,18 @@ ScoreView* PrescanMidiFile() {
         ErrorBox(kFormat2NotSupportedText);
         return nullptr;
     }
-    // Format 1: a staff for each track after the signature track, and one for the
-    // signature track itself when it plays notes. The tracks counted are those the
-    // file holds, which a damaged header may overstate; a file lacking tracks its
-    // header counts keeps a staff, so that the import reads it and says it is damaged.
+    // Format 1: a staff for each track after the signature track that holds more
+    // than its end, and one for the signature track itself when it plays notes. The
+    // tracks counted are those the file holds, which a damaged header may overstate;
+    // a file lacking tracks its header counts keeps a staff, so that the import reads
+    // it and says it is damaged, and so does a file of tracks that hold nothing.
     const int tracks = file->format == 0 ? 1 : smf::CountTrackChunks(*file, file->trackCount);
-    int staves = file->format == 0 ? kSingleTrackStaves : tracks - (FirstTrackPlaysNotes(*file) ? 0 : 1);
-    if (tracks < file->trackCount) staves = std::max(staves, 1);
+    int staves = kSingleTrackStaves;
+    if (file->format != 0) {
+        const std::vector<int> trackStaves = TrackStaves(*file, tracks);
+        staves = trackStaves.empty() ? 0 : *std::max_element(trackStaves.begin(), trackStaves.end());
+        if (tracks < file->trackCount || tracks > 1) staves = std::max(staves, 1);
+    }
     file.reset();
     staves = std::clamp(staves, 0, kMaxStaves);
     if (staves == 0) {

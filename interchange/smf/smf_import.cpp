@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/core_strings.h"
 #include "core/error_report.h"
@@ -65,6 +66,7 @@ struct ImportRun {
     int format = 1;
     int staffCount = 0;
     int firstTrackStaff = 0;  // format 1: the staff of the first track's notes, 0 for none
+    std::vector<int> trackStaves;  // format 1: each track's staff (TrackStaves)
     bool smpte = false;
     bool tempoSeen = false;
     bool prefixSet = false;
@@ -95,10 +97,19 @@ bool IsNoteOff(const smf::MidiFileEvent& event) {
 // and its channel messages its own staff (0 when it has none); the other tracks
 // follow. Format 0: its channel + 1 (meta and system-exclusive events staff 1, or
 // the channel prefix's channel + 1).
+// A track past those the file was found to hold (a damaged file) takes the staff
+// after the last one's.
+int StaffOfTrack(const ImportRun& run, int track) {
+    const auto known = static_cast<int>(run.trackStaves.size());
+    if (track < known) return run.trackStaves[track];
+    const int last = known == 0 ? 0 : *std::max_element(run.trackStaves.begin(), run.trackStaves.end()) + 1;
+    return last + track - known;
+}
+
 int StaffOf(const ImportRun& run, const smf::MidiFileEvent& event, int track) {
     if (run.format != 0) {
         if (track == 0 && event.kind != smf::MidiEventKind::Channel) return 0;
-        return track + run.firstTrackStaff;
+        return StaffOfTrack(run, track);
     }
     if (event.kind == smf::MidiEventKind::Channel) return (event.status & kChannelMask) + 1;
     return run.prefixSet ? run.prefixChannel + 1 : 1;
@@ -244,12 +255,14 @@ void ShowTrackStatus(const ImportRun& run, int track) {
 bool ReadTracks(ImportRun& run, smf::MidiFileReader& file) {
     smf::MidiFileEvent event;
     for (int i = 0; i < file.trackCount; ++i) {
-        if (run.format == 1 && run.staffCount > 0 && i + run.firstTrackStaff > run.staffCount) break;
+        if (run.format == 1 && run.staffCount > 0 && StaffOfTrack(run, i) > run.staffCount) break;
         std::unique_ptr<smf::MidiTrack> track = smf::ReadTrackHeader(file);
         if (track == nullptr) {
             ShowInvalidOnce(run);
             break;
         }
+        // A track holding nothing but its end has no staff and nothing to read.
+        if (run.format == 1 && i > 0 && StaffOfTrack(run, i) == 0) continue;
         if (track->byteCount > 1) ShowTrackStatus(run, i);
         if (StepProgressDialog(i + 1) != 0) return false;
         smf::TrackReadResult result;
@@ -301,15 +314,27 @@ bool& ImportGuessClefs() {
     return guess;
 }
 
-bool FirstTrackPlaysNotes(smf::MidiFileReader& file) {
+std::vector<int> TrackStaves(smf::MidiFileReader& file, int tracks) {
     const uint64_t next = file.nextChunk;
-    bool plays = false;
-    if (std::unique_ptr<smf::MidiTrack> track = smf::ReadTrackHeader(file)) {
-        smf::MidiFileEvent event;
-        while (!plays && smf::ReadTrackEvent(*track, &event) == smf::TrackReadResult::Event) plays = IsNoteOn(event);
+    std::vector<int> staves;
+    int staff = 0;
+    smf::MidiFileEvent event;
+    for (int i = 0; i < tracks; ++i) {
+        std::unique_ptr<smf::MidiTrack> track = smf::ReadTrackHeader(file);
+        if (track == nullptr) break;
+        bool plays = false;
+        bool holds = false;
+        smf::TrackReadResult result;
+        while (!plays && (result = smf::ReadTrackEvent(*track, &event)) == smf::TrackReadResult::Event) {
+            plays = IsNoteOn(event);
+            holds = holds || event.kind != smf::MidiEventKind::Meta || event.status != smf::kMetaEndOfTrack;
+        }
+        // A damaged track is read, so that the import says it is damaged.
+        holds = holds || result == smf::TrackReadResult::Error;
+        staves.push_back((i == 0 ? plays : holds) ? ++staff : 0);
     }
     file.nextChunk = next;
-    return plays;
+    return staves;
 }
 
 int ImportResolution(uint16_t division) {
@@ -337,7 +362,8 @@ SmfImportResult ImportStandardMidiFile(ScoreView* view) {
     run.document = view->document;
     run.format = file->format;
     run.staffCount = view->document->header.staffCount;
-    run.firstTrackStaff = run.format == 1 && run.staffCount > 0 && FirstTrackPlaysNotes(*file) ? 1 : 0;
+    if (run.format == 1) run.trackStaves = TrackStaves(*file, file->trackCount);
+    run.firstTrackStaff = run.format == 1 && run.staffCount > 0 && !run.trackStaves.empty() ? run.trackStaves[0] : 0;
     run.smpte = (file->division & kSmpteDivision) != 0;
     if (run.smpte) run.document->header.tempo = 120;
     run.signatures = BeginImportSignatures(view, resolution);

@@ -11,11 +11,13 @@
 // In a format-1 file the first track is the signature track: its meta events set
 // the signatures, tempo and titles for the whole score. A first track that also
 // plays notes gets a staff of its own, the first, for its channel messages, and
-// the other tracks follow it on the next staves; a plain signature track gets none.
+// the other tracks follow it on the next staves; a plain signature track gets none,
+// nor does a track that holds nothing but its end.
 #pragma once
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace ql {
 
@@ -48,9 +50,12 @@ int ImportResolution(uint16_t division);
 // staff's clef from its notes.
 bool& ImportGuessClefs();
 
-// Whether the first track of the file plays a note (a note-on of velocity above
-// 0); the file is left where it was.
-bool FirstTrackPlaysNotes(smf::MidiFileReader& file);
+// Format 1: the staff each track's notes go to, by track, for the first `tracks`
+// track chunks; 0 for a track that gets no staff. The signature track (the first)
+// has a staff of its own only when it plays a note (a note-on of velocity above 0);
+// every other track takes the next staff unless it holds nothing but its end, as a
+// sequencer's unused tracks do. The file is left where it was.
+std::vector<int> TrackStaves(smf::MidiFileReader& file, int tracks);
 
 SmfImportResult ImportStandardMidiFile(ScoreView* view);
 

@@ -208,6 +208,11 @@ TEST_F(SmfImport, TracksAndChannelsFillTheirStavesWithTheFilesKey) {
         head.insert(head.end(), tail.begin(), tail.end());
         return head;
     };
+    const auto repeated = [](const Bytes& part, int times) {
+        Bytes all;
+        for (int i = 0; i < times; ++i) all.insert(all.end(), part.begin(), part.end());
+        return all;
+    };
     // Format 0: a key of three flats, notes on channels 1 and 3.
     const Bytes channels{0x00, 0xFF, 0x59, 0x02, 0xFD, 0x01, 0x00, 0x90, 60, 90, 0x00, 0x92, 48, 90,
                          0x60, 0x80, 60, 0,    0x00, 0x82, 48,   0,    0x00, 0xFF, 0x2F, 0x00};
@@ -229,6 +234,13 @@ TEST_F(SmfImport, TracksAndChannelsFillTheirStavesWithTheFilesKey) {
          1, {"1:0:60 1:1024:64 1:2048:67"}, 9},
         {"single track of channels", Join({Header(0, 1, 96), Chunk("MTrk", channels)}), 16,
          {"1:0:60", "", "1:0:48"}, 4},
+        // Tracks holding nothing but their end get no staff; the others keep their order
+        // (C major is key 7).
+        {"empty tracks between and after tracks with notes",
+         Join({Header(1, 5, 96), Chunk("MTrk", with(signatures, kEnd)), Chunk("MTrk", kEnd),
+               Chunk("MTrk", ArpeggioTrack()), Chunk("MTrk", kEnd), Chunk("MTrk", ArpeggioTrack(1))}),
+         2, {"1:0:60 1:1024:64 1:2048:67", "1:0:60 1:1024:64 1:2048:67"}, 9},
+        {"sixty-three empty tracks", with(Header(1, 63, 96), repeated(Chunk("MTrk", kEnd), 63)), 1, {""}, 7},
         // A damaged header counting 200 tracks: a staff for each track the file holds.
         {"header counting tracks the file lacks", Join({Header(1, 200, 96), Chunk("MTrk", with(signatures, kEnd)),
                                                         Chunk("MTrk", ArpeggioTrack())}),
