@@ -188,13 +188,17 @@ class PageCheck {
                    box.bottom <= area.bottom + kTouch;
         };
         const gfx::Rect paper{kLogicalOrigin, kLogicalOrigin, view_->PageRight, view_->PageBottom};
+        int inMargin = -1;  // the last system found in the margin: one finding each
         for (const InkMark& ink : inks_) {
             const std::string what = std::string(MarkName(ink.mark)) + (ink.text.empty() ? "" : " \"" + ink.text + "\"") +
                                      " at " + Place(ink.box);
             if (!within(ink.box, paper))
                 Find(FindingKind::GlyphOffPage, ink, what + " past the page's edge");
-            else if (hasMargins && (ink.mark == Mark::StaffLine || ink.mark == Mark::Barline) && !within(ink.box, inside))
+            else if (hasMargins && (ink.mark == Mark::StaffLine || ink.mark == Mark::Barline) &&
+                     ink.system != inMargin && !within(ink.box, inside)) {
                 Find(FindingKind::InkInMargin, ink, what + " in the margin past " + Place(inside));
+                inMargin = ink.system;
+            }
         }
     }
 

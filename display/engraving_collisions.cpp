@@ -28,6 +28,9 @@ bool IsWording(Mark m) { return m == Mark::Label || m == Mark::Text || m == Mark
 bool IsObstacle(Mark m) { return IsSign(m) || m == Mark::Head || m == Mark::Rest; }
 bool SpansStaves(Mark m) { return m == Mark::Brace || m == Mark::Barline; }
 bool IsStroke(const InkMark& m) { return m.path.size() >= 2; }
+bool BoxesMeet(const gfx::Rect& a, const gfx::Rect& b) {
+    return std::min(a.right, b.right) > std::max(a.left, b.left) && std::min(a.bottom, b.bottom) > std::max(a.top, b.top);
+}
 bool IsNoteInk(Mark m) {
     return m == Mark::Head || m == Mark::Rest || m == Mark::Stem || m == Mark::Beam || m == Mark::Ledger ||
            m == Mark::NoteMark;
@@ -56,8 +59,11 @@ bool AtCurveEnd(const InkMark& curve, const InkMark& head, int32_t headWidth) {
     return near(curve.path.front().x) || near(curve.path.back().x);
 }
 
-// The finding for `a` standing over `b`, when the check has a rule for that pair.
-std::optional<FindingKind> Rule(const InkMark& a, const InkMark& b, int32_t headWidth) {
+// The finding for `a` standing over `b`, when the check has a rule for that pair:
+// the rules that name the marks, or with `general` the one for any two marks of
+// two staves, systems or objects.
+std::optional<FindingKind> Rule(const InkMark& a, const InkMark& b, int32_t headWidth, bool general) {
+    if ((IsStroke(a) || IsStroke(b)) && !InksMeet(a, b)) return std::nullopt;
     const bool sameStaff = a.system == b.system && a.staff == b.staff;
     if (a.mark == Mark::Lyric && b.mark == Mark::Lyric) return FindingKind::LyricOverLyric;
     if (IsWording(a.mark) && IsObstacle(b.mark))
@@ -76,21 +82,20 @@ std::optional<FindingKind> Rule(const InkMark& a, const InkMark& b, int32_t head
                             std::abs(a.box.top - b.box.top) <= kTouch;
         return shared ? std::nullopt : std::optional(FindingKind::HeadOverHead);
     }
-    if (a.mark == Mark::Dynamic && !SpansStaves(b.mark) && InksMeet(a, b)) return FindingKind::DynamicOverMark;
+    if (a.mark == Mark::Dynamic && !SpansStaves(b.mark)) return FindingKind::DynamicOverMark;
     if ((a.mark == Mark::Curve || a.mark == Mark::Beam) && b.mark == Mark::Head) {
         const bool own = a.mark == Mark::Beam ? a.note.group != nullptr && a.note.group == b.note.group
                                               : AtCurveEnd(a, b, headWidth);
-        if (!own && InkMeets(a, b.box)) return FindingKind::LineThroughHead;
-        return std::nullopt;
+        return own ? std::nullopt : std::optional(FindingKind::LineThroughHead);
     }
-    if (a.mark == Mark::Lyric && (IsNoteInk(b.mark) || b.mark == Mark::StaffLine || b.mark == Mark::Curve) &&
-        InksMeet(a, b))
+    if (a.mark == Mark::Lyric && (IsNoteInk(b.mark) || b.mark == Mark::StaffLine || b.mark == Mark::Curve))
         return FindingKind::LyricOverNote;
-    if (SpansStaves(a.mark) || SpansStaves(b.mark) || a.mark == Mark::StaffLine || b.mark == Mark::StaffLine)
+    if (!general || SpansStaves(a.mark) || SpansStaves(b.mark) || a.mark == Mark::StaffLine ||
+        b.mark == Mark::StaffLine)
         return std::nullopt;
     const bool apart = a.system != 0 && b.system != 0 && !sameStaff;
     const bool twoObjects = a.object != nullptr && b.object != nullptr;
-    if ((apart || twoObjects) && InksMeet(a, b)) return FindingKind::MarkOverMark;
+    if (apart || twoObjects) return FindingKind::MarkOverMark;
     return std::nullopt;
 }
 
@@ -98,7 +103,7 @@ std::string Described(const InkMark& m) {
     std::string out = MarkName(m.mark);
     if (!m.text.empty()) out += " \"" + m.text + "\"";
     if (m.note.voice >= 0) out += " (voice " + std::to_string(m.note.voice + 1) + ")";
-    if (m.system != 0) out += " of staff " + std::to_string(m.staff);
+    if (m.system != 0) out += " of system " + std::to_string(m.system) + " staff " + std::to_string(m.staff);
     return out + " at " + Place(m.box);
 }
 
@@ -122,16 +127,20 @@ void FindCollisions(const std::vector<InkMark>& marks, int32_t headWidth, const 
             const InkMark& a = marks[static_cast<size_t>(members[i])];
             for (size_t j = i + 1; j < members.size(); ++j) {
                 const InkMark& b = marks[static_cast<size_t>(members[j])];
-                if (!Overlap(a.box, b.box) || SameOwner(a, b)) continue;
+                // Glyphs meet when their boxes overlap past touching; a stroke's
+                // path is followed by the rules.
+                const bool strokes = IsStroke(a) || IsStroke(b);
+                if (!(strokes ? BoxesMeet(a.box, b.box) : Overlap(a.box, b.box)) || SameOwner(a, b)) continue;
                 const int32_t left = std::max(a.box.left, b.box.left) - kLogicalOrigin;
                 const int32_t top = std::max(a.box.top, b.box.top) - kLogicalOrigin;
                 if (Key(CellOf(left), CellOf(top)) != key) continue;
-                std::optional<FindingKind> kind = Rule(a, b, headWidth);
+                std::optional<FindingKind> kind = Rule(a, b, headWidth, false);
                 bool swapped = false;
                 if (!kind) {
-                    kind = Rule(b, a, headWidth);
-                    swapped = true;
+                    kind = Rule(b, a, headWidth, false);
+                    swapped = kind.has_value();
                 }
+                if (!kind) kind = Rule(a, b, headWidth, true);
                 if (!kind) continue;
                 const InkMark& first = swapped ? b : a;
                 const InkMark& second = swapped ? a : b;

@@ -228,11 +228,13 @@ bool Overlap(const gfx::Rect& a, const gfx::Rect& b) {
 }
 
 bool InkMeets(const InkMark& mark, const gfx::Rect& box) {
-    if (!Overlap(mark.box, box)) return false;
-    if (mark.path.size() < 2) return true;
+    if (mark.path.size() < 2) return Overlap(mark.box, box);
+    // The box less the touch allowance on each side, where it is wide enough to
+    // keep some; the path widened by half the pen.
     const int32_t half = mark.pen / 2;
-    const gfx::Rect core{box.left + kTouch - half, box.top + kTouch - half, box.right - kTouch + half,
-                         box.bottom - kTouch + half};
+    const int32_t inX = box.right - box.left > 2 * kTouch + 2 ? kTouch : 0;
+    const int32_t inY = box.bottom - box.top > 2 * kTouch + 2 ? kTouch : 0;
+    const gfx::Rect core{box.left + inX - half, box.top + inY - half, box.right - inX + half, box.bottom - inY + half};
     if (core.left >= core.right || core.top >= core.bottom) return false;
     const size_t n = mark.path.size();
     for (size_t i = 0; i + 1 < n + (mark.closed ? 1 : 0); ++i)

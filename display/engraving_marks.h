@@ -68,8 +68,9 @@ bool MarkOfStroke(const gfx::StrokeInk& ink, InkMark* out);
 
 // True when the two boxes overlap by more than the touch allowance on both axes.
 bool Overlap(const gfx::Rect& a, const gfx::Rect& b);
-// True when the mark's ink meets the box shrunk by the touch allowance: its box for
-// a glyph, its path (with the pen's width, and its inside when filled) for a stroke.
+// True when the mark's ink meets the box shrunk by the touch allowance (on the sides
+// where the box is wide enough): its box for a glyph, its path (with the pen's width,
+// and its inside when filled) for a stroke.
 bool InkMeets(const InkMark& mark, const gfx::Rect& box);
 // "(x1, y1)-(x2, y2)" from the page's corner.
 std::string Place(const gfx::Rect& box);
