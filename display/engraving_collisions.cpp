@@ -6,7 +6,10 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <compare>
 #include <optional>
+#include <set>
+#include <tuple>
 #include <utility>
 
 #include "core/constants.h"
@@ -53,10 +56,11 @@ bool InksMeet(const InkMark& a, const InkMark& b) {
     return true;
 }
 
-// A head at either end of a slur or tie: the one it starts or ends at.
+// A head at either end of a slur or tie (its leftmost and rightmost ink; a filled
+// curve's outline comes back to its start): the one it starts or ends at.
 bool AtCurveEnd(const InkMark& curve, const InkMark& head, int32_t headWidth) {
     const auto near = [&](int32_t x) { return head.box.right > x - headWidth && head.box.left < x + headWidth; };
-    return near(curve.path.front().x) || near(curve.path.back().x);
+    return near(curve.box.left + curve.pen / 2) || near(curve.box.right - curve.pen / 2);
 }
 
 // The finding for `a` standing over `b`, when the check has a rule for that pair:
@@ -90,13 +94,35 @@ std::optional<FindingKind> Rule(const InkMark& a, const InkMark& b, int32_t head
     }
     if (a.mark == Mark::Lyric && (IsNoteInk(b.mark) || b.mark == Mark::StaffLine || b.mark == Mark::Curve))
         return FindingKind::LyricOverNote;
+    // Slurs and ties meet one another at the notes they share, or lie one inside
+    // the other.
     if (!general || SpansStaves(a.mark) || SpansStaves(b.mark) || a.mark == Mark::StaffLine ||
-        b.mark == Mark::StaffLine)
+        b.mark == Mark::StaffLine || (a.mark == Mark::Curve && b.mark == Mark::Curve))
         return std::nullopt;
     const bool apart = a.system != 0 && b.system != 0 && !sameStaff;
     const bool twoObjects = a.object != nullptr && b.object != nullptr;
     if (apart || twoObjects) return FindingKind::MarkOverMark;
     return std::nullopt;
+}
+
+// What a mark is a part of, for telling a collision once: a stem drawn as a line and
+// a bar, a beam's levels, the five lines of a staff, a text's runs are one part.
+struct Part {
+    const void* owner;
+    Mark mark;
+    int system;
+    int staff;
+    auto operator<=>(const Part&) const = default;
+};
+
+Part PartOf(const InkMark& m) {
+    const void* owner = m.object != nullptr ? static_cast<const void*>(m.object)
+                        : m.mark == Mark::Beam && m.note.group != nullptr ? static_cast<const void*>(m.note.group)
+                        : m.note.chord != nullptr ? static_cast<const void*>(m.note.chord)
+                                                   : nullptr;
+    // A glyph of no owner (a clef, a signature, a rest of the staff) is its own part.
+    if (owner == nullptr && !IsStroke(m)) owner = &m;
+    return Part{owner, m.mark, m.system, m.staff};
 }
 
 std::string Described(const InkMark& m) {
@@ -118,6 +144,7 @@ void FindCollisions(const std::vector<InkMark>& marks, int32_t headWidth, const 
                 entries.emplace_back(Key(cx, cy), i);
     }
     std::sort(entries.begin(), entries.end());
+    std::set<std::tuple<FindingKind, Part, Part>> told;
     std::vector<int> members;
     for (size_t start = 0, end = 0; start < entries.size(); start = end) {
         const int64_t key = entries[start].first;
@@ -144,6 +171,7 @@ void FindCollisions(const std::vector<InkMark>& marks, int32_t headWidth, const 
                 if (!kind) continue;
                 const InkMark& first = swapped ? b : a;
                 const InkMark& second = swapped ? a : b;
+                if (!told.emplace(*kind, PartOf(first), PartOf(second)).second) continue;
                 const InkMark& at = first.system != 0 ? first : second;
                 found(*kind, at, Described(first) + " over " + Described(second));
             }

@@ -4,7 +4,8 @@
 // signs, notes or texts; signs over signs; lyrics over lyrics, notes and staff
 // lines; dynamics over anything; note heads over note heads; a slur, tie or beam
 // through a head it does not belong to; and any mark over a mark of another staff
-// or system, or of another object.
+// or system, or of another object. Each pair of parts (a chord's stem, a beam
+// group's beams, a staff's lines, an object) is told once for each kind.
 #pragma once
 
 #include <cstdint>
