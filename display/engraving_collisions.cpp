@@ -101,7 +101,10 @@ std::optional<FindingKind> Rule(const InkMark& a, const InkMark& b, int32_t head
         return std::nullopt;
     const bool apart = a.system != 0 && b.system != 0 && !sameStaff;
     const bool twoObjects = a.object != nullptr && b.object != nullptr;
-    if (apart || twoObjects) return FindingKind::MarkOverMark;
+    // A rest over a note head of another chord or voice.
+    const bool restOnNote =
+        (a.mark == Mark::Rest && b.mark == Mark::Head) || (a.mark == Mark::Head && b.mark == Mark::Rest);
+    if (apart || twoObjects || restOnNote) return FindingKind::MarkOverMark;
     return std::nullopt;
 }
 

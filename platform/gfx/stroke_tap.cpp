@@ -18,7 +18,7 @@ StrokeTap& Tap() {
     return tap;
 }
 
-int g_quiet = 0;  // depth of QuietStrokes scopes
+thread_local int g_quiet = 0;  // depth of QuietStrokes scopes on this thread
 
 int32_t LogicalPenWidth(const detail::Dc& d) {
     if (d.state.pen.style == PenStyle::Null) return 0;

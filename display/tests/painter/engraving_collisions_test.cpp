@@ -104,6 +104,8 @@ TEST(EngravingCollisionsTest, EachPairIsNamedOrLeftAlone) {
          Glyph(Mark::Rest, 1050, 1000, 150, 300, 2, 0, 1), FindingKind::MarkOverMark},
         {"two objects' marks", Glyph(Mark::Other, 1000, 1000, 200, 200, 1, 0, -1, kObjectA),
          Glyph(Mark::Other, 1050, 1100, 200, 200, 1, 0, -1, kObjectB), FindingKind::MarkOverMark},
+        {"another voice's rest on a head", Glyph(Mark::Rest, 1050, 1000, 150, 300, 1, 1, -1, kObjectA),
+         Head(1000, 1100, 1, 0, 1), FindingKind::MarkOverMark},
         {"one object's marks", Glyph(Mark::Other, 1000, 1000, 200, 200, 1, 0, -1, kObjectA),
          Glyph(Mark::Other, 1050, 1100, 200, 200, 1, 0, -1, kObjectA), std::nullopt},
         {"a barline of the staves", Stroke(Mark::Barline, 1100, 0, 1100, 3000, 16),
