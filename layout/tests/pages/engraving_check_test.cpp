@@ -99,6 +99,13 @@ TEST_F(EngravingCheckTest, SystemsMovedWrongAreFoundWhereTheyStand) {
         {"its bottom line on the page's last", 4,
          [this](ScoreSystem* s, ScoreView* v) { s->y = v->PageBottom - 50 - LastShownStaffOffset(doc_, s); },
          FindingKind::SystemOffPage, false},
+        {"its top line in the top margin", 1,
+         [this](ScoreSystem* s, ScoreView*) {
+             PageMargins margins;
+             ASSERT_TRUE(GetPageMargins(doc_->firstPage, &margins));
+             s->y = kLogicalOrigin + margins.logical[1] + 512 - 200;  // its top line 200 over the margin
+         },
+         FindingKind::InkInMargin, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
