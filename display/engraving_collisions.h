@@ -22,6 +22,7 @@ using CollisionFound = std::function<void(FindingKind kind, const InkMark& at, s
 
 // `headWidth` is the width of a black note head on a full-size staff: a slur's or
 // tie's own heads are those within it of its ends.
-void FindCollisions(const std::vector<InkMark>& marks, int32_t headWidth, const CollisionFound& found);
+void FindCollisions(const std::vector<InkMark>& marks, int32_t headWidth,
+                    const CollisionFound& found);
 
 }  // namespace ql

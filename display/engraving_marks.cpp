@@ -45,18 +45,27 @@ Mark MarkOfMusicGlyph(uint8_t code, InkStage stage) {
 
 Mark MarkOfObject(const ScoreObject& object, bool musicFont) {
     switch (static_cast<ObjectType>(object.type)) {
-        case ObjectType::Clef: return Mark::Clef;
+        case ObjectType::Clef:
+            return Mark::Clef;
         case ObjectType::KeySignature:
-        case ObjectType::TimeSignature: return Mark::Signature;
-        case ObjectType::Lyric: return Mark::Lyric;
-        case ObjectType::Label: return Mark::Label;
-        case ObjectType::Dynamic: return Mark::Dynamic;
+        case ObjectType::TimeSignature:
+            return Mark::Signature;
+        case ObjectType::Lyric:
+            return Mark::Lyric;
+        case ObjectType::Label:
+            return Mark::Label;
+        case ObjectType::Dynamic:
+            return Mark::Dynamic;
         case ObjectType::TextBox:
-            return object.subtype == static_cast<uint8_t>(ObjectSubtype::StaffLabelList) ? Mark::Label : Mark::Text;
+            return object.subtype == static_cast<uint8_t>(ObjectSubtype::StaffLabelList)
+                       ? Mark::Label
+                       : Mark::Text;
         case ObjectType::Text:
         case ObjectType::Tempo:
-        case ObjectType::Chord: return musicFont ? Mark::Other : Mark::Text;
-        default: return Mark::Other;
+        case ObjectType::Chord:
+            return musicFont ? Mark::Other : Mark::Text;
+        default:
+            return Mark::Other;
     }
 }
 
@@ -65,19 +74,27 @@ Mark StrokeOfObject(const ScoreObject& object) {
         case ObjectType::Slur:
         case ObjectType::Tie:
         case ObjectType::Curve:
-        case ObjectType::Arc: return Mark::Curve;
-        case ObjectType::Dynamic: return Mark::Dynamic;
-        case ObjectType::Lyric: return Mark::Lyric;
-        default: return Mark::Line;
+        case ObjectType::Arc:
+            return Mark::Curve;
+        case ObjectType::Dynamic:
+            return Mark::Dynamic;
+        case ObjectType::Lyric:
+            return Mark::Lyric;
+        default:
+            return Mark::Line;
     }
 }
 
 Mark StrokeOfNote(InkPiece piece) {
     switch (piece) {
-        case InkPiece::Stem: return Mark::Stem;
-        case InkPiece::Beam: return Mark::Beam;
-        case InkPiece::Ledger: return Mark::Ledger;
-        default: return Mark::NoteMark;
+        case InkPiece::Stem:
+            return Mark::Stem;
+        case InkPiece::Beam:
+            return Mark::Beam;
+        case InkPiece::Ledger:
+            return Mark::Ledger;
+        default:
+            return Mark::NoteMark;
     }
 }
 
@@ -98,8 +115,10 @@ std::vector<gfx::Point> Flattened(std::span<const gfx::Point> p) {
         const gfx::Point a = p[i - 1], b = p[i], c = p[i + 1], d = p[i + 2];
         for (int step = 1; step <= kBezierSteps; ++step) {
             const double t = static_cast<double>(step) / kBezierSteps, u = 1 - t;
-            const double x = u * u * u * a.x + 3 * u * u * t * b.x + 3 * u * t * t * c.x + t * t * t * d.x;
-            const double y = u * u * u * a.y + 3 * u * u * t * b.y + 3 * u * t * t * c.y + t * t * t * d.y;
+            const double x =
+                u * u * u * a.x + 3 * u * u * t * b.x + 3 * u * t * t * c.x + t * t * t * d.x;
+            const double y =
+                u * u * u * a.y + 3 * u * u * t * b.y + 3 * u * t * t * c.y + t * t * t * d.y;
             out.push_back(gfx::Point{static_cast<int32_t>(x), static_cast<int32_t>(y)});
         }
     }
@@ -111,8 +130,9 @@ bool SegmentMeets(gfx::Point a, gfx::Point b, const gfx::Rect& box) {
     double t0 = 0, t1 = 1;
     const double dx = b.x - a.x, dy = b.y - a.y;
     const std::array<double, 4> p{-dx, dx, -dy, dy};
-    const std::array<double, 4> q{static_cast<double>(a.x - box.left), static_cast<double>(box.right - a.x),
-                                  static_cast<double>(a.y - box.top), static_cast<double>(box.bottom - a.y)};
+    const std::array<double, 4> q{
+        static_cast<double>(a.x - box.left), static_cast<double>(box.right - a.x),
+        static_cast<double>(a.y - box.top), static_cast<double>(box.bottom - a.y)};
     for (size_t i = 0; i < p.size(); ++i) {
         if (p[i] == 0) {
             if (q[i] < 0) return false;
@@ -132,7 +152,9 @@ bool Inside(const std::vector<gfx::Point>& polygon, double x, double y) {
     bool in = false;
     for (size_t i = 0, j = polygon.size() - 1; i < polygon.size(); j = i++) {
         const gfx::Point a = polygon[i], b = polygon[j];
-        if ((a.y > y) != (b.y > y) && x < (b.x - a.x) * (y - a.y) / static_cast<double>(b.y - a.y) + a.x) in = !in;
+        if ((a.y > y) != (b.y > y) &&
+            x < (b.x - a.x) * (y - a.y) / static_cast<double>(b.y - a.y) + a.x)
+            in = !in;
     }
     return in;
 }
@@ -141,31 +163,54 @@ bool Inside(const std::vector<gfx::Point>& polygon, double x, double y) {
 
 const char* MarkName(Mark mark) {
     switch (mark) {
-        case Mark::Clef: return "clef";
-        case Mark::Signature: return "signature";
-        case Mark::Brace: return "brace";
-        case Mark::Head: return "note head";
-        case Mark::Rest: return "rest";
-        case Mark::NoteMark: return "note mark";
-        case Mark::Label: return "staff label";
-        case Mark::Text: return "text";
-        case Mark::Number: return "measure number";
-        case Mark::Lyric: return "lyric";
-        case Mark::Dynamic: return "dynamic";
-        case Mark::Other: return "mark";
-        case Mark::Stem: return "stem";
-        case Mark::Beam: return "beam";
-        case Mark::Ledger: return "ledger line";
-        case Mark::Curve: return "slur or tie";
-        case Mark::Line: return "line";
-        case Mark::StaffLine: return "staff line";
-        case Mark::Barline: return "barline";
+        case Mark::Clef:
+            return "clef";
+        case Mark::Signature:
+            return "signature";
+        case Mark::Brace:
+            return "brace";
+        case Mark::Head:
+            return "note head";
+        case Mark::Rest:
+            return "rest";
+        case Mark::NoteMark:
+            return "note mark";
+        case Mark::Label:
+            return "staff label";
+        case Mark::Text:
+            return "text";
+        case Mark::Number:
+            return "measure number";
+        case Mark::Lyric:
+            return "lyric";
+        case Mark::Dynamic:
+            return "dynamic";
+        case Mark::Other:
+            return "mark";
+        case Mark::Stem:
+            return "stem";
+        case Mark::Beam:
+            return "beam";
+        case Mark::Ledger:
+            return "ledger line";
+        case Mark::Curve:
+            return "slur or tie";
+        case Mark::Line:
+            return "line";
+        case Mark::StaffLine:
+            return "staff line";
+        case Mark::Barline:
+            return "barline";
     }
     return "mark";
 }
 
-bool IsTextMark(Mark m) { return m == Mark::Label || m == Mark::Text || m == Mark::Number || m == Mark::Lyric; }
-bool IsSign(Mark m) { return m == Mark::Clef || m == Mark::Signature; }
+bool IsTextMark(Mark m) {
+    return m == Mark::Label || m == Mark::Text || m == Mark::Number || m == Mark::Lyric;
+}
+bool IsSign(Mark m) {
+    return m == Mark::Clef || m == Mark::Signature;
+}
 
 InkMark MarkOfText(const text::TextInk& ink, bool music) {
     const InkStage stage = CurrentInkStage();
@@ -179,7 +224,8 @@ InkMark MarkOfText(const text::TextInk& ink, bool music) {
     else if (stage == InkStage::MeasureNumber)
         kept.mark = Mark::Number;
     else if (music)
-        kept.mark = MarkOfMusicGlyph(ink.bytes.empty() ? 0 : static_cast<uint8_t>(ink.bytes[0]), stage);
+        kept.mark =
+            MarkOfMusicGlyph(ink.bytes.empty() ? 0 : static_cast<uint8_t>(ink.bytes[0]), stage);
     else
         kept.mark = stage == InkStage::StaffGrid ? Mark::Number : Mark::Text;
     return kept;
@@ -206,7 +252,9 @@ bool MarkOfStroke(const gfx::StrokeInk& ink, InkMark* out) {
     else
         kept.mark = Mark::Other;
     switch (ink.shape) {
-        case gfx::StrokeShape::Bezier: kept.path = Flattened(ink.points); break;
+        case gfx::StrokeShape::Bezier:
+            kept.path = Flattened(ink.points);
+            break;
         case gfx::StrokeShape::Rectangle:
         case gfx::StrokeShape::Ellipse:
         case gfx::StrokeShape::Fill: {
@@ -215,7 +263,9 @@ bool MarkOfStroke(const gfx::StrokeInk& ink, InkMark* out) {
             kept.closed = true;
             break;
         }
-        default: kept.path.assign(ink.points.begin(), ink.points.end()); kept.closed = ink.filled;
+        default:
+            kept.path.assign(ink.points.begin(), ink.points.end());
+            kept.closed = ink.filled;
     }
     *out = std::move(kept);
     return true;
@@ -234,17 +284,21 @@ bool InkMeets(const InkMark& mark, const gfx::Rect& box) {
     const int32_t half = mark.pen / 2;
     const int32_t inX = box.right - box.left > 2 * kTouch + 2 ? kTouch : 0;
     const int32_t inY = box.bottom - box.top > 2 * kTouch + 2 ? kTouch : 0;
-    const gfx::Rect core{box.left + inX - half, box.top + inY - half, box.right - inX + half, box.bottom - inY + half};
+    const gfx::Rect core{box.left + inX - half, box.top + inY - half, box.right - inX + half,
+                         box.bottom - inY + half};
     if (core.left >= core.right || core.top >= core.bottom) return false;
     const size_t n = mark.path.size();
     for (size_t i = 0; i + 1 < n + (mark.closed ? 1 : 0); ++i)
         if (SegmentMeets(mark.path[i], mark.path[(i + 1) % n], core)) return true;
-    return mark.closed && Inside(mark.path, (core.left + core.right) / 2.0, (core.top + core.bottom) / 2.0);
+    return mark.closed &&
+           Inside(mark.path, (core.left + core.right) / 2.0, (core.top + core.bottom) / 2.0);
 }
 
 std::string Place(const gfx::Rect& box) {
-    return "(" + std::to_string(box.left - kLogicalOrigin) + ", " + std::to_string(box.top - kLogicalOrigin) + ")-(" +
-           std::to_string(box.right - kLogicalOrigin) + ", " + std::to_string(box.bottom - kLogicalOrigin) + ")";
+    return "(" + std::to_string(box.left - kLogicalOrigin) + ", " +
+           std::to_string(box.top - kLogicalOrigin) + ")-(" +
+           std::to_string(box.right - kLogicalOrigin) + ", " +
+           std::to_string(box.bottom - kLogicalOrigin) + ")";
 }
 
 }  // namespace ql

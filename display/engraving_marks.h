@@ -35,8 +35,8 @@ enum class Mark : uint8_t {
     Stem,
     Beam,
     Ledger,
-    Curve,    // a slur or tie
-    Line,     // a hairpin, octave or pedal line, bracket or other line of an object
+    Curve,  // a slur or tie
+    Line,   // a hairpin, octave or pedal line, bracket or other line of an object
     StaffLine,
     Barline,
 };

@@ -14,7 +14,15 @@ namespace ql {
 struct ScoreObject;
 struct EventRecord;
 
-enum class InkStage : uint8_t { None = 0, StaffGrid = 1, Notes = 2, MeasureNumber = 3, StaffLines = 4, Barlines = 5, Guides = 6 };
+enum class InkStage : uint8_t {
+    None = 0,
+    StaffGrid = 1,
+    Notes = 2,
+    MeasureNumber = 3,
+    StaffLines = 4,
+    Barlines = 5,
+    Guides = 6
+};
 
 // The part of a note being drawn.
 enum class InkPiece : uint8_t { None, Head, Stem, Flag, Beam, Ledger, NoteMark };

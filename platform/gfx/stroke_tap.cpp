@@ -28,9 +28,10 @@ int32_t LogicalPenWidth(const detail::Dc& d) {
 }
 
 bool IsPaper(const detail::Dc& d, bool pen, const BrushDesc* b) {
-    const bool penPaper = !pen || d.state.pen.style == PenStyle::Null || d.state.pen.colour == kWhite;
-    const bool brushPaper =
-        b == nullptr || b->style == BrushStyle::Null || (b->style == BrushStyle::Solid && b->colour == kWhite);
+    const bool penPaper =
+        !pen || d.state.pen.style == PenStyle::Null || d.state.pen.colour == kWhite;
+    const bool brushPaper = b == nullptr || b->style == BrushStyle::Null ||
+                            (b->style == BrushStyle::Solid && b->colour == kWhite);
     return penPaper && brushPaper;
 }
 
@@ -44,10 +45,12 @@ StrokeTap SetStrokeTap(StrokeTap tap) {
 
 namespace detail {
 
-bool StrokeTapSet() { return g_quiet == 0 && static_cast<bool>(Tap()); }
+bool StrokeTapSet() {
+    return g_quiet == 0 && static_cast<bool>(Tap());
+}
 
-void TellStroke(const Dc& d, DcHandle dc, StrokeShape shape, std::span<const Point> points, bool pen,
-                const BrushDesc* brush) {
+void TellStroke(const Dc& d, DcHandle dc, StrokeShape shape, std::span<const Point> points,
+                bool pen, const BrushDesc* brush) {
     if (!StrokeTapSet() || points.empty()) return;
     StrokeInk ink;
     ink.dc = dc;
@@ -64,12 +67,17 @@ void TellStroke(const Dc& d, DcHandle dc, StrokeShape shape, std::span<const Poi
         box.bottom = std::max(box.bottom, p.y);
     }
     const int32_t half = ink.penWidth / 2;
-    ink.box = Rect{box.left - half, box.top - half, box.right + (ink.penWidth - half), box.bottom + (ink.penWidth - half)};
+    ink.box = Rect{box.left - half, box.top - half, box.right + (ink.penWidth - half),
+                   box.bottom + (ink.penWidth - half)};
     Tap()(ink);
 }
 
-QuietStrokes::QuietStrokes() { ++g_quiet; }
-QuietStrokes::~QuietStrokes() { --g_quiet; }
+QuietStrokes::QuietStrokes() {
+    ++g_quiet;
+}
+QuietStrokes::~QuietStrokes() {
+    --g_quiet;
+}
 
 }  // namespace detail
 

@@ -15,8 +15,8 @@ bool StrokeTapSet();
 // Tells the listener, when one is set and no outer call keeps this one quiet.
 // `pen` says whether the context's pen outlines the shape; `brush` is the brush
 // that fills it (null for none).
-void TellStroke(const Dc& d, DcHandle dc, StrokeShape shape, std::span<const Point> points, bool pen,
-                const BrushDesc* brush);
+void TellStroke(const Dc& d, DcHandle dc, StrokeShape shape, std::span<const Point> points,
+                bool pen, const BrushDesc* brush);
 
 // Keeps the calls made while it lives from telling the listener.
 class QuietStrokes {

@@ -2,6 +2,8 @@
 // is told once with its points, its box widened by half the pen, the pen's width
 // and whether it fills or only takes ink off; series and repeated figures are told
 // member by member; other contexts' calls carry their own handle.
+#include "platform/gfx/stroke_tap.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -10,7 +12,6 @@
 #include "platform/gfx/draw.h"
 #include "platform/gfx/objects.h"
 #include "platform/gfx/recording.h"
-#include "platform/gfx/stroke_tap.h"
 
 namespace ql::gfx {
 namespace {
@@ -29,7 +30,8 @@ TEST(StrokeTapTest, EveryShapeIsToldOnceWithItsBoxAndPen) {
     std::vector<Told> told;
     const StrokeTap kept = SetStrokeTap([&](const StrokeInk& ink) {
         if (ink.dc == dc)
-            told.push_back({ink.shape, ink.box, ink.penWidth, ink.filled, ink.paper, ink.points.size()});
+            told.push_back(
+                {ink.shape, ink.box, ink.penWidth, ink.filled, ink.paper, ink.points.size()});
     });
     const PenHandle wide = CreatePen(PenStyle::Solid, 10, kBlack);
     const PenHandle previous = SelectObject(dc, wide);
