@@ -32,123 +32,26 @@
 #include "core/objects/score_object.h"
 #include "core/state.h"
 #include "core/ui/status_bar_notes.h"
+#include "display/engraving_collisions.h"
+#include "display/engraving_marks.h"
 #include "display/painter.h"
 #include "notes/beatmap/beat_map.h"
 #include "platform/gfx/dc.h"
 #include "platform/gfx/recording.h"
+#include "platform/gfx/stroke_tap.h"
 #include "platform/text/text_ink_tap.h"
 
 namespace ql {
 
 namespace {
 
-// Ink boxes come from device pixels: two marks count as touching, not colliding,
-// while they overlap by no more than this on either axis (an eighth of a space).
-constexpr int32_t kTouch = 16;
-// Two times of a voice nearer than half a space stand in one column: their heads
-// (a space and a quarter wide) run into one black shape.
-constexpr int kSameColumn = 64;
+// Two times of a voice nearer than a note head's width stand in one column: their
+// heads run into one black shape.
 constexpr int32_t kFullStaffHeight = 512;
 constexpr int kFullSizePercent = 100;
 constexpr int kMaxPageSystems = 255;
-
-// Glyph codes of the music font.
-constexpr uint8_t kFirstClefGlyph = 58;
-constexpr uint8_t kLastClefGlyph = 67;
-constexpr uint8_t kFirstHeadGlyph = 69;
-constexpr uint8_t kLastHeadGlyph = 90;
-constexpr uint8_t kFirstRestGlyph = 128;
-constexpr uint8_t kLastRestGlyph = 136;
-constexpr uint8_t kFirstBraceGlyph = 251;  // brace halves, bracket body and ends
-
-enum class Mark : uint8_t { Clef, Signature, Brace, Head, Rest, NoteMark, Label, Text, Number, Lyric, Other };
-
-const char* MarkName(Mark mark) {
-    switch (mark) {
-        case Mark::Clef: return "clef";
-        case Mark::Signature: return "signature";
-        case Mark::Brace: return "brace";
-        case Mark::Head: return "note head";
-        case Mark::Rest: return "rest";
-        case Mark::NoteMark: return "note mark";
-        case Mark::Label: return "staff label";
-        case Mark::Text: return "text";
-        case Mark::Number: return "measure number";
-        case Mark::Lyric: return "lyric";
-        case Mark::Other: return "mark";
-    }
-    return "mark";
-}
-
-struct Ink {
-    Mark mark = Mark::Other;
-    gfx::Rect box;
-    int system = 0;  // from 1 on the page; 0 for the page's own items
-    int staff = 0;
-    int measure = 0;
-    const ScoreObject* object = nullptr;
-    std::string text;
-};
-
-bool IsTextMark(Mark m) { return m == Mark::Label || m == Mark::Text || m == Mark::Number || m == Mark::Lyric; }
-bool IsSign(Mark m) { return m == Mark::Clef || m == Mark::Signature; }
-bool IsObstacle(Mark m) { return IsSign(m) || m == Mark::Head || m == Mark::Rest; }
-
-Mark MarkOfMusicGlyph(uint8_t code, InkStage stage) {
-    if (stage == InkStage::Notes) {
-        if (code >= kFirstHeadGlyph && code <= kLastHeadGlyph) return Mark::Head;
-        if (code >= kFirstRestGlyph && code <= kLastRestGlyph) return Mark::Rest;
-        return Mark::NoteMark;
-    }
-    if (stage == InkStage::StaffGrid) {
-        if (code >= kFirstClefGlyph && code <= kLastClefGlyph) return Mark::Clef;
-        if (code >= kFirstBraceGlyph) return Mark::Brace;
-        return Mark::Signature;
-    }
-    return Mark::Other;
-}
-
-Mark MarkOfObject(const ScoreObject& object, bool musicFont) {
-    switch (static_cast<ObjectType>(object.type)) {
-        case ObjectType::Clef: return Mark::Clef;
-        case ObjectType::KeySignature:
-        case ObjectType::TimeSignature: return Mark::Signature;
-        case ObjectType::Lyric: return Mark::Lyric;
-        case ObjectType::Label: return Mark::Label;
-        case ObjectType::TextBox:
-            return object.subtype == static_cast<uint8_t>(ObjectSubtype::StaffLabelList) ? Mark::Label : Mark::Text;
-        case ObjectType::Text:
-        case ObjectType::Tempo:
-        case ObjectType::Chord: return musicFont ? Mark::Other : Mark::Text;
-        default: return Mark::Other;
-    }
-}
-
-std::string Printable(std::string_view bytes, std::u16string_view text) {
-    std::string out;
-    for (char c : bytes) {
-        const auto code = static_cast<uint8_t>(c);
-        out += code >= ' ' && code < 127 ? std::string(1, c) : "#" + std::to_string(code);
-    }
-    for (char16_t c : text) out += (c >= u' ' && c < 127) ? static_cast<char>(c) : '?';
-    if (out.size() > 24) out = out.substr(0, 24) + "...";
-    return out;
-}
-
-std::string Place(const gfx::Rect& box) {
-    return "(" + std::to_string(box.left - kLogicalOrigin) + ", " + std::to_string(box.top - kLogicalOrigin) + ")-(" +
-           std::to_string(box.right - kLogicalOrigin) + ", " + std::to_string(box.bottom - kLogicalOrigin) + ")";
-}
-
-bool IsDigits(const std::string& text) {
-    return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
-bool Overlap(const gfx::Rect& a, const gfx::Rect& b) {
-    const int32_t w = std::min(a.right, b.right) - std::max(a.left, b.left);
-    const int32_t h = std::min(a.bottom, b.bottom) - std::max(a.top, b.top);
-    return w > kTouch && h > kTouch;
-}
+// A black head's width when the glyph table gives none: a space and a third.
+constexpr int32_t kPlainHeadWidth = 167;
 
 // The page being checked, its number and what was found on it.
 class PageCheck {
@@ -159,29 +62,13 @@ class PageCheck {
 
     void Keep(const text::TextInk& ink) {
         if (ink.dc != surface_) return;
-        const bool music = ink.face == kMusicFontFace;
-        const InkStage stage = CurrentInkStage();
-        const ScoreObject* object = CurrentInkObject();
-        Ink kept;
-        kept.box = ink.box;
-        kept.object = object;
-        kept.text = Printable(ink.bytes, ink.text);
-        if (object != nullptr)
-            kept.mark = MarkOfObject(*object, music);
-        else if (stage == InkStage::MeasureNumber)
-            kept.mark = Mark::Number;
-        else if (music)
-            kept.mark = MarkOfMusicGlyph(ink.bytes.empty() ? 0 : static_cast<uint8_t>(ink.bytes[0]), stage);
-        else
-            kept.mark = stage == InkStage::StaffGrid ? Mark::Number : Mark::Text;
-        const bool pageItem =
-            object != nullptr && object->subtype == static_cast<uint8_t>(ObjectSubtype::PageList);
-        if (!pageItem && view_->currentSystem != nullptr) {
-            kept.system = SystemIndex(view_->currentSystem);
-            kept.staff = view_->currentStaff;
-            kept.measure = view_->currentMeasure;
-        }
-        inks_.push_back(std::move(kept));
+        Record(MarkOfText(ink, ink.face == kMusicFontFace));
+    }
+
+    void Keep(const gfx::StrokeInk& ink) {
+        InkMark kept;
+        if (ink.dc != surface_ || !MarkOfStroke(ink, &kept)) return;
+        Record(std::move(kept));
     }
 
     void Check() {
@@ -193,6 +80,19 @@ class PageCheck {
     }
 
   private:
+    // Keeps the mark with the system, staff and measure being drawn.
+    void Record(InkMark kept) {
+        const ScoreObject* object = kept.object;
+        const bool pageItem =
+            object != nullptr && object->subtype == static_cast<uint8_t>(ObjectSubtype::PageList);
+        if (!pageItem && view_->currentSystem != nullptr) {
+            kept.system = SystemIndex(view_->currentSystem);
+            kept.staff = view_->currentStaff;
+            kept.measure = view_->currentMeasure;
+        }
+        inks_.push_back(std::move(kept));
+    }
+
     int SystemIndex(const ScoreSystem* wanted) const {
         int n = 1;
         for (const ScoreSystem* s = page_->firstSystem.get(); s != nullptr && n <= kMaxPageSystems;
@@ -204,7 +104,7 @@ class PageCheck {
     void Find(FindingKind kind, int system, int staff, int measure, std::string what) {
         out_->push_back(EngravingFinding{kind, number_, system, staff, measure, std::move(what)});
     }
-    void Find(FindingKind kind, const Ink& at, std::string what) {
+    void Find(FindingKind kind, const InkMark& at, std::string what) {
         Find(kind, at.system, at.staff, at.measure, std::move(what));
     }
 
@@ -214,7 +114,8 @@ class PageCheck {
         return kFullStaffHeight * (percent != 0 ? percent : kFullSizePercent) / kFullSizePercent;
     }
 
-    // Top line of the first shown staff to the bottom line of the last.
+    // Top line of the first shown staff to the bottom line of the last. A staff's y
+    // is its bottom line; its lines are drawn upward from it.
     std::pair<int32_t, int32_t> StaffExtent(const ScoreSystem* system) const {
         const int8_t* flags = StaffFlagsOf(system);
         const uint16_t* offsets = StaffOffsetsOf(system);
@@ -224,11 +125,17 @@ class PageCheck {
              ++staff) {
             if (flags[staff] < 0) continue;
             const int32_t y = system->y + offsets[staff];
-            if (!any) top = y;
-            bottom = y + StaffHeight(staff);
+            if (!any) top = y - StaffHeight(staff);
+            bottom = y;
             any = true;
         }
         return {top, any ? bottom : top};
+    }
+
+    // A black note head's width on the staff.
+    int32_t HeadWidth(int staff) const {
+        const int32_t full = view_->glyphWidths.black > 0 ? view_->glyphWidths.black : kPlainHeadWidth;
+        return full * StaffHeight(staff) / kFullStaffHeight;
     }
 
     int LastSlot(const ScoreSystem* system) const {
@@ -268,13 +175,30 @@ class PageCheck {
         }
     }
 
+    // Ink stands on the paper; a system's staff lines and barlines stand inside the
+    // page's margins too (the marks over and under its staves may reach into them).
     void CheckInkOnPage() {
-        for (const Ink& ink : inks_) {
-            if (!HasPageEdges()) return;
-            if (ink.box.left >= kLogicalOrigin - kTouch && ink.box.top >= kLogicalOrigin - kTouch &&
-                ink.box.right <= view_->PageRight + kTouch && ink.box.bottom <= view_->PageBottom + kTouch)
-                continue;
-            Find(FindingKind::GlyphOffPage, ink, std::string(MarkName(ink.mark)) + " \"" + ink.text + "\" at " + Place(ink.box) + " past the page's edge");
+        if (!HasPageEdges()) return;
+        PageMargins margins;
+        const bool hasMargins = GetPageMargins(page_, &margins);
+        const gfx::Rect inside{kLogicalOrigin + margins.logical[0], kLogicalOrigin + margins.logical[1],
+                               view_->PageRight - margins.logical[2], view_->PageBottom - margins.logical[3]};
+        const auto within = [](const gfx::Rect& box, const gfx::Rect& area) {
+            return box.left >= area.left - kTouch && box.top >= area.top - kTouch && box.right <= area.right + kTouch &&
+                   box.bottom <= area.bottom + kTouch;
+        };
+        const gfx::Rect paper{kLogicalOrigin, kLogicalOrigin, view_->PageRight, view_->PageBottom};
+        int inMargin = -1;  // the last system found in the margin: one finding each
+        for (const InkMark& ink : inks_) {
+            const std::string what = std::string(MarkName(ink.mark)) + (ink.text.empty() ? "" : " \"" + ink.text + "\"") +
+                                     " at " + Place(ink.box);
+            if (!within(ink.box, paper))
+                Find(FindingKind::GlyphOffPage, ink, what + " past the page's edge");
+            else if (hasMargins && (ink.mark == Mark::StaffLine || ink.mark == Mark::Barline) &&
+                     ink.system != inMargin && !within(ink.box, inside)) {
+                Find(FindingKind::InkInMargin, ink, what + " in the margin past " + Place(inside));
+                inMargin = ink.system;
+            }
         }
     }
 
@@ -288,7 +212,7 @@ class PageCheck {
 
     // Note heads and rests stand between their measure's barlines.
     void CheckEventsInMeasures() {
-        for (const Ink& ink : inks_) {
+        for (const InkMark& ink : inks_) {
             if (ink.mark != Mark::Head && ink.mark != Mark::Rest) continue;
             const ScoreSystem* system = SystemAt(ink.system);
             if (system == nullptr || ink.measure < system->firstMeasure || ink.measure > system->lastMeasure) continue;
@@ -344,7 +268,7 @@ class PageCheck {
         for (size_t i = 1; i < times.size(); ++i) {
             const int a = SlotTickToX(view_, system, slot, times[i - 1]);
             const int b = SlotTickToX(view_, system, slot, times[i]);
-            if (b - a >= kSameColumn) continue;
+            if (b - a >= HeadWidth(staff)) continue;
             const FindingKind kind = b >= a ? FindingKind::SharedColumn : FindingKind::TimeGoesBack;
             Find(kind, index, staff, measure,
                  "voice " + std::to_string(voice + 1) + ": tick " + std::to_string(times[i]) + " at x " +
@@ -353,55 +277,10 @@ class PageCheck {
         }
     }
 
-    // Only pairs with a text or two signs can collide by the check's rules: texts
-    // are compared with every mark, signs with signs, and note heads with neither
-    // among themselves.
     void CheckCollisions() {
-        std::vector<const Ink*> texts, others;
-        for (const Ink& ink : inks_) (IsTextMark(ink.mark) ? texts : others).push_back(&ink);
-        const auto pair = [this](const Ink& a, const Ink& b) {
-            if (a.object != nullptr && a.object == b.object) return;
-            if (Overlap(a.box, b.box)) Collide(a, b) || Collide(b, a);
-        };
-        for (size_t i = 0; i < texts.size(); ++i) {
-            for (size_t j = i + 1; j < texts.size(); ++j) pair(*texts[i], *texts[j]);
-            for (const Ink* other : others)
-                if (IsObstacle(other->mark)) pair(*texts[i], *other);
-        }
-        std::vector<const Ink*> signs;
-        for (const Ink* other : others)
-            if (IsSign(other->mark)) signs.push_back(other);
-        for (size_t i = 0; i < signs.size(); ++i)
-            for (size_t j = i + 1; j < signs.size(); ++j) pair(*signs[i], *signs[j]);
-    }
-
-    // A finding for `a` standing over `b`, when that pair is one the check names.
-    bool Collide(const Ink& a, const Ink& b) {
-        const std::string what = std::string(MarkName(a.mark)) + " \"" + a.text + "\" at " + Place(a.box) + " over " +
-                                 MarkName(b.mark) + " \"" + b.text + "\" at " + Place(b.box);
-        const Ink& at = a.system != 0 ? a : b;
-        if (a.mark == Mark::Lyric && b.mark == Mark::Lyric) {
-            Find(FindingKind::LyricOverLyric, at, what);
-            return true;
-        }
-        if ((a.mark == Mark::Label || a.mark == Mark::Text || a.mark == Mark::Number) && IsObstacle(b.mark)) {
-            const FindingKind kind = a.mark == Mark::Label  ? FindingKind::LabelOverSign
-                                     : a.mark == Mark::Text ? FindingKind::TextOverSign
-                                                            : FindingKind::NumberOverSign;
-            Find(kind, b, what);
-            return true;
-        }
-        if ((a.mark == Mark::Label || a.mark == Mark::Text || a.mark == Mark::Number) && IsTextMark(b.mark)) {
-            Find(FindingKind::TextOverText, at, what);
-            return true;
-        }
-        // The digits of one time signature are drawn to meet.
-        const bool digits = IsDigits(a.text) && IsDigits(b.text);
-        if (IsSign(a.mark) && IsSign(b.mark) && !digits && a.system == b.system && a.staff == b.staff) {
-            Find(FindingKind::SignOverSign, at, what);
-            return true;
-        }
-        return false;
+        FindCollisions(inks_, HeadWidth(0), [this](FindingKind kind, const InkMark& at, std::string what) {
+            Find(kind, at, std::move(what));
+        });
     }
 
     ScoreView* view_;
@@ -409,7 +288,7 @@ class PageCheck {
     int number_;
     std::vector<EngravingFinding>* out_;
     platform::DcHandle surface_;
-    std::vector<Ink> inks_;
+    std::vector<InkMark> inks_;
 };
 
 // A document whose glyph table was never measured (a score a test made without a
@@ -506,6 +385,9 @@ std::vector<EngravingFinding> CheckEngraving(ScoreView* view) {
     const text::TextInkTap kept = text::SetTextInkTap([&current](const text::TextInk& ink) {
         if (current != nullptr) current->Keep(ink);
     });
+    const gfx::StrokeTap keptStrokes = gfx::SetStrokeTap([&current](const gfx::StrokeInk& ink) {
+        if (current != nullptr) current->Keep(ink);
+    });
     PaintEachPage(view, [&](ScorePage* page, int index, platform::DcHandle surface, const std::function<void()>& paint) {
         if (!glyphs) {
             glyphs.emplace(view);
@@ -519,6 +401,7 @@ std::vector<EngravingFinding> CheckEngraving(ScoreView* view) {
         return true;
     });
     text::SetTextInkTap(kept);
+    gfx::SetStrokeTap(keptStrokes);
     glyphs.reset();
     view->zoom = zoom;
     UpdateBeatMaps(view, 0);
@@ -528,7 +411,7 @@ std::vector<EngravingFinding> CheckEngraving(ScoreView* view) {
 const char* FindingKindName(FindingKind kind) {
     switch (kind) {
         case FindingKind::SystemOffPage: return "system off the page";
-        case FindingKind::GlyphOffPage: return "glyph off the page";
+        case FindingKind::GlyphOffPage: return "ink off the page";
         case FindingKind::SystemsOverlap: return "systems overlap";
         case FindingKind::EventOutsideMeasure: return "event outside its measure";
         case FindingKind::SharedColumn: return "two times in one column";
@@ -539,6 +422,12 @@ const char* FindingKindName(FindingKind kind) {
         case FindingKind::TextOverText: return "text over text";
         case FindingKind::SignOverSign: return "sign over sign";
         case FindingKind::LyricOverLyric: return "lyric over lyric";
+        case FindingKind::HeadOverHead: return "head over head";
+        case FindingKind::DynamicOverMark: return "dynamic over a mark";
+        case FindingKind::LineThroughHead: return "line through a head";
+        case FindingKind::LyricOverNote: return "lyric over a note";
+        case FindingKind::MarkOverMark: return "mark over mark";
+        case FindingKind::InkInMargin: return "ink in the margin";
     }
     return "finding";
 }

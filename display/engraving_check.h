@@ -1,12 +1,12 @@
 // The engraving check: paints every page of a score as the screen would, keeps the
-// ink box of every glyph and text run the paint draws (with the system, staff and
-// measure being drawn and what kind of mark it is), and reads the layout of systems,
+// ink of every glyph, text run, stroke and filled shape the paint draws (with the
+// system, staff and measure being drawn, the object or note it belongs to, and what
+// kind of mark it is: display/engraving_marks.h), and reads the layout of systems,
 // barlines and note columns, then reports what a musician would see as broken:
-// systems or glyphs off the page, systems overlapping, notes and rests outside their
-// measure's barlines, two times of one voice in one column or out of order, labels,
-// texts and numbers over clefs, signatures, note heads or other texts, signs of a
-// system's start over one another, and lyrics over lyrics. Used by the tests and
-// their seeded drivers; not a command of the program.
+// systems or ink off the page or in its margins, systems overlapping, notes and
+// rests outside their measure's barlines, two times of one voice in one column or
+// out of order, and marks over one another (display/engraving_collisions.h). Used
+// by the tests and their seeded drivers; not a command of the program.
 #pragma once
 
 #include <cstdint>
@@ -23,19 +23,25 @@ struct ScoreView;
 
 enum class FindingKind : uint8_t {
     SystemOffPage,        // a system's staves reach past the page's edges
-    GlyphOffPage,         // a glyph or text run inked past the page's edges
+    GlyphOffPage,         // a glyph, text run or stroke inked past the page's edges
     SystemsOverlap,       // a system's staves reach into the next system's
     EventOutsideMeasure,  // a note head or rest inked past its measure's barlines
-    SharedColumn,         // two times of one voice less than half a space apart
+    SharedColumn,         // two times of one voice nearer than a note head's width
     TimeGoesBack,         // a later time of a voice drawn left of an earlier one
     LabelOverSign,        // a staff label over a clef, signature, note head or rest
     TextOverSign,         // a text over a clef, signature, note head or rest
     NumberOverSign,       // a measure number over a clef, signature, note head or rest
     TextOverText,         // a label, text or number over another text
-    SignOverSign,         // clef, key and time signature of one staff over one another
+    SignOverSign,         // clefs, key and time signatures over one another, of one staff or two
     LyricOverLyric,       // two lyrics over one another
+    HeadOverHead,         // two note heads over one another (one voice, two voices, two staves)
+    DynamicOverMark,      // a dynamic over any other mark
+    LineThroughHead,      // a slur, tie or beam through a note head it does not belong to
+    LyricOverNote,        // a lyric over a note, rest, stem, beam, slur or staff line
+    MarkOverMark,         // a mark over a mark of another staff, system or object
+    InkInMargin,          // a system's staff lines or barlines past the page's margins
 };
-constexpr int kFindingKindCount = 12;
+constexpr int kFindingKindCount = static_cast<int>(FindingKind::InkInMargin) + 1;
 
 // Where a finding is: page index from 1, system from 1 on its page, staff and
 // measure numbers; 0 where the finding has none (a page's title has no staff).

@@ -133,6 +133,7 @@ void DrawPageSystem(ScoreView* view, ScorePage* page, ScoreSystem* system, const
 // area being painted.
 void DrawPageEdges(ScoreView* view, const PaintArea& area) {
     if (IsClipboardRendering() || IsPictureOutput()) return;
+    const InkStageScope guides(InkStage::Guides);
     const gfx::Rect& client = view->visibleRect;
     const int32_t lower = std::min(view->PageBottom, client.bottom);
     const bool rightInArea = view->PageRight >= area.left && view->PageRight <= area.right;
@@ -145,6 +146,7 @@ void DrawPageEdges(ScoreView* view, const PaintArea& area) {
 
 // The margin guides of an item list, updated.
 void DrawMarginGuides(ScoreView* view, ScoreObject* first) {
+    const InkStageScope guides(InkStage::Guides);
     int count = 0;
     for (ScoreObject* item = first; item != nullptr; item = item->next.get()) {
         if (SoundObjectBytes(view->document, item) == 0 || ++count > kMaxListNodes) break;

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "core/draw/draw_surface.h"
+#include "core/draw/ink_tag.h"
 #include "core/state.h"
 #include "display/draw_helpers.h"
 #include "display/staff_groups.h"
@@ -53,6 +54,7 @@ void DrawThickLine(ScoreView* view, int x, int y, int width, int height) {
 
 void DrawBarStroke(ScoreView* view, int32_t width, int32_t x, int32_t top, int32_t bottom) {
     if (view == nullptr || !view->ViewDC) return;
+    const InkStageScope stage(InkStage::Barlines);
     if (!IsThinOnScreen(view, width, view->PixelUnitsX)) {
         DrawThickLine(view, x, top, width, bottom - top);
         return;
@@ -69,6 +71,7 @@ void DrawStaffLines(ScoreView* view, int staff, int32_t x, int32_t y, int32_t wi
     int bottomOffset = 0;
     StaffLineOffsets(view, staff, staff, nullptr, &bottomOffset);
     const int32_t lowest = y + (lines == 1 ? 2 * bottomOffset : bottomOffset);
+    const InkStageScope stage(InkStage::StaffLines);
     const int32_t spacing = Scaled(view, kLineSpacing);
     ClipToPrintedBand(&x, &width);
     width = std::max(width, 1);

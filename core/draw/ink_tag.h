@@ -1,7 +1,10 @@
 // What a paint is drawing at the moment, for readers of the drawn ink (the engraving
-// check, display/engraving_check.h): the painter's stage (the staff grid, the notes
-// of a measure) and the score object whose operation draws. Set by scopes around the
-// drawing; reading them costs nothing when no one listens.
+// check, display/engraving_check.h): the painter's stage (the staff grid and its
+// staff lines and barlines, the notes of a measure, the screen's margin guides and
+// page edges, which do not print), the score object whose
+// operation draws, and, in the notes, the part of a note being drawn with the chord,
+// beam group and voice it belongs to. Set by scopes around the drawing; reading
+// them costs nothing when no one listens.
 #pragma once
 
 #include <cstdint>
@@ -9,11 +12,33 @@
 namespace ql {
 
 struct ScoreObject;
+struct EventRecord;
 
-enum class InkStage : uint8_t { None = 0, StaffGrid = 1, Notes = 2, MeasureNumber = 3 };
+enum class InkStage : uint8_t {
+    None = 0,
+    StaffGrid = 1,
+    Notes = 2,
+    MeasureNumber = 3,
+    StaffLines = 4,
+    Barlines = 5,
+    Guides = 6
+};
+
+// The part of a note being drawn.
+enum class InkPiece : uint8_t { None, Head, Stem, Flag, Beam, Ledger, NoteMark };
+
+// The note part being drawn and what it belongs to: the first note of its chord,
+// the first of its beam group (null outside a group) and its voice (-1 for none).
+struct InkNote {
+    InkPiece piece = InkPiece::None;
+    const EventRecord* chord = nullptr;
+    const EventRecord* group = nullptr;
+    int voice = -1;
+};
 
 InkStage CurrentInkStage();
 const ScoreObject* CurrentInkObject();
+InkNote CurrentInkNote();
 
 class InkStageScope {
   public:
@@ -35,6 +60,22 @@ class InkObjectScope {
 
   private:
     const ScoreObject* kept_;
+};
+
+// Sets one field of the current note while it lives.
+class InkNoteScope {
+  public:
+    static InkNoteScope Piece(InkPiece piece);
+    static InkNoteScope Chord(const EventRecord* first);
+    static InkNoteScope Group(const EventRecord* first);
+    static InkNoteScope Voice(int voice);
+    ~InkNoteScope();
+    InkNoteScope(const InkNoteScope&) = delete;
+    InkNoteScope& operator=(const InkNoteScope&) = delete;
+
+  private:
+    explicit InkNoteScope(const InkNote& note);
+    InkNote kept_;
 };
 
 }  // namespace ql

@@ -8,6 +8,7 @@
 
 #include "core/constants.h"
 #include "core/draw/draw_surface.h"
+#include "core/draw/ink_tag.h"
 #include "core/model/events.h"
 #include "core/model/score_document.h"
 #include "core/state.h"
@@ -173,6 +174,7 @@ void DrawBeamNode(ScoreView* view, const NoteMetrics& m, const Group& g, const B
         ReportDamagedNote(__LINE__);
         return;
     }
+    const auto owner = InkNoteScope::Chord(chord.First());
     DrawGroupStem(view, m, g, c, chord);
     DrawChordAt(view, chord, c.x, false);
 }
@@ -231,6 +233,8 @@ EventRecord* DrawGroupAt(ScoreView* view, EventRecord* start) {
     Group g;
     GatherGroup(start, g);
     if (g.count < 2) return nullptr;
+    const InkObjectScope notAnObject(nullptr);
+    const auto group = InkNoteScope::Group(start);
     const NoteMetrics m = CurrentNoteMetrics(view);
     PlaceGroup(view, m, g);
     DrawBeamTree(view, m, g, {-1, 0, g.count - 1, false});

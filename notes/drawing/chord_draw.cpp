@@ -10,6 +10,7 @@
 #include <cstdlib>
 
 #include "core/constants.h"
+#include "core/draw/ink_tag.h"
 #include "core/model/document.h"
 #include "core/model/events.h"
 #include "core/model/grid.h"
@@ -149,6 +150,9 @@ void DrawEmptyMeasureRest(ScoreView* view, MeasureCell* cell, RestInk ink) {
 }
 
 void DrawChordAt(ScoreView* view, const Chord& chord, int32_t x, bool withStem) {
+    // A chord's ink is its own, whatever object's operation has it drawn.
+    const InkObjectScope notAnObject(nullptr);
+    const auto owner = InkNoteScope::Chord(chord.First());
     for (int i = 0; i < chord.count; ++i) CrossStaffPositionForDraw(view, chord.notes[i]);
     const NoteMetrics m = CurrentNoteMetrics(view);
     for (int i = 0; i < chord.count; ++i) {
@@ -173,6 +177,7 @@ void DrawVoiceAt(MeasureCell* cell, ScoreView* view, int voice, const VoicePart&
     MarkVoiceHiddenByCell(*cell, voice, first);
     const DimmedScope dimmed(view, view->voiceDisplayMask != 0 && !IsVoiceShown(view, voice));
     const VoiceMaskScope mask(view, voice);
+    const auto voiceInk = InkNoteScope::Voice(voice);
     if (first != nullptr)
         DrawVoiceChords(view, part.from != nullptr ? part.from : first, part);
     else if (voice == 0)

@@ -10,6 +10,7 @@
 
 #include "core/constants.h"
 #include "core/draw/colour_sets.h"
+#include "core/draw/ink_tag.h"
 #include "core/model/score_document.h"
 #include "notes/drawing/glyph_paper.h"
 #include "notes/drawing/shape_paper.h"
@@ -46,6 +47,18 @@ void Log(ScoreView* view, InkPart part, test_seam::InkKind kind, const gfx::Poin
     g_inkLog->push_back(call);
 }
 
+// The part as the readers of the drawn ink name it.
+InkPiece PieceOf(InkPart part) {
+    switch (part) {
+        case InkPart::Head: return InkPiece::Head;
+        case InkPart::Stem: return InkPiece::Stem;
+        case InkPart::Flag: return InkPiece::Flag;
+        case InkPart::Beam: return InkPiece::Beam;
+        case InkPart::Ledger: return InkPiece::Ledger;
+        default: return InkPiece::NoteMark;
+    }
+}
+
 }  // namespace
 
 namespace {
@@ -59,6 +72,7 @@ bool ErasesByBox(platform::DcHandle dc) {
 }  // namespace
 
 void InkGlyph(ScoreView* view, InkPart part, uint8_t code, int32_t x, int32_t y) {
+    const auto piece = InkNoteScope::Piece(PieceOf(part));
     const gfx::Point at = Clamped(x, y);
     if (!ErasesByBox(view->ViewDC) || !FillGlyphWithPaper(view->ViewDC, code, at)) {
         const char glyph = static_cast<char>(code);
@@ -68,6 +82,7 @@ void InkGlyph(ScoreView* view, InkPart part, uint8_t code, int32_t x, int32_t y)
 }
 
 void InkLine(ScoreView* view, InkPart part, int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
+    const auto piece = InkNoteScope::Piece(PieceOf(part));
     const gfx::Point ends[2] = {Clamped(x1, y1), Clamped(x2, y2)};
     if (!ErasesByBox(view->ViewDC) || !FillBoxWithPaper(view->ViewDC, ends[0], ends[1])) {
         gfx::MoveTo(view->ViewDC, ends[0]);
@@ -77,6 +92,7 @@ void InkLine(ScoreView* view, InkPart part, int32_t x1, int32_t y1, int32_t x2, 
 }
 
 void InkBar(ScoreView* view, InkPart part, const gfx::Rect& rect) {
+    const auto piece = InkNoteScope::Piece(PieceOf(part));
     const gfx::Point corners[2] = {Clamped(rect.left, rect.top), Clamped(rect.right, rect.bottom)};
     const gfx::Rect bar{corners[0].x, corners[0].y, corners[1].x, corners[1].y};
     if (!ErasesByBox(view->ViewDC) || !FillBoxWithPaper(view->ViewDC, corners[0], corners[1]))
@@ -85,6 +101,7 @@ void InkBar(ScoreView* view, InkPart part, const gfx::Rect& rect) {
 }
 
 void InkPolygon(ScoreView* view, InkPart part, const gfx::Point* points, int count) {
+    const auto piece = InkNoteScope::Piece(PieceOf(part));
     constexpr int kMaxCorners = 4;
     if (count < 1 || count > kMaxCorners) return;
     gfx::Point corners[kMaxCorners];
@@ -98,6 +115,7 @@ void InkPolygon(ScoreView* view, InkPart part, const gfx::Point* points, int cou
 
 void InkPenLine(ScoreView* view, InkPart part, int32_t x1, int32_t y1, int32_t x2, int32_t y2,
                 int32_t width) {
+    const auto piece = InkNoteScope::Piece(PieceOf(part));
     const gfx::Point ends[2] = {Clamped(x1, y1), Clamped(x2, y2)};
     if (ErasesByBox(view->ViewDC)) {
         // The pen's width around the line: its box widened by half the width.

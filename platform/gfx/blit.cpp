@@ -8,6 +8,7 @@
 #include "platform/gfx/bitmap.h"
 #include "platform/gfx/detail/blit_rows.h"
 #include "platform/gfx/detail/paint.h"
+#include "platform/gfx/detail/stroke_telling.h"
 
 namespace ql::gfx {
 
@@ -163,6 +164,12 @@ bool PatternBlit(DcHandle dc, Rect logical, uint32_t rop) {
     if (RasterOpUsesSource(rop)) return false;
     Dc* d = FindDc(dc);
     if (!d) return false;
+    if (detail::StrokeTapSet() && (rop == RasterOp::PatternCopy || rop == RasterOp::Blackness)) {
+        static const BrushDesc kBlackBrush{};
+        const Point corners[2] = {{logical.left, logical.top}, {logical.right, logical.bottom}};
+        detail::TellStroke(*d, dc, StrokeShape::Fill, corners, false,
+                           rop == RasterOp::Blackness ? &kBlackBrush : d->state.brush.get());
+    }
     if (d->kind == ContextKind::Printer) {
         // Paper takes pattern copies and plain black or white; feedback is skipped.
         detail::Ink ink = rop == RasterOp::Blackness   ? detail::Ink::Solid(kBlack)

@@ -7,6 +7,7 @@
 
 #include "platform/gfx/draw.h"
 #include "platform/gfx/detail/paint.h"
+#include "platform/gfx/detail/stroke_telling.h"
 #include "platform/gfx/mapping.h"
 
 namespace ql::gfx {
@@ -17,6 +18,7 @@ using detail::Dc;
 using detail::FindDc;
 using detail::Outline;
 using detail::PathFn;
+using detail::TellStroke;
 
 namespace {
 
@@ -27,6 +29,13 @@ std::vector<Point> ToDevice(const Dc& d, const Point* points, int count) {
     std::vector<Point> out(points, points + count);
     for (Point& p : out) p = MapLogicalToDevice(d.state.mapping, p);
     return out;
+}
+
+// Tells the listener a shape given by its box.
+void TellBox(const Dc& d, DcHandle dc, StrokeShape shape, Rect logical, bool pen, const BrushDesc* brush) {
+    if (!detail::StrokeTapSet()) return;
+    const Point corners[2] = {{logical.left, logical.top}, {logical.right, logical.bottom}};
+    TellStroke(d, dc, shape, corners, pen, brush);
 }
 
 // Keeps the call on a recording context; true when it did.
@@ -84,6 +93,8 @@ bool LineTo(DcHandle dc, Point to) {
     Dc* d = FindDc(dc);
     if (!d) return false;
     Point from = std::exchange(d->state.position, to);
+    const Point ends[2] = {from, to};
+    TellStroke(*d, dc, StrokeShape::Line, ends, true, nullptr);
     if (Recorded(*d, [to](DcHandle t) { LineTo(t, to); })) return true;
     return detail::DrawSegment(*d, MapLogicalToDevice(d->state.mapping, from), MapLogicalToDevice(d->state.mapping, to));
 }
@@ -91,6 +102,7 @@ bool LineTo(DcHandle dc, Point to) {
 bool Polyline(DcHandle dc, const Point* points, int count) {
     Dc* d = FindDc(dc);
     if (!d || !points || count < 2) return false;
+    TellStroke(*d, dc, StrokeShape::Polyline, std::span(points, static_cast<size_t>(count)), true, nullptr);
     if (d->IsRecording()) {
         std::vector<Point> copy(points, points + count);
         return Recorded(*d, [copy](DcHandle t) { Polyline(t, copy.data(), static_cast<int>(copy.size())); });
@@ -101,6 +113,7 @@ bool Polyline(DcHandle dc, const Point* points, int count) {
 bool PolyBezier(DcHandle dc, const Point* points, int count) {
     Dc* d = FindDc(dc);
     if (!d || !points || count < 1 + kBezierStride || (count - 1) % kBezierStride != 0) return false;
+    TellStroke(*d, dc, StrokeShape::Bezier, std::span(points, static_cast<size_t>(count)), true, nullptr);
     std::vector<Point> copy(points, points + count);
     if (Recorded(*d, [copy](DcHandle t) { PolyBezier(t, copy.data(), static_cast<int>(copy.size())); }))
         return true;
@@ -120,6 +133,8 @@ bool PolyBezier(DcHandle dc, const Point* points, int count) {
 bool Polygon(DcHandle dc, const Point* points, int count) {
     Dc* d = FindDc(dc);
     if (!d || !points || count < 2) return false;
+    TellStroke(*d, dc, StrokeShape::Polygon, std::span(points, static_cast<size_t>(count)), true,
+               d->state.brush.get());
     std::vector<Point> copy(points, points + count);
     if (Recorded(*d, [copy](DcHandle t) { Polygon(t, copy.data(), static_cast<int>(copy.size())); }))
         return true;
@@ -136,6 +151,16 @@ bool PolySeries(DcHandle dc, const Point* points, const int* counts, int series,
     if (!d || !points || !counts || series < 0) return false;
     if (std::any_of(counts, counts + series, [](int n) { return n < 0; })) return false;
     auto draw = polygons ? Polygon : Polyline;
+    if (detail::StrokeTapSet()) {
+        const Point* member = points;
+        for (const int n : std::span(counts, static_cast<size_t>(series))) {
+            if (n >= 2)
+                TellStroke(*d, dc, polygons ? StrokeShape::Polygon : StrokeShape::Polyline,
+                           std::span(member, static_cast<size_t>(n)), true, polygons ? d->state.brush.get() : nullptr);
+            member += n;
+        }
+    }
+    const detail::QuietStrokes told;
     if (!d->IsRecording()) {
         std::vector<std::vector<Point>> device;
         device.reserve(static_cast<size_t>(series));
@@ -196,6 +221,13 @@ bool RepeatedSeries(DcHandle dc, const Point* figure, int count, int copies, Poi
     if (!d || !figure || count < 0 || copies < 0) return false;
     if (copies == 0) return true;
     const auto n = static_cast<size_t>(count);
+    if (detail::StrokeTapSet() && count >= 2) {
+        const std::vector<Point> all = CopiesOf(figure, count, copies, step);
+        for (size_t k = 0; k < static_cast<size_t>(copies); ++k)
+            TellStroke(*d, dc, polygons ? StrokeShape::Polygon : StrokeShape::Polyline,
+                       std::span(all).subspan(k * n, n), true, polygons ? d->state.brush.get() : nullptr);
+    }
+    const detail::QuietStrokes told;
     if (!d->IsRecording() && count >= 2) {
         std::vector<Point> device(n);
         Point deviceStep{};
@@ -223,6 +255,7 @@ bool RepeatedPolygon(DcHandle dc, const Point* figure, int count, int copies, Po
 bool Rectangle(DcHandle dc, Rect logical) {
     Dc* d = FindDc(dc);
     if (!d) return false;
+    TellBox(*d, dc, StrokeShape::Rectangle, logical, true, d->state.brush.get());
     if (Recorded(*d, [logical](DcHandle t) { Rectangle(t, logical); })) return true;
     Rect r = detail::DeviceRectOf(*d, logical);
     if (r.Width() < 2 || r.Height() < 2) return true;
@@ -236,6 +269,7 @@ bool Rectangle(DcHandle dc, Rect logical) {
 bool Ellipse(DcHandle dc, Rect logical) {
     Dc* d = FindDc(dc);
     if (!d) return false;
+    TellBox(*d, dc, StrokeShape::Ellipse, logical, true, d->state.brush.get());
     if (Recorded(*d, [logical](DcHandle t) { Ellipse(t, logical); })) return true;
     Rect r = CutToDrawableRange(detail::DeviceRectOf(*d, logical));
     if (r.Width() < 2 || r.Height() < 2) return true;
@@ -250,6 +284,7 @@ bool Ellipse(DcHandle dc, Rect logical) {
 bool RoundRect(DcHandle dc, Rect logical, Size corner) {
     Dc* d = FindDc(dc);
     if (!d) return false;
+    TellBox(*d, dc, StrokeShape::Rectangle, logical, true, d->state.brush.get());
     if (Recorded(*d, [logical, corner](DcHandle t) { RoundRect(t, logical, corner); })) return true;
     Rect r = CutToDrawableRange(detail::DeviceRectOf(*d, logical));
     if (r.Width() < 2 || r.Height() < 2) return true;
@@ -278,6 +313,7 @@ bool FillRectWithBrush(DcHandle dc, Rect logical, std::shared_ptr<const BrushDes
 bool FillRect(DcHandle dc, Rect logical, BrushHandle brush) {
     const detail::Brush* b = detail::Reg().brushes.Find(brush);
     if (!b) return false;
+    if (const Dc* d = FindDc(dc)) TellBox(*d, dc, StrokeShape::Fill, logical, false, b->desc.get());
     return FillRectWithBrush(dc, logical, b->desc);
 }
 

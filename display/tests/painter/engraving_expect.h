@@ -22,7 +22,13 @@ inline ::testing::AssertionResult EngravingIsClean(ScoreView* view,
         if (std::find(heldBack.begin(), heldBack.end(), f.kind) == heldBack.end()) shown.push_back(f);
     if (shown.empty()) return ::testing::AssertionSuccess();
     ::testing::AssertionResult result = ::testing::AssertionFailure();
-    result << shown.size() << " engraving finding(s):";
+    int byKind[kFindingKindCount] = {};
+    for (const EngravingFinding& f : shown) ++byKind[static_cast<int>(f.kind)];
+    result << shown.size() << " engraving finding(s) (";
+    for (int kind = 0, listed = 0; kind < kFindingKindCount; ++kind)
+        if (byKind[kind] != 0)
+            result << (listed++ != 0 ? ", " : "") << FindingKindName(static_cast<FindingKind>(kind)) << " " << byKind[kind];
+    result << "):";
     for (size_t i = 0; i < shown.size() && i < kListed; ++i) result << "\n  " << DescribeFinding(shown[i]);
     return result;
 }

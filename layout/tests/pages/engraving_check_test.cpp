@@ -1,10 +1,14 @@
 // The engraving check on laid-out pages: a new score gives no finding, nor one
 // whose first staff holds notes far above it, nor one whose lower staff's notes
-// rise past the staff above; a system moved onto the one above or
-// below the page's bottom is found on its page and system.
+// rise past the staff above; a system moved onto the one above, above the page's
+// top or below its bottom is found on its page and system (a staff's y is its
+// bottom line), one moved down to the page's bottom line is not; notes of one
+// voice nearer than a head's width are found, as are the marks of one system over
+// another's.
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <vector>
 #include <string>
 
 #include "core/model/pages.h"
@@ -13,6 +17,7 @@
 #include "display/tests/painter/engraving_expect.h"
 #include "layout/page_chain.h"
 #include "layout/page_format.h"
+#include "layout/page_fit.h"
 #include "layout/tests/pages/page_format_fixture.h"
 
 namespace ql::testing_layout {
@@ -82,11 +87,25 @@ TEST_F(EngravingCheckTest, SystemsMovedWrongAreFoundWhereTheyStand) {
         int system;  // from 1 on page 1
         std::function<void(ScoreSystem*, ScoreView*)> move;
         FindingKind kind;
+        bool found;
     };
     const Case cases[] = {
         {"onto the system above", 2, [](ScoreSystem* s, ScoreView*) { s->y = s->previous.get()->y + 256; },
-         FindingKind::SystemsOverlap},
-        {"below the page", 4, [](ScoreSystem* s, ScoreView* v) { s->y = v->PageBottom - 200; }, FindingKind::SystemOffPage},
+         FindingKind::SystemsOverlap, true},
+        {"below the page", 4, [](ScoreSystem* s, ScoreView* v) { s->y = v->PageBottom - 200; }, FindingKind::SystemOffPage,
+         true},
+        {"its top line above the page", 1, [](ScoreSystem* s, ScoreView*) { s->y = kLogicalOrigin + 300; },
+         FindingKind::SystemOffPage, true},
+        {"its bottom line on the page's last", 4,
+         [this](ScoreSystem* s, ScoreView* v) { s->y = v->PageBottom - 50 - LastShownStaffOffset(doc_, s); },
+         FindingKind::SystemOffPage, false},
+        {"its top line in the top margin", 1,
+         [this](ScoreSystem* s, ScoreView*) {
+             PageMargins margins;
+             ASSERT_TRUE(GetPageMargins(doc_->firstPage, &margins));
+             s->y = kLogicalOrigin + margins.logical[1] + 512 - 200;  // its top line 200 over the margin
+         },
+         FindingKind::InkInMargin, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -97,8 +116,44 @@ TEST_F(EngravingCheckTest, SystemsMovedWrongAreFoundWhereTheyStand) {
         const std::vector<EngravingFinding> findings = CheckEngraving(view_);
         std::string all;
         for (const EngravingFinding& f : findings) all += DescribeFinding(f) + "\n";
-        EXPECT_TRUE(Finds(findings, c.kind, 1, c.system)) << all;
+        EXPECT_EQ(Finds(findings, c.kind, 1, c.system), c.found) << all;
         for (const EngravingFinding& f : findings) EXPECT_NE(DescribeFinding(f).find("page 1 system"), std::string::npos);
+    }
+}
+
+// Two notes of one voice whose heads run into one another or touch, by their times:
+// found by the heads' real width, not half a space; a system over another, its
+// clefs and rests over the other's.
+TEST_F(EngravingCheckTest, HeadsOverOneAnotherAreFound) {
+    constexpr int kQuarterCode = 10;
+    struct Case {
+        const char* name;
+        int secondTime;  // of the second note in measure 1, voice 1; 0 for none
+        bool systemOntoTheOneAbove;
+        std::vector<FindingKind> kinds;
+    };
+    const Case cases[] = {
+        {"a quarter apart", 1024, false, {}},
+        {"a 32nd apart", 128, false, {FindingKind::SharedColumn, FindingKind::HeadOverHead}},
+        {"a dotted 16th apart, touching", 384, false, {FindingKind::SharedColumn}},
+        {"a system over another", 0, true,
+         {FindingKind::SystemsOverlap, FindingKind::SignOverSign, FindingKind::MarkOverMark}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        NewScore(1, 4, 4);
+        for (int measure : {1, 5}) Note(1, measure, 0, 0, kQuarterCode, 0);
+        if (c.secondTime != 0) Note(1, 1, 0, c.secondTime, kQuarterCode, 0);
+        ReformatOptions options;
+        ReformatFromPage(view_, &options, doc_->firstPage);
+        if (c.systemOntoTheOneAbove) SystemAt(0, 1)->y = SystemAt(0, 0)->y + 16;
+        const std::vector<EngravingFinding> findings = CheckEngraving(view_);
+        std::string all;
+        for (const EngravingFinding& f : findings) all += DescribeFinding(f) + "\n";
+        for (FindingKind kind : c.kinds) EXPECT_TRUE(Finds(findings, kind, 1, 1) || Finds(findings, kind, 1, 2)) << all;
+        if (c.kinds.empty()) {
+            EXPECT_TRUE(findings.empty()) << all;
+        }
     }
 }
 

@@ -94,7 +94,10 @@ TEST_P(SpannerRandomTest, PaintingNeverChangesTheDocument) {
         else
             Delete();
         ASSERT_TRUE(::ql::testing::PaintingEveryPageChangesNothing(view_)) << "seed " << GetParam() << " step " << step;
-        ASSERT_TRUE(::ql::testing::EngravingIsClean(view_)) << "seed " << GetParam() << " step " << step;
+        // Spanners made and dragged at random stand over one another and over notes
+        // where the steps put them: marks of two objects over one another are left out.
+        ASSERT_TRUE(::ql::testing::EngravingIsClean(view_, {FindingKind::MarkOverMark, FindingKind::LineThroughHead}))
+            << "seed " << GetParam() << " step " << step;
     }
 }
 
