@@ -11,6 +11,7 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <set>
@@ -170,6 +171,8 @@ class Reader {
     std::vector<int> openGroups_;  // part-group numbers: their first part
     std::vector<int> groupSymbols_;
     std::vector<MxlItem> directions_;
+    int directionSide_ = 0;    // the direction's placement: 1 above, 2 below, 0 not given
+    int markSide_ = 0;         // the side of the direction's mark being read
     MxlCredit credit_;         // the credit being read: its page, then each words' place
     GraceSlurs graceSlurs_;
     std::set<std::pair<int, std::string>> percussionSounds_;  // (part, instrument id) counted
@@ -189,6 +192,16 @@ int SideOf(const char* value) {
     if (std::strcmp(value, "above") == 0 || std::strcmp(value, "over") == 0) return 1;
     if (std::strcmp(value, "below") == 0 || std::strcmp(value, "under") == 0) return 2;
     return 0;
+}
+
+// The side of a direction's mark: its own placement, else its direction's, else
+// the side of the staff its default-y (tenths up from the top line) lies on.
+int DirectionMarkSide(const char* placement, int directionSide, const char* defaultY) {
+    constexpr double kStaffTenths = 40.0;
+    if (const int side = SideOf(placement); side != 0) return side;
+    if (directionSide != 0 || defaultY == nullptr) return directionSide;
+    const double y = std::strtod(defaultY, nullptr);
+    return y > 0.0 ? 1 : y < -kStaffTenths ? 2 : 0;
 }
 
 void Reader::Fail(std::string message) {
@@ -422,6 +435,7 @@ void Reader::Start(std::string_view name, const XML_Char** attributes) {
         directions_.clear();
         item_ = MxlItem{};
         bad_ = false;
+        directionSide_ = SideOf(Attribute(attributes, "placement"));
     } else if (name == "part-name" || name == "part-abbreviation") {
         const char* printed = Attribute(attributes, "print-object");
         nameHidden_ = printed != nullptr && std::strcmp(printed, "no") == 0;
@@ -460,11 +474,16 @@ void Reader::Start(std::string_view name, const XML_Char** attributes) {
             if (!known) return;
         }
         if (slur.start || (type != nullptr && std::strcmp(type, "stop") == 0)) item_.note.slurs.push_back(slur);
-    } else if ((name == "wedge" || name == "octave-shift") && Parent() == "direction-type") {
+    }
+    if (Parent() == "direction-type")
+        markSide_ = DirectionMarkSide(Attribute(attributes, "placement"), directionSide_,
+                                      Attribute(attributes, "default-y"));
+    if ((name == "wedge" || name == "octave-shift") && Parent() == "direction-type") {
         const char* type = Attribute(attributes, "type");
         const std::string_view kind = type != nullptr ? type : "";
         MxlItem mark;
         mark.kind = name == "wedge" ? MxlItemKind::Wedge : MxlItemKind::OctaveShift;
+        mark.side = markSide_;
         mark.line = 1;
         mark.extra = 8;
         const bool wasBad = bad_;
@@ -658,12 +677,14 @@ void Reader::End(std::string_view name) {
     else if (parent == "dynamics") {
         MxlItem mark;
         mark.kind = MxlItemKind::Dynamic;
+        mark.side = markSide_;
         mark.value = DynamicCode(name);
         if (mark.value == 0) skipped_.Count("dynamic " + std::string(name));
         else directions_.push_back(mark);
     } else if (name == "words") {
         MxlItem words;
         words.kind = MxlItemKind::Words;
+        words.side = markSide_;
         words.text = text_;
         directions_.push_back(words);
     } else if (name == "direction") {
