@@ -34,6 +34,7 @@
 #include <cmath>
 #include <cstring>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "core/constants.h"
@@ -107,8 +108,8 @@ bool IsMeasureHairpin(const ScoreObject* object) {
            object->subtype == SubtypeCode(ObjectSubtype::MeasureTimeList);
 }
 
-// The texts (or with `hairpins`, the hairpins) of a staff's measures in a system,
-// in time order.
+// The texts and dynamics (or with `hairpins`, the hairpins) of a staff's measures
+// in a system, in time order.
 std::vector<MeasureText> TextsOf(ScoreDocument* document, const ScoreSystem* system, int staff,
                                  bool hairpins = false) {
     std::vector<MeasureText> texts;
@@ -119,10 +120,12 @@ std::vector<MeasureText> TextsOf(ScoreDocument* document, const ScoreSystem* sys
         for (ScoreObject* o = list != nullptr ? list->next.get() : nullptr; o != nullptr;
              o = o->next.get())
             if (hairpins ? IsMeasureHairpin(o) : IsMeasureText(o)) texts.push_back({o, measure});
+        // In time order; at one time the dynamics first, to stand nearest the staff.
+        const auto rank = [](const MeasureText& t) {
+            return std::pair{TickOf(t.object), t.object->type != TypeCode(ObjectType::Dynamic)};
+        };
         std::stable_sort(texts.begin() + static_cast<std::ptrdiff_t>(first), texts.end(),
-                         [](const MeasureText& a, const MeasureText& b) {
-                             return TickOf(a.object) < TickOf(b.object);
-                         });
+                         [&](const MeasureText& a, const MeasureText& b) { return rank(a) < rank(b); });
     }
     return texts;
 }
