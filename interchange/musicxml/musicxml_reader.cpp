@@ -173,6 +173,10 @@ class Reader {
     std::vector<MxlItem> directions_;
     int directionSide_ = 0;    // the direction's placement: 1 above, 2 below, 0 not given
     int markSide_ = 0;         // the side of the direction's mark being read
+    bool directive_ = false;   // the direction is a directive: it speaks for the whole score
+    // The directives' words read so far, by measure: a file that gives one in each
+    // part (as a tempo word) has it printed once, over the first part that gives it.
+    std::set<std::pair<int, std::string>> directiveWords_;
     MxlCredit credit_;         // the credit being read: its page, then each words' place
     GraceSlurs graceSlurs_;
     std::set<std::pair<int, std::string>> percussionSounds_;  // (part, instrument id) counted
@@ -436,6 +440,8 @@ void Reader::Start(std::string_view name, const XML_Char** attributes) {
         item_ = MxlItem{};
         bad_ = false;
         directionSide_ = SideOf(Attribute(attributes, "placement"));
+        const char* directive = Attribute(attributes, "directive");
+        directive_ = directive != nullptr && std::strcmp(directive, "yes") == 0;
     } else if (name == "part-name" || name == "part-abbreviation") {
         const char* printed = Attribute(attributes, "print-object");
         nameHidden_ = printed != nullptr && std::strcmp(printed, "no") == 0;
@@ -681,6 +687,8 @@ void Reader::End(std::string_view name) {
         mark.value = DynamicCode(name);
         if (mark.value == 0) skipped_.Count("dynamic " + std::string(name));
         else directions_.push_back(mark);
+    } else if (name == "words" && directive_ && !directiveWords_.emplace(measure_, text_).second) {
+        // Printed once already, from an earlier part.
     } else if (name == "words") {
         MxlItem words;
         words.kind = MxlItemKind::Words;

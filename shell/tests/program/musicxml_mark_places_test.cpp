@@ -91,8 +91,9 @@ std::string Dynamic(const char* mark, int staff = 1, const std::string& placemen
 std::string Wedge(const char* type, int staff = 1) {
     return Direction(std::string("<wedge type=\"") + type + "\"/>", staff, "below");
 }
-std::string Words(const char* text, const std::string& placement = "above") {
-    return Direction(std::string("<words>") + text + "</words>", 1, placement);
+std::string Words(const char* text, const std::string& placement = "above", bool directive = false) {
+    const std::string direction = Direction(std::string("<words>") + text + "</words>", 1, placement);
+    return directive ? "<direction directive=\"yes\"" + direction.substr(std::string("<direction").size()) : direction;
 }
 std::string Lyric(const char* syllable) { return "<lyric number=\"1\"><text>" + std::string(syllable) + "</text></lyric>"; }
 
@@ -149,7 +150,8 @@ std::string TextScore() {
 }
 
 // Four string parts, their notes high above the staff, a "pizz." over each part's
-// second measure: no room between the staves for it.
+// second measure: no room between the staves for it. Each part gives the tempo
+// word, as a directive, over its first measure.
 std::string StringsScore() {
     std::string list, parts;
     for (int p = 1; p <= 4; ++p) {
@@ -161,6 +163,7 @@ std::string StringsScore() {
             if (m == 1)
                 parts += "<attributes><divisions>1</divisions><time><beats>4</beats><beat-type>4</beat-type></time>"
                          "<clef><sign>G</sign><line>2</line></clef></attributes>";
+            if (m == 1) parts += Words("Allegro", "above", true);
             if (m == 2) parts += Words("pizz.");
             for (int q = 0; q < 4; ++q) parts += Quarter(q % 2 ? "C6" : "A5");
             parts += "</measure>";
@@ -287,14 +290,20 @@ TEST_F(MusicXmlMarkPlacesTest, TextsStandOnceAtTheirMeasures) {
 }
 
 // A text with no room between its staff and the one above stands over its own
-// staff, nearer to it than to the staff above, rather than piled over the system.
+// staff, nearer to it than to the staff above, rather than piled over the system;
+// the tempo word every part gives stands once, over the first.
 TEST_F(MusicXmlMarkPlacesTest, TextsOfCrowdedStavesStandOverTheirOwnStaff) {
     ASSERT_EQ(Start(), StartupCode::Ok);
     ScoreView* view = Import(StringsScore(), "marks_strings_XML");
     ASSERT_NE(view, nullptr);
     EXPECT_TRUE(testing::SavePagePictures(view, "marks_strings"));
     int seen = 0;
+    int tempoWords = 0;
     for (const InkRun& run : PaintedInk(view)) {
+        if (IsType(run.object, ObjectType::Text) && run.text == "Allegro") {
+            ++tempoWords;
+            EXPECT_EQ(run.staff, 1);
+        }
         if (!IsType(run.object, ObjectType::Text) || run.text != "pizz.") continue;
         ++seen;
         SCOPED_TRACE(run.staff);
@@ -305,6 +314,7 @@ TEST_F(MusicXmlMarkPlacesTest, TextsOfCrowdedStavesStandOverTheirOwnStaff) {
         EXPECT_TRUE(run.staff == 1 || run.box.top > StaffLinesIn(view, run.system, above).top);
     }
     EXPECT_EQ(seen, 4);
+    EXPECT_EQ(tempoWords, 1);
     Close(view);
 }
 
