@@ -126,6 +126,7 @@ class Reader {
     }
     // The measure being read: null outside one, and never past what its part holds.
     MxlMeasure* Measure();
+    MxlMeasure* DirectiveHome();
     void StartPart(const XML_Char** attributes);
     void StartMeasure(const XML_Char** attributes);
     void AddItem(MxlItem item);
@@ -251,6 +252,18 @@ bool Reader::Decimal(std::string_view text, double low, double high, double& out
     }
     out = value;
     return true;
+}
+
+// Where the words of the direction being read stand when it is a directive at its
+// measure's start in a later part: the first part's measure, over the top of the
+// system as a tempo word is. Null otherwise (its own part keeps it).
+MxlMeasure* Reader::DirectiveHome() {
+    const MxlMeasure* own = Measure();
+    if (!directive_ || part_ <= 0 || own == nullptr) return nullptr;
+    for (const MxlItem& item : own->items)
+        if ((item.kind == MxlItemKind::Note && !item.note.grace) || item.kind == MxlItemKind::Forward) return nullptr;
+    std::vector<MxlMeasure>& first = score_.parts.front().measures;
+    return static_cast<size_t>(measure_) < first.size() ? &first[static_cast<size_t>(measure_)] : nullptr;
 }
 
 MxlMeasure* Reader::Measure() {
@@ -696,9 +709,15 @@ void Reader::End(std::string_view name) {
         words.text = text_;
         directions_.push_back(words);
     } else if (name == "direction") {
+        MxlMeasure* top = DirectiveHome();
         for (MxlItem& mark : directions_) {
             mark.staff = item_.staff;
-            AddItem(mark);
+            if (top != nullptr && mark.kind == MxlItemKind::Words) {
+                mark.staff = 1;
+                top->items.insert(top->items.begin(), mark);
+            } else {
+                AddItem(mark);
+            }
         }
         directions_.clear();
     } else if (name == "note") {
