@@ -150,8 +150,8 @@ std::string TextScore() {
 }
 
 // Four string parts, their notes high above the staff, a "pizz." over each part's
-// second measure: no room between the staves for it. Each part gives the tempo
-// word, as a directive, over its first measure.
+// second measure: no room between the staves for it. Each part but the first
+// gives the tempo word, as a directive, over its first measure.
 std::string StringsScore() {
     std::string list, parts;
     for (int p = 1; p <= 4; ++p) {
@@ -163,7 +163,7 @@ std::string StringsScore() {
             if (m == 1)
                 parts += "<attributes><divisions>1</divisions><time><beats>4</beats><beat-type>4</beat-type></time>"
                          "<clef><sign>G</sign><line>2</line></clef></attributes>";
-            if (m == 1) parts += Words("Allegro", "above", true);
+            if (m == 1 && p > 1) parts += Words("Allegro", "above", true);
             if (m == 2) parts += Words("pizz.");
             for (int q = 0; q < 4; ++q) parts += Quarter(q % 2 ? "C6" : "A5");
             parts += "</measure>";
@@ -291,7 +291,7 @@ TEST_F(MusicXmlMarkPlacesTest, TextsStandOnceAtTheirMeasures) {
 
 // A text with no room between its staff and the one above stands over its own
 // staff, nearer to it than to the staff above, rather than piled over the system;
-// the tempo word every part gives stands once, over the first.
+// the tempo word the later parts give stands once, over the first part.
 TEST_F(MusicXmlMarkPlacesTest, TextsOfCrowdedStavesStandOverTheirOwnStaff) {
     ASSERT_EQ(Start(), StartupCode::Ok);
     ScoreView* view = Import(StringsScore(), "marks_strings_XML");
