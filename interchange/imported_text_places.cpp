@@ -34,6 +34,7 @@
 #include <cmath>
 #include <cstring>
 #include <optional>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -201,6 +202,7 @@ struct Spot {
     int32_t dx = 0;
     int32_t top = 0;
     int32_t distance = 0;  // from the staff
+    bool crowds = false;   // it reaches over the music of another staff
 };
 
 // Moves the text's anchor by `dx` and to the y that puts its box's top at `top`;
@@ -270,13 +272,16 @@ RecordRect PlaceText(ScoreView* view, PageRoom& room, ScoreSystem* system, int s
         if (dx > least && left + dx < measureEnd) moves.push_back(dx);
     }
     std::optional<Spot> spot;
+    // A place wins by touching no other staff's music, then by standing nearer the
+    // staff, then by moving less.
     const auto consider = [&](int32_t dx, bool up, int32_t limit, int own = 0) {
         const std::optional<int32_t> top =
             room.NearestFit(left + dx, left + dx + width, height, up ? above : below, limit, up, own);
         if (!top) return;
         const int32_t distance = up ? above - (*top + height) : *top - below;
-        if (!spot || distance < spot->distance || (distance == spot->distance && dx < spot->dx))
-            spot = Spot{dx, *top, distance};
+        const bool crowds = own != 0 && room.Touches({left + dx, *top, left + dx + width, *top + height});
+        if (!spot || std::tie(crowds, distance, dx) < std::tie(spot->crowds, spot->distance, spot->dx))
+            spot = Spot{dx, *top, distance, crowds};
     };
     // On its side of the staff within its band: inside the measure, then reaching
     // on. Without room there it stands on its side clear of its own staff's music
@@ -291,7 +296,8 @@ RecordRect PlaceText(ScoreView* view, PageRoom& room, ScoreSystem* system, int s
                 if (left + dx + width <= end) consider(dx, up, limit);
             if (spot) break;
         }
-        if (!spot) consider(least, up, up ? kLogicalOrigin : view->PageBottom, StaffKey(system, staff));
+        for (const int32_t dx : moves)
+            if (!spot || spot->crowds) consider(dx, up, up ? kLogicalOrigin : view->PageBottom, StaffKey(system, staff));
         if (spot) break;
     }
     if (!spot) spot = Spot{least, above - height, 0};
