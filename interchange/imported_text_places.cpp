@@ -89,7 +89,8 @@ bool IsMeasureText(const ScoreObject* object) {
 // text its file put below). Tempo marks and chord symbols, and the others, are
 // placed above it first.
 bool PlacedBelowFirst(const ScoreObject* object) {
-    return (object->type == TypeCode(ObjectType::Dynamic) || object->type == TypeCode(ObjectType::Text)) &&
+    return (object->type == TypeCode(ObjectType::Dynamic) ||
+            object->type == TypeCode(ObjectType::Text)) &&
            static_cast<int16_t>(Load(AsTextObject(object)->body.location).w[kYWord]) > 0;
 }
 
@@ -125,8 +126,9 @@ std::vector<MeasureText> TextsOf(ScoreDocument* document, const ScoreSystem* sys
         const auto rank = [](const MeasureText& t) {
             return std::pair{TickOf(t.object), t.object->type != TypeCode(ObjectType::Dynamic)};
         };
-        std::stable_sort(texts.begin() + static_cast<std::ptrdiff_t>(first), texts.end(),
-                         [&](const MeasureText& a, const MeasureText& b) { return rank(a) < rank(b); });
+        std::stable_sort(
+            texts.begin() + static_cast<std::ptrdiff_t>(first), texts.end(),
+            [&](const MeasureText& a, const MeasureText& b) { return rank(a) < rank(b); });
     }
     return texts;
 }
@@ -275,12 +277,14 @@ RecordRect PlaceText(ScoreView* view, PageRoom& room, ScoreSystem* system, int s
     // A place wins by touching no other staff's music, then by standing nearer the
     // staff, then by moving less.
     const auto consider = [&](int32_t dx, bool up, int32_t limit, int own = 0) {
-        const std::optional<int32_t> top =
-            room.NearestFit(left + dx, left + dx + width, height, up ? above : below, limit, up, own);
+        const std::optional<int32_t> top = room.NearestFit(left + dx, left + dx + width, height,
+                                                           up ? above : below, limit, up, own);
         if (!top) return;
         const int32_t distance = up ? above - (*top + height) : *top - below;
-        const bool crowds = own != 0 && room.Touches({left + dx, *top, left + dx + width, *top + height});
-        if (!spot || std::tie(crowds, distance, dx) < std::tie(spot->crowds, spot->distance, spot->dx))
+        const bool crowds =
+            own != 0 && room.Touches({left + dx, *top, left + dx + width, *top + height});
+        if (!spot ||
+            std::tie(crowds, distance, dx) < std::tie(spot->crowds, spot->distance, spot->dx))
             spot = Spot{dx, *top, distance, crowds};
     };
     // On its side of the staff within its band: inside the measure, then reaching
@@ -297,7 +301,8 @@ RecordRect PlaceText(ScoreView* view, PageRoom& room, ScoreSystem* system, int s
             if (spot) break;
         }
         for (const int32_t dx : moves)
-            if (!spot || spot->crowds) consider(dx, up, up ? kLogicalOrigin : view->PageBottom, StaffKey(system, staff));
+            if (!spot || spot->crowds)
+                consider(dx, up, up ? kLogicalOrigin : view->PageBottom, StaffKey(system, staff));
         if (spot) break;
     }
     if (!spot) spot = Spot{least, above - height, 0};
@@ -325,8 +330,9 @@ void MoveHairpinEnd(HairpinShape& shape, int32_t fromX, int32_t toX) {
 // and of the texts. Its box.
 RecordRect PlaceHairpin(ScoreView* view, PageRoom& room, ScoreSystem* system, int staff,
                         const MeasureText& pin, const std::vector<RecordRect>& dynamics) {
+    constexpr int kShortestWedgeSpaces = 2;  // a wedge is left no shorter when its ends give way
     const int32_t space = StaffSpaceUnits(view);
-    const int32_t least = 2 * space;  // the shortest wedge left after its ends are kept clear
+    const int32_t shortest = kShortestWedgeSpaces * space;
     const StaffLinesY lines = StaffLinesIn(view, system, staff);
     SetCurrentSystemAndMeasureQuick(view, system, staff, pin.measure);
     HairpinObject* hairpin = AsHairpin(pin.object);
@@ -335,22 +341,27 @@ RecordRect PlaceHairpin(ScoreView* view, PageRoom& room, ScoreSystem* system, in
     const bool below = box.top + box.bottom > lines.top + lines.bottom;
     std::optional<int32_t> middle;
     for (const RecordRect& d : dynamics) {
-        if (d.right + space <= box.left || box.right <= d.left - space || (d.top > lines.bottom) != below) continue;
+        if (d.right + space <= box.left || box.right <= d.left - space ||
+            (d.top > lines.bottom) != below)
+            continue;
         const int32_t m = (d.top + d.bottom) / 2;
         middle = !middle ? m : below ? std::max(*middle, m) : std::min(*middle, m);
-        if (d.left <= box.left && box.left < d.right + room.clearance && box.right - d.right > least)
+        if (d.left <= box.left && box.left < d.right + room.clearance &&
+            box.right - d.right > shortest)
             MoveHairpinEnd(shape, box.left, d.right + room.clearance);
-        else if (d.left - room.clearance < box.right && box.right <= d.right && d.left - box.left > least)
+        else if (d.left - room.clearance < box.right && box.right <= d.right &&
+                 d.left - box.left > shortest)
             MoveHairpinEnd(shape, box.right, d.left - room.clearance);
         box = ShapeBox(shape);
     }
     const int32_t height = box.bottom - box.top;
-    int32_t top = middle ? *middle - height / 2
-                         : below ? lines.bottom + space + room.clearance : lines.top - space - room.clearance - height;
+    int32_t top = middle  ? *middle - height / 2
+                  : below ? lines.bottom + space + room.clearance
+                          : lines.top - space - room.clearance - height;
     if (room.Touches({box.left, top, box.right, top + height})) {
-        const std::optional<int32_t> fit =
-            room.NearestFit(box.left, box.right, height, below ? top : top + height,
-                            below ? view->PageBottom : kLogicalOrigin, !below, StaffKey(system, staff));
+        const std::optional<int32_t> fit = room.NearestFit(
+            box.left, box.right, height, below ? top : top + height,
+            below ? view->PageBottom : kLogicalOrigin, !below, StaffKey(system, staff));
         if (fit) top = *fit;
     }
     for (LogicalPoint* point : {&shape.upper, &shape.apex, &shape.lower}) point->y += top - box.top;
@@ -376,7 +387,8 @@ int32_t PlaceSystemTexts(ScoreView* view, PageRoom& room, ScoreSystem* system, i
                                      ? PlaceText(view, room, system, staff, text, staffTexts, band)
                                      : StandingBox(view, system, staff, text));
             room.Take(staffTexts.back());
-            if (text.object->type == TypeCode(ObjectType::Dynamic)) dynamics.push_back(staffTexts.back());
+            if (text.object->type == TypeCode(ObjectType::Dynamic))
+                dynamics.push_back(staffTexts.back());
         }
         for (const MeasureText& pin : TextsOf(document, system, staff, true))
             if (room.Moves(pin.object))
@@ -412,7 +424,8 @@ void PlacePageTexts(ScoreView* view, ScorePage* page, const std::vector<const Sc
          system = system->next.get()) {
         systems.push_back(system);
         for (int staff = 1; staff <= view->document->header.staffCount; ++staff)
-            for (const RecordRect& box : StaffMusicRoom(view, system, staff)) room.Take(box, StaffKey(system, staff));
+            for (const RecordRect& box : StaffMusicRoom(view, system, staff))
+                room.Take(box, StaffKey(system, staff));
     }
     // The kept texts whose places are clear stand first: the others keep clear of them.
     for (ScoreSystem* system : systems)

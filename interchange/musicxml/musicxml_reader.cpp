@@ -172,9 +172,9 @@ class Reader {
     std::vector<int> openGroups_;  // part-group numbers: their first part
     std::vector<int> groupSymbols_;
     std::vector<MxlItem> directions_;
-    int directionSide_ = 0;    // the direction's placement: 1 above, 2 below, 0 not given
-    int markSide_ = 0;         // the side of the direction's mark being read
-    bool directive_ = false;   // the direction is a directive: it speaks for the whole score
+    int directionSide_ = 0;   // the direction's placement: 1 above, 2 below, 0 not given
+    int markSide_ = 0;        // the side of the direction's mark being read
+    bool directive_ = false;  // the direction is a directive: it speaks for the whole score
     // The directives' words read so far, by measure: a file that gives one in each
     // part (as a tempo word) has it printed once, over the first part that gives it.
     std::set<std::pair<int, std::string>> directiveWords_;
@@ -261,9 +261,12 @@ MxlMeasure* Reader::DirectiveHome() {
     const MxlMeasure* own = Measure();
     if (!directive_ || part_ <= 0 || own == nullptr) return nullptr;
     for (const MxlItem& item : own->items)
-        if ((item.kind == MxlItemKind::Note && !item.note.grace) || item.kind == MxlItemKind::Forward) return nullptr;
+        if ((item.kind == MxlItemKind::Note && !item.note.grace) ||
+            item.kind == MxlItemKind::Forward)
+            return nullptr;
     std::vector<MxlMeasure>& first = score_.parts.front().measures;
-    return static_cast<size_t>(measure_) < first.size() ? &first[static_cast<size_t>(measure_)] : nullptr;
+    return static_cast<size_t>(measure_) < first.size() ? &first[static_cast<size_t>(measure_)]
+                                                        : nullptr;
 }
 
 MxlMeasure* Reader::Measure() {

@@ -265,8 +265,10 @@ int ReadNiffDynamic(NiffChunkContext& context, const uint8_t* fixedPart) {
         import.report.Count(kNiffMeasuresPastLimit);
         return 1;
     }
-    const bool above = HasNiffTag(import.tags, kTagSide) && import.tags.values[kTagSide][1] == kSideAbove;
-    NiffMark mark = StaffMark(import, NiffMarkKind::kDynamic, above ? kDynamicAbove : kDynamicBelow);
+    const bool above =
+        HasNiffTag(import.tags, kTagSide) && import.tags.values[kTagSide][1] == kSideAbove;
+    NiffMark mark =
+        StaffMark(import, NiffMarkKind::kDynamic, above ? kDynamicAbove : kDynamicBelow);
     mark.detail.glyph = row->glyph;
     mark.detail.value = row->velocity;
     mark.detail.actionOn = !row->actionOff;

@@ -6,9 +6,9 @@
 
 #include "core/constants.h"
 #include "core/model/document.h"
+#include "core/model/event_record.h"
 #include "core/model/events.h"
 #include "core/model/grid.h"
-#include "core/model/event_record.h"
 #include "core/model/grid_records.h"
 #include "core/model/object_list.h"
 #include "core/model/page_records.h"

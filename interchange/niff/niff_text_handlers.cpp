@@ -93,9 +93,10 @@ int ReadNiffText(NiffChunkContext& context, const uint8_t* fixedPart) {
         if (std::atoi(text.c_str()) == count + 1) return 1;  // the number over the rest
     }
     // A text the file puts below its staff (logical placement) starts below it.
-    const bool below = HasNiffTag(import.tags, kTagSide) && import.tags.values[kTagSide][1] == kSideBelow;
-    import.frame.marks.push_back(NewMark(import, NiffMarkKind::kTextLine, std::move(text), kTextStyle,
-                                         kLyricDefault, below ? kBelowStaff : 0));
+    const bool below =
+        HasNiffTag(import.tags, kTagSide) && import.tags.values[kTagSide][1] == kSideBelow;
+    import.frame.marks.push_back(NewMark(import, NiffMarkKind::kTextLine, std::move(text),
+                                         kTextStyle, kLyricDefault, below ? kBelowStaff : 0));
     return 1;
 }
 

@@ -50,27 +50,35 @@ std::vector<InkRun> PaintedInk(ScoreView* view) {
     const text::TextInkTap kept = text::SetTextInkTap([&](const text::TextInk& ink) {
         std::string text(ink.bytes);
         for (const char16_t c : ink.text) text += static_cast<char>(c < 127 ? c : '?');
-        runs.push_back({ink.box, CurrentInkObject(), view->currentSystem, view->currentStaff, view->currentMeasure, text});
+        runs.push_back({ink.box, CurrentInkObject(), view->currentSystem, view->currentStaff,
+                        view->currentMeasure, text});
     });
-    PaintEachPage(view, [](ScorePage*, int, platform::DcHandle, const std::function<void()>& paint) {
-        paint();
-        return true;
-    });
+    PaintEachPage(view,
+                  [](ScorePage*, int, platform::DcHandle, const std::function<void()>& paint) {
+                      paint();
+                      return true;
+                  });
     text::SetTextInkTap(kept);
     view->zoom = zoom;
     return runs;
 }
 
-bool IsType(const ScoreObject* object, ObjectType type) { return object != nullptr && object->type == TypeCode(type); }
+bool IsType(const ScoreObject* object, ObjectType type) {
+    return object != nullptr && object->type == TypeCode(type);
+}
 
-std::string Direction(const std::string& type, int staff, const std::string& placement, bool directive = false) {
-    return std::string("<direction") + (directive ? " directive=\"yes\"" : "") + " placement=\"" + placement +
-           "\"><direction-type>" + type + "</direction-type><staff>" + std::to_string(staff) + "</staff></direction>";
+std::string Direction(const std::string& type, int staff, const std::string& placement,
+                      bool directive = false) {
+    return std::string("<direction") + (directive ? " directive=\"yes\"" : "") + " placement=\"" +
+           placement + "\"><direction-type>" + type + "</direction-type><staff>" +
+           std::to_string(staff) + "</staff></direction>";
 }
 std::string Dynamic(const char* mark, int staff = 1, const char* placement = "below") {
     return Direction(std::string("<dynamics><") + mark + "/></dynamics>", staff, placement);
 }
-std::string Wedge(const char* type) { return Direction(std::string("<wedge type=\"") + type + "\"/>", 1, "below"); }
+std::string Wedge(const char* type) {
+    return Direction(std::string("<wedge type=\"") + type + "\"/>", 1, "below");
+}
 std::string Words(const char* text, const char* placement = "above", bool directive = false) {
     return Direction(std::string("<words>") + text + "</words>", 1, placement, directive);
 }
@@ -78,7 +86,8 @@ std::string Words(const char* text, const char* placement = "above", bool direct
 std::string Quarter(const char* pitch, int staff = 1, const std::string& after = "") {
     return std::string("<note><pitch><step>") + pitch[0] + "</step><octave>" + pitch[1] +
            "</octave></pitch><duration>1</duration><voice>" + std::to_string(staff) +
-           "</voice><type>quarter</type><stem>down</stem><staff>" + std::to_string(staff) + "</staff>" + after + "</note>";
+           "</voice><type>quarter</type><stem>down</stem><staff>" + std::to_string(staff) +
+           "</staff>" + after + "</note>";
 }
 
 // `parts` parts of `staves` staves (treble, then bass), four measures of 4/4 each,
@@ -86,13 +95,19 @@ std::string Quarter(const char* pitch, int staff = 1, const std::string& after =
 std::string Score(int parts, int staves, const std::function<std::string(int, int)>& measure) {
     std::string list, music;
     for (int p = 1; p <= parts; ++p) {
-        list += "<score-part id=\"P" + std::to_string(p) + "\"><part-name>P" + std::to_string(p) + "</part-name></score-part>";
+        list += "<score-part id=\"P" + std::to_string(p) + "\"><part-name>P" + std::to_string(p) +
+                "</part-name></score-part>";
         music += "<part id=\"P" + std::to_string(p) + "\">";
         for (int m = 1; m <= 4; ++m)
             music += "<measure number=\"" + std::to_string(m) + "\">" +
-                     (m > 1 ? "" : "<attributes><divisions>1</divisions><time><beats>4</beats><beat-type>4</beat-type></time>"
-                                   "<staves>" + std::to_string(staves) + "</staves><clef number=\"1\"><sign>G</sign>"
-                                   "<line>2</line></clef><clef number=\"2\"><sign>F</sign><line>4</line></clef></attributes>") +
+                     (m > 1 ? ""
+                            : "<attributes><divisions>1</divisions><time><beats>4</"
+                              "beats><beat-type>4</beat-type></time>"
+                              "<staves>" +
+                                  std::to_string(staves) +
+                                  "</staves><clef number=\"1\"><sign>G</sign>"
+                                  "<line>2</line></clef><clef "
+                                  "number=\"2\"><sign>F</sign><line>4</line></clef></attributes>") +
                      measure(p, m) + "</measure>";
         music += "</part>";
     }
@@ -102,11 +117,12 @@ std::string Score(int parts, int staves, const std::function<std::string(int, in
 // Piano: the right hand's stems down below its staff, a "p" and a crescendo under
 // it, an "f" under the left hand, a "pp" the file puts above it.
 std::string Piano(int, int m) {
-    const std::string right = (m == 2 ? Dynamic("p") + Wedge("crescendo") : "") + Quarter("B4") + Quarter("C5") +
-                              (m == 2 ? Wedge("stop") : "") + Quarter("B4") + Quarter("A4");
+    const std::string right = (m == 2 ? Dynamic("p") + Wedge("crescendo") : "") + Quarter("B4") +
+                              Quarter("C5") + (m == 2 ? Wedge("stop") : "") + Quarter("B4") +
+                              Quarter("A4");
     return right + "<backup><duration>4</duration></backup>" + Quarter("D3", 2) + Quarter("E3", 2) +
-           (m == 3 ? Dynamic("f", 2) : "") + Quarter("F3", 2) + (m == 4 ? Dynamic("pp", 2, "above") : "") +
-           Quarter("G3", 2);
+           (m == 3 ? Dynamic("f", 2) : "") + Quarter("F3", 2) +
+           (m == 4 ? Dynamic("pp", 2, "above") : "") + Quarter("G3", 2);
 }
 // A song: a syllable under every note, an "mf" under the voice.
 std::string Song(int, int m) {
@@ -124,7 +140,8 @@ std::string Texts(int, int m) {
 // Four string parts, their notes high over the staff (no room between the staves),
 // a "pizz." over each second measure; the later parts give "Tempo" as a directive.
 std::string Strings(int p, int m) {
-    std::string music = (m == 1 && p > 1 ? Words("Tempo", "above", true) : "") + (m == 2 ? Words("pizz.") : "");
+    std::string music =
+        (m == 1 && p > 1 ? Words("Tempo", "above", true) : "") + (m == 2 ? Words("pizz.") : "");
     for (const char* pitch : {"A5", "C6", "A5", "C6"}) music += Quarter(pitch);
     return music;
 }
@@ -147,11 +164,12 @@ struct Expect {
 class MusicXmlMarkPlacesTest : public testing::ProgramFixture {
   protected:
     ScoreView* Import(const std::string& xml, const std::string& title) {
-        const musicxml::MusicXmlConversion conversion =
-            musicxml::ConvertMusicXml(std::vector<uint8_t>(xml.begin(), xml.end()), musicxml::MusicXmlForm::Plain);
+        const musicxml::MusicXmlConversion conversion = musicxml::ConvertMusicXml(
+            std::vector<uint8_t>(xml.begin(), xml.end()), musicxml::MusicXmlForm::Plain);
         EXPECT_TRUE(conversion.ok) << conversion.error;
         ui::headless::ResetUi();
-        return conversion.ok ? niff::OpenNiffScoreWindowFromMemory(conversion.niff, title) : nullptr;
+        return conversion.ok ? niff::OpenNiffScoreWindowFromMemory(conversion.niff, title)
+                             : nullptr;
     }
 };
 
@@ -162,15 +180,21 @@ TEST_F(MusicXmlMarkPlacesTest, MarksStandBesideTheirStaffAtTheirMeasure) {
         std::string xml;
         std::vector<Expect> marks;
     } scores[] = {
-        {"piano", Score(1, 2, Piano),
-         {{ObjectType::Dynamic, "", 2, 1, false, 1, 3 * kSpace / 2}, {ObjectType::Dynamic, "", 3, 2, false, 1},
+        {"piano",
+         Score(1, 2, Piano),
+         {{ObjectType::Dynamic, "", 2, 1, false, 1, 3 * kSpace / 2},
+          {ObjectType::Dynamic, "", 3, 2, false, 1},
           {ObjectType::Dynamic, "", 4, 2, true, 1}}},
         {"song", Score(1, 1, Song), {{ObjectType::Dynamic, "", 2, 1, false, 1}}},
-        {"texts", Score(1, 1, Texts),
-         {{ObjectType::Text, "dolce", 2, 1, false, 1}, {ObjectType::Text, "pizz.", 3, 1, true, 1},
+        {"texts",
+         Score(1, 1, Texts),
+         {{ObjectType::Text, "dolce", 2, 1, false, 1},
+          {ObjectType::Text, "pizz.", 3, 1, true, 1},
           {ObjectType::Text, "Allegro", 4, 1, true, 1}}},
-        {"strings", Score(4, 1, Strings),
-         {{ObjectType::Text, "pizz.", 2, 0, true, 4, 0, false}, {ObjectType::Text, "Tempo", 1, 1, true, 1, 0, false}}},
+        {"strings",
+         Score(4, 1, Strings),
+         {{ObjectType::Text, "pizz.", 2, 0, true, 4, 0, false},
+          {ObjectType::Text, "Tempo", 1, 1, true, 1, 0, false}}},
     };
     for (const auto& score : scores) {
         SCOPED_TRACE(score.name);
@@ -193,8 +217,9 @@ TEST_F(MusicXmlMarkPlacesTest, MarksStandBesideTheirStaffAtTheirMeasure) {
                 EXPECT_GE(run.box.left + kTouch, SlotBarlineX(view, run.system, slot));
                 EXPECT_LT(run.box.left, SlotBarlineX(view, run.system, slot + 1));
                 const StaffLinesY lines = StaffLinesIn(view, run.system, run.staff);
-                const int32_t ceiling = run.staff > 1 ? StaffLinesIn(view, run.system, run.staff - 1).top
-                                                      : lines.top - 8 * kSpace;
+                const int32_t ceiling = run.staff > 1
+                                            ? StaffLinesIn(view, run.system, run.staff - 1).top
+                                            : lines.top - 8 * kSpace;
                 if (mark.above) {
                     EXPECT_LE(run.box.bottom, lines.top - mark.gap);
                     EXPECT_GT(run.box.top, ceiling);
@@ -203,9 +228,14 @@ TEST_F(MusicXmlMarkPlacesTest, MarksStandBesideTheirStaffAtTheirMeasure) {
                     EXPECT_LE(run.box.top, lines.bottom + 8 * kSpace);
                 }
                 for (const InkRun& other : ink) {
-                    const bool over = std::min(run.box.right, other.box.right) - std::max(run.box.left, other.box.left) > kTouch &&
-                                      std::min(run.box.bottom, other.box.bottom) - std::max(run.box.top, other.box.top) > kTouch;
-                    EXPECT_FALSE(mark.alone && other.object != run.object && over) << "over \"" << other.text << "\"";
+                    const bool over = std::min(run.box.right, other.box.right) -
+                                              std::max(run.box.left, other.box.left) >
+                                          kTouch &&
+                                      std::min(run.box.bottom, other.box.bottom) -
+                                              std::max(run.box.top, other.box.top) >
+                                          kTouch;
+                    EXPECT_FALSE(mark.alone && other.object != run.object && over)
+                        << "over \"" << other.text << "\"";
                 }
             }
             EXPECT_EQ(seen, mark.count);

@@ -203,8 +203,8 @@ TEST_F(NiffMarksImportTest, ChordSymbolsPlacedFarFromTheStaffStandAboveIt) {
     for (const int32_t far : {-400, -3000, 2400}) {
         SCOPED_TRACE(far);
         ui::headless::ResetUi();
-        ScoreView* view = niff::OpenNiffScoreWindowFromMemory(testing::PlacedChordsNiffScore(kOnStaff, far),
-                                                              "far_chords_NIFF");
+        ScoreView* view = niff::OpenNiffScoreWindowFromMemory(
+            testing::PlacedChordsNiffScore(kOnStaff, far), "far_chords_NIFF");
         ASSERT_NE(view, nullptr);
         const PlacedChords chords = PlacedChordsOf(view);
         ASSERT_EQ(chords.points.size(), 2u);
