@@ -22,7 +22,7 @@
 // staff's music and of the marks, as far as the page's edge: the staff beyond is
 // passed over, and the layout moves it away to make room. Only a page edge in the
 // way sends it to the other side. A hairpin then stands on the line of the dynamics
-// of its side beside it, its ends kept clear of them. The mark keeps its measure
+// of its side beside it, its ends kept clear of them, and they join its line. The mark keeps its measure
 // and time; its anchor's x and y offsets say how far it was moved. A text the file
 // placed itself stays where it stands when its box there touches no box (those
 // stand first, before any mark is placed), and is placed as above when it does.
@@ -159,6 +159,12 @@ struct PageRoom {
     bool Touches(const RecordRect& box) const {
         return std::any_of(taken.begin(), taken.end(),
                            [&](const RecordRect& other) { return BoxesOverlap(box, other); });
+    }
+    // Whether the box taken at `index` would touch another box when it stood at `box`.
+    bool TouchesOthers(size_t index, const RecordRect& box) const {
+        for (size_t k = 0; k < taken.size(); ++k)
+            if (k != index && BoxesOverlap(box, taken[k])) return true;
+        return false;
     }
     bool Moves(const ScoreObject* object) const {
         return !Listed(&standing, object) &&
@@ -327,9 +333,28 @@ void MoveHairpinEnd(HairpinShape& shape, int32_t fromX, int32_t toX) {
 // (the one furthest from the staff), its ends kept clear of them; without such
 // dynamics a staff space and a clearance off the staff. When that touches what
 // stands, it goes to the nearest height on its side clear of its own staff's music
-// and of the texts. Its box.
+// and of the texts. The dynamics beside it then move onto its line where that is
+// clear. Its box.
+// A dynamic placed on a staff: the mark, and its box among the page's boxes.
+struct PlacedDynamic {
+    ScoreObject* object = nullptr;
+    size_t box = 0;
+};
+
+// Moves a placed mark's anchor by `dy` (page units).
+void ShiftMark(ScoreView* view, ScoreObject* object, int32_t dy) {
+    ObjectLocation& location = AsTextObject(object)->body.location;
+    const double scale = ViewScale(view);
+    Words words = Load(location);
+    const int32_t word = static_cast<int16_t>(words.w[kYWord]) +
+                         static_cast<int32_t>(std::lround(scale > 0.0 ? dy / scale : dy));
+    words.w[kYWord] =
+        static_cast<uint16_t>(static_cast<int16_t>(std::clamp<int32_t>(word, INT16_MIN, INT16_MAX)));
+    Store(location, words);
+}
+
 RecordRect PlaceHairpin(ScoreView* view, PageRoom& room, ScoreSystem* system, int staff,
-                        const MeasureText& pin, const std::vector<RecordRect>& dynamics) {
+                        const MeasureText& pin, const std::vector<PlacedDynamic>& dynamics) {
     constexpr int kShortestWedgeSpaces = 2;  // a wedge is left no shorter when its ends give way
     const int32_t space = StaffSpaceUnits(view);
     const int32_t shortest = kShortestWedgeSpaces * space;
@@ -340,10 +365,13 @@ RecordRect PlaceHairpin(ScoreView* view, PageRoom& room, ScoreSystem* system, in
     RecordRect box = ShapeBox(shape);
     const bool below = box.top + box.bottom > lines.top + lines.bottom;
     std::optional<int32_t> middle;
-    for (const RecordRect& d : dynamics) {
+    std::vector<const PlacedDynamic*> beside;
+    for (const PlacedDynamic& placed : dynamics) {
+        const RecordRect& d = room.taken[placed.box];
         if (d.right + space <= box.left || box.right <= d.left - space ||
             (d.top > lines.bottom) != below)
             continue;
+        beside.push_back(&placed);
         const int32_t m = (d.top + d.bottom) / 2;
         middle = !middle ? m : below ? std::max(*middle, m) : std::min(*middle, m);
         if (d.left <= box.left && box.left < d.right + room.clearance &&
@@ -367,6 +395,16 @@ RecordRect PlaceHairpin(ScoreView* view, PageRoom& room, ScoreSystem* system, in
     for (LogicalPoint* point : {&shape.upper, &shape.apex, &shape.lower}) point->y += top - box.top;
     SetCurrentSystemAndMeasureQuick(view, system, staff, pin.measure);
     EncodeHairpinShape(hairpin, view, shape);
+    // The dynamics beside it join its line where that is clear.
+    const int32_t line = top + height / 2;
+    for (const PlacedDynamic* placed : beside) {
+        const RecordRect& d = room.taken[placed->box];
+        const int32_t dy = line - (d.top + d.bottom) / 2;
+        const RecordRect moved{d.left, d.top + dy, d.right, d.bottom + dy};
+        if (dy == 0 || room.TouchesOthers(placed->box, moved)) continue;
+        ShiftMark(view, placed->object, dy);
+        room.taken[placed->box] = moved;
+    }
     return {box.left, top, box.right, top + height};
 }
 
@@ -381,14 +419,14 @@ int32_t PlaceSystemTexts(ScoreView* view, PageRoom& room, ScoreSystem* system, i
         const Band band{ceiling,
                         staff < staves ? StaffLinesIn(view, system, staff + 1).top - space : floor};
         std::vector<RecordRect> staffTexts;
-        std::vector<RecordRect> dynamics;
+        std::vector<PlacedDynamic> dynamics;
         for (const MeasureText& text : TextsOf(document, system, staff)) {
             staffTexts.push_back(room.Moves(text.object)
                                      ? PlaceText(view, room, system, staff, text, staffTexts, band)
                                      : StandingBox(view, system, staff, text));
             room.Take(staffTexts.back());
             if (text.object->type == TypeCode(ObjectType::Dynamic))
-                dynamics.push_back(staffTexts.back());
+                dynamics.push_back({text.object, room.taken.size() - 1});
         }
         for (const MeasureText& pin : TextsOf(document, system, staff, true))
             if (room.Moves(pin.object))

@@ -76,8 +76,8 @@ std::string Direction(const std::string& type, int staff, const std::string& pla
 std::string Dynamic(const char* mark, int staff = 1, const char* placement = "below") {
     return Direction(std::string("<dynamics><") + mark + "/></dynamics>", staff, placement);
 }
-std::string Wedge(const char* type) {
-    return Direction(std::string("<wedge type=\"") + type + "\"/>", 1, "below");
+std::string Wedge(const char* type, const char* placement = "below") {
+    return Direction(std::string("<wedge type=\"") + type + "\"/>", 1, placement);
 }
 std::string Words(const char* text, const char* placement = "above", bool directive = false) {
     return Direction(std::string("<words>") + text + "</words>", 1, placement, directive);
@@ -123,6 +123,12 @@ std::string Piano(int, int m) {
     return right + "<backup><duration>4</duration></backup>" + Quarter("D3", 2) + Quarter("E3", 2) +
            (m == 3 ? Dynamic("f", 2) : "") + Quarter("F3", 2) +
            (m == 4 ? Dynamic("pp", 2, "above") : "") + Quarter("G3", 2);
+}
+// "p < f" over the staff: the "p" over a high note, the "f" over a low one.
+std::string Swell(int, int m) {
+    if (m != 2) return Quarter("B4") + Quarter("B4") + Quarter("B4") + Quarter("B4");
+    return Dynamic("p", 1, "above") + Wedge("crescendo", "above") + Quarter("A5") + Quarter("G5") +
+           Wedge("stop", "above") + Dynamic("f", 1, "above") + Quarter("E4") + Quarter("F4");
 }
 // A song: a syllable under every note, an "mf" under the voice.
 std::string Song(int, int m) {
@@ -246,24 +252,26 @@ TEST_F(MusicXmlMarkPlacesTest, MarksStandBesideTheirStaffAtTheirMeasure) {
     }
 }
 
-// The piano's crescendo starts after the "p" it follows, on the line of the "p".
-TEST_F(MusicXmlMarkPlacesTest, HairpinStandsOnTheLineOfItsDynamic) {
+// The crescendo starts after the "p" it follows and ends before the "f", the
+// three on one line, that of the "p" over the high note.
+TEST_F(MusicXmlMarkPlacesTest, HairpinAndItsDynamicsStandOnOneLine) {
     ASSERT_EQ(Start(), StartupCode::Ok);
-    ScoreView* view = Import(Score(1, 2, Piano), "marks_hairpin_XML");
+    ScoreView* view = Import(Score(1, 1, Swell), "marks_hairpin_XML");
     ASSERT_NE(view, nullptr);
-    const std::vector<InkRun> ink = PaintedInk(view);
-    const auto p = std::find_if(ink.begin(), ink.end(), [](const InkRun& r) {
-        return IsType(r.object, ObjectType::Dynamic) && r.measure == 2;
-    });
-    ASSERT_NE(p, ink.end());
-    SetCurrentSystemAndMeasureQuick(view, p->system, 1, 2);
+    std::vector<InkRun> marks;
+    for (const InkRun& run : PaintedInk(view))
+        if (IsType(run.object, ObjectType::Dynamic) && run.measure == 2) marks.push_back(run);
+    ASSERT_EQ(marks.size(), 2u);
+    SetCurrentSystemAndMeasureQuick(view, marks[0].system, 1, 2);
     ScoreObject* hairpin = nullptr;
     for (ScoreObject* o = view->currentCell->objects->next.get(); o != nullptr; o = o->next.get())
         if (IsType(o, ObjectType::Hairpin)) hairpin = o;
     ASSERT_NE(hairpin, nullptr);
     const HairpinShape shape = DecodeHairpinShape(AsHairpin(hairpin), view);
-    EXPECT_NEAR(shape.apex.y, (p->box.top + p->box.bottom) / 2, kSpace / 2);
-    EXPECT_GT(shape.apex.x, p->box.right);
+    for (const InkRun& mark : marks)
+        EXPECT_NEAR(shape.apex.y, (mark.box.top + mark.box.bottom) / 2, kSpace / 2);
+    EXPECT_GT(shape.apex.x, std::min(marks[0].box.right, marks[1].box.right));
+    EXPECT_LT(shape.upper.x, std::max(marks[0].box.left, marks[1].box.left));
 }
 
 }  // namespace
