@@ -1,36 +1,41 @@
-// Imported measure texts (text lines, tempo marks, chord symbols) placed clear of
-// the music and of each other.
+// Imported measure texts (text lines, tempo marks, chord symbols), dynamics and
+// hairpins placed clear of the music and of each other.
 //
 // Method, page by page, system by system from the top, staff by staff from the top,
-// texts of a staff in time order. Everything on the page that a text must not touch
-// is a box (imported_text_room.h): the page's own texts, each system's staves,
-// signs and notes, and every text placed so far. A text is tried at a few places:
+// marks of a staff in time order. Everything on the page that a mark must not touch
+// is a box (imported_text_room.h): the page's own texts, each staff's lines, signs,
+// notes, slurs and lyric lines, and every mark placed so far. A mark has a side of
+// its staff: a dynamic below it unless its file put it above, a text above it
+// unless its file put it below, tempo marks and chord symbols above. It is tried at
+// a few places:
 //  1. the places: at its time, moved right only as far as its measure's first note
-//     when it would reach over the signs before it, and just after each text of
+//     when it would reach over the signs before it, and just after each mark of
 //     its staff placed before it that ends inside its measure;
-//  2. at a place, the lowest height above the staff's top line (a staff space and
-//     a clearance beyond it) at which its box touches no box, found by trying just
-//     above each box in its way from the lowest up, never so high that it would
-//     leave the room between its staff and the staff (or system) above;
+//  2. at a place, the height nearest the staff (a staff space and a clearance
+//     beyond its outer line) on its side at which its box touches no box, found by
+//     trying just beyond each box in its way, never so far that it would leave the
+//     room between its staff and the staff (or system) beyond;
 //  3. the places that keep it inside its measure first; when none has room, those
 //     from which it reaches on into the next measures of the system; the place
 //     that lets it stand nearest the staff wins, the one moved least among equals.
-// When no place above the staff has room, the same is tried below it, down to the
-// staff (or system) below; when none has room there either, the text goes at its
-// time above what is in its way as far as the page's top edge, else below it as
-// far as the page's foot, else above everything in its way. The text keeps its
-// measure and time; its anchor's x and y offsets say how far it was moved. A text
-// the file placed itself stays where it stands when its box there touches no box
-// (those stand first, before any text is placed), and is placed as above when it
-// does. Known limitation: a text is placed against the notes as they stand; a
-// later change of layout can bring them together again.
+// When its band has no room, it stands on its side at its time clear of its own
+// staff's music and of the marks, as far as the page's edge: the staff beyond is
+// passed over, and the layout moves it away to make room. Only a page edge in the
+// way sends it to the other side. A hairpin then stands on the line of the dynamics
+// of its side beside it, its ends kept clear of them, and they join its line. The mark keeps its measure
+// and time; its anchor's x and y offsets say how far it was moved. A text the file
+// placed itself stays where it stands when its box there touches no box (those
+// stand first, before any mark is placed), and is placed as above when it does.
+// Known limitation: a mark is placed against the notes as they stand; a later
+// change of layout can bring them together again.
 #include "interchange/imported_text_places.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <limits>
 #include <optional>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "core/constants.h"
@@ -46,6 +51,7 @@
 #include "display/view_location.h"
 #include "interchange/imported_text_room.h"
 #include "notes/beatmap/beat_map.h"
+#include "objects/hairpin/hairpin_class.h"
 
 namespace ql {
 namespace {
@@ -73,11 +79,24 @@ void Store(ObjectLocation& location, const Words& words) {
 bool IsMeasureText(const ScoreObject* object) {
     return (object->type == TypeCode(ObjectType::Text) ||
             object->type == TypeCode(ObjectType::Tempo) ||
-            object->type == TypeCode(ObjectType::Chord)) &&
+            object->type == TypeCode(ObjectType::Chord) ||
+            object->type == TypeCode(ObjectType::Dynamic)) &&
            object->subtype == SubtypeCode(ObjectSubtype::MeasureTimeList);
 }
 
+// Whether a mark is placed below its staff first: a dynamic or a text whose anchor
+// puts it below the staff's bottom line (a dynamic unless its file put it above, a
+// text its file put below). Tempo marks and chord symbols, and the others, are
+// placed above it first.
+bool PlacedBelowFirst(const ScoreObject* object) {
+    return (object->type == TypeCode(ObjectType::Dynamic) ||
+            object->type == TypeCode(ObjectType::Text)) &&
+           static_cast<int16_t>(Load(AsTextObject(object)->body.location).w[kYWord]) > 0;
+}
+
 int TickOf(const ScoreObject* object) {
+    if (object->type == TypeCode(ObjectType::Hairpin))
+        return reinterpret_cast<const HairpinObject*>(object)->points[0].coarse[1];
     return static_cast<int>(AsTextObject(object)->body.location.position >> kPositionShift);
 }
 
@@ -86,8 +105,15 @@ struct MeasureText {
     int measure;
 };
 
-// The texts of a staff's measures in a system, in time order.
-std::vector<MeasureText> TextsOf(ScoreDocument* document, const ScoreSystem* system, int staff) {
+bool IsMeasureHairpin(const ScoreObject* object) {
+    return object->type == TypeCode(ObjectType::Hairpin) &&
+           object->subtype == SubtypeCode(ObjectSubtype::MeasureTimeList);
+}
+
+// The texts and dynamics (or with `hairpins`, the hairpins) of a staff's measures
+// in a system, in time order.
+std::vector<MeasureText> TextsOf(ScoreDocument* document, const ScoreSystem* system, int staff,
+                                 bool hairpins = false) {
     std::vector<MeasureText> texts;
     for (int measure = system->firstMeasure; measure <= system->lastMeasure; ++measure) {
         MeasureCell* cell = ExistingMeasureCell(document, staff, measure);
@@ -95,11 +121,14 @@ std::vector<MeasureText> TextsOf(ScoreDocument* document, const ScoreSystem* sys
         const size_t first = texts.size();
         for (ScoreObject* o = list != nullptr ? list->next.get() : nullptr; o != nullptr;
              o = o->next.get())
-            if (IsMeasureText(o)) texts.push_back({o, measure});
-        std::stable_sort(texts.begin() + static_cast<std::ptrdiff_t>(first), texts.end(),
-                         [](const MeasureText& a, const MeasureText& b) {
-                             return TickOf(a.object) < TickOf(b.object);
-                         });
+            if (hairpins ? IsMeasureHairpin(o) : IsMeasureText(o)) texts.push_back({o, measure});
+        // In time order; at one time the dynamics first, to stand nearest the staff.
+        const auto rank = [](const MeasureText& t) {
+            return std::pair{TickOf(t.object), t.object->type != TypeCode(ObjectType::Dynamic)};
+        };
+        std::stable_sort(
+            texts.begin() + static_cast<std::ptrdiff_t>(first), texts.end(),
+            [&](const MeasureText& a, const MeasureText& b) { return rank(a) < rank(b); });
     }
     return texts;
 }
@@ -108,17 +137,34 @@ bool Listed(const std::vector<const ScoreObject*>* list, const ScoreObject* obje
     return list != nullptr && std::find(list->begin(), list->end(), object) != list->end();
 }
 
+// A staff of a system, as the owner of the boxes of its music.
+int StaffKey(const ScoreSystem* system, int staff) {
+    constexpr int kStaffKeys = 256;
+    return (system->number + 1) * kStaffKeys + staff;
+}
+
 // The page's boxes, and how much room a box wants around it.
 struct PageRoom {
     std::vector<RecordRect> taken;
+    std::vector<int> owners;  // per box: the staff whose music it is (StaffKey), 0 for a text
     int32_t clearance = 0;
     const std::vector<const ScoreObject*>* only = nullptr;  // the texts that move; all when null
     const std::vector<const ScoreObject*>* kept = nullptr;  // those that move only when in the way
     std::vector<const ScoreObject*> standing;               // kept where they stand
 
+    void Take(const RecordRect& box, int owner = 0) {
+        taken.push_back(box);
+        owners.push_back(owner);
+    }
     bool Touches(const RecordRect& box) const {
         return std::any_of(taken.begin(), taken.end(),
                            [&](const RecordRect& other) { return BoxesOverlap(box, other); });
+    }
+    // Whether the box taken at `index` would touch another box when it stood at `box`.
+    bool TouchesOthers(size_t index, const RecordRect& box) const {
+        for (size_t k = 0; k < taken.size(); ++k)
+            if (k != index && BoxesOverlap(box, taken[k])) return true;
+        return false;
     }
     bool Moves(const ScoreObject* object) const {
         return !Listed(&standing, object) &&
@@ -128,13 +174,17 @@ struct PageRoom {
     // The top of a box of `height` over left..right that touches nothing, as near
     // `start` as can be: going up, its bottom at `start` or higher and its top not
     // above `limit`; going down, its top at `start` or lower and its bottom not
-    // below `limit`. None when there is no such place.
+    // below `limit`. With `own` (a StaffKey) only that staff's music and the texts
+    // are in the way: the staves beyond are the layout's to move away. None when
+    // there is no such place.
     std::optional<int32_t> NearestFit(int32_t left, int32_t right, int32_t height, int32_t start,
-                                      int32_t limit, bool up) const {
+                                      int32_t limit, bool up, int own = 0) const {
         std::vector<RecordRect> near;
         std::vector<int32_t> tops{up ? start - height : start};
-        for (const RecordRect& box : taken) {
+        for (size_t k = 0; k < taken.size(); ++k) {
+            const RecordRect& box = taken[k];
             if (box.right + clearance <= left || right <= box.left - clearance) continue;
+            if (own != 0 && owners[k] != 0 && owners[k] != own) continue;
             near.push_back({box.left - clearance, box.top - clearance, box.right + clearance,
                             box.bottom + clearance});
             if (up && near.back().top < start) tops.push_back(near.back().top - height);
@@ -160,6 +210,7 @@ struct Spot {
     int32_t dx = 0;
     int32_t top = 0;
     int32_t distance = 0;  // from the staff
+    bool crowds = false;   // it reaches over the music of another staff
 };
 
 // Moves the text's anchor by `dx` and to the y that puts its box's top at `top`;
@@ -207,6 +258,7 @@ RecordRect PlaceText(ScoreView* view, PageRoom& room, ScoreSystem* system, int s
     const int32_t below = lines.bottom + space + room.clearance;
     SetCurrentSystemAndMeasureQuick(view, system, staff, text.measure);
     ObjectLocation& location = AsTextObject(text.object)->body.location;
+    const bool belowFirst = PlacedBelowFirst(text.object);
     Words words = Load(location);
     words.w[kXWord] = words.w[kYWord] = 0;
     Store(location, words);
@@ -228,32 +280,132 @@ RecordRect PlaceText(ScoreView* view, PageRoom& room, ScoreSystem* system, int s
         if (dx > least && left + dx < measureEnd) moves.push_back(dx);
     }
     std::optional<Spot> spot;
-    const auto consider = [&](int32_t dx, bool up, int32_t limit) {
-        const std::optional<int32_t> top =
-            room.NearestFit(left + dx, left + dx + width, height, up ? above : below, limit, up);
+    // A place wins by touching no other staff's music, then by standing nearer the
+    // staff, then by moving less.
+    const auto consider = [&](int32_t dx, bool up, int32_t limit, int own = 0) {
+        const std::optional<int32_t> top = room.NearestFit(left + dx, left + dx + width, height,
+                                                           up ? above : below, limit, up, own);
         if (!top) return;
         const int32_t distance = up ? above - (*top + height) : *top - below;
-        if (!spot || distance < spot->distance || (distance == spot->distance && dx < spot->dx))
-            spot = Spot{dx, *top, distance};
+        const bool crowds =
+            own != 0 && room.Touches({left + dx, *top, left + dx + width, *top + height});
+        if (!spot ||
+            std::tie(crowds, distance, dx) < std::tie(spot->crowds, spot->distance, spot->dx))
+            spot = Spot{dx, *top, distance, crowds};
     };
-    // Above the staff, then below it: inside the measure, then reaching on.
-    for (const bool up : {true, false}) {
+    // On its side of the staff within its band: inside the measure, then reaching
+    // on. Without room there it stands on its side clear of its own staff's music
+    // and of the texts, as far as the page's edge, reaching into the room of the
+    // staff beyond (which the layout moves away): never piled over the system or
+    // round the page's titles. Only when the page's edge stops it, the same on the
+    // other side.
+    for (const bool up : {!belowFirst, belowFirst}) {
         const int32_t limit = up ? band.ceiling : band.floor;
         for (const int32_t end : {measureEnd, systemEnd}) {
             for (const int32_t dx : moves)
                 if (left + dx + width <= end) consider(dx, up, limit);
             if (spot) break;
         }
+        for (const int32_t dx : moves)
+            if (!spot || spot->crowds)
+                consider(dx, up, up ? kLogicalOrigin : view->PageBottom, StaffKey(system, staff));
         if (spot) break;
     }
-    // No room in its band: above the staff as far as the page's top edge, else
-    // below it as far as the page's foot, else above everything in its way.
-    if (!spot) consider(least, true, kLogicalOrigin);
-    if (!spot) consider(least, false, view->PageBottom);
-    if (!spot) consider(least, true, std::numeric_limits<int32_t>::min());
     if (!spot) spot = Spot{least, above - height, 0};
     SetCurrentSystemAndMeasureQuick(view, system, staff, text.measure);
     return Settle(view, text.object, extent, spot->dx, spot->top);
+}
+
+RecordRect ShapeBox(const HairpinShape& shape) {
+    return {std::min({shape.upper.x, shape.apex.x, shape.lower.x}),
+            std::min({shape.upper.y, shape.apex.y, shape.lower.y}),
+            std::max({shape.upper.x, shape.apex.x, shape.lower.x}),
+            std::max({shape.upper.y, shape.apex.y, shape.lower.y})};
+}
+
+// Moves the ends of a hairpin (its apex, or both open ends) at `fromX` to `toX`.
+void MoveHairpinEnd(HairpinShape& shape, int32_t fromX, int32_t toX) {
+    for (LogicalPoint* point : {&shape.upper, &shape.apex, &shape.lower})
+        if (point->x == fromX) point->x = toX;
+}
+
+// Places one hairpin of `staff` on the line of the dynamics of its side beside it
+// (the one furthest from the staff), its ends kept clear of them; without such
+// dynamics a staff space and a clearance off the staff. When that touches what
+// stands, it goes to the nearest height on its side clear of its own staff's music
+// and of the texts. The dynamics beside it then move onto its line where that is
+// clear. Its box.
+// A dynamic placed on a staff: the mark, and its box among the page's boxes.
+struct PlacedDynamic {
+    ScoreObject* object = nullptr;
+    size_t box = 0;
+};
+
+// Moves a placed mark's anchor by `dy` (page units).
+void ShiftMark(ScoreView* view, ScoreObject* object, int32_t dy) {
+    ObjectLocation& location = AsTextObject(object)->body.location;
+    const double scale = ViewScale(view);
+    Words words = Load(location);
+    const int32_t word = static_cast<int16_t>(words.w[kYWord]) +
+                         static_cast<int32_t>(std::lround(scale > 0.0 ? dy / scale : dy));
+    words.w[kYWord] =
+        static_cast<uint16_t>(static_cast<int16_t>(std::clamp<int32_t>(word, INT16_MIN, INT16_MAX)));
+    Store(location, words);
+}
+
+RecordRect PlaceHairpin(ScoreView* view, PageRoom& room, ScoreSystem* system, int staff,
+                        const MeasureText& pin, const std::vector<PlacedDynamic>& dynamics) {
+    constexpr int kShortestWedgeSpaces = 2;  // a wedge is left no shorter when its ends give way
+    const int32_t space = StaffSpaceUnits(view);
+    const int32_t shortest = kShortestWedgeSpaces * space;
+    const StaffLinesY lines = StaffLinesIn(view, system, staff);
+    SetCurrentSystemAndMeasureQuick(view, system, staff, pin.measure);
+    HairpinObject* hairpin = AsHairpin(pin.object);
+    HairpinShape shape = DecodeHairpinShape(hairpin, view);
+    RecordRect box = ShapeBox(shape);
+    const bool below = box.top + box.bottom > lines.top + lines.bottom;
+    std::optional<int32_t> middle;
+    std::vector<const PlacedDynamic*> beside;
+    for (const PlacedDynamic& placed : dynamics) {
+        const RecordRect& d = room.taken[placed.box];
+        if (d.right + space <= box.left || box.right <= d.left - space ||
+            (d.top > lines.bottom) != below)
+            continue;
+        beside.push_back(&placed);
+        const int32_t m = (d.top + d.bottom) / 2;
+        middle = !middle ? m : below ? std::max(*middle, m) : std::min(*middle, m);
+        if (d.left <= box.left && box.left < d.right + room.clearance &&
+            box.right - d.right > shortest)
+            MoveHairpinEnd(shape, box.left, d.right + room.clearance);
+        else if (d.left - room.clearance < box.right && box.right <= d.right &&
+                 d.left - box.left > shortest)
+            MoveHairpinEnd(shape, box.right, d.left - room.clearance);
+        box = ShapeBox(shape);
+    }
+    const int32_t height = box.bottom - box.top;
+    int32_t top = middle  ? *middle - height / 2
+                  : below ? lines.bottom + space + room.clearance
+                          : lines.top - space - room.clearance - height;
+    if (room.Touches({box.left, top, box.right, top + height})) {
+        const std::optional<int32_t> fit = room.NearestFit(
+            box.left, box.right, height, below ? top : top + height,
+            below ? view->PageBottom : kLogicalOrigin, !below, StaffKey(system, staff));
+        if (fit) top = *fit;
+    }
+    for (LogicalPoint* point : {&shape.upper, &shape.apex, &shape.lower}) point->y += top - box.top;
+    SetCurrentSystemAndMeasureQuick(view, system, staff, pin.measure);
+    EncodeHairpinShape(hairpin, view, shape);
+    // The dynamics beside it join its line where that is clear.
+    const int32_t line = top + height / 2;
+    for (const PlacedDynamic* placed : beside) {
+        const RecordRect& d = room.taken[placed->box];
+        const int32_t dy = line - (d.top + d.bottom) / 2;
+        const RecordRect moved{d.left, d.top + dy, d.right, d.bottom + dy};
+        if (dy == 0 || room.TouchesOthers(placed->box, moved)) continue;
+        ShiftMark(view, placed->object, dy);
+        room.taken[placed->box] = moved;
+    }
+    return {box.left, top, box.right, top + height};
 }
 
 // The texts of every staff of a system, between `ceiling` and `floor` (the room of
@@ -267,12 +419,18 @@ int32_t PlaceSystemTexts(ScoreView* view, PageRoom& room, ScoreSystem* system, i
         const Band band{ceiling,
                         staff < staves ? StaffLinesIn(view, system, staff + 1).top - space : floor};
         std::vector<RecordRect> staffTexts;
+        std::vector<PlacedDynamic> dynamics;
         for (const MeasureText& text : TextsOf(document, system, staff)) {
             staffTexts.push_back(room.Moves(text.object)
                                      ? PlaceText(view, room, system, staff, text, staffTexts, band)
                                      : StandingBox(view, system, staff, text));
-            room.taken.push_back(staffTexts.back());
+            room.Take(staffTexts.back());
+            if (text.object->type == TypeCode(ObjectType::Dynamic))
+                dynamics.push_back({text.object, room.taken.size() - 1});
         }
+        for (const MeasureText& pin : TextsOf(document, system, staff, true))
+            if (room.Moves(pin.object))
+                room.Take(PlaceHairpin(view, room, system, staff, pin, dynamics));
         ceiling = StaffLinesIn(view, system, staff).bottom + space;
     }
     return ceiling;
@@ -297,14 +455,15 @@ void PlacePageTexts(ScoreView* view, ScorePage* page, const std::vector<const Sc
     PageRoom room;
     room.only = only;
     room.kept = kept;
-    room.taken = PageTextRoom(view);
+    for (const RecordRect& box : PageTextRoom(view)) room.Take(box);
     room.clearance = StaffSpaceUnits(view) / kClearanceDivisor;
     std::vector<ScoreSystem*> systems;
     for (ScoreSystem* system = page->firstSystem.get(); system != nullptr;
          system = system->next.get()) {
         systems.push_back(system);
-        const std::vector<RecordRect> music = SystemMusicRoom(view, system);
-        room.taken.insert(room.taken.end(), music.begin(), music.end());
+        for (int staff = 1; staff <= view->document->header.staffCount; ++staff)
+            for (const RecordRect& box : StaffMusicRoom(view, system, staff))
+                room.Take(box, StaffKey(system, staff));
     }
     // The kept texts whose places are clear stand first: the others keep clear of them.
     for (ScoreSystem* system : systems)
@@ -313,7 +472,7 @@ void PlacePageTexts(ScoreView* view, ScorePage* page, const std::vector<const Sc
                 if (!Listed(kept, text.object)) continue;
                 const RecordRect box = StandingBox(view, system, staff, text);
                 if (room.Touches(box)) continue;
-                room.taken.push_back(box);
+                room.Take(box);
                 room.standing.push_back(text.object);
             }
     const int32_t space = StaffSpaceUnits(view);

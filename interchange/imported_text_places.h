@@ -1,7 +1,8 @@
-// Where the text lines, tempo marks and chord symbols an import put into measures
-// stand once the pages are laid out: each keeps its measure and its time, and is
-// moved (its anchor's offsets) so that it stands above its staff clear of the music
-// and of the texts placed before it. See the .cpp for the method.
+// Where the text lines, tempo marks, chord symbols, dynamics and hairpins an import
+// put into measures stand once the pages are laid out: each keeps its measure and
+// its time, and is moved (its anchor's offsets) so that it stands on its side of
+// its staff clear of the music and of the marks placed before it. See the .cpp for
+// the method.
 #pragma once
 
 #include <vector>
@@ -11,7 +12,8 @@ namespace ql {
 struct ScoreView;
 struct ScoreObject;
 
-// Places every text line, tempo mark and chord symbol of the score's measures, page
+// Places every text line, tempo mark, chord symbol, dynamic and hairpin of the
+// score's measures, page
 // by page (each page's beat maps built in turn); the view's page and location are
 // put back.
 // With `only`, just those texts move; the others stay where they stand and are kept

@@ -2,7 +2,8 @@
 // imported_text_room.h). Notes are measured generously rather than glyph by glyph:
 // a head with its accidental and ledger lines is taken as two and a half spaces
 // either side of its x and a space above and below its line, and a stem to its end
-// with half a space beyond; a slur from end to end and up to its curve's middle.
+// with half a space beyond; a slur from end to end and up to its curve's middle;
+// a verse line of lyrics as a band across each measure whose notes carry one.
 #include "interchange/imported_text_room.h"
 
 #include <algorithm>
@@ -31,6 +32,7 @@
 #include "notes/rests/staff_place.h"
 #include "objects/chord/chord_class.h"
 #include "objects/curves/curve_objects.h"
+#include "objects/lyrics/lyric.h"
 #include "objects/midi_marks/mark_classes.h"
 
 namespace ql {
@@ -47,6 +49,10 @@ constexpr int32_t kNumberReachLeft = 2;
 constexpr int32_t kNumberReachRight = 4;
 constexpr int32_t kNumberRise = 3;
 constexpr int32_t kNumberRiseOverClef = 5;
+// A verse line's syllables, in steps: their tops above the line's baseline and
+// their feet below it.
+constexpr int32_t kLyricRiseSteps = 4;
+constexpr int32_t kLyricDropSteps = 2;
 constexpr int32_t kTempoPlaceStep = 16;  // a tempo number's place step
 constexpr int kTempoPlaceMask = 0x0F;
 constexpr int kTempoRowOrigin = 4;
@@ -94,6 +100,25 @@ void AddSlurs(ScoreView* view, MeasureCell* cell, std::vector<RecordRect>& room)
     }
 }
 
+// The verse lines of one staff's cell in the view's current slot that its notes
+// carry syllables on: each a band from barline to barline at the line's height.
+void AddLyricLines(ScoreView* view, MeasureCell* cell, int32_t left, int32_t right,
+                   std::vector<RecordRect>& room) {
+    const int32_t bottomLine = view->staffY + Scaled(view, StaffLinesOf(view).bottom * kStepUnits);
+    bool carried[kVerseCount] = {};
+    for (int voice = 0; voice < kVoiceCount; ++voice)
+        for (EventRecord* e = GetVoiceFirstEvent(cell, voice); e != nullptr; e = NextEvent(e))
+            for (int verse = 0; verse < kVerseCount; ++verse)
+                carried[verse] = carried[verse] || FindLyricOnNote(e, verse) != nullptr;
+    const uint16_t* levels = view->document->header.lyricLevels;
+    for (int verse = 0; verse < kVerseCount; ++verse) {
+        if (!carried[verse]) continue;
+        const int32_t baseline = bottomLine + Scaled(view, levels[verse]);
+        room.push_back({left, baseline - Scaled(view, kLyricRiseSteps * kStepUnits), right,
+                        baseline + Scaled(view, kLyricDropSteps * kStepUnits)});
+    }
+}
+
 // A measure number over the first staff: a few digits beside the barline, as
 // high above the top line as the settings may put it (higher over the clef).
 void AddMeasureNumbers(ScoreView* view, ScoreSystem* system, const StaffLinesY& lines,
@@ -131,27 +156,26 @@ StaffLinesY StaffLinesIn(ScoreView* view, ScoreSystem* system, int staff) {
             view->staffY + Scaled(view, lines.bottom * kStepUnits)};
 }
 
-std::vector<RecordRect> SystemMusicRoom(ScoreView* view, ScoreSystem* system) {
+std::vector<RecordRect> StaffMusicRoom(ScoreView* view, ScoreSystem* system, int staff) {
     std::vector<RecordRect> room;
     ScoreDocument* document = view->document;
     const int32_t space = StaffSpaceUnits(view);
     const int slots = system->lastMeasure - system->firstMeasure + 1;
     const int32_t end = std::max(view->PageRight, MeasureSlotX(view, system, slots));
-    for (int staff = 1; staff <= document->header.staffCount; ++staff) {
-        const StaffLinesY lines = StaffLinesIn(view, system, staff);
-        room.push_back({system->x, lines.top - space, end, lines.bottom + space});
-        if (staff == 1) AddMeasureNumbers(view, system, lines, room);
-        const int32_t signsTop = lines.top - kSignReachSpaces * space;
-        const int32_t signsBottom = lines.bottom + kSignReachSpaces * space;
-        for (int measure = system->firstMeasure; measure <= system->lastMeasure; ++measure) {
-            SetCurrentSystemAndMeasureQuick(view, system, staff, measure);
-            const int slot = view->currentSlot;
-            const int32_t barline = slot == 1 ? system->x : SlotBarlineX(view, system, slot);
-            room.push_back({barline, signsTop, MeasureSlotX(view, system, slot), signsBottom});
-            if (MeasureCell* cell = ExistingMeasureCell(document, staff, measure)) {
-                AddNotes(view, cell, room);
-                AddSlurs(view, cell, room);
-            }
+    const StaffLinesY lines = StaffLinesIn(view, system, staff);
+    room.push_back({system->x, lines.top - space, end, lines.bottom + space});
+    if (staff == 1) AddMeasureNumbers(view, system, lines, room);
+    const int32_t signsTop = lines.top - kSignReachSpaces * space;
+    const int32_t signsBottom = lines.bottom + kSignReachSpaces * space;
+    for (int measure = system->firstMeasure; measure <= system->lastMeasure; ++measure) {
+        SetCurrentSystemAndMeasureQuick(view, system, staff, measure);
+        const int slot = view->currentSlot;
+        const int32_t barline = slot == 1 ? system->x : SlotBarlineX(view, system, slot);
+        room.push_back({barline, signsTop, MeasureSlotX(view, system, slot), signsBottom});
+        if (MeasureCell* cell = ExistingMeasureCell(document, staff, measure)) {
+            AddNotes(view, cell, room);
+            AddSlurs(view, cell, room);
+            AddLyricLines(view, cell, barline, SlotBarlineX(view, system, slot + 1), room);
         }
     }
     return room;

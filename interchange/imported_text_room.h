@@ -18,12 +18,12 @@ struct ScoreObject;
 // Whether two boxes share any area (boxes that only touch do not).
 bool BoxesOverlap(const RecordRect& a, const RecordRect& b);
 
-// The room one system's music takes: each staff's lines with a staff space beyond
-// the outer ones; the signs before each measure's first note (the clef and
+// The room one staff's music takes in a system: its lines with a staff space
+// beyond the outer ones; the signs before each measure's first note (the clef and
 // signatures at the system's start, changes later) with two spaces beyond; the
-// measure numbers due over the first staff; each note with its accidental,
-// ledger lines and stem; and each slur.
-std::vector<RecordRect> SystemMusicRoom(ScoreView* view, ScoreSystem* system);
+// measure numbers due over the first staff; each note with its accidental, ledger
+// lines and stem; each slur; and the verse lines of lyrics its notes carry.
+std::vector<RecordRect> StaffMusicRoom(ScoreView* view, ScoreSystem* system, int staff);
 
 // The y of a staff's lines in a system: the top line and the bottom line.
 struct StaffLinesY {

@@ -66,6 +66,7 @@ struct MxlItem {
     int extra = 0;         // clef octave change; time beat type; octave shift size (8, 15)
     int symbol = 0;        // time: 0 plain, 1 common, 2 cut
     std::string text;      // words; an ending's numbers
+    int side = 0;          // dynamic, wedge and words: 1 above the staff, 2 below, 0 not said
     MxlNote note;
 };
 

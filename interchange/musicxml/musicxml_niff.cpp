@@ -378,6 +378,13 @@ int ChordStem(const std::vector<int>& steps) {
     return kMiddleLine - *low > *high - kMiddleLine ? kUp : kDown;
 }
 
+// A mark's side of its staff (1 above, 2 below) as its logical placement; nothing
+// when the file does not say.
+void WriteSide(NiffWriter& out, int side) {
+    constexpr int kLogicalPlacement = 22;
+    if (side != 0) out.Tag(kLogicalPlacement, {0, side, 0});
+}
+
 struct PartState {
     int divisions = 1;
     int staves = 1;
@@ -590,6 +597,7 @@ void Converter::WriteLineNode(NiffWriter& out, const MxlItem& item, StaffState& 
     if (wedge) {
         const int kind = item.value != 0 ? item.value : state.wedges[item.line].second;
         Chunk(out, "hrpn", {kind});
+        if (item.value != 0) WriteSide(out, item.side);
     } else {
         const std::array<int, 3> shift = item.value != 0 ? std::array<int, 3>{id, item.value, item.extra}
                                                          : state.octaves[item.line];
@@ -845,10 +853,12 @@ void Converter::WriteMeasure(NiffWriter& out, int partIndex, int staff, int meas
             break;
         case MxlItemKind::Dynamic:
             Chunk(out, "dynm", {item.value});
+            WriteSide(out, item.side);
             out.EndChunk();
             break;
         case MxlItemKind::Words:
             Chunk(out, "text", {strings_.Add(item.text)});
+            WriteSide(out, item.side);
             out.EndChunk();
             break;
         case MxlItemKind::Ending: WriteEndingNode(out, item, staffState); break;

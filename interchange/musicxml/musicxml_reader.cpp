@@ -11,6 +11,7 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <set>
@@ -125,6 +126,7 @@ class Reader {
     }
     // The measure being read: null outside one, and never past what its part holds.
     MxlMeasure* Measure();
+    MxlMeasure* DirectiveHome();
     void StartPart(const XML_Char** attributes);
     void StartMeasure(const XML_Char** attributes);
     void AddItem(MxlItem item);
@@ -170,6 +172,12 @@ class Reader {
     std::vector<int> openGroups_;  // part-group numbers: their first part
     std::vector<int> groupSymbols_;
     std::vector<MxlItem> directions_;
+    int directionSide_ = 0;   // the direction's placement: 1 above, 2 below, 0 not given
+    int markSide_ = 0;        // the side of the direction's mark being read
+    bool directive_ = false;  // the direction is a directive: it speaks for the whole score
+    // The directives' words read so far, by measure: a file that gives one in each
+    // part (as a tempo word) has it printed once, over the first part that gives it.
+    std::set<std::pair<int, std::string>> directiveWords_;
     MxlCredit credit_;         // the credit being read: its page, then each words' place
     GraceSlurs graceSlurs_;
     std::set<std::pair<int, std::string>> percussionSounds_;  // (part, instrument id) counted
@@ -189,6 +197,16 @@ int SideOf(const char* value) {
     if (std::strcmp(value, "above") == 0 || std::strcmp(value, "over") == 0) return 1;
     if (std::strcmp(value, "below") == 0 || std::strcmp(value, "under") == 0) return 2;
     return 0;
+}
+
+// The side of a direction's mark: its own placement, else its direction's, else
+// the side of the staff its default-y (tenths up from the top line) lies on.
+int DirectionMarkSide(const char* placement, int directionSide, const char* defaultY) {
+    constexpr double kStaffTenths = 40.0;
+    if (const int side = SideOf(placement); side != 0) return side;
+    if (directionSide != 0 || defaultY == nullptr) return directionSide;
+    const double y = std::strtod(defaultY, nullptr);
+    return y > 0.0 ? 1 : y < -kStaffTenths ? 2 : 0;
 }
 
 void Reader::Fail(std::string message) {
@@ -234,6 +252,21 @@ bool Reader::Decimal(std::string_view text, double low, double high, double& out
     }
     out = value;
     return true;
+}
+
+// Where the words of the direction being read stand when it is a directive at its
+// measure's start in a later part: the first part's measure, over the top of the
+// system as a tempo word is. Null otherwise (its own part keeps it).
+MxlMeasure* Reader::DirectiveHome() {
+    const MxlMeasure* own = Measure();
+    if (!directive_ || part_ <= 0 || own == nullptr) return nullptr;
+    for (const MxlItem& item : own->items)
+        if ((item.kind == MxlItemKind::Note && !item.note.grace) ||
+            item.kind == MxlItemKind::Forward)
+            return nullptr;
+    std::vector<MxlMeasure>& first = score_.parts.front().measures;
+    return static_cast<size_t>(measure_) < first.size() ? &first[static_cast<size_t>(measure_)]
+                                                        : nullptr;
 }
 
 MxlMeasure* Reader::Measure() {
@@ -422,6 +455,9 @@ void Reader::Start(std::string_view name, const XML_Char** attributes) {
         directions_.clear();
         item_ = MxlItem{};
         bad_ = false;
+        directionSide_ = SideOf(Attribute(attributes, "placement"));
+        const char* directive = Attribute(attributes, "directive");
+        directive_ = directive != nullptr && std::strcmp(directive, "yes") == 0;
     } else if (name == "part-name" || name == "part-abbreviation") {
         const char* printed = Attribute(attributes, "print-object");
         nameHidden_ = printed != nullptr && std::strcmp(printed, "no") == 0;
@@ -460,11 +496,16 @@ void Reader::Start(std::string_view name, const XML_Char** attributes) {
             if (!known) return;
         }
         if (slur.start || (type != nullptr && std::strcmp(type, "stop") == 0)) item_.note.slurs.push_back(slur);
-    } else if ((name == "wedge" || name == "octave-shift") && Parent() == "direction-type") {
+    }
+    if (Parent() == "direction-type")
+        markSide_ = DirectionMarkSide(Attribute(attributes, "placement"), directionSide_,
+                                      Attribute(attributes, "default-y"));
+    if ((name == "wedge" || name == "octave-shift") && Parent() == "direction-type") {
         const char* type = Attribute(attributes, "type");
         const std::string_view kind = type != nullptr ? type : "";
         MxlItem mark;
         mark.kind = name == "wedge" ? MxlItemKind::Wedge : MxlItemKind::OctaveShift;
+        mark.side = markSide_;
         mark.line = 1;
         mark.extra = 8;
         const bool wasBad = bad_;
@@ -663,18 +704,28 @@ void Reader::End(std::string_view name) {
     else if (parent == "dynamics") {
         MxlItem mark;
         mark.kind = MxlItemKind::Dynamic;
+        mark.side = markSide_;
         mark.value = DynamicCode(name);
         if (mark.value == 0) skipped_.Count("dynamic " + std::string(name));
         else directions_.push_back(mark);
+    } else if (name == "words" && directive_ && !directiveWords_.emplace(measure_, text_).second) {
+        // Printed once already, from an earlier part.
     } else if (name == "words") {
         MxlItem words;
         words.kind = MxlItemKind::Words;
+        words.side = markSide_;
         words.text = text_;
         directions_.push_back(words);
     } else if (name == "direction") {
+        MxlMeasure* top = DirectiveHome();
         for (MxlItem& mark : directions_) {
             mark.staff = item_.staff;
-            AddItem(mark);
+            if (top != nullptr && mark.kind == MxlItemKind::Words) {
+                mark.staff = 1;
+                top->items.insert(top->items.begin(), mark);
+            } else {
+                AddItem(mark);
+            }
         }
         directions_.clear();
     } else if (name == "note") {

@@ -44,8 +44,10 @@ constexpr uint8_t kBracketEndStyle = 0x80;
 constexpr int kPedalDownShape = 1;
 constexpr size_t kMostOpenPedals = 64;
 // Vertical defaults (score units from the staff's top line) of marks placed in
-// time: dynamics and pedal marks below a five-line staff.
+// time: dynamics and pedal marks below a five-line staff, a dynamic the file
+// puts above it (logical placement) above.
 constexpr int32_t kDynamicBelow = 640;
+constexpr int32_t kDynamicAbove = -768;
 constexpr int32_t kPedalBelow = 768;
 constexpr uint8_t kMarkAlignX = 2;
 constexpr uint8_t kMarkAlignY = 1;
@@ -263,7 +265,10 @@ int ReadNiffDynamic(NiffChunkContext& context, const uint8_t* fixedPart) {
         import.report.Count(kNiffMeasuresPastLimit);
         return 1;
     }
-    NiffMark mark = StaffMark(import, NiffMarkKind::kDynamic, kDynamicBelow);
+    const bool above =
+        HasNiffTag(import.tags, kTagSide) && import.tags.values[kTagSide][1] == kSideAbove;
+    NiffMark mark =
+        StaffMark(import, NiffMarkKind::kDynamic, above ? kDynamicAbove : kDynamicBelow);
     mark.detail.glyph = row->glyph;
     mark.detail.value = row->velocity;
     mark.detail.actionOn = !row->actionOff;

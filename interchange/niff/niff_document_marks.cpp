@@ -7,6 +7,9 @@
 
 #include "core/constants.h"
 #include "core/model/document.h"
+#include "core/model/event_record.h"
+#include "core/model/events.h"
+#include "core/model/grid.h"
 #include "core/model/grid_records.h"
 #include "core/model/object_list.h"
 #include "core/model/page_records.h"
@@ -15,6 +18,7 @@
 #include "core/objects/score_object.h"
 #include "core/text/text_object.h"
 #include "core/ui/shell_services.h"
+#include "core/ui/status_bar_notes.h"
 #include "display/anchors.h"
 #include "display/view_location.h"
 #include "interchange/imported_marks.h"
@@ -30,6 +34,31 @@ namespace ql::niff {
 namespace {
 
 constexpr char kUnplacedMarksKind[] = "marks that could not be placed";
+// A text, tempo mark or chord symbol the file places more than this beyond its
+// staff's lines and the heads and stems of its notes in the measure (score units
+// from the staff's bottom line, a staff space 128) is placed anew.
+constexpr int32_t kFarFromStaff = 6 * 128;
+constexpr int32_t kStaffTop = -4 * 128;
+constexpr int32_t kUnitsPerStep = 64;
+
+// Whether the file places a mark of a measure far from its staff (off the page, or
+// where it would take the system down the page): such a place is not kept.
+bool FarFromStaff(ScoreDocument* document, const NiffMark& mark) {
+    if (mark.anchor != NiffAnchor::kMeasure ||
+        (mark.kind != NiffMarkKind::kTextLine && mark.kind != NiffMarkKind::kChordSymbol &&
+         mark.kind != NiffMarkKind::kTempo))
+        return false;
+    int32_t top = kStaffTop;
+    int32_t bottom = 0;
+    if (MeasureCell* cell = ExistingMeasureCell(document, mark.staff, mark.measure))
+        for (int voice = 0; voice < kVoiceCount; ++voice)
+            for (EventRecord* e = GetVoiceFirstEvent(cell, voice); e != nullptr; e = NextEvent(e)) {
+                const int32_t head = static_cast<int8_t>(e->step) * kUnitsPerStep;
+                top = std::min({top, head, head + e->stemLength});
+                bottom = std::max({bottom, head, head + e->stemLength});
+            }
+    return mark.y < top - kFarFromStaff || mark.y > bottom + kFarFromStaff;
+}
 
 // The point of a mark moved by its alignment: horizontal 1 right by half its
 // width, 2 left by half; vertical 1 down by its height, 3 by half.
@@ -130,7 +159,12 @@ void PlaceNiffMarks(NiffImportState& import) {
     }
     const int staffCount = import.document->header.staffCount;
     const PageScale scale = PageScaleOf(import);
-    for (const NiffMark& mark : import.frame.marks) {
+    for (NiffMark mark : import.frame.marks) {
+        // A place far from the staff gives way to one clear of the music at its time.
+        if (FarFromStaff(import.document, mark)) {
+            mark.anchor = NiffAnchor::kTime;
+            mark.x = mark.y = 0;
+        }
         const bool onPage = mark.anchor == NiffAnchor::kPage;
         if (onPage ? GetPageAt(import.document, mark.page) == nullptr
                    : mark.staff < 1 || mark.staff > staffCount ||

@@ -120,8 +120,8 @@ struct NiffImportState {
     size_t stringBytes = 0;
     int pendingMultiMeasure = 0;  // measures of the last multi-measure rest less one
     bool lyricLinesGiven = false;  // the file placed a lyric line
-    // Texts and tempo marks of measures the file gave no place: placed once the
-    // pages are laid out, clear of the music.
+    // Texts, tempo marks, chord symbols, dynamics and hairpins of measures the file
+    // gave no place: placed once the pages are laid out, clear of the music.
     std::vector<const ScoreObject*> unplacedTexts;
     // Those the file placed in a measure: they keep their places where those are
     // clear of the music, and are placed like the others where they are not.

@@ -460,7 +460,10 @@ void MakeNiffHairpin(NiffImportState& import, const NiffLineRequest& request) {
     if (!InsertAt(import, object, request.staff, request.startMeasure)) {
         ReleaseObjectByType(import.document, object);
         import.report.Count(kNiffUnplacedSpanners);
+        return;
     }
+    // Placed once the pages stand, at the height of its dynamics.
+    (request.placed ? import.placedTexts : import.unplacedTexts).push_back(object);
 }
 
 namespace {

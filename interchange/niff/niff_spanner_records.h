@@ -91,6 +91,7 @@ struct NiffLineRequest {
     int endMeasure = 1;
     int32_t endTick = 0;
     int32_t vertical = 0;  // score units from the staff's bottom line, negative upwards
+    bool placed = false;   // the file gave the vertical
     int32_t opening = 0;   // hairpin: half its opening
     bool closing = false;  // hairpin: a decrescendo
     bool above = true;     // octave line: the sign stands above the staff

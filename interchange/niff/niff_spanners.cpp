@@ -19,6 +19,8 @@ namespace {
 
 constexpr int kTagPlacement = 1;
 constexpr int kTagHeight = 17;
+constexpr int kTagLogicalPlacement = 22;
+constexpr int kLogicalAbove = 1;
 constexpr int kTagId = 18;
 constexpr int kTagLineQuality = 21;
 constexpr int kTagMultiNodeEnd = 25;
@@ -43,6 +45,7 @@ constexpr size_t kEndingType = 0, kEndingText = 1;
 constexpr int32_t kUnitsPerSpace = 128;
 constexpr int32_t kStaffHeight = 4 * kUnitsPerSpace;
 constexpr int32_t kHairpinBelow = 3 * kUnitsPerSpace;
+constexpr int32_t kHairpinAbove = -kStaffHeight - 2 * kUnitsPerSpace;
 constexpr int32_t kOctaveAbove = -kStaffHeight - 3 * kUnitsPerSpace;
 constexpr int32_t kOctaveBelow = 4 * kUnitsPerSpace;
 constexpr int32_t kEndingAbove = -kStaffHeight - 4 * kUnitsPerSpace;
@@ -352,12 +355,15 @@ int ReadNiffHairpin(NiffChunkContext& context, const uint8_t* fixedPart) {
     if (step.first) {
         record.kind[kHairpinClosing] = fixedPart[0] == 2 ? 1 : 0;
         record.kind[kHairpinHeight] = HasNiffTag(import.tags, kTagHeight) ? NiffTagShort(import.tags, kTagHeight, 0) : 0;
-        if (!record.placed) record.vertical = kHairpinBelow;
+        const bool above = HasNiffTag(import.tags, kTagLogicalPlacement) &&
+                           import.tags.values[kTagLogicalPlacement][1] == kLogicalAbove;
+        if (!record.placed) record.vertical = above ? kHairpinAbove : kHairpinBelow;
     }
     if (!step.last) return 1;
     NiffLineRequest line;
     if (LineFromRecord(import, record, NiffLineKind::kHairpin, &line)) {
         line.closing = record.kind[kHairpinClosing] != 0;
+        line.placed = record.placed;
         const int64_t scaled = NiffVerticalUnits(import, record.staff, record.kind[kHairpinHeight]);
         line.opening = scaled > kLeastScaledHeight ? static_cast<int32_t>(std::min<int64_t>(scaled / 2, INT16_MAX))
                                                    : kHalfOpening;

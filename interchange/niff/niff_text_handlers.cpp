@@ -18,7 +18,9 @@ namespace {
 constexpr int kTagPlacement = 1;
 constexpr int kTagFont = 13;
 constexpr int kTagInvisible = 19;
+constexpr int kTagSide = 22;
 constexpr int kTagVerticalOffset = 34;
+constexpr int kSideBelow = 2;
 constexpr int kTextStyle = 4;
 constexpr int kChordStyle = 6;
 constexpr int kTempoStyle = 7;
@@ -27,6 +29,7 @@ constexpr int kLyricDefault = 2;  // indexes into the six default fonts
 constexpr int kChordDefault = 3;
 constexpr int kRehearsalDefault = 5;
 constexpr int32_t kAboveStaff = -768;
+constexpr int32_t kBelowStaff = 640;
 constexpr size_t kMaxChordText = 63;
 
 NiffMark NewMark(NiffImportState& import, NiffMarkKind kind, std::string text, int style,
@@ -89,8 +92,11 @@ int ReadNiffText(NiffChunkContext& context, const uint8_t* fixedPart) {
         import.pendingMultiMeasure = 0;
         if (std::atoi(text.c_str()) == count + 1) return 1;  // the number over the rest
     }
-    import.frame.marks.push_back(
-        NewMark(import, NiffMarkKind::kTextLine, std::move(text), kTextStyle, kLyricDefault, 0));
+    // A text the file puts below its staff (logical placement) starts below it.
+    const bool below =
+        HasNiffTag(import.tags, kTagSide) && import.tags.values[kTagSide][1] == kSideBelow;
+    import.frame.marks.push_back(NewMark(import, NiffMarkKind::kTextLine, std::move(text),
+                                         kTextStyle, kLyricDefault, below ? kBelowStaff : 0));
     return 1;
 }
 

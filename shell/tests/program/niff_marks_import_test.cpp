@@ -152,6 +152,30 @@ TEST_F(NiffMarksImportTest, MarksBecomeObjectsOnNotesAndInMeasures) {
                               (std::filesystem::path(QL_TEST_OUTPUT_DIR) / "niff_marks_page1.png").string()));
 }
 
+// The chord symbols of measure 1 of a placed-chords score, in the order the file
+// gives them, and where the file's offsets are measured from (the staff's foot).
+struct PlacedChords {
+    std::vector<LogicalPoint> points;
+    std::vector<int32_t> widths;
+    LogicalPoint origin{0, 0};
+};
+PlacedChords PlacedChordsOf(ScoreView* view) {
+    PlacedChords placed;
+    ScoreDocument* document = view->document;
+    MeasureCell* cell = GetOrCreateMeasureCell(StaffRecordOf(document, 1), document, 1);
+    if (cell == nullptr || !MeasureOffsetsToPoints(view, 1, 1, &placed.origin, 1)) return placed;
+    for (ScoreObject* o = cell->objects ? cell->objects->next.get() : nullptr; o != nullptr;
+         o = o->next.get()) {
+        if (o->type != static_cast<uint8_t>(ObjectType::Chord)) continue;
+        SetCurrentMeasure(view, 1, 1);
+        LogicalPoint at{};
+        DecodeAnchors(view, o->subtype, &AsTextObject(o)->body.location, &at, 1);
+        placed.points.insert(placed.points.begin(), at);  // each new one first in the list
+        placed.widths.insert(placed.widths.begin(), AsTextObject(o)->body.width);
+    }
+    return placed;
+}
+
 // Chord symbols the file places: one in the staff is moved above it, clear of the
 // notes; one the file places clear keeps its place.
 TEST_F(NiffMarksImportTest, PlacedChordSymbolsKeepOnlyClearPlaces) {
@@ -164,29 +188,40 @@ TEST_F(NiffMarksImportTest, PlacedChordSymbolsKeepOnlyClearPlaces) {
         testing::PlacedChordsNiffScore(kOnStaff, kClear), "chords_NIFF");
     ASSERT_NE(view, nullptr);
     EXPECT_TRUE(testing::EngravingIsClean(view, {}));
-    ScoreDocument* document = view->document;
-    MeasureCell* cell = GetOrCreateMeasureCell(StaffRecordOf(document, 1), document, 1);
-    ASSERT_NE(cell, nullptr);
-    std::vector<ScoreObject*> chords;  // each new one first in the list
-    for (ScoreObject* o = cell->objects ? cell->objects->next.get() : nullptr; o != nullptr;
-         o = o->next.get())
-        if (o->type == static_cast<uint8_t>(ObjectType::Chord)) chords.insert(chords.begin(), o);
-    ASSERT_EQ(chords.size(), 2u);
-    LogicalPoint origin{0, 0};  // where the file's offsets are measured from
-    ASSERT_TRUE(MeasureOffsetsToPoints(view, 1, 1, &origin, 1));
-    const auto pointOf = [&](ScoreObject* chord) {
-        SetCurrentMeasure(view, 1, 1);
-        LogicalPoint at{};
-        DecodeAnchors(view, chord->subtype, &AsTextObject(chord)->body.location, &at, 1);
-        return at;
-    };
+    const PlacedChords chords = PlacedChordsOf(view);
+    ASSERT_EQ(chords.points.size(), 2u);
     // A file unit is two score units here, a staff space 128; the staff's top line
     // four spaces above its foot.
-    EXPECT_LT(pointOf(chords[0]).y, origin.y - 5 * 128);
-    EXPECT_NEAR(pointOf(chords[1]).y, origin.y + 2 * kClear, 1);
+    EXPECT_LT(chords.points[0].y, chords.origin.y - 5 * 128);
+    EXPECT_NEAR(chords.points[1].y, chords.origin.y + 2 * kClear, 1);
     // Centred on the file's point.
-    EXPECT_NEAR(pointOf(chords[1]).x, origin.x + 2 * 200 + AsTextObject(chords[1])->body.width / 2,
-                1);
+    EXPECT_NEAR(chords.points[1].x, chords.origin.x + 2 * 200 + chords.widths[1] / 2, 1);
+}
+
+// A chord symbol the file places far above the staff (off the page) or far below
+// it stands just above the staff instead, and the system stays where a score with
+// the symbol near the staff has it.
+TEST_F(NiffMarksImportTest, ChordSymbolsPlacedFarFromTheStaffStandAboveIt) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    constexpr int32_t kOnStaff = 96;
+    int32_t staffFoot = 0;
+    for (const int32_t far : {-400, -3000, 2400}) {
+        SCOPED_TRACE(far);
+        ui::headless::ResetUi();
+        ScoreView* view = niff::OpenNiffScoreWindowFromMemory(
+            testing::PlacedChordsNiffScore(kOnStaff, far), "far_chords_NIFF");
+        ASSERT_NE(view, nullptr);
+        const PlacedChords chords = PlacedChordsOf(view);
+        ASSERT_EQ(chords.points.size(), 2u);
+        if (far == -400) {  // near the staff: kept, and the system's place to compare with
+            staffFoot = chords.origin.y;
+            continue;
+        }
+        EXPECT_EQ(chords.origin.y, staffFoot);
+        EXPECT_LT(chords.points[1].y, chords.origin.y - 4 * 128);
+        EXPECT_GT(chords.points[1].y, chords.origin.y - 10 * 128);
+        EXPECT_TRUE(testing::EngravingIsClean(view, {}));
+    }
 }
 
 // The file gives its articulations no side: each is put where a click would put
