@@ -14,6 +14,7 @@
 #include "interchange/musicxml/musicxml_lyric_lines.h"
 #include "interchange/musicxml/musicxml_measures.h"
 #include "interchange/musicxml/musicxml_reader.h"
+#include "interchange/musicxml/musicxml_staff_voices.h"
 #include "interchange/musicxml/musicxml_text.h"
 #include "interchange/niff/niff_schema.h"
 #include "interchange/niff/niff_writer.h"
@@ -38,6 +39,7 @@ constexpr int kCreditLine = 360;
 constexpr int kRightAligned = 2;
 constexpr int kCentred = 3;
 constexpr int kTagInvisible = 19;
+constexpr int kTagVoice = 47;      // a stem's voice: the file's voice number
 constexpr int kNumberingOff = 0;  // a `meas` chunk's first byte: no measure numbers
 constexpr int kNoFont = -1;
 constexpr int kTagGrace = 14;      // a grace note's distance from its note in staff spaces, < 0 before it
@@ -405,8 +407,8 @@ class Converter {
     NiffField Whole(int64_t divisionsTime, int divisions);
     void WriteStaff(NiffWriter& out, int part, int staff, int firstMeasure, int endMeasure);
     void WriteMeasure(NiffWriter& out, int part, int staff, int measure, bool systemStart);
-    void WriteChord(NiffWriter& out, const Event& event, int staff, int voiceIndex, PartState& part, StaffState& state,
-                    std::map<int, int>& shown, int divisions, TupletGroup* tuplet);
+    void WriteChord(NiffWriter& out, const Event& event, int staff, const StaffVoices& voices, PartState& part,
+                    StaffState& state, std::map<int, int>& shown, int divisions, TupletGroup* tuplet);
     void WriteTuplet(NiffWriter& out, TupletGroup& group);
     void WriteLineNode(NiffWriter& out, const MxlItem& item, StaffState& state);
     void WriteEndingNode(NiffWriter& out, const MxlItem& item, StaffState& state);
@@ -437,7 +439,7 @@ NiffField Converter::Whole(int64_t time, int divisions) {
     return NiffField::Rational(static_cast<int16_t>(value.num), static_cast<int16_t>(value.den));
 }
 
-void Converter::WriteChord(NiffWriter& out, const Event& event, int staff, int voiceIndex, PartState& part,
+void Converter::WriteChord(NiffWriter& out, const Event& event, int staff, const StaffVoices& voices, PartState& part,
                            StaffState& state, std::map<int, int>& shown, int divisions, TupletGroup* tuplet) {
     const MxlNote& first = *event.chord.front();
     auto valueOf = [&](const MxlNote& note) {
@@ -452,6 +454,10 @@ void Converter::WriteChord(NiffWriter& out, const Event& event, int staff, int v
         return NiffField::Rational(static_cast<int16_t>(value.num), static_cast<int16_t>(value.den));
     };
     if (first.rest) {
+        // A stem with no direction names the rest's voice, as a chord's stem does.
+        Chunk(out, "stem");
+        out.Tag(kTagVoice, {first.voice});
+        out.EndChunk();
         const Rational value = valueOf(first);
         const int step = first.displayStep ? StaffStep(state.clef, first.displayStep, first.displayOctave) : 4;
         Chunk(out, "rest", {RestShape(value), std::clamp(step, -128, 127), field(value)});
@@ -470,11 +476,14 @@ void Converter::WriteChord(NiffWriter& out, const Event& event, int staff, int v
         const bool onMiddleLine = note->unpitched && note->step == 0;
         steps.push_back(onMiddleLine ? kMiddleLine : StaffStep(state.clef, note->step, note->octave + shift));
     }
-    const int stem = first.stem != 0 ? first.stem : ChordStem(steps);
+    // A chord's stem: the file's, else its voice's side beside another voice, else
+    // the side its notes ask for. A stem the file says is none is not drawn.
+    const int voiceStem = first.stem != kStemNotGiven ? first.stem : voices.StemOf(first.voice);
+    const int stem = voiceStem != kStemNotGiven ? voiceStem : ChordStem(steps);
     Chunk(out, "stem");
-    if (stem != 0) out.Tag(22, {0, stem, 0});
-    if (hidden) out.Tag(kTagInvisible);
-    out.Tag(47, {voiceIndex});
+    if (stem == kStemUp || stem == kStemDown) out.Tag(22, {0, stem, 0});
+    if (hidden || stem == kStemNone) out.Tag(kTagInvisible);
+    out.Tag(kTagVoice, {first.voice});
     out.EndChunk();
     if (first.beamLeft > 0 || first.beamRight > 0) {
         // Grace notes beam among themselves, inside a beam of their voice too.
@@ -808,7 +817,11 @@ void Converter::WriteMeasure(NiffWriter& out, int partIndex, int staff, int meas
     state.keyChanged = state.timeChanged = false;
 
     std::map<int, int> shown;  // diatonic number -> alteration in force this measure
-    std::map<int, int> voices; // voice number -> index on this staff
+    StaffVoices voices;
+    for (const Event& event : events)
+        if (event.item == nullptr)
+            for (const MxlNote* note : event.chord)
+                if (!note->hidden) voices.Add(note->voice);
     int64_t slice = -1;
     for (; next < events.size(); ++next) {
         const Event& event = events[next];
@@ -827,9 +840,7 @@ void Converter::WriteMeasure(NiffWriter& out, int partIndex, int staff, int meas
             out.EndChunk();
         }
         if (event.item == nullptr) {
-            const int voice = event.chord.front()->voice;
-            const int index = voices.emplace(voice, static_cast<int>(voices.size())).first->second;
-            WriteChord(out, event, staff, std::min(index, 3), state, staffState, shown, state.divisions,
+            WriteChord(out, event, staff, voices, state, staffState, shown, state.divisions,
                        event.tuplet >= 0 ? &tuplets[static_cast<size_t>(event.tuplet)] : nullptr);
             continue;
         }

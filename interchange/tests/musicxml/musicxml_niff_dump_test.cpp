@@ -43,25 +43,25 @@ TEST(MusicXmlNiffDump, OneStaffOfTwoMeasures) {
               "time 03 04\n"
               "tmsl 02 00 00 00 01 00\n"
               "  tag 22 00 01 00\n"       // stem up
-              "  tag 47 00 00\n"          // voice index 0
+              "  tag 47 01 00\n"          // the file's voice 1
               "stem\n"
               "note 04 05 01 00 04 00\n"  // C5, 1/4
               "lyrc 01 00 00 00 00 00\n"  // "la-", verse 1
               "tmsl 02 00 01 00 04 00\n"
-              "  tag 47 00 00\n"
+              "  tag 47 01 00\n"
               "stem\n"
               "  tag 18 01 00\n"
               "beam 00 01\n"
               "note 04 07 01 00 08 00\n"  // E-flat 5, 1/8
               "tmsl 02 00 03 00 08 00\n"
-              "  tag 47 00 00\n"
+              "  tag 47 01 00\n"
               "stem\n"
               "  tag 18 01 00\n"
               "beam 01 00\n"
               "note 04 08 01 00 08 00\n"  // F-sharp 5
               "acdl 04\n"
               "tmsl 02 00 01 00 02 00\n"
-              "  tag 47 00 00\n"
+              "  tag 47 01 00\n"
               "stem\n"
               "note 04 04 01 00 04 00\n"  // B-natural 4
               "acdl 03\n"
@@ -69,7 +69,7 @@ TEST(MusicXmlNiffDump, OneStaffOfTwoMeasures) {
               "tie \n"
               "tmsl 01 00 03 00 04 00\n"  // measure 2 at 3/4
               "tmsl 02 00 00 00 01 00\n"
-              "  tag 47 00 00\n"
+              "  tag 47 01 00\n"
               "stem\n"
               "note 03 04 03 00 04 00\n"  // dotted half, 3/4
               "acdl 03\n"                 // natural again: the pitch comes from it
@@ -120,7 +120,7 @@ TEST(MusicXmlNiffDump, ValuesNoNoteShowsAreSplitLargestFirst) {
     EXPECT_EQ(dump.substr(dump.find("time ")),
               "time 05 04\n"
               "tmsl 02 00 00 00 01 00\n"
-              "  tag 47 00 00\n"
+              "  tag 47 01 00\n"
               "stem\n"
               "note 03 05 01 00 02 00\n"  // C5, a half
               "  tag 18 01 00\n"
@@ -130,7 +130,7 @@ TEST(MusicXmlNiffDump, ValuesNoNoteShowsAreSplitLargestFirst) {
               "  tag 18 02 00\n"
               "tie \n"
               "tmsl 02 00 01 00 02 00\n"
-              "  tag 47 00 00\n"
+              "  tag 47 01 00\n"
               "stem\n"
               "note 04 05 01 00 08 00\n"  // C5, an eighth, tied from the half
               "  tag 18 01 00\n"
@@ -139,8 +139,12 @@ TEST(MusicXmlNiffDump, ValuesNoNoteShowsAreSplitLargestFirst) {
               "  tag 18 02 00\n"
               "tie \n"
               "tmsl 02 00 05 00 08 00\n"
+              "  tag 47 01 00\n"
+              "stem\n"
               "rest 03 04 01 00 02 00\n"  // a half rest, then an eighth rest
               "tmsl 02 00 09 00 08 00\n"
+              "  tag 47 01 00\n"
+              "stem\n"
               "rest 05 04 01 00 08 00\n");
 }
 
