@@ -454,13 +454,10 @@ void Converter::WriteChord(NiffWriter& out, const Event& event, int staff, const
         return NiffField::Rational(static_cast<int16_t>(value.num), static_cast<int16_t>(value.den));
     };
     if (first.rest) {
-        // A stem with no direction names the rest's voice, as a chord's stem does.
-        Chunk(out, "stem");
-        out.Tag(kTagVoice, {first.voice});
-        out.EndChunk();
         const Rational value = valueOf(first);
         const int step = first.displayStep ? StaffStep(state.clef, first.displayStep, first.displayOctave) : 4;
         Chunk(out, "rest", {RestShape(value), std::clamp(step, -128, 127), field(value)});
+        out.Tag(kTagVoice, {first.voice});  // as a chord's stem names its voice
         if (first.hidden) out.Tag(kTagInvisible);
         out.EndChunk();
         if (tuplet != nullptr) WriteTuplet(out, *tuplet);

@@ -140,11 +140,9 @@ TEST(MusicXmlNiffDump, ValuesNoNoteShowsAreSplitLargestFirst) {
               "tie \n"
               "tmsl 02 00 05 00 08 00\n"
               "  tag 47 01 00\n"
-              "stem\n"
               "rest 03 04 01 00 02 00\n"  // a half rest, then an eighth rest
               "tmsl 02 00 09 00 08 00\n"
               "  tag 47 01 00\n"
-              "stem\n"
               "rest 05 04 01 00 08 00\n");
 }
 

@@ -138,7 +138,6 @@ TEST(MusicXmlPhrases, SpannersAndChangesInsideMeasures) {
               "note 04 00 01 00 08 00\n"
               "tmsl 02 00 13 00 28 00\n"
               "  tag 47 01 00\n"
-              "stem\n"
               "rest 05 04 01 00 08 00\n"
               "  tag 18 06 00\n"
               "tupl\n"
@@ -153,7 +152,6 @@ TEST(MusicXmlPhrases, SpannersAndChangesInsideMeasures) {
               "  tag 18 08 00\n"
               "octv 01 01 00 00 00 00 00 00\n"
               "  tag 47 01 00\n"
-              "stem\n"
               "rest 05 04 01 00 08 00\n"
               "  tag 18 07 00\n"
               "altg 03 00 0f 00 00 00\n");  // both hooks, with the last slice
@@ -184,7 +182,6 @@ TEST(MusicXmlPhrases, SignaturesOpenTheMeasureBeforeAnEnding) {
               "  tag 28 02 00\n"
               "altg 01 00 01 00 00 00\n"  // "1. ", the start hook
               "  tag 47 01 00\n"
-              "stem\n"
               "rest 04 04 01 00 04 00\n"
               "  tag 18 01 00\n"
               "altg 01 00 01 00 00 00\n");  // open at its end

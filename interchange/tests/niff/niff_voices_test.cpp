@@ -78,7 +78,8 @@ TEST(NiffVoices, AChordChainsToTheNextOfItsStemDirectionWhateverThePitch) {
 // Chords whose stems name their voice chain in it: a chant's line of 27 quarters
 // (stems turning with the pitch), which the nearness of pitches alone splits into
 // three voices, stays one voice in time order; two named voices of one stem and
-// value at one tick stay two chords in two voices.
+// value at one tick stay two chords in two voices; a named voice's rest after its
+// half note stays in it, where the other voice's half note ends as near before it.
 TEST(NiffVoices, ChordsOfNamedVoicesChainInTheirVoice) {
     const int positions[] = {-2, -1, 1, -1, 0, -1, -2, -1, -2, -1, -3, -3, -5, -4,
                              -3, -5, -2, -3, -2, -2, -3, -2, -1, -3, -5, -3, -2};
@@ -95,6 +96,10 @@ TEST(NiffVoices, ChordsOfNamedVoicesChainInTheirVoice) {
     two[0].fileVoice = 1;
     two[1].fileVoice = 2;
     EXPECT_EQ(Close(two), "v0: |0:10.0@-6\nv1: |0:10.0@-2\n");
+    std::vector<NiffEvent> rested{Note(0, 11, -6, -1), Note(0, 11, -2, 1), Note(2048, 10, -4, 0), Note(3072, 10, -7, -1)};
+    rested[2].rest = true;
+    for (size_t i = 0; i < rested.size(); ++i) rested[i].fileVoice = i == 1 ? 2 : 1;
+    EXPECT_EQ(Close(rested), "v0: |0:11.0@-6 |3072:10.0@-7 rest 2048:10.0\nv2: |0:11.0@-2\n");
 }
 
 TEST(NiffVoices, AFifthLineIsNotPlacedAndCounted) {

@@ -53,8 +53,8 @@ std::string Backup(int eighths) { return "<backup><duration>" + std::to_string(e
 // Measure 1: beamed eighths in both voices, an accent on each voice's first note,
 // a fermata on its last, and a slur over the lower voice. Measure 2 (no stems in
 // the file): each voice rests while the other sounds. Measure 3: a whole note over
-// a whole-measure rest. Measure 4: the upper voice rests after the lower voice's
-// last note, where the lower voice is silent.
+// a whole-measure rest. Measure 4: the upper voice rests where the lower voice's
+// rest is not shown.
 std::string TwoVoiceScore() {
     const char* upper[] = {"C5", "D5", "E5", "F5", "G5", "F5", "E5", "D5"};
     const char* lower[] = {"A4", "G4", "F4", "E4", "D4", "E4", "F4", "G4"};
@@ -76,8 +76,10 @@ std::string TwoVoiceScore() {
                            VoiceNote(2, "F4", 4, "half") + VoiceNote(2, "G4", 2, "quarter") + "</measure>";
     const std::string m3 = "<measure number=\"3\">" + VoiceNote(1, "E5", 8, "whole") + Backup(8) +
                            "<note><rest measure=\"yes\"/><duration>8</duration><voice>2</voice></note></measure>";
-    const std::string m4 = "<measure number=\"4\">" + VoiceNote(1, "D5", 4, "half") + VoiceNote(1, "R", 4, "half") + Backup(8) +
-                           VoiceNote(2, "G4", 4, "half") + "</measure>";
+    const std::string m4 = "<measure number=\"4\">" + VoiceNote(1, "R", 2, "quarter") + VoiceNote(1, "D5", 2, "quarter") +
+                           VoiceNote(1, "E5", 4, "half") + Backup(8) +
+                           "<note print-object=\"no\"><rest/><duration>2</duration><voice>2</voice></note>" +
+                           VoiceNote(2, "G4", 2, "quarter") + VoiceNote(2, "F4", 4, "half") + "</measure>";
     return "<score-partwise><part-list><score-part id=\"P\"><part-name>Organ</part-name></score-part></part-list>"
            "<part id=\"P\">" +
            m1 + m2 + m3 + m4 + "</part></score-partwise>";
