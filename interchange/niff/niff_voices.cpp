@@ -234,9 +234,10 @@ constexpr size_t kFirstLowerVoice = 2;
 // The score keeps two upper voices (0 and 1, stems up) and two lower ones (2 and
 // 3, stems down): the lower voices' rests, marks and slurs go below. The chains,
 // upper ones first, take the upper voices in turn; a chain after one whose stems
-// point up is a lower voice when its own point down or it holds only rests, and
-// takes the lower voices in turn. Where a pair is full the other pair's voices
-// are taken. A staff with one chain, or none with its stems up, keeps its order.
+// point up (or that holds only rests) is a lower voice when its own stems point
+// down or it holds only rests, and takes the lower voices in turn. Where a pair
+// is full the other pair's voices are taken. A staff with one chain, or whose
+// chains all have their stems down, keeps its order.
 void SpreadUpperAndLowerVoices(NiffVoiceChains& chains, std::array<VoiceStats, kNiffVoices>& stats) {
     NiffVoiceChains spread;
     std::array<VoiceStats, kNiffVoices> spreadStats{};
@@ -246,7 +247,7 @@ void SpreadUpperAndLowerVoices(NiffVoiceChains& chains, std::array<VoiceStats, k
         if (chains[v].empty()) continue;
         const VoiceStats& s = stats[v];
         const bool goesLower = upperSeen && s.down >= s.up;
-        upperSeen = upperSeen || s.up > s.down;
+        upperSeen = upperSeen || s.up >= s.down;
         size_t& next = goesLower ? (lower < kNiffVoices ? lower : upper) : (upper < kFirstLowerVoice ? upper : lower);
         spread[next] = std::move(chains[v]);
         spreadStats[next++] = s;

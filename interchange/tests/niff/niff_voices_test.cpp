@@ -79,7 +79,8 @@ TEST(NiffVoices, AChordChainsToTheNextOfItsStemDirectionWhateverThePitch) {
 // (stems turning with the pitch), which the nearness of pitches alone splits into
 // three voices, stays one voice in time order; two named voices of one stem and
 // value at one tick stay two chords in two voices; a named voice's rest after its
-// half note stays in it, where the other voice's half note ends as near before it.
+// half note stays in it, where the other voice's half note ends as near before it;
+// two voices that only rest are an upper and a lower one.
 TEST(NiffVoices, ChordsOfNamedVoicesChainInTheirVoice) {
     const int positions[] = {-2, -1, 1, -1, 0, -1, -2, -1, -2, -1, -3, -3, -5, -4,
                              -3, -5, -2, -3, -2, -2, -3, -2, -1, -3, -5, -3, -2};
@@ -100,6 +101,9 @@ TEST(NiffVoices, ChordsOfNamedVoicesChainInTheirVoice) {
     rested[2].rest = true;
     for (size_t i = 0; i < rested.size(); ++i) rested[i].fileVoice = i == 1 ? 2 : 1;
     EXPECT_EQ(Close(rested), "v0: |0:11.0@-6 |3072:10.0@-7 rest 2048:10.0\nv2: |0:11.0@-2\n");
+    std::vector<NiffEvent> silent{Note(0, 10, -4, 0), Note(0, 10, -4, 0)};
+    for (size_t i = 0; i < silent.size(); ++i) silent[i].rest = true, silent[i].fileVoice = static_cast<int>(i) + 1;
+    EXPECT_EQ(Close(silent), "v0: rest 0:10.0\nv2: rest 0:10.0\n");
 }
 
 TEST(NiffVoices, AFifthLineIsNotPlacedAndCounted) {

@@ -20,12 +20,10 @@
 #include "core/text/text_object.h"
 #include "display/anchors.h"
 #include "display/tests/painter/engraving_expect.h"
-#include "interchange/musicxml/musicxml_convert.h"
-#include "interchange/niff/niff_import.h"
 #include "notes/drawing/note_redraw.h"
 #include "notes/rests/rest.h"
-#include "platform/ui/headless.h"
 #include "shell/program/score_windows.h"
+#include "shell/tests/program/musicxml_text_scores.h"
 #include "shell/tests/program/page_pictures.h"
 #include "shell/tests/program/program_fixture.h"
 
@@ -85,17 +83,7 @@ std::string TwoVoiceScore() {
            m1 + m2 + m3 + m4 + "</part></score-partwise>";
 }
 
-class TwoVoiceScoresTest : public testing::ProgramFixture {
-  protected:
-    ScoreView* Import(const std::string& xml, const std::string& title) {
-        const musicxml::MusicXmlConversion conversion =
-            musicxml::ConvertMusicXml(std::vector<uint8_t>(xml.begin(), xml.end()), musicxml::MusicXmlForm::Plain);
-        EXPECT_TRUE(conversion.ok) << conversion.error;
-        if (!conversion.ok) return nullptr;
-        ui::headless::ResetUi();
-        return niff::OpenNiffScoreWindowFromMemory(conversion.niff, title);
-    }
-};
+using TwoVoiceScoresTest = testing::ProgramFixture;
 
 // The score's voices: the file's voice 1 is the upper voice (0), its voice 2 the
 // lower (2), each with the stems of its side, beams only between its own chords,
@@ -106,7 +94,7 @@ TEST_F(TwoVoiceScoresTest, VoicesKeepTheirStemsBeamsMarksAndRestsApart) {
     constexpr int kUpper = 0, kLower = 2, kMiddleLine = -4, kSpace = 128, kStaffSpaces = 4;
     constexpr uint8_t kFermataBelow = 217;
     ASSERT_EQ(Start(), StartupCode::Ok);
-    ScoreView* view = Import(TwoVoiceScore(), "two_voices_XML");
+    ScoreView* view = testing::ImportMusicXmlText(TwoVoiceScore(), "two_voices_XML");
     ASSERT_NE(view, nullptr);
     if (std::getenv("QL_PAGE_PICTURES") != nullptr) {
         EXPECT_TRUE(testing::SavePagePictures(view, "two_voices"));
