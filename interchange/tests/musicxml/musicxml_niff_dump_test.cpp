@@ -174,5 +174,29 @@ TEST(MusicXmlNiffDump, EachVoiceSingsOnItsOwnLineAndHiddenRestsAreTimeOnly) {
     EXPECT_NE(dump.find("lyrc 04 00 00 00 01 00\n"), std::string::npos) << dump;  // "lo", line 1
 }
 
+// Stems the file does not give: beside another voice each voice takes its side
+// (the first voice up though its note lies low, the second down though its note
+// lies high); a voice alone follows its notes; a stem the file says is none is
+// written hidden.
+TEST(MusicXmlNiffDump, StemsTakeTheirVoicesSideAndNoneIsHidden) {
+    const auto note = [](const char* step, int octave, int voice, const char* stem) {
+        return std::string("<note><pitch><step>") + step + "</step><octave>" + std::to_string(octave) +
+               "</octave></pitch><duration>2</duration><voice>" + std::to_string(voice) +
+               "</voice><type>half</type>" + stem + "</note>";
+    };
+    const MusicXmlConversion conversion = ConvertMusicXml(
+        testing::BytesOf("<score-partwise><part-list><score-part id=\"P\"/></part-list><part id=\"P\"><measure>"
+                         "<attributes><divisions>1</divisions><time><beats>2</beats><beat-type>4</beat-type></time>"
+                         "</attributes>" + note("D", 4, 1, "") + "<backup><duration>2</duration></backup>" +
+                         note("A", 5, 2, "") + "</measure><measure>" + note("D", 4, 1, "<stem>none</stem>") +
+                         "</measure></part></score-partwise>"),
+        MusicXmlForm::Plain);
+    ASSERT_TRUE(conversion.ok) << conversion.error;
+    const std::string dump = testing::ChunkDump(conversion.niff);
+    EXPECT_NE(dump.find("  tag 22 00 01 00\n  tag 47 01 00\nstem\nnote 03 ff"), std::string::npos) << dump;
+    EXPECT_NE(dump.find("  tag 22 00 02 00\n  tag 47 02 00\nstem\nnote 03 0a"), std::string::npos) << dump;
+    EXPECT_NE(dump.find("  tag 19\n  tag 47 01 00\nstem\nnote 03 ff"), std::string::npos) << dump;
+}
+
 }  // namespace
 }  // namespace ql::musicxml

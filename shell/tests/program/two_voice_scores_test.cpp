@@ -132,7 +132,9 @@ TEST_F(TwoVoiceScoresTest, VoicesKeepTheirStemsBeamsMarksAndRestsApart) {
             // Measure 4's upper rest has the lower voice silent beside it.
             for (ScoreObject* r = GetVoiceFirstElement(cell, voice); r != nullptr; r = r->next.get()) {
                 const int position = RestBodyOf(r)->position;
-                const bool aside = measure == 4 ? position == kMiddleLine : (position > kMiddleLine) == (voice == kLower);
+                const bool aside = measure == 4          ? position == kMiddleLine
+                                   : voice == kLower ? position > kMiddleLine
+                                                     : position < kMiddleLine;
                 EXPECT_TRUE(aside) << "rest at " << ElementTime(r) << ": " << position;
             }
         }
