@@ -11,6 +11,7 @@
 #include <numeric>
 #include <set>
 
+#include "interchange/musicxml/musicxml_chord_spans.h"
 #include "interchange/musicxml/musicxml_lyric_lines.h"
 #include "interchange/musicxml/musicxml_measures.h"
 #include "interchange/musicxml/musicxml_reader.h"
@@ -422,6 +423,7 @@ class Converter {
     StringTable strings_;
     LyricLines lyricLines_;
     int writingPart_ = 0;  // the part whose measure is being written
+    const ChordSpans* chordSpans_ = nullptr;  // the chords of the measure being written
     std::set<std::string> used_;
     std::vector<Rational> measureStart_;
     std::vector<std::vector<PartState>> partAt_;  // per measure, per part, the state at its start
@@ -477,21 +479,25 @@ void Converter::WriteChord(NiffWriter& out, const Event& event, int staff, const
     // the side its notes ask for. A stem the file says is none is not drawn.
     const int voiceStem = first.stem != kStemNotGiven ? first.stem : voices.StemOf(first.voice);
     const int stem = voiceStem != kStemNotGiven ? voiceStem : ChordStem(steps);
+    // A chord on two staves draws its stem and beams from the staff it starts on.
+    const ChordSpan* span = chordSpans_ != nullptr ? chordSpans_->Of(&first) : nullptr;
+    const bool stemHidden = hidden || stem == kStemNone || (span != nullptr && !DrawsStemOnStaff(*span, staff, stem));
+    const MxlNote& beams = span != nullptr ? *span->beams : first;
     Chunk(out, "stem");
     if (stem == kStemUp || stem == kStemDown) out.Tag(22, {0, stem, 0});
-    if (hidden || stem == kStemNone) out.Tag(kTagInvisible);
+    if (stemHidden) out.Tag(kTagInvisible);
     out.Tag(kTagVoice, {first.voice});
     out.EndChunk();
-    if (first.beamLeft > 0 || first.beamRight > 0) {
+    if (beams.beamLeft > 0 || beams.beamRight > 0) {
         // Grace notes beam among themselves, inside a beam of their voice too.
         const int beamKey = first.grace ? -first.voice : first.voice;
         int& group = state.beams[beamKey];
-        if (group == 0 || first.beamLeft == 0) group = NextId();
-        Chunk(out, "beam", {std::min(first.beamLeft, 4), std::min(first.beamRight, 4)});
+        if (group == 0 || beams.beamLeft == 0) group = NextId();
+        Chunk(out, "beam", {std::min(beams.beamLeft, 4), std::min(beams.beamRight, 4)});
         out.Tag(18, {group});
-        if (hidden) out.Tag(kTagInvisible);
+        if (stemHidden) out.Tag(kTagInvisible);
         out.EndChunk();
-        if (first.beamRight == 0) state.beams.erase(beamKey);
+        if (beams.beamRight == 0) state.beams.erase(beamKey);
     }
     if (tuplet != nullptr) WriteTuplet(out, *tuplet);
     WriteSlurs(out, event, state);
@@ -732,6 +738,8 @@ void Converter::WriteMeasure(NiffWriter& out, int partIndex, int staff, int meas
     if (measure >= static_cast<int>(part.measures.size())) return;
     const MxlMeasure& content = part.measures[measure];
     if (content.divisions != 0) state.divisions = content.divisions;
+    const ChordSpans spans(content);
+    chordSpans_ = &spans;
 
     // The events of this staff in time order (document order at equal times).
     const Rational length = Reduce(measureStart_[measure + 1].num * start.den - start.num * measureStart_[measure + 1].den,
@@ -869,6 +877,7 @@ void Converter::WriteMeasure(NiffWriter& out, int partIndex, int staff, int meas
         }
     }
     if (staff == 1) partAt_[measure + 1][partIndex] = state;
+    chordSpans_ = nullptr;
 }
 
 void Converter::WriteStaff(NiffWriter& out, int part, int staff, int firstMeasure, int endMeasure) {

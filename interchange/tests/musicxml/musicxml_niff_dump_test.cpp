@@ -198,5 +198,37 @@ TEST(MusicXmlNiffDump, StemsTakeTheirVoicesSideAndNoneIsHidden) {
     EXPECT_NE(dump.find("  tag 19\n  tag 47 01 00\nstem\nnote 03 ff"), std::string::npos) << dump;
 }
 
+// Two beamed eighth chords of a piano's right hand whose lower notes stand on the
+// left hand's staff, stems up, the beams on each chord's first (lower) note: the
+// upper staff's part draws the stem and takes the beams; the lower staff's part
+// has its stem and beams hidden, where they would run through the upper heads.
+TEST(MusicXmlNiffDump, AChordOnTwoStavesStemsAndBeamsFromOneStaff) {
+    const auto chord = [](const char* beam) {
+        const auto note = [](bool chorded, const char* step, int octave, int staff, const std::string& beams) {
+            return std::string("<note>") + (chorded ? "<chord/>" : "") + "<pitch><step>" + step + "</step><octave>" +
+                   std::to_string(octave) + "</octave></pitch><duration>1</duration><voice>1</voice>"
+                   "<type>eighth</type><stem>up</stem><staff>" + std::to_string(staff) + "</staff>" + beams + "</note>";
+        };
+        return note(false, "A", 3, 2, std::string("<beam number=\"1\">") + beam + "</beam>") + note(true, "E", 4, 1, "");
+    };
+    const MusicXmlConversion conversion = ConvertMusicXml(
+        testing::BytesOf("<score-partwise><part-list><score-part id=\"P\"/></part-list><part id=\"P\"><measure>"
+                         "<attributes><divisions>2</divisions><time><beats>1</beats><beat-type>4</beat-type></time>"
+                         "<staves>2</staves><clef number=\"1\"><sign>G</sign><line>2</line></clef><clef number=\"2\">"
+                         "<sign>F</sign><line>4</line></clef></attributes>" + chord("begin") + chord("end") +
+                         "</measure></part></score-partwise>"),
+        MusicXmlForm::Plain);
+    ASSERT_TRUE(conversion.ok) << conversion.error;
+    const std::string dump = testing::ChunkDump(conversion.niff);
+    const std::string upper = dump.substr(0, dump.find("  tag 47 01 00\n  tag 17"));
+    const std::string lower = dump.substr(upper.size());
+    for (const char* beam : {"beam 00 01\n", "beam 01 00\n"}) {
+        EXPECT_NE(upper.find(std::string("  tag 18 01 00\n") + beam), std::string::npos) << upper;
+        EXPECT_NE(lower.find(std::string("  tag 19\n") + beam), std::string::npos) << lower;
+    }
+    EXPECT_EQ(upper.find("  tag 19\n"), std::string::npos) << upper;
+    EXPECT_NE(lower.find("  tag 19\n  tag 47 01 00\nstem\n"), std::string::npos) << lower;
+}
+
 }  // namespace
 }  // namespace ql::musicxml
