@@ -3,7 +3,8 @@
 // goes from the staff it starts on towards the others, so the part on the staff
 // the stem points away from (below an upward stem, above a downward one) is drawn
 // without a stem or beam of its own, which would run through the other staff's
-// heads. Every part takes the chord's beams, which the file gives its first note.
+// heads, and its staff's beams do not reach it. The part that draws the stem
+// takes the chord's beams, which the file gives the chord's first note.
 #pragma once
 
 #include <unordered_map>

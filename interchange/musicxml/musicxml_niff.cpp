@@ -479,23 +479,25 @@ void Converter::WriteChord(NiffWriter& out, const Event& event, int staff, const
     // the side its notes ask for. A stem the file says is none is not drawn.
     const int voiceStem = first.stem != kStemNotGiven ? first.stem : voices.StemOf(first.voice);
     const int stem = voiceStem != kStemNotGiven ? voiceStem : ChordStem(steps);
-    // A chord on two staves draws its stem and beams from the staff it starts on.
+    // A chord on two staves draws its stem and beams from one staff; its part on
+    // the other staff has neither, and no beam of that staff joins it.
     const ChordSpan* span = chordSpans_ != nullptr ? chordSpans_->Of(&first) : nullptr;
-    const bool stemHidden = hidden || stem == kStemNone || (span != nullptr && !DrawsStemOnStaff(*span, staff, stem));
+    const bool stemElsewhere = span != nullptr && !DrawsStemOnStaff(*span, staff, stem);
+    const bool stemHidden = hidden || stem == kStemNone || stemElsewhere;
     const MxlNote& beams = span != nullptr ? *span->beams : first;
     Chunk(out, "stem");
     if (stem == kStemUp || stem == kStemDown) out.Tag(22, {0, stem, 0});
     if (stemHidden) out.Tag(kTagInvisible);
     out.Tag(kTagVoice, {first.voice});
     out.EndChunk();
-    if (beams.beamLeft > 0 || beams.beamRight > 0) {
+    if (!stemElsewhere && (beams.beamLeft > 0 || beams.beamRight > 0)) {
         // Grace notes beam among themselves, inside a beam of their voice too.
         const int beamKey = first.grace ? -first.voice : first.voice;
         int& group = state.beams[beamKey];
         if (group == 0 || beams.beamLeft == 0) group = NextId();
         Chunk(out, "beam", {std::min(beams.beamLeft, 4), std::min(beams.beamRight, 4)});
         out.Tag(18, {group});
-        if (stemHidden) out.Tag(kTagInvisible);
+        if (hidden) out.Tag(kTagInvisible);
         out.EndChunk();
         if (beams.beamRight == 0) state.beams.erase(beamKey);
     }
