@@ -209,7 +209,8 @@ TEST(MusicXmlNiffDump, AChordOnTwoStavesStemsAndBeamsFromOneStaff) {
                    std::to_string(octave) + "</octave></pitch><duration>1</duration><voice>1</voice>"
                    "<type>eighth</type><stem>up</stem><staff>" + std::to_string(staff) + "</staff>" + beams + "</note>";
         };
-        return note(false, "A", 3, 2, std::string("<beam number=\"1\">") + beam + "</beam>") + note(true, "E", 4, 1, "");
+        return note(false, "A", 3, 2, std::string("<beam number=\"1\">") + beam + "</beam>") +
+               note(true, "E", 4, 1, "");
     };
     const MusicXmlConversion conversion = ConvertMusicXml(
         testing::BytesOf("<score-partwise><part-list><score-part id=\"P\"/></part-list><part id=\"P\"><measure>"

@@ -97,7 +97,8 @@ TEST(NiffVoices, ChordsOfNamedVoicesChainInTheirVoice) {
     two[0].fileVoice = 1;
     two[1].fileVoice = 2;
     EXPECT_EQ(Close(two), "v0: |0:10.0@-6\nv1: |0:10.0@-2\n");
-    std::vector<NiffEvent> rested{Note(0, 11, -6, -1), Note(0, 11, -2, 1), Note(2048, 10, -4, 0), Note(3072, 10, -7, -1)};
+    std::vector<NiffEvent> rested{Note(0, 11, -6, -1), Note(0, 11, -2, 1), Note(2048, 10, -4, 0),
+                                  Note(3072, 10, -7, -1)};
     rested[2].rest = true;
     for (size_t i = 0; i < rested.size(); ++i) rested[i].fileVoice = i == 1 ? 2 : 1;
     EXPECT_EQ(Close(rested), "v0: |0:11.0@-6 |3072:10.0@-7 rest 2048:10.0\nv2: |0:11.0@-2\n");
