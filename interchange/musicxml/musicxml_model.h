@@ -15,6 +15,9 @@ struct MxlSlur {
     int side = 0;       // 0 by the stems, 1 above, 2 below
 };
 
+// A note the file draws without a stem (the others: musicxml_staff_voices.h).
+inline constexpr int kStemNone = 3;
+
 struct MxlNote {
     bool rest = false;
     bool chord = false;         // sounds with the note before it
@@ -31,7 +34,7 @@ struct MxlNote {
     int voice = 1;
     int staff = 1;              // 1..4
     int accidental = 0;         // 0 none, 1 double flat .. 5 double sharp, 3 natural
-    int stem = 0;               // 0 none, 1 up, 2 down
+    int stem = 0;               // 0 not given, 1 up, 2 down, 3 none (kStemNone)
     int beamLeft = 0;           // beam levels joined to the chord before
     int beamRight = 0;          // beam levels joined to the chord after
     bool tieStart = false;

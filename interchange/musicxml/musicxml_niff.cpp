@@ -11,9 +11,11 @@
 #include <numeric>
 #include <set>
 
+#include "interchange/musicxml/musicxml_chord_spans.h"
 #include "interchange/musicxml/musicxml_lyric_lines.h"
 #include "interchange/musicxml/musicxml_measures.h"
 #include "interchange/musicxml/musicxml_reader.h"
+#include "interchange/musicxml/musicxml_staff_voices.h"
 #include "interchange/musicxml/musicxml_text.h"
 #include "interchange/niff/niff_schema.h"
 #include "interchange/niff/niff_writer.h"
@@ -41,6 +43,7 @@ constexpr int kCentred = 3;
 constexpr int kTopAligned = 1;
 constexpr int kMiddleAligned = 3;
 constexpr int kTagInvisible = 19;
+constexpr int kTagVoice = 47;      // a stem's voice: the file's voice number
 constexpr int kNumberingOff = 0;  // a `meas` chunk's first byte: no measure numbers
 constexpr int kNoFont = -1;
 constexpr int kTagGrace = 14;      // a grace note's distance from its note in staff spaces, < 0 before it
@@ -415,8 +418,8 @@ class Converter {
     NiffField Whole(int64_t divisionsTime, int divisions);
     void WriteStaff(NiffWriter& out, int part, int staff, int firstMeasure, int endMeasure);
     void WriteMeasure(NiffWriter& out, int part, int staff, int measure, bool systemStart);
-    void WriteChord(NiffWriter& out, const Event& event, int staff, int voiceIndex, PartState& part, StaffState& state,
-                    std::map<int, int>& shown, int divisions, TupletGroup* tuplet);
+    void WriteChord(NiffWriter& out, const Event& event, int staff, const StaffVoices& voices, PartState& part,
+                    StaffState& state, std::map<int, int>& shown, int divisions, TupletGroup* tuplet);
     void WriteTuplet(NiffWriter& out, TupletGroup& group);
     void WriteLineNode(NiffWriter& out, const MxlItem& item, StaffState& state);
     void WriteEndingNode(NiffWriter& out, const MxlItem& item, StaffState& state);
@@ -430,6 +433,7 @@ class Converter {
     StringTable strings_;
     LyricLines lyricLines_;
     int writingPart_ = 0;  // the part whose measure is being written
+    const ChordSpans* chordSpans_ = nullptr;  // the chords of the measure being written
     std::set<std::string> used_;
     std::vector<Rational> measureStart_;
     std::vector<std::vector<PartState>> partAt_;  // per measure, per part, the state at its start
@@ -447,7 +451,7 @@ NiffField Converter::Whole(int64_t time, int divisions) {
     return NiffField::Rational(static_cast<int16_t>(value.num), static_cast<int16_t>(value.den));
 }
 
-void Converter::WriteChord(NiffWriter& out, const Event& event, int staff, int voiceIndex, PartState& part,
+void Converter::WriteChord(NiffWriter& out, const Event& event, int staff, const StaffVoices& voices, PartState& part,
                            StaffState& state, std::map<int, int>& shown, int divisions, TupletGroup* tuplet) {
     const MxlNote& first = *event.chord.front();
     auto valueOf = [&](const MxlNote& note) {
@@ -465,6 +469,7 @@ void Converter::WriteChord(NiffWriter& out, const Event& event, int staff, int v
         const Rational value = valueOf(first);
         const int step = first.displayStep ? StaffStep(state.clef, first.displayStep, first.displayOctave) : 4;
         Chunk(out, "rest", {RestShape(value), std::clamp(step, -128, 127), field(value)});
+        out.Tag(kTagVoice, {first.voice});  // as a chord's stem names its voice
         if (first.hidden) out.Tag(kTagInvisible);
         out.EndChunk();
         if (tuplet != nullptr) WriteTuplet(out, *tuplet);
@@ -480,22 +485,31 @@ void Converter::WriteChord(NiffWriter& out, const Event& event, int staff, int v
         const bool onMiddleLine = note->unpitched && note->step == 0;
         steps.push_back(onMiddleLine ? kMiddleLine : StaffStep(state.clef, note->step, note->octave + shift));
     }
-    const int stem = first.stem != 0 ? first.stem : ChordStem(steps);
+    // A chord's stem: the file's, else its voice's side beside another voice, else
+    // the side its notes ask for. A stem the file says is none is not drawn.
+    const int voiceStem = first.stem != kStemNotGiven ? first.stem : voices.StemOf(first.voice);
+    const int stem = voiceStem != kStemNotGiven ? voiceStem : ChordStem(steps);
+    // A chord on two staves draws its stem and beams from one staff; its part on
+    // the other staff has neither, and no beam of that staff joins it.
+    const ChordSpan* span = chordSpans_ != nullptr ? chordSpans_->Of(&first) : nullptr;
+    const bool stemElsewhere = span != nullptr && !DrawsStemOnStaff(*span, staff, stem);
+    const bool stemHidden = hidden || stem == kStemNone || stemElsewhere;
+    const MxlNote& beams = span != nullptr ? *span->beams : first;
     Chunk(out, "stem");
-    if (stem != 0) out.Tag(22, {0, stem, 0});
-    if (hidden) out.Tag(kTagInvisible);
-    out.Tag(47, {voiceIndex});
+    if (stem == kStemUp || stem == kStemDown) out.Tag(22, {0, stem, 0});
+    if (stemHidden) out.Tag(kTagInvisible);
+    out.Tag(kTagVoice, {first.voice});
     out.EndChunk();
-    if (first.beamLeft > 0 || first.beamRight > 0) {
+    if (!stemElsewhere && (beams.beamLeft > 0 || beams.beamRight > 0)) {
         // Grace notes beam among themselves, inside a beam of their voice too.
         const int beamKey = first.grace ? -first.voice : first.voice;
         int& group = state.beams[beamKey];
-        if (group == 0 || first.beamLeft == 0) group = NextId();
-        Chunk(out, "beam", {std::min(first.beamLeft, 4), std::min(first.beamRight, 4)});
+        if (group == 0 || beams.beamLeft == 0) group = NextId();
+        Chunk(out, "beam", {std::min(beams.beamLeft, 4), std::min(beams.beamRight, 4)});
         out.Tag(18, {group});
         if (hidden) out.Tag(kTagInvisible);
         out.EndChunk();
-        if (first.beamRight == 0) state.beams.erase(beamKey);
+        if (beams.beamRight == 0) state.beams.erase(beamKey);
     }
     if (tuplet != nullptr) WriteTuplet(out, *tuplet);
     WriteSlurs(out, event, state);
@@ -737,6 +751,8 @@ void Converter::WriteMeasure(NiffWriter& out, int partIndex, int staff, int meas
     if (measure >= static_cast<int>(part.measures.size())) return;
     const MxlMeasure& content = part.measures[measure];
     if (content.divisions != 0) state.divisions = content.divisions;
+    const ChordSpans spans(content);
+    chordSpans_ = &spans;
 
     // The events of this staff in time order (document order at equal times).
     const Rational length = Reduce(measureStart_[measure + 1].num * start.den - start.num * measureStart_[measure + 1].den,
@@ -819,7 +835,11 @@ void Converter::WriteMeasure(NiffWriter& out, int partIndex, int staff, int meas
     state.keyChanged = state.timeChanged = false;
 
     std::map<int, int> shown;  // diatonic number -> alteration in force this measure
-    std::map<int, int> voices; // voice number -> index on this staff
+    StaffVoices voices;
+    for (const Event& event : events)
+        if (event.item == nullptr)
+            for (const MxlNote* note : event.chord)
+                if (!note->hidden) voices.Add(note->voice);
     int64_t slice = -1;
     for (; next < events.size(); ++next) {
         const Event& event = events[next];
@@ -838,9 +858,7 @@ void Converter::WriteMeasure(NiffWriter& out, int partIndex, int staff, int meas
             out.EndChunk();
         }
         if (event.item == nullptr) {
-            const int voice = event.chord.front()->voice;
-            const int index = voices.emplace(voice, static_cast<int>(voices.size())).first->second;
-            WriteChord(out, event, staff, std::min(index, 3), state, staffState, shown, state.divisions,
+            WriteChord(out, event, staff, voices, state, staffState, shown, state.divisions,
                        event.tuplet >= 0 ? &tuplets[static_cast<size_t>(event.tuplet)] : nullptr);
             continue;
         }
@@ -874,6 +892,7 @@ void Converter::WriteMeasure(NiffWriter& out, int partIndex, int staff, int meas
         }
     }
     if (staff == 1) partAt_[measure + 1][partIndex] = state;
+    chordSpans_ = nullptr;
 }
 
 void Converter::WriteStaff(NiffWriter& out, int part, int staff, int firstMeasure, int endMeasure) {

@@ -692,7 +692,7 @@ void Reader::End(std::string_view name) {
     else if (name == "normal-type" && parent == "time-modification") note.tupletNormalType = TypeValue(text_);
     else if (name == "staff" && (parent == "note" || parent == "direction")) Number(text_, 1, kMaxPartStaves, parent == "note" ? note.staff : item_.staff);
     else if (name == "accidental") note.accidental = AccidentalCode(text_);
-    else if (name == "stem") note.stem = text_ == "up" ? 1 : text_ == "down" ? 2 : 0;
+    else if (name == "stem") note.stem = text_ == "up" ? 1 : text_ == "down" ? 2 : text_ == "none" ? kStemNone : 0;
     else if (name == "beam" && parent == "note") {
         if (text_ == "begin" || text_ == "forward hook") ++note.beamRight;
         else if (text_ == "end" || text_ == "backward hook") ++note.beamLeft;

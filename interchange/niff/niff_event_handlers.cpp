@@ -97,6 +97,7 @@ int BuildNoteEvent(NiffImportState& import, const uint8_t* fixedPart, bool rest)
     event.rest = rest;
     NiffStemGroup& group = notes.stemGroups[static_cast<size_t>(notes.currentGroup)];
     event.groupVoice = group.voice;
+    event.fileVoice = group.fileVoice;
     const int step = static_cast<int8_t>(fixedPart[1]);
     event.position = -step;
     int n = 0, d = 0;

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstdint>
 #include <map>
+#include <utility>
+#include <vector>
 
 #include "core/model/document.h"
 #include "core/model/events.h"
@@ -77,21 +79,46 @@ void PlaceNotes(NiffImportState& import, MeasureCell* cell, int staff, int measu
     }
 }
 
-void PlaceRest(NiffImportState& import, MeasureCell* cell, int voice, int32_t tick, int code, int dots) {
+// A rest in the voice's list; its place is set once every voice of the cell is in
+// (PlaceCellRests). Null when it could not be placed (counted).
+ScoreObject* PlaceRest(NiffImportState& import, MeasureCell* cell, int voice, int32_t tick, int code, int dots) {
     ScoreObject* list = GetOrCreateVoiceElementList(cell, voice);
     ScoreObject* rest = list != nullptr ? AllocRestRecord() : nullptr;
     if (rest == nullptr) {
         import.report.Count(kUnplacedKind);
-        return;
+        return nullptr;
     }
     RestBody* body = RestBodyOf(rest);
     body->tick = static_cast<uint16_t>(tick);
     body->code = static_cast<uint8_t>(code);
     body->flags = static_cast<uint8_t>((body->flags & ~kRestDotsMask) | (dots & kRestDotsMask));
-    body->position = Clamped(RestStaffOffset(cell, code, voice));
     if (!InsertIntoVoiceList(list, rest)) {
         FreePool8Record(rest);
         import.report.Count(kUnplacedKind);
+        return nullptr;
+    }
+    return rest;
+}
+
+// The voices' rests of one staff's measure, their places by what the other voices
+// have over each rest's time: a rest beside another voice's notes or rests moves
+// aside (the upper voices' up, the lower voices' down).
+void PlaceCellRests(NiffImportState& import, MeasureCell* cell, const NiffStaffMeasure& measure) {
+    std::vector<std::pair<ScoreObject*, int>> placed;  // rest, voice
+    for (int v = 0; v < kNiffVoices; ++v) {
+        const NiffVoice& voice = measure.voices[static_cast<size_t>(v)];
+        for (const NiffEvent& rest : voice.rests) {
+            if ((rest.hiddenMarks & kNoteHeadHidden) != 0) continue;  // time only
+            placed.emplace_back(PlaceRest(import, cell, v, rest.tick, rest.code, rest.dots), v);
+            if (rest.attachments >= 0) import.report.Count(kRestMarksKind);
+        }
+        for (const NiffRestFill& fill : voice.fills)
+            placed.emplace_back(PlaceRest(import, cell, v, fill.tick, fill.code, fill.dots), v);
+    }
+    for (const auto& [rest, voice] : placed) {
+        RestBody* body = RestBodyOf(rest);
+        if (body == nullptr) continue;
+        body->position = Clamped(RestStaffOffsetOver(cell, body->code, voice, body->tick, RestDurationTicks(rest)));
     }
 }
 
@@ -178,16 +205,9 @@ void CommitNiffMeasure(NiffImportState& import) {
             if (measure.staff < 1 || measure.staff > document->header.staffCount) continue;
             MeasureCell* cell = GetOrCreateMeasureCell(StaffRecordOf(document, measure.staff), document, node.number);
             if (cell == nullptr) continue;
-            for (int v = 0; v < kNiffVoices; ++v) {
-                const NiffVoice& voice = measure.voices[static_cast<size_t>(v)];
-                PlaceNotes(import, cell, measure.staff, node.number, v, voice);
-                for (const NiffEvent& rest : voice.rests) {
-                    if ((rest.hiddenMarks & kNoteHeadHidden) != 0) continue;  // time only
-                    PlaceRest(import, cell, v, rest.tick, rest.code, rest.dots);
-                    if (rest.attachments >= 0) import.report.Count(kRestMarksKind);
-                }
-                for (const NiffRestFill& fill : voice.fills) PlaceRest(import, cell, v, fill.tick, fill.code, fill.dots);
-            }
+            for (int v = 0; v < kNiffVoices; ++v)
+                PlaceNotes(import, cell, measure.staff, node.number, v, measure.voices[static_cast<size_t>(v)]);
+            PlaceCellRests(import, cell, measure);
         }
     }
 }

@@ -27,6 +27,7 @@ struct NiffChordRecord {
     bool fixed = false;
     int slot = -1;            // its slot of chords at one tick; -1 outside the slots
     int average = 0;          // doubled average staff position
+    int fileVoice = -1;       // the voice its stem's tag 47 names, -1 when the file names none
     int32_t End() const { return tick + duration; }
 };
 

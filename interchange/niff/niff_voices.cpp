@@ -26,6 +26,17 @@ struct Closing {
     }
 };
 
+// A chord of one event, the index of that event.
+Chord ChordOf(const NiffEvent& e, size_t index) {
+    Chord chord{e.tick, e.duration, e.beamId, e.tupletId, e.direction, {static_cast<int>(index)}};
+    chord.fileVoice = e.fileVoice;
+    return chord;
+}
+
+// Whether the file names the voices of both chords, and they differ: such chords
+// never share a chord or a chain, so a beam, a stem or a rest stays in its voice.
+bool FileVoicesDiffer(int c, int d) { return c >= 0 && d >= 0 && c != d; }
+
 void GroupChords(Closing& closing) {
     const std::vector<NiffEvent>& events = closing.events;
     for (size_t i = 0; i < events.size(); ++i) {
@@ -35,8 +46,7 @@ void GroupChords(Closing& closing) {
         while (slot < closing.slots.size() && closing.chords[static_cast<size_t>(closing.slots[slot][0])].tick < e.tick)
             ++slot;
         if (slot == closing.slots.size() || closing.chords[static_cast<size_t>(closing.slots[slot][0])].tick != e.tick) {
-            Chord chord{e.tick, e.duration, e.beamId, e.tupletId, e.direction, {static_cast<int>(i)}};
-            closing.chords.push_back(chord);
+            closing.chords.push_back(ChordOf(e, i));
             closing.slots.insert(closing.slots.begin() + static_cast<long>(slot),
                                  std::vector<int>{static_cast<int>(closing.chords.size() - 1)});
             continue;
@@ -46,7 +56,7 @@ void GroupChords(Closing& closing) {
         for (int c : places) {
             Chord& chord = closing.chords[static_cast<size_t>(c)];
             if (chord.beamId != e.beamId || chord.tupletId != e.tupletId || chord.direction != e.direction ||
-                chord.duration != e.duration)
+                chord.duration != e.duration || FileVoicesDiffer(chord.fileVoice, e.fileVoice))
                 continue;
             auto at = std::find_if(chord.events.begin(), chord.events.end(),
                                    [&](int other) { return events[static_cast<size_t>(other)].position > e.position; });
@@ -55,8 +65,7 @@ void GroupChords(Closing& closing) {
             break;
         }
         if (joined) continue;
-        Chord chord{e.tick, e.duration, e.beamId, e.tupletId, e.direction, {static_cast<int>(i)}};
-        closing.chords.push_back(chord);
+        closing.chords.push_back(ChordOf(e, i));
         const int index = static_cast<int>(closing.chords.size() - 1);
         if (places.size() >= kPlaces) {
             closing.overflow.push_back(index);
@@ -169,9 +178,11 @@ int32_t ChainChord(Closing& closing, int c) {
         if (closing.chords[static_cast<size_t>(places[0])].tick < end) continue;
         for (int d : places) {
             const Chord& candidate = closing.chords[static_cast<size_t>(d)];
-            if (candidate.fixed) continue;
+            if (candidate.fixed || FileVoicesDiffer(chord.fileVoice, candidate.fileVoice)) continue;
             if (best >= 0) {
+                // In a voice the file names, the nearest later chord follows.
                 const Chord& b = closing.chords[static_cast<size_t>(best)];
+                if (chord.fileVoice >= 0 && b.fileVoice == chord.fileVoice) continue;
                 if (b.tick - end <= candidate.tick - end && !Better(closing, c, best, d)) continue;
             }
             if (candidate.prev >= 0) {
@@ -213,9 +224,37 @@ void ChainAll(Closing& closing) {
 
 struct VoiceStats {
     int up = 0;
+    int down = 0;
     int count = 0;
     long positions = 0;
 };
+
+constexpr size_t kFirstLowerVoice = 2;
+
+// The score keeps two upper voices (0 and 1, stems up) and two lower ones (2 and
+// 3, stems down): the lower voices' rests, marks and slurs go below. The chains,
+// upper ones first, take the upper voices in turn; a chain after one whose stems
+// point up (or that holds only rests) is a lower voice when its own stems point
+// down or it holds only rests, and takes the lower voices in turn. Where a pair
+// is full the other pair's voices are taken. A staff with one chain, or whose
+// chains all have their stems down, keeps its order.
+void SpreadUpperAndLowerVoices(NiffVoiceChains& chains, std::array<VoiceStats, kNiffVoices>& stats) {
+    NiffVoiceChains spread;
+    std::array<VoiceStats, kNiffVoices> spreadStats{};
+    size_t upper = 0, lower = kFirstLowerVoice;
+    bool upperSeen = false;
+    for (size_t v = 0; v < kNiffVoices; ++v) {
+        if (chains[v].empty()) continue;
+        const VoiceStats& s = stats[v];
+        const bool goesLower = upperSeen && s.down >= s.up;
+        upperSeen = upperSeen || s.up >= s.down;
+        size_t& next = goesLower ? (lower < kNiffVoices ? lower : upper) : (upper < kFirstLowerVoice ? upper : lower);
+        spread[next] = std::move(chains[v]);
+        spreadStats[next++] = s;
+    }
+    chains = std::move(spread);
+    stats = spreadStats;
+}
 
 // Only a voice with notes gets rests for its gaps: a voice that holds nothing but
 // the rests the file writes shows those and no more.
@@ -263,7 +302,7 @@ std::vector<int> GraceChords(Closing& closing) {
             members.insert(at, static_cast<int>(i));
             continue;
         }
-        closing.chords.push_back(Chord{e.tick, e.duration, e.beamId, e.tupletId, e.direction, {static_cast<int>(i)}});
+        closing.chords.push_back(ChordOf(e, i));
         graces.push_back(static_cast<int>(closing.chords.size() - 1));
     }
     std::stable_sort(graces.begin(), graces.end(), [&](int a, int b) {
@@ -305,6 +344,7 @@ NiffCloseResult BuildNiffChords(const std::vector<NiffEvent>& events, int32_t, N
                 for (int e : closing.chords[static_cast<size_t>(at)].events) {
                     const NiffEvent& event = events[static_cast<size_t>(e)];
                     stats[static_cast<size_t>(voice)].up += event.direction < 0 ? 1 : 0;
+                    stats[static_cast<size_t>(voice)].down += event.direction > 0 ? 1 : 0;
                     ++stats[static_cast<size_t>(voice)].count;
                     stats[static_cast<size_t>(voice)].positions += event.position;
                 }
@@ -327,6 +367,7 @@ NiffCloseResult BuildNiffChords(const std::vector<NiffEvent>& events, int32_t, N
                     swapped = true;
                 }
     }
+    SpreadUpperAndLowerVoices(chains, stats);
     // A chain tied from an earlier measure takes the voice of its partner, once.
     std::array<bool, kNiffVoices> claimed{};
     for (size_t v = 0; v < kNiffVoices; ++v) {

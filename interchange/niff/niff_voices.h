@@ -30,6 +30,7 @@ struct NiffEvent {
     int tupletKind = 0;  // 0 none, 1 a fixed ratio, 2 its own ratio
     int tupletValue = 0;
     int groupVoice = 0;  // the voice of the event's stem group
+    int fileVoice = -1;  // the voice the stem group's tag 47 names, -1 when none
     int serial = -1;     // the event's number in the import, for ties and spanners
     std::array<int, 2> tieIds{-1, -1};  // the file's IDs of the ties at this note
     std::array<uint8_t, 2> tieSides{};  // per tie ID: 1 above, 2 below, 0 not given

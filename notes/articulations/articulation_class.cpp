@@ -36,8 +36,8 @@ constexpr uint8_t kArticulationType = TypeCode(ObjectType::NoteArticulation);
 constexpr uint8_t kNoteType = TypeCode(ObjectType::Note);
 // Re-placing is one undo step named after the note's marks.
 constexpr uint8_t kReplaceUndoType = 7;
-constexpr int kFirstUnpairedFermata = 216;
-constexpr int kLastUnpairedFermata = 217;
+constexpr int kFirstUnpairedFermata = 216;  // the fermata above
+constexpr int kLastUnpairedFermata = 217;   // the fermata below
 constexpr uint16_t kGlyphByte = 0x00FF;
 // A mark's text style by its note's size class: the music font at 100, 75 and 65 %.
 constexpr uint8_t kStyleOfSizeClass[] = {1, 2, 3};
@@ -148,7 +148,7 @@ int ReplaceArticulationGlyph(ScoreView* view, ScoreObject* object, LogicalPoint*
         EventRecord* first = GetFirstEventOfChord(note);
         const bool lowerForm = notedraw::IsSingleVoiceLayout(view)
                                    ? first != nullptr && notedraw::ChordStemsUp(*first)
-                                   : ActiveVoiceOfMask(view->voiceMask) >= kFirstLowerVoice;
+                                   : ArticulationVoiceOf(view, first) >= kFirstLowerVoice;
         const uint8_t form = lowerForm ? lower : upper;
         text->body.string = static_cast<uint16_t>((text->body.string & ~kGlyphByte) | form);
         placed = PlaceArticulationOnSide(
@@ -165,9 +165,17 @@ bool PlaceAttachedArticulation(ScoreView* view, ScoreObject* object) {
     if (note == nullptr) return false;
     LogicalPoint point{};
     if (ReplaceArticulationGlyph(view, object, &point, true) != 0) return true;
-    const int glyph = GlyphOf(object);
-    if (PlaceArticulationOnSide(view, note, SideOfGlyph(view, note, glyph), glyph, &point) == nullptr)
-        return false;
+    int glyph = GlyphOf(object);
+    const ArticulationSide side = SideOfGlyph(view, note, glyph);
+    // The two fermatas are no pair that flips with the stem, but a fermata put on
+    // the other side takes that side's form (the lower voice's opens downwards).
+    TextObject* text = AsTextObject(object);
+    const bool fermata = glyph == kFirstUnpairedFermata || glyph == kLastUnpairedFermata;
+    if (fermata && side != ArticulationSide::OnStem && (text->body.flags & kTextGlyphByHand) == 0) {
+        glyph = side == ArticulationSide::Below ? kLastUnpairedFermata : kFirstUnpairedFermata;
+        text->body.string = static_cast<uint16_t>((text->body.string & ~kGlyphByte) | glyph);
+    }
+    if (PlaceArticulationOnSide(view, note, side, glyph, &point) == nullptr) return false;
     StoreAnchor(view, object, point);
     return true;
 }

@@ -56,7 +56,7 @@ bool AttachPaletteEntryToNote(ScoreView* view, EventRecord* note, ArticulationPa
 bool PlaceAttachedArticulation(ScoreView* view, ScoreObject* object);
 
 // The form of an articulation's glyph pair that suits its note (the stem direction
-// when one voice is laid out, else the voice being edited), placed against the chord
+// when one voice is laid out, else the voice of the note's own chain), placed against the chord
 // and stored as its anchor; `out` is the new point. Without `force` only while the
 // "AutoFlipAccents" preference is on. Nothing for other types, a glyph changed by
 // hand, the fermatas 216 and 217, or a glyph without a pair. 1 when it was placed.

@@ -6,6 +6,7 @@
 #include "core/constants.h"
 #include "core/model/events.h"
 #include "core/model/score_document.h"
+#include "display/hit_test.h"
 #include "notes/articulations/articulation_tool.h"
 #include "notes/drawing/notation_font.h"
 #include "notes/drawing/note_draw.h"
@@ -66,14 +67,19 @@ bool ArticulationEntryOfGlyph(int glyph, ArticulationPalette* palette, int* entr
     return false;
 }
 
+int ArticulationVoiceOf(const ScoreView* view, const EventRecord* note) {
+    const int edited = ActiveVoiceOfMask(view->voiceMask);
+    if (view->currentCell == nullptr || note == nullptr) return edited;
+    return FindVoiceOfEvent(view->currentCell, note, edited);
+}
+
 ArticulationSide ArticulationSideInView(ScoreView* view, EventRecord* note,
                                         ArticulationPalette palette, int entry) {
     EventRecord* first = note != nullptr ? GetFirstEventOfChord(note) : nullptr;
     const bool stemUp = first != nullptr && notedraw::ChordStemsUp(*first);
     const ArticulationSide side = ArticulationSideOf(palette, entry, stemUp);
     if (view == nullptr) return side;
-    return SideForVoice(side, !notedraw::IsSingleVoiceLayout(view),
-                        ActiveVoiceOfMask(view->voiceMask));
+    return SideForVoice(side, !notedraw::IsSingleVoiceLayout(view), ArticulationVoiceOf(view, first));
 }
 
 EventRecord* PlaceArticulationOnSide(ScoreView* view, EventRecord* note, ArticulationSide side,

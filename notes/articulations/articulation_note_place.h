@@ -17,9 +17,14 @@ struct EventRecord;
 // "Ornaments". False for any other glyph.
 bool ArticulationEntryOfGlyph(int glyph, ArticulationPalette* palette, int* entry);
 
+// The voice (0..3) whose chain in the view's current cell holds the note: with
+// several voices on a staff a note's marks go to its own voice's side, whichever
+// voice the view enters. The view's entered voice when there is no cell or note.
+int ArticulationVoiceOf(const ScoreView* view, const EventRecord* note);
+
 // The side a palette entry puts its mark on for `note` in the view: the palette's
 // rule, then the voice layout (the view filters voices, or voices 2..4 of the cell
-// hold notes: voices 1 and 2 above, 3 and 4 below).
+// hold notes: the note's voice decides, voices 1 and 2 above, 3 and 4 below).
 ArticulationSide ArticulationSideInView(ScoreView* view, EventRecord* note,
                                         ArticulationPalette palette, int entry);
 

@@ -107,6 +107,10 @@ void InitRestFromEvent(ScoreView* view, ScoreObject* rest, const EventRecord* ev
 // The default StaffPosition of a rest of `code` in `voice` (0..3) of the cell, by which
 // voices are in use; 0 for a voice above 3 or a code outside 4..13.
 int RestStaffOffset(MeasureCell* cell, int code, int voice);
+// The same by the other voices that have a note or a shown rest over the rest's
+// ticks [tick, tick + ticks), and the single-voice place where none has: the rests
+// of two voices move apart only where both sound.
+int RestStaffOffsetOver(MeasureCell* cell, int code, int voice, int tick, int ticks);
 // The rest's length in ticks (code, dots, tuplet and extra ratio).
 int RestDurationTicks(const ScoreObject* rest);
 // The horizontal offset in logical units (offset x 16).

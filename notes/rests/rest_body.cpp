@@ -6,7 +6,9 @@
 // row, 4 steps higher when voice 1 is in use; voice 1 the upper row; voice 2 the lower
 // row, 4 steps lower when voice 3 is in use; voice 3 the lower row. Positions count
 // steps from the bottom line, negative upwards: a quarter rest alone sits at -4, the
-// middle line.
+// middle line. RestStaffOffsetOver counts the other voices only where they have a
+// note or a shown rest over the rest's own time: a rest with no other voice there,
+// in whichever voice, keeps the single-voice row.
 #include <algorithm>
 #include <cstring>
 #include <vector>
@@ -196,9 +198,27 @@ void DeleteRestChain(ScoreObject* rest) {
     rest->next = Ref32<ScoreObject>{};
 }
 
-int RestStaffOffset(MeasureCell* cell, int code, int voice) {
+namespace {
+
+// Whether the voice has a note, or a rest that is shown, over the ticks [from, to).
+bool VoiceSoundsOver(MeasureCell* cell, int voice, int from, int to) {
+    const auto overlaps = [&](int start, int ticks) { return start < to && start + ticks > from; };
+    EventRecord* event = GetVoiceFirstEvent(cell, voice);
+    for (int i = 0; event != nullptr && i < kMaxChainLength && event->time < to; ++i, event = NextEvent(event))
+        if (overlaps(event->time, EventDurationTicks(*event))) return true;
+    const ScoreObject* element = NextElement(VoiceListHead(cell, voice));
+    for (int i = 0; element != nullptr && i < kMaxVoiceElements; ++i, element = NextElement(element)) {
+        const RestBody* body = RestBodyOf(element);
+        if (body != nullptr && IsRestHidden(*body)) continue;
+        if (overlaps(ElementTime(element), ElementDurationTicks(element))) return true;
+    }
+    return false;
+}
+
+// The default place by which neighbouring voices count (see RestStaffOffset).
+template <typename Used>
+int RestPlaceBesideVoices(int code, int voice, const Used& used) {
     if (voice < 0 || voice >= kVoiceCount) return 0;
-    const auto used = [cell](int v) { return IsVoiceInUse(cell, v); };
     if (!used(2) && !used(3))
         return RestRowPlace(voice == 0 ? RestRow::Single : RestRow::Lower, code);
     switch (voice) {
@@ -211,6 +231,20 @@ int RestStaffOffset(MeasureCell* cell, int code, int voice) {
         default:
             return RestRowPlace(RestRow::Lower, code);
     }
+}
+
+}  // namespace
+
+int RestStaffOffset(MeasureCell* cell, int code, int voice) {
+    return RestPlaceBesideVoices(code, voice, [cell](int v) { return IsVoiceInUse(cell, v); });
+}
+
+int RestStaffOffsetOver(MeasureCell* cell, int code, int voice, int tick, int ticks) {
+    const auto sounds = [=](int v) { return v != voice && VoiceSoundsOver(cell, v, tick, tick + ticks); };
+    bool alone = true;
+    for (int v = 0; v < kVoiceCount; ++v) alone = alone && !sounds(v);
+    if (alone) return RestRowPlace(RestRow::Single, code);
+    return RestPlaceBesideVoices(code, voice, sounds);
 }
 
 int RestDurationTicks(const ScoreObject* rest) {

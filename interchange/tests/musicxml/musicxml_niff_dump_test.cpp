@@ -43,25 +43,25 @@ TEST(MusicXmlNiffDump, OneStaffOfTwoMeasures) {
               "time 03 04\n"
               "tmsl 02 00 00 00 01 00\n"
               "  tag 22 00 01 00\n"       // stem up
-              "  tag 47 00 00\n"          // voice index 0
+              "  tag 47 01 00\n"          // the file's voice 1
               "stem\n"
               "note 04 05 01 00 04 00\n"  // C5, 1/4
               "lyrc 01 00 00 00 00 00\n"  // "la-", verse 1
               "tmsl 02 00 01 00 04 00\n"
-              "  tag 47 00 00\n"
+              "  tag 47 01 00\n"
               "stem\n"
               "  tag 18 01 00\n"
               "beam 00 01\n"
               "note 04 07 01 00 08 00\n"  // E-flat 5, 1/8
               "tmsl 02 00 03 00 08 00\n"
-              "  tag 47 00 00\n"
+              "  tag 47 01 00\n"
               "stem\n"
               "  tag 18 01 00\n"
               "beam 01 00\n"
               "note 04 08 01 00 08 00\n"  // F-sharp 5
               "acdl 04\n"
               "tmsl 02 00 01 00 02 00\n"
-              "  tag 47 00 00\n"
+              "  tag 47 01 00\n"
               "stem\n"
               "note 04 04 01 00 04 00\n"  // B-natural 4
               "acdl 03\n"
@@ -69,7 +69,7 @@ TEST(MusicXmlNiffDump, OneStaffOfTwoMeasures) {
               "tie \n"
               "tmsl 01 00 03 00 04 00\n"  // measure 2 at 3/4
               "tmsl 02 00 00 00 01 00\n"
-              "  tag 47 00 00\n"
+              "  tag 47 01 00\n"
               "stem\n"
               "note 03 04 03 00 04 00\n"  // dotted half, 3/4
               "acdl 03\n"                 // natural again: the pitch comes from it
@@ -120,7 +120,7 @@ TEST(MusicXmlNiffDump, ValuesNoNoteShowsAreSplitLargestFirst) {
     EXPECT_EQ(dump.substr(dump.find("time ")),
               "time 05 04\n"
               "tmsl 02 00 00 00 01 00\n"
-              "  tag 47 00 00\n"
+              "  tag 47 01 00\n"
               "stem\n"
               "note 03 05 01 00 02 00\n"  // C5, a half
               "  tag 18 01 00\n"
@@ -130,7 +130,7 @@ TEST(MusicXmlNiffDump, ValuesNoNoteShowsAreSplitLargestFirst) {
               "  tag 18 02 00\n"
               "tie \n"
               "tmsl 02 00 01 00 02 00\n"
-              "  tag 47 00 00\n"
+              "  tag 47 01 00\n"
               "stem\n"
               "note 04 05 01 00 08 00\n"  // C5, an eighth, tied from the half
               "  tag 18 01 00\n"
@@ -139,8 +139,10 @@ TEST(MusicXmlNiffDump, ValuesNoNoteShowsAreSplitLargestFirst) {
               "  tag 18 02 00\n"
               "tie \n"
               "tmsl 02 00 05 00 08 00\n"
+              "  tag 47 01 00\n"
               "rest 03 04 01 00 02 00\n"  // a half rest, then an eighth rest
               "tmsl 02 00 09 00 08 00\n"
+              "  tag 47 01 00\n"
               "rest 05 04 01 00 08 00\n");
 }
 
@@ -170,6 +172,63 @@ TEST(MusicXmlNiffDump, EachVoiceSingsOnItsOwnLineAndHiddenRestsAreTimeOnly) {
     EXPECT_NE(dump.find("  tag 19\nrest "), std::string::npos) << dump;
     EXPECT_NE(dump.find("lyrc 01 00 00 00 00 00\n"), std::string::npos) << dump;  // "la", line 0
     EXPECT_NE(dump.find("lyrc 04 00 00 00 01 00\n"), std::string::npos) << dump;  // "lo", line 1
+}
+
+// Stems the file does not give: beside another voice each voice takes its side
+// (the first voice up though its note lies low, the second down though its note
+// lies high); a voice alone follows its notes; a stem the file says is none is
+// written hidden.
+TEST(MusicXmlNiffDump, StemsTakeTheirVoicesSideAndNoneIsHidden) {
+    const auto note = [](const char* step, int octave, int voice, const char* stem) {
+        return std::string("<note><pitch><step>") + step + "</step><octave>" + std::to_string(octave) +
+               "</octave></pitch><duration>2</duration><voice>" + std::to_string(voice) +
+               "</voice><type>half</type>" + stem + "</note>";
+    };
+    const MusicXmlConversion conversion = ConvertMusicXml(
+        testing::BytesOf("<score-partwise><part-list><score-part id=\"P\"/></part-list><part id=\"P\"><measure>"
+                         "<attributes><divisions>1</divisions><time><beats>2</beats><beat-type>4</beat-type></time>"
+                         "</attributes>" + note("D", 4, 1, "") + "<backup><duration>2</duration></backup>" +
+                         note("A", 5, 2, "") + "</measure><measure>" + note("D", 4, 1, "<stem>none</stem>") +
+                         "</measure></part></score-partwise>"),
+        MusicXmlForm::Plain);
+    ASSERT_TRUE(conversion.ok) << conversion.error;
+    const std::string dump = testing::ChunkDump(conversion.niff);
+    EXPECT_NE(dump.find("  tag 22 00 01 00\n  tag 47 01 00\nstem\nnote 03 ff"), std::string::npos) << dump;
+    EXPECT_NE(dump.find("  tag 22 00 02 00\n  tag 47 02 00\nstem\nnote 03 0a"), std::string::npos) << dump;
+    EXPECT_NE(dump.find("  tag 19\n  tag 47 01 00\nstem\nnote 03 ff"), std::string::npos) << dump;
+}
+
+// Two beamed eighth chords of a piano's right hand whose lower notes stand on the
+// left hand's staff, stems up, the beams on each chord's first (lower) note: the
+// upper staff's part draws the stem and takes the beams; the lower staff's part
+// has its stem hidden and no beams, which would run through the upper heads.
+TEST(MusicXmlNiffDump, AChordOnTwoStavesStemsAndBeamsFromOneStaff) {
+    const auto chord = [](const char* beam) {
+        const auto note = [](bool chorded, const char* step, int octave, int staff, const std::string& beams) {
+            return std::string("<note>") + (chorded ? "<chord/>" : "") + "<pitch><step>" + step + "</step><octave>" +
+                   std::to_string(octave) + "</octave></pitch><duration>1</duration><voice>1</voice>"
+                   "<type>eighth</type><stem>up</stem><staff>" + std::to_string(staff) + "</staff>" + beams + "</note>";
+        };
+        return note(false, "A", 3, 2, std::string("<beam number=\"1\">") + beam + "</beam>") +
+               note(true, "E", 4, 1, "");
+    };
+    const MusicXmlConversion conversion = ConvertMusicXml(
+        testing::BytesOf("<score-partwise><part-list><score-part id=\"P\"/></part-list><part id=\"P\"><measure>"
+                         "<attributes><divisions>2</divisions><time><beats>1</beats><beat-type>4</beat-type></time>"
+                         "<staves>2</staves><clef number=\"1\"><sign>G</sign><line>2</line></clef><clef number=\"2\">"
+                         "<sign>F</sign><line>4</line></clef></attributes>" + chord("begin") + chord("end") +
+                         "</measure></part></score-partwise>"),
+        MusicXmlForm::Plain);
+    ASSERT_TRUE(conversion.ok) << conversion.error;
+    const std::string dump = testing::ChunkDump(conversion.niff);
+    const std::string upper = dump.substr(0, dump.find("  tag 47 01 00\n  tag 17"));
+    const std::string lower = dump.substr(upper.size());
+    for (const char* beam : {"beam 00 01\n", "beam 01 00\n"}) {
+        EXPECT_NE(upper.find(std::string("  tag 18 01 00\n") + beam), std::string::npos) << upper;
+    }
+    EXPECT_EQ(lower.find("beam "), std::string::npos) << lower;
+    EXPECT_EQ(upper.find("  tag 19\n"), std::string::npos) << upper;
+    EXPECT_NE(lower.find("  tag 19\n  tag 47 01 00\nstem\n"), std::string::npos) << lower;
 }
 
 }  // namespace

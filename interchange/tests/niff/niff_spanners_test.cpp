@@ -350,8 +350,8 @@ TEST(NiffLines, SearchesAndMeasureEndsMatchTheWholeTable) {
     EXPECT_GT(fullTables, 0);
 }
 
-// Measure 1: a stem-up note high and a tied stem-down note low (voice 1); measure
-// 2: only the tied note's partner, which takes voice 1 too.
+// Measure 1: a stem-up note high and a tied stem-down note low (the lower voice,
+// 2); measure 2: only the tied note's partner, which takes voice 2 too.
 TEST(NiffTies, ATieAcrossTheBarlineFindsItsPartnerAndItsVoice) {
     NiffWriter out;
     BeginScore(out);
@@ -381,8 +381,8 @@ TEST(NiffTies, ATieAcrossTheBarlineFindsItsPartnerAndItsVoice) {
     ASSERT_EQ(import.frame.measures.size(), 2u);
     const NiffStaffMeasure& second = import.frame.measures[1].staves.at(0);
     EXPECT_TRUE(second.voices[0].events.empty());
-    ASSERT_EQ(second.voices[1].events.size(), 1u);
-    EXPECT_EQ(second.voices[1].events[0].serial, 2);
+    ASSERT_EQ(second.voices[2].events.size(), 1u);
+    EXPECT_EQ(second.voices[2].events[0].serial, 2);
     EXPECT_EQ(import.report.CountOf(kNiffTiesUnended), 0);
 }
 

@@ -69,9 +69,42 @@ TEST(NiffVoices, NotesOfOneTickAndStemFormOneChordTopFirst) {
 }
 
 TEST(NiffVoices, AChordChainsToTheNextOfItsStemDirectionWhateverThePitch) {
-    // Stem up at 0; at 1,024 a stem-up chord far below and a stem-down chord near.
+    // Stem up at 0; at 1,024 a stem-up chord far below and a stem-down chord near,
+    // which is a lower voice (2).
     const std::vector<NiffEvent> events{Note(0, 10, -8, -1), Note(1024, 10, 0, -1), Note(1024, 10, -7, 1)};
-    EXPECT_EQ(Close(events), "v0: |0:10.0@-8 |1024:10.0@0\nv1: |1024:10.0@-7 fill 0:10.0\n");
+    EXPECT_EQ(Close(events), "v0: |0:10.0@-8 |1024:10.0@0\nv2: |1024:10.0@-7 fill 0:10.0\n");
+}
+
+// Chords whose stems name their voice chain in it: a chant's line of 27 quarters
+// (stems turning with the pitch), which the nearness of pitches alone splits into
+// three voices, stays one voice in time order; two named voices of one stem and
+// value at one tick stay two chords in two voices; a named voice's rest after its
+// half note stays in it, where the other voice's half note ends as near before it;
+// two voices that only rest are an upper and a lower one.
+TEST(NiffVoices, ChordsOfNamedVoicesChainInTheirVoice) {
+    const int positions[] = {-2, -1, 1, -1, 0, -1, -2, -1, -2, -1, -3, -3, -5, -4,
+                             -3, -5, -2, -3, -2, -2, -3, -2, -1, -3, -5, -3, -2};
+    std::vector<NiffEvent> line;
+    std::string expected = "v0:";
+    for (const int position : positions) {
+        const int32_t tick = static_cast<int32_t>(line.size()) * 1024;
+        line.push_back(Note(tick, 10, position, position <= -4 ? 1 : -1));
+        line.back().fileVoice = 1;
+        expected += " |" + std::to_string(tick) + ":10.0@" + std::to_string(position);
+    }
+    EXPECT_EQ(Close(line), expected + "\n");
+    std::vector<NiffEvent> two{Note(0, 10, -6, -1), Note(0, 10, -2, -1)};
+    two[0].fileVoice = 1;
+    two[1].fileVoice = 2;
+    EXPECT_EQ(Close(two), "v0: |0:10.0@-6\nv1: |0:10.0@-2\n");
+    std::vector<NiffEvent> rested{Note(0, 11, -6, -1), Note(0, 11, -2, 1), Note(2048, 10, -4, 0),
+                                  Note(3072, 10, -7, -1)};
+    rested[2].rest = true;
+    for (size_t i = 0; i < rested.size(); ++i) rested[i].fileVoice = i == 1 ? 2 : 1;
+    EXPECT_EQ(Close(rested), "v0: |0:11.0@-6 |3072:10.0@-7 rest 2048:10.0\nv2: |0:11.0@-2\n");
+    std::vector<NiffEvent> silent{Note(0, 10, -4, 0), Note(0, 10, -4, 0)};
+    for (size_t i = 0; i < silent.size(); ++i) silent[i].rest = true, silent[i].fileVoice = static_cast<int>(i) + 1;
+    EXPECT_EQ(Close(silent), "v0: rest 0:10.0\nv2: rest 0:10.0\n");
 }
 
 TEST(NiffVoices, AFifthLineIsNotPlacedAndCounted) {

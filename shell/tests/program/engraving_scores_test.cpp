@@ -11,10 +11,8 @@
 
 #include "core/model/view.h"
 #include "display/tests/painter/engraving_expect.h"
-#include "interchange/musicxml/musicxml_convert.h"
-#include "interchange/niff/niff_import.h"
-#include "platform/ui/headless.h"
 #include "shell/program/score_windows.h"
+#include "shell/tests/program/musicxml_text_scores.h"
 #include "shell/tests/program/page_pictures.h"
 #include "shell/tests/program/program_fixture.h"
 
@@ -151,12 +149,7 @@ std::string CrowdedMeasures() {
 class EngravingScoresTest : public testing::ProgramFixture {
   protected:
     ScoreView* Import(const std::string& xml, const std::string& title) {
-        const musicxml::MusicXmlConversion conversion =
-            musicxml::ConvertMusicXml(std::vector<uint8_t>(xml.begin(), xml.end()), musicxml::MusicXmlForm::Plain);
-        EXPECT_TRUE(conversion.ok) << conversion.error;
-        if (!conversion.ok) return nullptr;
-        ui::headless::ResetUi();
-        return niff::OpenNiffScoreWindowFromMemory(conversion.niff, title);
+        return testing::ImportMusicXmlText(xml, title);
     }
 };
 

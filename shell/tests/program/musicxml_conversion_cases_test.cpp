@@ -118,7 +118,7 @@ std::vector<Case> Cases() {
          {"staff 1 measure 1 length 5120 clef 0 key 7 time 5/10", "staff 1 measure 2 length 2560 clef 0 key 7 time 5/9",
           "staff 1 measure 3 length 4608 clef 0 key 7 time 9/9", "staff 1 measure 4 length 3072 clef 0 key 7 time 3/10",
           "staff 1 measure 5 length 3072 clef 0 key 7 time 3/10", "  v0: |0:10.0@-5 |1024:10.0@-6 |2048:10.0@-7",
-          "staff 1 measure 6 length 3072 clef 0 key 7 time 3/10", "  v1: rest 0:11.1"},
+          "staff 1 measure 6 length 3072 clef 0 key 7 time 3/10", "  v2: rest 0:11.1"},
          {}},
         // A pickup and a measure the file marks implicit are as long as their
         // notes; a measure that is short without such a mark keeps its signature's
