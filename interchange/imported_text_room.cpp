@@ -31,6 +31,7 @@
 #include "notes/rests/staff_place.h"
 #include "objects/chord/chord_class.h"
 #include "objects/curves/curve_objects.h"
+#include "objects/lyrics/lyric.h"
 #include "objects/midi_marks/mark_classes.h"
 
 namespace ql {
@@ -58,6 +59,23 @@ int32_t Scaled(const ScoreView* view, int32_t v) {
     return scale > 0.0 ? static_cast<int32_t>(v * scale) : v;
 }
 
+// The boxes of a note's lyrics on their verse lines, from the note's box on as
+// wide as the syllable.
+void AddLyrics(ScoreView* view, EventRecord* note, const RecordRect& noteBox, std::vector<RecordRect>& room) {
+    const uint16_t* levels = view->document->header.lyricLevels;
+    ScoreObject* head = GetEventAttachment(note);
+    for (ScoreObject* o = head != nullptr ? head->next.get() : nullptr; o != nullptr; o = o->next.get()) {
+        if (o->type != TypeCode(ObjectType::Lyric)) continue;
+        const TextObject* lyric = AsTextObject(o);
+        const int32_t line = view->staffY + Scaled(view, static_cast<int16_t>(levels[LyricVerse(lyric)]) +
+                                                             static_cast<int16_t>(lyric->body.location.measure));
+        const int32_t baseline = LoadField<uint16_t>(&lyric->body.baseline);
+        const int32_t width = std::max(LoadField<int32_t>(&lyric->body.width), noteBox.right - noteBox.left);
+        room.push_back({noteBox.left, line - baseline, noteBox.left + width,
+                        line + LoadField<int32_t>(&lyric->body.height) - baseline});
+    }
+}
+
 // The boxes of the notes of one staff's cell in the view's current slot.
 void AddNotes(ScoreView* view, MeasureCell* cell, std::vector<RecordRect>& room) {
     const int32_t space = StaffSpaceUnits(view);
@@ -76,6 +94,7 @@ void AddNotes(ScoreView* view, MeasureCell* cell, std::vector<RecordRect>& room)
                 box.bottom = std::max(box.bottom, end + space / 2);
             }
             room.push_back(box);
+            AddLyrics(view, e, box, room);
         }
     }
 }

@@ -22,7 +22,7 @@ bool BoxesOverlap(const RecordRect& a, const RecordRect& b);
 // the outer ones; the signs before each measure's first note (the clef and
 // signatures at the system's start, changes later) with two spaces beyond; the
 // measure numbers due over the first staff; each note with its accidental,
-// ledger lines and stem; and each slur.
+// ledger lines and stem, and its lyrics on their verse lines; and each slur.
 std::vector<RecordRect> SystemMusicRoom(ScoreView* view, ScoreSystem* system);
 
 // The y of a staff's lines in a system: the top line and the bottom line.
