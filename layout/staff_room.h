@@ -13,6 +13,7 @@
 #pragma once
 
 #include <cstdint>
+#include <unordered_map>
 #include <vector>
 
 #include "layout/marks_above_staff.h"
@@ -47,6 +48,21 @@ int64_t StaffDistanceFor(const VerticalReach& upper, const VerticalReach& lower)
 // shown staff's top line and below its last shown staff's bottom line, at their
 // present offsets.
 InkReach SystemRoomOf(ScoreView* view, const ScoreSystem* system);
+
+// While one lives, SystemRoomOf measures each system once: for a pass that moves
+// systems between pages without changing what they hold or their staves' offsets
+// (filling pages by height lays each page out many times).
+class ScopedSystemRooms {
+  public:
+    ScopedSystemRooms();
+    ~ScopedSystemRooms();
+    ScopedSystemRooms(const ScopedSystemRooms&) = delete;
+    ScopedSystemRooms& operator=(const ScopedSystemRooms&) = delete;
+
+  private:
+    std::unordered_map<const ScoreSystem*, InkReach> rooms_;
+    std::unordered_map<const ScoreSystem*, InkReach>* previous_ = nullptr;
+};
 
 // Gives the system's shown staves offsets by their room: each the staff
 // separation below the one above it, or StaffDistanceFor where that is more;

@@ -13,6 +13,7 @@
 #include "layout/measure_format.h"
 #include "layout/page_chain.h"
 #include "layout/page_edit.h"
+#include "layout/staff_room.h"
 
 namespace ql {
 
@@ -29,6 +30,7 @@ int FitSystemsToPages(ScoreView* view, ScorePage* page) {
     ScoreDocument* document = view != nullptr ? view->document : nullptr;
     if (!IsPageInList(document, page)) return 0;
     ScopedPoolSet pools(document->pools);
+    const ScopedSystemRooms rooms;
     int moved = 0;
     for (int i = 0; page != nullptr && i < kMaxChain; ++i, page = page->next.get()) {
         while (CountSystems(page) > 1 && !PageSystemsFit(view, page)) {
@@ -86,6 +88,7 @@ int FillPagesByHeight(ScoreView* view) {
     ScoreDocument* document = view != nullptr ? view->document : nullptr;
     if (document == nullptr || document->firstPage == nullptr) return 0;
     ScopedPoolSet pools(document->pools);
+    const ScopedSystemRooms rooms;
     int moved = 0;
     ScorePage* page = document->firstPage;
     for (int i = 0; page != nullptr && i < kMaxChain; ++i, page = page->next.get()) {

@@ -161,10 +161,11 @@ bool FramePage(ScoreView* view, const ScorePage* page, PageFrame* frame) {
     ScoreDocument* document = view != nullptr ? view->document : nullptr;
     PageMargins margins;
     if (!IsPageInList(document, page) || !page->firstSystem || !GetPageMargins(page, &margins)) return false;
+    // The plain frame reads only the first system's room.
     for (ScoreSystem* s = page->firstSystem.get(); s != nullptr && frame->systems.size() < kMaxChain;
          s = s->next.get()) {
+        frame->reaches.push_back(document->pagesByRoom || frame->systems.empty() ? SystemRoomOf(view, s) : InkReach{});
         frame->systems.push_back(s);
-        frame->reaches.push_back(SystemRoomOf(view, s));
     }
     for (size_t i = 0; i + 1 < frame->reaches.size(); ++i)
         frame->leastGaps.push_back(std::max<int64_t>(

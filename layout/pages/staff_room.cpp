@@ -125,6 +125,12 @@ VerticalReach PastLines(const VerticalReach& raw, int64_t height) {
     return {std::max<int64_t>(raw.above - height, 0), std::max<int64_t>(raw.below, 0)};
 }
 
+// The rooms a living ScopedSystemRooms keeps; null when none lives.
+std::unordered_map<const ScoreSystem*, InkReach>* g_systemRooms = nullptr;
+
+// The room of the system's shown staves, measured (see SystemRoomOf).
+InkReach MeasureSystemRoom(ScoreView* view, const ScoreSystem* system, const uint16_t* offsets, const int8_t* flags);
+
 bool IsShown(const int8_t* flags, int staff) { return (static_cast<uint8_t>(flags[staff]) & kHiddenStaff) == 0; }
 
 }  // namespace
@@ -152,10 +158,23 @@ int64_t StaffDistanceFor(const VerticalReach& upper, const VerticalReach& lower)
 }
 
 InkReach SystemRoomOf(ScoreView* view, const ScoreSystem* system) {
-    InkReach room;
     const uint16_t* offsets = StaffOffsetsOf(system);
     const int8_t* flags = StaffFlagsOf(system);
-    if (view == nullptr || view->document == nullptr || offsets == nullptr || flags == nullptr) return room;
+    if (view == nullptr || view->document == nullptr || offsets == nullptr || flags == nullptr) return {};
+    if (g_systemRooms == nullptr) return MeasureSystemRoom(view, system, offsets, flags);
+    const auto known = g_systemRooms->find(system);
+    if (known != g_systemRooms->end()) return known->second;
+    return g_systemRooms->emplace(system, MeasureSystemRoom(view, system, offsets, flags)).first->second;
+}
+
+ScopedSystemRooms::ScopedSystemRooms() : previous_(g_systemRooms) { g_systemRooms = &rooms_; }
+
+ScopedSystemRooms::~ScopedSystemRooms() { g_systemRooms = previous_; }
+
+namespace {
+
+InkReach MeasureSystemRoom(ScoreView* view, const ScoreSystem* system, const uint16_t* offsets, const int8_t* flags) {
+    InkReach room;
     const std::vector<InkReach> staves = StaffRoomsOf(view, system);
     const int64_t last = LastShownStaffOffset(view->document, system);
     int64_t first = -1;
@@ -168,6 +187,8 @@ InkReach SystemRoomOf(ScoreView* view, const ScoreSystem* system) {
     }
     return room;
 }
+
+}  // namespace
 
 void SpaceStavesByRoom(ScoreView* view, ScoreSystem* system) {
     ScoreDocument* document = view != nullptr ? view->document : nullptr;
