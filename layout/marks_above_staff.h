@@ -1,5 +1,6 @@
-// How far the marks of a staff's measures stand above the staff: the page layout
-// keeps a page's first system low enough that they stay on the paper.
+// How far the marks of a staff's measures stand above and below the staff: the
+// room each staff takes in its system (layout/staff_room.h) and the page layout,
+// which keeps a page's first system low enough that they stay on the paper, read it.
 #pragma once
 
 #include <cstdint>
@@ -8,13 +9,29 @@ namespace ql {
 
 struct ScoreView;
 struct ScoreSystem;
+struct ScoreObject;
 
-// How far above the staff's line its y offsets count from (the view's staff y) the
-// highest mark of the staff's measures in the system reaches, at the staff's size:
-// the lines and hooks of octave lines, endings, brackets and pedal brackets, the
-// ends of hairpins, and texts standing on their anchors (octave signs, ending
-// numbers, tempo marks, text lines). 0 when none stands above that line. Marks on
-// notes, hidden texts and the staff's signs are not counted.
-int64_t MarksReachAboveStaff(ScoreView* view, const ScoreSystem* system, int staff);
+// A reach past a line, both counted from it, positive away from it: `above` up the
+// page, `below` down it; 0 where nothing passes it.
+struct VerticalReach {
+    int64_t above = 0;
+    int64_t below = 0;
+    // Takes in ink from `top` to `bottom` (y, down the page, from the line).
+    void Take(int64_t top, int64_t bottom);
+    void Take(const VerticalReach& other);
+};
+
+// The ink of one mark whose y offsets count from `origin` (units from the line,
+// down the page), at `scale`: a slur's curve, the lines and hooks of octave lines,
+// endings, brackets and pedal brackets, a hairpin's ends, a text standing on its
+// anchor (its ascent, or its first glyph's ink where that rises higher, and its
+// descent; a labelled line's number or text as well as its line). A mark of none
+// of these kinds or a hidden text leaves `reach` as it was.
+void TakeMarkReach(ScoreView* view, ScoreObject* object, int64_t origin, double scale, VerticalReach* reach);
+
+// How far above and below the staff's bottom line (the view's staff y, from which
+// its marks' y offsets count) the marks of its measures in the system reach, at
+// the staff's size. Marks on notes and the staff's signs are not counted.
+VerticalReach MarksReachOfStaff(ScoreView* view, const ScoreSystem* system, int staff);
 
 }  // namespace ql

@@ -40,6 +40,19 @@ bool FitStaffSizeToSystems(ScoreView* view);
 // after its pages were first laid out.
 void LayOutPagesAgain(ScoreView* view);
 
+// How an import's pages are broken: as the file or the formatter dealt them (the
+// systems a page cannot hold move on), or filled by height (FillPagesByHeight).
+enum class PageBreaks : uint8_t { Kept, ByHeight };
+
+// Lays an imported score's pages out again once its notes and marks stand: every
+// system's staves spaced by their room (layout/staff_room.h); where a system is
+// then taller than its page, a smaller fixed staff size or closer staves (never
+// closer than their room), and when that is not enough a user staff size smaller
+// than the fixed ones, down to a staff 2.5 mm high; then the pages broken as
+// `breaks` says and their systems placed and spaced. A score entered by hand keeps its pages' systems as its formatter dealt
+// them (LayOutPagesAgain).
+void LayOutImportedPages(ScoreView* view, PageBreaks breaks);
+
 // After a user's change of the page, the staff size or the staves: a message box
 // says so when a system of the score is taller than its page. True when one is.
 bool WarnWhenSystemTallerThanPage(ScoreView* view);
@@ -51,12 +64,26 @@ inline constexpr char kSystemTallerThanPage[] =
 // separation between neighbours). A page without systems fits.
 bool PageSystemsFit(ScoreView* view, const ScorePage* page);
 
+// Whether the page's systems stand between its margins with the gaps their room
+// asks (layout/staff_room.h): each the reach below the system above it, a space
+// of paper and the reach above the system below it, and the last system's ink
+// inside the bottom margin, clear of the texts at the page's foot. A page without
+// systems does.
+bool PageHoldsSystemsByRoom(ScoreView* view, const ScorePage* page);
+
 // From `page` on, each page that holds more than one system and does not fit gives
 // its last systems to the top of the next page, a blank page being added after the
 // last page when there is none; a page keeps at least one system. A view whose
 // system moved stays on its page, on the page's last system. Returns the number of
 // systems moved, or -1 when a page could not be had (the pages stay sound).
 int FitSystemsToPages(ScoreView* view, ScorePage* page);
+
+// Each page, from the first, takes as many systems as stand between its margins at
+// their least gaps (LayoutPageSystems): the systems a page cannot hold go to the
+// next page (a page added at the end as needed), and the first systems of the
+// pages after it come up while they fit; pages left without a system go. Returns
+// the number of systems moved, or -1 when a page could not be had.
+int FillPagesByHeight(ScoreView* view);
 
 // The records had for carrying the measures past the last page: the systems
 // planned for the last page, then for each page added after it, and their records.

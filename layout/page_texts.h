@@ -26,4 +26,8 @@ bool PageTextBox(ScoreView* view, ScoreObject* object, RecordRect* box);
 // lowest staff); `none` when no text does.
 int64_t PageHeadingBottom(ScoreView* view, const ScorePage* page, int64_t limit, int64_t none);
 
+// The highest top of the page's texts whose top stands at or below `limit` (the
+// texts at the page's foot, under its first system); `none` when no text does.
+int64_t PageFooterTop(ScoreView* view, const ScorePage* page, int64_t limit, int64_t none);
+
 }  // namespace ql

@@ -203,6 +203,7 @@ int InitNewDocument(ScoreDocument* document, ScoreView* view, const NewScoreBloc
     if (document == nullptr) return 0;
     SetCurrentPoolSet(document->pools);
     document->clearedFlags[0] = document->clearedFlags[1] = 0;
+    document->pagesByRoom = false;
     for (int s = 0; document->staves != nullptr && s <= document->header.staffCount; ++s) {
         StaffRecord* staff = StaffRecordOf(document, s);
         if (staff != nullptr && staff->cells) FreeRecord(kCellArrayPool, staff->cells.get());

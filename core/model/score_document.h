@@ -221,6 +221,10 @@ struct ScoreDocument {
     NewScoreBlock workingNewScoreBlock{};
     uint16_t internalDistances[kPageDistanceCount] = {};
     int8_t extraVelocity = 0;               // master velocity offset
+    // The page layout gives each system the gaps its staves' room asks and keeps
+    // its ink inside the margins (an import laid out by room); else it deals the
+    // gaps evenly as the formatter does. Run time only.
+    bool pagesByRoom = false;
 
     uint32_t gdiCache[kGdiCacheSlots] = {};  // platform object handle bits
     uint8_t glyphMetrics[kGlyphMetricCount][kGlyphMetricBytes] = {};

@@ -88,6 +88,14 @@ void ApplyNiffMargins(NiffImportState& import) {
     }
 }
 
+// Whether the file gave any system its place on the page.
+bool SystemsPlaced(const NiffFrame& frame) {
+    for (const NiffPageFrame& page : frame.pages)
+        for (const NiffSystemFrame& system : page.systems)
+            if (system.placed) return true;
+    return false;
+}
+
 }  // namespace
 
 NiffPageMargins DefaultNiffMargins(double unitsPerInch) {
@@ -188,6 +196,10 @@ int BuildScoreFromNiff(NiffImportState& import) {
     // do those it placed in its way.
     if (import.view != nullptr)
         PlaceImportedMeasureTexts(import.view, &import.unplacedTexts, &import.placedTexts);
+    // Every staff takes the room of what it holds; the pages of a file that placed
+    // its systems keep them, those of one that did not (a converted score) take as
+    // many as they hold.
+    LayOutImportedPages(import.view, SystemsPlaced(import.frame) ? PageBreaks::Kept : PageBreaks::ByHeight);
     import.unplacedTexts.clear();
     import.placedTexts.clear();
     if (import.view != nullptr) {

@@ -33,6 +33,7 @@ struct NiffSystemFrame {
     int32_t rightEdge = 0;  // placement plus width, file units
     int firstMeasure = 1;
     int lastMeasure = 1;
+    bool placed = false;  // the file gave the system's place
     std::array<int32_t, kNiffStaffSlots> staffOffsets{};
     std::array<uint8_t, kNiffStaffSlots> staffFlags{};
 };

@@ -69,6 +69,7 @@ NiffSystemFrame& BeginSystemIn(NiffImportState& import) {
     const NiffTagState& tags = import.tags;
     system.placementX = NiffTagShort(tags, kTagPlacement, 0);
     system.placementY = NiffTagShort(tags, kTagPlacement, 2);
+    system.placed = HasNiffTag(tags, kTagPlacement);
     system.rightEdge = system.placementX + NiffTagShort(tags, kTagWidth, 0);
     if (import.writer.generic) {
         system.left = Scaled(import, system.placementX) - kPageOrigin;

@@ -1,6 +1,6 @@
-// The reach of a staff's marks above it (layout/marks_above_staff.h), read from the
-// y offsets of their anchors: each counts from the view's staff y, negative upwards,
-// and is drawn at the staff's size.
+// The reach of a staff's marks above and below it (layout/marks_above_staff.h), read
+// from the y offsets of their anchors: each counts from the view's staff y (the
+// staff's bottom line), negative upwards, and is drawn at the staff's size.
 #include "layout/marks_above_staff.h"
 
 #include <algorithm>
@@ -18,6 +18,7 @@
 #include "core/text/text_object.h"
 #include "core/ui/status_bar_notes.h"
 #include "layout/page_chain.h"
+#include "objects/curves/curve_objects.h"
 #include "objects/hairpin/hairpin.h"
 #include "objects/spanners/spanner_objects.h"
 
@@ -25,22 +26,42 @@ namespace ql {
 
 namespace {
 
-// The highest y (the smallest) a line's ends and hooks reach.
-int32_t LineTop(const SpannerEndpoint& ends) {
-    return std::min({int32_t{ends.start.y}, int32_t{ends.end.y}, ends.start.y + ends.startHook,
-                     ends.end.y + ends.endHook});
+// Half the thickness of a slur's band at its middle.
+constexpr int32_t kSlurHalfBand = 32;
+
+struct Span {
+    int32_t top = 0;
+    int32_t bottom = 0;
+};
+
+Span SpanOf(std::initializer_list<int32_t> ys) { return {std::min(ys), std::max(ys)}; }
+
+// A line's ends and hooks.
+Span LineSpan(const SpannerEndpoint& ends) {
+    return SpanOf({int32_t{ends.start.y}, int32_t{ends.end.y}, ends.start.y + ends.startHook,
+                   ends.end.y + ends.endHook});
 }
 
-// The line of a spanner that has one; false for any other mark.
-bool SpannerLineTop(ScoreObject* object, int32_t* top) {
+// A slur's ends and the middle of its curve (a cubic through its control points is
+// at (p0 + 3 p1 + 3 p2 + p3) / 8 halfway), widened by its band.
+Span SlurSpan(const SlurObject& slur) {
+    const AnchorPoint* p = slur.body.points;
+    const int32_t middle = (p[0].y + 3 * p[1].y + 3 * p[2].y + p[3].y) / 8;
+    const Span span = SpanOf({int32_t{p[0].y}, int32_t{p[3].y}, middle});
+    return {span.top - kSlurHalfBand, span.bottom + kSlurHalfBand};
+}
+
+// The line or curve of a mark that has one; false for any other mark.
+bool DrawnLineSpan(ScoreObject* object, Span* span) {
     switch (static_cast<ObjectType>(object->type)) {
-        case ObjectType::PedalBracket: *top = LineTop(AsWickette(object)->spanner.endpoint); return true;
+        case ObjectType::PedalBracket: *span = LineSpan(AsWickette(object)->spanner.endpoint); return true;
         case ObjectType::Widget:
-        case ObjectType::Octave: *top = LineTop(AsTextSpanner(object)->spanner.endpoint); return true;
-        case ObjectType::RepeatEnding: *top = LineTop(AsRepeatEnding(object)->spanner.endpoint); return true;
+        case ObjectType::Octave: *span = LineSpan(AsTextSpanner(object)->spanner.endpoint); return true;
+        case ObjectType::RepeatEnding: *span = LineSpan(AsRepeatEnding(object)->spanner.endpoint); return true;
+        case ObjectType::Slur: *span = SlurSpan(*AsSlur(object)); return true;
         case ObjectType::Hairpin: {
             const AnchorPoint* points = AsHairpin(object)->points;
-            *top = std::min({int32_t{points[0].y}, int32_t{points[1].y}, int32_t{points[2].y}});
+            *span = SpanOf({int32_t{points[0].y}, int32_t{points[1].y}, int32_t{points[2].y}});
             return true;
         }
         default: return false;
@@ -55,16 +76,45 @@ bool IsSign(const ScoreObject* object) {
 
 }  // namespace
 
-int64_t MarksReachAboveStaff(ScoreView* view, const ScoreSystem* system, int staff) {
+void VerticalReach::Take(int64_t top, int64_t bottom) {
+    above = std::max(above, -top);
+    below = std::max(below, bottom);
+}
+
+void VerticalReach::Take(const VerticalReach& other) {
+    above = std::max(above, other.above);
+    below = std::max(below, other.below);
+}
+
+void TakeMarkReach(ScoreView* view, ScoreObject* object, int64_t origin, double scale, VerticalReach* reach) {
+    const auto scaled = [&](int32_t y) { return origin + static_cast<int64_t>(y * scale); };
+    Span line;
+    if (DrawnLineSpan(object, &line)) reach->Take(scaled(line.top), scaled(line.bottom));
+    if (dynamic_cast<const TextObjectClass*>(&ClassOf(object)) == nullptr) return;
+    TextObject* label = AsTextObject(object);
+    if ((label->body.flags & kTextHidden) != 0) return;
+    // A text (a labelled line's too) stands on its anchor: its ascent above it, as it is measured, or the
+    // ink of its first glyph where that rises higher (a tempo mark's note); its
+    // descent below it.
+    const auto& textClass = static_cast<const TextObjectClass&>(ClassOf(object));
+    textClass.Measure(object, view);
+    RecordRect ink{};
+    textClass.SelectTextFont(object, view, LogicalPoint{0, 0}, &ink);
+    const int32_t ascent = std::max<int32_t>(LoadField<uint16_t>(&label->body.baseline), -ink.top);
+    const int32_t descent = std::max<int32_t>(LoadField<int32_t>(&label->body.height) -
+                                                  LoadField<uint16_t>(&label->body.baseline),
+                                              0);
+    const int64_t y = scaled(static_cast<int16_t>(label->body.location.measure));
+    reach->Take(y - ascent, y + descent);
+}
+
+VerticalReach MarksReachOfStaff(ScoreView* view, const ScoreSystem* system, int staff) {
+    VerticalReach reach;
     ScoreDocument* document = view != nullptr ? view->document : nullptr;
-    if (document == nullptr || system == nullptr || staff < 1 || staff > document->header.staffCount) return 0;
+    if (document == nullptr || system == nullptr || staff < 1 || staff > document->header.staffCount) return reach;
     const StaffRecord* record = StaffRecordOf(document, staff);
     const uint8_t percent = record != nullptr ? StaffSizePercent(*record) : 0;
     const double scale = percent != 0 ? percent * kPercent : 1.0;
-    int64_t highest = 0;
-    const auto reach = [&](int32_t offset, int32_t above) {
-        highest = std::max<int64_t>(highest, above - static_cast<int64_t>(offset * scale));
-    };
     for (int measure = system->firstMeasure; measure <= system->lastMeasure; ++measure) {
         MeasureCell* cell = ExistingMeasureCell(document, staff, measure);
         ScoreObject* object = cell != nullptr && cell->objects ? cell->objects->next.get() : nullptr;
@@ -73,23 +123,10 @@ int64_t MarksReachAboveStaff(ScoreView* view, const ScoreSystem* system, int sta
             if ((subtype != ObjectSubtype::MeasureTimeList && subtype != ObjectSubtype::MeasureAnchorList) ||
                 IsSign(object))
                 continue;
-            const bool text = dynamic_cast<const TextObjectClass*>(&ClassOf(object)) != nullptr;
-            TextObject* label = AsTextObject(object);
-            if (text && (label->body.flags & kTextHidden) != 0) continue;
-            int32_t line = 0;
-            if (SpannerLineTop(object, &line)) reach(line, 0);
-            if (!text) continue;
-            // A text stands on its anchor: its ascent above it, as it is measured, or
-            // the ink of its first glyph where that rises higher (a tempo mark's note).
-            const auto& textClass = static_cast<const TextObjectClass&>(ClassOf(object));
-            textClass.Measure(object, view);
-            RecordRect ink{};
-            textClass.SelectTextFont(object, view, LogicalPoint{0, 0}, &ink);
-            reach(static_cast<int16_t>(label->body.location.measure),
-                  std::max<int32_t>(LoadField<uint16_t>(&label->body.baseline), -ink.top));
+            TakeMarkReach(view, object, 0, scale, &reach);
         }
     }
-    return highest;
+    return reach;
 }
 
 }  // namespace ql

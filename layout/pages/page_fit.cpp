@@ -13,6 +13,7 @@
 #include "layout/measure_format.h"
 #include "layout/page_chain.h"
 #include "layout/page_edit.h"
+#include "layout/staff_room.h"
 
 namespace ql {
 
@@ -29,6 +30,7 @@ int FitSystemsToPages(ScoreView* view, ScorePage* page) {
     ScoreDocument* document = view != nullptr ? view->document : nullptr;
     if (!IsPageInList(document, page)) return 0;
     ScopedPoolSet pools(document->pools);
+    const ScopedSystemRooms rooms;
     int moved = 0;
     for (int i = 0; page != nullptr && i < kMaxChain; ++i, page = page->next.get()) {
         while (CountSystems(page) > 1 && !PageSystemsFit(view, page)) {
@@ -42,6 +44,63 @@ int FitSystemsToPages(ScoreView* view, ScorePage* page) {
         }
     }
     if (moved != 0) KeepViewsOnTheirMeasures(document);
+    return moved;
+}
+
+namespace {
+
+// Whether a page after `page` holds a system.
+bool SystemsFollow(const ScorePage* page) {
+    for (const ScorePage* p = page->next.get(); p != nullptr; p = p->next.get())
+        if (p->firstSystem) return true;
+    return false;
+}
+
+// The first system of the pages after `page` comes up when the page holds it
+// between its margins; false, nothing changed, when it does not or there is none.
+bool PullNextSystem(ScoreView* view, ScorePage* page) {
+    if (!page->firstSystem || !SystemsFollow(page)) return false;
+    if (!AddSystemToPage(view, page, true)) return false;
+    if (PageHoldsSystemsByRoom(view, page)) return true;
+    MoveLastSystemToNextPage(view, page);
+    return false;
+}
+
+// Pages left without a system go (the first stays); the pages after one take its
+// number when their numbers ran on.
+void DropEmptyPages(ScoreDocument* document) {
+    ScorePage* page = document->firstPage->next.get();
+    while (page != nullptr) {
+        ScorePage* next = page->next.get();
+        if (!page->firstSystem) {
+            MoveViewsOffPage(document, page, page->previous.get());
+            UnlinkPage(document, page);
+            if (next != nullptr && next->pageNumber == page->pageNumber + 1) RenumberPageRun(next, page->pageNumber);
+            FreePageRecord(page);
+        }
+        page = next;
+    }
+}
+
+}  // namespace
+
+int FillPagesByHeight(ScoreView* view) {
+    ScoreDocument* document = view != nullptr ? view->document : nullptr;
+    if (document == nullptr || document->firstPage == nullptr) return 0;
+    ScopedPoolSet pools(document->pools);
+    const ScopedSystemRooms rooms;
+    int moved = 0;
+    ScorePage* page = document->firstPage;
+    for (int i = 0; page != nullptr && i < kMaxChain; ++i, page = page->next.get()) {
+        while (CountSystems(page) > 1 && !PageHoldsSystemsByRoom(view, page)) {
+            if (page->next.get() == nullptr && LinkBlankPageAfter(document, page) == nullptr) return -1;
+            if (!MoveLastSystemToNextPage(view, page)) break;
+            ++moved;
+        }
+        while (PullNextSystem(view, page)) ++moved;
+    }
+    DropEmptyPages(document);
+    KeepViewsOnTheirMeasures(document);
     return moved;
 }
 

@@ -42,15 +42,35 @@ bool PageTextBox(ScoreView* view, ScoreObject* object, RecordRect* box) {
     return false;
 }
 
-int64_t PageHeadingBottom(ScoreView* view, const ScorePage* page, int64_t limit, int64_t none) {
-    int64_t bottom = none;
-    if (page == nullptr || !page->margins) return bottom;
+namespace {
+
+// Calls take(box) for the box of every text of the page's own list.
+template <typename Take>
+void ForEachPageTextBox(ScoreView* view, const ScorePage* page, Take take) {
+    if (page == nullptr || !page->margins) return;
     ScoreObject* item = page->margins->next.get();
     for (int i = 0; item != nullptr && i < pages::kMaxChain; ++i, item = item->next.get()) {
         RecordRect box;
-        if (PageTextBox(view, item, &box) && box.top < limit) bottom = std::max<int64_t>(bottom, box.bottom);
+        if (PageTextBox(view, item, &box)) take(box);
     }
+}
+
+}  // namespace
+
+int64_t PageHeadingBottom(ScoreView* view, const ScorePage* page, int64_t limit, int64_t none) {
+    int64_t bottom = none;
+    ForEachPageTextBox(view, page, [&](const RecordRect& box) {
+        if (box.top < limit) bottom = std::max<int64_t>(bottom, box.bottom);
+    });
     return bottom;
+}
+
+int64_t PageFooterTop(ScoreView* view, const ScorePage* page, int64_t limit, int64_t none) {
+    int64_t top = none;
+    ForEachPageTextBox(view, page, [&](const RecordRect& box) {
+        if (box.top >= limit) top = std::min<int64_t>(top, box.top);
+    });
+    return top;
 }
 
 }  // namespace ql

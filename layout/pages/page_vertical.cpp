@@ -1,7 +1,8 @@
 // Vertical placement of a page's systems (LayoutPageSystems): the first system
 // below the top margin, the last standing on the bottom margin, the middle ones
-// spread evenly with gaps capped at the document's system separation; and whether
-// a page's systems fit between its margins (PageSystemsFit).
+// spread evenly with gaps capped at the document's system separation, a gap never
+// less than the room of the staves on either side of it (layout/staff_room.h); and
+// whether a page's systems fit between its margins (PageSystemsFit).
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -15,11 +16,11 @@
 #include "core/state.h"
 #include "core/ui/status_bar_notes.h"
 #include "display/view_location.h"
-#include "layout/marks_above_staff.h"
 #include "layout/measure_format.h"
 #include "layout/page_chain.h"
 #include "layout/page_fit.h"
 #include "layout/page_texts.h"
+#include "layout/staff_room.h"
 
 namespace ql {
 
@@ -38,13 +39,12 @@ constexpr int32_t kLeastGap = kSeparationStep;
 constexpr int32_t kLeastNumberedGap = 576;
 constexpr uint8_t kNumbersOff = 0;
 
-// Above the highest note of a page's first staff the page keeps room for what is
-// drawn over it (its stem, ledger lines, articulations, a measure number): three
-// spaces over its head's line, beyond the stem's end of a stem that rises. Above
-// its highest mark (an octave line, an ending, a text) it keeps half a space of paper.
+// Above the highest note of a page's first system the page keeps room for what is
+// drawn over it (its flag, articulations, a measure number): three spaces over its
+// head's top, or over the end of a stem that rises. Above its highest mark
+// (an octave line, an ending, a text) it keeps half a space of paper.
 constexpr int64_t kRoomOverNotes = 384;
 constexpr int64_t kRoomOverMarks = 64;
-constexpr int64_t kStepUnits = 64;
 
 // From the bottom of a page's heading to its first system's bottom line (the
 // system's y): the staff, and over its top line the room kept over a note there
@@ -80,35 +80,6 @@ int32_t LeastGap(const ScoreDocument* document) {
     return document->header.pageGeometry.measureNumberStyle != kNumbersOff ? kLeastNumberedGap : kLeastGap;
 }
 
-// How far the notes and marks of the system's shown staves reach above the
-// system's top, with the room kept over them (0 when none reaches above it): a
-// lower staff's notes or marks may rise past the staves above it.
-int64_t MusicReachAboveSystem(ScoreView* view, const ScoreSystem* system) {
-    ScoreDocument* document = view->document;
-    const int8_t* flags = StaffFlagsOf(system);
-    const uint16_t* offsets = StaffOffsetsOf(system);
-    if (flags == nullptr || offsets == nullptr) return 0;
-    int64_t reach = 0;
-    for (int staff = 1; staff <= document->header.staffCount; ++staff) {
-        if ((static_cast<uint8_t>(flags[staff]) & kHiddenStaff) != 0) continue;
-        for (int measure = system->firstMeasure; measure <= system->lastMeasure; ++measure) {
-            MeasureCell* cell = ExistingMeasureCell(document, staff, measure);
-            for (int voice = 0; cell != nullptr && voice < kVoiceCount; ++voice) {
-                const EventRecord* e = GetVoiceFirstEvent(cell, voice);
-                for (int n = 0; e != nullptr && n < kMaxChainLength; e = NextEvent(e), ++n) {
-                    if (IsHeadSentinel(*e)) continue;
-                    const int64_t y = SignedStep(*e) * kStepUnits;
-                    const int64_t top = std::min<int64_t>(y, e->stemLength < 0 ? y + e->stemLength : y);
-                    reach = std::max(reach, kRoomOverNotes - top - offsets[staff]);
-                }
-            }
-        }
-        const int64_t marks = MarksReachAboveStaff(view, system, staff);
-        if (marks > 0) reach = std::max(reach, marks + kRoomOverMarks - offsets[staff]);
-    }
-    return reach;
-}
-
 // The document's system separation made sound (0 -> 1536, at least 128, a
 // multiple of 128) and stored back.
 int32_t NormalSeparation(ScoreDocument* document) {
@@ -120,33 +91,77 @@ int32_t NormalSeparation(ScoreDocument* document) {
     return separation;
 }
 
-// Tops for the systems after the first: the middle ones spread evenly, the last on
-// the bottom margin unless the gap was capped.
-void SpreadSystems(ScoreView* view, const std::vector<ScoreSystem*>& systems, int64_t firstTop,
-                   int64_t lastTop, int32_t separation) {
+// A page's systems with the tops of the first and the last: the first below the
+// top margin, the last with its lowest staff on the bottom margin (its top rounded
+// up the page, so that it stays inside) and its ink inside the margin; and the least
+// gap between each system and the next (from the bottom line of the one to the top
+// line of the other): the lower reach of the one, a space of paper and the upper
+// reach of the other. A page whose systems do not stand so, and every page of a
+// score not laid out by room (one entered by hand), takes the plain frame the
+// formatter deals its systems by: the last system's lowest staff on the bottom
+// margin and the gaps shared evenly.
+struct PageFrame {
+    std::vector<ScoreSystem*> systems;
+    std::vector<InkReach> reaches;
+    std::vector<int64_t> leastGaps;
+    int64_t topLine = 0;
+    int64_t firstTop = 0;
+    int64_t lastTop = 0;
+    int64_t plainLastTop = 0;
+};
+
+// The room the page leaves for the gaps between its systems, the last standing on
+// the bottom margin.
+int64_t GapRoom(const ScoreDocument* document, const PageFrame& frame) {
+    int64_t room = frame.lastTop - frame.firstTop;
+    for (size_t i = 0; i + 1 < frame.systems.size(); ++i)
+        room -= SystemHeight(document, frame.systems[i]) + kStaffHeight;
+    return room;
+}
+
+// The gaps that share `room`: a gap whose least is more than an even share takes
+// its least, the others share what is left evenly (at most `cap` each when
+// capped). Sets `capped` when the cap held them.
+std::vector<int64_t> ShareGaps(const std::vector<int64_t>& least, int64_t room, int64_t cap, bool* capped) {
+    std::vector<bool> own(least.size(), false);
+    int64_t share = 0;
+    for (bool changed = true; changed;) {
+        changed = false;
+        int64_t left = room;
+        int64_t sharing = 0;
+        for (size_t i = 0; i < least.size(); ++i) own[i] ? left -= least[i] : ++sharing;
+        share = sharing > 0 ? left / sharing : 0;
+        for (size_t i = 0; i < least.size(); ++i)
+            if (!own[i] && least[i] > share) changed = own[i] = true;
+    }
+    if (share < 1) share = kSeparationStep;
+    *capped = share > cap;
+    if (*capped) share = cap;
+    std::vector<int64_t> gaps(least.size());
+    for (size_t i = 0; i < least.size(); ++i) gaps[i] = own[i] ? least[i] : std::max(share, least[i]);
+    return gaps;
+}
+
+// Tops for the systems after the first: the gaps shared evenly as far as their
+// least allow, the last on the bottom margin unless the gaps were capped.
+void SpreadSystems(ScoreView* view, const PageFrame& frame, int32_t separation) {
     ScoreDocument* document = view->document;
-    const bool uncapped = State().layout.SystemGapsUncapped != 0;
-    const size_t middle = systems.size() - 2;
-    int64_t heights = 0;
-    for (size_t i = 1; i + 1 < systems.size(); ++i) heights += SystemHeight(document, systems[i]) + kStaffHeight;
-    int64_t gap = (lastTop - heights - SystemHeight(document, systems[0]) - firstTop - kStaffHeight) /
-                  static_cast<int64_t>(middle + 1);
-    if (gap < 1) gap = kSeparationStep;
-    const int32_t least = LeastGap(document);
-    const bool capped = !uncapped && gap > std::max(separation, least);
-    if (capped) gap = std::max(separation, least);
-    int64_t running = firstTop;
+    const std::vector<ScoreSystem*>& systems = frame.systems;
+    const int64_t cap = State().layout.SystemGapsUncapped != 0 ? INT64_MAX : std::max(separation, LeastGap(document));
+    bool capped = false;
+    const std::vector<int64_t> gaps = ShareGaps(frame.leastGaps, GapRoom(document, frame), cap, &capped);
+    int64_t running = frame.firstTop;
     for (size_t i = 1; i < systems.size(); ++i) {
-        running += SystemHeight(document, systems[i - 1]) + gap + kStaffHeight;
+        running += SystemHeight(document, systems[i - 1]) + gaps[i - 1] + kStaffHeight;
         const bool last = i + 1 == systems.size();
-        systems[i]->y = static_cast<int32_t>(last && !capped ? lastTop : RoundAtZoom(view, running));
+        systems[i]->y = static_cast<int32_t>(last && !capped ? frame.lastTop : RoundAtZoom(view, running));
     }
 }
 
 // The first system's top at or below `top` and below the page's heading: the texts
 // above the system or across the place it takes go over it, clear of its first
 // staff's top line by kHeadingClearance and of its notes and marks by the room
-// `music` (MusicReachAboveSystem) keeps over them. A text the system comes down
+// `music` keeps over them (from the system's y). A text the system comes down
 // onto as it moves joins the heading (a credit set under the title, beside the
 // place the system took under the title alone).
 int64_t BelowHeading(ScoreView* view, const ScorePage* page, const ScoreSystem* system, int64_t top, int64_t music) {
@@ -162,39 +177,42 @@ int64_t BelowHeading(ScoreView* view, const ScorePage* page, const ScoreSystem* 
     return top;
 }
 
-// A page's systems with the tops of the first and the last: the first below the
-// top margin, the last with its lowest staff on the bottom margin (its top rounded
-// up the page, so that it stays inside).
-struct PageFrame {
-    std::vector<ScoreSystem*> systems;
-    int64_t topLine = 0;
-    int64_t firstTop = 0;
-    int64_t lastTop = 0;
-};
-
 bool FramePage(ScoreView* view, const ScorePage* page, PageFrame* frame) {
     ScoreDocument* document = view != nullptr ? view->document : nullptr;
     PageMargins margins;
     if (!IsPageInList(document, page) || !page->firstSystem || !GetPageMargins(page, &margins)) return false;
+    // The plain frame reads only the first system's room.
     for (ScoreSystem* s = page->firstSystem.get(); s != nullptr && frame->systems.size() < kMaxChain;
-         s = s->next.get())
+         s = s->next.get()) {
+        frame->reaches.push_back(document->pagesByRoom || frame->systems.empty() ? SystemRoomOf(view, s) : InkReach{});
         frame->systems.push_back(s);
+    }
+    for (size_t i = 0; i + 1 < frame->reaches.size(); ++i)
+        frame->leastGaps.push_back(std::max<int64_t>(
+            LeastGap(document), frame->reaches[i].All().below + kStaffPaper + frame->reaches[i + 1].All().above));
     frame->topLine = int64_t{kLogicalOrigin} + margins.logical[1];
     // The first system never stands above the top margin: its top is rounded down
     // the page.
     frame->firstTop = frame->systems.size() == 1 ? frame->topLine + kStaffHeight
                                                  : RoundAtZoom(view, frame->topLine + kStaffHeight, Rounding::DownThePage);
+    const int64_t reach = frame->firstTop + SystemHeight(document, frame->systems.front()) + kStaffHeight;
     // Nor do its notes or marks reach past the page's top edge: notes, octave lines,
     // endings or texts far above its staves take the system down the page.
-    const int64_t music = MusicReachAboveSystem(view, frame->systems.front());
-    if (music > 0)
-        frame->firstTop = std::max(frame->firstTop,
-                                   RoundAtZoom(view, int64_t{kLogicalOrigin} + music, Rounding::DownThePage));
-    frame->firstTop = BelowHeading(view, page, frame->systems.front(), frame->firstTop, music);
-    frame->lastTop = RoundAtZoom(view,
-                                 int64_t{view->PageBottom} - margins.logical[3] -
-                                     SystemHeight(document, frame->systems.back()) - kStaffHeight,
-                                 Rounding::UpThePage);
+    const InkReach& over = frame->reaches.front();
+    const int64_t music = std::max(over.notes.above + kRoomOverNotes, over.marks.above + kRoomOverMarks);
+    frame->firstTop = std::max(
+        frame->firstTop, RoundAtZoom(view, int64_t{kLogicalOrigin} + kStaffHeight + music, Rounding::DownThePage));
+    // Nor does it stand on the page's heading.
+    frame->firstTop = BelowHeading(view, page, frame->systems.front(), frame->firstTop, kStaffHeight + music);
+    // The last system's lowest staff stands on the bottom margin, and its ink below
+    // it stays inside the margin and clear of the texts at the page's foot.
+    const int64_t margin = int64_t{view->PageBottom} - margins.logical[3];
+    int64_t bottom = margin - frame->reaches.back().All().below;
+    const int64_t foot = PageFooterTop(view, page, reach, INT64_MAX);
+    if (foot != INT64_MAX) bottom = std::min(bottom, foot - kStaffPaper - frame->reaches.back().All().below);
+    const int64_t height = SystemHeight(document, frame->systems.back()) + kStaffHeight;
+    frame->lastTop = RoundAtZoom(view, bottom - height, Rounding::UpThePage);
+    frame->plainLastTop = RoundAtZoom(view, margin - height, Rounding::UpThePage);
     return true;
 }
 
@@ -209,15 +227,35 @@ int32_t LastShownStaffOffset(const ScoreDocument* document, const ScoreSystem* s
     return 0;
 }
 
+namespace {
+
+// Whether the frame's systems stand with their least gaps between them.
+bool HoldsByRoom(ScoreView* view, const PageFrame& frame) {
+    int64_t least = 0;
+    for (const int64_t gap : frame.leastGaps) least += gap + ZoomStep(view);
+    return GapRoom(view->document, frame) >= least;
+}
+
+// The plain frame (see PageFrame).
+void MakePlain(PageFrame* frame) {
+    frame->lastTop = frame->plainLastTop;
+    std::fill(frame->leastGaps.begin(), frame->leastGaps.end(), 0);
+}
+
+}  // namespace
+
 bool PageSystemsFit(ScoreView* view, const ScorePage* page) {
     PageFrame frame;
     if (!FramePage(view, page, &frame)) return true;
-    const std::vector<ScoreSystem*>& systems = frame.systems;
+    MakePlain(&frame);
     // Room left between the systems, each standing on the one before it.
-    int64_t room = frame.lastTop - frame.firstTop;
-    for (size_t i = 0; i + 1 < systems.size(); ++i) room -= SystemHeight(view->document, systems[i]) + kStaffHeight;
-    const auto gaps = static_cast<int64_t>(systems.size() - 1);
-    return room >= gaps * (LeastGap(view->document) + ZoomStep(view));
+    const auto gaps = static_cast<int64_t>(frame.systems.size() - 1);
+    return GapRoom(view->document, frame) >= gaps * (LeastGap(view->document) + ZoomStep(view));
+}
+
+bool PageHoldsSystemsByRoom(ScoreView* view, const ScorePage* page) {
+    PageFrame frame;
+    return !FramePage(view, page, &frame) || HoldsByRoom(view, frame);
 }
 
 namespace {
@@ -226,22 +264,9 @@ namespace {
 void PlaceSystemsOnPage(ScoreView* view, ScorePage* page) {
     PageFrame frame;
     if (!FramePage(view, page, &frame)) return;
-    ScoreDocument* document = view->document;
-    std::vector<ScoreSystem*>& systems = frame.systems;
-    const int64_t firstTop = frame.firstTop;
-    const int64_t lastTop = frame.lastTop;
-    systems[0]->y = static_cast<int32_t>(firstTop);
-    if (systems.size() == 1) return;
-    const int32_t separation = NormalSeparation(document);
-    if (systems.size() > 2) {
-        SpreadSystems(view, systems, firstTop, lastTop, separation);
-        return;
-    }
-    const int64_t height = SystemHeight(document, systems[0]);
-    const int32_t gap = std::max(separation, LeastGap(document));
-    systems[1]->y = static_cast<int32_t>(lastTop);
-    if (State().layout.SystemGapsUncapped == 0 && lastTop - height - firstTop - kStaffHeight > gap)
-        systems[1]->y = static_cast<int32_t>(RoundAtZoom(view, firstTop + height + kStaffHeight + gap));
+    if (!view->document->pagesByRoom || !HoldsByRoom(view, frame)) MakePlain(&frame);
+    frame.systems[0]->y = static_cast<int32_t>(frame.firstTop);
+    if (frame.systems.size() > 1) SpreadSystems(view, frame, NormalSeparation(view->document));
 }
 
 }  // namespace

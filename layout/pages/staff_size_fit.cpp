@@ -8,6 +8,7 @@
 // So the room a page has for a system is its height less its margins, in inches,
 // times the units per inch of a size.
 #include <algorithm>
+#include <cmath>
 
 #include "core/core_strings.h"
 #include "core/draw/view_metrics.h"
@@ -16,13 +17,16 @@
 #include "core/model/view.h"
 #include "core/ui/modal_boxes.h"
 #include "core/units/paper_size.h"
+#include "core/units/page_units.h"
 #include "core/units/paper_table.h"
+#include "core/units/units.h"
 #include "layout/measure_format.h"
 #include "layout/page_chain.h"
 #include "layout/page_fit.h"
 #include "layout/page_format.h"
 #include "layout/page_geometry.h"
 #include "layout/page_layout_dialogs.h"
+#include "layout/staff_room.h"
 #include "platform/ui/message_box.h"
 
 namespace ql {
@@ -35,6 +39,9 @@ namespace {
 // its first staff and its last staff's lines.
 constexpr int64_t kSystemRoom = 2 * int64_t{kStaffHeight};
 constexpr int64_t kHalfSpace = 64;
+// The smallest staff a score is given by itself: 2.5 mm high (512 units).
+constexpr double kMostUnitsPerInch = 5200.0;
+constexpr double kHundredths = 100.0;
 
 double UnitsPerInchOf(const ScoreDocument* document, int size) {
     return StaffUnitsPerInch(size, document->header.fontSizeSetting);
@@ -113,12 +120,94 @@ bool CloseStavesToFitSystems(ScoreView* view) {
 
 }  // namespace
 
-void LayOutPagesAgain(ScoreView* view) {
-    if (view == nullptr || view->document == nullptr || view->document->firstPage == nullptr) return;
-    FitSystemsToPages(view, view->document->firstPage);
+namespace {
+
+// Gives the score the staff size `size` (a fixed size, or the user size its header
+// holds): the margins keep their measure on paper, the view's metrics follow and
+// every page is laid out again.
+void TakeStaffSize(ScoreView* view, int size) {
+    ScoreDocument* document = view->document;
+    document->header.pageGeometry.staffSize = static_cast<uint8_t>(size);
+    view->UnitsPerInch = UnitsPerInchOf(document, size);
+    // Each page's margins are read again from their measures at the new size.
+    ReconvertMargins(document, document->leftMaster);
+    ReconvertMargins(document, document->rightMaster);
+    ScorePage* page = document->firstPage;
+    for (int i = 0; page != nullptr && i < kMaxChain; ++i, page = page->next.get()) ReconvertMargins(document, page);
+    InitViewMetrics(view);
+    PageExtentOf(view);
+    LayOutPagesAgain(view);
+}
+
+// A score whose systems are still too tall for the page at the smallest fixed size
+// with its staves as close as their room allows takes a user staff size at which
+// they stand, down to the smallest staff it takes by itself. False when it needs
+// none.
+bool TakeSmallerUserSize(ScoreView* view) {
+    ScoreDocument* document = view->document;
+    const std::vector<PageNeed> needs = PageNeeds(document);
+    const double present = UnitsPerInchOf(document, document->header.pageGeometry.staffSize);
+    if (needs.empty() || FitsAt(needs, present)) return false;
+    double perInch = present;
+    for (const PageNeed& page : needs)
+        if (page.roomInches > 0.0) perInch = std::max(perInch, static_cast<double>(page.need) / page.roomInches);
+    perInch = std::min(perInch, kMostUnitsPerInch);
+    // In hundredths of the stored form, rounded up so that the systems stand.
+    const double stored = std::ceil(perInch / kUnitsPerBcdUnit * kHundredths) / kHundredths;
+    const BcdInches word = FormatFloatG(stored);
+    if (StaffUnitsPerInch(kUserStaffSize, word) <= present) return false;
+    document->header.fontSizeSetting = word;
+    document->header.pageGeometry.userStaffSize = BcdTimes128(word);
+    TakeStaffSize(view, kUserStaffSize);
+    return true;
+}
+
+}  // namespace
+
+namespace {
+
+bool HasPages(const ScoreView* view) {
+    return view != nullptr && view->document != nullptr && view->document->firstPage != nullptr;
+}
+
+void SpaceEveryStaffByRoom(ScoreView* view) {
+    ScorePage* page = view->document->firstPage;
+    for (int i = 0; page != nullptr && i < kMaxChain; ++i, page = page->next.get()) {
+        ScoreSystem* system = page->firstSystem.get();
+        for (int s = 0; system != nullptr && s < kMaxChain; ++s, system = system->next.get())
+            SpaceStavesByRoom(view, system);
+    }
+}
+
+void PlaceAndSpaceEveryPage(ScoreView* view) {
     ScorePage* page = view->document->firstPage;
     for (int i = 0; page != nullptr && i < kMaxChain; ++i, page = page->next.get()) LayoutPageSystems(view, page);
     FormatMeasuresOfAllPages(view);
+}
+
+}  // namespace
+
+void LayOutPagesAgain(ScoreView* view) {
+    if (!HasPages(view)) return;
+    FitSystemsToPages(view, view->document->firstPage);
+    PlaceAndSpaceEveryPage(view);
+}
+
+void LayOutImportedPages(ScoreView* view, PageBreaks breaks) {
+    if (!HasPages(view)) return;
+    ScoreDocument* document = view->document;
+    document->pagesByRoom = true;
+    SpaceEveryStaffByRoom(view);
+    if (!FitsAt(PageNeeds(document), UnitsPerInchOf(document, document->header.pageGeometry.staffSize))) {
+        // A smaller fixed size, or the staves closer where their room allows; else
+        // a smaller size still.
+        FitStaffSizeToSystems(view);
+        SpaceEveryStaffByRoom(view);
+        if (TakeSmallerUserSize(view)) SpaceEveryStaffByRoom(view);
+    }
+    if (breaks == PageBreaks::ByHeight) FillPagesByHeight(view);
+    else FitSystemsToPages(view, document->firstPage);
+    PlaceAndSpaceEveryPage(view);
 }
 
 int StaffSizeToFitSystems(const ScoreDocument* document) {
@@ -138,19 +227,9 @@ bool FitStaffSizeToSystems(ScoreView* view) {
     ScoreDocument* document = view != nullptr ? view->document : nullptr;
     if (document == nullptr) return false;
     const int size = StaffSizeToFitSystems(document);
-    if (size == document->header.pageGeometry.staffSize) return CloseStavesToFitSystems(view);
-    document->header.pageGeometry.staffSize = static_cast<uint8_t>(size);
-    view->UnitsPerInch = UnitsPerInchOf(document, size);
-    // Each page's margins are read again from their measures at the new size.
-    ReconvertMargins(document, document->leftMaster);
-    ReconvertMargins(document, document->rightMaster);
-    ScorePage* page = document->firstPage;
-    for (int i = 0; page != nullptr && i < kMaxChain; ++i, page = page->next.get()) ReconvertMargins(document, page);
-    InitViewMetrics(view);
-    PageExtentOf(view);
-    LayOutPagesAgain(view);
-    CloseStavesToFitSystems(view);
-    return true;
+    const bool changed = size != document->header.pageGeometry.staffSize;
+    if (changed) TakeStaffSize(view, size);
+    return CloseStavesToFitSystems(view) || changed;
 }
 
 bool WarnWhenSystemTallerThanPage(ScoreView* view) {

@@ -5,7 +5,10 @@
 // indented by the widest of them (the later systems at the margin), and braces over
 // the staves of one part. A later larger staff size that leaves a system taller than
 // the page is told in a box. Labels placed, edited and removed by hand, and undone
-// and redone, leave the first system spaced as spacing it afresh would.
+// and redone, leave the first system spaced as spacing it afresh would. Every
+// staff of every system has the room of what it holds (a song's verses under the
+// voice, notes far above a later system's staff, forty staves), and the pages of a
+// converted score are filled by height.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -17,6 +20,7 @@
 #include "core/constants.h"
 #include "core/model/document.h"
 #include "core/model/document_context.h"
+#include "core/model/events.h"
 #include "core/model/grid.h"
 #include "core/model/pages.h"
 #include "core/model/score_document.h"
@@ -24,6 +28,7 @@
 #include "core/objects/class_table.h"
 #include "core/settings/preference_defaults.h"
 #include "core/text/text_object.h"
+#include "core/ui/status_bar_notes.h"
 #include "core/undo/undo.h"
 #include "display/anchors.h"
 #include "display/engraving_check.h"
@@ -34,10 +39,12 @@
 #include "layout/measure_format.h"
 #include "layout/page/page_layout_resources.h"
 #include "layout/page_chain.h"
+#include "layout/page_edit.h"
 #include "layout/page_fit.h"
 #include "layout/page_geometry.h"
 #include "layout/page_layout_dialogs.h"
 #include "layout/page_texts.h"
+#include "layout/staff_room.h"
 #include "notes/beatmap/beat_map.h"
 #include "objects/text_box/text_box.h"
 #include "objects/text_marks/text_dialog_resources.h"
@@ -284,6 +291,112 @@ TEST_F(ImportedPageGeometryTest, PagesStandAsAnEngraverSetsThem) {
             ASSERT_EQ(ui::headless::MessageBoxes().size(), boxes + 1);
             EXPECT_EQ(ui::headless::MessageBoxes().back().text, kSystemTallerThanPage);
             ui::headless::SetDialogScript(kStaffSizeDialog, {});
+        }
+        ForceCloseScoreWindow(view->ViewWindow);
+        Pump();
+    }
+}
+
+// A song of `measures` measures: a voice with three verses on quarter notes (high
+// A6 over ledger lines in measure `high`), and a piano whose left hand reaches
+// far below its staff.
+std::string Song(int measures, int high) {
+    std::string voice, right;
+    for (int m = 1; m <= measures; ++m) {
+        const std::string number = "<measure number=\"" + std::to_string(m) + "\">";
+        const std::string start =
+            m == 1 ? "<attributes><divisions>1</divisions><time><beats>4</beats><beat-type>4</beat-type></time>"
+                     "<staves>2</staves><clef number=\"2\"><sign>F</sign><line>4</line></clef></attributes>"
+                   : "";
+        voice += number + (m == 1 ? "<attributes><divisions>1</divisions><time><beats>4</beats><beat-type>4</beat-type>"
+                                    "</time></attributes>"
+                                  : "");
+        for (int q = 0; q < 4; ++q) {
+            voice += "<note><pitch><step>" + std::string(m == high ? "A" : "D") + "</step><octave>" +
+                     (m == high ? "6" : "5") + "</octave></pitch><duration>1</duration><type>quarter</type>";
+            for (int verse = 1; verse <= 3; ++verse)
+                voice += "<lyric number=\"" + std::to_string(verse) + "\"><text>la</text></lyric>";
+            voice += "</note>";
+        }
+        voice += "</measure>";
+        right += number + start +
+                 "<note><pitch><step>E</step><octave>4</octave></pitch><duration>4</duration><type>whole</type>"
+                 "<staff>1</staff></note><backup><duration>4</duration></backup><note><pitch><step>E</step>"
+                 "<octave>1</octave></pitch><duration>4</duration><type>whole</type><staff>2</staff></note></measure>";
+    }
+    return "<score-partwise><part-list><score-part id=\"V\"><part-name>Voice</part-name></score-part>"
+           "<score-part id=\"P\"><part-name>Piano</part-name></score-part></part-list><part id=\"V\">" +
+           voice + "</part><part id=\"P\">" + right + "</part></score-partwise>";
+}
+
+// The highest and lowest ink of a system's notes (heads and stems), page y.
+std::pair<int64_t, int64_t> NotesSpan(ScoreDocument* document, const ScoreSystem* system) {
+    int64_t top = INT64_MAX, bottom = INT64_MIN;
+    for (int staff = 1; staff <= document->header.staffCount; ++staff)
+        for (int m = system->firstMeasure; m <= system->lastMeasure; ++m) {
+            MeasureCell* cell = ExistingMeasureCell(document, staff, m);
+            for (int voice = 0; cell != nullptr && voice < kVoiceCount; ++voice)
+                for (EventRecord* e = GetVoiceFirstEvent(cell, voice); e != nullptr; e = NextEvent(e)) {
+                    const int64_t y = system->y + StaffOffsetsOf(system)[staff] + SignedStep(*e) * 64;
+                    top = std::min({top, y - 64, y + std::min<int>(e->stemLength, 0)});
+                    bottom = std::max({bottom, y + 64, y + std::max<int>(e->stemLength, 0)});
+                }
+        }
+    return {top, bottom};
+}
+
+// Staves and systems no closer than their room; every page but the last full.
+void CheckRoom(ScoreView* view) {
+    ScoreDocument* document = view->document;
+    for (ScorePage* page = document->firstPage; page != nullptr; page = page->next.get()) {
+        const ScoreSystem* above = nullptr;
+        for (ScoreSystem* system = page->firstSystem.get(); system != nullptr; system = system->next.get()) {
+            SCOPED_TRACE("system at measure " + std::to_string(system->firstMeasure));
+            const std::vector<InkReach> rooms = StaffRoomsOf(view, system);
+            const uint16_t* offsets = StaffOffsetsOf(system);
+            for (int staff = 2; staff <= document->header.staffCount; ++staff)
+                EXPECT_GE(offsets[staff] - offsets[staff - 1],
+                          StaffDistanceFor(rooms[staff - 1].All(), rooms[staff].All()))
+                    << "staff " << staff;
+            if (above != nullptr) {
+                EXPECT_GT(NotesSpan(document, system).first, NotesSpan(document, above).second + kStaffPaper);
+                EXPECT_GE(system->y - pages::kStaffHeight - (above->y + LastShownStaffOffset(document, above)),
+                          SystemRoomOf(view, above).All().below + kStaffPaper + SystemRoomOf(view, system).All().above);
+            }
+            above = system;
+        }
+        if (page->next.get() == nullptr) continue;
+        // The first system of the next page does not stand on this one.
+        ASSERT_TRUE(AddSystemToPage(view, page, true));
+        EXPECT_FALSE(PageHoldsSystemsByRoom(view, page)) << "page " << page->pageNumber << " is not full";
+        ASSERT_TRUE(MoveLastSystemToNextPage(view, page));
+    }
+}
+
+TEST_F(ImportedPageGeometryTest, EveryStaffHasTheRoomOfWhatItHolds) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    std::vector<std::pair<std::string, std::string>> scores{{"song", Song(40, 6)},
+                                                            {"melody", Score({{"Flute"}}, 60)}};
+    for (const Case& test : Cases()) scores.emplace_back(test.name, test.xml);
+    for (const auto& [name, xml] : scores) {
+        SCOPED_TRACE(name);
+        const musicxml::MusicXmlConversion conversion =
+            musicxml::ConvertMusicXml(std::vector<uint8_t>(xml.begin(), xml.end()), musicxml::MusicXmlForm::Plain);
+        ASSERT_TRUE(conversion.ok) << conversion.error;
+        ui::headless::ResetUi();
+        ScoreView* view = niff::OpenNiffScoreWindowFromMemory(conversion.niff, "room_XML");
+        ASSERT_NE(view, nullptr);
+        ScoreDocument* document = view->document;
+        CheckPages(view);
+        CheckRoom(view);
+        EXPECT_TRUE(testing::EngravingIsClean(view));
+        EXPECT_TRUE(testing::SavePagePictures(view, "room_" + name));
+        if (name == "song") {
+            // The third verse under the voice stands clear above the piano's notes.
+            const ScoreSystem* system = document->firstPage->firstSystem.get();
+            EXPECT_GT(StaffOffsetsOf(system)[2] - StaffOffsetsOf(system)[1],
+                      document->header.lyricLevels[2] + pages::kStaffHeight);
+            EXPECT_GT(document->header.pageCount, 1);
         }
         ForceCloseScoreWindow(view->ViewWindow);
         Pump();

@@ -1,0 +1,213 @@
+// The room of each staff in a system (layout/staff_room.h). Every y here counts
+// from the staff's bottom line (the view's staff y), down the page, in logical
+// units at the staff's size: a note's head is centred on its step (64 units each,
+// negative upwards), its stem's free end lies its stem length from the carrier's
+// head, the marks on a note count from its head (from the staff when they say so),
+// a lyric from its verse line.
+#include "layout/staff_room.h"
+
+#include <algorithm>
+#include <array>
+
+#include "core/constants.h"
+#include "core/draw/staff_scaling.h"
+#include "core/model/document.h"
+#include "core/model/event_record.h"
+#include "core/model/events.h"
+#include "core/model/grid.h"
+#include "core/model/grid_records.h"
+#include "core/model/pages.h"
+#include "core/model/score_document.h"
+#include "core/model/view.h"
+#include "core/objects/score_object.h"
+#include "core/text/text_object.h"
+#include "core/ui/status_bar_notes.h"
+#include "layout/page_chain.h"
+#include "layout/page_fit.h"
+#include "notes/drawing/note_fields.h"
+#include "notes/pitch/pitch_vocabulary.h"
+#include "objects/lyrics/lyric.h"
+
+namespace ql {
+
+using namespace pages;
+
+namespace {
+
+constexpr int64_t kUnitsPerStep = 64;
+constexpr int64_t kHalfHead = 64;
+constexpr uint8_t kClefNibble = 0x0F;
+
+// How far a clef's ink passes the staff's top and bottom lines, by clef kind: a G
+// clef's curl and tail, an octave figure over or under it, an F clef's top.
+constexpr std::array<VerticalReach, kClefKindCount> kClefReach = {{
+    {192, 160},  // Treble
+    {0, 0},      // Tenor
+    {0, 0},      // Alto
+    {32, 0},     // Bass
+    {0, 0},      // Baritone
+    {0, 0},      // Percussion
+    {352, 160},  // Treble 8va above
+    {192, 320},  // Treble 8va below
+    {192, 0},    // Bass 8va above
+    {32, 160},   // Bass 8va below
+    {0, 0},      // Soprano
+    {0, 0},      // TAB
+    {0, 0},      // Mezzo Soprano
+    {0, 0},      // (Modern) Tenor
+    {0, 0},      // second Baritone form
+}};
+
+double StaffScale(const ScoreDocument* document, int staff) {
+    const StaffRecord* record = StaffRecordOf(const_cast<ScoreDocument*>(document), staff);
+    const uint8_t percent = record != nullptr ? StaffSizePercent(*record) : 0;
+    return percent != 0 ? percent * kPercent : 1.0;
+}
+
+// A note's head and, on the chord's stem carrier, its stem out to the beam.
+void TakeNoteReach(const EventRecord& note, double scale, VerticalReach* reach) {
+    const int64_t head = SignedStep(note) * kUnitsPerStep;
+    int64_t top = head - kHalfHead;
+    int64_t bottom = head + kHalfHead;
+    if (IsStemCarrier(note) && !IsStemHidden(note) && note.duration < CodeOf(DurationCode::Whole)) {
+        top = std::min(top, head + note.stemLength);
+        bottom = std::max(bottom, head + note.stemLength);
+    }
+    reach->Take(static_cast<int64_t>(top * scale), static_cast<int64_t>(bottom * scale));
+}
+
+// The marks attached to a note: lyrics from their verse lines, the others from the
+// head or the staff.
+void TakeAttachedReach(ScoreView* view, EventRecord* note, double scale, VerticalReach* reach) {
+    const uint16_t* levels = view->document->header.lyricLevels;
+    ScoreObject* head = GetEventAttachment(note);
+    int guard = 0;
+    for (ScoreObject* object = head != nullptr ? head->next.get() : nullptr;
+         object != nullptr && guard < kMaxChainLength; object = object->next.get(), ++guard) {
+        int64_t origin = SignedStep(*note) * kUnitsPerStep;
+        if (object->type == TypeCode(ObjectType::Lyric)) {
+            origin = static_cast<int16_t>(levels[LyricVerse(AsTextObject(object))]);
+        } else if (object->type == TypeCode(ObjectType::NoteArticulation) &&
+                   (AsTextObject(object)->body.flags & kTextYFromStaff) != 0) {
+            origin = 0;
+        }
+        TakeMarkReach(view, object, static_cast<int64_t>(origin * scale), scale, reach);
+    }
+}
+
+// The reach of one staff's notes and marks from its bottom line (up and down the
+// page).
+InkReach ReachFromBottomLine(ScoreView* view, const ScoreSystem* system, int staff) {
+    ScoreDocument* document = view->document;
+    const double scale = StaffScale(document, staff);
+    InkReach reach{{}, MarksReachOfStaff(view, system, staff)};
+    for (int measure = system->firstMeasure; measure <= system->lastMeasure; ++measure) {
+        MeasureCell* cell = ExistingMeasureCell(document, staff, measure);
+        for (int voice = 0; cell != nullptr && voice < kVoiceCount; ++voice) {
+            EventRecord* e = GetVoiceFirstEvent(cell, voice);
+            for (int n = 0; e != nullptr && n < kMaxChainLength; e = NextEvent(e), ++n) {
+                if (IsHeadSentinel(*e) || IsCrossStaff(*e)) continue;
+                TakeNoteReach(*e, scale, &reach.notes);
+                TakeAttachedReach(view, e, scale, &reach.marks);
+            }
+        }
+    }
+    const int64_t height = static_cast<int64_t>(kStaffHeight * scale);
+    if (const MeasureCell* cell = ExistingMeasureCell(document, staff, system->firstMeasure)) {
+        const int clef = cell->clefKey & kClefNibble;
+        if (IsValidClef(clef)) reach.marks.Take(-height - kClefReach[clef].above, kClefReach[clef].below);
+    }
+    return reach;
+}
+
+// A reach from the bottom line made one past the staff's outer lines.
+VerticalReach PastLines(const VerticalReach& raw, int64_t height) {
+    return {std::max<int64_t>(raw.above - height, 0), std::max<int64_t>(raw.below, 0)};
+}
+
+// The rooms a living ScopedSystemRooms keeps; null when none lives.
+std::unordered_map<const ScoreSystem*, InkReach>* g_systemRooms = nullptr;
+
+// The room of the system's shown staves, measured (see SystemRoomOf).
+InkReach MeasureSystemRoom(ScoreView* view, const ScoreSystem* system, const uint16_t* offsets, const int8_t* flags);
+
+bool IsShown(const int8_t* flags, int staff) { return (static_cast<uint8_t>(flags[staff]) & kHiddenStaff) == 0; }
+
+}  // namespace
+
+VerticalReach InkReach::All() const {
+    VerticalReach all = notes;
+    all.Take(marks);
+    return all;
+}
+
+std::vector<InkReach> StaffRoomsOf(ScoreView* view, const ScoreSystem* system) {
+    ScoreDocument* document = view != nullptr ? view->document : nullptr;
+    if (document == nullptr || system == nullptr) return {};
+    std::vector<InkReach> rooms(static_cast<size_t>(document->header.staffCount) + 1);
+    for (int staff = 1; staff <= document->header.staffCount; ++staff) {
+        const InkReach raw = ReachFromBottomLine(view, system, staff);
+        const auto height = static_cast<int64_t>(kStaffHeight * StaffScale(document, staff));
+        rooms[static_cast<size_t>(staff)] = {PastLines(raw.notes, height), PastLines(raw.marks, height)};
+    }
+    return rooms;
+}
+
+int64_t StaffDistanceFor(const VerticalReach& upper, const VerticalReach& lower) {
+    return upper.below + kStaffPaper + lower.above + kStaffHeight;
+}
+
+InkReach SystemRoomOf(ScoreView* view, const ScoreSystem* system) {
+    const uint16_t* offsets = StaffOffsetsOf(system);
+    const int8_t* flags = StaffFlagsOf(system);
+    if (view == nullptr || view->document == nullptr || offsets == nullptr || flags == nullptr) return {};
+    if (g_systemRooms == nullptr) return MeasureSystemRoom(view, system, offsets, flags);
+    const auto known = g_systemRooms->find(system);
+    if (known != g_systemRooms->end()) return known->second;
+    return g_systemRooms->emplace(system, MeasureSystemRoom(view, system, offsets, flags)).first->second;
+}
+
+ScopedSystemRooms::ScopedSystemRooms() : previous_(g_systemRooms) { g_systemRooms = &rooms_; }
+
+ScopedSystemRooms::~ScopedSystemRooms() { g_systemRooms = previous_; }
+
+namespace {
+
+InkReach MeasureSystemRoom(ScoreView* view, const ScoreSystem* system, const uint16_t* offsets, const int8_t* flags) {
+    InkReach room;
+    const std::vector<InkReach> staves = StaffRoomsOf(view, system);
+    const int64_t last = LastShownStaffOffset(view->document, system);
+    int64_t first = -1;
+    for (int staff = 1; staff <= view->document->header.staffCount; ++staff) {
+        if (!IsShown(flags, staff)) continue;
+        if (first < 0) first = offsets[staff];
+        const InkReach& own = staves[static_cast<size_t>(staff)];
+        room.notes.Take(offsets[staff] - first - own.notes.above, offsets[staff] + own.notes.below - last);
+        room.marks.Take(offsets[staff] - first - own.marks.above, offsets[staff] + own.marks.below - last);
+    }
+    return room;
+}
+
+}  // namespace
+
+void SpaceStavesByRoom(ScoreView* view, ScoreSystem* system) {
+    ScoreDocument* document = view != nullptr ? view->document : nullptr;
+    uint16_t* offsets = StaffOffsetsOf(system);
+    const int8_t* flags = StaffFlagsOf(system);
+    if (document == nullptr || offsets == nullptr || flags == nullptr) return;
+    const std::vector<InkReach> rooms = StaffRoomsOf(view, system);
+    const int64_t separation = StaffSeparation(document);
+    int64_t running = 0;
+    int above = 0;
+    for (int staff = 1; staff <= document->header.staffCount; ++staff) {
+        if (IsShown(flags, staff)) {
+            if (above != 0)
+                running += std::max(separation, StaffDistanceFor(rooms[static_cast<size_t>(above)].All(),
+                                                                 rooms[static_cast<size_t>(staff)].All()));
+            above = staff;
+        }
+        offsets[staff] = static_cast<uint16_t>(std::min<int64_t>(running, UINT16_MAX));
+    }
+}
+
+}  // namespace ql
