@@ -114,7 +114,11 @@ NiffPageMargins FinishNiffPage(const NiffImportState& import, const NiffPageFram
                                int32_t pageWidth, int32_t pageHeight) {
     const NiffPageMargins& defaults = import.margins;
     NiffPageMargins margins = defaults;
-    if (page.systems.empty()) return margins;
+    // Only systems the file placed tell where its margins were: a page whose systems
+    // the import lays out itself (a converted score's) keeps the default margins.
+    const bool placed = std::any_of(page.systems.begin(), page.systems.end(),
+                                    [](const NiffSystemFrame& system) { return system.placed; });
+    if (!placed) return margins;
     const NiffSystemFrame& first = page.systems.front();
     const int32_t top = first.top + kSystemOrigin;
     margins.top = top > 0 && top <= pageHeight / 2 ? top : defaults.top;

@@ -1,5 +1,6 @@
-// The builder's page margins from the systems of a page, with the defaults for
-// whatever lies out of range, and the refusal of a file without pages.
+// The builder's page margins from the systems a file placed on a page, with the
+// defaults for whatever lies out of range or was not placed, and the refusal of a
+// file without pages.
 #include "interchange/niff/niff_builder.h"
 
 #include <gtest/gtest.h>
@@ -20,6 +21,7 @@ NiffSystemFrame System(int32_t top, int32_t left, int32_t rightEdge, int32_t las
     system.left = left - 30720;
     system.rightEdge = rightEdge;
     system.staffOffsets[1] = lastOffset;
+    system.placed = true;
     return system;
 }
 
@@ -50,6 +52,13 @@ TEST(NiffBuilder, MarginsComeFromTheSystemsOrTheDefaults) {
     // A first system above the page's top edge.
     page.systems = {System(-50, 700, 9200, 0)};
     EXPECT_EQ(FinishNiffPage(import, page, kWidth, kHeight).top, import.margins.top);
+    // Systems the file did not place (a converted score's) say nothing of the margins.
+    page.systems = {System(900, 700, 9200, 0), System(9000, 600, 9000, 1500)};
+    for (NiffSystemFrame& system : page.systems) system.placed = false;
+    margins = FinishNiffPage(import, page, kWidth, kHeight);
+    EXPECT_EQ(margins.top, import.margins.top);
+    EXPECT_EQ(margins.bottom, import.margins.bottom);
+    EXPECT_EQ(margins.right, import.margins.right);
 }
 
 TEST(NiffBuilder, AFileWithoutPagesBuildsNothing) {

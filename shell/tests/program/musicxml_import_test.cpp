@@ -208,7 +208,7 @@ TEST_F(MusicXmlImportTest, SlursTiesTupletsAndChangesBecomeTheScores) {
 // a staff height below the page's top margin, never above it.
 TEST_F(MusicXmlImportTest, ImportedSystemsStandBelowTheTopMargin) {
     ASSERT_EQ(Start(), StartupCode::Ok);
-    // Two parts of 30 measures: six systems on page 1, the rest on page 2.
+    // Two parts of 60 measures: a page of systems, the rest on page 2.
     const std::filesystem::path longScore = scratch / "Long.xml";
     {
         std::ofstream out(longScore);
@@ -216,7 +216,7 @@ TEST_F(MusicXmlImportTest, ImportedSystemsStandBelowTheTopMargin) {
                "<score-part id=\"P2\"><part-name>B</part-name></score-part></part-list>";
         for (const char* part : {"P1", "P2"}) {
             out << "<part id=\"" << part << "\">";
-            for (int measure = 1; measure <= 30; ++measure) {
+            for (int measure = 1; measure <= 60; ++measure) {
                 out << "<measure number=\"" << measure << "\">";
                 if (measure == 1)
                     out << "<attributes><divisions>1</divisions><time><beats>4</beats><beat-type>4</beat-type>"
