@@ -33,9 +33,12 @@ bool KeepColumnsApart(ScoreDocument* document, int measure);
 // it up in proportion); true when a measure changed.
 bool KeepSystemColumnsApart(ScoreView* view, ScoreSystem* system);
 // A plan of systems (page by page, each system's measure count, from `firstMeasure`)
-// broken earlier where a system's measures cannot hold their columns between the
-// margins: the measures past the room open the next system (a new one after the
-// plan's last). A measure too wide for a system of its own keeps its system.
-void BreakCrowdedSystems(ScoreView* view, int firstMeasure, std::vector<std::vector<int>>& plan);
+// dealt again by width: each system takes measures while their widths at ease (each
+// column at least its room and a width growing with its duration) fit between the
+// margins (the first system's less `firstIndent`, the room of the part names, at
+// most a third of the line), and a last system of one measure joins the one before when their columns
+// fit the line. Each page holds as many systems as the plan gave it, later pages as
+// many as its fullest page.
+void FillSystemsByWidth(ScoreView* view, int firstMeasure, std::vector<std::vector<int>>& plan, int32_t firstIndent);
 
 }  // namespace ql
