@@ -85,8 +85,9 @@ uint16_t ValueForWidth(int32_t from, int32_t to, int64_t width) {
 }
 
 // A time of the measure with the room its events take either side of its x: after
-// it a head and a gap (a head and a half for a rest), half a head more per dot, a
-// flag and a head on the far side of an up stem; before it its accidentals, a head
+// it a head and a gap (a head and a half for a rest), half a head more per dot, the
+// flag of a note without a beam (its stem's side is told only when it is drawn) and
+// a head on the far side of an up stem; before it its accidentals, a head
 // on the far side of a down stem and grace notes drawn left of it by their nudge.
 struct ColumnTime {
     int32_t time;
@@ -114,9 +115,9 @@ constexpr uint8_t kWholeHeadCode = 70;  // "F"
 constexpr uint8_t kBreveHeadCode = 69;  // "E"
 constexpr uint8_t kWholeDuration = 12;
 constexpr uint8_t kBreveDuration = 13;
-// Room between two syllables of a verse line, and the flag of an unbeamed up stem
+// Room between two syllables of a verse line, and the flag of a note without a beam
 // (as a share of a head).
-constexpr int32_t kSyllableGap = 96;
+constexpr int32_t kSyllableGap = 128;
 constexpr int kFlagShareOfHead = 3;
 constexpr int kFlagShareDivisor = 4;
 constexpr int32_t kNudgeUnits = 16;
@@ -140,7 +141,7 @@ ColumnTime EventExtent(const ScoreDocument& document, const EventRecord& event, 
     const int32_t nudge = int32_t{event.nudge} * kNudgeUnits;
     ColumnTime extent{event.time, std::max(-nudge, 0), head + head / kGapDivisor + NoteDots(event) * head / 2};
     if (IsFarSide(event)) (IsStemUp(event) ? extent.after : extent.before) += head;
-    if (IsStemUp(event) && HasFlag(event)) extent.after += head * kFlagShareOfHead / kFlagShareDivisor;
+    if (HasFlag(event)) extent.after += head * kFlagShareOfHead / kFlagShareDivisor;
     extent.after += std::max(nudge, 0);
     return extent;
 }
