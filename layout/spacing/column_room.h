@@ -1,10 +1,15 @@
 // Room for every column of a measure: each time at which a note or rest of any staff
-// and voice stands gets at least a note head and a gap before the next time (and
-// before the closing barline), half a head more per dot and a head and a half for a
-// rest, whatever its value or tuplet, so that no two times
-// share a column and no event is pushed past its barline. Long values give up their
-// room first: the columns are brought to the minimum and the others scaled down to
-// keep the measure's width; a measure whose columns cannot fit its width widens.
+// and voice stands takes room either side of its x. After it: a note head and a gap
+// (a head and a half for a rest), half a head more per dot, a flag and a head on the
+// far side of an up stem. Before it: the chord's accidentals, grace notes drawn left
+// of it and a head on the far side of a down stem. Two neighbouring columns stand at
+// least the one's room after and the other's room before apart, whatever their
+// values or tuplets, so that no two times share a column and nothing is pushed past
+// its barline; the syllables of each staff's verse lines (hyphens included) widen
+// the columns between them until they stand apart, and the first column's room
+// before it goes into the measure's lead. Long values give up their room first: the
+// columns are brought to the minimum and the others scaled down to keep the
+// measure's width; a measure whose columns cannot fit its width widens.
 #pragma once
 
 #include <cstdint>

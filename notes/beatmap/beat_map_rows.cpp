@@ -175,7 +175,8 @@ int MostSystemsOnAnyPage(const ScoreView* view) {
 }
 
 bool SystemRowLengthsChanged(const ScoreView* view, const ScoreSystem* system) {
-    if (view == nullptr || view->document == nullptr || system == nullptr || system->number >= kBeatMapRows)
+    if (view == nullptr || view->document == nullptr || system == nullptr ||
+        system->number >= view->beatMap.rowsAllocated)
         return false;
     const RowPlan plan{system->number, system->firstMeasure,
                        OwnSlots(*view->document, system->firstMeasure, system->lastMeasure)};

@@ -44,8 +44,8 @@ ScorePage* MapPage(const ScoreView* view);
 // The most systems any page of the view's document has.
 int MostSystemsOnAnyPage(const ScoreView* view);
 
-// True when the slots of the system's row were laid out for measures of other
-// lengths than the system's (the row last held another page's system).
+// True when the slots of the system's allocated row were laid out for measures of
+// other lengths than the system's (the row last held another page's system).
 bool SystemRowLengthsChanged(const ScoreView* view, const ScoreSystem* system);
 
 // AllocateBeatMapRows for every page's worth of rows, then BuildBeatMapMeasures.
