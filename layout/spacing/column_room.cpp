@@ -16,6 +16,7 @@
 #include "core/model/score_document.h"
 #include "core/objects/score_object.h"
 #include "core/text/text_object.h"
+#include "layout/measure_format.h"
 #include "layout/measure_spacing.h"
 #include "layout/spacing/accidental_columns.h"
 #include "layout/spacing/spacing_collect.h"
@@ -260,7 +261,9 @@ void KeepSyllablesApart(Columns& columns, const std::vector<Syllable>& syllables
     }
 }
 
-Columns ColumnsOf(ScoreDocument* document, int measure) {
+// With `tight`, each column's room is at most a head and a gap (a squeezed line's:
+// heads side by side, none past the barline).
+Columns ColumnsOf(ScoreDocument* document, int measure, bool tight = false) {
     Columns columns;
     const MeasureRecord* record = MeasureRecordOf(document, measure);
     if (record == nullptr) return columns;
@@ -289,7 +292,13 @@ Columns ColumnsOf(ScoreDocument* document, int measure) {
     }
     for (size_t i = 0; i < afters.size(); ++i)
         columns.rooms.push_back(int64_t{afters[i]} + (i + 1 < befores.size() ? befores[i + 1] : 0));
-    KeepSyllablesApart(columns, measureTimes.syllables);
+    if (tight) {
+        const int32_t head = HeadAdvance(*document);
+        for (int64_t& room : columns.rooms) room = std::min<int64_t>(room, head + head / kGapDivisor);
+        columns.firstBefore = 0;
+    } else {
+        KeepSyllablesApart(columns, measureTimes.syllables);
+    }
     columns.lead = SpacingTickX(*record, columns.bounds.front());
     for (size_t i = 0; i + 1 < columns.bounds.size(); ++i) {
         const int32_t to = i + 2 == columns.bounds.size() ? record->width : SpacingTickX(*record, columns.bounds[i + 1]);
@@ -300,17 +309,17 @@ Columns ColumnsOf(ScoreDocument* document, int measure) {
 
 }  // namespace
 
-int32_t MeasureMinimumWidth(ScoreDocument* document, int measure) {
-    const Columns columns = ColumnsOf(document, measure);
+int32_t MeasureMinimumWidth(ScoreDocument* document, int measure, bool tight) {
+    const Columns columns = ColumnsOf(document, measure, tight);
     int64_t width = columns.bounds.empty() || columns.bounds.front() == 0 ? columns.lead
                                                                           : std::max(columns.lead, columns.firstBefore);
     for (int64_t room : columns.rooms) width += room;
     return static_cast<int32_t>(std::min<int64_t>(width, kMaxMeasureWidth));
 }
 
-bool KeepColumnsApart(ScoreDocument* document, int measure) {
+bool KeepColumnsApart(ScoreDocument* document, int measure, bool tight) {
     MeasureRecord* record = MeasureRecordOf(document, measure);
-    Columns columns = ColumnsOf(document, measure);
+    Columns columns = ColumnsOf(document, measure, tight);
     if (record == nullptr || columns.widths.empty()) return false;
     // A first column at the barline reaches back over the measure's lead; one after
     // it over the room the list gives before it.
@@ -428,6 +437,8 @@ void FillSystemsByWidth(ScoreView* view, int firstMeasure, std::vector<std::vect
     int count = 0;
     for (const std::vector<int>& page : plan)
         for (int systems : page) count += systems;
+    count = std::min(count, document->header.measureCount - firstMeasure + 1);
+    if (count <= 0) return;
     std::vector<MeasureWidths> measures;
     for (int m = firstMeasure; m < firstMeasure + count; ++m) measures.push_back(WidthsOfMeasure(document, m));
     const std::vector<int> systems = FillByWidth(measures, room, std::min<int64_t>(firstIndent, room / kMostIndentShare));
@@ -445,6 +456,31 @@ void FillSystemsByWidth(ScoreView* view, int firstMeasure, std::vector<std::vect
         filled.back().push_back(systems[s]);
     }
     plan = std::move(filled);
+}
+
+std::vector<std::vector<int>> SystemsFilledByWidth(ScoreView* view) {
+    std::vector<std::vector<int>> plan;
+    ScoreDocument* document = view != nullptr ? view->document : nullptr;
+    if (document == nullptr || document->firstPage == nullptr) return plan;
+    for (ScorePage* page = document->firstPage; page != nullptr; page = page->next.get()) {
+        plan.emplace_back();
+        for (ScoreSystem* s = page->firstSystem.get(); s != nullptr; s = s->next.get())
+            plan.back().push_back(s->lastMeasure - s->firstMeasure + 1);
+    }
+    // Systems that hold their measures' columns are kept as they stand.
+    const int64_t room = ContentWidthOfSystems(view);
+    const int32_t indent = StaffLabelIndent(document, document->firstPage->firstSystem.get());
+    bool crowded = false;
+    int measure = 1;
+    for (size_t page = 0; page < plan.size() && !crowded; ++page)
+        for (size_t s = 0; s < plan[page].size() && !crowded; ++s) {
+            int64_t need = page == 0 && s == 0 ? indent : 0;
+            for (int m = 0; m < plan[page][s]; ++m) need += WidthsOfMeasure(document, measure + m).need;
+            crowded = plan[page][s] > 1 && need > room;
+            measure += plan[page][s];
+        }
+    if (crowded) FillSystemsByWidth(view, 1, plan, indent);
+    return plan;
 }
 
 bool KeepSystemColumnsApart(ScoreView* view, ScoreSystem* system) {

@@ -28,11 +28,13 @@ std::vector<int64_t> ShareWithFloors(const std::vector<int64_t>& widths, const s
                                      int64_t total);
 
 // The width the measure's columns need at least (the room before its first event
-// as it stands).
-int32_t MeasureMinimumWidth(ScoreDocument* document, int measure);
-// Re-spaces the measure so that every column has its minimum, keeping its width
-// where the columns fit it and widening it where they do not; true when it changed.
-bool KeepColumnsApart(ScoreDocument* document, int measure);
+// as it stands). With `tight`, the least a line too short for its measures squeezes
+// them to: every column a head and a gap, syllables and signs left out.
+int32_t MeasureMinimumWidth(ScoreDocument* document, int measure, bool tight = false);
+// Re-spaces the measure so that every column has its minimum (its tight minimum
+// with `tight`), keeping its width where the columns fit it and widening it where
+// they do not; true when it changed.
+bool KeepColumnsApart(ScoreDocument* document, int measure, bool tight = false);
 // The same for every measure of a system, first sharing the system's width out
 // again so that each measure holds its columns (measures with room to spare give
 // it up in proportion); true when a measure changed.
@@ -45,5 +47,10 @@ bool KeepSystemColumnsApart(ScoreView* view, ScoreSystem* system);
 // fit the line. Each page holds as many systems as the plan gave it, later pages as
 // many as its fullest page.
 void FillSystemsByWidth(ScoreView* view, int firstMeasure, std::vector<std::vector<int>>& plan, int32_t firstIndent);
+// The plan of the score's systems as they stand (page by page, each system's measure
+// count), filled again by width (FillSystemsByWidth, the first system less the part
+// names it shows) when one of its systems cannot hold its measures' columns: the
+// breaks for an import whose own breaks are kept where they serve.
+std::vector<std::vector<int>> SystemsFilledByWidth(ScoreView* view);
 
 }  // namespace ql

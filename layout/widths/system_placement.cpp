@@ -194,13 +194,24 @@ bool ShareWidths(ScoreView* view, ScoreSystem* system, std::span<MeasureRecord> 
             MeasureMinimumWidth(document, system->firstMeasure + static_cast<int>(i)), kMeasureRestRoom));
     }
     // Measures whose columns cannot all fit the line give it up in proportion to
-    // what their columns need, none of them squeezed more than another.
+    // what their columns need, none below its tight minimum (heads side by side)
+    // while the line holds those; each is spaced again for its tight minimum.
     const int64_t floorSum = std::accumulate(floors.begin(), floors.end(), int64_t{0});
     std::vector<int64_t> shares = floors;
-    if (floorSum <= available)
+    const bool squeezed = floorSum > available;
+    bool tightFits = false;
+    if (!squeezed) {
         shares = ShareWithFloors(widths, floors, available);
-    else
-        for (int64_t& share : shares) share = share * available / floorSum;
+    } else {
+        std::vector<int64_t> tight;
+        for (size_t i = 0; i < records.size(); ++i)
+            tight.push_back(MeasureMinimumWidth(document, system->firstMeasure + static_cast<int>(i), true));
+        tightFits = std::accumulate(tight.begin(), tight.end(), int64_t{0}) <= available;
+        if (tightFits)
+            shares = ShareWithFloors(floors, tight, available);
+        else
+            for (int64_t& share : shares) share = share * available / floorSum;
+    }
     int64_t placed = 0;
     bool changed = false;
     int m = system->firstMeasure;
@@ -211,9 +222,10 @@ bool ShareWidths(ScoreView* view, ScoreSystem* system, std::span<MeasureRecord> 
         // columns hold their floors' proportions): it lets a change within a
         // 256th of its width be.
         const int64_t ignored =
-            floorSum <= available ? kIgnoredWidthChange : std::max<int64_t>(kIgnoredWidthChange, share / kSqueezedWidthSlack);
+            squeezed ? std::max<int64_t>(kIgnoredWidthChange, share / kSqueezedWidthSlack) : kIgnoredWidthChange;
         if (share >= kMinMeasureWidth && std::abs(share - record.width) > ignored) {
             SetMeasureWidth(document, view, m, static_cast<int>(std::min<int64_t>(share, kMaxMeasureWidth)));
+            if (tightFits) KeepColumnsApart(document, m, true);
             changed = true;
         }
         placed += record.width;
