@@ -160,6 +160,7 @@ int32_t AccidentalRoom(const ScoreDocument& document, int signs, int wide) {
 }
 
 void AddSyllables(const EventRecord& event, int staff, std::vector<Syllable>& syllables) {
+    if (!event.attachment) return;
     const ScoreObject* head = GetEventAttachment(&event);
     const ScoreObject* object = head != nullptr ? head->next.get() : nullptr;
     for (int n = 0; object != nullptr && n < kMaxAttachments; ++n, object = object->next.get()) {
@@ -226,7 +227,8 @@ MeasureTimes MeasureTimesOf(ScoreDocument* document, int measure) {
 
 // The measure's columns from its first event to its end: their bounds (the last is
 // the measure's length), their widths as the list lays them out and the room each
-// needs. Times in one 16-tick step of the beat map share its column.
+// needs (the widths only when wanted). Times in one 16-tick step of the beat map
+// share its column.
 struct Columns {
     std::vector<int32_t> bounds;
     std::vector<int64_t> widths;
@@ -261,38 +263,47 @@ void KeepSyllablesApart(Columns& columns, const std::vector<Syllable>& syllables
     }
 }
 
-// With `tight`, each column's room is at most a head and a gap (a squeezed line's:
-// heads side by side, none past the barline).
-Columns ColumnsOf(ScoreDocument* document, int measure, bool tight = false) {
+// What ColumnsOf finds besides bounds and rooms: the columns' widths as the list
+// lays them out (a walk of the list per column: only a re-spacing needs them), and
+// with `tight` each column's room at most a head and a gap (a squeezed line's: heads
+// side by side, none past the barline).
+struct ColumnsWanted {
+    bool widths = false;
+    bool tight = false;
+};
+
+Columns ColumnsOf(ScoreDocument* document, int measure, ColumnsWanted wanted) {
     Columns columns;
     const MeasureRecord* record = MeasureRecordOf(document, measure);
     if (record == nullptr) return columns;
-    const MeasureTimes measureTimes = MeasureTimesOf(document, measure);
-    std::vector<int32_t> befores, afters;
-    for (const ColumnTime& t : measureTimes.times) {
-        if (columns.bounds.empty() || t.time / kTicksPerSpacingStep > columns.bounds.back() / kTicksPerSpacingStep) {
-            columns.bounds.push_back(t.time);
-            befores.push_back(t.before);
-            afters.push_back(t.after);
+    MeasureTimes measureTimes = MeasureTimesOf(document, measure);
+    // Times in one 16-tick step merge into the step's first, in place.
+    std::vector<ColumnTime>& steps = measureTimes.times;
+    size_t count = 0;
+    for (const ColumnTime& t : steps) {
+        if (count == 0 || t.time / kTicksPerSpacingStep > steps[count - 1].time / kTicksPerSpacingStep) {
+            steps[count++] = t;
         } else {
-            befores.back() = std::max(befores.back(), t.before);
-            afters.back() = std::max(afters.back(), t.after);
+            steps[count - 1].before = std::max(steps[count - 1].before, t.before);
+            steps[count - 1].after = std::max(steps[count - 1].after, t.after);
         }
     }
-    if (columns.bounds.empty()) return columns;
+    steps.resize(count);
+    if (steps.empty()) return columns;
+    for (const ColumnTime& t : steps) columns.bounds.push_back(t.time);
     columns.bounds.push_back(record->lengthTicks);
     // The first column's signs and graces, and the first syllable of each verse line
     // sung there, reach back over the room before it.
-    columns.firstBefore = befores.front();
+    columns.firstBefore = steps.front().before;
     for (size_t i = 0; i < measureTimes.syllables.size(); ++i) {
         const Syllable& syllable = measureTimes.syllables[i];
         const bool first = i == 0 || measureTimes.syllables[i - 1].line != syllable.line;
         if (first && ColumnOfTime(columns, syllable.time) == 0)
             columns.firstBefore = std::max(columns.firstBefore, syllable.left);
     }
-    for (size_t i = 0; i < afters.size(); ++i)
-        columns.rooms.push_back(int64_t{afters[i]} + (i + 1 < befores.size() ? befores[i + 1] : 0));
-    if (tight) {
+    for (size_t i = 0; i < steps.size(); ++i)
+        columns.rooms.push_back(int64_t{steps[i].after} + (i + 1 < steps.size() ? steps[i + 1].before : 0));
+    if (wanted.tight) {
         const int32_t head = HeadAdvance(*document);
         for (int64_t& room : columns.rooms) room = std::min<int64_t>(room, head + head / kGapDivisor);
         columns.firstBefore = 0;
@@ -300,7 +311,7 @@ Columns ColumnsOf(ScoreDocument* document, int measure, bool tight = false) {
         KeepSyllablesApart(columns, measureTimes.syllables);
     }
     columns.lead = SpacingTickX(*record, columns.bounds.front());
-    for (size_t i = 0; i + 1 < columns.bounds.size(); ++i) {
+    for (size_t i = 0; wanted.widths && i + 1 < columns.bounds.size(); ++i) {
         const int32_t to = i + 2 == columns.bounds.size() ? record->width : SpacingTickX(*record, columns.bounds[i + 1]);
         columns.widths.push_back(to - SpacingTickX(*record, columns.bounds[i]));
     }
@@ -310,7 +321,7 @@ Columns ColumnsOf(ScoreDocument* document, int measure, bool tight = false) {
 }  // namespace
 
 int32_t MeasureMinimumWidth(ScoreDocument* document, int measure, bool tight) {
-    const Columns columns = ColumnsOf(document, measure, tight);
+    const Columns columns = ColumnsOf(document, measure, {false, tight});
     int64_t width = columns.bounds.empty() || columns.bounds.front() == 0 ? columns.lead
                                                                           : std::max(columns.lead, columns.firstBefore);
     for (int64_t room : columns.rooms) width += room;
@@ -319,7 +330,7 @@ int32_t MeasureMinimumWidth(ScoreDocument* document, int measure, bool tight) {
 
 bool KeepColumnsApart(ScoreDocument* document, int measure, bool tight) {
     MeasureRecord* record = MeasureRecordOf(document, measure);
-    Columns columns = ColumnsOf(document, measure, tight);
+    Columns columns = ColumnsOf(document, measure, {true, tight});
     if (record == nullptr || columns.widths.empty()) return false;
     // A first column at the barline reaches back over the measure's lead; one after
     // it over the room the list gives before it.
@@ -384,7 +395,7 @@ constexpr int64_t kMostIndentShare = 3;
 MeasureWidths WidthsOfMeasure(ScoreDocument* document, int measure) {
     const MeasureRecord* record = MeasureRecordOf(document, measure);
     if (record == nullptr) return {};
-    const Columns columns = ColumnsOf(document, measure);
+    const Columns columns = ColumnsOf(document, measure, {});
     const int64_t ends = std::max<int64_t>({record->lead, columns.firstBefore, 0}) + std::max<int64_t>(record->trail, 0);
     MeasureWidths widths{ends, ends};
     for (size_t i = 0; i < columns.rooms.size(); ++i) {

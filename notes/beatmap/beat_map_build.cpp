@@ -281,7 +281,10 @@ int BuildBeatMapPageMode(ScoreView* view, int relayout) {
     ScorePage* page = view->currentPage;
     // A row that last held another page's system is pointed again first: its slots'
     // tick arrays follow the lengths of the measures they held.
-    if (relayout || beatmap::SystemRowLengthsChanged(view, system)) beatmap::RelayoutRows(view);
+    if (relayout)
+        beatmap::RelayoutRows(view);
+    else if (beatmap::SystemRowLengthsChanged(view, system))
+        beatmap::RepointRows(view);
     PlaceSystemBeforeRowBuild(view, page, system);
     RowBuilder row(view, system);
     row.FirstSlot();

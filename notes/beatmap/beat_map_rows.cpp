@@ -183,6 +183,11 @@ bool SystemRowLengthsChanged(const ScoreView* view, const ScoreSystem* system) {
     return RowLengthsChanged(view->beatMap, view->document, plan);
 }
 
+void RepointRows(ScoreView* view) {
+    AllocateBeatMapRows(view, view->beatMap.rowsAllocated);
+    BuildBeatMapMeasures(view);
+}
+
 void RelayoutRows(ScoreView* view) {
     AllocateBeatMapRows(view, MostSystemsOnAnyPage(view) + kRowsBeyondSystems);
     BuildBeatMapMeasures(view);

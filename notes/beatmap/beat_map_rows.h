@@ -48,6 +48,10 @@ int MostSystemsOnAnyPage(const ScoreView* view);
 // other lengths than the system's (the row last held another page's system).
 bool SystemRowLengthsChanged(const ScoreView* view, const ScoreSystem* system);
 
+// The rows already allocated grown for the page shown and pointed at its systems'
+// measures (no walk of the other pages).
+void RepointRows(ScoreView* view);
+
 // AllocateBeatMapRows for every page's worth of rows, then BuildBeatMapMeasures.
 void RelayoutRows(ScoreView* view);
 
