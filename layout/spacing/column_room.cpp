@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <span>
 
 #include "core/constants.h"
 #include "core/draw/glyph_metrics.h"
@@ -408,27 +409,27 @@ MeasureWidths WidthsOfMeasure(ScoreDocument* document, int measure) {
 }
 
 // Systems of measures in order, each filled while its measures' widths at ease fit
-// the room (the first system's less the indent of the part names; at least one
-// measure each); a last system of one measure joins the one
-// before when their needs fit, or takes one of its measures when it has three or more.
-std::vector<int> FillByWidth(const std::vector<MeasureWidths>& measures, int64_t room, int64_t firstIndent) {
+// the line (at least one measure each). With `closing` (the piece's last measures),
+// a last system of one measure joins the one before when their needs fit its line,
+// or takes one of its measures when it has three or more.
+std::vector<int> FillByWidth(std::span<const MeasureWidths> measures, int64_t firstLine, int64_t line,
+                             bool closing) {
     std::vector<int> systems;
     int64_t used = 0;
     for (const MeasureWidths& m : measures) {
-        const int64_t line = systems.size() == 1 ? room - firstIndent : room;
-        if (systems.empty() || used + m.ease > line) {
+        if (systems.empty() || used + m.ease > (systems.size() == 1 ? firstLine : line)) {
             systems.push_back(0);
             used = 0;
         }
         ++systems.back();
         used += m.ease;
     }
-    if (systems.size() < 2 || systems.back() != 1) return systems;
+    if (!closing || systems.size() < 2 || systems.back() != 1) return systems;
     const size_t n = measures.size();
     const int before = systems[systems.size() - 2];
     int64_t need = 0;
     for (size_t i = n - 1 - static_cast<size_t>(before); i < n; ++i) need += measures[i].need;
-    if (need <= (systems.size() == 2 ? room - firstIndent : room)) {
+    if (need <= (systems.size() == 2 ? firstLine : line)) {
         systems.pop_back();
         ++systems.back();
     } else if (before >= 3) {
@@ -445,26 +446,22 @@ void FillSystemsByWidth(ScoreView* view, int firstMeasure, std::vector<std::vect
     if (document == nullptr || plan.empty()) return;
     const int64_t room = ContentWidthOfSystems(view);
     if (room <= 0) return;
-    int count = 0;
-    for (const std::vector<int>& page : plan)
-        for (int systems : page) count += systems;
-    count = std::min(count, document->header.measureCount - firstMeasure + 1);
-    if (count <= 0) return;
-    std::vector<MeasureWidths> measures;
-    for (int m = firstMeasure; m < firstMeasure + count; ++m) measures.push_back(WidthsOfMeasure(document, m));
-    const std::vector<int> systems = FillByWidth(measures, room, std::min<int64_t>(firstIndent, room / kMostIndentShare));
-    // The pages hold as many systems as the plan gave them; later pages as many as
-    // its fullest page.
-    size_t fullest = 1;
-    for (const std::vector<int>& page : plan) fullest = std::max(fullest, page.size());
+    const int last = document->header.measureCount;
+    const int64_t indent = std::min<int64_t>(firstIndent, room / kMostIndentShare);
+    // Each page keeps its measures (and so the texts it holds); its systems are dealt
+    // again by width.
+    int measure = firstMeasure;
     std::vector<std::vector<int>> filled;
-    for (size_t s = 0; s < systems.size(); ++s) {
-        const size_t capacity = filled.size() < plan.size() && !plan[filled.size()].empty() ? plan[filled.size()].size()
-                                                                                             : fullest;
-        if (filled.empty() || filled.back().size() >= capacity) {
-            filled.emplace_back();
-        }
-        filled.back().push_back(systems[s]);
+    for (size_t p = 0; p < plan.size() && measure <= last; ++p) {
+        int count = 0;
+        for (int systems : plan[p]) count += systems;
+        count = std::min(count, last - measure + 1);
+        if (count <= 0) continue;
+        std::vector<MeasureWidths> measures;
+        for (int m = measure; m < measure + count; ++m) measures.push_back(WidthsOfMeasure(document, m));
+        const bool closing = measure + count > last || p + 1 == plan.size();
+        filled.push_back(FillByWidth(measures, measure == 1 ? room - indent : room, room, closing));
+        measure += count;
     }
     plan = std::move(filled);
 }

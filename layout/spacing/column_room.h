@@ -40,12 +40,12 @@ bool KeepColumnsApart(ScoreDocument* document, int measure, bool tight = false);
 // it up in proportion); true when a measure changed.
 bool KeepSystemColumnsApart(ScoreView* view, ScoreSystem* system);
 // A plan of systems (page by page, each system's measure count, from `firstMeasure`)
-// dealt again by width: each system takes measures while their widths at ease (each
-// column at least its room and a width growing with its duration) fit between the
-// margins (the first system's less `firstIndent`, the room of the part names, at
-// most a third of the line), and a last system of one measure joins the one before when their columns
-// fit the line. Each page holds as many systems as the plan gave it, later pages as
-// many as its fullest page.
+// dealt again by width: each page keeps its measures, and its systems take measures
+// while their widths at ease (each column at least its room and a width growing with
+// its duration) fit between the margins (the score's first system less
+// `firstIndent`, the room of the part names, at most a third of the line); a last
+// system of the piece of one measure joins the one before when their columns fit
+// the line. The plan ends with the score's last measure.
 void FillSystemsByWidth(ScoreView* view, int firstMeasure, std::vector<std::vector<int>>& plan, int32_t firstIndent);
 // The plan of the score's systems as they stand (page by page, each system's measure
 // count), filled again by width (FillSystemsByWidth, the first system less the part
