@@ -2,8 +2,12 @@
 // page by the engraving check: a song (voice with lyrics, piano), an orchestral
 // excerpt, a 14/4 measure of triplets and 4:2, 4:1, 7:3 and 6:2 groups, and measures
 // of values that crowd a measure (double-dotted values, breves, long notes in short
-// measures, 32nds and 64ths filling a measure, short rests before the barline).
-// Each page is also kept as a picture in the test output folder.
+// measures, 32nds and 64ths filling a measure, short rests before the barline), and
+// scores that crowd their columns (grace notes mid-measure, chords of accidentals and
+// dots, long syllables on sixteenths, a measure of 128 notes), whose heads, signs and
+// syllables are also checked apart on the page; and a file whose systems are filled
+// by width whatever breaks it gives. Each page is kept as a picture in the test
+// output folder.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -335,32 +339,8 @@ TEST_F(EngravingScoresTest, EverydayScoresPrintWithoutFindings) {
         {"orchestra", Orchestra()},
         {"tuplets", TupletMeasure()},
         {"crowded", CrowdedMeasures()},
-    };
-    for (const auto& score : scores) {
-        SCOPED_TRACE(score.name);
-        ScoreView* view = Import(score.xml, std::string(score.name) + "_XML");
-        ASSERT_NE(view, nullptr);
-        EXPECT_TRUE(testing::SavePagePictures(view, std::string("engraving_") + score.name));
-        EXPECT_TRUE(testing::EngravingIsClean(view));
-        ForceCloseScoreWindow(view->ViewWindow);
-        Pump();
-    }
-}
-
-}  // namespace
-}  // namespace ql
-
-namespace ql {
-namespace {
-
-// Scores that crowd their columns: each time keeps the room of its heads,
-// accidentals, grace notes and syllables, whatever the file's breaks.
-TEST_F(EngravingScoresTest, CrowdedColumnsKeepTheirRoom) {
-    ASSERT_EQ(Start(), StartupCode::Ok);
-    const struct {
-        const char* name;
-        std::string xml;
-    } scores[] = {
+        // Scores that crowd their columns with heads, accidentals, grace notes and
+        // syllables, whatever the file's breaks.
         {"graces", GracesMidMeasure()},
         {"accidental_chords", AccidentalChords()},
         {"syllables", LongSyllables()},
@@ -370,7 +350,7 @@ TEST_F(EngravingScoresTest, CrowdedColumnsKeepTheirRoom) {
         SCOPED_TRACE(score.name);
         ScoreView* view = Import(score.xml, std::string(score.name) + "_XML");
         ASSERT_NE(view, nullptr);
-        EXPECT_TRUE(testing::SavePagePictures(view, std::string("room_") + score.name));
+        EXPECT_TRUE(testing::SavePagePictures(view, std::string("engraving_") + score.name));
         EXPECT_TRUE(testing::EngravingIsClean(view));
         EXPECT_TRUE(ColumnsStandApart(view));
         ForceCloseScoreWindow(view->ViewWindow);
