@@ -34,7 +34,7 @@
 #include "layout/page_chain.h"
 #include "layout/page_fit.h"
 #include "layout/page_format.h"
-#include "layout/spacing/column_room.h"
+#include "layout/spacing/system_fill.h"
 #include "objects/lyrics/lyric_lines.h"
 #include "objects/text_box/text_box.h"
 #include "objects/text_box/text_box_class.h"
@@ -268,8 +268,9 @@ void FormatNiffScore(NiffImportState& import) {
                               : NiffGridBreaks(document->header.measureCount, options.measuresPerSystem,
                                                pages::SystemsPerPage(document));
     // The systems are filled by width: each holds the measures whose notes fit
-    // between the margins at ease, whatever breaks the file gave.
-    FillSystemsByWidth(import.view, 1, breaks, NiffLabelIndent(import));
+    // between the margins at ease, whatever system breaks the file gave; each of
+    // its pages keeps its measures.
+    FillSystemsByWidth(import.view, 1, breaks, NiffLabelIndent(import), true);
     options.breaks = &breaks;
     ReformatFromPage(import.view, &options, document->firstPage);
 }

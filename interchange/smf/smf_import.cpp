@@ -25,7 +25,7 @@
 #include "interchange/smf/smf_strings.h"
 #include "layout/page_fit.h"
 #include "layout/page_format.h"
-#include "layout/spacing/column_room.h"
+#include "layout/spacing/system_fill.h"
 #include "platform/ui/message_box.h"
 #include "sequencer/channel_events.h"
 #include "sequencer/notes_left_out.h"

@@ -17,7 +17,6 @@
 #include "core/model/score_document.h"
 #include "core/objects/score_object.h"
 #include "core/text/text_object.h"
-#include "layout/measure_format.h"
 #include "layout/measure_spacing.h"
 #include "layout/spacing/accidental_columns.h"
 #include "layout/spacing/spacing_collect.h"
@@ -366,34 +365,12 @@ bool KeepColumnsApart(ScoreDocument* document, int measure, bool tight) {
 
 namespace {
 
-// The room a system's start takes before its first measure's content: clef, key and
-// time signature with their gaps, as a new score's first system gives them.
-constexpr int64_t kSystemStartRoom = 1536;
-
-// The width between the margins of the document's first page, less the room of a
-// system's start; 0 without a page.
-int64_t ContentWidthOfSystems(ScoreView* view) {
-    PageMargins margins;
-    ScorePage* page = view->document->firstPage;
-    if (page == nullptr || !GetPageMargins(page, &margins)) return 0;
-    const int64_t width = int64_t{view->PageRight} - kLogicalOrigin - margins.logical[0] - margins.logical[2];
-    return std::max<int64_t>(width - kSystemStartRoom, 0);
-}
-
-// The least width a measure takes in a system (its columns, lead and trail), and
-// the width it takes at ease: each column at least 14 x sqrt(its ticks) units, which
-// gives a sixteenth 1.75 spaces, a quarter 3.5, and each longer value 1.41 times the
-// room of the value half as long (the ratio the justification starts from).
-struct MeasureWidths {
-    int64_t need = 0;
-    int64_t ease = 0;
-};
-
+// Units per square root of a column's ticks at ease (see MeasureWidthsOf).
 constexpr double kEaseUnitsPerRootTick = 14.0;
-// The part names' indent takes at most this share of a line.
-constexpr int64_t kMostIndentShare = 3;
 
-MeasureWidths WidthsOfMeasure(ScoreDocument* document, int measure) {
+}  // namespace
+
+MeasureWidths MeasureWidthsOf(ScoreDocument* document, int measure) {
     const MeasureRecord* record = MeasureRecordOf(document, measure);
     if (record == nullptr) return {};
     const Columns columns = ColumnsOf(document, measure, {});
@@ -408,88 +385,6 @@ MeasureWidths WidthsOfMeasure(ScoreDocument* document, int measure) {
     return widths;
 }
 
-// Systems of measures in order, each filled while its measures' widths at ease fit
-// the line (at least one measure each). With `closing` (the piece's last measures),
-// a last system of one measure joins the one before when their needs fit its line,
-// or takes one of its measures when it has three or more.
-std::vector<int> FillByWidth(std::span<const MeasureWidths> measures, int64_t firstLine, int64_t line,
-                             bool closing) {
-    std::vector<int> systems;
-    int64_t used = 0;
-    for (const MeasureWidths& m : measures) {
-        if (systems.empty() || used + m.ease > (systems.size() == 1 ? firstLine : line)) {
-            systems.push_back(0);
-            used = 0;
-        }
-        ++systems.back();
-        used += m.ease;
-    }
-    if (!closing || systems.size() < 2 || systems.back() != 1) return systems;
-    const size_t n = measures.size();
-    const int before = systems[systems.size() - 2];
-    int64_t need = 0;
-    for (size_t i = n - 1 - static_cast<size_t>(before); i < n; ++i) need += measures[i].need;
-    if (need <= (systems.size() == 2 ? firstLine : line)) {
-        systems.pop_back();
-        ++systems.back();
-    } else if (before >= 3) {
-        --systems[systems.size() - 2];
-        ++systems.back();
-    }
-    return systems;
-}
-
-}  // namespace
-
-void FillSystemsByWidth(ScoreView* view, int firstMeasure, std::vector<std::vector<int>>& plan, int32_t firstIndent) {
-    ScoreDocument* document = view != nullptr ? view->document : nullptr;
-    if (document == nullptr || plan.empty()) return;
-    const int64_t room = ContentWidthOfSystems(view);
-    if (room <= 0) return;
-    const int last = document->header.measureCount;
-    const int64_t indent = std::min<int64_t>(firstIndent, room / kMostIndentShare);
-    // Each page keeps its measures (and so the texts it holds); its systems are dealt
-    // again by width.
-    int measure = firstMeasure;
-    std::vector<std::vector<int>> filled;
-    for (size_t p = 0; p < plan.size() && measure <= last; ++p) {
-        int count = 0;
-        for (int systems : plan[p]) count += systems;
-        count = std::min(count, last - measure + 1);
-        if (count <= 0) continue;
-        std::vector<MeasureWidths> measures;
-        for (int m = measure; m < measure + count; ++m) measures.push_back(WidthsOfMeasure(document, m));
-        const bool closing = measure + count > last || p + 1 == plan.size();
-        filled.push_back(FillByWidth(measures, measure == 1 ? room - indent : room, room, closing));
-        measure += count;
-    }
-    plan = std::move(filled);
-}
-
-std::vector<std::vector<int>> SystemsFilledByWidth(ScoreView* view) {
-    std::vector<std::vector<int>> plan;
-    ScoreDocument* document = view != nullptr ? view->document : nullptr;
-    if (document == nullptr || document->firstPage == nullptr) return plan;
-    for (ScorePage* page = document->firstPage; page != nullptr; page = page->next.get()) {
-        plan.emplace_back();
-        for (ScoreSystem* s = page->firstSystem.get(); s != nullptr; s = s->next.get())
-            plan.back().push_back(s->lastMeasure - s->firstMeasure + 1);
-    }
-    // Systems that hold their measures' columns are kept as they stand.
-    const int64_t room = ContentWidthOfSystems(view);
-    const int32_t indent = StaffLabelIndent(document, document->firstPage->firstSystem.get());
-    bool crowded = false;
-    int measure = 1;
-    for (size_t page = 0; page < plan.size() && !crowded; ++page)
-        for (size_t s = 0; s < plan[page].size() && !crowded; ++s) {
-            int64_t need = page == 0 && s == 0 ? indent : 0;
-            for (int m = 0; m < plan[page][s]; ++m) need += WidthsOfMeasure(document, measure + m).need;
-            crowded = plan[page][s] > 1 && need > room;
-            measure += plan[page][s];
-        }
-    if (crowded) FillSystemsByWidth(view, 1, plan, indent);
-    return plan;
-}
 
 bool KeepSystemColumnsApart(ScoreView* view, ScoreSystem* system) {
     ScoreDocument* document = view != nullptr ? view->document : nullptr;

@@ -39,18 +39,14 @@ bool KeepColumnsApart(ScoreDocument* document, int measure, bool tight = false);
 // again so that each measure holds its columns (measures with room to spare give
 // it up in proportion); true when a measure changed.
 bool KeepSystemColumnsApart(ScoreView* view, ScoreSystem* system);
-// A plan of systems (page by page, each system's measure count, from `firstMeasure`)
-// dealt again by width: each page keeps its measures, and its systems take measures
-// while their widths at ease (each column at least its room and a width growing with
-// its duration) fit between the margins (the score's first system less
-// `firstIndent`, the room of the part names, at most a third of the line); a last
-// system of the piece of one measure joins the one before when their columns fit
-// the line. The plan ends with the score's last measure.
-void FillSystemsByWidth(ScoreView* view, int firstMeasure, std::vector<std::vector<int>>& plan, int32_t firstIndent);
-// The plan of the score's systems as they stand (page by page, each system's measure
-// count), filled again by width (FillSystemsByWidth, the first system less the part
-// names it shows) when one of its systems cannot hold its measures' columns: the
-// breaks for an import whose own breaks are kept where they serve.
-std::vector<std::vector<int>> SystemsFilledByWidth(ScoreView* view);
+// The least width a measure takes in a system (its columns, lead and trail), and
+// the width it takes at ease: each column at least 14 x sqrt(its ticks) units, which
+// gives a sixteenth 1.75 spaces, a quarter 3.5, and each longer value 1.41 times the
+// room of the value half as long (the ratio the justification starts from).
+struct MeasureWidths {
+    int64_t need = 0;
+    int64_t ease = 0;
+};
+MeasureWidths MeasureWidthsOf(ScoreDocument* document, int measure);
 
 }  // namespace ql
