@@ -2,12 +2,14 @@
 #include "interchange/niff/niff_builder.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <span>
 #include <vector>
 
 #include "core/draw/view_metrics.h"
 #include "core/model/document.h"
 #include "core/model/grid_records.h"
+#include "core/model/object_list.h"
 #include "core/model/pages.h"
 #include "core/model/score_document.h"
 #include "core/model/view.h"
@@ -27,12 +29,15 @@
 #include "interchange/niff/niff_sign_changes.h"
 #include "interchange/niff/niff_spanner_objects.h"
 #include "interchange/niff/niff_values.h"
+#include "layout/measure_format.h"
 #include "layout/measure_spacing.h"
 #include "layout/page_chain.h"
 #include "layout/page_fit.h"
 #include "layout/page_format.h"
-#include "layout/spacing/column_room.h"
+#include "layout/spacing/system_fill.h"
 #include "objects/lyrics/lyric_lines.h"
+#include "objects/text_box/text_box.h"
+#include "objects/text_box/text_box_class.h"
 #include "platform/ui/message_box.h"
 #include "platform/win/paint.h"
 #include "sequencer/sequencer_services.h"
@@ -243,6 +248,23 @@ std::vector<std::vector<int>> NiffGridBreaks(int measures, int perSystem, int pe
     return breaks;
 }
 
+// The room the part names will take beside the first system: the widest name's
+// box, as its label will be measured, and the gap after it.
+int32_t NiffLabelIndent(const NiffImportState& import) {
+    int32_t widest = -1;
+    const int staves = std::min(import.staffCount, static_cast<int>(import.document->header.staffCount));
+    for (int staff = 1; staff <= staves && staff < kNiffStaffSlots; ++staff) {
+        const std::string& label = import.frame.staves[static_cast<size_t>(staff)].label;
+        if (label.empty()) continue;
+        ScoreObject* probe = ConstructStaffLabelWithText(import.view, label.c_str());
+        if (probe == nullptr) continue;
+        MeasureTextBlock(import.view, probe);
+        widest = std::max(widest, std::abs(AsTextBox(probe)->body.width));
+        ReleaseObjectByType(import.document, probe);
+    }
+    return widest < 0 ? 0 : widest + kStaffLabelGap;
+}
+
 }  // namespace
 
 void FormatNiffScore(NiffImportState& import) {
@@ -264,9 +286,10 @@ void FormatNiffScore(NiffImportState& import) {
         import.writer.generic ? NiffBreaks(import.frame)
                               : NiffGridBreaks(document->header.measureCount, options.measuresPerSystem,
                                                pages::SystemsPerPage(document));
-    // A system whose measures cannot hold their notes between the margins breaks
-    // earlier.
-    BreakCrowdedSystems(import.view, 1, breaks);
+    // The systems are filled by width: each holds the measures whose notes fit
+    // between the margins at ease, whatever system breaks the file gave; each of
+    // its pages keeps its measures.
+    FillSystemsByWidth(import.view, 1, breaks, NiffLabelIndent(import), true);
     options.breaks = &breaks;
     ReformatFromPage(import.view, &options, document->firstPage);
 }

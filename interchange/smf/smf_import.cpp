@@ -26,6 +26,7 @@
 #include "interchange/smf/smf_strings.h"
 #include "layout/page_fit.h"
 #include "layout/page_format.h"
+#include "layout/spacing/system_fill.h"
 #include "platform/ui/message_box.h"
 #include "sequencer/channel_events.h"
 #include "sequencer/notes_left_out.h"
@@ -296,9 +297,12 @@ bool FinishImport(ImportRun& run) {
     if (document->firstPage != nullptr) ExtendPagesToMeasureCount(run.view);
     PlaceImportTexts(run.texts, run.view);
     if (FormatImportedScore(run.view, 1) != 0) return false;
-    // Every system spaced by its notes: each time of a measure in its own column.
+    // Every system spaced by its notes, each time of a measure in its own column, and
+    // the systems filled by width.
     ReformatOptions spacing;
     spacing.reformat = 1;
+    const std::vector<std::vector<int>> breaks = SystemsFilledByWidth(run.view);
+    spacing.breaks = &breaks;
     if (document->firstPage != nullptr) ReformatFromPage(run.view, &spacing, document->firstPage);
     PlaceImportedMeasureTexts(run.view);
     // A tempo mark or text set over notes far above a page's first staff takes the

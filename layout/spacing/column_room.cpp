@@ -1,23 +1,31 @@
 #include "layout/spacing/column_room.h"
 
 #include <algorithm>
+#include <cmath>
+#include <span>
 
 #include "core/constants.h"
 #include "core/draw/glyph_metrics.h"
 #include "core/draw/view_drawing.h"
 #include "core/model/document.h"
+#include "core/model/engraving_metrics.h"
+#include "core/model/event_record.h"
 #include "core/model/events.h"
 #include "core/model/grid.h"
 #include "core/model/page_records.h"
 #include "core/model/pages.h"
 #include "core/model/score_document.h"
 #include "core/objects/score_object.h"
+#include "core/text/text_object.h"
 #include "layout/measure_spacing.h"
+#include "layout/spacing/accidental_columns.h"
 #include "layout/spacing/spacing_collect.h"
 #include "layout/spacing/spacing_list.h"
 #include "layout/widths/measure_width.h"
 #include "layout/widths/width_support.h"
+#include "notes/accidentals/accidental_layout.h"
 #include "notes/drawing/note_fields.h"
+#include "objects/lyrics/lyric.h"
 
 namespace ql {
 
@@ -77,69 +85,233 @@ uint16_t ValueForWidth(int32_t from, int32_t to, int64_t width) {
     return ClampSpacingValue((width * kSpacingUnity + steps - 1) / steps);
 }
 
-// A time of the measure with the room its events need: a head and a gap, half a
-// head more per dot, and a head and a half for a rest (short rests are wide).
+// A time of the measure with the room its events take either side of its x: after
+// it a head and a gap (a head and a half for a rest), half a head more per dot, the
+// flag of a note without a beam (its stem's side is told only when it is drawn) and
+// a head on the far side of an up stem; before it its accidentals, a head
+// on the far side of a down stem and grace notes drawn left of it by their nudge.
 struct ColumnTime {
     int32_t time;
-    int32_t room;
+    int32_t before;
+    int32_t after;
 };
 
-void AddVoiceTimes(MeasureCell* cell, int voice, int32_t head, std::vector<ColumnTime>& times) {
+// A lyric syllable of one staff's verse line: its ink from `left` units before its
+// note's x to `right` units after it (the text is centred on the note's x moved by
+// its offset; a hyphen is part of the text).
+struct Syllable {
+    int line;  // staff x 4 + verse
+    int32_t time;
+    int32_t left;
+    int32_t right;
+};
+
+struct MeasureTimes {
+    std::vector<ColumnTime> times;
+    std::vector<Syllable> syllables;
+};
+
+// Glyph codes of the open heads, wider than the black head.
+constexpr uint8_t kWholeHeadCode = 70;  // "F"
+constexpr uint8_t kBreveHeadCode = 69;  // "E"
+constexpr uint8_t kWholeDuration = 12;
+constexpr uint8_t kBreveDuration = 13;
+// Room between two syllables of a verse line, and the flag of a note without a beam
+// (as a share of a head).
+constexpr int32_t kSyllableGap = 128;
+constexpr int kFlagShareOfHead = 3;
+constexpr int kFlagShareDivisor = 4;
+constexpr int32_t kNudgeUnits = 16;
+constexpr int kMaxAttachments = 64;
+
+int32_t HeadWidth(const ScoreDocument& document, const EventRecord& event, int32_t black) {
+    const uint8_t code = event.duration >= kBreveDuration   ? kBreveHeadCode
+                         : event.duration >= kWholeDuration ? kWholeHeadCode
+                                                            : kBlackHeadCode;
+    const int32_t advance = code == kBlackHeadCode ? black : GlyphMetricOf(document, code).advance;
+    return std::max(advance, black);
+}
+
+bool HasFlag(const EventRecord& event) {
+    return event.duration < kDurationQuarter && !event.beamPrev && !event.beamNext;
+}
+
+// The room one note or chord member takes about its column (its accidental apart).
+ColumnTime EventExtent(const ScoreDocument& document, const EventRecord& event, int32_t black) {
+    const int32_t head = HeadWidth(document, event, black);
+    const int32_t nudge = int32_t{event.nudge} * kNudgeUnits;
+    ColumnTime extent{event.time, std::max(-nudge, 0), head + head / kGapDivisor + NoteDots(event) * head / 2};
+    if (IsFarSide(event)) (IsStemUp(event) ? extent.after : extent.before) += head;
+    if (HasFlag(event)) extent.after += head * kFlagShareOfHead / kFlagShareDivisor;
+    extent.after += std::max(nudge, 0);
+    return extent;
+}
+
+// The room a chord's accidentals take before its heads, told from the signs alone
+// (not from the offsets the last fitting gave them, so that a layout done again
+// gives the same room): the first sign's distance and a column more for each
+// further sign or parenthesised one, as if no two shared a column.
+int32_t AccidentalRoom(const ScoreDocument& document, int signs, int wide) {
+    if (signs == 0) return 0;
+    const int32_t first = std::max(EngravingMetricOf(document, EngravingMetric::FirstAcci),
+                                   EngravingMetricOf(document, EngravingMetric::Accident));
+    const int columns = std::min(signs - 1 + wide, kAccidentalColumnCount + kWideAccidentalExtraColumns);
+    return first + columns * EngravingMetricOf(document, EngravingMetric::Accident);
+}
+
+void AddSyllables(const EventRecord& event, int staff, std::vector<Syllable>& syllables) {
+    if (!event.attachment) return;
+    const ScoreObject* head = GetEventAttachment(&event);
+    const ScoreObject* object = head != nullptr ? head->next.get() : nullptr;
+    for (int n = 0; object != nullptr && n < kMaxAttachments; ++n, object = object->next.get()) {
+        if (object->type != TypeCode(ObjectType::Lyric)) continue;
+        const TextObject* lyric = AsTextObject(object);
+        const int32_t half = std::max<int32_t>(lyric->body.width, 0) / 2;
+        const int32_t offset = LyricXOffset(lyric);
+        syllables.push_back({staff * kVerseCount + LyricVerse(lyric), event.time, half - offset, half + offset});
+    }
+}
+
+void AddVoiceTimes(const ScoreDocument& document, MeasureCell* cell, int staff, int voice, int32_t black,
+                   MeasureTimes& out) {
     const EventRecord* event = GetVoiceFirstEvent(cell, voice);
+    size_t chord = out.times.size();  // the chord's first time
+    int signs = 0, wide = 0;
     for (int n = 0; event != nullptr && !IsHeadSentinel(*event) && n < kMaxChainLength; ++n) {
-        times.push_back({event->time, head + head / kGapDivisor + NoteDots(*event) * head / 2});
+        if (chord < out.times.size() && out.times[chord].time != event->time) {
+            chord = out.times.size();
+            signs = wide = 0;
+        }
+        ColumnTime extent = EventExtent(document, *event, black);
+        if (NoteHasAccidental(*event)) {
+            ++signs;
+            wide += IsAccidentalWide(AccidentalOfNote(*event)) ? 1 : 0;
+            extent.before = std::max(extent.before, AccidentalRoom(document, signs, wide) + extent.before);
+        }
+        out.times.push_back(extent);
+        AddSyllables(*event, staff, out.syllables);
         event = NextEvent(event);
     }
     const ScoreObject* element = GetVoiceFirstElement(cell, voice);
     for (int n = 0; element != nullptr && n < kMaxChainLength; ++n, element = element->next.get())
-        if (element->type == TypeCode(ObjectType::Rest)) times.push_back({ElementTime(element), head + head / 2});
+        if (element->type == TypeCode(ObjectType::Rest)) out.times.push_back({ElementTime(element), 0, black + black / 2});
 }
 
-// The measure's times in order, each once with the most room any of its events needs.
-std::vector<ColumnTime> ColumnTimesOf(ScoreDocument* document, int measure) {
-    std::vector<ColumnTime> times;
+// The measure's times in order, each once with the most room any of its events
+// takes either side, and the syllables of its verse lines.
+MeasureTimes MeasureTimesOf(ScoreDocument* document, int measure) {
+    MeasureTimes out;
     const MeasureRecord* record = MeasureRecordOf(document, measure);
-    if (record == nullptr) return times;
-    const int32_t head = HeadAdvance(*document);
+    if (record == nullptr) return out;
+    const int32_t black = HeadAdvance(*document);
     for (int staff = 1; staff <= document->header.staffCount; ++staff)
         if (MeasureCell* cell = FindMeasureCell(document, staff, measure))
-            for (int voice = 0; voice < kVoiceCount; ++voice) AddVoiceTimes(cell, voice, head, times);
-    std::sort(times.begin(), times.end(), [](const ColumnTime& a, const ColumnTime& b) {
-        return a.time < b.time || (a.time == b.time && a.room > b.room);
-    });
-    times.erase(std::unique(times.begin(), times.end(),
-                            [](const ColumnTime& a, const ColumnTime& b) { return a.time == b.time; }),
-                times.end());
-    while (!times.empty() && (times.back().time >= record->lengthTicks || times.back().time < 0)) times.pop_back();
-    return times;
+            for (int voice = 0; voice < kVoiceCount; ++voice) AddVoiceTimes(*document, cell, staff, voice, black, out);
+    std::vector<ColumnTime>& times = out.times;
+    std::sort(times.begin(), times.end(), [](const ColumnTime& a, const ColumnTime& b) { return a.time < b.time; });
+    size_t kept = 0;
+    for (const ColumnTime& t : times) {
+        if (t.time < 0 || t.time >= record->lengthTicks) continue;
+        if (kept > 0 && times[kept - 1].time == t.time) {
+            times[kept - 1].before = std::max(times[kept - 1].before, t.before);
+            times[kept - 1].after = std::max(times[kept - 1].after, t.after);
+        } else {
+            times[kept++] = t;
+        }
+    }
+    times.resize(kept);
+    std::stable_sort(out.syllables.begin(), out.syllables.end(),
+                     [](const Syllable& a, const Syllable& b) { return a.line < b.line || (a.line == b.line && a.time < b.time); });
+    return out;
 }
 
 // The measure's columns from its first event to its end: their bounds (the last is
 // the measure's length), their widths as the list lays them out and the room each
-// needs. Times in one 16-tick step of the beat map share its column.
+// needs (the widths only when wanted). Times in one 16-tick step of the beat map
+// share its column.
 struct Columns {
     std::vector<int32_t> bounds;
     std::vector<int64_t> widths;
     std::vector<int64_t> rooms;
-    int32_t lead = 0;  // the room before the first event
+    int32_t lead = 0;        // the room before the first event
+    int32_t firstBefore = 0;  // the room the first column takes before its x
 };
 
-Columns ColumnsOf(ScoreDocument* document, int measure) {
+// The column a time stands in (the last whose bound is at or before it).
+size_t ColumnOfTime(const Columns& columns, int32_t time) {
+    const auto it = std::upper_bound(columns.bounds.begin(), columns.bounds.end() - 1, time);
+    return it == columns.bounds.begin() ? 0 : static_cast<size_t>(it - columns.bounds.begin() - 1);
+}
+
+// The columns between two syllables of a verse line (or from the last to the
+// barline) widen, evenly, until the syllables stand apart.
+void KeepSyllablesApart(Columns& columns, const std::vector<Syllable>& syllables) {
+    const size_t end = columns.rooms.size();
+    for (size_t i = 0; i < syllables.size(); ++i) {
+        const Syllable& a = syllables[i];
+        const bool last = i + 1 == syllables.size() || syllables[i + 1].line != a.line;
+        const size_t from = ColumnOfTime(columns, a.time);
+        const size_t to = last ? end : ColumnOfTime(columns, syllables[i + 1].time);
+        if (to <= from) continue;
+        const int64_t needed = last ? a.right : a.right + kSyllableGap + syllables[i + 1].left;
+        int64_t room = 0;
+        for (size_t c = from; c < to; ++c) room += columns.rooms[c];
+        if (room >= needed) continue;
+        const int64_t share = (needed - room) / static_cast<int64_t>(to - from);
+        for (size_t c = from; c < to; ++c) columns.rooms[c] += share;
+        columns.rooms[to - 1] += (needed - room) - share * static_cast<int64_t>(to - from);
+    }
+}
+
+// What ColumnsOf finds besides bounds and rooms: the columns' widths as the list
+// lays them out (a walk of the list per column: only a re-spacing needs them), and
+// with `tight` each column's room at most a head and a gap (a squeezed line's: heads
+// side by side, none past the barline).
+struct ColumnsWanted {
+    bool widths = false;
+    bool tight = false;
+};
+
+Columns ColumnsOf(ScoreDocument* document, int measure, ColumnsWanted wanted) {
     Columns columns;
     const MeasureRecord* record = MeasureRecordOf(document, measure);
     if (record == nullptr) return columns;
-    for (const ColumnTime& t : ColumnTimesOf(document, measure)) {
-        if (columns.bounds.empty() || t.time / kTicksPerSpacingStep > columns.bounds.back() / kTicksPerSpacingStep) {
-            columns.bounds.push_back(t.time);
-            columns.rooms.push_back(t.room);
+    MeasureTimes measureTimes = MeasureTimesOf(document, measure);
+    // Times in one 16-tick step merge into the step's first, in place.
+    std::vector<ColumnTime>& steps = measureTimes.times;
+    size_t count = 0;
+    for (const ColumnTime& t : steps) {
+        if (count == 0 || t.time / kTicksPerSpacingStep > steps[count - 1].time / kTicksPerSpacingStep) {
+            steps[count++] = t;
         } else {
-            columns.rooms.back() = std::max<int64_t>(columns.rooms.back(), t.room);
+            steps[count - 1].before = std::max(steps[count - 1].before, t.before);
+            steps[count - 1].after = std::max(steps[count - 1].after, t.after);
         }
     }
-    if (columns.bounds.empty()) return columns;
+    steps.resize(count);
+    if (steps.empty()) return columns;
+    for (const ColumnTime& t : steps) columns.bounds.push_back(t.time);
     columns.bounds.push_back(record->lengthTicks);
+    // The first column's signs and graces, and the first syllable of each verse line
+    // sung there, reach back over the room before it.
+    columns.firstBefore = steps.front().before;
+    for (size_t i = 0; i < measureTimes.syllables.size(); ++i) {
+        const Syllable& syllable = measureTimes.syllables[i];
+        const bool first = i == 0 || measureTimes.syllables[i - 1].line != syllable.line;
+        if (first && ColumnOfTime(columns, syllable.time) == 0)
+            columns.firstBefore = std::max(columns.firstBefore, syllable.left);
+    }
+    for (size_t i = 0; i < steps.size(); ++i)
+        columns.rooms.push_back(int64_t{steps[i].after} + (i + 1 < steps.size() ? steps[i + 1].before : 0));
+    if (wanted.tight) {
+        const int32_t head = HeadAdvance(*document);
+        for (int64_t& room : columns.rooms) room = std::min<int64_t>(room, head + head / kGapDivisor);
+        columns.firstBefore = 0;
+    } else {
+        KeepSyllablesApart(columns, measureTimes.syllables);
+    }
     columns.lead = SpacingTickX(*record, columns.bounds.front());
-    for (size_t i = 0; i + 1 < columns.bounds.size(); ++i) {
+    for (size_t i = 0; wanted.widths && i + 1 < columns.bounds.size(); ++i) {
         const int32_t to = i + 2 == columns.bounds.size() ? record->width : SpacingTickX(*record, columns.bounds[i + 1]);
         columns.widths.push_back(to - SpacingTickX(*record, columns.bounds[i]));
     }
@@ -148,28 +320,37 @@ Columns ColumnsOf(ScoreDocument* document, int measure) {
 
 }  // namespace
 
-int32_t MeasureMinimumWidth(ScoreDocument* document, int measure) {
-    const Columns columns = ColumnsOf(document, measure);
-    int64_t width = columns.lead;
+int32_t MeasureMinimumWidth(ScoreDocument* document, int measure, bool tight) {
+    const Columns columns = ColumnsOf(document, measure, {false, tight});
+    int64_t width = columns.bounds.empty() || columns.bounds.front() == 0 ? columns.lead
+                                                                          : std::max(columns.lead, columns.firstBefore);
     for (int64_t room : columns.rooms) width += room;
     return static_cast<int32_t>(std::min<int64_t>(width, kMaxMeasureWidth));
 }
 
-bool KeepColumnsApart(ScoreDocument* document, int measure) {
+bool KeepColumnsApart(ScoreDocument* document, int measure, bool tight) {
     MeasureRecord* record = MeasureRecordOf(document, measure);
-    Columns columns = ColumnsOf(document, measure);
+    Columns columns = ColumnsOf(document, measure, {true, tight});
     if (record == nullptr || columns.widths.empty()) return false;
-    bool crowded = false;
+    // A first column at the barline reaches back over the measure's lead; one after
+    // it over the room the list gives before it.
+    const int32_t first = columns.bounds.front();
+    bool leadRaised = false;
+    if (first == 0 && record->lead < columns.firstBefore) {
+        record->lead = static_cast<int16_t>(std::min<int32_t>(columns.firstBefore, INT16_MAX));
+        leadRaised = true;
+    }
+    const int32_t before = first > 0 ? std::max(columns.lead, columns.firstBefore) : 0;
+    bool crowded = before > columns.lead;
     for (size_t i = 0; i < columns.widths.size(); ++i)
         crowded = crowded || (columns.widths[i] < columns.rooms[i] &&
                               ValueForWidth(columns.bounds[i], columns.bounds[i + 1], columns.rooms[i]) != 0);
-    if (!crowded) return false;
+    if (!crowded) return leadRaised;
     const std::vector<int64_t> widths =
-        ShareWithFloors(columns.widths, columns.rooms, std::max<int64_t>(record->width - columns.lead, 0));
+        ShareWithFloors(columns.widths, columns.rooms, std::max<int64_t>(record->width - before, 0));
     std::vector<SpacingPiece> pieces;
-    const int32_t first = columns.bounds.front();
     if (first > 0) {
-        const uint16_t value = ValueForWidth(0, first, columns.lead);
+        const uint16_t value = ValueForWidth(0, first, before);
         if (value != 0) pieces.push_back({0, first, value});
     }
     for (size_t i = 0; i < widths.size(); ++i) {
@@ -184,60 +365,26 @@ bool KeepColumnsApart(ScoreDocument* document, int measure) {
 
 namespace {
 
-// The room a system's start takes before its first measure's content: clef, key and
-// time signature with their gaps, as a new score's first system gives them.
-constexpr int64_t kSystemStartRoom = 1536;
-
-// The width between the margins of the document's first page, less the room of a
-// system's start; 0 without a page.
-int64_t ContentWidthOfSystems(ScoreView* view) {
-    PageMargins margins;
-    ScorePage* page = view->document->firstPage;
-    if (page == nullptr || !GetPageMargins(page, &margins)) return 0;
-    const int64_t width = int64_t{view->PageRight} - kLogicalOrigin - margins.logical[0] - margins.logical[2];
-    return std::max<int64_t>(width - kSystemStartRoom, 0);
-}
-
-// The least width a measure takes in a system: its columns and its lead and trail.
-int64_t MeasureNeed(ScoreDocument* document, int measure) {
-    const MeasureRecord* record = MeasureRecordOf(document, measure);
-    if (record == nullptr) return 0;
-    const Columns columns = ColumnsOf(document, measure);
-    int64_t width = std::max<int64_t>(record->lead, 0) + std::max<int64_t>(record->trail, 0);
-    for (int64_t room : columns.rooms) width += room;
-    return width;
-}
+// Units per square root of a column's ticks at ease (see MeasureWidthsOf).
+constexpr double kEaseUnitsPerRootTick = 14.0;
 
 }  // namespace
 
-void BreakCrowdedSystems(ScoreView* view, int firstMeasure, std::vector<std::vector<int>>& plan) {
-    ScoreDocument* document = view != nullptr ? view->document : nullptr;
-    if (document == nullptr) return;
-    const int64_t room = ContentWidthOfSystems(view);
-    if (room <= 0) return;
-    int measure = firstMeasure;
-    for (size_t page = 0; page < plan.size(); ++page) {
-        for (size_t s = 0; s < plan[page].size(); ++s) {
-            int& count = plan[page][s];
-            int64_t need = 0;
-            int fits = 0;
-            while (fits < count && (fits == 0 || need + MeasureNeed(document, measure + fits) <= room))
-                need += MeasureNeed(document, measure + fits++);
-            if (fits < count) {
-                // The measures past the room open the next system.
-                const bool last = s + 1 == plan[page].size() && page + 1 == plan.size();
-                if (last)
-                    plan.push_back({count - fits});
-                else if (s + 1 < plan[page].size())
-                    plan[page][s + 1] += count - fits;
-                else
-                    plan[page + 1].insert(plan[page + 1].begin(), count - fits);
-                count = fits;
-            }
-            measure += count;
-        }
+MeasureWidths MeasureWidthsOf(ScoreDocument* document, int measure) {
+    const MeasureRecord* record = MeasureRecordOf(document, measure);
+    if (record == nullptr) return {};
+    const Columns columns = ColumnsOf(document, measure, {});
+    const int64_t ends = std::max<int64_t>({record->lead, columns.firstBefore, 0}) + std::max<int64_t>(record->trail, 0);
+    MeasureWidths widths{ends, ends};
+    for (size_t i = 0; i < columns.rooms.size(); ++i) {
+        const double ticks = columns.bounds[i + 1] - columns.bounds[i];
+        widths.need += columns.rooms[i];
+        widths.ease += std::max(columns.rooms[i], static_cast<int64_t>(kEaseUnitsPerRootTick * std::sqrt(ticks)));
     }
+    if (columns.rooms.empty()) widths.ease += static_cast<int64_t>(kEaseUnitsPerRootTick * std::sqrt(record->lengthTicks));
+    return widths;
 }
+
 
 bool KeepSystemColumnsApart(ScoreView* view, ScoreSystem* system) {
     ScoreDocument* document = view != nullptr ? view->document : nullptr;

@@ -33,6 +33,7 @@ constexpr uint8_t kEngraverSpacing = 2;
 constexpr int kLastMeasureSlot = 27;
 constexpr int kPlacementPasses = 4;
 constexpr int64_t kIgnoredWidthChange = 2;
+constexpr int64_t kSqueezedWidthSlack = 256;
 // The content width a measure keeps at least: a whole rest centred in it with half
 // a space either side (two and a half spaces).
 constexpr int64_t kMeasureRestRoom = 320;
@@ -184,8 +185,7 @@ int64_t SumOfWidths(std::span<const MeasureRecord> records) {
 // stored through the measure's spacing values, which it cannot always give back to
 // the unit, so a system placed again would otherwise move its measures by a unit
 // or two every time. False when nothing changed.
-bool ShareWidths(ScoreView* view, ScoreSystem* system, std::span<MeasureRecord> records, int64_t sum,
-                 int64_t available) {
+bool ShareWidths(ScoreView* view, ScoreSystem* system, std::span<MeasureRecord> records, int64_t available) {
     ScoreDocument* document = view->document;
     std::vector<int64_t> widths, floors;
     for (size_t i = 0; i < records.size(); ++i) {
@@ -193,19 +193,39 @@ bool ShareWidths(ScoreView* view, ScoreSystem* system, std::span<MeasureRecord> 
         floors.push_back(std::max<int64_t>(
             MeasureMinimumWidth(document, system->firstMeasure + static_cast<int>(i)), kMeasureRestRoom));
     }
+    // Measures whose columns cannot all fit the line give it up in proportion to
+    // what their columns need, none below its tight minimum (heads side by side)
+    // while the line holds those; each is spaced again for its tight minimum.
     const int64_t floorSum = std::accumulate(floors.begin(), floors.end(), int64_t{0});
-    const std::vector<int64_t> shares =
-        floorSum <= available ? ShareWithFloors(widths, floors, available) : std::vector<int64_t>{};
+    std::vector<int64_t> shares = floors;
+    const bool squeezed = floorSum > available;
+    bool tightFits = false;
+    if (!squeezed) {
+        shares = ShareWithFloors(widths, floors, available);
+    } else {
+        std::vector<int64_t> tight;
+        for (size_t i = 0; i < records.size(); ++i)
+            tight.push_back(MeasureMinimumWidth(document, system->firstMeasure + static_cast<int>(i), true));
+        tightFits = std::accumulate(tight.begin(), tight.end(), int64_t{0}) <= available;
+        if (tightFits)
+            shares = ShareWithFloors(floors, tight, available);
+        else
+            for (int64_t& share : shares) share = share * available / floorSum;
+    }
     int64_t placed = 0;
     bool changed = false;
     int m = system->firstMeasure;
     for (size_t i = 0; i < records.size(); ++i, ++m) {
         MeasureRecord& record = records[i];
-        const int64_t share = m == system->lastMeasure ? available - placed
-                              : shares.empty()         ? record.width * available / sum
-                                                       : shares[i];
-        if (share >= kMinMeasureWidth && std::abs(share - record.width) > kIgnoredWidthChange) {
+        const int64_t share = m == system->lastMeasure ? available - placed : shares[i];
+        // A squeezed measure's list cannot give every width back to the unit (its
+        // columns hold their floors' proportions): it lets a change within a
+        // 256th of its width be.
+        const int64_t ignored =
+            squeezed ? std::max<int64_t>(kIgnoredWidthChange, share / kSqueezedWidthSlack) : kIgnoredWidthChange;
+        if (share >= kMinMeasureWidth && std::abs(share - record.width) > ignored) {
             SetMeasureWidth(document, view, m, static_cast<int>(std::min<int64_t>(share, kMaxMeasureWidth)));
+            if (tightFits) KeepColumnsApart(document, m, true);
             changed = true;
         }
         placed += record.width;
@@ -253,7 +273,7 @@ int PlaceBetween(ScoreView* view, ScorePage* page, ScoreSystem* system, int64_t 
             sum = SumOfWidths(records);
         }
         const int64_t available = room - (end - sum);
-        if (sum <= 0 || available <= 0 || available == sum || !ShareWidths(view, system, records, sum, available))
+        if (sum <= 0 || available <= 0 || available == sum || !ShareWidths(view, system, records, available))
             break;
         ++changed;
         fresh = false;

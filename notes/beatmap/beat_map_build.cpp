@@ -279,7 +279,12 @@ int BuildBeatMapPageMode(ScoreView* view, int relayout) {
     ScoreSystem* system = PageModeSystem(view);
     if (system == nullptr) return 0;
     ScorePage* page = view->currentPage;
-    if (relayout) beatmap::RelayoutRows(view);
+    // A row that last held another page's system is pointed again first: its slots'
+    // tick arrays follow the lengths of the measures they held.
+    if (relayout)
+        beatmap::RelayoutRows(view);
+    else if (beatmap::SystemRowLengthsChanged(view, system))
+        beatmap::RepointRows(view);
     PlaceSystemBeforeRowBuild(view, page, system);
     RowBuilder row(view, system);
     row.FirstSlot();

@@ -174,6 +174,20 @@ int MostSystemsOnAnyPage(const ScoreView* view) {
     return most;
 }
 
+bool SystemRowLengthsChanged(const ScoreView* view, const ScoreSystem* system) {
+    if (view == nullptr || view->document == nullptr || system == nullptr ||
+        system->number >= view->beatMap.rowsAllocated)
+        return false;
+    const RowPlan plan{system->number, system->firstMeasure,
+                       OwnSlots(*view->document, system->firstMeasure, system->lastMeasure)};
+    return RowLengthsChanged(view->beatMap, view->document, plan);
+}
+
+void RepointRows(ScoreView* view) {
+    AllocateBeatMapRows(view, view->beatMap.rowsAllocated);
+    BuildBeatMapMeasures(view);
+}
+
 void RelayoutRows(ScoreView* view) {
     AllocateBeatMapRows(view, MostSystemsOnAnyPage(view) + kRowsBeyondSystems);
     BuildBeatMapMeasures(view);

@@ -44,6 +44,14 @@ ScorePage* MapPage(const ScoreView* view);
 // The most systems any page of the view's document has.
 int MostSystemsOnAnyPage(const ScoreView* view);
 
+// True when the slots of the system's allocated row were laid out for measures of
+// other lengths than the system's (the row last held another page's system).
+bool SystemRowLengthsChanged(const ScoreView* view, const ScoreSystem* system);
+
+// The rows already allocated grown for the page shown and pointed at its systems'
+// measures (no walk of the other pages).
+void RepointRows(ScoreView* view);
+
 // AllocateBeatMapRows for every page's worth of rows, then BuildBeatMapMeasures.
 void RelayoutRows(ScoreView* view);
 

@@ -101,6 +101,20 @@ TEST_F(RowsTest, FailedRowAllocationLeavesSlotsWithoutTicks) {
     EXPECT_GT(SlotTickToX(view_, System(0, 0), 1, 1024), 0);
 }
 
+// A page whose first measure is longer than the first measure of the page shown
+// before it: its row is pointed again for its own lengths when it is built, and a
+// tick late in its first measure reads past the earlier measure's end.
+TEST_F(RowsTest, RowTakesTheLengthsOfThePageShown) {
+    BuildScore(1, {1, 1}, 4);
+    SetTime(1, 1, kQuarterUnit);
+    ShowSystem(0, 0);
+    UpdateBeatMaps(view_, 1);
+    ShowSystem(1, 0);
+    UpdateBeatMaps(view_, 0);
+    EXPECT_EQ(Map().slotTicks[BeatMapCell(0, 1)], Record(System(1, 0)->firstMeasure).lengthTicks);
+    EXPECT_GT(SlotTickToX(view_, System(1, 0), 1, 2048), SlotTickToX(view_, System(1, 0), 1, 1024));
+}
+
 // A system numbered 25 gets no beat map in page view: nothing of the map changes.
 TEST_F(RowsTest, SystemRow25GetsNoMap) {
     BuildScore(1, {1}, 4);

@@ -279,9 +279,9 @@ TEST_F(MusicXmlImportTest, AChoraleImportsAsItsFileSays) {
               "staff 2 measure 3 length 4096 clef 0 key 8 time 4/10\n"
               "  v0: |0:12.0@3\n"
               "staff 2 measure 4 length 4096 clef 0 key 8 time 2/11\n");
-    // The file's two systems, the second from its new-system mark, on one page
-    // with the movement title.
-    EXPECT_EQ(dump.substr(dump.find("page 1")), "page 1 systems 1-3 4-4 texts \"Chorale\"\n");
+    // One system filled by width (the file's new-system mark is not kept), on one
+    // page with the movement title.
+    EXPECT_EQ(dump.substr(dump.find("page 1")), "page 1 systems 1-4 texts \"Chorale\"\n");
 }
 
 // A triplet of eighths nested in a triplet of quarters: the inner notes take the
