@@ -1,7 +1,7 @@
 // Clef and key changes inside a measure of a NIFF import. The object's anchor is a
 // time anchor of its own measure: the tick, no x offset, and the y from the staff's
-// bottom line where the class draws it (a clef on the middle line, a key signature
-// from the top line).
+// bottom line where the clef and key tools anchor theirs (a clef at its kind's glyph
+// offset, a key signature the key lift above), so that the glyphs sit on their lines.
 #include "interchange/niff/niff_sign_changes.h"
 
 #include <cstring>
@@ -22,15 +22,10 @@
 #include "layout/page_format.h"
 #include "objects/object_anchor.h"
 #include "objects/text_marks/text_marks.h"
+#include "staves/clef_key_create.h"
+#include "staves/clef_key_tables.h"
 
 namespace ql::niff {
-namespace {
-
-constexpr int16_t kClefMiddleLine = -256;
-constexpr int16_t kKeyAnchorY = -512;  // the class draws the accidentals from here
-
-}  // namespace
-
 void MakeNiffSignChange(NiffImportState& import, const NiffSignChange& change) {
     ScoreView* view = import.view;
     ScoreDocument* document = import.document;
@@ -55,7 +50,8 @@ void MakeNiffSignChange(NiffImportState& import, const NiffSignChange& change) {
         text->body.style = kClefStyle;
         SetClefKindOfObject(object, change.code);
     }
-    const AnchorPoint anchor{{0, static_cast<uint16_t>(change.tick)}, 0, change.key ? kKeyAnchorY : kClefMiddleLine};
+    const int32_t y = change.key ? -kKeyAnchorLift : ClefGlyphOffset(change.code);
+    const AnchorPoint anchor{{0, static_cast<uint16_t>(change.tick)}, 0, static_cast<int16_t>(y)};
     static_assert(sizeof anchor == sizeof text->body.location);
     std::memcpy(&text->body.location, &anchor, sizeof anchor);
     SetSignatureTickOfObject(object, static_cast<uint16_t>(change.tick));
