@@ -3,6 +3,8 @@
 // the staff's measure at the tick the file gives, after the notes are placed.
 #pragma once
 
+#include <cstdint>
+
 namespace ql::niff {
 
 struct NiffImportState;
@@ -10,8 +12,10 @@ struct NiffSignChange;
 
 inline constexpr char kNiffUnmadeSignChanges[] = "clef and key changes that could not be made";
 
-void MakeNiffSignChange(NiffImportState& import, const NiffSignChange& change);
-// Every change the handlers left, in file order.
+// `x`: the anchor's offset from the tick's x.
+void MakeNiffSignChange(NiffImportState& import, const NiffSignChange& change, int32_t x = 0);
+// Every change the handlers left, in file order; a key changed at the time of a clef
+// change of its staff stands right of the clef.
 void MakeNiffSignChanges(NiffImportState& import);
 
 }  // namespace ql::niff

@@ -4,11 +4,13 @@
 // cell) must ink at the heights the staff's own signs of the same clef or key ink
 // at: a bass clef change like the bass clef the staff draws before a measure, a key
 // change's flats like the opening key of the same clef, measured from the staff's
-// bottom line.
+// bottom line. A system's last measure closes with the clef the next system opens
+// with.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdlib>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -64,12 +66,16 @@ std::string ChangingScore() {
 }
 
 // A glyph of a sign as inked: its code, whether a cell's object drew it (a change
-// inside a measure), and its top and bottom from the staff's bottom line.
+// inside a measure), its top and bottom from the staff's bottom line, its left and
+// right on the page, and its system.
 struct SignInk {
     uint8_t glyph = 0;
     bool object = false;
     int32_t top = 0;
     int32_t bottom = 0;
+    int32_t left = 0;
+    int32_t right = 0;
+    const ScoreSystem* system = nullptr;
 };
 
 std::vector<SignInk> PaintedSigns(ScoreView* view) {
@@ -84,7 +90,7 @@ std::vector<SignInk> PaintedSigns(ScoreView* view) {
                 return;
             const int32_t bottomLine = view->currentSystem->y + StaffOffsetsOf(view->currentSystem)[1];
             signs.push_back({static_cast<uint8_t>(ink.bytes[0]), change, ink.box.top - bottomLine,
-                             ink.box.bottom - bottomLine});
+                             ink.box.bottom - bottomLine, ink.box.left, ink.box.right, view->currentSystem});
         });
         paint();
         text::SetTextInkTap(kept);
@@ -95,6 +101,8 @@ std::vector<SignInk> PaintedSigns(ScoreView* view) {
 
 // Ink boxes come from device pixels: an eighth of a space either way is one height.
 constexpr int32_t kSameHeight = 16;
+constexpr uint8_t kFirstClefGlyph = 58;
+constexpr uint8_t kLastClefGlyph = 67;
 
 class SignChangesEngravingTest : public testing::ProgramFixture {};
 
@@ -121,6 +129,21 @@ TEST_F(SignChangesEngravingTest, ChangesInsideMeasuresInkOnTheStaffsLines) {
                              << change.bottom << " above the bottom line, unlike the staff's own";
     }
     EXPECT_EQ(changes, 4);  // two bass clefs and two flats
+    // A clef and a key changed at one time stand side by side, the clef first.
+    for (const SignInk& clef : signs)
+        for (const SignInk& flat : signs)
+            if (clef.object && flat.object && flat.glyph > clef.glyph && clef.right > flat.left &&
+                clef.left < flat.right && clef.bottom > flat.top && clef.top < flat.bottom)
+                ADD_FAILURE() << "change glyphs " << int{clef.glyph} << " and " << int{flat.glyph} << " overlap";
+    // The staff draws a clef at each system's start and one before each of the three
+    // measures that open with another clef, at a system's end as well.
+    std::set<const ScoreSystem*> systems;
+    int staffClefs = 0;
+    for (const SignInk& sign : signs) {
+        systems.insert(sign.system);
+        staffClefs += !sign.object && sign.glyph >= kFirstClefGlyph && sign.glyph <= kLastClefGlyph ? 1 : 0;
+    }
+    EXPECT_EQ(staffClefs, static_cast<int>(systems.size()) + 3);
     ForceCloseScoreWindow(view->ViewWindow);
     Pump();
 }
