@@ -1,11 +1,10 @@
-// Clef and key changes of an imported score drawn on their lines: a MusicXML score
-// changes clef and key inside measures and at measures' starts, and every page is
-// painted with a listener on the ink. A change inside a measure (an object of the
-// cell) must ink at the heights the staff's own signs of the same clef or key ink
-// at: a bass clef change like the bass clef the staff draws before a measure, a key
-// change's flats like the opening key of the same clef, measured from the staff's
-// bottom line. A system's last measure closes with the clef the next system opens
-// with.
+// Clef and key changes of an imported score drawn on their lines. A MusicXML cello
+// part changes clef and key inside measures and at measures' starts; every page is
+// painted with a listener on the ink. A change inside a measure (a cell's object)
+// inks at the heights, from the staff's bottom line, of the staff's own sign of the
+// same glyph (every key the staff draws is under the bass clef); a clef and a key of
+// one time stand side by side; a system's last measure closes with the clef the next
+// system opens with.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -31,50 +30,39 @@
 namespace ql {
 namespace {
 
-std::string Quarter(const char* step, int octave) {
-    return std::string("<note><pitch><step>") + step + "</step><octave>" + std::to_string(octave) +
-           "</octave></pitch><duration>1</duration><type>quarter</type></note>";
-}
+constexpr int32_t kSameHeight = 16;  // ink boxes come from device pixels
+constexpr uint8_t kFirstClefGlyph = 58;
+constexpr uint8_t kLastClefGlyph = 67;
+constexpr int kClefsOpeningMeasures = 3;
 
-std::string Clef(char sign, int line) {
-    return std::string("<attributes><clef><sign>") + sign + "</sign><line>" + std::to_string(line) +
-           "</line></clef></attributes>";
-}
-
-std::string Key(int fifths) {
-    return "<attributes><key><fifths>" + std::to_string(fifths) + "</fifths></key></attributes>";
-}
-
-// Measure 2 changes to the bass clef inside it; measures 3 and 4 open with the
-// treble and the bass clef; measure 5 opens treble and changes to the bass clef and
-// to two flats at one time inside it; measure 6 opens with three flats. Every key signature the
-// staff draws itself is then under the bass clef, wherever the systems break.
+// Measure by measure: "T"/"B" two treble/bass quarters, "G"/"F" a clef, "k-2" a key.
 std::string ChangingScore() {
-    const std::string treble = Quarter("C", 5) + Quarter("D", 5);
-    const std::string bass = Quarter("C", 3) + Quarter("D", 3);
-    std::string m = "<measure><attributes><divisions>1</divisions><key><fifths>0</fifths></key><time><beats>4</beats>"
-                    "<beat-type>4</beat-type></time><clef><sign>G</sign><line>2</line></clef></attributes>" +
-                    treble + treble + "</measure>";
-    m += "<measure>" + Quarter("C", 5) + Clef('F', 4) + Quarter("C", 3) + bass + "</measure>";
-    m += "<measure>" + Clef('G', 2) + treble + treble + "</measure>";
-    m += "<measure>" + Clef('F', 4) + bass + bass + "</measure>";
-    m += "<measure>" + Clef('G', 2) + Quarter("C", 5) + Clef('F', 4) + Key(-2) + Quarter("C", 3) + bass + "</measure>";
-    m += "<measure>" + Key(-3) + bass + bass + "</measure>";
-    m += "<measure>" + bass + bass + "</measure>";
-    return "<score-partwise><part-list><score-part id=\"P\"><part-name>Cello</part-name></score-part></part-list>"
-           "<part id=\"P\">" + m + "</part></score-partwise>";
+    const char* measures[] = {"TT", "TFBB", "GTT", "FBB", "GTFk-2BB", "k-3BB", "BB"};
+    std::string xml = "<score-partwise><part-list><score-part id=\"P\"/></part-list><part id=\"P\"><measure>"
+                      "<attributes><divisions>1</divisions><key><fifths>0</fifths></key><time><beats>4</beats>"
+                      "<beat-type>4</beat-type></time><clef><sign>G</sign><line>2</line></clef></attributes>";
+    for (const std::string measure : measures) {
+        for (size_t i = 0; i < measure.size(); ++i) {
+            const char c = measure[i];
+            if (c == 'T' || c == 'B')
+                for (const char* step : {"C", "D"})
+                    xml += std::string("<note><pitch><step>") + step + "</step><octave>" + (c == 'T' ? "5" : "3") +
+                           "</octave></pitch><duration>1</duration><type>quarter</type></note>";
+            else if (c == 'G' || c == 'F')
+                xml += std::string("<attributes><clef><sign>") + c + "</sign><line>" + (c == 'G' ? "2" : "4") +
+                       "</line></clef></attributes>";
+            else if (c == 'k')
+                xml += "<attributes><key><fifths>" + measure.substr(i + 1, 2) + "</fifths></key></attributes>";
+        }
+        xml += "</measure><measure>";
+    }
+    return xml.substr(0, xml.size() - 9) + "</part></score-partwise>";
 }
 
-// A glyph of a sign as inked: its code, whether a cell's object drew it (a change
-// inside a measure), its top and bottom from the staff's bottom line, its left and
-// right on the page, and its system.
 struct SignInk {
     uint8_t glyph = 0;
-    bool object = false;
-    int32_t top = 0;
-    int32_t bottom = 0;
-    int32_t left = 0;
-    int32_t right = 0;
+    bool object = false;  // a change inside a measure
+    gfx::Rect box;        // top and bottom from the staff's bottom line
     const ScoreSystem* system = nullptr;
 };
 
@@ -82,15 +70,16 @@ std::vector<SignInk> PaintedSigns(ScoreView* view) {
     std::vector<SignInk> signs;
     PaintEachPage(view, [&](ScorePage*, int, platform::DcHandle surface, const std::function<void()>& paint) {
         const text::TextInkTap kept = text::SetTextInkTap([&](const text::TextInk& ink) {
-            const ScoreObject* object = CurrentInkObject();
-            const bool change = object != nullptr && (object->type == TypeCode(ObjectType::Clef) ||
-                                                      object->type == TypeCode(ObjectType::KeySignature));
-            const bool grid = object == nullptr && CurrentInkStage() == InkStage::StaffGrid;
-            if (ink.dc != surface || ink.bytes.size() != 1 || (!change && !grid) || view->currentSystem == nullptr)
+            const ScoreObject* o = CurrentInkObject();
+            const bool change = o != nullptr && (o->type == TypeCode(ObjectType::Clef) ||
+                                                 o->type == TypeCode(ObjectType::KeySignature));
+            const ScoreSystem* system = view->currentSystem;
+            if (ink.dc != surface || ink.bytes.size() != 1 || system == nullptr ||
+                (!change && (o != nullptr || CurrentInkStage() != InkStage::StaffGrid)))
                 return;
-            const int32_t bottomLine = view->currentSystem->y + StaffOffsetsOf(view->currentSystem)[1];
-            signs.push_back({static_cast<uint8_t>(ink.bytes[0]), change, ink.box.top - bottomLine,
-                             ink.box.bottom - bottomLine, ink.box.left, ink.box.right, view->currentSystem});
+            const int32_t bottomLine = system->y + StaffOffsetsOf(system)[1];
+            const gfx::Rect box{ink.box.left, ink.box.top - bottomLine, ink.box.right, ink.box.bottom - bottomLine};
+            signs.push_back({static_cast<uint8_t>(ink.bytes[0]), change, box, system});
         });
         paint();
         text::SetTextInkTap(kept);
@@ -98,11 +87,6 @@ std::vector<SignInk> PaintedSigns(ScoreView* view) {
     });
     return signs;
 }
-
-// Ink boxes come from device pixels: an eighth of a space either way is one height.
-constexpr int32_t kSameHeight = 16;
-constexpr uint8_t kFirstClefGlyph = 58;
-constexpr uint8_t kLastClefGlyph = 67;
 
 class SignChangesEngravingTest : public testing::ProgramFixture {};
 
@@ -117,33 +101,26 @@ TEST_F(SignChangesEngravingTest, ChangesInsideMeasuresInkOnTheStaffsLines) {
     ASSERT_NE(view, nullptr);
     EXPECT_TRUE(testing::SavePagePictures(view, "engraving_sign_changes"));
     const std::vector<SignInk> signs = PaintedSigns(view);
-    int changes = 0;
-    for (const SignInk& change : signs) {
-        if (!change.object) continue;
-        ++changes;
-        const bool matched = std::any_of(signs.begin(), signs.end(), [&](const SignInk& own) {
-            return !own.object && own.glyph == change.glyph && std::abs(own.top - change.top) <= kSameHeight &&
-                   std::abs(own.bottom - change.bottom) <= kSameHeight;
-        });
-        EXPECT_TRUE(matched) << "glyph " << int{change.glyph} << " of a change inked from " << change.top << " to "
-                             << change.bottom << " above the bottom line, unlike the staff's own";
-    }
-    EXPECT_EQ(changes, 4);  // two bass clefs and two flats
-    // A clef and a key changed at one time stand side by side, the clef first.
-    for (const SignInk& clef : signs)
-        for (const SignInk& flat : signs)
-            if (clef.object && flat.object && flat.glyph > clef.glyph && clef.right > flat.left &&
-                clef.left < flat.right && clef.bottom > flat.top && clef.top < flat.bottom)
-                ADD_FAILURE() << "change glyphs " << int{clef.glyph} << " and " << int{flat.glyph} << " overlap";
-    // The staff draws a clef at each system's start and one before each of the three
-    // measures that open with another clef, at a system's end as well.
     std::set<const ScoreSystem*> systems;
+    int changes = 0;
     int staffClefs = 0;
     for (const SignInk& sign : signs) {
         systems.insert(sign.system);
-        staffClefs += !sign.object && sign.glyph >= kFirstClefGlyph && sign.glyph <= kLastClefGlyph ? 1 : 0;
+        staffClefs += !sign.object && sign.glyph >= kFirstClefGlyph && sign.glyph <= kLastClefGlyph;
+        if (!sign.object) continue;
+        ++changes;
+        EXPECT_TRUE(std::any_of(signs.begin(), signs.end(), [&](const SignInk& own) {
+            return !own.object && own.glyph == sign.glyph && std::abs(own.box.top - sign.box.top) <= kSameHeight &&
+                   std::abs(own.box.bottom - sign.box.bottom) <= kSameHeight;
+        })) << "glyph " << int{sign.glyph} << " of a change inked " << sign.box.top << ".." << sign.box.bottom;
+        for (const SignInk& other : signs)
+            EXPECT_FALSE(other.object && other.glyph > sign.glyph && sign.box.right > other.box.left &&
+                         sign.box.left < other.box.right && sign.box.bottom > other.box.top &&
+                         sign.box.top < other.box.bottom)
+                << "change glyphs " << int{sign.glyph} << " and " << int{other.glyph} << " overlap";
     }
-    EXPECT_EQ(staffClefs, static_cast<int>(systems.size()) + 3);
+    EXPECT_EQ(changes, 4);  // two bass clefs and two flats
+    EXPECT_EQ(staffClefs, static_cast<int>(systems.size()) + kClefsOpeningMeasures);
     ForceCloseScoreWindow(view->ViewWindow);
     Pump();
 }
