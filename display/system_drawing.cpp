@@ -144,7 +144,7 @@ void DrawStartSigns(const Grid& grid, int staff) {
 }
 
 // The signs of the changes at a slot inside the system, and the clef change that
-// closes the slot before its next measure.
+// closes the slot before its next measure (in this system or the next).
 void DrawChangeSigns(const Grid& grid, int staff, int slot) {
     ScoreView* view = grid.view;
     const int measure = MeasureOfSlot(grid, slot);
@@ -161,7 +161,9 @@ void DrawChangeSigns(const Grid& grid, int staff, int slot) {
             DrawTimeSignature(view, staff, slot, first.beats, first.beatCode);
         }
     }
-    if (slot >= LastSlot(grid)) return;
+    // The system's last measure closes with the clef the next system opens with, as a
+    // courtesy.
+    if (slot > LastSlot(grid) || measure >= grid.document->header.measureCount) return;
     const CellSigns next = SignsOf(grid, staff, measure + 1);
     if (next.clef != ClefAtMeasureEnd(grid.document, staff, measure) &&
         !Suppressed(grid, slot, next, kSlotNoClefChange, kCellNoClef))

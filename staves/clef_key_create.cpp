@@ -38,8 +38,6 @@ namespace {
 constexpr uint8_t kNewSignStyle = 2;
 // Text flags a new sign clears (0, 1, 8, 9) and the music-glyph flag it sets.
 constexpr uint16_t kClearedSignFlags = 0x0303;
-// A key signature's anchor stands this far above the staff's y.
-constexpr int32_t kKeyAnchorLift = 384;
 // Bounds the walk of a damaged voice chain.
 constexpr int kMaxVoiceEvents = 4096;
 

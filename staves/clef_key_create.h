@@ -5,7 +5,14 @@
 // tick. Either is one undoable edit.
 #pragma once
 
+#include <cstdint>
+
 namespace ql {
+
+// A key signature object's anchor stands this far above its staff's bottom line: its
+// accidentals then sit on the lines the clef in force names. A clef change's anchor
+// stands at its kind's glyph offset (ClefGlyphOffset) from that line.
+inline constexpr int32_t kKeyAnchorLift = 384;
 
 struct MeasureCell;
 struct ScoreObject;

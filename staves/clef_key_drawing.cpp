@@ -112,11 +112,16 @@ void DrawKeyAccidentals(ScoreObject* key, ScoreView* view, int32_t x, int32_t y)
     if (key == nullptr || view == nullptr || view->document == nullptr) return;
     ScoreDocument* document = view->document;
     const MeasureCell* cell = document->header.staffCount > 0 ? view->currentCell : nullptr;
-    const int clef = cell != nullptr ? CellClef(*cell) : CodeOf(ClefKind::Treble);
+    int clef = cell != nullptr ? CellClef(*cell) : CodeOf(ClefKind::Treble);
     int previous = kNoPreviousKey;
     const bool atOrigin = x == 0 && y == 0;
-    if (cell != nullptr && !atOrigin && key->subtype == SubtypeCode(ObjectSubtype::MeasureTimeList))
-        previous = KeySignatureAtTick(cell, SignatureTickOfObject(key));
+    if (cell != nullptr && !atOrigin && key->subtype == SubtypeCode(ObjectSubtype::MeasureTimeList)) {
+        const int tick = SignatureTickOfObject(key);
+        previous = KeySignatureAtTick(cell, tick);
+        // The clef in force at the key's tick, a clef change at that very tick included
+        // (it stands before the key).
+        clef = ClefAtTick(cell, tick + 1);
+    }
     const PlacedKeyObject row = PlaceKeyAccidentals(EngravingMetricOf(*document, EngravingMetric::Keysym), clef,
                                                     KeyCodeOfObject(key), previous, x, y);
     if (row.count == 0) return;

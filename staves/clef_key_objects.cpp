@@ -26,6 +26,7 @@
 #include "staves/clef_dialog.h"
 #include "staves/clef_drag.h"
 #include "staves/clef_key_create.h"
+#include "staves/clef_key_placement.h"
 #include "staves/key_changes.h"
 #include "staves/key_dialog.h"
 #include "staves/key_drag.h"
@@ -45,7 +46,8 @@ constexpr int32_t kKeyBoxMargin = 256;
 constexpr int32_t kEmptyKeyWidth = 128;
 constexpr int32_t kKeyHitHeightLess = 768;
 constexpr int32_t kKeyHitNarrowing = 128;
-constexpr int kStatusPartThree = 2;  // the handle readout a drag leaves there
+constexpr int kStatusPartThree = 2;
+constexpr int32_t kClefKeyGap = 32;  // a quarter space between a clef change and a key  // the handle readout a drag leaves there
 
 int32_t KeyBoxWidth(const ScoreDocument& document, int key) {
     const int accidentals = KeyAccidentalCount(key);
@@ -181,6 +183,10 @@ const KeySignatureObjectClass& TheKeySignatureObjectClass() {
 }
 
 }  // namespace
+
+int32_t KeyBesideClefChange(const ScoreDocument& document, int clef, int key) {
+    return ClefChangeInkRight(document, clef) + kClefKeyGap + KeyBoxWidth(document, key) / 2;
+}
 
 void RegisterClefKeyObjectClasses() {
     RegisterObjectClass(ClassOfType(ObjectType::Clef), &TheClefObjectClass());

@@ -6,10 +6,18 @@
 // or key tool makes one (staves/clef_key_create.h).
 #pragma once
 
+#include <cstdint>
+
 namespace ql {
 
+struct ScoreDocument;
 struct ScoreObject;
 struct ScoreView;
+
+// The x offset from a clef change object's anchor at which a key signature object
+// changed at the same time is anchored: its first accidental a quarter space right
+// of the clef's ink.
+int32_t KeyBesideClefChange(const ScoreDocument& document, int clef, int key);
 
 // Registers both classes over the stored text class of their types (run after the
 // stored classes are registered).

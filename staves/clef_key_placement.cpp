@@ -107,11 +107,7 @@ PlacedClef PlaceClefChange(ScoreView* view, int staff, int slot, int clef) {
     // Its ink (a bass clef's dots) keeps a quarter space off the closing barline.
     const uint8_t glyph = ClefGlyphOf(clef);
     if (slot < kLastBeatMapSlot && clef != CodeOf(ClefKind::Tab)) {
-        const GlyphMetricEntry entry = GlyphMetricOf(*place.document, glyph);
-        const double factor = SizeClassFactor(kClefChangeSizeClass);
-        const auto small = [&](int32_t v) { return Zoomed(view, static_cast<int32_t>(v * factor)); };
-        const int32_t inkRight =
-            out.at.x - small(entry.advance) / 2 + small(entry.outline[kOutlineInkLeft] + entry.outline[kOutlineInkWidth]);
+        const int32_t inkRight = out.at.x + Zoomed(view, ClefChangeInkRight(*place.document, clef));
         const int32_t barline = place.systemX + view->beatMap.slotX[BeatMapCell(view->currentSystem->number, slot + 1)];
         out.at.x -= std::max(0, inkRight - (barline - Zoomed(view, kClefBarlineClearance)));
     }
@@ -120,6 +116,13 @@ PlacedClef PlaceClefChange(ScoreView* view, int staff, int slot, int clef) {
                                            SizeClassFactor(kClefChangeSizeClass));
     out.at.glyph = clef == CodeOf(ClefKind::Tab) ? 0 : glyph;
     return out;
+}
+
+int32_t ClefChangeInkRight(const ScoreDocument& document, int clef) {
+    const GlyphMetricEntry entry = GlyphMetricOf(document, ClefGlyphOf(clef));
+    const double factor = SizeClassFactor(kClefChangeSizeClass);
+    const auto small = [factor](int32_t v) { return static_cast<int32_t>(v * factor); };
+    return small(entry.outline[kOutlineInkLeft] + entry.outline[kOutlineInkWidth]) - small(entry.advance) / 2;
 }
 
 PlacedKeyRow PlaceKeySignature(ScoreView* view, int staff, int slot, int key,

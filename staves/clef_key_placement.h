@@ -16,6 +16,7 @@
 
 namespace ql {
 
+struct ScoreDocument;
 struct ScoreView;
 
 struct PlacedGlyph {
@@ -35,6 +36,9 @@ struct PlacedClef {
 };
 PlacedClef PlaceClefAtSystemStart(ScoreView* view, int staff, int slot, int clef);
 PlacedClef PlaceClefChange(ScoreView* view, int staff, int slot, int clef);
+// How far a clef change's ink (the 75 % glyph) reaches right of its centre, in
+// unzoomed units.
+int32_t ClefChangeInkRight(const ScoreDocument& document, int clef);
 
 // A row of key-signature accidentals; x is each glyph's left edge. With
 // previousKeyPlusOne above 0 the row is the naturals cancelling key

@@ -1,16 +1,11 @@
 // Clef and key changes inside a measure of a NIFF import. The object's anchor is a
-// time anchor of its own measure: the tick, no x offset (both classes centre their
-// signs on the anchor, so a key signature that changes with the clef at its tick
-// stands right of the clef, their centres half their widths apart), and the y from
-// the staff's bottom line where the class draws it (a clef on the middle line, a
-// key signature from the top line).
+// time anchor of its own measure: the tick, no x offset, and the y from the staff's
+// bottom line where the clef and key tools anchor theirs (a clef at its kind's glyph
+// offset, a key signature the key lift above), so that the glyphs sit on their lines.
 #include "interchange/niff/niff_sign_changes.h"
 
-#include <algorithm>
-#include <cstdint>
 #include <cstring>
-#include <map>
-#include <tuple>
+#include <vector>
 
 #include "core/model/document.h"
 #include "core/model/grid.h"
@@ -29,35 +24,18 @@
 #include "layout/page_format.h"
 #include "objects/object_anchor.h"
 #include "objects/text_marks/text_marks.h"
+#include "staves/clef_key_create.h"
+#include "staves/clef_key_objects.h"
+#include "staves/clef_key_tables.h"
 
 namespace ql::niff {
-namespace {
-
-constexpr int16_t kClefMiddleLine = -256;
-constexpr int16_t kKeyAnchorY = -512;  // the class draws the accidentals from here
-
-// The widths of an import's clef changes by staff, measure and tick.
-using ClefChangeWidths = std::map<std::tuple<int, int, int32_t>, int32_t>;
-
-std::tuple<int, int, int32_t> PlaceOf(const NiffSignChange& change) {
-    return {change.staff, change.measure, change.tick};
-}
-
-// The width of a clef change or key signature as its class measures it.
-int32_t MeasuredWidth(ScoreView* view, ScoreObject* sign) {
-    ClassOf(sign).Measure(sign, view);
-    return std::max<int32_t>(LoadField<int32_t>(&AsTextObject(sign)->body.width), 0);
-}
-
-}  // namespace
-
-ScoreObject* MakeNiffSignChange(NiffImportState& import, const NiffSignChange& change, int32_t clefWidth) {
+void MakeNiffSignChange(NiffImportState& import, const NiffSignChange& change, int32_t x) {
     ScoreView* view = import.view;
     ScoreDocument* document = import.document;
     if (change.staff < 1 || change.staff > document->header.staffCount ||
         MeasureRecordOf(document, change.measure) == nullptr) {
         import.report.Count(kNiffUnmadeSignChanges);
-        return nullptr;
+        return;
     }
     ShowPageInView(view, PageIndexOfMeasure(document, change.measure));
     SetCurrentMeasureQuick(view, change.staff, change.measure);
@@ -66,7 +44,7 @@ ScoreObject* MakeNiffSignChange(NiffImportState& import, const NiffSignChange& c
                               : nullptr;
     if (object == nullptr) {
         import.report.Count(kNiffUnmadeSignChanges);
-        return nullptr;
+        return;
     }
     TextObject* text = AsTextObject(object);
     if (change.key) {
@@ -75,31 +53,32 @@ ScoreObject* MakeNiffSignChange(NiffImportState& import, const NiffSignChange& c
         text->body.style = kClefStyle;
         SetClefKindOfObject(object, change.code);
     }
-    const int32_t offset = change.key && clefWidth > 0 ? (clefWidth + MeasuredWidth(view, object)) / 2 : 0;
-    const AnchorPoint anchor{{0, static_cast<uint16_t>(change.tick)},
-                             static_cast<int16_t>(std::min<int32_t>(offset, INT16_MAX)),
-                             change.key ? kKeyAnchorY : kClefMiddleLine};
+    const int32_t y = change.key ? -kKeyAnchorLift : ClefGlyphOffset(change.code);
+    const AnchorPoint anchor{{0, static_cast<uint16_t>(change.tick)}, static_cast<int16_t>(x), static_cast<int16_t>(y)};
     static_assert(sizeof anchor == sizeof text->body.location);
     std::memcpy(&text->body.location, &anchor, sizeof anchor);
     SetSignatureTickOfObject(object, static_cast<uint16_t>(change.tick));
     object->subtype = SubtypeCode(ObjectSubtype::MeasureTimeList);
     InsertObjectBySubtype(view, object);
+    ClassOf(object).Measure(object, view);  // a key's box follows its accidentals
     if (!change.key) RecountCellClefChanges(view->currentCell);
-    return object;
 }
 
 void MakeNiffSignChanges(NiffImportState& import) {
     if (import.view == nullptr || import.document == nullptr) return;
-    // The clefs first, measured, so that a key signature changing at a clef's tick
-    // can stand after it.
-    ClefChangeWidths clefs;
-    for (const NiffSignChange& change : import.frame.signChanges)
-        if (!change.key)
-            if (ScoreObject* clef = MakeNiffSignChange(import, change)) clefs[PlaceOf(change)] = MeasuredWidth(import.view, clef);
-    for (const NiffSignChange& change : import.frame.signChanges) {
-        if (!change.key) continue;
-        const auto clef = clefs.find(PlaceOf(change));
-        MakeNiffSignChange(import, change, clef != clefs.end() ? clef->second : 0);
+    const std::vector<NiffSignChange>& changes = import.frame.signChanges;
+    for (size_t i = 0; i < changes.size(); ++i) {
+        const NiffSignChange& change = changes[i];
+        // The handlers leave the changes of one time next to one another.
+        const auto clefBeside = [&](size_t at) {
+            return at < changes.size() && !changes[at].key && changes[at].staff == change.staff &&
+                   changes[at].measure == change.measure && changes[at].tick == change.tick;
+        };
+        const size_t clef = clefBeside(i - 1) ? i - 1 : clefBeside(i + 1) ? i + 1 : changes.size();
+        const int32_t x = change.key && clef < changes.size()
+                              ? KeyBesideClefChange(*import.document, changes[clef].code, change.code)
+                              : 0;
+        MakeNiffSignChange(import, change, x);
     }
     ShowPageInView(import.view, 0);
 }

@@ -5,10 +5,6 @@
 
 #include <cstdint>
 
-namespace ql {
-struct ScoreObject;
-}
-
 namespace ql::niff {
 
 struct NiffImportState;
@@ -16,10 +12,10 @@ struct NiffSignChange;
 
 inline constexpr char kNiffUnmadeSignChanges[] = "clef and key changes that could not be made";
 
-// One change; a key signature at the tick of a clef change `clefWidth` wide (0: none)
-// stands right of it. The object made, or null.
-ScoreObject* MakeNiffSignChange(NiffImportState& import, const NiffSignChange& change, int32_t clefWidth = 0);
-// Every change the handlers left, the clefs first.
+// `x`: the anchor's offset from the tick's x.
+void MakeNiffSignChange(NiffImportState& import, const NiffSignChange& change, int32_t x = 0);
+// Every change the handlers left, in file order; a key changed at the time of a clef
+// change of its staff stands right of the clef.
 void MakeNiffSignChanges(NiffImportState& import);
 
 }  // namespace ql::niff
