@@ -133,7 +133,7 @@ std::vector<std::vector<int>> SystemsFilledByWidth(ScoreView* view) {
     }
     // Systems that hold their measures' columns are kept as they stand.
     const int64_t room = ContentWidthOfSystems(view);
-    const int32_t indent = StaffLabelIndent(document, document->firstPage->firstSystem.get());
+    const int32_t indent = StaffLabelIndent(document, document->firstPage->firstSystem.get(), room);
     bool crowded = false;
     int measure = 1;
     for (size_t page = 0; page < plan.size() && !crowded; ++page)

@@ -278,8 +278,7 @@ TEST_F(ImportedPageGeometryTest, PagesStandAsAnEngraverSetsThem) {
         EXPECT_EQ(Braces(document), test.braces);
         CheckPages(view);
         if (!test.centred.empty()) CheckCentred(view, test.centred);
-        // Held back: staves brought closer until their clefs overlap.
-        EXPECT_TRUE(testing::EngravingIsClean(view, {FindingKind::SignOverSign}));
+        EXPECT_TRUE(testing::EngravingIsClean(view));
         if (test.smallerStaff) {
             // The largest staff size: the user is told that a system no longer fits.
             ui::headless::SetDialogScript(kStaffSizeDialog, [](ui::headless::DialogDriver& d) {
