@@ -52,6 +52,7 @@
 #include "shell/program/score_windows.h"
 #include "shell/shell_services.h"
 #include "shell/tests/program/isolation_scores.h"
+#include "shell/tests/program/musicxml_text_scores.h"
 #include "shell/tests/program/page_pictures.h"
 #include "shell/tests/program/program_fixture.h"
 #include "staves/staff_group_bits.h"
@@ -379,11 +380,7 @@ TEST_F(ImportedPageGeometryTest, EveryStaffHasTheRoomOfWhatItHolds) {
     for (const Case& test : Cases()) scores.emplace_back(test.name, test.xml);
     for (const auto& [name, xml] : scores) {
         SCOPED_TRACE(name);
-        const musicxml::MusicXmlConversion conversion =
-            musicxml::ConvertMusicXml(std::vector<uint8_t>(xml.begin(), xml.end()), musicxml::MusicXmlForm::Plain);
-        ASSERT_TRUE(conversion.ok) << conversion.error;
-        ui::headless::ResetUi();
-        ScoreView* view = niff::OpenNiffScoreWindowFromMemory(conversion.niff, "room_XML");
+        ScoreView* view = testing::ImportMusicXmlText(xml, "room_XML");
         ASSERT_NE(view, nullptr);
         ScoreDocument* document = view->document;
         CheckPages(view);

@@ -24,6 +24,7 @@
 #include "platform/text/text_ink_tap.h"
 #include "platform/ui/headless.h"
 #include "shell/program/score_windows.h"
+#include "shell/tests/program/musicxml_text_scores.h"
 #include "shell/tests/program/page_pictures.h"
 #include "shell/tests/program/program_fixture.h"
 
@@ -170,12 +171,7 @@ struct Expect {
 class MusicXmlMarkPlacesTest : public testing::ProgramFixture {
   protected:
     ScoreView* Import(const std::string& xml, const std::string& title) {
-        const musicxml::MusicXmlConversion conversion = musicxml::ConvertMusicXml(
-            std::vector<uint8_t>(xml.begin(), xml.end()), musicxml::MusicXmlForm::Plain);
-        EXPECT_TRUE(conversion.ok) << conversion.error;
-        ui::headless::ResetUi();
-        return conversion.ok ? niff::OpenNiffScoreWindowFromMemory(conversion.niff, title)
-                             : nullptr;
+        return testing::ImportMusicXmlText(xml, title);
     }
 };
 

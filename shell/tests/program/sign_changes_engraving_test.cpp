@@ -24,6 +24,7 @@
 #include "platform/text/text_ink_tap.h"
 #include "platform/ui/headless.h"
 #include "shell/program/score_windows.h"
+#include "shell/tests/program/musicxml_text_scores.h"
 #include "shell/tests/program/page_pictures.h"
 #include "shell/tests/program/program_fixture.h"
 
@@ -93,11 +94,7 @@ class SignChangesEngravingTest : public testing::ProgramFixture {};
 TEST_F(SignChangesEngravingTest, ChangesInsideMeasuresInkOnTheStaffsLines) {
     ASSERT_EQ(Start(), StartupCode::Ok);
     const std::string xml = ChangingScore();
-    const musicxml::MusicXmlConversion conversion =
-        musicxml::ConvertMusicXml(std::vector<uint8_t>(xml.begin(), xml.end()), musicxml::MusicXmlForm::Plain);
-    ASSERT_TRUE(conversion.ok) << conversion.error;
-    ui::headless::ResetUi();
-    ScoreView* view = niff::OpenNiffScoreWindowFromMemory(conversion.niff, "sign_changes_XML");
+    ScoreView* view = testing::ImportMusicXmlText(xml, "sign_changes_XML");
     ASSERT_NE(view, nullptr);
     EXPECT_TRUE(testing::SavePagePictures(view, "engraving_sign_changes"));
     const std::vector<SignInk> signs = PaintedSigns(view);

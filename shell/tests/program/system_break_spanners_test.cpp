@@ -22,6 +22,7 @@
 #include "platform/gfx/bitmap.h"
 #include "platform/ui/headless.h"
 #include "shell/program/score_windows.h"
+#include "shell/tests/program/musicxml_text_scores.h"
 #include "shell/tests/program/page_pictures.h"
 #include "shell/tests/program/program_fixture.h"
 
@@ -129,11 +130,7 @@ class SystemBreakSpannersTest : public testing::ProgramFixture {};
 TEST_F(SystemBreakSpannersTest, MarksAcrossSystemAndPageBreaksAreDrawnOnePiecePerSystem) {
     ASSERT_EQ(Start(), StartupCode::Ok);
     const std::string xml = BrokenSystemsScore();
-    const musicxml::MusicXmlConversion conversion = musicxml::ConvertMusicXml(
-        std::vector<uint8_t>(xml.begin(), xml.end()), musicxml::MusicXmlForm::Plain);
-    ASSERT_TRUE(conversion.ok) << conversion.error;
-    ui::headless::ResetUi();
-    ScoreView* view = niff::OpenNiffScoreWindowFromMemory(conversion.niff, "breaks_XML");
+    ScoreView* view = testing::ImportMusicXmlText(xml, "breaks_XML");
     ASSERT_NE(view, nullptr);
     EXPECT_TRUE(testing::SavePagePictures(view, "system_break_spanners"));
     ASSERT_NE(view->document->firstPage->next.get(), nullptr) << "the score reaches a second page";
