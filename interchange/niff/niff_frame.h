@@ -67,10 +67,13 @@ enum class NiffMarkKind : uint8_t {
     kPedalBracket,
 };
 
-struct NiffUnplacedMark {
+// An articulation or ornament the import attached to a note; `placed` when the
+// file gave its side and place.
+struct NiffNoteMarkRecord {
     ScoreObject* object = nullptr;
     int staff = 1;
     int measure = 1;
+    bool placed = false;
 };
 
 struct NiffMark {
@@ -186,7 +189,7 @@ struct NiffFrame {
     std::vector<NiffNoteAttachments> attachments;  // by NiffEvent::attachments
     // Articulations and ornaments attached without a place from the file, put at
     // their notes' places once the pages are laid out.
-    std::vector<NiffUnplacedMark> unplacedMarks;
+    std::vector<NiffNoteMarkRecord> noteMarks;
     std::vector<NiffPedalRecord> pedals;
     NiffNumbering numbering;
     std::array<NiffStaffFrame, kNiffStaffSlots> staves{};

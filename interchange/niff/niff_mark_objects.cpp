@@ -3,10 +3,13 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "core/constants.h"
 #include "core/model/document.h"
+#include "core/model/events.h"
 #include "core/model/grid.h"
 #include "core/model/grid_records.h"
 #include "core/model/object_list.h"
@@ -14,6 +17,7 @@
 #include "core/model/score_document.h"
 #include "core/objects/class_table.h"
 #include "core/objects/midi_action.h"
+#include "core/objects/object_classes.h"
 #include "core/objects/score_object.h"
 #include "core/text/text_object.h"
 #include "core/ui/shell_services.h"
@@ -240,7 +244,7 @@ void AttachNiffNoteMarks(NiffImportState& import, EventRecord* note, int staff, 
             std::memcpy(reinterpret_cast<std::byte*>(&body.location) + kNoteAnchorY, &mark.vertical,
                         sizeof mark.vertical);
         ClassOf(object).Measure(object, view);
-        if (!mark.sideFromFile) import.frame.unplacedMarks.push_back({object, staff, measure});
+        import.frame.noteMarks.push_back({object, staff, measure, mark.sideFromFile});
     }
     for (const NiffLyricSyllable& syllable : marks.lyrics) {
         TextObject* lyric = NewLyricOnNote(view, note, syllable.line);
@@ -264,13 +268,27 @@ void SetNiffLyricLevels(ScoreDocument* document, int32_t spacing) {
 void PlaceNiffNoteMarks(NiffImportState& import) {
     ScoreView* view = import.view;
     if (view == nullptr || import.document == nullptr) return;
-    for (const NiffUnplacedMark& mark : import.frame.unplacedMarks) {
+    std::vector<NiffNoteMarkRecord>& marks = import.frame.noteMarks;
+    // The marks of one chord next to one another (they were recorded note by note).
+    const auto chordOf = [](const NiffNoteMarkRecord& mark) { return GetFirstEventOfChord(OwnerNoteOf(mark.object)); };
+    std::stable_sort(marks.begin(), marks.end(), [&](const NiffNoteMarkRecord& a, const NiffNoteMarkRecord& b) {
+        return std::less<const EventRecord*>{}(chordOf(a), chordOf(b));
+    });
+    std::vector<ScoreObject*> chordMarks;
+    for (size_t i = 0; i < marks.size(); ++i) {
+        const NiffNoteMarkRecord& mark = marks[i];
         ShowPageInView(view, PageIndexOfMeasure(import.document, mark.measure));
         const NoteDrawLocation location(view, mark.staff, mark.measure);
         // Without a system for its measure the mark keeps the offsets it was read with.
-        if (location.IsDrawable()) PlaceAttachedArticulation(view, mark.object);
+        if (!location.IsDrawable()) continue;
+        if (!mark.placed) PlaceAttachedArticulation(view, mark.object);
+        chordMarks.push_back(mark.object);
+        if (i + 1 == marks.size() || chordOf(marks[i + 1]) != chordOf(mark)) {
+            StackChordArticulations(view, chordMarks);
+            chordMarks.clear();
+        }
     }
-    import.frame.unplacedMarks.clear();
+    marks.clear();
     ShowPageInView(view, 0);
 }
 

@@ -39,7 +39,8 @@ void AttachNiffNoteMarks(NiffImportState& import, EventRecord* note, int staff, 
 void SetNiffLyricLevels(ScoreDocument* document, int32_t spacing);
 
 // Puts each articulation and ornament attached without a side from the file where
-// a click would put it on its note; run once the pages are laid out.
+// a click would put it on its note, then moves the marks of each chord apart so none
+// covers another; run once the pages are laid out.
 void PlaceNiffNoteMarks(NiffImportState& import);
 
 // The measure numbering, the numbers shown on measures and the staff groups the

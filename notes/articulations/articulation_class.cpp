@@ -3,8 +3,10 @@
 // form, registered over the stored MIDI-mark class of type 26.
 #include "notes/articulations/articulation_class.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
+#include <vector>
 
 #include "core/constants.h"
 #include "core/draw/colour_sets.h"
@@ -178,6 +180,48 @@ bool PlaceAttachedArticulation(ScoreView* view, ScoreObject* object) {
     if (PlaceArticulationOnSide(view, note, side, glyph, &point) == nullptr) return false;
     StoreAnchor(view, object, point);
     return true;
+}
+
+void StackChordArticulations(ScoreView* view, const std::vector<ScoreObject*>& marks) {
+    if (view == nullptr || marks.size() < 2) return;
+    constexpr int32_t kStackGap = 32;  // score units between two stacked marks
+    struct Placed {
+        ScoreObject* object;
+        LogicalPoint point;
+        int32_t box;
+        int32_t headY;
+        int glyph;
+    };
+    std::vector<Placed> above;
+    std::vector<Placed> below;
+    for (ScoreObject* object : marks) {
+        const EventRecord* note = IsArticulation(object) ? OwnerNoteOf(object) : nullptr;
+        const int glyph = note != nullptr ? GlyphOf(object) : 0;
+        if (note == nullptr || (glyph >= kFirstTremoloGlyph && glyph <= kLastTremoloGlyph)) continue;
+        const int32_t headY = notedraw::BottomLineY(view) + ZoomX(view, NotePosition(*note) * kUnitsPerStaffStep);
+        const Placed placed{object, TextObjectAnchorPoint(object, view), ZoomX(view, ArticulationGlyphBox(glyph)), headY, glyph};
+        (placed.point.y <= headY ? above : below).push_back(placed);
+    }
+    // A mark's glyph stands on its anchor: it covers [y - box, y]. Of marks at one
+    // place the accents stand nearer the heads than the ornaments (by glyph).
+    const int32_t gap = ZoomX(view, kStackGap);
+    const auto nearer = [](int32_t a, int32_t b, int glyphA, int glyphB) { return a != b ? a < b : glyphA < glyphB; };
+    std::sort(above.begin(), above.end(),
+              [&](const Placed& a, const Placed& b) { return nearer(-a.point.y, -b.point.y, a.glyph, b.glyph); });
+    for (size_t i = 1; i < above.size(); ++i) {
+        const int32_t limit = above[i - 1].point.y - above[i - 1].box - gap;
+        if (above[i].point.y <= limit) continue;
+        above[i].point.y = limit;
+        StoreAnchor(view, above[i].object, above[i].point);
+    }
+    std::sort(below.begin(), below.end(),
+              [&](const Placed& a, const Placed& b) { return nearer(a.point.y, b.point.y, a.glyph, b.glyph); });
+    for (size_t i = 1; i < below.size(); ++i) {
+        const int32_t limit = below[i - 1].point.y + below[i].box + gap;
+        if (below[i].point.y >= limit) continue;
+        below[i].point.y = limit;
+        StoreAnchor(view, below[i].object, below[i].point);
+    }
 }
 
 void NoteArticulationClass::Measure(ScoreObject* object, ScoreView* view) const {

@@ -7,6 +7,8 @@
 // or voice before each drawing.
 #pragma once
 
+#include <vector>
+
 #include "core/model/geometry.h"
 #include "core/objects/midi_action_text.h"
 #include "notes/articulations/articulation_place.h"
@@ -54,6 +56,11 @@ bool AttachPaletteEntryToNote(ScoreView* view, EventRecord* note, ArticulationPa
 // the note's staff and measure: what a reader or an import calls after attaching a
 // mark. False without an owner note.
 bool PlaceAttachedArticulation(ScoreView* view, ScoreObject* object);
+
+// Moves the marks of one chord (with the view at its staff and measure) apart on
+// each side, so none covers another: the nearest to the heads keeps its place, the
+// next stands beyond it. The tremolo strokes on the stem stay where they are.
+void StackChordArticulations(ScoreView* view, const std::vector<ScoreObject*>& marks);
 
 // The form of an articulation's glyph pair that suits its note (the stem direction
 // when one voice is laid out, else the voice of the note's own chain), placed against the chord
