@@ -6,8 +6,8 @@
 // scores that crowd their columns (grace notes mid-measure, chords of accidentals and
 // dots, long syllables on sixteenths, a measure of 128 notes), whose heads, signs and
 // syllables are also checked apart on the page; and a file whose systems are filled
-// by width whatever breaks it gives; and a chant whose syllables stand under
-// slurs. Each page is kept as a picture in the test
+// by width whatever breaks it gives; a chant whose syllables stand under slurs;
+// and two voices a second apart. Each page is kept as a picture in the test
 // output folder.
 #include <gtest/gtest.h>
 
@@ -355,6 +355,27 @@ std::string SlurredSyllables() {
     return Score({{"P1", "Chant"}}, Part("P1", measures));
 }
 
+// Two voices on one staff a second apart on every beat (above and below the middle
+// line, stems up and down): no head of one prints over the other's.
+std::string VoicesASecondApart() {
+    const auto note = [](const char* pitch, int voice, const char* stem) {
+        return std::string("<note><pitch><step>") + pitch[0] + "</step><octave>" + pitch[1] +
+               "</octave></pitch><duration>1</duration><voice>" + std::to_string(voice) +
+               "</voice><type>quarter</type><stem>" + stem + "</stem></note>";
+    };
+    const char* upper[] = {"C5", "B4", "A4", "G4"};
+    const char* lower[] = {"B4", "A4", "G4", "F4"};
+    std::string measures;
+    for (int m = 0; m < 2; ++m) {
+        measures += "<measure>" + (m == 0 ? Attributes(1, 4, 4) : std::string());
+        for (const char* pitch : upper) measures += note(pitch, 1, "up");
+        measures += "<backup><duration>4</duration></backup>";
+        for (const char* pitch : lower) measures += note(pitch, 2, "down");
+        measures += "</measure>";
+    }
+    return Score({{"P1", "Organ"}}, Part("P1", measures));
+}
+
 TEST_F(EngravingScoresTest, EverydayScoresPrintWithoutFindings) {
     ASSERT_EQ(Start(), StartupCode::Ok);
     const struct {
@@ -373,6 +394,7 @@ TEST_F(EngravingScoresTest, EverydayScoresPrintWithoutFindings) {
         {"syllables", LongSyllables()},
         {"crowded_128", CrowdedMeasures128()},
         {"slurred_syllables", SlurredSyllables()},
+        {"seconds", VoicesASecondApart()},
     };
     for (const auto& score : scores) {
         SCOPED_TRACE(score.name);
