@@ -22,6 +22,7 @@
 #include "core/text/text_object.h"
 #include "core/ui/status_bar_notes.h"
 #include "display/anchors.h"
+#include "display/linked_views.h"
 #include "display/system_drawing.h"
 #include "display/view_location.h"
 #include "interchange/imported_marks.h"
@@ -33,6 +34,7 @@
 #include "objects/chord/chord_class.h"
 #include "objects/curves/curve_objects.h"
 #include "objects/lyrics/lyric.h"
+#include "objects/lyrics/lyric_lines.h"
 #include "objects/midi_marks/mark_classes.h"
 
 namespace ql {
@@ -100,6 +102,15 @@ void AddSlurs(ScoreView* view, MeasureCell* cell, std::vector<RecordRect>& room)
     }
 }
 
+// Whether a note of the cell carries a syllable.
+bool CarriesLyrics(MeasureCell* cell) {
+    for (int voice = 0; voice < kVoiceCount; ++voice)
+        for (EventRecord* e = GetVoiceFirstEvent(cell, voice); e != nullptr; e = NextEvent(e))
+            for (int verse = 0; verse < kVerseCount; ++verse)
+                if (FindLyricOnNote(e, verse) != nullptr) return true;
+    return false;
+}
+
 // The verse lines of one staff's cell in the view's current slot that its notes
 // carry syllables on: each a band from barline to barline at the line's height.
 void AddLyricLines(ScoreView* view, MeasureCell* cell, int32_t left, int32_t right,
@@ -134,7 +145,50 @@ void AddMeasureNumbers(ScoreView* view, ScoreSystem* system, const StaffLinesY& 
     }
 }
 
+// How far under the staff's bottom line the slurs of the cells whose notes carry
+// syllables reach, in document units (0 when none reaches below it): the lowest
+// of a slur's ends and its curve's middle, with a quarter space for its thickness.
+int32_t SlurDepthUnderLyrics(ScoreView* view, ScorePage* page) {
+    int32_t depth = 0;
+    const double scale = ViewScale(view) > 0.0 ? ViewScale(view) : 1.0;
+    for (ScoreSystem* system = page->firstSystem.get(); system != nullptr; system = system->next.get())
+        for (int staff = 1; staff <= view->document->header.staffCount; ++staff)
+            for (int measure = system->firstMeasure; measure <= system->lastMeasure; ++measure) {
+                MeasureCell* cell = ExistingMeasureCell(view->document, staff, measure);
+                if (cell == nullptr || !CarriesLyrics(cell)) continue;
+                SetCurrentSystemAndMeasureQuick(view, system, staff, measure);
+                const int32_t bottomLine = view->staffY + Scaled(view, StaffLinesOf(view).bottom * kStepUnits);
+                std::vector<RecordRect> slurs;
+                AddSlurs(view, cell, slurs);
+                for (const RecordRect& slur : slurs)
+                    depth = std::max(depth, static_cast<int32_t>((slur.bottom - bottomLine) / scale));
+            }
+    return depth;
+}
+
 }  // namespace
+
+void LowerLyricLinesUnderSlurs(ScoreView* view) {
+    if (view == nullptr || view->document == nullptr) return;
+    LyricLineNeeds needs = MeasureLyricLineNeeds(view->document);
+    if (!needs.any) return;
+    ScorePage* savedPage = view->currentPage;
+    ScoreSystem* savedSystem = view->currentSystem;
+    const int savedStaff = view->currentStaff;
+    const int savedMeasure = view->currentMeasure;
+    int32_t depth = 0;
+    for (ScorePage* page = view->document->firstPage; page != nullptr; page = page->next.get()) {
+        view->currentPage = page;
+        BuildBeatMapsOnLinkedViews(view, 0);
+        depth = std::max(depth, SlurDepthUnderLyrics(view, page));
+    }
+    view->currentPage = savedPage;
+    BuildBeatMapsOnLinkedViews(view, 0);
+    SetCurrentSystemAndMeasure(view, savedSystem, savedStaff, savedMeasure, true);
+    if (depth <= needs.lowestInk) return;
+    needs.lowestInk = depth;
+    PlanLyricLines(needs, view->document->header.lyricLevels);
+}
 
 bool BoxesOverlap(const RecordRect& a, const RecordRect& b) {
     return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;

@@ -20,6 +20,7 @@
 #include "editing/tools.h"
 #include "interchange/imported_marks.h"
 #include "interchange/imported_text_places.h"
+#include "interchange/imported_text_room.h"
 #include "interchange/niff/niff_document_marks.h"
 #include "interchange/niff/niff_import.h"
 #include "interchange/niff/niff_import_state.h"
@@ -198,6 +199,8 @@ int BuildScoreFromNiff(NiffImportState& import) {
     if (!import.lyricLinesGiven) PlaceLyricLines(import.document);
     MakeNiffSignChanges(import);
     MakeNiffSpanners(import);
+    // Nor do they print through the slurs drawn under the notes.
+    if (!import.lyricLinesGiven) LowerLyricLinesUnderSlurs(import.view);
     // Lines and texts far above a page's first staff take its system down the page:
     // the pages are laid out again with the marks standing.
     LayOutPagesAgain(import.view);

@@ -3,6 +3,8 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <map>
+#include <utility>
 
 #include "interchange/niff/niff_voice_places.h"
 
@@ -315,6 +317,56 @@ std::vector<int> GraceChords(Closing& closing) {
 
 }  // namespace
 
+// A head's width in nudges (16 units): a black or half head, and a whole note's.
+constexpr int kHeadNudges = 11;
+constexpr int kWholeHeadNudges = 14;
+constexpr int kWholeCode = 12;
+
+// The first and past-the-last indexes of each chord of a voice's events, by tick.
+std::map<int32_t, std::pair<size_t, size_t>> ChordSpans(const NiffVoice& voice) {
+    std::map<int32_t, std::pair<size_t, size_t>> spans;
+    for (size_t i = 0; i < voice.events.size(); ++i) {
+        const NiffEvent& e = voice.events[i];
+        if (e.grace) continue;
+        auto [at, made] = spans.try_emplace(e.tick, i, i + 1);
+        if (!made) at->second.second = i + 1;
+    }
+    return spans;
+}
+
+bool SecondApart(const NiffVoice& a, std::pair<size_t, size_t> as, const NiffVoice& b, std::pair<size_t, size_t> bs) {
+    for (size_t i = as.first; i < as.second; ++i)
+        for (size_t j = bs.first; j < bs.second; ++j)
+            if (std::abs(a.events[i].position - b.events[j].position) == 1) return true;
+    return false;
+}
+
+// Two voices' chords at one tick with heads a second apart would print over one
+// another: the chord whose stem points up stands a head's width to the right, its
+// stem clear of the other's, which points down from the left of its heads.
+void MoveUpperChordsOffSeconds(NiffStaffMeasure& measure) {
+    std::array<std::map<int32_t, std::pair<size_t, size_t>>, kNiffVoices> spans;
+    for (size_t v = 0; v < kNiffVoices; ++v) spans[v] = ChordSpans(measure.voices[v]);
+    for (size_t v = 0; v < kNiffVoices; ++v)
+        for (size_t w = v + 1; w < kNiffVoices; ++w)
+            for (const auto& [tick, vs] : spans[v]) {
+                const auto other = spans[w].find(tick);
+                if (other == spans[w].end()) continue;
+                NiffVoice& a = measure.voices[v];
+                NiffVoice& b = measure.voices[w];
+                const int da = a.events[vs.first].direction;
+                const int db = b.events[other->second.first].direction;
+                if (da == db || a.events[vs.first].nudge != 0 || b.events[other->second.first].nudge != 0 ||
+                    !SecondApart(a, vs, b, other->second))
+                    continue;
+                const bool aUp = da < 0;
+                NiffVoice& moved = aUp ? a : b;
+                const auto span = aUp ? vs : other->second;
+                const bool whole = a.events[vs.first].code >= kWholeCode || b.events[other->second.first].code >= kWholeCode;
+                for (size_t i = span.first; i < span.second; ++i) moved.events[i].nudge = whole ? kWholeHeadNudges : kHeadNudges;
+            }
+}
+
 NiffCloseResult BuildNiffChords(const std::vector<NiffEvent>& events, int32_t, NiffStaffMeasure& measure,
                                 const std::vector<NiffTiedVoice>& tiedVoices) {
     Closing closing{events, {}, {}, {}};
@@ -410,6 +462,7 @@ NiffCloseResult BuildNiffChords(const std::vector<NiffEvent>& events, int32_t, N
         }
         FillGaps(out);
     }
+    MoveUpperChordsOffSeconds(measure);
     return result;
 }
 

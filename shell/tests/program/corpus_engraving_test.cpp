@@ -37,11 +37,9 @@ const std::filesystem::path kCorpus = std::filesystem::path(QL_SOURCE_DIR) / "..
 
 // Findings each file still has, by file name.
 const std::map<std::string, int> kStillFound = {
-    {"Binchois.xml", 1},
     {"BrahWiMeSample.xml", 2},
     {"BrookeWestSample.xml", 1},
-    {"Chant.xml", 1},
-    {"MahlFaGe4Sample.xml", 9},
+    {"MahlFaGe4Sample.xml", 3},
     {"MozaChloSample.xml", 3},
     {"03b-Rhythm-Backup.xml", 1},
     {"03c-Rhythm-DivisionChange.xml", 1},
@@ -130,6 +128,7 @@ TEST_P(CorpusEngravingTest, PagesHaveNoMoreFindingsThanListed) {
     const size_t shownCount = std::getenv("QL_ENGRAVING_FINDINGS") != nullptr ? findings.size() : 12;
     std::string shown;
     for (size_t i = 0; i < findings.size() && i < shownCount; ++i) shown += "\n  " + DescribeFinding(findings[i]);
+    if (std::getenv("QL_ENGRAVING_FINDINGS") != nullptr && !shown.empty()) std::cout << shown.substr(1) << "\n";
     EXPECT_LE(static_cast<int>(findings.size()), allowed) << shown;
     ForceCloseScoreWindow(view->ViewWindow);
     Pump();

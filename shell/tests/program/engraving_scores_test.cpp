@@ -6,7 +6,8 @@
 // scores that crowd their columns (grace notes mid-measure, chords of accidentals and
 // dots, long syllables on sixteenths, a measure of 128 notes), whose heads, signs and
 // syllables are also checked apart on the page; and a file whose systems are filled
-// by width whatever breaks it gives. Each page is kept as a picture in the test
+// by width whatever breaks it gives; a chant whose syllables stand under slurs;
+// and two voices a second apart. Each page is kept as a picture in the test
 // output folder.
 #include <gtest/gtest.h>
 
@@ -335,6 +336,46 @@ std::string ClefAndKeyChange() {
     return Score({{"P1", "Cello"}}, Part("P1", measure));
 }
 
+// A chant of low notes, stems up, whose melismas are slurred under their heads:
+// the syllables stand clear under the slurs.
+std::string SlurredSyllables() {
+    const char* pitches[] = {"G4", "F4", "D4", "F4", "E4", "F4", "G4", "F4"};
+    std::string measures;
+    for (int m = 0; m < 3; ++m) {
+        measures += "<measure>" + (m == 0 ? Attributes(1, 8, 4) : std::string());
+        for (int n = 0; n < 8; ++n) {
+            const std::string slur = n == 2 || n == 5 ? "<notations><slur type=\"start\" placement=\"below\"/></notations>"
+                                     : n == 4 || n == 7 ? "<notations><slur type=\"stop\"/></notations>"
+                                                        : "";
+            const std::string syllable = n == 0 || n == 2 || n == 5 ? Lyric(n == 0 ? "Quem" : "que-") : "";
+            measures += Note(pitches[n], 1, "quarter", 0, "<stem>up</stem>" + slur + syllable);
+        }
+        measures += "</measure>";
+    }
+    return Score({{"P1", "Chant"}}, Part("P1", measures));
+}
+
+// Two voices on one staff a second apart on every beat (above and below the middle
+// line, stems up and down): no head of one prints over the other's.
+std::string VoicesASecondApart() {
+    const auto note = [](const char* pitch, int voice, const char* stem) {
+        return std::string("<note><pitch><step>") + pitch[0] + "</step><octave>" + pitch[1] +
+               "</octave></pitch><duration>1</duration><voice>" + std::to_string(voice) +
+               "</voice><type>quarter</type><stem>" + stem + "</stem></note>";
+    };
+    const char* upper[] = {"C5", "B4", "A4", "G4"};
+    const char* lower[] = {"B4", "A4", "G4", "F4"};
+    std::string measures;
+    for (int m = 0; m < 2; ++m) {
+        measures += "<measure>" + (m == 0 ? Attributes(1, 4, 4) : std::string());
+        for (const char* pitch : upper) measures += note(pitch, 1, "up");
+        measures += "<backup><duration>4</duration></backup>";
+        for (const char* pitch : lower) measures += note(pitch, 2, "down");
+        measures += "</measure>";
+    }
+    return Score({{"P1", "Organ"}}, Part("P1", measures));
+}
+
 TEST_F(EngravingScoresTest, EverydayScoresPrintWithoutFindings) {
     ASSERT_EQ(Start(), StartupCode::Ok);
     const struct {
@@ -352,6 +393,8 @@ TEST_F(EngravingScoresTest, EverydayScoresPrintWithoutFindings) {
         {"accidental_chords", AccidentalChords()},
         {"syllables", LongSyllables()},
         {"crowded_128", CrowdedMeasures128()},
+        {"slurred_syllables", SlurredSyllables()},
+        {"seconds", VoicesASecondApart()},
     };
     for (const auto& score : scores) {
         SCOPED_TRACE(score.name);
