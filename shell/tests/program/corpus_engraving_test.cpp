@@ -44,7 +44,6 @@ const std::map<std::string, int> kStillFound = {
     {"MahlFaGe4Sample.xml", 9},
     {"MozaChloSample.xml", 3},
     {"03b-Rhythm-Backup.xml", 1},
-    {"03c-Rhythm-DivisionChange.xml", 1},
     {"21d-Chords-SchubertStabatMater.xml", 1},
     {"23b-Tuplets-Styles.xml", 2},
     {"31a-Directions.xml", 3},
