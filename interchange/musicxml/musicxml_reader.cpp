@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <numeric>
 #include <set>
 #include <string_view>
 #include <unordered_set>
@@ -130,6 +131,13 @@ class Reader {
     void StartPart(const XML_Char** attributes);
     void StartMeasure(const XML_Char** attributes);
     void AddItem(MxlItem item);
+    // A measure counts its durations in one unit: the divisions in force where it
+    // starts, or, where the file changes them after some durations, a common
+    // multiple of the old and the new in which the durations read so far are
+    // recounted and those after are read.
+    void EnterMeasureDivisions();
+    void ChangeDivisions(int divisions);
+    void CountDuration(int& duration);
     // Counts the element as `kind` and leaves it and its content out.
     void Refuse(std::string_view kind) {
         skipped_.Count(kind);
@@ -155,6 +163,7 @@ class Reader {
     int timewiseMeasures_ = 0;
     bool timewiseImplicit_ = false;
     std::vector<int> partMeasures_;
+    std::vector<int> statedDivisions_;  // per part: the file's divisions in force, 0 before any
     // Parts read: in a partwise score the parts met so far, in a timewise one the
     // parts of the current measure. A part is read once.
     std::vector<bool> partsRead_;
@@ -298,6 +307,7 @@ void Reader::StartPart(const XML_Char** attributes) {
     std::vector<MxlMeasure>& measures = score_.parts[static_cast<size_t>(part_)].measures;
     if (measures.size() <= static_cast<size_t>(measure_)) measures.resize(static_cast<size_t>(measure_) + 1);
     measures[static_cast<size_t>(measure_)].implicit = timewiseImplicit_;
+    EnterMeasureDivisions();
 }
 
 // A measure: in a partwise score directly in a part being read, in a timewise one
@@ -318,6 +328,38 @@ void Reader::StartMeasure(const XML_Char** attributes) {
     std::vector<MxlMeasure>& measures = score_.parts[static_cast<size_t>(part_)].measures;
     if (measures.size() <= static_cast<size_t>(measure_)) measures.resize(static_cast<size_t>(measure_) + 1);
     measures[static_cast<size_t>(measure_)].implicit = isImplicit;
+    EnterMeasureDivisions();
+}
+
+void Reader::EnterMeasureDivisions() {
+    MxlMeasure* measure = Measure();
+    if (measure != nullptr) measure->divisions = statedDivisions_[static_cast<size_t>(part_)];
+}
+
+void Reader::ChangeDivisions(int divisions) {
+    constexpr int64_t kMostCounted = int64_t{1} << 28;  // a duration recounted stays well inside an int
+    MxlMeasure* measure = Measure();
+    statedDivisions_[static_cast<size_t>(part_)] = divisions;
+    const int unit = measure->divisions != 0 ? measure->divisions : 1;
+    int64_t longest = 0;
+    for (const MxlItem& item : measure->items) longest = std::max<int64_t>({longest, item.amount, item.note.duration});
+    const int64_t common = std::lcm(int64_t{unit}, int64_t{divisions});
+    if (longest == 0 || unit == divisions || longest * (common / unit) > kMostCounted) {
+        measure->divisions = divisions;
+        return;
+    }
+    const int factor = static_cast<int>(common / unit);
+    for (MxlItem& item : measure->items) {
+        item.amount *= factor;
+        item.note.duration *= factor;
+    }
+    measure->divisions = static_cast<int>(common);
+}
+
+void Reader::CountDuration(int& duration) {
+    const MxlMeasure* measure = Measure();
+    const int stated = part_ >= 0 ? statedDivisions_[static_cast<size_t>(part_)] : 0;
+    if (measure != nullptr && stated != 0 && measure->divisions > stated) duration *= measure->divisions / stated;
 }
 
 int Reader::VoiceOf(const std::string& text) {
@@ -393,6 +435,7 @@ void Reader::Start(std::string_view name, const XML_Char** attributes) {
         if (id != nullptr) part.id = id;
         score_.parts.push_back(std::move(part));
         partMeasures_.push_back(0);
+        statedDivisions_.push_back(0);
         partsRead_.push_back(false);
         voiceNames_.emplace_back();
         voicesUsed_.emplace_back();
@@ -630,7 +673,10 @@ void Reader::End(std::string_view name) {
         Decimal(text_, 1, 100000, name == "page-height" ? score_.pageHeight : score_.pageWidth);
     else if (Measure() == nullptr) {
         // the remaining elements belong to a measure
-    } else if (name == "divisions") Number(text_, 1, 16383, Measure()->divisions);
+    } else if (name == "divisions") {
+        int divisions = 0;
+        if (Number(text_, 1, 16383, divisions)) ChangeDivisions(divisions);
+    }
     else if (name == "staves") {
         int staves = 0;
         if (Number(text_, 1, 64, staves)) {
@@ -682,7 +728,8 @@ void Reader::End(std::string_view name) {
     else if (name == "display-step") note.displayStep = text_.size() == 1 && text_[0] >= 'A' && text_[0] <= 'G' ? text_[0] : 0;
     else if (name == "display-octave") Number(text_, 0, 9, note.displayOctave);
     else if (name == "duration") {
-        Number(text_, 0, 1 << 20, parent == "note" ? note.duration : item_.amount);
+        int& duration = parent == "note" ? note.duration : item_.amount;
+        if (Number(text_, 0, 1 << 20, duration)) CountDuration(duration);
     } else if (name == "type" && parent == "note") {
         note.type = TypeValue(text_);
         if (note.type == 0) skipped_.Count("note type \"" + text_.substr(0, 20) + "\"");

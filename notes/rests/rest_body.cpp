@@ -10,6 +10,7 @@
 // note or a shown rest over the rest's own time: a rest with no other voice there,
 // in whichever voice, keeps the single-voice row.
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <vector>
 
@@ -23,6 +24,7 @@
 #include "notes/pitch/pitch_vocabulary.h"
 #include "notes/rests/rest.h"
 #include "notes/rests/rest_internal.h"
+#include "notes/rests/staff_place.h"
 
 namespace ql {
 
@@ -39,6 +41,8 @@ constexpr int8_t kUpperVoiceRow[kPlacedCodes] = {-8, -8, -8, -8, -8, -8, -8, -8,
 constexpr int8_t kLowerVoiceRow[kPlacedCodes] = {7, 5, 3, 1, -1, -1, 0, 0, 2, 2};
 // Steps a rest moves aside for a neighbouring voice in use.
 constexpr int kCrowdedVoiceShift = 4;
+// Voices 2 and 3 are the lower pair (stems down, rests below).
+constexpr int kFirstLowerVoice = 2;
 
 }  // namespace
 
@@ -233,6 +237,33 @@ int RestPlaceBesideVoices(int code, int voice, const Used& used) {
     }
 }
 
+// The place moved on, away from the other side's voices, until the rest's glyph
+// clears their note heads over the ticks [from, to): a lower voice's rest goes below
+// the upper voices' lowest head, an upper voice's rest above the lower voices'
+// highest. A long rest keeps an even place (it is drawn at one), rounded away.
+int RestPlaceClearOfHeads(MeasureCell* cell, int code, int voice, int from, int to, int place) {
+    constexpr int kHeadHalfSteps = 1;
+    constexpr int32_t kGap = kUnitsPerStep / 2;
+    const bool lower = voice >= kFirstLowerVoice;
+    for (int v = 0; v < kVoiceCount; ++v) {
+        if ((v >= kFirstLowerVoice) == lower) continue;
+        EventRecord* event = GetVoiceFirstEvent(cell, v);
+        for (int i = 0; event != nullptr && i < kMaxChainLength && event->time < to; ++i, event = NextEvent(event)) {
+            if (event->time + EventDurationTicks(*event) <= from) continue;
+            const int head = static_cast<int8_t>(event->step);
+            if (lower) {
+                const int32_t reach = (head + kHeadHalfSteps) * kUnitsPerStep + kGap + RestExtentAbove(code);
+                place = std::max(place, static_cast<int>(std::ceil(reach / double{kUnitsPerStep})));
+            } else {
+                const int32_t reach = (head - kHeadHalfSteps) * kUnitsPerStep - kGap - RestExtentBelow(code);
+                place = std::min(place, static_cast<int>(std::floor(reach / double{kUnitsPerStep})));
+            }
+        }
+    }
+    if (IsLongRestCode(code) && place % 2 != 0) place += lower ? 1 : -1;
+    return place;
+}
+
 }  // namespace
 
 int RestStaffOffset(MeasureCell* cell, int code, int voice) {
@@ -244,7 +275,7 @@ int RestStaffOffsetOver(MeasureCell* cell, int code, int voice, int tick, int ti
     bool alone = true;
     for (int v = 0; v < kVoiceCount; ++v) alone = alone && !sounds(v);
     if (alone) return RestRowPlace(RestRow::Single, code);
-    return RestPlaceBesideVoices(code, voice, sounds);
+    return RestPlaceClearOfHeads(cell, code, voice, tick, tick + ticks, RestPlaceBesideVoices(code, voice, sounds));
 }
 
 int RestDurationTicks(const ScoreObject* rest) {

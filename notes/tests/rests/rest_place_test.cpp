@@ -46,6 +46,32 @@ TEST_F(RestTest, DefaultPlaceByVoiceAndValue) {
     EXPECT_EQ(RestStaffOffset(cell_, kQuarter, 4), 0);
 }
 
+// A rest beside the other side's voice clears its heads: a lower voice's rest stands
+// below the upper voice's note, an upper voice's rest above the lower voice's, and
+// neither comes nearer the middle than its row. One note and one rest per column.
+TEST_F(RestTest, RestBesideAnotherVoiceClearsItsHeads) {
+    constexpr int kColumn = 1024;
+    int measure = 1;
+    for (const int code : {kEighth, kQuarter, kHalf}) {
+        ASSERT_NE(UseMeasure(measure++), nullptr);
+        int tick = 0;
+        for (const bool lowerRest : {false, true})
+            for (int position = -10; position <= 12; ++position, tick += kColumn) {
+                Note(lowerRest ? 0 : 2, tick, kQuarter, position);
+                const int place = RestStaffOffsetOver(cell_, code, lowerRest ? 2 : 0, tick, kColumn);
+                const int row = rests::RestRowPlace(lowerRest ? rests::RestRow::Lower : rests::RestRow::Upper, code);
+                SCOPED_TRACE(::testing::Message() << "code " << code << " note at " << position << " rest at " << place);
+                if (lowerRest) {
+                    EXPECT_GE(place, row);
+                    EXPECT_GT(place * kUnitsPerStep - rests::RestExtentAbove(code), (position + 1) * kUnitsPerStep);
+                } else {
+                    EXPECT_LE(place, row);
+                    EXPECT_LT(place * kUnitsPerStep + rests::RestExtentBelow(code), (position - 1) * kUnitsPerStep);
+                }
+            }
+    }
+}
+
 // Codes outside 4..13 (a damaged record) take the quarter's entries.
 TEST_F(RestTest, DefaultPlaceOfOtherCodes) {
     EXPECT_EQ(RestStaffOffset(cell_, 14, 0), RestStaffOffset(cell_, kQuarter, 0));
