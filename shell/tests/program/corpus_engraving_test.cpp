@@ -47,14 +47,12 @@ const std::map<std::string, int> kStillFound = {
     {"03c-Rhythm-DivisionChange.xml", 1},
     {"21d-Chords-SchubertStabatMater.xml", 1},
     {"23b-Tuplets-Styles.xml", 2},
-    {"31a-Directions.xml", 3},
+    {"31a-Directions.xml", 2},
     {"31d-Directions-Compounds.xml", 1},
-    {"32b-Articulations-Texts.xml", 1},
     {"33f-Trill-EndingOnGraceNote.xml", 1},
     {"34c-Font-Size.xml", 9},
     {"42b-MultiVoice-MidMeasureClefChange.xml", 1},
     {"43h-MultiStaff-Chords.xml", 2},
-    {"61g-Lyrics-NameNumber.xml", 3},
     {"71e-TabStaves.xml", 1},
 };
 

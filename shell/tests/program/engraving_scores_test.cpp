@@ -335,6 +335,18 @@ std::string ClefAndKeyChange() {
     return Score({{"P1", "Cello"}}, Part("P1", measure));
 }
 
+// Words the file places near the end of the last measure, longer than the room
+// left there: they end by the system's end, inside the margin.
+std::string WordsAtTheEnd() {
+    std::string words;
+    for (const char* y : {"-140", "-160"})
+        words += std::string("<direction placement=\"below\"><direction-type><words default-x=\"100\" default-y=\"") +
+                 y + "\">words placed near the end of the last measure</words></direction-type></direction>";
+    const std::string measures = "<measure number=\"1\">" + Attributes(1, 4, 4) + Note("F4", 4, "whole") +
+                                 "</measure><measure number=\"2\">" + Note("R", 4, "whole") + words + "</measure>";
+    return Score({{"P1", "Voice"}}, Part("P1", measures));
+}
+
 TEST_F(EngravingScoresTest, EverydayScoresPrintWithoutFindings) {
     ASSERT_EQ(Start(), StartupCode::Ok);
     const struct {
@@ -346,6 +358,7 @@ TEST_F(EngravingScoresTest, EverydayScoresPrintWithoutFindings) {
         {"tuplets", TupletMeasure()},
         {"crowded", CrowdedMeasures()},
         {"changes", ClefAndKeyChange()},
+        {"words_at_the_end", WordsAtTheEnd()},
         // Scores that crowd their columns with heads, accidentals, grace notes and
         // syllables, whatever the file's breaks.
         {"graces", GracesMidMeasure()},
