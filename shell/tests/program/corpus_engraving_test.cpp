@@ -53,7 +53,6 @@ const std::map<std::string, int> kStillFound = {
     {"34c-Font-Size.xml", 9},
     {"42b-MultiVoice-MidMeasureClefChange.xml", 1},
     {"43h-MultiStaff-Chords.xml", 2},
-    {"71e-TabStaves.xml", 1},
 };
 
 std::vector<std::string> CorpusFiles() {

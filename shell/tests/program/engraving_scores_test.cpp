@@ -347,6 +347,17 @@ std::string WordsAtTheEnd() {
     return Score({{"P1", "Voice"}}, Part("P1", measures));
 }
 
+// A first staff of six lines, as a lute's or a guitar's tablature: its top line
+// stays inside the top margin.
+std::string SixLineStaff() {
+    const std::string lines = "<attributes><staff-details><staff-lines>6</staff-lines></staff-details></attributes>";
+    const std::string measure = "<measure number=\"1\">" + Attributes(1, 4, 4) + lines + Note("E4", 4, "whole") +
+                                "</measure>";
+    return Score({{"P1", "Lute"}, {"P2", "Voice"}},
+                 Part("P1", measure) + Part("P2", "<measure number=\"1\">" + Attributes(1, 4, 4) +
+                                                      Note("C5", 4, "whole") + "</measure>"));
+}
+
 TEST_F(EngravingScoresTest, EverydayScoresPrintWithoutFindings) {
     ASSERT_EQ(Start(), StartupCode::Ok);
     const struct {
@@ -359,6 +370,7 @@ TEST_F(EngravingScoresTest, EverydayScoresPrintWithoutFindings) {
         {"crowded", CrowdedMeasures()},
         {"changes", ClefAndKeyChange()},
         {"words_at_the_end", WordsAtTheEnd()},
+        {"six_lines", SixLineStaff()},
         // Scores that crowd their columns with heads, accidentals, grace notes and
         // syllables, whatever the file's breaks.
         {"graces", GracesMidMeasure()},
