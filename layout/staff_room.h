@@ -20,6 +20,7 @@
 
 namespace ql {
 
+struct EventRecord;
 struct ScoreDocument;
 struct ScoreView;
 struct ScoreSystem;
@@ -46,6 +47,10 @@ std::vector<InkReach> StaffRoomsOf(ScoreView* view, const ScoreSystem* system);
 // first shown staff of a system.
 int64_t LinesPastTopLine(ScoreDocument* document, int staff);
 int64_t FirstStaffLinesPastTopLine(ScoreDocument* document, const ScoreSystem* system);
+
+// How far the marks attached to a note (its lyrics, articulations and texts) reach
+// from its staff's bottom line, at `scale`.
+VerticalReach AttachedMarksReach(ScoreView* view, EventRecord* note, double scale);
 
 // The least distance from the bottom line of a staff with `upper` reach to the
 // bottom line of the staff under it with `lower` reach.

@@ -152,6 +152,12 @@ int64_t FirstStaffLinesPastTopLine(ScoreDocument* document, const ScoreSystem* s
     return 0;
 }
 
+VerticalReach AttachedMarksReach(ScoreView* view, EventRecord* note, double scale) {
+    VerticalReach reach;
+    if (view != nullptr && view->document != nullptr && note != nullptr) TakeAttachedReach(view, note, scale, &reach);
+    return reach;
+}
+
 VerticalReach InkReach::All() const {
     VerticalReach all = notes;
     all.Take(marks);

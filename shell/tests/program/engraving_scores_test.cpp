@@ -358,6 +358,18 @@ std::string SixLineStaff() {
                                                       Note("C5", 4, "whole") + "</measure>"));
 }
 
+// A dynamic under a whole note that carries an accent below: it stands clear of
+// the accent.
+std::string DynamicUnderAnAccent() {
+    const std::string dynamic =
+        "<direction placement=\"below\"><direction-type><dynamics><fp/></dynamics></direction-type>"
+        "<offset>3</offset></direction>";
+    const std::string accent = "<notations><articulations><accent placement=\"below\"/></articulations></notations>";
+    const std::string measure = "<measure number=\"1\">" + Attributes(8, 4, 4, "G2", -4) + dynamic +
+                                Note("F4", 32, "whole", 0, accent) + "</measure>";
+    return Score({{"P1", "Voice"}}, Part("P1", measure));
+}
+
 TEST_F(EngravingScoresTest, EverydayScoresPrintWithoutFindings) {
     ASSERT_EQ(Start(), StartupCode::Ok);
     const struct {
@@ -371,6 +383,7 @@ TEST_F(EngravingScoresTest, EverydayScoresPrintWithoutFindings) {
         {"changes", ClefAndKeyChange()},
         {"words_at_the_end", WordsAtTheEnd()},
         {"six_lines", SixLineStaff()},
+        {"dynamic_under_an_accent", DynamicUnderAnAccent()},
         // Scores that crowd their columns with heads, accidentals, grace notes and
         // syllables, whatever the file's breaks.
         {"graces", GracesMidMeasure()},
