@@ -223,7 +223,7 @@ RecordRect Settle(ScoreView* view, ScoreObject* object, const RecordRect& extent
     const auto word = static_cast<int32_t>(std::lround(scale > 0.0 ? target / scale : target));
     Words words = Load(location);
     words.w[kXWord] =
-        static_cast<uint16_t>(static_cast<int16_t>(std::clamp<int32_t>(dx, 0, INT16_MAX)));
+        static_cast<uint16_t>(static_cast<int16_t>(std::clamp<int32_t>(dx, INT16_MIN, INT16_MAX)));
     words.w[kYWord] = static_cast<uint16_t>(
         static_cast<int16_t>(std::clamp<int32_t>(word, INT16_MIN, INT16_MAX)));
     Store(location, words);
@@ -239,6 +239,12 @@ RecordRect StandingBox(ScoreView* view, ScoreSystem* system, int staff, const Me
     DecodeAnchors(view, text.object->subtype, &AsTextObject(text.object)->body.location, &at, 1);
     const RecordRect extent = TextExtentAround(view, text.object);
     return {at.x + extent.left, at.y + extent.top, at.x + extent.right, at.y + extent.bottom};
+}
+
+// Whether a box ends by the system's end (so inside the page's right margin).
+bool EndsWithinSystem(ScoreView* view, ScoreSystem* system, const RecordRect& box) {
+    const int slots = system->lastMeasure - system->firstMeasure + 1;
+    return box.right <= SlotBarlineX(view, system, slots + 1);
 }
 
 // The band a staff's texts may use: between the staff above (or the system or page
@@ -279,6 +285,9 @@ RecordRect PlaceText(ScoreView* view, PageRoom& room, ScoreSystem* system, int s
         const int32_t dx = box.right + room.clearance - left;
         if (dx > least && left + dx < measureEnd) moves.push_back(dx);
     }
+    // A text that would run past the system's end from its time ends at it instead.
+    if (left + least + width > systemEnd)
+        moves.push_back(std::max(systemEnd - width, MeasureSlotX(view, system, 1)) - left);
     std::optional<Spot> spot;
     // A place wins by touching no other staff's music, then by standing nearer the
     // staff, then by moving less.
@@ -471,7 +480,7 @@ void PlacePageTexts(ScoreView* view, ScorePage* page, const std::vector<const Sc
             for (const MeasureText& text : TextsOf(view->document, system, staff)) {
                 if (!Listed(kept, text.object)) continue;
                 const RecordRect box = StandingBox(view, system, staff, text);
-                if (room.Touches(box)) continue;
+                if (room.Touches(box) || !EndsWithinSystem(view, system, box)) continue;
                 room.Take(box);
                 room.standing.push_back(text.object);
             }

@@ -27,6 +27,7 @@
 #include "display/view_location.h"
 #include "interchange/imported_marks.h"
 #include "layout/page_texts.h"
+#include "layout/staff_room.h"
 #include "notes/beatmap/beat_map.h"
 #include "notes/drawing/note_draw.h"
 #include "notes/drawing/note_fields.h"
@@ -83,6 +84,10 @@ void AddNotes(ScoreView* view, MeasureCell* cell, std::vector<RecordRect>& room)
                 box.top = std::min(box.top, end - space / 2);
                 box.bottom = std::max(box.bottom, end + space / 2);
             }
+            // And the marks on it: an accent or a fermata beyond the head.
+            const VerticalReach marks = AttachedMarksReach(view, e, 1.0);
+            box.top = std::min(box.top, view->staffY - Scaled(view, static_cast<int32_t>(marks.above)));
+            box.bottom = std::max(box.bottom, view->staffY + Scaled(view, static_cast<int32_t>(marks.below)));
             room.push_back(box);
         }
     }

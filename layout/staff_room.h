@@ -20,6 +20,8 @@
 
 namespace ql {
 
+struct EventRecord;
+struct ScoreDocument;
 struct ScoreView;
 struct ScoreSystem;
 
@@ -39,6 +41,16 @@ struct InkReach {
 // the system reach above its top line and below its bottom line, at the staff's
 // size.
 std::vector<InkReach> StaffRoomsOf(ScoreView* view, const ScoreSystem* system);
+
+// How far the lines of a staff of more than five lines reach above where a
+// five-line staff's top line stands (0 for five lines or fewer); the same for the
+// first shown staff of a system.
+int64_t LinesPastTopLine(ScoreDocument* document, int staff);
+int64_t FirstStaffLinesPastTopLine(ScoreDocument* document, const ScoreSystem* system);
+
+// How far the marks attached to a note (its lyrics, articulations and texts) reach
+// from its staff's bottom line, at `scale`.
+VerticalReach AttachedMarksReach(ScoreView* view, EventRecord* note, double scale);
 
 // The least distance from the bottom line of a staff with `upper` reach to the
 // bottom line of the staff under it with `lower` reach.

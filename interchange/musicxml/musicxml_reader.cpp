@@ -382,9 +382,16 @@ int Reader::VoiceOf(const std::string& text) {
 }
 
 // The lyric's syllables (two or more when elided) as one text under the note,
-// with a hyphen after a syllable that begins or continues a word.
+// with a hyphen after a syllable that begins or continues a word. A note gives each
+// verse one syllable: a lyric whose verse the note already has (files tell verses
+// apart by name as well as by number) takes the next verse the note leaves free.
 void Reader::EndLyric() {
     if (lyricText_.empty()) return;
+    const auto& lyrics = item_.note.lyrics;
+    while (lyricVerse_ >= 1 && std::any_of(lyrics.begin(), lyrics.end(), [&](const auto& lyric) {
+               return lyric.first == lyricVerse_;
+           }))
+        ++lyricVerse_;
     if (lyricVerse_ < 1 || lyricVerse_ > kMostVerses) return skipped_.Count("lyric verse above 4");
     const bool hyphen = syllabic_ == "begin" || syllabic_ == "middle";
     item_.note.lyrics.emplace_back(lyricVerse_, lyricText_ + (hyphen ? "-" : ""));

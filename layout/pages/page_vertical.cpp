@@ -193,8 +193,12 @@ bool FramePage(ScoreView* view, const ScorePage* page, PageFrame* frame) {
     frame->topLine = int64_t{kLogicalOrigin} + margins.logical[1];
     // The first system never stands above the top margin: its top is rounded down
     // the page.
-    frame->firstTop = frame->systems.size() == 1 ? frame->topLine + kStaffHeight
-                                                 : RoundAtZoom(view, frame->topLine + kStaffHeight, Rounding::DownThePage);
+    // A first staff of more than five lines stands lower by its lines past a
+    // five-line staff's top.
+    const int64_t firstLine =
+        frame->topLine + kStaffHeight + FirstStaffLinesPastTopLine(document, frame->systems.front());
+    frame->firstTop =
+        frame->systems.size() == 1 ? firstLine : RoundAtZoom(view, firstLine, Rounding::DownThePage);
     const int64_t reach = frame->firstTop + SystemHeight(document, frame->systems.front()) + kStaffHeight;
     // Nor do its notes or marks reach past the page's top edge: notes, octave lines,
     // endings or texts far above its staves take the system down the page.

@@ -113,6 +113,7 @@ InkReach ReachFromBottomLine(ScoreView* view, const ScoreSystem* system, int sta
         }
     }
     const int64_t height = static_cast<int64_t>(kStaffHeight * scale);
+    if (const int64_t lines = LinesPastTopLine(document, staff); lines > 0) reach.notes.Take(-height - lines, 0);
     if (const MeasureCell* cell = ExistingMeasureCell(document, staff, system->firstMeasure)) {
         const int clef = cell->clefKey & kClefNibble;
         if (IsValidClef(clef)) reach.marks.Take(-height - kClefReach[clef].above, kClefReach[clef].below);
@@ -134,6 +135,28 @@ InkReach MeasureSystemRoom(ScoreView* view, const ScoreSystem* system, const uin
 bool IsShown(const int8_t* flags, int staff) { return (static_cast<uint8_t>(flags[staff]) & kHiddenStaff) == 0; }
 
 }  // namespace
+
+int64_t LinesPastTopLine(ScoreDocument* document, int staff) {
+    constexpr int kFiveLines = 5;
+    const StaffRecord* record = document != nullptr ? StaffRecordOf(document, staff) : nullptr;
+    const int lines = record != nullptr ? StaffLineCount(*record) : 0;
+    return lines > kFiveLines
+               ? static_cast<int64_t>((lines - kFiveLines) * kUnitsPerStaffSpace * StaffScale(document, staff))
+               : 0;
+}
+
+int64_t FirstStaffLinesPastTopLine(ScoreDocument* document, const ScoreSystem* system) {
+    const int8_t* flags = StaffFlagsOf(system);
+    for (int staff = 1; document != nullptr && flags != nullptr && staff <= document->header.staffCount; ++staff)
+        if (IsShown(flags, staff)) return LinesPastTopLine(document, staff);
+    return 0;
+}
+
+VerticalReach AttachedMarksReach(ScoreView* view, EventRecord* note, double scale) {
+    VerticalReach reach;
+    if (view != nullptr && view->document != nullptr && note != nullptr) TakeAttachedReach(view, note, scale, &reach);
+    return reach;
+}
 
 VerticalReach InkReach::All() const {
     VerticalReach all = notes;

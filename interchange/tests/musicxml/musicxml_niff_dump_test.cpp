@@ -174,6 +174,24 @@ TEST(MusicXmlNiffDump, EachVoiceSingsOnItsOwnLineAndHiddenRestsAreTimeOnly) {
     EXPECT_NE(dump.find("lyrc 04 00 00 00 01 00\n"), std::string::npos) << dump;  // "lo", line 1
 }
 
+// Three lyrics of one note that the file numbers 1 (telling them apart by name)
+// take three lines, not one.
+TEST(MusicXmlNiffDump, LyricsOfOneNoteNumberedAlikeTakeLinesOfTheirOwn) {
+    std::string lyrics;
+    for (const char* name : {"Verse", "Chorus", "Chorus"})
+        lyrics += std::string("<lyric number=\"1\" name=\"") + name + "\"><text>" + name + "</text></lyric>";
+    const MusicXmlConversion conversion = ConvertMusicXml(
+        testing::BytesOf("<score-partwise><part-list><score-part id=\"P\"/></part-list><part id=\"P\"><measure>"
+                         "<attributes><divisions>1</divisions></attributes><note><pitch><step>C</step>"
+                         "<octave>5</octave></pitch><duration>4</duration>" + lyrics +
+                         "</note></measure></part></score-partwise>"),
+        MusicXmlForm::Plain);
+    ASSERT_TRUE(conversion.ok) << conversion.error;
+    const std::string dump = testing::ChunkDump(conversion.niff);
+    for (const char* line : {"00 00\n", "01 00\n", "02 00\n"})
+        EXPECT_NE(dump.find(std::string(" 00 00 00 ") + line), std::string::npos) << line << dump;
+}
+
 // Stems the file does not give: beside another voice each voice takes its side
 // (the first voice up though its note lies low, the second down though its note
 // lies high); a voice alone follows its notes; a stem the file says is none is

@@ -376,6 +376,41 @@ std::string VoicesASecondApart() {
     return Score({{"P1", "Organ"}}, Part("P1", measures));
 }
 
+// Words the file places near the end of the last measure, longer than the room
+// left there: they end by the system's end, inside the margin.
+std::string WordsAtTheEnd() {
+    std::string words;
+    for (const char* y : {"-140", "-160"})
+        words += std::string("<direction placement=\"below\"><direction-type><words default-x=\"100\" default-y=\"") +
+                 y + "\">words placed near the end of the last measure</words></direction-type></direction>";
+    const std::string measures = "<measure number=\"1\">" + Attributes(1, 4, 4) + Note("F4", 4, "whole") +
+                                 "</measure><measure number=\"2\">" + Note("R", 4, "whole") + words + "</measure>";
+    return Score({{"P1", "Voice"}}, Part("P1", measures));
+}
+
+// A first staff of six lines, as a lute's or a guitar's tablature: its top line
+// stays inside the top margin.
+std::string SixLineStaff() {
+    const std::string lines = "<attributes><staff-details><staff-lines>6</staff-lines></staff-details></attributes>";
+    const std::string measure = "<measure number=\"1\">" + Attributes(1, 4, 4) + lines + Note("E4", 4, "whole") +
+                                "</measure>";
+    return Score({{"P1", "Lute"}, {"P2", "Voice"}},
+                 Part("P1", measure) + Part("P2", "<measure number=\"1\">" + Attributes(1, 4, 4) +
+                                                      Note("C5", 4, "whole") + "</measure>"));
+}
+
+// A dynamic under a whole note that carries an accent below: it stands clear of
+// the accent.
+std::string DynamicUnderAnAccent() {
+    const std::string dynamic =
+        "<direction placement=\"below\"><direction-type><dynamics><fp/></dynamics></direction-type>"
+        "<offset>3</offset></direction>";
+    const std::string accent = "<notations><articulations><accent placement=\"below\"/></articulations></notations>";
+    const std::string measure = "<measure number=\"1\">" + Attributes(8, 4, 4, "G2", -4) + dynamic +
+                                Note("F4", 32, "whole", 0, accent) + "</measure>";
+    return Score({{"P1", "Voice"}}, Part("P1", measure));
+}
+
 TEST_F(EngravingScoresTest, EverydayScoresPrintWithoutFindings) {
     ASSERT_EQ(Start(), StartupCode::Ok);
     const struct {
@@ -387,6 +422,9 @@ TEST_F(EngravingScoresTest, EverydayScoresPrintWithoutFindings) {
         {"tuplets", TupletMeasure()},
         {"crowded", CrowdedMeasures()},
         {"changes", ClefAndKeyChange()},
+        {"words_at_the_end", WordsAtTheEnd()},
+        {"six_lines", SixLineStaff()},
+        {"dynamic_under_an_accent", DynamicUnderAnAccent()},
         // Scores that crowd their columns with heads, accidentals, grace notes and
         // syllables, whatever the file's breaks.
         {"graces", GracesMidMeasure()},
