@@ -94,7 +94,7 @@ bool BlitOntoPage(Dc& dest, const DeviceBox& target, const BlitSource& src, uint
     cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
     cairo_rectangle(cr, area.left, area.top, w, h);
     cairo_fill(cr);
-    cairo_destroy(cr);
+    detail::ClosePageInk(dest);
     return true;
 }
 

@@ -3,6 +3,7 @@
 #include <cairo.h>
 
 #include "platform/gfx/dc_access.h"
+#include "platform/gfx/detail/image.h"
 #include "platform/gfx/detail/paint.h"
 
 namespace ql::gfx {
@@ -35,12 +36,26 @@ cairo_t* OpenImageInk(Dc& d) {
     d.keptClip = clip;
     return cr;
 }
+// Text on a page draws its glyphs (and any underline) in the text colour alone
+// unless it paints its background.
+cairo_t* OpenTextPageInk(Dc& d) {
+    detail::PageInk* page = detail::PageInkOf(d);
+    if (!page) return nullptr;
+    const Rect clip = detail::DeviceClipOf(d);
+    if (d.state.backgroundMode == BackgroundMode::Opaque) return page->Begin(clip);
+    return page->BeginInColour(clip, detail::PixelOf(d.state.textColour));
+}
 }  // namespace
 
 namespace detail {
 void EndInkOf(Dc& d) {
     if (d.inkDepth == 0) return;
     if (--d.inkDepth > 0) return;
+    if (d.kind == ContextKind::Printer) {
+        ClosePageInk(d);
+        d.ink = nullptr;
+        return;
+    }
     cairo_surface_t* target = cairo_get_target(d.ink);
     if (d.ink != d.keptInk) cairo_destroy(d.ink);
     d.ink = nullptr;
@@ -62,7 +77,7 @@ cairo_t* BeginInk(DcHandle dc) {
         ++d->inkDepth;
         return d->ink;
     }
-    cairo_t* cr = d->kind == ContextKind::Printer ? detail::OpenPageInk(*d) : OpenImageInk(*d);
+    cairo_t* cr = d->kind == ContextKind::Printer ? OpenTextPageInk(*d) : OpenImageInk(*d);
     if (!cr) return nullptr;
     d->ink = cr;
     d->inkDepth = 1;

@@ -22,6 +22,20 @@ detail::PrinterJob* JobOf(DcHandle dc) {
     return d && d->kind == ContextKind::Printer ? d->printer.get() : nullptr;
 }
 
+// Each page starts as a white sheet covering the whole paper. Besides being the
+// paper's colour, it keeps the PDF surface's record of where it draws to one
+// rectangle: at the end of a page the surface sorts every operation into the
+// parts it writes as vector drawing, and with the page's first operation
+// covering the page, each later one falls inside it at once instead of being
+// merged into a region of thousands of small rectangles (the cost that made a
+// page cost several times its painting).
+void PaintPaper(cairo_surface_t* surface) {
+    cairo_t* cr = cairo_create(surface);
+    cairo_set_source_rgb(cr, 1.0, 1.0, 1.0);
+    cairo_paint(cr);
+    cairo_destroy(cr);
+}
+
 bool IsValidSetup(const PrinterSetup& s) {
     return s.dpi > 0 && s.dpi <= kMaxPrinterDpi && s.pageWidthDots > 0 && s.pageHeightDots > 0 &&
            s.pageWidthDots <= kMaxPageDots && s.pageHeightDots <= kMaxPageDots;
@@ -57,6 +71,7 @@ bool StartDocument(DcHandle printer, const std::string& title) {
 bool StartPage(DcHandle printer) {
     detail::PrinterJob* job = JobOf(printer);
     if (!job || !job->inDocument || job->inPage) return false;
+    PaintPaper(job->surface);
     job->inPage = true;
     return true;
 }
@@ -64,6 +79,7 @@ bool StartPage(DcHandle printer) {
 bool EndPage(DcHandle printer) {
     detail::PrinterJob* job = JobOf(printer);
     if (!job || !job->inPage) return false;
+    job->page.reset();
     cairo_surface_show_page(job->surface);
     job->inPage = false;
     return cairo_surface_status(job->surface) == CAIRO_STATUS_SUCCESS;
@@ -73,6 +89,7 @@ bool EndDocument(DcHandle printer) {
     detail::PrinterJob* job = JobOf(printer);
     if (!job || !job->inDocument) return false;
     if (job->inPage) EndPage(printer);
+    job->page.reset();
     cairo_surface_finish(job->surface);
     job->inDocument = false;
     job->finished = true;
@@ -82,6 +99,7 @@ bool EndDocument(DcHandle printer) {
 bool AbortDocument(DcHandle printer) {
     detail::PrinterJob* job = JobOf(printer);
     if (!job || !job->inDocument) return false;
+    job->page.reset();
     cairo_surface_finish(job->surface);
     job->inDocument = false;
     job->inPage = false;

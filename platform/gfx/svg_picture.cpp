@@ -93,6 +93,7 @@ std::optional<std::vector<uint8_t>> FinishSvgPicture(DcHandle dc) {
         d->printer->unitsPerDotX == 0.0 || cairo_surface_get_type(d->printer->surface) != CAIRO_SURFACE_TYPE_SVG)
         return std::nullopt;
     detail::PrinterJob& job = *d->printer;
+    job.page.reset();
     cairo_surface_finish(job.surface);
     job.inPage = job.inDocument = false;
     job.finished = true;

@@ -335,14 +335,20 @@ const std::vector<double>& DashPattern(PenStyle style) {
     }
 }
 
-cairo_t* OpenPageInk(const Dc& d) {
+PageInk* PageInkOf(const Dc& d) {
     if (d.kind != ContextKind::Printer || !d.printer || !d.printer->inPage) return nullptr;
-    cairo_t* cr = cairo_create(d.printer->surface);
-    cairo_scale(cr, d.printer->unitsPerDotX, d.printer->unitsPerDotY);
-    Rect clip = DeviceClipOf(d);
-    cairo_rectangle(cr, clip.left, clip.top, clip.Width(), clip.Height());
-    cairo_clip(cr);
-    return cr;
+    PrinterJob& job = *d.printer;
+    if (!job.page) job.page = std::make_unique<PageInk>(job.surface, job.unitsPerDotX, job.unitsPerDotY);
+    return job.page.get();
+}
+
+cairo_t* OpenPageInk(const Dc& d) {
+    PageInk* page = PageInkOf(d);
+    return page ? page->Begin(DeviceClipOf(d)) : nullptr;
+}
+
+void ClosePageInk(const Dc& d) {
+    if (PageInk* page = PageInkOf(d)) page->End();
 }
 
 namespace {
@@ -376,15 +382,55 @@ void PaintInterior(Image& image, const Dc& d, const Interior& inside, const Rect
     CombineMask(image, mask, brush, d.state.rop);
 }
 
+// The one colour a shape is drawn in: its solid brush, its pen, or both when they
+// are the same; none for a hatched or patterned brush or two colours.
+std::optional<uint32_t> OneColourOf(const Dc& d, bool filled, const Outline& outline, const Ink& brush) {
+    std::optional<uint32_t> colour;
+    if (filled && !brush.IsNull()) {
+        uint32_t pixel = 0;
+        if (!brush.SolidPixel(&pixel)) return std::nullopt;
+        colour = pixel & kRgbMask;
+    }
+    if (HasOutline(d, outline)) {
+        const uint32_t pen = PixelOf(d.state.pen.colour) & kRgbMask;
+        if (colour && *colour != pen) return std::nullopt;
+        colour = pen;
+    }
+    return colour;
+}
+
+// A box of solid ink, or a 1-pixel solid straight line, gathered into the
+// page's boxes; false for any other shape.
+bool AddPageBox(PageInk& page, const Dc& d, const Interior& inside, const Outline& outline, const Ink& brush) {
+    const bool hasOutline = HasOutline(d, outline);
+    uint32_t pixel = 0;
+    PageBox box;
+    if (inside.box && !hasOutline && brush.SolidPixel(&pixel)) {
+        const Rect r = CutToDrawableRange(*inside.box);
+        if (!r.IsEmpty()) page.AddBox(PageBox{double(r.left), double(r.top), double(r.right), double(r.bottom)},
+                                      pixel, DeviceClipOf(d));
+        return true;
+    }
+    if (inside.path || inside.box || !hasOutline || outline.kind != Outline::Kind::Polyline ||
+        outline.points.size() != 2 || outline.closed || d.state.pen.style != PenStyle::Solid ||
+        PenDeviceWidth(d) != 1 || !StraightThinLineBox(outline.points[0], outline.points[1], &box))
+        return false;
+    page.AddBox(box, PixelOf(d.state.pen.colour), DeviceClipOf(d));
+    return true;
+}
+
 bool PaintShape(Dc& d, const Interior& inside, const Outline& outline) {
     bool hasInterior = inside.path || inside.box;
     Ink brush = hasInterior && d.state.brush ? Ink::ForBrush(d.state.brush, d.state) : Ink();
-    if (cairo_t* cr = OpenPageInk(d)) {
+    if (PageInk* page = PageInkOf(d)) {
         // Paper never shows raster feedback: only copy ink is printed.
+        if (d.state.rop != Rop2::CopyPen || AddPageBox(*page, d, inside, outline, brush)) return true;
         PathFn boxPath = inside.box ? BoxPath(*inside.box) : PathFn();
         const PathFn* fill = inside.box ? &boxPath : inside.path;
-        if (d.state.rop == Rop2::CopyPen) PaintOnPage(cr, d, fill, inside.mode, outline, brush);
-        cairo_destroy(cr);
+        const std::optional<uint32_t> colour = OneColourOf(d, fill != nullptr, outline, brush);
+        cairo_t* cr = colour ? page->BeginInColour(DeviceClipOf(d), *colour) : page->Begin(DeviceClipOf(d));
+        PaintOnPage(cr, d, fill, inside.mode, outline, brush);
+        page->End();
         return true;
     }
     Image* image = ImageOf(d);
@@ -792,15 +838,16 @@ bool DrawBoxShape(Dc& d, const Rect& box, const Outline& outline) {
 }
 
 bool FillWithInk(Dc& d, const PathFn& fill, FillMode mode, const Ink& ink, Rop2 rop) {
-    if (cairo_t* cr = OpenPageInk(d)) {
+    if (PageInk* page = PageInkOf(d)) {
         if (rop == Rop2::CopyPen && !ink.IsNull()) {
+            cairo_t* cr = page->Begin(DeviceClipOf(d));
             cairo_pattern_t* source = ink.MakeCairoSource();
             cairo_set_source(cr, source);
             fill(cr);
             cairo_fill(cr);
             cairo_pattern_destroy(source);
+            page->End();
         }
-        cairo_destroy(cr);
         return true;
     }
     Image* image = ImageOf(d);
@@ -812,6 +859,14 @@ bool FillWithInk(Dc& d, const PathFn& fill, FillMode mode, const Ink& ink, Rop2 
 }
 
 bool FillBoxWithInk(Dc& d, const Rect& box, const Ink& ink, Rop2 rop) {
+    uint32_t pixel = 0;
+    if (PageInk* page = PageInkOf(d); page && rop == Rop2::CopyPen && ink.SolidPixel(&pixel)) {
+        const Rect r = CutToDrawableRange(box);
+        if (!r.IsEmpty())
+            page->AddBox(PageBox{double(r.left), double(r.top), double(r.right), double(r.bottom)}, pixel,
+                         DeviceClipOf(d));
+        return true;
+    }
     if (d.kind == ContextKind::Printer) return FillWithInk(d, BoxPath(box), FillMode::Winding, ink, rop);
     Image* image = ImageOf(d);
     if (!image) return false;

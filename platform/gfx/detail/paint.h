@@ -58,5 +58,10 @@ bool FillBoxWithInk(Dc& d, const Rect& box, const Ink& ink, Rop2 rop);
 // A Cairo context on a printer page in printer dots, clipped to the context's clip;
 // null when the context is not a printer inside a page.
 cairo_t* OpenPageInk(const Dc& d);
+// Ends what OpenPageInk began (every setting made on its context).
+void ClosePageInk(const Dc& d);
+// The ink of the page a printer context draws on; null for other contexts and
+// outside a page.
+PageInk* PageInkOf(const Dc& d);
 
 }  // namespace ql::gfx::detail

@@ -19,6 +19,7 @@ std::shared_ptr<const BrushDesc> NullBrushDesc() {
 }  // namespace
 
 PrinterJob::~PrinterJob() {
+    page.reset();
     if (surface) cairo_surface_destroy(surface);
 }
 

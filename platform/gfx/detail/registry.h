@@ -16,6 +16,7 @@
 #include "platform/gfx/caps.h"
 #include "platform/gfx/dc.h"
 #include "platform/gfx/detail/image.h"
+#include "platform/gfx/detail/page_ink.h"
 #include "platform/gfx/draw.h"
 #include "platform/gfx/mapping.h"
 #include "platform/gfx/objects.h"
@@ -80,6 +81,7 @@ struct PrinterJob {
     bool inDocument = false;
     bool inPage = false;
     bool finished = false;
+    std::unique_ptr<PageInk> page;  // the page being drawn, made by its first drawing
     ~PrinterJob();
 };
 
