@@ -411,6 +411,43 @@ std::string DynamicUnderAnAccent() {
     return Score({{"P1", "Voice"}}, Part("P1", measure));
 }
 
+// Slurs above beamed groups of sixteenths rising from under the staff to its top
+// and falling back a little, four measures to a system: each curve passes over the
+// high heads, not through them.
+std::string SlursOverRisingLines() {
+    const char* pitches[] = {"C4", "E4", "A4", "C5", "E5", "A5", "E5", "C5"};
+    std::string measures;
+    for (int m = 0; m < 8; ++m) {
+        measures += "<measure>" + (m == 0 ? Attributes(4, 4, 4) : std::string());
+        for (int n = 0; n < 16; ++n) {
+            const char* beam = n % 4 == 0 ? "begin" : n % 4 == 3 ? "end" : "continue";
+            const std::string beams = std::string("<beam number=\"1\">") + beam + "</beam><beam number=\"2\">" +
+                                      beam + "</beam>";
+            const std::string slur = n % 8 == 0   ? "<notations><slur type=\"start\" placement=\"above\"/></notations>"
+                                     : n % 8 == 7 ? "<notations><slur type=\"stop\"/></notations>"
+                                                  : "";
+            measures += Note(pitches[n % 8], 1, "16th", 0, beams + slur);
+        }
+        measures += "</measure>";
+    }
+    return Score({{"P1", "Piano"}}, Part("P1", measures));
+}
+
+// A slur above from a note that carries a turn above it: the slur starts outside
+// the turn.
+std::string SlurFromATurn() {
+    const std::string start =
+        "<notations><slur type=\"start\" placement=\"above\"/><ornaments><turn placement=\"above\"/></ornaments>"
+        "</notations>";
+    std::string measures;
+    for (int m = 0; m < 4; ++m)
+        measures += "<measure>" + (m == 0 ? Attributes(1, 3, 4, "G2", -3) : std::string()) +
+                    Note("B4", 1, "quarter", 0, start) +
+                    Note("E5", 1, "quarter", 0, "<notations><slur type=\"stop\"/></notations>") +
+                    Note("R", 1, "quarter") + "</measure>";
+    return Score({{"P1", "Voice"}}, Part("P1", measures));
+}
+
 TEST_F(EngravingScoresTest, EverydayScoresPrintWithoutFindings) {
     ASSERT_EQ(Start(), StartupCode::Ok);
     const struct {
@@ -425,6 +462,8 @@ TEST_F(EngravingScoresTest, EverydayScoresPrintWithoutFindings) {
         {"words_at_the_end", WordsAtTheEnd()},
         {"six_lines", SixLineStaff()},
         {"dynamic_under_an_accent", DynamicUnderAnAccent()},
+        {"slurs_over_rising_lines", SlursOverRisingLines()},
+        {"slur_from_a_turn", SlurFromATurn()},
         // Scores that crowd their columns with heads, accidentals, grace notes and
         // syllables, whatever the file's breaks.
         {"graces", GracesMidMeasure()},
