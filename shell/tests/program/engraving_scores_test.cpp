@@ -448,6 +448,20 @@ std::string SlurFromATurn() {
     return Score({{"P1", "Voice"}}, Part("P1", measures));
 }
 
+// Low notes tied under their heads, with syllables: the syllables stand clear under
+// the ties.
+std::string TiedLowNotesWithSyllables() {
+    const std::string start = "<tie type=\"start\"/><notations><tied type=\"start\"/></notations>";
+    const std::string stop = "<tie type=\"stop\"/><notations><tied type=\"stop\"/></notations>";
+    std::string measures;
+    for (int m = 0; m < 4; ++m)
+        measures += "<measure>" + (m == 0 ? Attributes(1, 4, 4) : std::string()) +
+                    Note("C4", 1, "quarter", 0, "<stem>up</stem>" + start + Lyric("falling")) +
+                    Note("C4", 1, "quarter", 0, "<stem>up</stem>" + stop) +
+                    Note("E4", 2, "half", 0, Lyric("down")) + "</measure>";
+    return Score({{"P1", "Voice"}}, Part("P1", measures));
+}
+
 TEST_F(EngravingScoresTest, EverydayScoresPrintWithoutFindings) {
     ASSERT_EQ(Start(), StartupCode::Ok);
     const struct {
@@ -464,6 +478,7 @@ TEST_F(EngravingScoresTest, EverydayScoresPrintWithoutFindings) {
         {"dynamic_under_an_accent", DynamicUnderAnAccent()},
         {"slurs_over_rising_lines", SlursOverRisingLines()},
         {"slur_from_a_turn", SlurFromATurn()},
+        {"tied_low_notes_with_syllables", TiedLowNotesWithSyllables()},
         // Scores that crowd their columns with heads, accidentals, grace notes and
         // syllables, whatever the file's breaks.
         {"graces", GracesMidMeasure()},
