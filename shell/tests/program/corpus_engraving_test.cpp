@@ -40,7 +40,6 @@ const std::map<std::string, int> kStillFound = {
     {"31a-Directions.xml", 2},
     {"31d-Directions-Compounds.xml", 1},
     {"34c-Font-Size.xml", 1},
-    {"43h-MultiStaff-Chords.xml", 1},
 };
 
 std::vector<std::string> CorpusFiles() {

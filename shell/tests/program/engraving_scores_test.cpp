@@ -462,6 +462,34 @@ std::string TiedLowNotesWithSyllables() {
     return Score({{"P1", "Voice"}}, Part("P1", measures));
 }
 
+// Chords of one voice across three staves, beamed with stems up, whose stems stand
+// on a different staff from chord to chord: no staff gets rests among them.
+std::string ChordsAcrossThreeStaves() {
+    const auto note = [](const char* pitch, int staff, bool chord, const std::string& beam) {
+        return std::string("<note>") + (chord ? "<chord/>" : "") + "<pitch><step>" + pitch[0] + "</step><octave>" +
+               pitch[1] + "</octave></pitch><duration>1</duration><voice>1</voice><type>eighth</type>" +
+               (chord ? "" : "<stem>up</stem>") + "<staff>" + std::to_string(staff) + "</staff>" +
+               (beam.empty() ? "" : "<beam number=\"1\">" + beam + "</beam>") + "</note>";
+    };
+    // Each chord by the staff its stem stands on; the others follow it.
+    const int stemStaff[] = {1, 2, 3};
+    const char* beams[] = {"begin", "continue", "end"};
+    const char* pitches[][2] = {{"C5", "G4"}, {"E4", "C4"}, {"G3", "C3"}};
+    std::string notes;
+    for (int c = 0; c < 3; ++c) {
+        const int first = stemStaff[c];
+        notes += note(pitches[first - 1][0], first, false, beams[c]) + note(pitches[first - 1][1], first, true, "");
+        for (int staff = 1; staff <= 3; ++staff)
+            if (staff != first)
+                notes += note(pitches[staff - 1][0], staff, true, "") + note(pitches[staff - 1][1], staff, true, "");
+    }
+    const std::string attributes =
+        "<attributes><divisions>2</divisions><time><beats>3</beats><beat-type>8</beat-type></time><staves>3</staves>"
+        "<clef number=\"1\"><sign>G</sign><line>2</line></clef><clef number=\"2\"><sign>G</sign><line>2</line>"
+        "</clef><clef number=\"3\"><sign>F</sign><line>4</line></clef></attributes>";
+    return Score({{"P1", "Organ"}}, Part("P1", "<measure number=\"1\">" + attributes + notes + "</measure>"));
+}
+
 TEST_F(EngravingScoresTest, EverydayScoresPrintWithoutFindings) {
     ASSERT_EQ(Start(), StartupCode::Ok);
     const struct {
@@ -479,6 +507,7 @@ TEST_F(EngravingScoresTest, EverydayScoresPrintWithoutFindings) {
         {"slurs_over_rising_lines", SlursOverRisingLines()},
         {"slur_from_a_turn", SlurFromATurn()},
         {"tied_low_notes_with_syllables", TiedLowNotesWithSyllables()},
+        {"chords_across_three_staves", ChordsAcrossThreeStaves()},
         // Scores that crowd their columns with heads, accidentals, grace notes and
         // syllables, whatever the file's breaks.
         {"graces", GracesMidMeasure()},
