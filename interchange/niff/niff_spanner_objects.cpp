@@ -63,6 +63,7 @@ constexpr int32_t kPlainHeadWidth = 167;  // a black head, when the view has not
 constexpr int kWholeNoteCode = 12;
 constexpr int kMiddleLineStep = 4;
 constexpr int16_t kOctaveHookDrop = 128;
+constexpr int16_t kOctaveEndBeforeNote = 128;
 constexpr int16_t kEndingHook = 256;
 constexpr int kMostEndingSpan = 127;
 constexpr int32_t kPedalBracketBelow = 768;  // under the staff, as the pedal marks
@@ -641,6 +642,9 @@ void MakeNiffOctaveLine(NiffImportState& import, const NiffLineRequest& request)
         return;
     }
     SetLabelledLineEnds(object, request, 0, request.above ? kOctaveHookDrop : -kOctaveHookDrop);
+    // The sign's end comes after its last note, at the time of the next one: the
+    // end hook stands a space before that note, clear of its head and its marks.
+    SpannerOf(object)->endpoint.end.x = -kOctaveEndBeforeNote;
     if (!request.lineShown) SpannerOf(object)->endpoint.lineWidth = 0;
     FollowOctaveHook(object);  // the label follows the hook: 8va above, 8vb below
 }

@@ -490,6 +490,22 @@ std::string ChordsAcrossThreeStaves() {
     return Score({{"P1", "Organ"}}, Part("P1", "<measure number=\"1\">" + attributes + notes + "</measure>"));
 }
 
+// An octave sign over three eighths, ended before a trilled note: its end hook
+// stands clear of the trill.
+std::string OctaveSignBeforeATrill() {
+    const auto shift = [](const char* type) {
+        return std::string("<direction placement=\"above\"><direction-type><octave-shift size=\"8\" type=\"") + type +
+               "\"/></direction-type></direction>";
+    };
+    const std::string trill = "<notations><ornaments><trill-mark/></ornaments></notations>";
+    std::string measures;
+    for (int m = 0; m < 4; ++m)
+        measures += "<measure>" + (m == 0 ? Attributes(2, 4, 4) : std::string()) + shift("down") +
+                    Note("F5", 1, "eighth") + Note("F5", 1, "eighth") + Note("F5", 1, "eighth") + shift("stop") +
+                    Note("F4", 1, "eighth", 0, trill) + Note("F4", 4, "half") + "</measure>";
+    return Score({{"P1", "Flute"}}, Part("P1", measures));
+}
+
 TEST_F(EngravingScoresTest, EverydayScoresPrintWithoutFindings) {
     ASSERT_EQ(Start(), StartupCode::Ok);
     const struct {
@@ -508,6 +524,7 @@ TEST_F(EngravingScoresTest, EverydayScoresPrintWithoutFindings) {
         {"slur_from_a_turn", SlurFromATurn()},
         {"tied_low_notes_with_syllables", TiedLowNotesWithSyllables()},
         {"chords_across_three_staves", ChordsAcrossThreeStaves()},
+        {"octave_sign_before_a_trill", OctaveSignBeforeATrill()},
         // Scores that crowd their columns with heads, accidentals, grace notes and
         // syllables, whatever the file's breaks.
         {"graces", GracesMidMeasure()},
