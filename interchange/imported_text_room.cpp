@@ -32,6 +32,8 @@
 #include "notes/drawing/note_draw.h"
 #include "notes/drawing/note_fields.h"
 #include "notes/rests/staff_place.h"
+#include "notes/ties/tie_handles.h"
+#include "notes/ties/ties.h"
 #include "objects/chord/chord_class.h"
 #include "objects/curves/curve_objects.h"
 #include "objects/lyrics/lyric.h"
@@ -107,6 +109,28 @@ void AddSlurs(ScoreView* view, MeasureCell* cell, std::vector<RecordRect>& room)
     }
 }
 
+// The ties from the notes of one staff's cell at the view's current place, as the
+// slurs: from end to end and to the middle of each curve, a quarter space beyond.
+void AddTies(ScoreView* view, MeasureCell* cell, std::vector<RecordRect>& room) {
+    const int32_t clearance = StaffSpaceUnits(view) / 4;
+    const auto middle = [](const LogicalPoint* p) { return (p[0].y + 3 * p[1].y + 3 * p[2].y + p[3].y) / 8; };
+    for (int voice = 0; voice < kVoiceCount; ++voice)
+        for (EventRecord* e = GetVoiceFirstEvent(cell, voice); e != nullptr; e = NextEvent(e)) {
+            ScoreObject* tie = FindNoteTie(e);
+            if (tie == nullptr) continue;
+            const TieBody& body = AsTie(tie)->body;
+            for (const TieTarget& target : FindTieTargets(view->document, view, e, view->currentStaff,
+                                                          view->currentMeasure, TieVoice(body))) {
+                const int ahead = target.measure - view->currentMeasure;
+                if (ahead < 0 || ahead > 1) continue;
+                const TieCurve curve = ComputeTieCurve(body, view, e, target.note, ahead);
+                const int32_t ends[] = {curve.outer[0].y, curve.outer[3].y, middle(curve.outer), middle(curve.inner)};
+                room.push_back({std::min(curve.outer[0].x, curve.outer[3].x), *std::min_element(ends, ends + 4) - clearance,
+                                std::max(curve.outer[0].x, curve.outer[3].x), *std::max_element(ends, ends + 4) + clearance});
+            }
+        }
+}
+
 // Whether a note of the cell carries a syllable.
 bool CarriesLyrics(MeasureCell* cell) {
     for (int voice = 0; voice < kVoiceCount; ++voice)
@@ -150,10 +174,10 @@ void AddMeasureNumbers(ScoreView* view, ScoreSystem* system, const StaffLinesY& 
     }
 }
 
-// How far under the staff's bottom line the slurs of the cells whose notes carry
-// syllables reach, in document units (0 when none reaches below it): the lowest
-// of a slur's ends and its curve's middle, with a quarter space for its thickness.
-int32_t SlurDepthUnderLyrics(ScoreView* view, ScorePage* page) {
+// How far under the staff's bottom line the slurs and ties of the cells whose notes
+// carry syllables reach, in document units (0 when none reaches below it): the
+// lowest of a curve's ends and its middle, with a quarter space for its thickness.
+int32_t CurveDepthUnderLyrics(ScoreView* view, ScorePage* page) {
     int32_t depth = 0;
     const double scale = ViewScale(view) > 0.0 ? ViewScale(view) : 1.0;
     for (ScoreSystem* system = page->firstSystem.get(); system != nullptr; system = system->next.get())
@@ -165,6 +189,7 @@ int32_t SlurDepthUnderLyrics(ScoreView* view, ScorePage* page) {
                 const int32_t bottomLine = view->staffY + Scaled(view, StaffLinesOf(view).bottom * kStepUnits);
                 std::vector<RecordRect> slurs;
                 AddSlurs(view, cell, slurs);
+                AddTies(view, cell, slurs);
                 for (const RecordRect& slur : slurs)
                     depth = std::max(depth, static_cast<int32_t>((slur.bottom - bottomLine) / scale));
             }
@@ -185,7 +210,7 @@ void LowerLyricLinesUnderSlurs(ScoreView* view) {
     for (ScorePage* page = view->document->firstPage; page != nullptr; page = page->next.get()) {
         view->currentPage = page;
         BuildBeatMapsOnLinkedViews(view, 0);
-        depth = std::max(depth, SlurDepthUnderLyrics(view, page));
+        depth = std::max(depth, CurveDepthUnderLyrics(view, page));
     }
     view->currentPage = savedPage;
     BuildBeatMapsOnLinkedViews(view, 0);

@@ -52,6 +52,11 @@ int64_t FirstStaffLinesPastTopLine(ScoreDocument* document, const ScoreSystem* s
 // from its staff's bottom line, at `scale`.
 VerticalReach AttachedMarksReach(ScoreView* view, EventRecord* note, double scale);
 
+// The ink of the articulations attached to a note (accents, fermatas, ornaments)
+// at full size from its staff's bottom line: `above` is the ink's top (negative when
+// it lies under the line), `below` its bottom; false when the note has none.
+bool ArticulationsReach(ScoreView* view, EventRecord* note, VerticalReach* reach);
+
 // The least distance from the bottom line of a staff with `upper` reach to the
 // bottom line of the staff under it with `lower` reach.
 int64_t StaffDistanceFor(const VerticalReach& upper, const VerticalReach& lower);

@@ -12,6 +12,8 @@
 #include <algorithm>
 #include <cstdlib>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "core/constants.h"
 #include "core/memory/pool.h"
@@ -32,8 +34,10 @@
 #include "interchange/niff/niff_document_marks.h"
 #include "interchange/niff/niff_import_state.h"
 #include "interchange/niff/niff_placement.h"
+#include "interchange/niff/niff_slur_clearance.h"
 #include "interchange/niff/niff_spanners.h"
 #include "layout/page_format.h"
+#include "layout/staff_room.h"
 #include "notes/beatmap/beat_map.h"
 #include "notes/ties/ties.h"
 #include "objects/curves/curve_interface.h"
@@ -52,9 +56,14 @@ constexpr int32_t kSlurPeakClearance = 192;           // the arch above the note
 constexpr int32_t kSlurHeightInMeasure = 256;
 constexpr int32_t kSlurHeightPerMeasure = 128;
 constexpr int16_t kSlurInset = 256;  // control points in from the ends
+constexpr int32_t kSlurHeadClearance = 48;
+constexpr int32_t kSlurMarkClearance = 32;  // an end off the articulations it passes outside  // the inner curve off the heads it passes
+constexpr int32_t kHeadHalfHeight = kUnitsPerStep + 8;  // a head's ink beyond its step's y
+constexpr int32_t kPlainHeadWidth = 167;  // a black head, when the view has not measured one
 constexpr int kWholeNoteCode = 12;
 constexpr int kMiddleLineStep = 4;
 constexpr int16_t kOctaveHookDrop = 128;
+constexpr int16_t kOctaveEndBeforeNote = 128;
 constexpr int16_t kEndingHook = 256;
 constexpr int kMostEndingSpan = 127;
 constexpr int32_t kPedalBracketBelow = 768;  // under the staff, as the pedal marks
@@ -127,11 +136,19 @@ int32_t SlurEndY(const NiffPlacedEvent& at, bool above) {
     return head + (above ? -kSlurClearance : kSlurClearance);
 }
 
-// The highest (above) or lowest note strictly between the two ends, in every voice
-// of the staff's measures from the first end's to the last's; false when none.
-bool ExtremeBetween(const NiffImportState& import, const NiffPlacedEvent& first, const NiffPlacedEvent& last,
-                    bool above, int32_t* extreme) {
-    bool found = false;
+// The ends' heights of a slur being fitted, its inner curve's offset and its side.
+struct SlurFit {
+    int32_t startY;
+    int32_t endY;
+    int8_t thickness;
+    bool above;
+};
+
+// Calls `visit(measure, note)` for every note strictly between the two ends, in
+// every voice of the staff's measures from the first end's to the last's.
+template <typename Visit>
+void ForEachNoteBetween(const NiffImportState& import, const NiffPlacedEvent& first, const NiffPlacedEvent& last,
+                        Visit visit) {
     StaffRecord* staff = StaffRecordOf(import.document, first.staff);
     for (int measure = first.measure; measure <= last.measure && staff != nullptr; ++measure) {
         MeasureCell* cell = GetOrCreateMeasureCell(staff, import.document, measure);
@@ -141,14 +158,86 @@ bool ExtremeBetween(const NiffImportState& import, const NiffPlacedEvent& first,
                 if (IsHeadSentinel(*e)) continue;
                 const bool afterFirst = measure > first.measure || e->time > first.event->time;
                 const bool beforeLast = measure < last.measure || e->time < last.event->time;
-                if (!afterFirst || !beforeLast) continue;
-                const int32_t y = PositionY(static_cast<int8_t>(e->step));
-                if (!found || (above ? y < *extreme : y > *extreme)) *extreme = y;
-                found = true;
+                if (afterFirst && beforeLast) visit(measure, *e);
             }
         }
     }
+}
+
+// A slur's end moved beyond the articulations of its chord on the slur's side: the
+// slur passes outside an ornament or a fermata over the end's stem.
+int32_t EndBeyondArticulations(ScoreView* view, const NiffPlacedEvent& at, bool above, int32_t y) {
+    EventRecord* e = GetFirstEventOfChord(at.event);
+    for (int i = 0; e != nullptr && i < kMaxChainLength; ++i, e = NextEvent(e)) {
+        VerticalReach marks;
+        if (ArticulationsReach(view, e, &marks))
+            y = above ? std::min<int32_t>(y, static_cast<int32_t>(-marks.above - kSlurMarkClearance))
+                      : std::max<int32_t>(y, static_cast<int32_t>(marks.below + kSlurMarkClearance));
+        if (IsLastOfChord(e)) break;
+    }
+    return y;
+}
+
+// The highest (above) or lowest note strictly between the two ends; false when none.
+bool ExtremeBetween(const NiffImportState& import, const NiffPlacedEvent& first, const NiffPlacedEvent& last,
+                    bool above, int32_t* extreme) {
+    bool found = false;
+    ForEachNoteBetween(import, first, last, [&](int, const EventRecord& e) {
+        const int32_t y = PositionY(static_cast<int8_t>(e.step));
+        if (!found || (above ? y < *extreme : y > *extreme)) *extreme = y;
+        found = true;
+    });
     return found;
+}
+
+// The x of a tick of (staff, measure) on its page, and its system; false when the
+// document has no such place.
+bool TickX(NiffImportState& import, int staff, int measure, int32_t tick, int32_t* x, const ScoreSystem** system) {
+    if (!LocateAt(import, staff, measure)) return false;
+    ScoreView* view = import.view;
+    *x = MeasureSlotX(view, view->currentSystem, view->currentSlot) + BeatMapTickToX(view, tick);
+    *system = view->currentSystem;
+    return true;
+}
+
+// The heads between a slur's notes, each as its edge facing the slur; a head put on
+// the other side of its stem may stand a head's width either side of its tick.
+// False when the slur's notes are not all in the first end's system.
+bool HeadsBetween(NiffImportState& import, const NiffPlacedEvent& first, const NiffPlacedEvent& last, bool above,
+                  const ScoreSystem* system, std::vector<SlurObstacle>* heads) {
+    const int32_t width = import.view->glyphWidths.black > 0 ? import.view->glyphWidths.black : kPlainHeadWidth;
+    std::vector<std::pair<int, const EventRecord*>> notes;
+    ForEachNoteBetween(import, first, last, [&](int measure, const EventRecord& e) { notes.emplace_back(measure, &e); });
+    for (const auto& [measure, note] : notes) {
+        int32_t x = 0;
+        const ScoreSystem* at = nullptr;
+        if (!TickX(import, first.staff, measure, note->time, &x, &at) || at != system) return false;
+        const bool otherSide = (note->word2 & kEventHeadOtherSide) != 0;
+        const int32_t y = PositionY(static_cast<int8_t>(note->step));
+        heads->push_back({otherSide ? x - width : x, otherSide ? x + 2 * width : x + width,
+                          above ? y - kHeadHalfHeight : y + kHeadHalfHeight});
+    }
+    return true;
+}
+
+// The control height raised (lowered below) until the slur's inner curve passes
+// clear of every head between its notes; unchanged for a slur across systems.
+int32_t ControlClearOfHeads(NiffImportState& import, const NiffPlacedEvent& first, const NiffPlacedEvent& last,
+                            const SlurFit& fit, int32_t control) {
+    SlurShape shape;
+    const ScoreSystem* system = nullptr;
+    const ScoreSystem* lastSystem = nullptr;
+    if (!TickX(import, first.staff, last.measure, last.event->time, &shape.x3, &lastSystem) ||
+        !TickX(import, first.staff, first.measure, first.event->time, &shape.x0, &system) || system != lastSystem)
+        return control;
+    std::vector<SlurObstacle> heads;
+    if (!HeadsBetween(import, first, last, fit.above, system, &heads)) return control;
+    shape.y0 = fit.startY;
+    shape.y3 = fit.endY;
+    shape.inset = kSlurInset;
+    shape.thickness = fit.thickness;
+    shape.above = fit.above;
+    return ControlYClearOf(shape, control, heads, kSlurHeadClearance);
 }
 
 // Whether a voice other than the slur's own has events on the staff in the
@@ -193,15 +282,17 @@ int8_t SlurThickness(const ScoreDocument* document, bool above) {
 }
 
 // Shapes a slur between its notes: the ends off the notes (or their stems), the
-// control points high enough for the slur's span and clear of the notes inside.
-void FitNiffSlurCurve(const NiffImportState& import, SlurObject* slur, const NiffPlacedEvent& first,
+// control points high enough for the slur's span and clear of the notes inside,
+// then raised (lowered below) until the curve passes clear of every head under it.
+void FitNiffSlurCurve(NiffImportState& import, SlurObject* slur, const NiffPlacedEvent& first,
                       const NiffPlacedEvent& last, bool above, int8_t thickness) {
-    const int32_t startY = SlurEndY(first, above);
-    const int32_t endY = SlurEndY(last, above);
+    const int32_t startY = EndBeyondArticulations(import.view, first, above, SlurEndY(first, above));
+    const int32_t endY = EndBeyondArticulations(import.view, last, above, SlurEndY(last, above));
     int32_t control = SlurControlY(startY, endY, last.measure - first.measure, above);
     int32_t extreme = 0;
     if (ExtremeBetween(import, first, last, above, &extreme))
         control = above ? std::min(control, extreme - kSlurPeakClearance) : std::max(control, extreme + kSlurPeakClearance);
+    control = ControlClearOfHeads(import, first, last, SlurFit{startY, endY, thickness, above}, control);
     const int owner = first.measure;
     slur->body.points[0] = TimeAnchor(owner, first.measure, first.event->time, 0, startY);
     slur->body.points[1] = TimeAnchor(owner, first.measure, first.event->time, kSlurInset, control);
@@ -551,6 +642,9 @@ void MakeNiffOctaveLine(NiffImportState& import, const NiffLineRequest& request)
         return;
     }
     SetLabelledLineEnds(object, request, 0, request.above ? kOctaveHookDrop : -kOctaveHookDrop);
+    // The sign's end comes after its last note, at the time of the next one: the
+    // end hook stands a space before that note, clear of its head and its marks.
+    SpannerOf(object)->endpoint.end.x = -kOctaveEndBeforeNote;
     if (!request.lineShown) SpannerOf(object)->endpoint.lineWidth = 0;
     FollowOctaveHook(object);  // the label follows the hook: 8va above, 8vb below
 }

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <bit>
 #include <cctype>
+#include <cstdint>
+#include <numeric>
 #include <vector>
 
 #include "core/model/events.h"
@@ -27,6 +29,28 @@ constexpr int kMostMeasureTicks = 32768;
 constexpr int kMaxStaves = 44;
 constexpr int kLeastStaffPercent = 50;
 
+constexpr int kMostRatioTerm = 15;  // an own ratio keeps each term in four bits
+
+struct RatioTerms {
+    int actual;
+    int normal;
+};
+
+// The ratio of terms up to fifteen nearest to `actual` in the time of `normal` whose
+// notes are no longer than the file's (17 in the time of 3 becomes 6 in the time of
+// 1): the notes keep the places the file gives them and do not run into one another,
+// the time left over passing as a gap.
+RatioTerms FittingRatio(int actual, int normal) {
+    RatioTerms best{kMostRatioTerm, 1};
+    for (int a = 1; a <= kMostRatioTerm; ++a)
+        for (int n = 1; n <= kMostRatioTerm; ++n) {
+            const bool notLonger = int64_t{n} * actual <= int64_t{normal} * a;
+            if (notLonger && n * best.actual > best.normal * a) best = {a, n};
+        }
+    const int common = std::gcd(best.actual, best.normal);
+    return {best.actual / common, best.normal / common};
+}
+
 }  // namespace
 
 NiffNoteValue NiffDurationToNoteValue(int numerator, int denominator, int actual, int normal) {
@@ -36,13 +60,11 @@ NiffNoteValue NiffDurationToNoteValue(int numerator, int denominator, int actual
         numerator /= 2;
         denominator /= 2;
     }
-    const NiffTupletFields tuplet = NiffTupletOf(actual, normal);
-    const bool played = tuplet.kind == kTupletOwnRatio && !std::has_single_bit(static_cast<unsigned>(denominator));
+    const bool ownRatio = actual > 0 && normal > 0 && FixedTupletRatioIndex(actual, normal) < 0;
+    const bool played = ownRatio && !std::has_single_bit(static_cast<unsigned>(denominator));
     if (played) {
-        const int p = tuplet.value >> 4;
-        const int q = tuplet.value & 0x0F;
-        const int64_t divisor = int64_t{numerator} * std::max(p, 1);
-        denominator = static_cast<int>(std::min<int64_t>(int64_t{denominator} * q / divisor, kMaxDenominator));
+        const int64_t divisor = int64_t{numerator} * actual;
+        denominator = static_cast<int>(std::min<int64_t>(int64_t{denominator} * normal / divisor, kMaxDenominator));
     } else {
         while (numerator > 1 && numerator % 2 == 1 && denominator > 1) {
             ++value.dots;
@@ -61,7 +83,11 @@ NiffTupletFields NiffTupletOf(int actual, int normal) {
     if (actual <= 0 || normal <= 0) return {};
     const int fixed = FixedTupletRatioIndex(actual, normal);
     if (fixed >= 0) return {kTupletFixedRatio, fixed};
-    return {kTupletOwnRatio, (actual & 0x0F) << 4 | (normal & 0x0F)};
+    if (actual > kMostRatioTerm || normal > kMostRatioTerm) {
+        const RatioTerms fitted = FittingRatio(actual, normal);
+        return NiffTupletOf(fitted.actual, fitted.normal);
+    }
+    return {kTupletOwnRatio, actual << 4 | normal};
 }
 
 NiffMeasureSpacing MeasureSpacingForLength(int lengthTicks) {

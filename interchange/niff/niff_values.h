@@ -28,7 +28,8 @@ NiffNoteValue NiffDurationToNoteValue(int numerator, int denominator, int actual
 
 // The tuplet fields of an event for a ratio of `actual` notes in the time of
 // `normal`: kind 1 with the index of a fixed ratio, else kind 2 with actual in the
-// high and normal in the low four bits; kind 0 for no ratio.
+// high and normal in the low four bits; kind 0 for no ratio. A term past fifteen
+// takes the nearest ratio that fits whose notes are no longer.
 struct NiffTupletFields {
     int kind = 0;
     int value = 0;

@@ -282,6 +282,35 @@ void FillGaps(NiffVoice& voice) {
     });
 }
 
+// Whether a note of another voice than `voice`, of a file voice `fileVoice` names,
+// sounds during [tick, end).
+bool FileVoiceSounds(const NiffStaffMeasure& measure, size_t voice, int fileVoice, int32_t tick, int32_t end) {
+    for (size_t v = 0; v < kNiffVoices; ++v) {
+        if (v == voice) continue;
+        for (const NiffEvent& e : measure.voices[v].events)
+            if (!e.grace && e.fileVoice == fileVoice && e.tick < end && tick < e.tick + e.duration) return true;
+    }
+    return false;
+}
+
+// The file's one voice whose chords the staff shows in two voices (the parts of
+// chords across staves, whose stems stand on other staves, apart from the chords
+// that carry their own) sounds all along: no rest is made in one of them where the
+// other sounds, where it would print on that voice's heads.
+void DropRestsWhereTheirFileVoiceSounds(NiffStaffMeasure& measure) {
+    for (size_t v = 0; v < kNiffVoices; ++v) {
+        NiffVoice& voice = measure.voices[v];
+        if (voice.events.empty()) continue;
+        const int fileVoice = voice.events.front().fileVoice;
+        if (fileVoice < 0 || std::any_of(voice.events.begin(), voice.events.end(),
+                                         [&](const NiffEvent& e) { return e.fileVoice != fileVoice; }))
+            continue;
+        std::erase_if(voice.fills, [&](const NiffRestFill& fill) {
+            return FileVoiceSounds(measure, v, fileVoice, fill.tick, fill.tick + fill.duration);
+        });
+    }
+}
+
 // The grace events as chords: those of one tick, offset, length and stem
 // direction together, top of the staff first; in time order, the farthest from
 // their note first.
@@ -462,6 +491,7 @@ NiffCloseResult BuildNiffChords(const std::vector<NiffEvent>& events, int32_t, N
         }
         FillGaps(out);
     }
+    DropRestsWhereTheirFileVoiceSounds(measure);
     MoveUpperChordsOffSeconds(measure);
     return result;
 }

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 
 #include "core/constants.h"
 #include "core/draw/staff_scaling.h"
@@ -76,19 +77,21 @@ void TakeNoteReach(const EventRecord& note, double scale, VerticalReach* reach) 
     reach->Take(static_cast<int64_t>(top * scale), static_cast<int64_t>(bottom * scale));
 }
 
-// The marks attached to a note: lyrics from their verse lines, the others from the
-// head or the staff.
-void TakeAttachedReach(ScoreView* view, EventRecord* note, double scale, VerticalReach* reach) {
+// The marks attached to a note, or only its articulations: lyrics from their verse
+// lines, the others from the head or the staff.
+void TakeAttachedReach(ScoreView* view, EventRecord* note, double scale, VerticalReach* reach,
+                       bool articulationsOnly = false) {
     const uint16_t* levels = view->document->header.lyricLevels;
     ScoreObject* head = GetEventAttachment(note);
     int guard = 0;
     for (ScoreObject* object = head != nullptr ? head->next.get() : nullptr;
          object != nullptr && guard < kMaxChainLength; object = object->next.get(), ++guard) {
+        const bool articulation = object->type == TypeCode(ObjectType::NoteArticulation);
+        if (articulationsOnly && !articulation) continue;
         int64_t origin = SignedStep(*note) * kUnitsPerStep;
         if (object->type == TypeCode(ObjectType::Lyric)) {
             origin = static_cast<int16_t>(levels[LyricVerse(AsTextObject(object))]);
-        } else if (object->type == TypeCode(ObjectType::NoteArticulation) &&
-                   (AsTextObject(object)->body.flags & kTextYFromStaff) != 0) {
+        } else if (articulation && (AsTextObject(object)->body.flags & kTextYFromStaff) != 0) {
             origin = 0;
         }
         TakeMarkReach(view, object, static_cast<int64_t>(origin * scale), scale, reach);
@@ -156,6 +159,16 @@ VerticalReach AttachedMarksReach(ScoreView* view, EventRecord* note, double scal
     VerticalReach reach;
     if (view != nullptr && view->document != nullptr && note != nullptr) TakeAttachedReach(view, note, scale, &reach);
     return reach;
+}
+
+bool ArticulationsReach(ScoreView* view, EventRecord* note, VerticalReach* reach) {
+    constexpr int64_t kNone = INT64_MIN / 4;
+    VerticalReach taken{kNone, kNone};
+    if (view != nullptr && view->document != nullptr && note != nullptr)
+        TakeAttachedReach(view, note, 1.0, &taken, true);
+    if (taken.above == kNone && taken.below == kNone) return false;
+    *reach = taken;
+    return true;
 }
 
 VerticalReach InkReach::All() const {

@@ -27,6 +27,23 @@ TEST(NiffValues, DurationsBecomeNoteValues) {
     EXPECT_EQ(NiffDurationToNoteValue(1, 12, 3, 2).code, 9);
 }
 
+// Ratios of their own keep their terms; a term past fifteen takes the nearest ratio
+// that fits whose notes are no longer than the file's.
+TEST(NiffValues, TupletRatiosFitTheirFourBitTerms) {
+    const struct {
+        int actual, normal, fittedActual, fittedNormal;
+    } cases[] = {{7, 5, 7, 5}, {13, 8, 13, 8}, {15, 14, 15, 14}, {17, 3, 6, 1}, {17, 16, 15, 14}, {31, 4, 8, 1},
+                 {3, 17, 2, 11}, {64, 1, 15, 1}};
+    for (const auto& c : cases) {
+        const NiffTupletFields fields = NiffTupletOf(c.actual, c.normal);
+        EXPECT_EQ(fields.kind, 2) << c.actual << ":" << c.normal;
+        EXPECT_EQ(fields.value >> 4, c.fittedActual) << c.actual << ":" << c.normal;
+        EXPECT_EQ(fields.value & 0x0F, c.fittedNormal) << c.actual << ":" << c.normal;
+    }
+    // Seventeen eighths played in the time of three are still eighths.
+    EXPECT_EQ(NiffDurationToNoteValue(3, 136, 17, 3).code, 9);
+}
+
 TEST(NiffValues, MeasureSpacingFollowsTheLength) {
     EXPECT_EQ(MeasureSpacingForLength(0).factor, 2816);
     EXPECT_EQ(MeasureSpacingForLength(0).width, 4096);

@@ -411,6 +411,101 @@ std::string DynamicUnderAnAccent() {
     return Score({{"P1", "Voice"}}, Part("P1", measure));
 }
 
+// Slurs above beamed groups of sixteenths rising from under the staff to its top
+// and falling back a little, four measures to a system: each curve passes over the
+// high heads, not through them.
+std::string SlursOverRisingLines() {
+    const char* pitches[] = {"C4", "E4", "A4", "C5", "E5", "A5", "E5", "C5"};
+    std::string measures;
+    for (int m = 0; m < 8; ++m) {
+        measures += "<measure>" + (m == 0 ? Attributes(4, 4, 4) : std::string());
+        for (int n = 0; n < 16; ++n) {
+            const char* beam = n % 4 == 0 ? "begin" : n % 4 == 3 ? "end" : "continue";
+            const std::string beams = std::string("<beam number=\"1\">") + beam + "</beam><beam number=\"2\">" +
+                                      beam + "</beam>";
+            const std::string slur = n % 8 == 0   ? "<notations><slur type=\"start\" placement=\"above\"/></notations>"
+                                     : n % 8 == 7 ? "<notations><slur type=\"stop\"/></notations>"
+                                                  : "";
+            measures += Note(pitches[n % 8], 1, "16th", 0, beams + slur);
+        }
+        measures += "</measure>";
+    }
+    return Score({{"P1", "Piano"}}, Part("P1", measures));
+}
+
+// A slur above from a note that carries a turn above it: the slur starts outside
+// the turn.
+std::string SlurFromATurn() {
+    const std::string start =
+        "<notations><slur type=\"start\" placement=\"above\"/><ornaments><turn placement=\"above\"/></ornaments>"
+        "</notations>";
+    std::string measures;
+    for (int m = 0; m < 4; ++m)
+        measures += "<measure>" + (m == 0 ? Attributes(1, 3, 4, "G2", -3) : std::string()) +
+                    Note("B4", 1, "quarter", 0, start) +
+                    Note("E5", 1, "quarter", 0, "<notations><slur type=\"stop\"/></notations>") +
+                    Note("R", 1, "quarter") + "</measure>";
+    return Score({{"P1", "Voice"}}, Part("P1", measures));
+}
+
+// Low notes tied under their heads, with syllables: the syllables stand clear under
+// the ties.
+std::string TiedLowNotesWithSyllables() {
+    const std::string start = "<tie type=\"start\"/><notations><tied type=\"start\"/></notations>";
+    const std::string stop = "<tie type=\"stop\"/><notations><tied type=\"stop\"/></notations>";
+    std::string measures;
+    for (int m = 0; m < 4; ++m)
+        measures += "<measure>" + (m == 0 ? Attributes(1, 4, 4) : std::string()) +
+                    Note("C4", 1, "quarter", 0, "<stem>up</stem>" + start + Lyric("falling")) +
+                    Note("C4", 1, "quarter", 0, "<stem>up</stem>" + stop) +
+                    Note("E4", 2, "half", 0, Lyric("down")) + "</measure>";
+    return Score({{"P1", "Voice"}}, Part("P1", measures));
+}
+
+// Chords of one voice across three staves, beamed with stems up, whose stems stand
+// on a different staff from chord to chord: no staff gets rests among them.
+std::string ChordsAcrossThreeStaves() {
+    const auto note = [](const char* pitch, int staff, bool chord, const std::string& beam) {
+        return std::string("<note>") + (chord ? "<chord/>" : "") + "<pitch><step>" + pitch[0] + "</step><octave>" +
+               pitch[1] + "</octave></pitch><duration>1</duration><voice>1</voice><type>eighth</type>" +
+               (chord ? "" : "<stem>up</stem>") + "<staff>" + std::to_string(staff) + "</staff>" +
+               (beam.empty() ? "" : "<beam number=\"1\">" + beam + "</beam>") + "</note>";
+    };
+    // Each chord by the staff its stem stands on; the others follow it.
+    const int stemStaff[] = {1, 2, 3};
+    const char* beams[] = {"begin", "continue", "end"};
+    const char* pitches[][2] = {{"C5", "G4"}, {"E4", "C4"}, {"G3", "C3"}};
+    std::string notes;
+    for (int c = 0; c < 3; ++c) {
+        const int first = stemStaff[c];
+        notes += note(pitches[first - 1][0], first, false, beams[c]) + note(pitches[first - 1][1], first, true, "");
+        for (int staff = 1; staff <= 3; ++staff)
+            if (staff != first)
+                notes += note(pitches[staff - 1][0], staff, true, "") + note(pitches[staff - 1][1], staff, true, "");
+    }
+    const std::string attributes =
+        "<attributes><divisions>2</divisions><time><beats>3</beats><beat-type>8</beat-type></time><staves>3</staves>"
+        "<clef number=\"1\"><sign>G</sign><line>2</line></clef><clef number=\"2\"><sign>G</sign><line>2</line>"
+        "</clef><clef number=\"3\"><sign>F</sign><line>4</line></clef></attributes>";
+    return Score({{"P1", "Organ"}}, Part("P1", "<measure number=\"1\">" + attributes + notes + "</measure>"));
+}
+
+// An octave sign over three eighths, ended before a trilled note: its end hook
+// stands clear of the trill.
+std::string OctaveSignBeforeATrill() {
+    const auto shift = [](const char* type) {
+        return std::string("<direction placement=\"above\"><direction-type><octave-shift size=\"8\" type=\"") + type +
+               "\"/></direction-type></direction>";
+    };
+    const std::string trill = "<notations><ornaments><trill-mark/></ornaments></notations>";
+    std::string measures;
+    for (int m = 0; m < 4; ++m)
+        measures += "<measure>" + (m == 0 ? Attributes(2, 4, 4) : std::string()) + shift("down") +
+                    Note("F5", 1, "eighth") + Note("F5", 1, "eighth") + Note("F5", 1, "eighth") + shift("stop") +
+                    Note("F4", 1, "eighth", 0, trill) + Note("F4", 4, "half") + "</measure>";
+    return Score({{"P1", "Flute"}}, Part("P1", measures));
+}
+
 TEST_F(EngravingScoresTest, EverydayScoresPrintWithoutFindings) {
     ASSERT_EQ(Start(), StartupCode::Ok);
     const struct {
@@ -425,6 +520,11 @@ TEST_F(EngravingScoresTest, EverydayScoresPrintWithoutFindings) {
         {"words_at_the_end", WordsAtTheEnd()},
         {"six_lines", SixLineStaff()},
         {"dynamic_under_an_accent", DynamicUnderAnAccent()},
+        {"slurs_over_rising_lines", SlursOverRisingLines()},
+        {"slur_from_a_turn", SlurFromATurn()},
+        {"tied_low_notes_with_syllables", TiedLowNotesWithSyllables()},
+        {"chords_across_three_staves", ChordsAcrossThreeStaves()},
+        {"octave_sign_before_a_trill", OctaveSignBeforeATrill()},
         // Scores that crowd their columns with heads, accidentals, grace notes and
         // syllables, whatever the file's breaks.
         {"graces", GracesMidMeasure()},
