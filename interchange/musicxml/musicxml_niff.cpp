@@ -891,6 +891,13 @@ void Converter::WriteMeasure(NiffWriter& out, int partIndex, int staff, int meas
         default: break;
         }
     }
+    if (slice < 0) {
+        // A measure with nothing in it (its whole-measure rest shows) still holds
+        // its time: an empty slice tells it from the closing measure start some
+        // writers put after a staff's last measure, which the NIFF import drops.
+        Chunk(out, "tmsl", {2, Whole(0, state.divisions)});
+        out.EndChunk();
+    }
     if (staff == 1) partAt_[measure + 1][partIndex] = state;
     chordSpans_ = nullptr;
 }

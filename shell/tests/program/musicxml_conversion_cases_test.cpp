@@ -81,6 +81,7 @@ struct Case {
     std::vector<std::string> lines;                  // each a line of the dump, or its end
     std::vector<std::pair<const char*, int>> counts; // report kinds and their counts
     std::string absent = "";                         // text the NIFF file must not hold
+    int measures = 0;                                // the score's measures, when checked
 };
 
 std::vector<Case> Cases() {
@@ -179,6 +180,24 @@ std::vector<Case> Cases() {
          {"numbering 0"},
          {{musicxml::kExternalEntities, 1}},
          "Pianoforte"},
+        // Measures of rests at the end come in, each one, under a repeat ending
+        // too, and a score of nothing but rests keeps its measures.
+        {"trailing measures of rests",
+         Score("<measure>" + Attributes(1, Time(2, 4)) + Note("C5", 2, "half") + "</measure><measure>" +
+               "<barline location=\"left\"><ending number=\"1\" type=\"start\"/></barline>" +
+               Rest(2, " measure=\"yes\"") +
+               "<barline location=\"right\"><ending number=\"1\" type=\"stop\"/></barline></measure><measure>" +
+               Rest(2) + "</measure>"),
+         {"staff 1 measure 3 length 2048 clef 0 key 7 time 2/10"},
+         {},
+         "",
+         3},
+        {"only measures of rests",
+         Score("<measure>" + Attributes(1, Time(4, 4)) + Rest(4) + "</measure><measure>" + Rest(4) + "</measure>"),
+         {"staff 1 measure 2 length 4096 clef 0 key 7 time 4/10"},
+         {},
+         "",
+         2},
     };
 }
 
@@ -200,6 +219,9 @@ TEST_F(MusicXmlConversionCasesTest, EachFileImportsAsItsMusicSays) {
         ui::headless::ResetUi();
         ScoreView* view = niff::OpenNiffScoreWindowFromMemory(conversion.niff, "case_XML");
         ASSERT_NE(view, nullptr);
+        if (test.measures != 0) {
+            EXPECT_EQ(view->document->header.measureCount, test.measures);
+        }
         std::string dump = testing::ImportedScoreDump(view->document);
         dump = dump.substr(0, dump.find("page 1")) + "numbering " +
                std::to_string(view->document->header.pageGeometry.measureNumberStyle) + "\n";
