@@ -192,6 +192,14 @@ std::vector<Case> Cases() {
          {},
          "",
          3},
+        // Verses a file names rather than numbers take lines by the order their
+        // names first appear in the part.
+        {"verses by name",
+         Score("<measure>" + Attributes(1, Time(2, 4)) +
+               Note("C5", 1, "quarter", "<lyric number=\"verse1\"><text>la</text></lyric><lyric number=\"verse2\"><text>lo</text></lyric>") +
+               Note("D5", 1, "quarter", "<lyric number=\"verse2\"><text>li</text></lyric>") + "</measure>"),
+         {"  v0: |0:10.0@-5 [lo/1] [la/0] |1024:10.0@-6 [li/1]"},
+         {{"out-of-range number in <lyric>", 0}, {"lyric verse above 4", 0}}},
         {"only measures of rests",
          Score("<measure>" + Attributes(1, Time(4, 4)) + Rest(4) + "</measure><measure>" + Rest(4) + "</measure>"),
          {"staff 1 measure 2 length 4096 clef 0 key 7 time 4/10"},
