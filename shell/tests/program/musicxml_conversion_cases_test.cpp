@@ -200,6 +200,14 @@ std::vector<Case> Cases() {
                Note("D5", 1, "quarter", "<lyric number=\"verse2\"><text>li</text></lyric>") + "</measure>"),
          {"  v0: |0:10.0@-5 [lo/1] [la/0] |1024:10.0@-6 [li/1]"},
          {{"out-of-range number in <lyric>", 0}, {"lyric verse above 4", 0}}},
+        // A grace note keeps to its note across a direction written between them.
+        {"grace note before a direction",
+         Score("<measure>" + Attributes(1, Time(2, 4)) + Note("C5", 1, "quarter") +
+               "<note><grace/><pitch><step>D</step><octave>5</octave></pitch><type>eighth</type></note>"
+               "<direction><direction-type><dynamics><f/></dynamics></direction-type></direction>" +
+               Note("E5", 1, "quarter") + "</measure>"),
+         {"  v0: |0:10.0@-5 |1024:10.0@-7", "  v1: |1024:9.0@-6 grace-16"},
+         {}},
         {"only measures of rests",
          Score("<measure>" + Attributes(1, Time(4, 4)) + Rest(4) + "</measure><measure>" + Rest(4) + "</measure>"),
          {"staff 1 measure 2 length 4096 clef 0 key 7 time 4/10"},
