@@ -49,7 +49,7 @@ const std::unordered_set<std::string_view>& ConvertedElements() {
         "tuplet", "tuplet-actual", "tuplet-normal", "tuplet-number", "tuplet-type", "tuplet-dot",
         "time-modification", "actual-notes", "normal-notes", "normal-type", "normal-dot", "credit-type",
         "wedge", "octave-shift", "articulations", "barline", "ending", "elision", "technical", "ornaments",
-        "arpeggiate"};
+        "arpeggiate", "cue"};
     return names;
 }
 
@@ -647,6 +647,12 @@ void Reader::Start(std::string_view name, const XML_Char** attributes) {
             skipped_.Count("sounds of percussion instruments");
     } else if (name == "chord" && Parent() == "note") {
         item_.note.chord = true;
+    } else if (name == "cue" && Parent() == "note") {
+        item_.note.cue = true;
+    } else if (name == "type" && Parent() == "note") {
+        const char* size = Attribute(attributes, "size");
+        if (size != nullptr && (std::strcmp(size, "cue") == 0 || std::strcmp(size, "grace-cue") == 0))
+            item_.note.cue = true;
     } else if (name == "rest" && Parent() == "note") {
         item_.note.rest = true;
         const char* measure = Attribute(attributes, "measure");

@@ -208,6 +208,15 @@ std::vector<Case> Cases() {
                Note("E5", 1, "quarter") + "</measure>"),
          {"  v0: |0:10.0@-5 |1024:10.0@-7", "  v1: |1024:9.0@-6 grace-16"},
          {}},
+        // Cue notes (marked so, or by their type's size) are shown petite and not
+        // played; the part's own notes beside them are.
+        {"cue notes",
+         Score("<measure>" + Attributes(1, Time(3, 4)) + Note("C5", 1, "quarter") +
+               "<note><cue/><pitch><step>D</step><octave>5</octave></pitch><duration>1</duration><type>quarter</type></note>"
+               "<note><pitch><step>E</step><octave>5</octave></pitch><duration>1</duration><type size=\"cue\">quarter</type></note>"
+               "</measure>"),
+         {"  v0: |0:10.0@-5 |1024:10.0@-6 petite unplayed |2048:10.0@-7 petite unplayed"},
+         {}},
         {"only measures of rests",
          Score("<measure>" + Attributes(1, Time(4, 4)) + Rest(4) + "</measure><measure>" + Rest(4) + "</measure>"),
          {"staff 1 measure 2 length 4096 clef 0 key 7 time 4/10"},
