@@ -6,7 +6,8 @@
 // velocity). Key = the pitch under the clef, key
 // and accidentals in force in the cell, plus the staff's and the global
 // transposition; a key that leaves 0..127 plays nothing. Velocity = the staff's
-// base velocity + the note's offset, at most 127; below 1 the note is silent.
+// base velocity + the note's offset, at most 127; below 1 the note is silent, as is
+// a note whose sound is hidden (a cue note).
 // Length = the value's ticks with the swing correction, halved for a staccato,
 // times the playback percent (in 128ths), one tick short of the full length while
 // playing. A tie start keeps its key in the held-note table and sends no note-off;
@@ -163,7 +164,7 @@ bool CloseStaleTies(PerformanceRun& run, int staff, int voice, int32_t time) {
 
 bool PerformNote(PerformanceRun& run, int staff, int voice, const PlayedMeasure& measure, EventRecord& note) {
     const StaffRecord* record = StaffRecordOf(run.document, staff);
-    if (record == nullptr) return true;
+    if (record == nullptr || (note.flags & kNoteSoundHidden) != 0) return true;  // its sound hidden
     if (!CloseStaleTies(run, staff, voice, TimeNote(run, measure, note, false).start)) return false;
     const int key = SoundingKey(run, staff, voice, measure, note);
     if (key < 0 || key > kMaxKey) return true;  // off the keyboard after transposition

@@ -15,6 +15,12 @@ bool IsPrincipal(const MxlItem& item, int voice) {
     return item.kind == MxlItemKind::Note && !item.note.grace && !item.note.chord && item.note.voice == voice;
 }
 
+// A direction, sign or mark between a grace note and its note takes no time: it
+// does not part them.
+bool TakesNoTime(const MxlItem& item) {
+    return item.kind != MxlItemKind::Note && item.kind != MxlItemKind::Backup && item.kind != MxlItemKind::Forward;
+}
+
 // Numbers the grace chords of items [first, end) from `from` on, one step each.
 void Number(std::vector<MxlItem>& items, size_t first, size_t end, int from) {
     int place = from - 1;
@@ -42,7 +48,9 @@ void PlaceInMeasure(std::vector<MxlItem>& items) {
         const int chords = ChordsIn(items, first, end);
         size_t before = first;  // the last note of the voice before the graces
         while (before > 0 && !IsPrincipal(items[before - 1], voice)) --before;
-        const bool leads = end < items.size() && IsPrincipal(items[end], voice);
+        size_t after = end;
+        while (after < items.size() && TakesNoTime(items[after])) ++after;
+        const bool leads = after < items.size() && IsPrincipal(items[after], voice);
         if (leads || before == 0) {
             Number(items, first, end, -chords);
         } else {

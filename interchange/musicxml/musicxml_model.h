@@ -43,6 +43,7 @@ struct MxlNote {
     int graceOffset = 0;        // a grace note's place: so many before (< 0) or after (> 0) its note
     bool unpitched = false;     // a percussion note at its display step
     bool hidden = false;        // print-object="no": it sounds, and is not shown
+    bool cue = false;           // a cue note: shown small, not played
     int tieSide = 0;            // 0 by the stems, 1 above ("over"), 2 below ("under")
     int tupletActual = 0;       // time-modification: actual notes in the time of
     int tupletNormal = 0;       // normal notes, of the normal type (0: the note's own)

@@ -46,6 +46,7 @@ constexpr int kTagInvisible = 19;
 constexpr int kTagVoice = 47;      // a stem's voice: the file's voice number
 constexpr int kNumberingOff = 0;  // a `meas` chunk's first byte: no measure numbers
 constexpr int kNoFont = -1;
+constexpr int kTagCue = 26;        // a cue note: shown small, not played
 constexpr int kTagGrace = 14;      // a grace note's distance from its note in staff spaces, < 0 before it
 constexpr int kGraceSpaces = 2;    // staff spaces from one grace note's place to the next
 constexpr int kMostGraceSpaces = 15;  // the farthest the score draws a note from its time
@@ -519,6 +520,7 @@ void Converter::WriteChord(NiffWriter& out, const Event& event, int staff, const
         const int step = steps[i];
         Chunk(out, "note", {NoteShape(value), std::clamp(step, -128, 127), field(value)});
         if (note->hidden) out.Tag(kTagInvisible);
+        if (note->cue) out.Tag(kTagCue);
         if (note->grace) {
             const int spaces = std::clamp(note->graceOffset * kGraceSpaces, -kMostGraceSpaces, kMostGraceSpaces);
             out.Tag(kTagGrace, {NiffField::Rational(static_cast<int16_t>(spaces), 1)});
@@ -890,6 +892,13 @@ void Converter::WriteMeasure(NiffWriter& out, int partIndex, int staff, int meas
 
         default: break;
         }
+    }
+    if (slice < 0) {
+        // A measure with nothing in it (its whole-measure rest shows) still holds
+        // its time: an empty slice tells it from the closing measure start some
+        // writers put after a staff's last measure, which the NIFF import drops.
+        Chunk(out, "tmsl", {2, Whole(0, state.divisions)});
+        out.EndChunk();
     }
     if (staff == 1) partAt_[measure + 1][partIndex] = state;
     chordSpans_ = nullptr;

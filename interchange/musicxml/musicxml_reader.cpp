@@ -49,8 +49,16 @@ const std::unordered_set<std::string_view>& ConvertedElements() {
         "tuplet", "tuplet-actual", "tuplet-normal", "tuplet-number", "tuplet-type", "tuplet-dot",
         "time-modification", "actual-notes", "normal-notes", "normal-type", "normal-dot", "credit-type",
         "wedge", "octave-shift", "articulations", "barline", "ending", "elision", "technical", "ornaments",
-        "arpeggiate"};
+        "arpeggiate", "cue"};
     return names;
+}
+
+// The whole number a trimmed text writes, else -1: a text that names rather than
+// numbers is no error.
+int PlainNumber(std::string_view text) {
+    int value = 0;
+    const auto [end, status] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return status == std::errc() && end == text.data() + text.size() && value >= 0 ? value : -1;
 }
 
 int AccidentalCode(std::string_view name) {
@@ -146,6 +154,10 @@ class Reader {
     // The voice of the note from its text: a number from 1 to 16, else the
     // part's next free voice, the same one for each use of the text.
     int VoiceOf(const std::string& text);
+    // The verse of a lyric from its number: the number when it is one, else (a
+    // name, as "verse1" or "1a") the part's verses by their names' order of
+    // appearance, the same one for each use of the name.
+    int VerseOf(std::string_view text);
     void EndLyric();
 
     MxlScore& score_;
@@ -169,6 +181,7 @@ class Reader {
     std::vector<bool> partsRead_;
     std::set<std::string> unlisted_;   // ids of parts the part list does not name
     std::vector<std::map<std::string, int>> voiceNames_;  // per part: voice text -> voice
+    std::vector<std::map<std::string, int>> verseNames_;  // per part: verse name -> verse
     std::vector<std::set<int>> voicesUsed_;               // per part: the voices of its notes so far
     bool nameHidden_ = false;  // the part name being read has print-object="no"
     std::string lyricText_;    // the syllables of the lyric being read, joined at elisions
@@ -366,10 +379,8 @@ int Reader::VoiceOf(const std::string& text) {
     if (part_ < 0) return 1;
     std::set<int>& used = voicesUsed_[static_cast<size_t>(part_)];
     const std::string_view trimmed = Trimmed(text);
-    int voice = 0;
-    const auto [end, status] = std::from_chars(trimmed.data(), trimmed.data() + trimmed.size(), voice);
-    if (status == std::errc() && end == trimmed.data() + trimmed.size() && voice >= 1 && voice <= kMaxVoices)
-        return voice;
+    const int voice = PlainNumber(trimmed);
+    if (voice >= 1 && voice <= kMaxVoices) return voice;
     const auto [named, added] = voiceNames_[static_cast<size_t>(part_)].emplace(trimmed.substr(0, kMaxVoiceName), 0);
     if (added) {
         skipped_.Count(kVoicesWithoutNumber);
@@ -379,6 +390,15 @@ int Reader::VoiceOf(const std::string& text) {
         used.insert(free);
     }
     return named->second;
+}
+
+int Reader::VerseOf(std::string_view text) {
+    const std::string_view trimmed = Trimmed(text);
+    const int verse = PlainNumber(trimmed);
+    if (verse >= 1 || part_ < 0) return verse;
+    std::map<std::string, int>& names = verseNames_[static_cast<size_t>(part_)];
+    const int next = static_cast<int>(names.size()) + 1;
+    return names.emplace(trimmed.substr(0, kMaxVoiceName), next).first->second;
 }
 
 // The lyric's syllables (two or more when elided) as one text under the note,
@@ -445,6 +465,7 @@ void Reader::Start(std::string_view name, const XML_Char** attributes) {
         statedDivisions_.push_back(0);
         partsRead_.push_back(false);
         voiceNames_.emplace_back();
+        verseNames_.emplace_back();
         voicesUsed_.emplace_back();
         listPart_ = static_cast<int>(score_.parts.size()) - 1;
         for (size_t g = 0; g < openGroups_.size(); ++g)
@@ -515,11 +536,7 @@ void Reader::Start(std::string_view name, const XML_Char** attributes) {
         lyricVerse_ = 1;
         syllabic_.clear();
         lyricText_.clear();
-        if (const char* number = Attribute(attributes, "number")) {
-            const bool wasBad = bad_;
-            if (!Number(number, 1, 99, lyricVerse_)) lyricVerse_ = 0;
-            bad_ = wasBad;
-        }
+        if (const char* number = Attribute(attributes, "number")) lyricVerse_ = VerseOf(number);
     } else if (name == "print") {
         const char* system = Attribute(attributes, "new-system");
         const char* page = Attribute(attributes, "new-page");
@@ -630,6 +647,12 @@ void Reader::Start(std::string_view name, const XML_Char** attributes) {
             skipped_.Count("sounds of percussion instruments");
     } else if (name == "chord" && Parent() == "note") {
         item_.note.chord = true;
+    } else if (name == "cue" && Parent() == "note") {
+        item_.note.cue = true;
+    } else if (name == "type" && Parent() == "note") {
+        const char* size = Attribute(attributes, "size");
+        if (size != nullptr && (std::strcmp(size, "cue") == 0 || std::strcmp(size, "grace-cue") == 0))
+            item_.note.cue = true;
     } else if (name == "rest" && Parent() == "note") {
         item_.note.rest = true;
         const char* measure = Attribute(attributes, "measure");

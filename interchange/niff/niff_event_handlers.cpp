@@ -22,6 +22,7 @@ constexpr int kTagId = 18;
 constexpr int kTagInvisible = 19;
 constexpr int kTagDirection = 22;
 constexpr int kTagGrace = 14;
+constexpr int kTagCue = 26;
 constexpr int kTagVoice = 47;
 constexpr int kGraceNudgeStep = 8;  // nudge units (16 score units) per unit of a grace offset
 constexpr int kLastVoice = kNiffVoices - 1;
@@ -112,6 +113,7 @@ int BuildNoteEvent(NiffImportState& import, const uint8_t* fixedPart, bool rest)
     // A grace note stands at the tick of the note it leads to, moved by its offset
     // (negative: before it), and takes no time of the measure.
     event.grace = !rest && HasNiffTag(import.tags, kTagGrace);
+    event.cue = !rest && HasNiffTag(import.tags, kTagCue);
     if (event.grace && NiffTagShort(import.tags, kTagGrace, 2) != 0)
         event.nudge = std::clamp(NiffTagShort(import.tags, kTagGrace, 0) * kGraceNudgeStep, -128, 127);
     bool up = step < 4;

@@ -58,9 +58,12 @@ void PlaceNotes(NiffImportState& import, MeasureCell* cell, int staff, int measu
         event->stemWord |= e.hiddenStemBits;
         event->stemLength = e.stemLength;
         event->nudge = Clamped(e.nudge);
-        if (e.grace)
-            event->flags = static_cast<uint16_t>((event->flags & ~kEventSizeClassMask) |
-                                                 (static_cast<int>(NoteSizeClass::Grace) << kNoteSizeClassShift));
+        // A grace note is drawn at its size, a cue note petite; a cue note is not played.
+        if (e.grace || e.cue) {
+            const int size = static_cast<int>(e.grace ? NoteSizeClass::Grace : NoteSizeClass::Petite);
+            event->flags = static_cast<uint16_t>((event->flags & ~kEventSizeClassMask) | (size << kNoteSizeClassShift));
+        }
+        if (e.cue) event->flags |= kNoteSoundHidden;
         event->tupletKind = static_cast<uint8_t>(e.tupletKind);
         event->tupletRatio = static_cast<uint8_t>(e.tupletValue);
         placed.push_back(event);

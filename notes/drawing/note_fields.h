@@ -18,7 +18,8 @@ namespace ql {
 // ---- flags ----
 constexpr uint16_t kNoteStemCarrier = kEventChordHead;  // bit 0: draws stem, flag, beam
 constexpr uint16_t kNoteStemUp = kEventStemFlag;        // bit 8
-constexpr uint16_t kNoteVoiceHidden = 0x0200;           // bit 9: hidden with its voice
+constexpr uint16_t kNoteSoundHidden = 0x0200;           // bit 9: not played
+constexpr uint16_t kNoteVoiceHidden = kNoteSoundHidden; // and so hidden with its voice
 constexpr uint16_t kNoteCrossStaff = 0x0400;            // bit 10
 constexpr int kNoteSizeClassShift = 4;                  // bits 4-5
 constexpr int kNoteSizeClassBits = 0x03;

@@ -284,6 +284,19 @@ TEST_F(BuilderTest, KeysAndVelocitiesStayInRange) {
     EXPECT_TRUE(Channel(BuildAll(Options(1, 1))).empty());
 }
 
+// A note whose sound is hidden (a cue note) is not played, however loud its
+// velocity; the note beside it in the voice is.
+TEST_F(BuilderTest, NoteWithItsSoundHiddenIsNotPlayed) {
+    BuildScore(1, 1);
+    EventRecord* cue = Note(1, 1, 0, kQuarter, 0);
+    Note(1, 1, 1024, kQuarter, 0);
+    cue->flags |= kNoteSoundHidden;
+    cue->velocity = 100;
+    const std::vector<Placed> notes = Channel(BuildAll(Options(1, 1)));
+    ASSERT_EQ(notes.size(), 2u);
+    EXPECT_EQ(notes[0].time, 1024);
+}
+
 // Events long after their block wait in the pending chains and come out in the
 // block of their tick: a whole note in measure 3 with the smallest block.
 TEST_F(BuilderTest, PendingEventsReachTheirBlock) {

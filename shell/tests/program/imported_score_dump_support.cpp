@@ -30,6 +30,8 @@ void DumpEvent(std::ostringstream& events, EventRecord* e) {
     events << ((e->flags & kEventChordHead) != 0 ? " |" : " ") << e->time << ":" << int{e->duration} << "."
            << (e->word2 & kEventDotsMask) << "@" << int{static_cast<int8_t>(e->step)};
     if (NoteSizeClass(*e) == static_cast<int>(NoteSizeClass::Grace)) events << " grace" << int{e->nudge};
+    if (NoteSizeClass(*e) == static_cast<int>(NoteSizeClass::Petite)) events << " petite";
+    if ((e->flags & kNoteSoundHidden) != 0) events << " unplayed";
     if ((e->word2 & kNoteStaccato) != 0) events << " stacc";
     if ((e->word2 & kNoteLegato) != 0) events << " ten";
     if (NoteAccidentalCode(*e) != 0) events << " acc" << NoteAccidentalCode(*e);

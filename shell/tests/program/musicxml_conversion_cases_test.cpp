@@ -81,6 +81,7 @@ struct Case {
     std::vector<std::string> lines;                  // each a line of the dump, or its end
     std::vector<std::pair<const char*, int>> counts; // report kinds and their counts
     std::string absent = "";                         // text the NIFF file must not hold
+    int measures = 0;                                // the score's measures, when checked
 };
 
 std::vector<Case> Cases() {
@@ -179,6 +180,49 @@ std::vector<Case> Cases() {
          {"numbering 0"},
          {{musicxml::kExternalEntities, 1}},
          "Pianoforte"},
+        // Measures of rests at the end come in, each one, under a repeat ending
+        // too, and a score of nothing but rests keeps its measures.
+        {"trailing measures of rests",
+         Score("<measure>" + Attributes(1, Time(2, 4)) + Note("C5", 2, "half") + "</measure><measure>" +
+               "<barline location=\"left\"><ending number=\"1\" type=\"start\"/></barline>" +
+               Rest(2, " measure=\"yes\"") +
+               "<barline location=\"right\"><ending number=\"1\" type=\"stop\"/></barline></measure><measure>" +
+               Rest(2) + "</measure>"),
+         {"staff 1 measure 3 length 2048 clef 0 key 7 time 2/10"},
+         {},
+         "",
+         3},
+        // Verses a file names rather than numbers take lines by the order their
+        // names first appear in the part.
+        {"verses by name",
+         Score("<measure>" + Attributes(1, Time(2, 4)) +
+               Note("C5", 1, "quarter", "<lyric number=\"verse1\"><text>la</text></lyric><lyric number=\"verse2\"><text>lo</text></lyric>") +
+               Note("D5", 1, "quarter", "<lyric number=\"verse2\"><text>li</text></lyric>") + "</measure>"),
+         {"  v0: |0:10.0@-5 [lo/1] [la/0] |1024:10.0@-6 [li/1]"},
+         {{"out-of-range number in <lyric>", 0}, {"lyric verse above 4", 0}}},
+        // A grace note keeps to its note across a direction written between them.
+        {"grace note before a direction",
+         Score("<measure>" + Attributes(1, Time(2, 4)) + Note("C5", 1, "quarter") +
+               "<note><grace/><pitch><step>D</step><octave>5</octave></pitch><type>eighth</type></note>"
+               "<direction><direction-type><dynamics><f/></dynamics></direction-type></direction>" +
+               Note("E5", 1, "quarter") + "</measure>"),
+         {"  v0: |0:10.0@-5 |1024:10.0@-7", "  v1: |1024:9.0@-6 grace-16"},
+         {}},
+        // Cue notes (marked so, or by their type's size) are shown petite and not
+        // played; the part's own notes beside them are.
+        {"cue notes",
+         Score("<measure>" + Attributes(1, Time(3, 4)) + Note("C5", 1, "quarter") +
+               "<note><cue/><pitch><step>D</step><octave>5</octave></pitch><duration>1</duration><type>quarter</type></note>"
+               "<note><pitch><step>E</step><octave>5</octave></pitch><duration>1</duration><type size=\"cue\">quarter</type></note>"
+               "</measure>"),
+         {"  v0: |0:10.0@-5 |1024:10.0@-6 petite unplayed |2048:10.0@-7 petite unplayed"},
+         {}},
+        {"only measures of rests",
+         Score("<measure>" + Attributes(1, Time(4, 4)) + Rest(4) + "</measure><measure>" + Rest(4) + "</measure>"),
+         {"staff 1 measure 2 length 4096 clef 0 key 7 time 4/10"},
+         {},
+         "",
+         2},
     };
 }
 
@@ -200,6 +244,9 @@ TEST_F(MusicXmlConversionCasesTest, EachFileImportsAsItsMusicSays) {
         ui::headless::ResetUi();
         ScoreView* view = niff::OpenNiffScoreWindowFromMemory(conversion.niff, "case_XML");
         ASSERT_NE(view, nullptr);
+        if (test.measures != 0) {
+            EXPECT_EQ(view->document->header.measureCount, test.measures);
+        }
         std::string dump = testing::ImportedScoreDump(view->document);
         dump = dump.substr(0, dump.find("page 1")) + "numbering " +
                std::to_string(view->document->header.pageGeometry.measureNumberStyle) + "\n";
