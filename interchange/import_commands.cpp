@@ -183,8 +183,7 @@ ScoreView* PrescanMidiFile() {
     const int tracks = file->format == 0 ? 1 : smf::CountTrackChunks(*file, file->trackCount);
     int staves = kSingleTrackStaves;
     if (file->format != 0) {
-        const std::vector<int> trackStaves = TrackStaves(*file, tracks);
-        staves = trackStaves.empty() ? 0 : *std::max_element(trackStaves.begin(), trackStaves.end());
+        staves = LastPlannedStaff(PlanTrackStaves(*file, tracks));
         if (tracks < file->trackCount || tracks > 1) staves = std::max(staves, 1);
     }
     file.reset();

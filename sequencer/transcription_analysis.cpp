@@ -11,6 +11,8 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <map>
+#include <utility>
 
 namespace ql {
 namespace {
@@ -192,10 +194,22 @@ void QuantizeIntoGroups(std::vector<RawNote>& notes, std::vector<TranscribedGrou
                         MeasureTranscription& out, const Metre& metre, const QuantizeSettings& s) {
     const int32_t shortestRelease = s.release >= 0 && s.release <= kLongestCode ? int32_t{1} << s.release
                                                                                 : kShortestWritten;
+    // The attack grid's step (no grid: the pre-snap step).
+    const int32_t attackStep = SnapToGrid(1, s.attack) == 1 ? kAttackPreSnap : int32_t{1} << s.attack;
+    // The played attack of each key at each quantised time, for telling a key struck
+    // again from the same note written twice.
+    std::map<std::pair<int32_t, uint8_t>, int32_t> struck;
     for (RawNote note : notes) {
         Count(out.clef, note);
         const int32_t t = (std::max(note.time, 0) + kAttackPreSnap / 2) & ~(kAttackPreSnap - 1);
-        const int32_t q = SnapToGrid(t, s.attack);
+        int32_t q = SnapToGrid(t, s.attack);
+        // A key struck again within one grid step is a note of its own: it takes the
+        // next grid time free of that key (the note before ends there).
+        const int32_t heard = HeardTime(note);
+        for (auto at = struck.find({q, note.key});
+             at != struck.end() && std::abs(heard - at->second) > kChordTolerance; at = struck.find({q, note.key}))
+            q += attackStep;
+        struck.try_emplace({q, note.key}, heard);
         if (q >= metre.length) {
             note.attackOffset = ClampOffset(note.attackOffset + t - q, s.offsetLimit);
             note.time = q - metre.length;

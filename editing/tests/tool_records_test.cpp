@@ -10,6 +10,7 @@
 #include "core/model/events.h"
 #include "core/model/grid.h"
 #include "display/hit_test.h"
+#include "core/objects/dynamic_marks.h"
 #include "core/objects/selection_state.h"
 #include "core/state.h"
 #include "display/view_location.h"
@@ -22,6 +23,7 @@
 #include "editing/tools.h"
 #include "notes/beatmap/beat_map.h"
 #include "notes/pitch/pitch_vocabulary.h"
+#include "objects/midi_marks/mark_classes.h"
 #include "objects/midi_marks/mark_tools.h"
 #include "platform/ui/tooltips.h"
 #include "platform/win/message_loop.h"
@@ -191,6 +193,27 @@ TEST_F(ToolRecordsTest, PopUpEntriesPutTheirFaceOnTheirOpener) {
     EXPECT_EQ(PaletteButtonFace(kNotesPalette, 7).bitmapId, kHeadsStrip);
     EXPECT_EQ(PaletteButtonFace(kNotesPalette, 7).imageIndex, 5);
     EXPECT_EQ(State().notes.NoteTools.noteHeadEntry, 5);
+}
+
+// What each dynamics button shows is what the tool places: the opener's first face
+// (mf) before any entry is chosen, each Dynamics entry the letters on its face, and
+// the Performance palette's two word buttons cresc. and dim.
+TEST_F(ToolRecordsTest, DynamicsButtonsPlaceTheMarksTheyShow) {
+    constexpr std::string_view kFaces[] = {"pppp", "ppp", "pp", "p", "mp", "fp", "sfz", "sf",
+                                           "fz",   "rfz", "ffff", "fff", "ff", "f", "mf"};
+    const auto placed = [] { return std::string(DynamicOfGlyph(DynamicFromPalettes(MarkTools()).symbol)->letters); };
+    MarkTools() = MarkToolState{};
+    DrawToolButtonPressed(view_, kMainPalette, 4);
+    DrawToolButtonPressed(view_, kPerformancePalette, 0);
+    EXPECT_EQ(placed(), "mf");
+    for (int entry = 0; entry < kDynamicsPaletteEntries; ++entry) {
+        DrawToolButtonPressed(view_, kDynamicsPalette, entry);
+        EXPECT_EQ(placed(), kFaces[entry]) << entry;
+    }
+    DrawToolButtonPressed(view_, kPerformancePalette, 1);
+    EXPECT_EQ(placed(), "cresc.");
+    DrawToolButtonPressed(view_, kPerformancePalette, 2);
+    EXPECT_EQ(placed(), "dim.");
 }
 
 // Every tooltip comes from the button's record; buttons without one show none.

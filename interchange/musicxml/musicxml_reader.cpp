@@ -19,6 +19,7 @@
 #include <string_view>
 #include <unordered_set>
 
+#include "core/objects/dynamic_marks.h"
 #include "interchange/musicxml/musicxml_notations.h"
 #include "interchange/musicxml/musicxml_slurs.h"
 
@@ -79,18 +80,11 @@ int TypeValue(std::string_view name) {
     return 0;
 }
 
+// The NIFF code of a dynamic element by its letters; 0 for one the score cannot
+// show or NIFF cannot name (counted by the caller).
 int DynamicCode(std::string_view name) {
-    static constexpr std::string_view kMarks[] = {"pppp", "ppp", "pp", "p", "mp", "mf", "f", "ff", "fff", "ffff"};
-    for (int i = 0; i < 10; ++i)
-        if (name == kMarks[i]) return i + 1;
-    if (name == "sfz") return 12;
-    if (name == "sf") return 14;
-    if (name == "sfp") return 15;
-    if (name == "fp") return 16;
-    if (name == "rfz") return 17;
-    if (name == "rf") return 18;
-    if (name == "fz") return 19;
-    return 0;
+    const DynamicSign* mark = DynamicOfLetters(name);
+    return mark != nullptr ? mark->niffCodes[0] : 0;
 }
 
 class Reader {

@@ -1,6 +1,6 @@
-// The tables of a NIFF import's note marks and dynamics: articulations and
-// ornaments by code, dynamics with their velocity changes, and accidentals by
-// shape; each written once and checked when compiled.
+// The tables of a NIFF import's note marks: articulations and ornaments by code
+// and accidentals by shape, each written once and checked when compiled; dynamics
+// are read through the program's one table of them.
 #include <iterator>
 
 #include "interchange/niff/niff_attachments.h"
@@ -39,29 +39,6 @@ constexpr bool MarkRowsHold() {
 }
 static_assert(MarkRowsHold(), "palette glyphs, ornaments above only, each code once per selector");
 
-constexpr NiffDynamicRow kDynamicRows[] = {
-    {1, -50, 158, false}, {2, -40, 159, false}, {3, -30, 160, false}, {4, -20, 161, false},
-    {5, -10, 162, false}, {6, 10, 172, false},  {7, 20, 171, false},  {8, 30, 170, false},
-    {9, 40, 169, false},  {10, 50, 168, false}, {12, 0, 165, false},  {14, 0, 166, false},
-    {15, 0, 163, false},  {16, 0, 173, true},   {17, 0, 173, true},   {18, 0, 174, true},
-    {19, 0, 174, true},
-};
-
-// Sorted codes; the velocity changes step by ten from -50 to +50 over codes 1..10
-// (soft to loud), and only the changes of loudness (16..19) switch the action off.
-constexpr bool DynamicRowsHold() {
-    for (size_t i = 0; i < std::size(kDynamicRows); ++i) {
-        const NiffDynamicRow& row = kDynamicRows[i];
-        if (i > 0 && kDynamicRows[i - 1].code >= row.code) return false;
-        if (row.code <= 10 && row.velocity != (row.code <= 5 ? row.code * 10 - 60 : row.code * 10 - 50))
-            return false;
-        if (row.code > 10 && row.velocity != 0) return false;
-        if (row.actionOff != (row.code >= 16)) return false;
-    }
-    return true;
-}
-static_assert(DynamicRowsHold(), "sorted dynamics, velocities by tens, action off for 16..19");
-
 // The note's accidental code of `acdl` shapes 1..5.
 constexpr int kAccidentalOfShape[] = {0, 4, 3, 5, 1, 2};
 static_assert(std::size(kAccidentalOfShape) == 6 && kAccidentalOfShape[0] == 0);
@@ -75,9 +52,7 @@ const NiffMarkRow* FindNiffMarkRow(uint8_t selector, int code) {
 }
 
 const NiffDynamicRow* FindNiffDynamic(int code) {
-    for (const NiffDynamicRow& row : kDynamicRows)
-        if (row.code == code) return &row;
-    return nullptr;
+    return DynamicOfNiffCode(code);
 }
 
 int NiffAccidentalCodeOf(int shape) {

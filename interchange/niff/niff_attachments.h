@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "core/objects/dynamic_marks.h"
 #include "interchange/niff/niff_chord_parser.h"
 #include "interchange/niff/niff_placement.h"
 
@@ -30,13 +31,8 @@ inline constexpr uint8_t kNiffOrnamentRow = 0;
 const NiffMarkRow* FindNiffMarkRow(uint8_t selector, int code);
 
 // A dynamic's velocity change and glyph; `actionOff` clears its MIDI action's
-// enable bit.
-struct NiffDynamicRow {
-    uint8_t code;
-    int8_t velocity;
-    uint8_t glyph;
-    bool actionOff;
-};
+// enable bit. The program's one table of dynamics.
+using NiffDynamicRow = DynamicSign;
 // The row of a `dynm` code, or null for a code that makes nothing.
 const NiffDynamicRow* FindNiffDynamic(int code);
 

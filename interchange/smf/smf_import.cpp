@@ -19,6 +19,7 @@
 #include "core/ui/progress.h"
 #include "core/ui/status_bar.h"
 #include "display/linked_views.h"
+#include "interchange/import_report.h"
 #include "interchange/imported_text_places.h"
 #include "interchange/smf/smf_import_signatures.h"
 #include "interchange/smf/smf_import_texts.h"
@@ -66,8 +67,8 @@ struct ImportRun {
     ScoreDocument* document = nullptr;
     int format = 1;
     int staffCount = 0;
-    int firstTrackStaff = 0;  // format 1: the staff of the first track's notes, 0 for none
-    std::vector<int> trackStaves;  // format 1: each track's staff (TrackStaves)
+    std::vector<TrackStaves> plan;  // format 1: each track's staves (PlanTrackStaves)
+    std::vector<int> clockStaves;   // format 1: the staves the current track's deltas move on
     bool smpte = false;
     bool tempoSeen = false;
     bool prefixSet = false;
@@ -76,6 +77,7 @@ struct ImportRun {
     bool tooLarge = false;
     ImportSignatures signatures;
     ImportTexts texts;
+    ImportReport report;
 };
 
 void ShowInvalidOnce(ImportRun& run) {
@@ -96,24 +98,42 @@ bool IsNoteOff(const smf::MidiFileEvent& event) {
 
 // The staff an event goes to. Format 1: the signature track's meta events staff 0
 // and its channel messages its own staff (0 when it has none); the other tracks
-// follow. Format 0: its channel + 1 (meta and system-exclusive events staff 1, or
-// the channel prefix's channel + 1).
+// follow, a channel with a staff of its own going to it. Format 0: its channel + 1
+// (meta and system-exclusive events staff 1, or the channel prefix's channel + 1).
 // A track past those the file was found to hold (a damaged file) takes the staff
 // after the last one's.
 int StaffOfTrack(const ImportRun& run, int track) {
-    const auto known = static_cast<int>(run.trackStaves.size());
-    if (track < known) return run.trackStaves[track];
-    const int last = known == 0 ? 0 : *std::max_element(run.trackStaves.begin(), run.trackStaves.end()) + 1;
-    return last + track - known;
+    const auto known = static_cast<int>(run.plan.size());
+    if (track < known) return run.plan[track].first;
+    return LastPlannedStaff(run.plan) + 1 + track - known;
 }
 
 int StaffOf(const ImportRun& run, const smf::MidiFileEvent& event, int track) {
+    const bool channel = event.kind == smf::MidiEventKind::Channel;
     if (run.format != 0) {
-        if (track == 0 && event.kind != smf::MidiEventKind::Channel) return 0;
-        return StaffOfTrack(run, track);
+        if (track == 0 && !channel) return 0;
+        const int own = channel && track < static_cast<int>(run.plan.size())
+                            ? run.plan[track].ofChannel[event.status & kChannelMask]
+                            : 0;
+        return own != 0 ? own : StaffOfTrack(run, track);
     }
-    if (event.kind == smf::MidiEventKind::Channel) return (event.status & kChannelMask) + 1;
+    if (channel) return (event.status & kChannelMask) + 1;
     return run.prefixSet ? run.prefixChannel + 1 : 1;
+}
+
+// Format 1: the staves whose clocks a track's deltas move on: staff 0 for the
+// signature track, the track's staff and its channels' staves, within the score.
+std::vector<int> ClockStavesOf(const ImportRun& run, int track) {
+    std::vector<int> staves;
+    if (track == 0) staves.push_back(0);
+    const auto add = [&](int staff) {
+        if (staff > 0 && staff <= run.staffCount && std::ranges::find(staves, staff) == staves.end())
+            staves.push_back(staff);
+    };
+    add(StaffOfTrack(run, track));
+    if (track < static_cast<int>(run.plan.size()))
+        for (const int staff : run.plan[track].ofChannel) add(staff);
+    return staves;
 }
 
 // A key signature of the signature track, or of a single-track file's track with
@@ -219,10 +239,9 @@ void ImportEvent(ImportRun& run, int track, const smf::MidiFileEvent& event) {
     const int staff = StaffOf(run, event, track);
     const bool kept = staff <= run.staffCount;
     const auto delta = static_cast<int32_t>(std::min<uint32_t>(event.delta, smf::kMaxVlqValue));
-    if (run.format != 0 && track == 0 && run.firstTrackStaff > 0) {
-        // The signature track keeps time on both of its staves.
-        AdvanceClock(run, 0, delta, true);
-        AdvanceClock(run, run.firstTrackStaff, delta, true);
+    if (run.format != 0) {
+        // A track keeps time on every staff of its own.
+        for (const int clock : run.clockStaves) AdvanceClock(run, clock, delta, true);
     } else {
         AdvanceClock(run, kept ? staff : 1, delta, kept);
     }
@@ -264,6 +283,7 @@ bool ReadTracks(ImportRun& run, smf::MidiFileReader& file) {
         }
         // A track holding nothing but its end has no staff and nothing to read.
         if (run.format == 1 && i > 0 && StaffOfTrack(run, i) == 0) continue;
+        if (run.format == 1) run.clockStaves = ClockStavesOf(run, i);
         if (track->byteCount > 1) ShowTrackStatus(run, i);
         if (StepProgressDialog(i + 1) != 0) return false;
         smf::TrackReadResult result;
@@ -318,27 +338,37 @@ bool& ImportGuessClefs() {
     return guess;
 }
 
-std::vector<int> TrackStaves(smf::MidiFileReader& file, int tracks) {
+std::vector<TrackStaves> PlanTrackStaves(smf::MidiFileReader& file, int tracks) {
     const uint64_t next = file.nextChunk;
-    std::vector<int> staves;
+    std::vector<TrackStaves> plan;
     int staff = 0;
     smf::MidiFileEvent event;
     for (int i = 0; i < tracks; ++i) {
         std::unique_ptr<smf::MidiTrack> track = smf::ReadTrackHeader(file);
         if (track == nullptr) break;
-        bool plays = false;
+        std::vector<int> channels;  // those playing notes, in the order they first play
         bool holds = false;
         smf::TrackReadResult result;
-        while (!plays && (result = smf::ReadTrackEvent(*track, &event)) == smf::TrackReadResult::Event) {
-            plays = IsNoteOn(event);
+        while ((result = smf::ReadTrackEvent(*track, &event)) == smf::TrackReadResult::Event) {
+            const int channel = event.status & kChannelMask;
+            if (IsNoteOn(event) && std::ranges::find(channels, channel) == channels.end()) channels.push_back(channel);
             holds = holds || event.kind != smf::MidiEventKind::Meta || event.status != smf::kMetaEndOfTrack;
         }
         // A damaged track is read, so that the import says it is damaged.
         holds = holds || result == smf::TrackReadResult::Error;
-        staves.push_back((i == 0 ? plays : holds) ? ++staff : 0);
+        TrackStaves staves;
+        if (i == 0 ? !channels.empty() : holds) staves.first = ++staff;
+        for (size_t c = 1; c < channels.size(); ++c) staves.ofChannel[channels[c]] = ++staff;
+        plan.push_back(staves);
     }
     file.nextChunk = next;
-    return staves;
+    return plan;
+}
+
+int LastPlannedStaff(const std::vector<TrackStaves>& plan) {
+    int last = 0;
+    for (const TrackStaves& staves : plan) last = std::max(last, staves.last());
+    return last;
 }
 
 int ImportResolution(uint16_t division) {
@@ -366,8 +396,9 @@ SmfImportResult ImportStandardMidiFile(ScoreView* view) {
     run.document = view->document;
     run.format = file->format;
     run.staffCount = view->document->header.staffCount;
-    if (run.format == 1) run.trackStaves = TrackStaves(*file, file->trackCount);
-    run.firstTrackStaff = run.format == 1 && run.staffCount > 0 && !run.trackStaves.empty() ? run.trackStaves[0] : 0;
+    if (run.format == 1) run.plan = PlanTrackStaves(*file, file->trackCount);
+    if (run.staffCount > 0 && LastPlannedStaff(run.plan) > run.staffCount)
+        run.report.Count(kStavesPastLastStaff, LastPlannedStaff(run.plan) - run.staffCount);
     run.smpte = (file->division & kSmpteDivision) != 0;
     if (run.smpte) run.document->header.tempo = 120;
     run.signatures = BeginImportSignatures(view, resolution);
@@ -405,6 +436,7 @@ SmfImportResult ImportStandardMidiFile(ScoreView* view) {
     UpdateLinkedViews(view);
     SetStatusText(0, kDoneText);
     ReportNotesLeftOut(leftOut, kImportCaptionText);
+    run.report.Show(kImportCaptionText);
     // A new score, as every import is: closing it unedited asks nothing (the file it
     // came from is still there), an edit makes it ask.
     ClearDocumentModified(run.document);

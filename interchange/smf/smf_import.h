@@ -6,15 +6,19 @@
 // by the program's import path. Damaged tracks end where they can no longer be read
 // ("Invalid MIDI file", once) and the tracks read so far stay; a damaged file of
 // which no note could be read is refused. Music after the last measure the score
-// can hold is left out, and the user is told how many notes.
+// can hold is left out, and the user is told how many notes; tracks past the last
+// staff it can hold are counted in the import's box.
 //
 // In a format-1 file the first track is the signature track: its meta events set
 // the signatures, tempo and titles for the whole score. A first track that also
 // plays notes gets a staff of its own, the first, for its channel messages, and
 // the other tracks follow it on the next staves; a plain signature track gets none,
-// nor does a track that holds nothing but its end.
+// nor does a track that holds nothing but its end. A track playing on several
+// channels has a staff for each (see TrackStaves).
 #pragma once
 
+#include <algorithm>
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -50,12 +54,26 @@ int ImportResolution(uint16_t division);
 // staff's clef from its notes.
 bool& ImportGuessClefs();
 
-// Format 1: the staff each track's notes go to, by track, for the first `tracks`
-// track chunks; 0 for a track that gets no staff. The signature track (the first)
-// has a staff of its own only when it plays a note (a note-on of velocity above 0);
-// every other track takes the next staff unless it holds nothing but its end, as a
-// sequencer's unused tracks do. The file is left where it was.
-std::vector<int> TrackStaves(smf::MidiFileReader& file, int tracks);
+// Format 1: the staves of a track. The signature track (the first) has a staff of
+// its own only when it plays a note (a note-on of velocity above 0); every other
+// track takes the next staff unless it holds nothing but its end, as a sequencer's
+// unused tracks do. A track that plays notes on more than one channel takes a staff
+// more for each further channel, in the order the channels first play, so that
+// every channel keeps its own sound (drums on channel 10 beside a piano).
+inline constexpr int kFileChannels = 16;
+struct TrackStaves {
+    int first = 0;  // the track's staff (0: none): its meta events and the channels below
+    std::array<int, kFileChannels> ofChannel{};  // the staff of a channel's notes; 0: `first`
+    int last() const { return std::max(first, *std::max_element(ofChannel.begin(), ofChannel.end())); }
+};
+// The staves of the first `tracks` track chunks. The file is left where it was.
+std::vector<TrackStaves> PlanTrackStaves(smf::MidiFileReader& file, int tracks);
+// The last staff of a plan (0 for none).
+int LastPlannedStaff(const std::vector<TrackStaves>& plan);
+
+// The line of the import's box that counts the tracks' staves (a track, or a further
+// channel of one) past the last staff the score can hold.
+inline constexpr char kStavesPastLastStaff[] = "tracks and channels past the last staff the score can hold";
 
 SmfImportResult ImportStandardMidiFile(ScoreView* view);
 

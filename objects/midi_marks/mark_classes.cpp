@@ -8,6 +8,7 @@
 
 #include "core/model/document.h"
 #include "core/model/object_list.h"
+#include "core/objects/dynamic_marks.h"
 #include "core/objects/midi_action_text.h"
 #include "core/model/score_document.h"
 #include "core/state.h"
@@ -24,17 +25,18 @@
 namespace ql {
 namespace {
 
-// The Dynamics palette: symbol = 158 + entry; offsets by entry.
-constexpr uint16_t kFirstDynamicSymbol = 158;
-constexpr int16_t kDynamicOffsets[kDynamicsPaletteEntries] = {-50, -40, -30, -20, -10, 0, 0, 0,
-                                                               0,   0,   50,  40,  30,  20, 10};
-constexpr int8_t kPlainDynamicEntry = 5;
+// The Dynamics palette: entry i places symbol 158 + i with its velocity offset, from
+// the program's table of dynamics. With no entry chosen the tool places what the
+// Performance palette's opener shows at first: mf.
+static_assert(kDynamicsPaletteEntries == kPaletteDynamics);
+constexpr int8_t kFirstShownDynamicEntry = 14;
+static_assert(kFirstPaletteDynamic + kFirstShownDynamicEntry == 172);
 // Performance palette entries that place a dynamic symbol of their own, offset 0.
 struct PerformanceDynamic {
     int8_t entry;
     uint16_t symbol;
 };
-constexpr PerformanceDynamic kPerformanceDynamics[] = {{1, 173}, {2, 174}};
+constexpr PerformanceDynamic kPerformanceDynamics[] = {{1, kCrescendoGlyph}, {2, kDiminuendoGlyph}};
 constexpr const char* kVolumeStatus = "MIDI volume =";
 constexpr int kVolumeStatusPart = 1;
 
@@ -162,8 +164,9 @@ DynamicChoice DynamicFromPalettes(const MarkToolState& tools) {
     for (const PerformanceDynamic& entry : kPerformanceDynamics)
         if (tools.performanceEntry == entry.entry) return {entry.symbol, 0};
     int8_t entry = tools.dynamicsEntry;
-    if (entry < 0 || entry >= kDynamicsPaletteEntries) entry = kPlainDynamicEntry;
-    return {static_cast<uint16_t>(kFirstDynamicSymbol + entry), kDynamicOffsets[entry]};
+    if (entry < 0 || entry >= kDynamicsPaletteEntries) entry = kFirstShownDynamicEntry;
+    const DynamicSign& mark = *DynamicOfGlyph(kFirstPaletteDynamic + entry);
+    return {mark.glyph, mark.velocity};
 }
 
 bool PlacesOnMasterPage(const ScoreView* view) {

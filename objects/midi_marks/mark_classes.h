@@ -35,7 +35,8 @@ struct DynamicChoice {
     int16_t offset;
 };
 // The symbol and velocity offset a new dynamic takes from the armed palette entries:
-// Performance entries 1 and 2 first, then the Dynamics entry (none armed: entry 5).
+// Performance entries 1 and 2 first, then the Dynamics entry (none armed: entry 14,
+// the mf the palette's opener shows).
 DynamicChoice DynamicFromPalettes(const MarkToolState& tools);
 
 // ---- Pedal ----

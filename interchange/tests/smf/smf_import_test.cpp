@@ -261,6 +261,51 @@ TEST_F(SmfImport, TracksAndChannelsFillTheirStavesWithTheFilesKey) {
     }
 }
 
+// A track playing on two channels keeps each: the second channel's notes go to a
+// staff of their own that plays on that channel (drums on channel 10 beside a
+// piano), and the track's meta events stay on its first staff. Tracks and channels
+// past the last staff the score can hold are counted in the import's box.
+TEST_F(SmfImport, EachChannelOfATrackKeepsItsSoundAndStavesPastTheLastAreCounted) {
+    const Bytes pianoAndDrums{0x00, 0x90, 60, 90, 0x00, 0x99, 36, 100, 0x60, 0x80, 60, 0,
+                              0x00, 0x89, 36, 0,  0x00, 0xFF, 0x2F, 0x00};
+    const Bytes oneNote{0x00, 0x90, 60, 90, 0x60, 0x80, 60, 0, 0x00, 0xFF, 0x2F, 0x00};
+    const auto tracks = [&](int count, const Bytes& track) {
+        Bytes file = Join({Header(1, static_cast<uint16_t>(count + 1), 96), Chunk("MTrk", kEnd)});
+        const Bytes chunk = Chunk("MTrk", track);
+        for (int i = 0; i < count; ++i) file.insert(file.end(), chunk.begin(), chunk.end());
+        return file;
+    };
+    struct Case {
+        const char* name;
+        Bytes file;
+        int staves;
+        std::vector<int> channels;  // of the staves from 1 (those listed)
+        int pastLastStaff;
+    } cases[] = {
+        {"piano and drums on one track", tracks(1, pianoAndDrums), 2, {0, 9}, 0},
+        {"two such tracks", tracks(2, pianoAndDrums), 4, {0, 9, 0, 9}, 0},
+        {"sixty-six tracks", tracks(66, oneNote), kMaxStaves, {0}, 2},
+        {"thirty-three tracks of two channels", tracks(33, pianoAndDrums), kMaxStaves, {0, 9}, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto before = static_cast<long>(BoxTexts().size());
+        ScoreView* view = Import(WriteBytes("channels.mid", c.file));
+        ASSERT_NE(view, nullptr);
+        ScoreDocument* document = view->document;
+        EXPECT_EQ(document->header.staffCount, c.staves);
+        for (size_t staff = 1; staff <= c.channels.size(); ++staff) {
+            EXPECT_EQ(StaffRecordOf(document, static_cast<int>(staff))->timbres[0].channel, c.channels[staff - 1]);
+            EXPECT_EQ(Notes(view, static_cast<int>(staff)), c.channels[staff - 1] == 9 ? "1:0:36" : "1:0:60");
+        }
+        const std::string line = std::string(kStavesPastLastStaff) + ": " + std::to_string(c.pastLastStaff);
+        const std::vector<std::string> texts = BoxTexts();
+        EXPECT_EQ(std::count_if(texts.begin() + before, texts.end(),
+                                [&](const std::string& t) { return t.find(line) != std::string::npos; }),
+                  c.pastLastStaff > 0 ? 1 : 0);
+    }
+}
+
 // A file longer than the score can hold: every measure up to the last keeps its own
 // note, the notes, texts and tempo changes after it are left out, and the user is
 // told how many notes.

@@ -41,10 +41,10 @@ TEST_F(DynamicPedalTest, PaletteEntriesGiveSymbolAndOffset) {
     tools.performanceEntry = 2;
     EXPECT_EQ(DynamicFromPalettes(tools).symbol, 174);
     EXPECT_EQ(DynamicFromPalettes(tools).offset, 0);
-    // An entry outside the table reads as the plain entry 5.
+    // An entry outside the table, or none, reads as the mf the opener shows.
     tools.performanceEntry = kNoPaletteEntry;
     tools.dynamicsEntry = 40;
-    EXPECT_EQ(DynamicFromPalettes(tools).symbol, 163);
+    EXPECT_EQ(DynamicFromPalettes(tools).symbol, 172);
 }
 
 TEST_F(DynamicPedalTest, PlacedDynamicTakesPaletteVoicesAndCell) {

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <utility>
+#include <vector>
 
 #include "sequencer/transcription_analysis.h"
 #include "sequencer/transcription_grid.h"
@@ -35,6 +37,42 @@ TEST(TranscriptionAnalysis, SnappingTheLargestPositionStaysInRange) {
     const int32_t largest = std::numeric_limits<int32_t>::max();
     EXPECT_EQ(SnapToGrid(largest, 8), largest & ~255);
     EXPECT_EQ(SnapToGrid(largest - 100, 10), largest & ~1023);
+}
+
+// A key struck again within one step of the attack grid keeps its note: it goes to
+// the next grid time free of that key (past the barline: into the next measure);
+// the same note twice (attacks within the chord tolerance) is still written once,
+// and another key at the same time joins the chord.
+TEST(TranscriptionAnalysis, KeyStruckAgainWithinAGridStepKeepsItsNote) {
+    struct Case {
+        std::vector<std::pair<int32_t, uint8_t>> attacks;  // time as played, key
+        std::vector<int32_t> groupTimes;
+        size_t toNext;
+        uint32_t merged;
+    } cases[] = {
+        {{{0, 71}, {32, 71}}, {0, 256}, 0, 0},
+        {{{0, 71}, {32, 71}, {96, 71}}, {0, 256, 512}, 0, 0},
+        {{{0, 71}, {8, 71}}, {0}, 0, 1},
+        {{{0, 71}, {32, 72}}, {0}, 0, 0},
+        {{{3840, 71}, {3900, 71}}, {3840}, 1, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.attacks.back().first);
+        std::vector<RawNote> notes;
+        // As the stream hands them over: on the attack grid, with the time as played.
+        for (const auto& [heard, key] : c.attacks) {
+            const int32_t time = SnapToGrid(heard, QuantizeSettings{}.attack);
+            notes.push_back(RawNote{.time = time, .duration = 30, .key = key, .heardOffset = heard - time});
+        }
+        std::vector<TranscribedGroup> groups;
+        MeasureTranscription out;
+        QuantizeIntoGroups(notes, groups, out, kFourFour, QuantizeSettings{});
+        std::vector<int32_t> times;
+        for (const TranscribedGroup& group : groups) times.push_back(group.time);
+        EXPECT_EQ(times, c.groupTimes);
+        EXPECT_EQ(out.toNextMeasure.size(), c.toNext);
+        EXPECT_EQ(out.mergedAway, c.merged);
+    }
 }
 
 TEST(TranscriptionAnalysis, FillingGapsToTheNextChord) {

@@ -410,9 +410,11 @@ def brace(c):
 for i, text in enumerate(["pppp", "ppp", "pp", "p", "mp", "fp", "sfz", "sf", "fz", "rfz", "ffff", "fff", "ff",
                           "f", "mf", "pf"]):
     FACES[215 + i] = label(text, 10 if len(text) < 3 else 8 if len(text) < 4 else 7, True)
+# The opener shows the mf the dynamics tool places until an entry is chosen; entries
+# 1 and 2 place the words cresc. and dim.
 FACES[231] = label("mf", 12, True)
-FACES[232] = label("p", 12, True)
-FACES[233] = label("f", 12, True)
+FACES[232] = label("cresc.", 7, False)
+FACES[233] = label("dim.", 8, False)
 
 
 @face(234)
