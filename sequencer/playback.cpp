@@ -63,6 +63,8 @@ struct PlaybackSession {
     bool recording = false;
     // The input of an external sync master followed while only playing.
     std::unique_ptr<midi::InputDevice> syncInput;
+    // The missing port devices the user has been told of.
+    std::vector<std::string> toldMissing;
 };
 
 PlaybackSession& Session() {
@@ -216,7 +218,10 @@ PlaybackStart StartPlayback(const PlaybackRequest& request) {
     const std::vector<midi::DeviceInfo> outputs = OutputDevices();
     if (outputs.empty()) return PlaybackStart::NoOutput;  // the rule of HasPlaybackOutput
     SequencerState& state = TheSequencerState();
-    if (!OpenPorts(ResolvePortDevices(outputs, request.ports), session.devices, session.notices, state.run)) return PlaybackStart::DeviceFailed;
+    std::vector<std::string> missing;
+    const std::array<std::string, kLogicalPortCount> names = ResolvePortDevices(outputs, request.ports, &missing);
+    if (!OpenPorts(names, session.devices, session.notices, state.run)) return PlaybackStart::DeviceFailed;
+    playback_detail::TellMissingDevices(missing, names[0], session.toldMissing, session.notices);
     if (request.options.metronome && !request.metronome.device.empty() &&
         playback_detail::OpenShared(request.metronome.device, session.devices, session.notices) == nullptr) {
         session.devices.clear();
