@@ -141,9 +141,13 @@ void PausePlayback();
 // False when no timer could be had: the run stays paused (with the notice "Can't
 // start timer") for the caller to stop.
 bool ContinuePlayback();
-// Stops a run (nothing for none). Returns the notices of devices that went away.
+// Stops a run (nothing for none, and nothing while a Stop is under way: the
+// transcription at the end of a recording lets messages through). Returns the
+// notices of devices that went away.
 std::vector<std::string> StopPlayback();
 bool IsPlaybackRunning();
+// A Stop is under way (the run still counts as running until it has ended).
+bool IsPlaybackStopping();
 // Whether a run could find an output device: the menus allow Play by this rule.
 bool HasPlaybackOutput();
 // Whether a recording could find an input device.

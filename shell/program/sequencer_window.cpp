@@ -325,6 +325,7 @@ void StartFromWindow() {
 // Stop: asked for by the user (the transport, the window's command), or only the
 // end of whatever run is on (a score window closing).
 void StopFromWindow(bool asked = true) {
+    if (IsPlaybackStopping()) return;  // the Stop under way ends the run and the window's part of it
     const bool rewind = IsPlaybackRunning() && !IsPlaybackPaused();
     WindowState().recordRequested = false;
     const std::vector<std::string> notices = StopPlayback();  // devices that went away
@@ -414,6 +415,7 @@ intptr_t SequencerWndProc(platform::WindowHandle window, win::Message message, u
                 Options().ShowPlaybackLoc == 0)
                 ShowLastPlayedMeasure(PlayingView());
             if (HandleSequencerMessage(win::ToRaw(message), word, data)) {
+                if (IsPlaybackStopping()) return 0;  // the Stop under way ends the run
                 if (!IsPlaybackRunning()) RunEnded(true, true);
                 else if (!WindowState().recording) UpdateTempoReadout(PlayingView());
                 else ExtendPagesForRecording(PlayingView());
