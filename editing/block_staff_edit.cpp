@@ -1,7 +1,11 @@
 // One staff's measure copied to another place of the same score or into another
 // score (Shift+Insert and the paste of the single-staff mark, which remembers its
 // score), and the measure duplicated into the next one on every staff (the
-// barline's duplicate).
+// barline's duplicate). As with the block paste, a measure of another time
+// signature is copied into only when it is empty on every staff, and then takes
+// the copied measure's signature on every staff; otherwise the copy is refused
+// with the notice. The measure objects the destination already holds copies of
+// are not copied again (editing/cell_copy.h).
 #include "core/model/document.h"
 #include "core/model/grid.h"
 #include "core/model/score_document.h"
@@ -37,6 +41,14 @@ uint8_t StaffCopyMask(const ScoreView* view) {
     return static_cast<uint8_t>(view->voiceMask & kAllVoices);
 }
 
+// Whether the source measure may be copied into the destination measure; shows
+// the notice when not.
+bool SignatureAllows(ScoreDocument* from, int fromMeasure, ScoreDocument* to, int toMeasure) {
+    if (SameTimeSignature(from, fromMeasure, to, toMeasure) || MeasureVoicesEmpty(to, toMeasure)) return true;
+    ShowNotice(kBlockTimeSignatureNotice);
+    return false;
+}
+
 int CopyStaffMeasure(ScoreView* view, ScoreDocument* from, int fromStaff, int fromMeasure, int toStaff,
                      int toMeasure) {
     ScoreDocument* document = view->document;
@@ -49,6 +61,7 @@ int CopyStaffMeasure(ScoreView* view, ScoreDocument* from, int fromStaff, int fr
     const int voices = CopyCellVoices(copy, source, dest);
     CopyMeasureRecordKeepingNumber(MeasureRecordOf(document, toMeasure), *MeasureRecordOf(from, fromMeasure));
     const int objects = CopyCellObjects(copy, source, dest);
+    GiveMeasureSignature(document, toMeasure, source->beats, source->beatUnit);
     return voices && objects;
 }
 
@@ -66,6 +79,7 @@ int EditStaffBlockFrom(ScoreView* view, ScoreDocument* from, int fromStaff, int 
     if (from != document && !IsDocumentListed(from)) return 0;
     if (!InScore(from, fromStaff, fromMeasure) || !InScore(document, toStaff, toMeasure)) return 0;
     if (from == document && fromStaff == toStaff && fromMeasure == toMeasure) return 0;
+    if (!SignatureAllows(from, fromMeasure, document, toMeasure)) return 0;
     const int done = CopyStaffMeasure(view, from, fromStaff, fromMeasure, toStaff, toMeasure);
     SetCurrentMeasure(view, toStaff, toMeasure);
     SetDocumentModified(document);
@@ -83,6 +97,7 @@ int engine::EditBlockAllStaves(ScoreDocument* document, ScoreView* view, int mea
         }
         if (!AddMeasures(view, measure + 1)) return 0;
     }
+    if (!SignatureAllows(document, measure, document, measure + 1)) return 0;
     int done = 1;
     for (int staff = 1; staff <= document->header.staffCount; ++staff)
         done &= EditStaffBlock(view, staff, measure, staff, measure + 1) != 0 ? 1 : 0;

@@ -7,7 +7,9 @@
 // set and document between the two sides and restores the caller's on every path.
 #include "editing/cell_copy.h"
 
+#include <algorithm>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -24,6 +26,8 @@
 #include "display/view_location.h"
 #include "editing/document_switch.h"
 #include "notes/stems/stems.h"
+#include "objects/object_services.h"
+#include "objects/text_box/text_box.h"
 
 namespace ql {
 namespace {
@@ -91,30 +95,41 @@ bool NamesOwnFace(const ScoreObject* object) {
 }
 
 // A clone into another document names its own font's face by the destination's
-// table: the source's face is looked up there, and added when missing.
-void TakeFaceIntoDestination(const CellCopySides& sides, const ScoreObject* original, ScoreObject* clone) {
-    if (sides.from == sides.to || !NamesOwnFace(clone)) return;
-    const FaceNameEntry& face = sides.from->faceNames[TextFaceIndexOf(AsTextObject(original)->body.style)];
-    const int index = FindFaceNameIndex(sides.to, std::string(face.name, strnlen(face.name, kFaceNameChars)).c_str());
+// table: the face of the source's table is looked up there, and added when missing.
+void TakeFaceIntoDestination(const FaceNameEntry* fromFaces, ScoreDocument* to, const ScoreObject* original,
+                             ScoreObject* clone) {
+    if (!NamesOwnFace(clone)) return;
+    const FaceNameEntry& face = fromFaces[TextFaceIndexOf(AsTextObject(original)->body.style)];
+    const int index = FindFaceNameIndex(to, std::string(face.name, strnlen(face.name, kFaceNameChars)).c_str());
     AsTextObject(clone)->body.style = static_cast<uint8_t>(index >= 0 ? index : kFallbackFaceIndex);
 }
 
-// The attachments of an event copied into another document (lyrics, texts on a
-// note) name their faces by the destination's table, as the cell's objects do.
+void TakeFaceIntoDestination(const CellCopySides& sides, const ScoreObject* original, ScoreObject* clone) {
+    if (sides.from != sides.to) TakeFaceIntoDestination(sides.from->faceNames, sides.to, original, clone);
+}
+
 void TakeAttachmentFaces(const CellCopySides& sides, const EventRecord* original, const EventRecord* copy) {
-    if (sides.from == sides.to) return;
+    if (sides.from != sides.to) TakeAttachmentFacesFrom(sides.from->faceNames, sides.to, sides.fromSet, original, copy);
+}
+
+}  // namespace
+
+void TakeAttachmentFacesFrom(const FaceNameEntry* fromFaces, ScoreDocument* to, PoolSet fromSet,
+                             const EventRecord* original, const EventRecord* copy) {
     const ScoreObject* from;
     {
-        ScopedPoolSet reading(sides.fromSet);
+        ScopedPoolSet reading(fromSet);
         from = GetEventAttachment(original);
     }
-    ScoreObject* to = GetEventAttachment(copy);
-    for (int i = 0; from != nullptr && to != nullptr && i < kMaxChainLength; ++i) {
-        TakeFaceIntoDestination(sides, from, to);
+    ScoreObject* made = GetEventAttachment(copy);
+    for (int i = 0; from != nullptr && made != nullptr && i < kMaxChainLength; ++i) {
+        TakeFaceIntoDestination(fromFaces, to, from, made);
         from = from->next.get();
-        to = to->next.get();
+        made = made->next.get();
     }
 }
+
+namespace {
 
 // Copies every event of the voice it can; false when one could not be copied
 // whole (it is left out, the others are copied).
@@ -154,17 +169,57 @@ ScoreObject* CloneWith(ScopedDocumentSwitch& switcher, const CellCopySides& side
     return clone;
 }
 
+// What an object shows, as every copy of it shows the same: its kind and body, a
+// text's string and its own face by name instead of the handles and caches each
+// copy has of its own. Read with the document's pools current.
+std::string ObjectContentKey(const ScoreDocument* document, ScoreObject* object) {
+    std::string key{static_cast<char>(object->type), static_cast<char>(object->subtype)};
+    const ScoreObjectClass& cls = ClassOf(object);
+    if (dynamic_cast<const TextObjectClass*>(&cls) != nullptr) {
+        TextObjectBody body = AsTextObject(object)->body;
+        if ((body.flags & kTextOwnsString) != 0) {
+            const char* text = TextObjectString(AsTextObject(object));
+            key += text != nullptr ? text : "";
+            body.string = 0;
+        }
+        if ((body.flags & kTextOwnFont) != 0) {
+            const FaceNameEntry& face = document->faceNames[TextFaceIndexOf(body.style)];
+            key.append(face.name, strnlen(face.name, kFaceNameChars));
+            body.style = 0;
+        }
+        body.stringPool = 0;
+        body.fontCache = body.bitmapCache = 0;
+        key.push_back('\0');
+        key.append(reinterpret_cast<const char*>(&body), sizeof body);
+    } else if (object->type == TypeCode(ObjectType::TextBox) || object->type == TypeCode(ObjectType::Label)) {
+        const char* text = GetTextBoxString(object);
+        key += text != nullptr ? text : "";
+        TextBoxBody body = AsTextBox(object)->body;
+        body.style &= static_cast<uint16_t>(~kTextBoxPoolMask);
+        body.string = 0;
+        body.word24 = body.bitmapCache = 0;
+        key.push_back('\0');
+        key.append(reinterpret_cast<const char*>(&body), sizeof body);
+    } else {
+        key.append(reinterpret_cast<const char*>(cls.GetBody(object)), cls.GetBodySize(object));
+    }
+    return key;
+}
+
 // Clones the objects from `first` on (source side) onto the end of the list at
 // `anchor` (destination side). Every kind of object has its own copy; one that
 // cannot be had (no record, or a damaged object of no class) is left out and the
-// result is false, the others are copied.
+// result is false, the others are copied. An object `skip` (asked with the source
+// current) tells apart is not copied.
 bool CloneObjectChain(ScopedDocumentSwitch& switcher, const CellCopySides& sides, ScoreObject* first,
-                      ScoreObject* anchor) {
+                      ScoreObject* anchor, const std::function<bool(ScoreObject*)>& skip = {}) {
     ScoreObject* last = anchor;
     for (int i = 0; last != nullptr && last->next && i < kMaxChainLength; ++i) last = last->next.get();
     bool whole = true;
     ScoreObject* object = first;
     for (int i = 0; object != nullptr && i < kMaxChainLength; ++i, object = object->next.get()) {
+        switcher.ToSource();
+        if (skip && skip(object)) continue;
         ScoreObject* clone = CloneWith(switcher, sides, object);
         if (clone == nullptr) {
             whole = false;
@@ -235,10 +290,21 @@ int CopyCellObjectsBetween(const CellCopySides& sides, MeasureCell* source, Meas
     ScopedDocumentSwitch switcher(sides.from, sides.fromSet, sides.to, sides.toSet);
     switcher.ToDestination();
     ScoreObject* list = GetOrCreateCellObjectList(dest);
-    const int ok = CopyObjectListBetween(sides, head, list);
+    if (list == nullptr) return 0;
+    // An object the destination already holds a copy of (the same measure copied
+    // there again) is not copied a second time.
+    std::vector<std::string> present;
+    for (ScoreObject* o = list->next.get(); o != nullptr && present.size() < kMaxChainLength; o = o->next.get())
+        present.push_back(ObjectContentKey(sides.to, o));
+    const bool whole = CloneObjectChain(switcher, sides, head->next.get(), list, [&](ScoreObject* object) {
+        const auto copy = std::find(present.begin(), present.end(), ObjectContentKey(sides.from, object));
+        if (copy == present.end()) return false;
+        present.erase(copy);
+        return true;
+    });
     RecountCellClefChanges(dest);
     RecountCellKeyChanges(dest);
-    return ok;
+    return whole ? 1 : 0;
 }
 
 int CopyCellContentsBetween(const CellCopySides& sides, MeasureCell* source, MeasureCell* dest) {

@@ -14,6 +14,8 @@ struct ScoreDocument;
 struct ScoreView;
 struct MeasureCell;
 struct ScoreObject;
+struct EventRecord;
+struct FaceNameEntry;
 
 // Where one cell copy reads and writes. Handles of the source resolve in
 // `fromSet`, new records come from `toSet`; `view` is a view on `to` (clones take
@@ -54,6 +56,13 @@ int CopyObjectListBetween(const CellCopySides& sides, ScoreObject* sourceList, S
 // a text-family object's own font names its face in the destination's table. Not
 // linked anywhere. Null when a record could not be had.
 ScoreObject* CloneObjectBetween(const CellCopySides& sides, ScoreObject* object);
+
+// The attachments of `copy`, an event cloned from `original` (source side, read
+// in `fromSet`) into `to` (current), name their own fonts' faces by `to`'s table:
+// each face of `fromFaces`, the source's table, is looked up there, and added
+// when missing. Copy Notes keeps the table of the score it copied from for this.
+void TakeAttachmentFacesFrom(const FaceNameEntry* fromFaces, ScoreDocument* to, PoolSet fromSet,
+                             const EventRecord* original, const EventRecord* copy);
 
 // Extract Part's copy: the voices allowed by `voiceMask` (0 = all) and by the
 // program's voice filter, then the cell's objects. 1, or 0 when something could

@@ -4,6 +4,8 @@
 // room left in its measure (by more than 15 ticks) is split: the part that fits takes
 // the nearest note value and is tied on into the next measure, which the paste
 // extends the score to when needed (stopping at the measure limit with its notice).
+// Capturing changes nothing in the score copied from; the pasted lyrics keep the
+// faces they were copied in.
 #include "editing/note_capture.h"
 
 #include <algorithm>
@@ -21,6 +23,7 @@
 #include "display/view_location.h"
 #include "editing/block_clipboard.h"
 #include "editing/block_working_pairs.h"
+#include "editing/cell_copy.h"
 #include "editing/marquee.h"
 #include "editing/marquee_walk.h"
 #include "editing/selection.h"
@@ -37,6 +40,14 @@ constexpr int kOctaveSteps = 7;      // staff steps of an octave
 constexpr int kLongestCode = 12;     // a whole note (4096 ticks)
 constexpr int kShortestCode = 5;     // a 128th
 constexpr int kMostDots = 2;
+
+// The face table of the score the notes were captured from: the pasted notes'
+// lyrics name their faces by it, whichever score they are pasted into and
+// whether or not the source is still open.
+FaceNameEntry* CapturedFaces() {
+    static FaceNameEntry faces[kFaceNameCount] = {};
+    return faces;
+}
 
 PoolSet StaticSet() {
     return PoolSet(TheStaticPoolSet());
@@ -193,6 +204,7 @@ std::vector<EventRecord*> PlaceChord(PastePlace* place, const std::vector<const 
             copy->outerRatio = 0;
         }
         copy->flags &= static_cast<uint16_t>(~kEventChordHead);
+        TakeAttachmentFacesFrom(CapturedFaces(), view->document, StaticSet(), note, copy);
         LayoutWalkEventChain(head, view, copy);
         placed.push_back(copy);
     }
@@ -269,7 +281,7 @@ bool NoteCaptureValid() {
 int CaptureMarqueeNotes(ScoreView* view) {
     if (view == nullptr || view->document == nullptr) return 0;
     if (!FocusHeld() || CurrentToolGroup() != ToolGroup::Pointer || CurrentMarquee() == nullptr) return 0;
-    SetDocumentModified(view->document);
+    std::copy(std::begin(view->document->faceNames), std::end(view->document->faceNames), CapturedFaces());
     const std::vector<WalkedItem> music = CollectMarqueeMusic(view);
     std::vector<CaptureRecord*> records;
     for (const WalkedItem& item : music) {

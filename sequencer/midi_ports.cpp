@@ -115,8 +115,10 @@ void sequencing::CloseMidiOutputPorts() {
     OpenOutputs().clear();
 }
 
-bool SendMidiOutputMessage(int device, uint32_t message) {
-    midi::OutputDevice* open = OpenByName(NameOfEntry(device));
+bool SendMidiOutputMessage(int device, uint32_t message) { return SendMidiOutputMessage(NameOfEntry(device), message); }
+
+bool SendMidiOutputMessage(const std::string& device, uint32_t message) {
+    midi::OutputDevice* open = OpenByName(device);
     return open != nullptr && open->Send(message);
 }
 

@@ -26,9 +26,11 @@ PlayRange PlaybackRange(ScoreDocument* document, const RangeRequest& request) {
     PlayRange range{1, count};
     if (request.mode == PlayRangeMode::FromCurrentMeasure) range.first = request.currentMeasure;
     if (request.mode == PlayRangeMode::GivenRange) {
-        range.first = std::max(request.first, 1);
-        range.last = std::clamp(request.last, range.first, count);
+        range.first = request.first;
+        range.last = request.last;
     }
+    // The first measure inside the score before the last is held to it: a saved
+    // range may start past the score's end.
     range.first = std::clamp(range.first, 1, count);
     range.last = std::clamp(range.last, range.first, count);
     if (document != nullptr) {

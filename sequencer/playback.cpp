@@ -47,6 +47,9 @@ struct PlaybackSession {
     std::vector<std::string> notices;
     bool running = false;
     bool paused = false;
+    // Stop is under way: the transcription's progress dialog lets messages through,
+    // and neither a second Stop nor the run's own messages may enter it.
+    bool stopping = false;
     uint32_t waitLeftMs = 0;  // of the engine's wait when paused
     // The run's own time: the clock at its start, when it was paused, and how long
     // its pauses lasted.
@@ -63,6 +66,8 @@ struct PlaybackSession {
     bool recording = false;
     // The input of an external sync master followed while only playing.
     std::unique_ptr<midi::InputDevice> syncInput;
+    // The missing port devices the user has been told of.
+    std::vector<std::string> toldMissing;
 };
 
 PlaybackSession& Session() {
@@ -216,7 +221,10 @@ PlaybackStart StartPlayback(const PlaybackRequest& request) {
     const std::vector<midi::DeviceInfo> outputs = OutputDevices();
     if (outputs.empty()) return PlaybackStart::NoOutput;  // the rule of HasPlaybackOutput
     SequencerState& state = TheSequencerState();
-    if (!OpenPorts(ResolvePortDevices(outputs, request.ports), session.devices, session.notices, state.run)) return PlaybackStart::DeviceFailed;
+    std::vector<std::string> missing;
+    const std::array<std::string, kLogicalPortCount> names = ResolvePortDevices(outputs, request.ports, &missing);
+    if (!OpenPorts(names, session.devices, session.notices, state.run)) return PlaybackStart::DeviceFailed;
+    playback_detail::TellMissingDevices(missing, names[0], session.toldMissing, session.notices);
     if (request.options.metronome && !request.metronome.device.empty() &&
         playback_detail::OpenShared(request.metronome.device, session.devices, session.notices) == nullptr) {
         session.devices.clear();
@@ -311,7 +319,8 @@ bool ContinuePlayback() {
 
 std::vector<std::string> StopPlayback() {
     PlaybackSession& session = Session();
-    if (!session.running) return {};
+    if (!session.running || session.stopping) return {};
+    session.stopping = true;
     SequencerState& state = TheSequencerState();
     session.endedAfterMs = PlaybackElapsedMs();
     state.stopByte.store(1, std::memory_order_release);
@@ -333,6 +342,7 @@ std::vector<std::string> StopPlayback() {
     }
     ScoreView* view = session.view;
     ReleaseRun(session, state);
+    session.stopping = false;
     RefreshAllOf(view);
     return notices;
 }
@@ -351,6 +361,7 @@ uint32_t PlaybackElapsedMs() {
 }
 
 bool IsPlaybackRunning() { return Session().running; }
+bool IsPlaybackStopping() { return Session().stopping; }
 bool IsPlaybackPaused() { return Session().paused; }
 
 // The refill: the engine has moved baseTick on to the half it now plays, so the
@@ -368,6 +379,10 @@ void sequencing::BuildPerformanceBlock(ScoreView* /*view*/) {
 }
 
 bool HandleSequencerMessage(uint32_t message, uint32_t /*word*/, intptr_t /*data*/) {
+    // While Stop is under way the run's messages ask for nothing it does not do:
+    // it ends the run and hands every recorded event over itself.
+    if (Session().stopping)
+        return message == kMsgSequencerRefill || message == kMsgSequencerStop || message == kMsgTranscribeRecorded;
     if (message == kMsgSequencerRefill) {
         BuildPerformanceBlock(nullptr);
         return true;

@@ -3,9 +3,9 @@
 // started, paused, continued and stopped, and the refills in between.
 //
 // Ports: a port's device is found by its saved name in the current device list
-// first (ALSA numbers change between sessions), then by its entry; a port whose
-// device is missing plays on port A's device for this run only, and the saved
-// choice is left alone. A port set to none sends nothing. A device that fails to
+// (ALSA numbers change between sessions), by its entry only when no name is
+// saved; a port whose device is missing plays on port A's device for this run
+// only, the saved choice is left alone, and the user is told once. A port set to none sends nothing. A device that fails to
 // open refuses the run with one notice, and nothing stays open. A device list
 // without any output refuses the run silently.
 //
@@ -52,11 +52,20 @@ std::string DefaultOutputName(const std::vector<midi::DeviceInfo>& devices);
 
 // The device name each port plays on, as the port dialog shows it and the run
 // plays it; empty for a port set to none, or when there is no output. A saved name
-// in the list wins; then the entry: the default device, the n-th output, or none.
-// A port whose saved device is missing (a name or an entry the list does not
-// have) plays on port A's device, for the time being; the choice is kept.
+// is the choice; without one, the entry: the default device, the n-th output, or
+// none. A port whose saved device is missing (a name the list does not have, or
+// without a name an entry past the list) plays on port A's device, for the time
+// being; the choice is kept. `missing`, when given, gets each missing device once
+// (its name, or "device n" for an entry).
 std::array<std::string, kLogicalPortCount> ResolvePortDevices(const std::vector<midi::DeviceInfo>& devices,
-                                                              const PortChoices& choices);
+                                                              const PortChoices& choices,
+                                                              std::vector<std::string>* missing = nullptr);
+
+// The metronome's own device, one choice for the port dialog, Audition and the
+// run: "MetronomePortName" when the list holds it; without a saved name, the
+// output at the entry "MetronomePort"; empty for none, and for a saved device that
+// is missing (the clicks then play on the metronome's port).
+std::string SavedMetronomeDevice(const std::vector<midi::DeviceInfo>& devices);
 
 // An input (the record input, the sync input): the device of the saved name when
 // the list holds it, else the input at the saved index (0-based among the inputs),
@@ -132,9 +141,13 @@ void PausePlayback();
 // False when no timer could be had: the run stays paused (with the notice "Can't
 // start timer") for the caller to stop.
 bool ContinuePlayback();
-// Stops a run (nothing for none). Returns the notices of devices that went away.
+// Stops a run (nothing for none, and nothing while a Stop is under way: the
+// transcription at the end of a recording lets messages through). Returns the
+// notices of devices that went away.
 std::vector<std::string> StopPlayback();
 bool IsPlaybackRunning();
+// A Stop is under way (the run still counts as running until it has ended).
+bool IsPlaybackStopping();
 // Whether a run could find an output device: the menus allow Play by this rule.
 bool HasPlaybackOutput();
 // Whether a recording could find an input device.

@@ -18,6 +18,12 @@ using OwnedOutputs = std::vector<std::unique_ptr<midi::OutputDevice>>;
 // when it refuses.
 midi::OutputDevice* OpenShared(const std::string& name, OwnedOutputs& devices, std::vector<std::string>& notices);
 
+// A notice for each missing device of the ports (ResolvePortDevices) that `told`
+// does not hold yet, naming the device that stands in; `told` then holds exactly
+// the missing ones, so a device that came back is told of again should it go.
+void TellMissingDevices(const std::vector<std::string>& missing, const std::string& standIn,
+                        std::vector<std::string>& told, std::vector<std::string>& notices);
+
 // Opens each distinct device of the names once; the ports share its handle. False
 // (with everything closed and one notice) when a device refuses.
 bool OpenPorts(const std::array<std::string, kLogicalPortCount>& names, OwnedOutputs& devices,

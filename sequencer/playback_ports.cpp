@@ -16,6 +16,9 @@ namespace {
 
 constexpr char kOpenFailedStart[] = "Unable to open MIDI output port \"";
 constexpr char kOpenFailedEnd[] = "\"";
+constexpr char kMissingStart[] = "MIDI output port \"";
+constexpr char kMissingMiddle[] = "\" is not available: its staves play on \"";
+constexpr char kMissingEnd[] = "\" for now.";
 constexpr uint8_t kChannelMask = 0x0F;
 constexpr uint8_t kProgramChangeStatus = 0xC0;
 constexpr int kMaxDataByte = 127;
@@ -23,6 +26,7 @@ constexpr int kDataShift1 = 8;
 constexpr int kPortPairShift = 4;
 
 constexpr char kPortNameSeparator = '|';
+constexpr char kEntryStart[] = "device ";
 
 // What a port's choice finds in the current output list.
 struct Found {
@@ -32,13 +36,25 @@ struct Found {
 
 Found ChoiceOf(const std::vector<midi::DeviceInfo>& outputs, const PortChoices& choices, int port) {
     const std::string& saved = choices.names[port];
-    for (const midi::DeviceInfo& info : outputs)
-        if (!saved.empty() && info.name == saved) return {info.name};
+    if (!saved.empty()) {
+        // A saved name is the choice: its entry only told where the device stood
+        // then, and another device may stand there now.
+        for (const midi::DeviceInfo& info : outputs)
+            if (info.name == saved) return {info.name};
+        return {{}, true};
+    }
     const int entry = choices.entries[port];
     if (entry == kNoDeviceEntry) return {};
     if (entry > 0 && entry <= static_cast<int>(outputs.size())) return {outputs[entry - 1].name};
-    if (entry == kDefaultDeviceEntry && saved.empty()) return {DefaultOutputName(outputs)};
+    if (entry == kDefaultDeviceEntry) return {DefaultOutputName(outputs)};
     return {{}, true};
+}
+
+std::vector<midi::DeviceInfo> OutputsOf(const std::vector<midi::DeviceInfo>& devices) {
+    std::vector<midi::DeviceInfo> outputs;
+    for (const midi::DeviceInfo& info : devices)
+        if (info.output) outputs.push_back(info);
+    return outputs;
 }
 
 // A data byte of a message, clamped to 0..127.
@@ -62,19 +78,29 @@ std::string DefaultOutputName(const std::vector<midi::DeviceInfo>& devices) {
 }
 
 std::array<std::string, kLogicalPortCount> ResolvePortDevices(const std::vector<midi::DeviceInfo>& devices,
-                                                              const PortChoices& choices) {
-    std::vector<midi::DeviceInfo> outputs;
-    for (const midi::DeviceInfo& info : devices)
-        if (info.output) outputs.push_back(info);
+                                                              const PortChoices& choices, std::vector<std::string>* missing) {
+    const std::vector<midi::DeviceInfo> outputs = OutputsOf(devices);
     std::array<std::string, kLogicalPortCount> names{};
     if (outputs.empty()) return names;
     Found portA = ChoiceOf(outputs, choices, 0);
     if (portA.missing) portA.name = DefaultOutputName(outputs);
     for (int port = 0; port < kLogicalPortCount; ++port) {
-        const Found found = port == 0 ? portA : ChoiceOf(outputs, choices, port);
+        const Found found = ChoiceOf(outputs, choices, port);
         names[port] = found.missing ? portA.name : found.name;
+        if (found.missing && missing != nullptr) {
+            const std::string& saved = choices.names[port];
+            const std::string what = !saved.empty() ? saved : kEntryStart + std::to_string(choices.entries[port]);
+            if (std::find(missing->begin(), missing->end(), what) == missing->end()) missing->push_back(what);
+        }
     }
     return names;
+}
+
+std::string SavedMetronomeDevice(const std::vector<midi::DeviceInfo>& devices) {
+    PortChoices choice;
+    choice.names[0] = Options().MetronomePortName;
+    choice.entries[0] = Options().MetronomePort == 0 ? kNoDeviceEntry : Options().MetronomePort;
+    return ChoiceOf(OutputsOf(devices), choice, 0).name;
 }
 
 PortChoices SavedPortChoices() {
@@ -122,6 +148,16 @@ midi::OutputDevice* OpenShared(const std::string& name, OwnedOutputs& devices, s
     }
     devices.push_back(std::move(device));
     return devices.back().get();
+}
+
+void TellMissingDevices(const std::vector<std::string>& missing, const std::string& standIn,
+                        std::vector<std::string>& told, std::vector<std::string>& notices) {
+    std::erase_if(told, [&](const std::string& name) { return std::find(missing.begin(), missing.end(), name) == missing.end(); });
+    for (const std::string& name : missing) {
+        if (std::find(told.begin(), told.end(), name) != told.end()) continue;
+        notices.push_back(kMissingStart + name + kMissingMiddle + standIn + kMissingEnd);
+        told.push_back(name);
+    }
 }
 
 bool OpenPorts(const std::array<std::string, kLogicalPortCount>& names, OwnedOutputs& devices,

@@ -22,6 +22,7 @@
 #include "platform/win/window.h"
 #include "sequencer/engine.h"
 #include "sequencer/midi_settings_resources.h"
+#include "sequencer/playback.h"
 #include "sequencer/sequencer_services.h"
 #include "sequencer/sequencer_state.h"
 #include "sequencer/settings_dialogs.h"
@@ -79,9 +80,9 @@ MetronomeFields ReadMetronome(TypedNumbers& typed) {
     return f;
 }
 
-// A click on the metronome device: note-on, then note-off, of the key.
+// A click on the metronome's device: note-on, then note-off, of the key.
 void Audition(const MetronomeFields& f, int32_t key) {
-    const int device = Options().MetronomePort;
+    const std::string device = SavedMetronomeDevice(midi::CurrentBackend().Devices());
     const uint32_t channel = static_cast<uint32_t>(f.channel - 1);
     const uint32_t note = static_cast<uint32_t>(key) << 8;
     if (!SendMidiOutputMessage(device, 0x90u | channel | note | static_cast<uint32_t>(f.volume) << 16)) {

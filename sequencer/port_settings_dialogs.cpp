@@ -82,29 +82,39 @@ bool MidiSyncAvailable() {
 }
 
 // Each port shows the device it plays on (the run's rule, ResolvePortDevices), and
-// "NONE" only for a port set to none. OK stores each port's device by name and
-// entry, and "NONE" as the none entry; Reset puts every port on the default device.
+// "NONE" only for a port set to none. OK stores by name and entry the device of
+// each port the user changed, and "NONE" as the none entry; a port left as shown
+// keeps its stored choice (an unplugged device shown by its stand-in stays
+// chosen). Reset puts every port on the default device. The metronome's device
+// is shown and stored likewise (SavedMetronomeDevice).
 intptr_t RunPortAssignmentDialog(ScoreView* view) {
     namespace p = port_assignment_dialog;
     ProgramOptions& o = Options();
     const std::vector<midi::DeviceInfo> devices = midi::CurrentBackend().Devices();
     const std::vector<std::string> outputs = DeviceNames(true);
     const std::vector<std::string> inputs = DeviceNames(false);
+    const PortChoices saved = SavedPortChoices();
+    std::array<int, kLogicalPortCount> shown{};
+    bool reset = false;  // Reset chose every port anew
+    const int metronomeShown = EntryOf(outputs, SavedMetronomeDevice(devices), 0);
     CloseMidiOutputPorts();
     const intptr_t result = RunSettingsDialog(
         p::kDialog, kPortsHelp,
         [&](WindowHandle dialog) {
-            const std::array<std::string, kLogicalPortCount> playing = ResolvePortDevices(devices, SavedPortChoices());
-            for (int port = 0; port < kLogicalPortCount; ++port)
-                FillDeviceCombo(dialog, p::kFirstPort + port, outputs, EntryOf(outputs, playing[port], 0));
+            const std::array<std::string, kLogicalPortCount> playing = ResolvePortDevices(devices, saved);
+            for (int port = 0; port < kLogicalPortCount; ++port) {
+                shown[port] = EntryOf(outputs, playing[port], 0);
+                FillDeviceCombo(dialog, p::kFirstPort + port, outputs, shown[port]);
+            }
             FillDeviceCombo(dialog, p::kStepEntry, inputs, o.MidiStepInPort);
             FillDeviceCombo(dialog, p::kRecord, inputs, EntryOf(inputs, o.RecordPortName, o.RecordPort + 1));
-            FillDeviceCombo(dialog, p::kMetronome, outputs, o.MetronomePort);
+            FillDeviceCombo(dialog, p::kMetronome, outputs, metronomeShown);
         },
         [&](WindowHandle dialog) {
-            std::array<std::string, kLogicalPortCount> names{};
+            std::array<std::string, kLogicalPortCount> names = saved.names;
             for (int port = 0; port < kLogicalPortCount; ++port) {
                 const int entry = ChosenDevice(dialog, p::kFirstPort + port);
+                if (entry == shown[port] && !reset) continue;
                 o.MidiPortMap[port] = entry == 0 ? kNoDeviceEntry : static_cast<uint8_t>(entry);
                 names[port] = NameOf(outputs, entry);
             }
@@ -113,12 +123,16 @@ intptr_t RunPortAssignmentDialog(ScoreView* view) {
             const int record = ChosenDevice(dialog, p::kRecord);
             o.RecordPort = static_cast<uint8_t>(std::max(record - 1, 0));
             o.RecordPortName = NameOf(inputs, record);
-            o.MetronomePort = ChosenDevice(dialog, p::kMetronome);
+            if (const int metronome = ChosenDevice(dialog, p::kMetronome); metronome != metronomeShown) {
+                o.MetronomePort = metronome;
+                o.MetronomePortName = NameOf(outputs, metronome);
+            }
             SavePreferences(false);
         },
         [&](WindowHandle dialog, int32_t id, uint32_t) {
             if (id != p::kReset) return false;
             const int entry = EntryOf(outputs, DefaultOutputName(devices), 0);
+            reset = true;
             for (int port = 0; port < kLogicalPortCount; ++port)
                 ui::ComboSetSelection(ui::GetDialogItem(dialog, p::kFirstPort + port), entry);
             return true;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "core/ui/midi_services.h"
 #include "platform/handles.h"
@@ -59,6 +60,8 @@ void SilenceOpenOutputs(ScoreDocument* document);
 // Sends a packed short message to a device entry, opening it first when needed;
 // false when it cannot be opened or refuses the message.
 bool SendMidiOutputMessage(int device, uint32_t message);
+// The same to the device of a name (none for an empty name).
+bool SendMidiOutputMessage(const std::string& device, uint32_t message);
 
 
 // Procedure of dialog 830 "MIDI Event".

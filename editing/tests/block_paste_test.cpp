@@ -8,6 +8,9 @@
 #include <vector>
 
 #include "core/model/document.h"
+#include "core/model/object_list.h"
+#include "core/objects/class_table.h"
+#include "core/text/text_object.h"
 #include "core/state.h"
 #include "core/undo/undo.h"
 #include "editing/block_clipboard.h"
@@ -20,6 +23,7 @@
 #include "platform/ui/headless.h"
 #include "platform/win/headless.h"
 #include "platform/win/window.h"
+#include "shell/program/core_startup.h"
 
 namespace ql {
 namespace {
@@ -404,6 +408,62 @@ TEST_F(BlockPasteTest, StaffBlockFillsOnlyEmptyVoices) {
 
     ASSERT_EQ(EditBlockAllStaves(doc_, view_, 4), 1);
     for (int s = 1; s <= kStaves; ++s) EXPECT_EQ(Steps(s, 5), Expected(s, 4));
+}
+
+// The staff copy into a measure of another time signature is refused with the
+// notice while that measure holds notes (Shift+Insert and Ctrl+D alike); into an
+// empty one the measure takes the copied signature on every staff.
+TEST_F(BlockPasteTest, StaffCopyKeepsOneSignatureAMeasure) {
+    FillFirstMeasures();
+    for (int s = 1; s <= kStaves; ++s)
+        for (int m = 5; m <= 6; ++m) score_.Cell(s, m)->beats = 3;
+    ASSERT_NE(score_.Note(2, 5, 0, 0, 1), nullptr);
+    const std::string before = Dump(doc_);
+    const auto markAndPaste = [&](int measure) {
+        SetCurrentMeasureQuick(view_, 1, 1);
+        MarkStaffBlock(view_);
+        SetCurrentMeasureQuick(view_, 1, measure);
+        return PasteMarkedStaffBlock(view_);
+    };
+    EXPECT_EQ(markAndPaste(5), 0);
+    EXPECT_EQ(EditBlockAllStaves(doc_, view_, 4), 0);
+    EXPECT_TRUE(Noticed(kBlockTimeSignatureNotice));
+    EXPECT_EQ(Dump(doc_), before);
+    ASSERT_EQ(markAndPaste(6), 1);
+    for (int s = 1; s <= kStaves; ++s) EXPECT_EQ(score_.Cell(s, 6)->beats, 4) << "staff " << s;
+}
+
+// A measure copied again copies its marks once: Ctrl+D twice and Shift+Insert
+// after leave one copy of each of the source's two marks beside the one the
+// destination had of its own.
+TEST_F(BlockPasteTest, CopyingAMeasureAgainCopiesItsMarksOnce) {
+    RegisterObjectClasses();
+    FillFirstMeasures();
+    const auto addText = [&](int measure, const char* text) {
+        ScoreObject* object = ConstructObject(TypeCode(ObjectType::Text));
+        ASSERT_NE(object, nullptr);
+        SetTextObjectString(AsTextObject(object), text);
+        AsTextObject(object)->body.flags |= kTextOwnsString;
+        InsertObjectAfter(GetOrCreateCellObjectList(score_.Cell(1, measure)), object);
+    };
+    addText(1, "dolce");
+    ScoreObject* dynamic = ConstructObject(TypeCode(ObjectType::Dynamic));
+    ASSERT_NE(dynamic, nullptr);
+    InsertObjectAfter(GetOrCreateCellObjectList(score_.Cell(1, 1)), dynamic);
+    addText(2, "cresc.");
+    const auto marks = [&] {
+        int count = 0;
+        for (ScoreObject* o = score_.Cell(1, 2)->objects->next.get(); o != nullptr; o = o->next.get()) ++count;
+        return count;
+    };
+    ASSERT_EQ(EditBlockAllStaves(doc_, view_, 1), 1);
+    EXPECT_EQ(marks(), 3);
+    ASSERT_EQ(EditBlockAllStaves(doc_, view_, 1), 1);
+    SetCurrentMeasureQuick(view_, 1, 1);
+    MarkStaffBlock(view_);
+    SetCurrentMeasureQuick(view_, 1, 2);
+    ASSERT_EQ(PasteMarkedStaffBlock(view_), 1);
+    EXPECT_EQ(marks(), 3);
 }
 
 // A measure marked in the second score pastes that score's measure into the first,

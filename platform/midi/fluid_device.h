@@ -22,7 +22,8 @@ constexpr double kSynthesizerSampleRate = 44100.0;
 // The environment variable that sends the synthesizer's sound into a WAV file
 // instead of a sound device: a hook for tests and for checking by ear, not a
 // setting the user is offered. The file is written anew each time the
-// synthesizer opens, in step with the clock, and completed when it closes.
+// synthesizer opens (the system backend opens it once), in step with the clock,
+// and completed when it closes.
 inline constexpr char kSynthesizerWavVariable[] = "QL_SYNTH_WAV";
 
 struct SynthesizerOptions {

@@ -34,7 +34,6 @@ struct GuardedOutput::Shared {
     size_t head = 0;
     size_t used = 0;
     bool closing = false;
-    bool abandoned = false;  // the closer stopped waiting: drop what is left
     bool writerDone = false;
     bool failed = false;
     GuardedOutput* owner = nullptr;     // null once the guard is being destroyed
@@ -74,13 +73,17 @@ void GuardedOutput::Shared::Run() {
         for (size_t i = 0; i < kLengthBytes; ++i) count |= static_cast<uint32_t>(length[i]) << (kByteBits * i);
         message.resize(count);
         Take(message.data(), count);
-        if (failed || abandoned) continue;
+        if (failed) continue;
         lock.unlock();
-        writeBegan.store(MonotonicNanoseconds(), std::memory_order_release);
+        const int64_t began = MonotonicNanoseconds();
+        writeBegan.store(began, std::memory_order_release);
         const bool ok = ForwardMessage(*device, message);
+        const bool stuck = MonotonicNanoseconds() - began > kStuckWriteNs;
         writeBegan.store(0, std::memory_order_release);
         lock.lock();
-        if (!ok) Fail();
+        // A device that sat in one write past the limit is stuck: it is gone, and
+        // what is left in the ring is dropped.
+        if (!ok || stuck) Fail();
         if (used == 0) idle.notify_all();
     }
     writerDone = true;
@@ -115,11 +118,10 @@ GuardedOutput::~GuardedOutput() {
         while (!shared.writerDone && !shared.IsStuck() && std::chrono::steady_clock::now() < deadline)
             shared.idle.wait_for(lock, kCloseLook);
         done = shared.writerDone;
-        shared.abandoned = !done;
     }
     if (!writer_.joinable()) return;
     if (done) writer_.join();
-    else writer_.detach();  // it holds the shared part, and the device behind, until its write returns
+    else writer_.detach();  // it holds the shared part, and the device behind, until its queue is written
 }
 
 bool GuardedOutput::WriteShort(std::span<const uint8_t> bytes) { return Queue(bytes); }

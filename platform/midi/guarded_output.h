@@ -10,8 +10,10 @@
 //   what is queued or sent afterwards is dropped.
 // - Destroying the guard lets the writer finish what is queued, waiting at most
 //   kCloseWaitMs, and not at all once the device is stuck. A writer that has not
-//   finished then is let go: it drops what is left, and when (if ever) its write
-//   returns it ends and releases the device behind.
+//   finished then is let go: it goes on writing what is queued (a slow device
+//   still hears every message), dropping the rest only once one write has taken
+//   longer than kStuckWriteMs, and when its queue is written it ends and
+//   releases the device behind.
 #pragma once
 
 #include <cstdint>

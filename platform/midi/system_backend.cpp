@@ -94,22 +94,25 @@ std::vector<DeviceInfo> SystemBackend::Devices() {
     return devices;
 }
 
-// A handle onto the open synthesizer, or onto one opened now (also when the open
-// one is stuck: its handles read as gone).
+// A handle onto the one synthesizer, opened at the first opening. A guard taken
+// as gone (one write that sat too long, a full queue) is followed by a new guard
+// over the same synthesizer: the handles of the old one read as gone.
 std::unique_ptr<OutputDevice> SystemBackend::OpenSynthesizer() {
     std::shared_ptr<SharedSynthesizer> shared = openSynthesizer_.lock();
     if (shared == nullptr || shared->guard->IsGone()) {
-        if (!SynthesizerAvailable()) return nullptr;
-        std::shared_ptr<FluidSynthDevice> synthesizer = FluidSynthDevice::Open(synthesizer_);
-        if (synthesizer == nullptr) return nullptr;
-        if (!synthesizer->AudioFailure().empty() && !audioFailureReported_) {
-            audioFailureReported_ = true;
-            AddNotice(AudioFailureNotice(synthesizer->AudioFailure()), NoticeWeight::Box);
+        if (synthesizerDevice_ == nullptr) {
+            if (!SynthesizerAvailable()) return nullptr;
+            synthesizerDevice_ = FluidSynthDevice::Open(synthesizer_);
+            if (synthesizerDevice_ == nullptr) return nullptr;
+            if (!synthesizerDevice_->AudioFailure().empty() && !audioFailureReported_) {
+                audioFailureReported_ = true;
+                AddNotice(AudioFailureNotice(synthesizerDevice_->AudioFailure()), NoticeWeight::Box);
+            }
         }
         shared = std::make_shared<SharedSynthesizer>();
-        shared->guard = GuardedOutput::Open(synthesizer);
+        shared->guard = GuardedOutput::Open(synthesizerDevice_);
         if (shared->guard == nullptr) return nullptr;
-        shared->synthesizer = std::move(synthesizer);
+        shared->synthesizer = synthesizerDevice_;
         openSynthesizer_ = shared;
     }
     return std::make_unique<SynthesizerHandle>(std::move(shared));

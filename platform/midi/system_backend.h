@@ -5,11 +5,12 @@
 // dropped with a notice.
 //
 // Every output it opens is guarded (guarded_output.h): no sender waits on a
-// device. The synthesizer is one per backend: each opening of it is a handle onto
-// the same synthesizer, which closes (its threads ending) with the last handle. A
-// synthesizer whose sound device does not open plays on silently, and the first
-// time that happens a box notice names the device and says how to choose another
-// output.
+// device. The synthesizer is one per backend: it opens (its soundfont loaded, its
+// sound device or WAV file opened) at the first opening and stays open until the
+// backend goes, and each opening of it is a handle onto it; a guard of it taken as
+// gone is followed by a new guard, never by a second synthesizer. A synthesizer
+// whose sound device does not open plays on silently, and the first time that
+// happens a box notice names the device and says how to choose another output.
 #pragma once
 
 #include <memory>
@@ -43,6 +44,7 @@ private:
 
     SynthesizerOptions synthesizer_;
     std::weak_ptr<SharedSynthesizer> openSynthesizer_;
+    std::shared_ptr<FluidSynthDevice> synthesizerDevice_;  // from the first opening on
     std::shared_ptr<AlsaSequencer> sequencer_;
     bool sequencerTried_ = false;
     bool soundFontReported_ = false;

@@ -87,18 +87,6 @@ int LogicalPortOfDevice(int entry) {
     return 0;
 }
 
-// The metronome's own device: "MetronomePortName" when the output list holds it,
-// else the output at the entry "MetronomePort"; empty for none.
-std::string MetronomeDevice() {
-    std::vector<std::string> outputs;
-    for (const midi::DeviceInfo& info : midi::CurrentBackend().Devices())
-        if (info.output) outputs.push_back(info.name);
-    const std::string& name = Options().MetronomePortName;
-    if (std::find(outputs.begin(), outputs.end(), name) != outputs.end()) return name;
-    const int entry = Options().MetronomePort;
-    return entry > 0 && entry <= static_cast<int>(outputs.size()) ? outputs[entry - 1] : std::string{};
-}
-
 ScoreView* PlayingView() {
     ScoreView* view = WindowState().requestingView;
     if (view == nullptr || view->self != view) view = State().documents.ActiveView;
@@ -191,7 +179,7 @@ PlaybackRequest RequestFor(ScoreView* view, bool recording) {
     loosen.seed = midi::CurrentBackend().TheClock().NowMs();  // a new generator each start
     if (options.RTCFrequency != 0) request.options.transitionStep = options.RTCFrequency;
     request.metronome.port = LogicalPortOfDevice(options.MetronomePort);
-    request.metronome.device = MetronomeDevice();
+    request.metronome.device = SavedMetronomeDevice(midi::CurrentBackend().Devices());
     request.metronome.channel = options.MetronomeCH;
     request.metronome.barKey = options.MetronomeBarKey;
     request.metronome.beatKey = options.MetronomeBeatKey;
@@ -337,6 +325,7 @@ void StartFromWindow() {
 // Stop: asked for by the user (the transport, the window's command), or only the
 // end of whatever run is on (a score window closing).
 void StopFromWindow(bool asked = true) {
+    if (IsPlaybackStopping()) return;  // the Stop under way ends the run and the window's part of it
     const bool rewind = IsPlaybackRunning() && !IsPlaybackPaused();
     WindowState().recordRequested = false;
     const std::vector<std::string> notices = StopPlayback();  // devices that went away
@@ -426,6 +415,7 @@ intptr_t SequencerWndProc(platform::WindowHandle window, win::Message message, u
                 Options().ShowPlaybackLoc == 0)
                 ShowLastPlayedMeasure(PlayingView());
             if (HandleSequencerMessage(win::ToRaw(message), word, data)) {
+                if (IsPlaybackStopping()) return 0;  // the Stop under way ends the run
                 if (!IsPlaybackRunning()) RunEnded(true, true);
                 else if (!WindowState().recording) UpdateTempoReadout(PlayingView());
                 else ExtendPagesForRecording(PlayingView());

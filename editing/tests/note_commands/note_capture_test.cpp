@@ -4,10 +4,13 @@
 // block drops the capture.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <vector>
 
 #include "core/objects/selection_state.h"
+#include "core/model/document.h"
 #include "core/state.h"
+#include "core/text/text_object.h"
 #include "display/view_location.h"
 #include "editing/block_clipboard.h"
 #include "editing/tests/note_commands/note_commands_fixture.h"
@@ -15,6 +18,8 @@
 #include "notes/beatmap/beat_map.h"
 #include "notes/rests/staff_place.h"
 #include "notes/ties/ties.h"
+#include "objects/lyrics/lyric.h"
+#include "shell/program/core_startup.h"
 
 namespace ql::testing_note_commands {
 namespace {
@@ -64,6 +69,30 @@ TEST_F(NoteCaptureTest, OnlyThePointerToolCaptures) {
     SetCurrentToolGroup(ToolGroup::Pointer);
     EXPECT_EQ(CaptureMarqueeNotes(view_), 1);
     EXPECT_TRUE(NoteCaptureValid());
+}
+
+// Copy Notes changes nothing in the score it copies from (closing it asks
+// nothing), and a pasted lyric keeps the face it was copied in though the score
+// pasted into names another face at that entry of its table.
+TEST_F(NoteCaptureTest, CopyChangesNothingAndAPastedLyricKeepsItsFace) {
+    constexpr uint8_t kOwnFace = 9;
+    RegisterObjectClasses();
+    TextObject* lyric = NewLyricOnNote(view_, notes_[{2, 1, 0, 1024}], 1);
+    ASSERT_NE(lyric, nullptr);
+    SetTextObjectString(lyric, "la");
+    lyric->body.flags |= kTextOwnFont;
+    lyric->body.style = kOwnFace;
+    std::snprintf(doc_->faceNames[kOwnFace].name, kFaceNameChars, "Quaver Garamond");
+    ClearDocumentModified(doc_);
+    CopyNotes(view_, true);
+    ASSERT_TRUE(NoteCaptureValid());
+    EXPECT_EQ(doc_->changeCounter, 0) << "copying marked the score changed";
+    std::snprintf(doc_->faceNames[kOwnFace].name, kFaceNameChars, "Another Face");
+    CursorAt(2, 3, 0);
+    PasteCapturedNotes(view_);
+    const ScoreObject* pasted = GetEventAttachment(GetVoiceFirstEvent(score_.Cell(2, 3), 0));
+    ASSERT_NE(pasted, nullptr);
+    EXPECT_STREQ(doc_->faceNames[TextFaceIndexOf(AsTextObject(pasted)->body.style)].name, "Quaver Garamond");
 }
 
 // Six quarters of each walked voice pasted from the last beat of measure 3: one

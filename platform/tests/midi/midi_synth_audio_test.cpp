@@ -2,8 +2,9 @@
 // device) cannot make its renderer spin; a sound device that does not open leaves
 // the synthesizer playing silently and saying which device and why; the WAV hook
 // writes what was played, in step with the clock. The system backend opens one
-// synthesizer however often it is opened, and tells of a failed sound device once,
-// in a box.
+// synthesizer however often it is opened, and keeps it open between openings
+// (the WAV file then holds every run), also when a guard of it was taken as gone;
+// it tells of a failed sound device once, in a box.
 #include <gtest/gtest.h>
 
 #include <time.h>
@@ -12,8 +13,10 @@
 #include <chrono>
 #include <cstdlib>
 #include <thread>
+#include <vector>
 
 #include "platform/midi/fluid_device.h"
+#include "platform/midi/guarded_output.h"
 #include "platform/midi/system_backend.h"
 #include "platform/tests/midi/wav_samples.h"
 
@@ -106,12 +109,25 @@ TEST(SynthesizerAudio, OneSynthesizerForEveryOpeningAndOneBox) {
     ASSERT_NE(first, nullptr);
     ASSERT_NE(second, nullptr);
     EXPECT_EQ(SynthesizerBehind(first.get()), SynthesizerBehind(second.get()));
-    ASSERT_NE(SynthesizerBehind(first.get()), nullptr);
+    FluidSynthDevice* synthesizer = SynthesizerBehind(first.get());
+    ASSERT_NE(synthesizer, nullptr);
     first.reset();
     EXPECT_TRUE(second->Send(0x403C90));  // the other opening keeps it
     second.reset();
-    std::unique_ptr<OutputDevice> again = backend.OpenOutput(kSynthesizerName);  // opened anew
+    std::unique_ptr<OutputDevice> again = backend.OpenOutput(kSynthesizerName);
     ASSERT_NE(again, nullptr);
+    EXPECT_EQ(SynthesizerBehind(again.get()), synthesizer) << "the synthesizer was not kept open";
+    // A message larger than the guard's queue makes the guard gone: the next
+    // opening has a guard of its own over the same synthesizer, not a second one.
+    std::vector<uint8_t> huge(kGuardRingBytes + 8, 0x11);
+    huge.front() = 0xF0;
+    huge.back() = 0xF7;
+    EXPECT_FALSE(again->SendLong(huge));
+    EXPECT_TRUE(again->IsGone());
+    std::unique_ptr<OutputDevice> after = backend.OpenOutput(kSynthesizerName);
+    ASSERT_NE(after, nullptr);
+    EXPECT_EQ(SynthesizerBehind(after.get()), synthesizer) << "a second synthesizer was opened";
+    EXPECT_TRUE(after->Send(0x403C90));
     int boxes = 0;
     for (const Notice& notice : TakeNotices()) {
         if (notice.weight != NoticeWeight::Box) continue;
@@ -120,6 +136,28 @@ TEST(SynthesizerAudio, OneSynthesizerForEveryOpeningAndOneBox) {
         EXPECT_NE(notice.text.find("MIDI > Setup"), std::string::npos) << notice.text;
     }
     EXPECT_EQ(boxes, 1) << "a failed sound device is told once";
+}
+
+// Two runs of the system backend's synthesizer, one after the other, go into the
+// one WAV file: it is not written anew at the second opening.
+TEST(SynthesizerAudio, TheWavFileKeepsEveryRun) {
+    if (!HasSoundFont()) GTEST_SKIP() << "no soundfont (package timgm6mb-soundfont)";
+    const std::string path = std::string(std::getenv("HOME")) + "/synthesizer-runs.wav";
+    constexpr auto kFirstRun = std::chrono::milliseconds(400);
+    {
+        SynthesizerOptions options;
+        options.wavFile = path;
+        SystemBackend backend(options);
+        std::unique_ptr<OutputDevice> run = backend.OpenOutput(kSynthesizerName);
+        ASSERT_NE(run, nullptr);
+        std::this_thread::sleep_for(kFirstRun);
+        run = nullptr;
+        run = backend.OpenOutput(kSynthesizerName);
+        ASSERT_NE(run, nullptr);
+    }
+    const testing::WavSamples wav = testing::ReadWav(path);
+    ASSERT_TRUE(wav.ok);
+    EXPECT_GE(wav.Seconds(), std::chrono::duration<double>(kFirstRun).count() - 0.05) << "the first run is lost";
 }
 
 }  // namespace

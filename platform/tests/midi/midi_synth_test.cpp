@@ -83,6 +83,30 @@ TEST_F(MidiSynthTest, APhraseIsLoudWhereItsNotesBegin) {
     EXPECT_LT(peaks[23], peaks[first] * 0.1f);
 }
 
+// dBFS of a peak (1.0 is full scale).
+double Dbfs(float peak) { return 20.0 * std::log10(std::max(peak, 1e-9f)); }
+
+// A mezzo-forte piano note peaks near -12 dBFS (within 3 dB), as loud as other
+// players make it, and a two-handed mezzo-forte chord of ten notes does not clip.
+TEST_F(MidiSynthTest, AMezzoFortePianoNoteIsLoudEnoughAndAChordDoesNotClip) {
+    constexpr uint32_t kMezzoForte = 80;
+    ASSERT_TRUE(synth_->Send(0x00C0));  // piano
+    ASSERT_TRUE(synth_->Send(0x90 | (60u << 8) | (kMezzoForte << 16)));
+    Render(1000);
+    float note = 0;
+    for (const float sample : samples_) note = std::max(note, std::fabs(sample));
+    ASSERT_TRUE(synth_->Send(0x80 | (60u << 8)));
+    Render(1500);
+    samples_.clear();
+    for (const uint32_t key : {36u, 43u, 48u, 52u, 55u, 60u, 64u, 67u, 72u, 76u})
+        ASSERT_TRUE(synth_->Send(0x90 | (key << 8) | (kMezzoForte << 16)));
+    Render(1000);
+    float chord = 0;
+    for (const float sample : samples_) chord = std::max(chord, std::fabs(sample));
+    EXPECT_NEAR(Dbfs(note), -12.0, 3.0);
+    EXPECT_LT(chord, 1.0f) << "the chord clips";
+}
+
 // A system-exclusive GM reset and a system reset are taken without harm.
 TEST_F(MidiSynthTest, TakesSystemMessages) {
     const uint8_t gmOn[] = {0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7};

@@ -1,5 +1,6 @@
 // Test helper: an output device that behaves as it is told (writes at once,
-// blocks in each write until released, spins in each write, fails) and keeps what
+// blocks in each write until released, spins in each write, sleeps a little in
+// each write, fails) and keeps what
 // it was sent beyond its own life, with whether a write began and whether it is
 // gone from memory, for tests of what a misbehaving device can hold up.
 #pragma once
@@ -9,15 +10,17 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/midi/midi.h"
 
 namespace ql::testing {
 
-enum class Behaviour { Healthy, Blocks, Spins, Fails };
+enum class Behaviour { Healthy, Blocks, Spins, Slow, Fails };
 
 inline constexpr auto kSpinPerWrite = std::chrono::milliseconds(30);
+inline constexpr auto kSlowPerWrite = std::chrono::milliseconds(2);
 
 // What the device was sent; shared with the test.
 struct Wire {
@@ -58,6 +61,11 @@ protected:
             lock.unlock();
             for (const auto until = std::chrono::steady_clock::now() + kSpinPerWrite; std::chrono::steady_clock::now() < until;) {
             }
+            lock.lock();
+        }
+        if (behaviour_ == Behaviour::Slow) {
+            lock.unlock();
+            std::this_thread::sleep_for(kSlowPerWrite);
             lock.lock();
         }
         wire_->written.emplace_back(bytes.begin(), bytes.end());

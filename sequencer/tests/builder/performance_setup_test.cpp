@@ -27,7 +27,8 @@ TEST_F(SetupTest, RangeEndsWithTheMusic) {
 }
 
 // A given range is clamped to the score: a first below 1 becomes 1, a last below
-// the first becomes the first, a last past the count the count.
+// the first becomes the first, a last past the count the count, and a range that
+// starts past the end plays the last measure.
 TEST_F(SetupTest, GivenRangeIsClamped) {
     BuildScore(1, 8);
     for (int m = 1; m <= 8; ++m) Note(1, m, 0, kQuarter, 0);
@@ -38,6 +39,11 @@ TEST_F(SetupTest, GivenRangeIsClamped) {
     EXPECT_EQ(range.last, 5);
     range = PlaybackRange(doc_, RangeRequest{PlayRangeMode::GivenRange, 1, 6, 99, false});
     EXPECT_EQ(range.last, 8);
+    for (const int last : {3, 12, 99}) {
+        range = PlaybackRange(doc_, RangeRequest{PlayRangeMode::GivenRange, 1, 12, last, false});
+        EXPECT_EQ(range.first, 8) << "a range 12-" << last;
+        EXPECT_EQ(range.last, 8) << "a range 12-" << last;
+    }
 }
 
 // With no note at all the range is the first measure alone.

@@ -3,8 +3,11 @@
 // one, and staff 2 on a healthy one. The outputs are guarded as the system
 // backend guards them. Stop returns within a bound far below a hang (it takes a
 // fraction of a second), the healthy device still hears the notes end, and the
-// misbehaving device is released once its write returns.
+// misbehaving device is released once its write returns. A slow device (a few
+// milliseconds a message) still hears the whole silencing sweep after Stop.
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include "platform/midi/guarded_output.h"
 #include "platform/midi/timer_thread.h"
@@ -85,6 +88,28 @@ TEST_F(MisbehavingDeviceTest, StopReturnsAndSilencesTheOthers) {
         EXPECT_TRUE(badWire->ReleaseAndWaitForTheEnd(kWaitBound)) << "the misbehaving device was never released";
         TearDown();
         SetUp();
+    }
+}
+
+TEST_F(MisbehavingDeviceTest, ASlowDeviceHearsEveryChannelSilenced) {
+    auto slowWire = std::make_shared<Wire>();
+    midi::InstallBackend(std::make_unique<TestBackend>(Behaviour::Slow, slowWire, std::make_shared<Wire>()));
+    constexpr int kChannels = 8;
+    BuildScore(kChannels, 1);  // staff s on channel s - 1
+    for (int staff = 1; staff <= kChannels; ++staff) Note(staff, 1, 0, kHalf, 0);
+    PlaybackRequest request = Request(1, 1);
+    request.ports.names.fill("Bad");
+    ASSERT_EQ(StartPlayback(request), PlaybackStart::Started);
+    StopPlayback();
+    ASSERT_TRUE(slowWire->ReleaseAndWaitForTheEnd(kWaitBound)) << "the slow device was never released";
+    std::lock_guard lock(slowWire->mutex);
+    for (uint8_t channel = 0; channel < kChannels; ++channel) {
+        const uint8_t control = static_cast<uint8_t>(0xB0 | channel);
+        const auto count = [&](std::vector<uint8_t> bytes) {
+            return std::count(slowWire->written.begin(), slowWire->written.end(), bytes);
+        };
+        EXPECT_GE(count({control, 64, 0}), 1) << "no pedal up on channel " << int{channel};
+        EXPECT_GE(count({control, 123, 0}), 1) << "no All Notes Off on channel " << int{channel};
     }
 }
 

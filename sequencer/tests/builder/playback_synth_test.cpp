@@ -129,7 +129,9 @@ TEST_F(SynthPlaybackTest, APlayedScoreSoundsInTheWavHook) {
         win::PumpMessages();  // the refills
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
-    StopPlayback();  // the synthesizer closes with the run: the file is complete
+    StopPlayback();
+    CloseMidiOutputPorts();
+    midi::InstallBackend(nullptr);  // the synthesizer closes with its backend: the file is complete
     const testing::WavSamples wav = testing::ReadWav(path);
     ASSERT_TRUE(wav.ok);
     EXPECT_EQ(wav.declaredDataBytes, wav.left.size() * 4);

@@ -1,7 +1,8 @@
 // Which device each logical port plays on, one rule for the port dialog and the
 // run: a port nobody chose plays on the built-in synthesizer (wherever the list
 // puts it), "NONE" plays nothing, a saved name wins over its entry, and a missing
-// device plays on port A's. A run sends nothing for a port set to none.
+// device plays on port A's (never on what now stands at its entry), the user told
+// once. A run sends nothing for a port set to none.
 #include <gtest/gtest.h>
 
 #include "core/settings/logical_ports.h"
@@ -32,6 +33,7 @@ TEST(PortChoice, EachPortFindsTheDeviceItPlaysOn) {
         {"entries count the outputs", {"", ""}, {1, 3}, {"Ext", "Other", kSynth}},
         {"a saved name wins over a stale entry", {"Other", ""}, {1, 0}, {"Other", kSynth, kSynth}},
         {"a missing device plays on port A's", {"Ext", "Unplugged"}, {0, 0}, {"Ext", "Ext", kSynth}},
+        {"a missing name's entry is not played", {"Ext", "Unplugged"}, {1, 3}, {"Ext", "Ext", kSynth}},
         {"a missing port A plays on the default", {"Unplugged", ""}, {0, 0}, {kSynth, kSynth, kSynth}},
         {"an entry past the list is missing", {"", ""}, {1, 9}, {"Ext", "Ext", kSynth}},
         {"missing, with port A set to none", {"", "Unplugged"}, {kNone, 0}, {"", "", kSynth}},
@@ -74,6 +76,31 @@ TEST_F(PortChoiceRun, APortSetToNoneSendsNothing) {
         EXPECT_EQ(message.port, 1) << "port A, set to none, was heard";
         EXPECT_EQ(message.bytes[0] & 0x0F, 1) << "staff 1 was heard";
     }
+}
+
+// Staff 2's device is unplugged: it plays on port A's, and the user is told once,
+// not at every Play, until the device has come back and gone again.
+TEST_F(PortChoiceRun, AMissingDeviceIsToldOnce) {
+    midi::headless::AddDevice("Synth A", true, false);
+    midi::headless::AddDevice("Synth B", true, false);
+    BuildScore(2, 1);
+    Note(2, 1, 0, kQuarter, 2);
+    const auto play = [&](const char* portB) {
+        PlaybackRequest request = Request(1, 1);
+        request.ports.names = {"Synth A", portB, "", "", "", "", "", ""};
+        EXPECT_EQ(StartPlayback(request), PlaybackStart::Started);
+        EXPECT_EQ(PlaybackDeviceOfPort(1), PlaybackDeviceOfPort(0));
+        const std::vector<std::string> notices = PlaybackNotices();
+        StopPlayback();
+        return notices;
+    };
+    const std::vector<std::string> first = play("Unplugged");
+    ASSERT_EQ(first.size(), 1u);
+    EXPECT_NE(first[0].find("\"Unplugged\""), std::string::npos) << first[0];
+    EXPECT_NE(first[0].find("\"Synth A\""), std::string::npos) << first[0];
+    EXPECT_TRUE(play("Unplugged").empty());
+    play("Synth A");
+    EXPECT_EQ(play("Unplugged").size(), 1u);
 }
 
 }  // namespace

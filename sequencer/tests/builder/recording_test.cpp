@@ -110,6 +110,26 @@ protected:
     }
 };
 
+// A second Stop and a transcribe message that arrive while Stop writes the
+// recording (its progress dialog lets messages through) do not enter it: every
+// event is handed over once, and the devices are silenced once.
+TEST_F(RecordingTest, StopIsNotEnteredAgainWhileItTranscribes) {
+    ASSERT_EQ(StartPlayback(RecordRequest(false)), PlaybackStart::Started);
+    PlayIn();
+    ASSERT_TRUE(win::PostMessage(sequencerWindow_, static_cast<win::Message>(kMsgSequencerStop), 0, 0));
+    ASSERT_TRUE(win::PostMessage(sequencerWindow_, static_cast<win::Message>(kMsgTranscribeRecorded), 0, 0));
+    midi::headless::ClearSent();
+    StopPlayback();
+    EXPECT_FALSE(IsPlaybackRunning());
+    EXPECT_EQ(TranscriptionCountsNow().noteOns, 150u);
+    int allNotesOff = 0;
+    for (const midi::headless::SentMessage& sent : midi::headless::Sent())
+        allNotesOff += sent.bytes == std::vector<uint8_t>{0xB1, 123, 0} ? 1 : 0;
+    EXPECT_EQ(allNotesOff, 1) << "the silencing sweep ran more than once";
+    win::PumpMessages();  // what is left of them after Stop asks for nothing
+    EXPECT_EQ(TranscriptionCountsNow().noteOns, 150u);
+}
+
 // Each event once, in order, to the right part of the transcription: 150 note-ons
 // and 120 note-offs to the notes, the 30 pedal messages to pedal marks of the
 // recorded staff with their values in the order played; every note-on is written

@@ -16,6 +16,7 @@
 #include "platform/ui/controls.h"
 #include "platform/ui/headless.h"
 #include "sequencer/midi_settings_resources.h"
+#include "sequencer/playback.h"
 #include "sequencer/sequencer_services.h"
 #include "sequencer/sequencer_state.h"
 #include "sequencer/settings_dialogs.h"
@@ -200,10 +201,12 @@ TEST_F(SettingsDialogTest, PortAssignmentStoresNamesAndReopens) {
     EXPECT_EQ(RunPortAssignmentDialog(view_), 1);
     EXPECT_TRUE(closedWhileOpen);
     EXPECT_EQ(ql::Options().MidiPortMap[1], 2);
-    // The ports nobody chose show, and keep, the default device (the first output).
-    EXPECT_EQ(StoredText("MidiPortNames"), "Synth|Module|Synth|Synth|Synth|Synth|Synth|Synth");
+    // The ports nobody changed keep their stored choice (here entries, no names).
+    EXPECT_EQ(ql::Options().MidiPortMap[0], 1);
+    EXPECT_EQ(StoredText("MidiPortNames"), "|Module||||||");
     EXPECT_EQ(StoredText("RecordPortName"), "Keys");
     EXPECT_EQ(Stored("MetronomePort"), 2);
+    EXPECT_EQ(StoredText("MetronomePortName"), "Module");
     EXPECT_TRUE(IsMidiOutputPortOpen(1));
     EXPECT_TRUE(IsMidiOutputPortOpen(2));
 
@@ -259,7 +262,7 @@ TEST_F(SettingsDialogTest, PortAssignmentShowsWhatPlays) {
     });
     RunPortAssignmentDialog(view_);
     EXPECT_EQ(ql::Options().MidiPortMap[1], kNoDeviceEntry);
-    EXPECT_EQ(StoredText("MidiPortNames"), "Synth||Synth|Synth|Synth|Synth|Synth|Synth");
+    EXPECT_EQ(StoredText("MidiPortNames"), "|||||||");
     std::string shownB;
     ui::headless::SetDialogScript(p::kDialog, [&](DialogDriver& d) {
         shownB = d.Text(p::kFirstPort + 1);
@@ -268,6 +271,38 @@ TEST_F(SettingsDialogTest, PortAssignmentShowsWhatPlays) {
     RunPortAssignmentDialog(view_);
     EXPECT_EQ(shownB, "NONE");
     EXPECT_EQ(ResolvePortDevices(midi::CurrentBackend().Devices(), SavedPortChoices())[1], "");
+}
+
+// OK keeps the stored choice of every port and of the metronome that the user did
+// not change, though the dialog shows an unplugged device's stand-in; a changed
+// one is stored by name and entry, and the metronome's device shown is the one
+// the run and Audition use.
+TEST_F(SettingsDialogTest, PortAssignmentKeepsWhatTheUserDidNotChange) {
+    namespace p = port_assignment_dialog;
+    midi::headless::AddDevice("Synth", true, false);
+    midi::headless::AddDevice("Module", true, false);
+    midi::headless::AddDevice("Other", true, false);
+    ql::Options().MidiPortNames = "Module|Unplugged|Unplugged";
+    ql::Options().MetronomePort = 1;  // "Synth"
+    ql::Options().MetronomePortName = "Other";
+    std::string metronomeShown;
+    ui::headless::SetDialogScript(p::kDialog, [&](DialogDriver& d) {
+        metronomeShown = d.Text(p::kMetronome);
+        d.Select(p::kFirstPort + 2, 3);  // port C on "Other"
+        d.Click(ui::kIdOk);
+    });
+    RunPortAssignmentDialog(view_);
+    EXPECT_EQ(metronomeShown, "Other");
+    EXPECT_EQ(StoredText("MidiPortNames"), "Module|Unplugged|Other|||||");
+    EXPECT_EQ(SavedMetronomeDevice(midi::CurrentBackend().Devices()), "Other");
+    // The metronome moved to "Module": the run and the dialog both find it.
+    ui::headless::SetDialogScript(p::kDialog, [&](DialogDriver& d) {
+        d.Select(p::kMetronome, 2);
+        d.Click(ui::kIdOk);
+    });
+    RunPortAssignmentDialog(view_);
+    EXPECT_EQ(StoredText("MetronomePortName"), "Module");
+    EXPECT_EQ(SavedMetronomeDevice(midi::CurrentBackend().Devices()), "Module");
 }
 
 // Thru and sync masks are stored bit per port; without an input device the sync
