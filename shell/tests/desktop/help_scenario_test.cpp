@@ -1,5 +1,6 @@
 // Help on the desktop: a dialog shows its Help button (the badge with the question
-// mark) when the help shipped beside the program is there; F1 in the dialog, a click
+// mark) when the help shipped beside the program is there; F1 in the dialog (also
+// with an edit field focused) or in the score, a click
 // on the button and Help > Contents hand a page of that help to the desktop's
 // opener, at the dialog's own topic. The opener is a stand-in of the scenario's own
 // that writes down what it was given; without one, a box says where the pages are.
@@ -51,7 +52,23 @@ std::optional<std::pair<int, int>> BadgeIn(const ScreenPicture& picture) {
 
 TEST_F(HelpScenario, DialogTopicAndContentsOpenTheirPages) {
     ASSERT_TRUE(StartProgram());
+    // F1 in File > New, whose staff count has the keyboard, opens the dialog's topic.
+    PressInFrame("ctrl+n");
+    const std::optional<ShownWindow> newScore = x_.WaitForWindow("New Manuscript");
+    ASSERT_TRUE(newScore) << "Ctrl+N showed no New dialog";
+    x_.PointAt(*newScore);
+    x_.PressKey("F1");
+    const auto newTopic = OpenedPage();
+    ASSERT_TRUE(newTopic) << "F1 in the New dialog opened no page";
+    EXPECT_EQ(newTopic->second, "1410");
+    x_.PressKey("Escape");
+    ASSERT_TRUE(x_.WaitUntilGone("New Manuscript"));
     NewScore();
+    // F1 in the score opens the help's contents.
+    PressInFrame("F1");
+    const auto fromScore = OpenedPage();
+    ASSERT_TRUE(fromScore) << "F1 in the score opened no page";
+    EXPECT_EQ(fromScore->first.filename(), "index.html");
     PressInFrame("ctrl+g");
     const std::optional<ShownWindow> dialog = x_.WaitForWindow("Page Setup");
     ASSERT_TRUE(dialog) << "Ctrl+G showed no Page Setup";
