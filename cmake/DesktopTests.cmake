@@ -17,13 +17,7 @@ function(ql_add_desktop_tests)
   target_include_directories(desktop_tests PRIVATE ${CMAKE_SOURCE_DIR})
   target_link_libraries(desktop_tests PRIVATE PkgConfig::QL_XTEST ZLIB::ZLIB GTest::gtest GTest::gtest_main Threads::Threads)
   target_compile_definitions(desktop_tests PRIVATE QL_PROGRAM_DIR="${QL_PROGRAM_DIR}")
-  add_dependencies(desktop_tests quaverline)
-  if(TARGET language_bundles)
-    add_dependencies(desktop_tests language_bundles)  # the Language menu lists them
-  endif()
-  if(TARGET ql-mxl2niff)
-    add_dependencies(desktop_tests ql-mxl2niff)  # File > Import of MusicXML runs it
-  endif()
+  add_dependencies(desktop_tests quaverline)  # and with it all it uses beside it
   gtest_discover_tests(desktop_tests WORKING_DIRECTORY ${QL_PROGRAM_DIR} DISCOVERY_TIMEOUT 60
     PROPERTIES LABELS desktop TIMEOUT 120 ENVIRONMENT "ASAN_OPTIONS=detect_leaks=0:abort_on_error=1")
 endfunction()

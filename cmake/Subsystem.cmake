@@ -206,10 +206,7 @@ function(ql_finish_subsystems)
   endif()
   if(EXISTS ${CMAKE_SOURCE_DIR}/shell/main.cpp)
     add_executable(quaverline ${CMAKE_SOURCE_DIR}/shell/main.cpp)
-    ql_link_all(quaverline)
-    if(TARGET music_fonts)
-      add_dependencies(quaverline music_fonts)
-    endif()
+    ql_link_all(quaverline)  # what it needs beside it: QL_PROGRAM_COMPANIONS
   endif()
   file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/test-output)
   # No source reaches above its layer by more include lines than the tree is down to.

@@ -10,6 +10,7 @@
 #include "core/draw/draw_surface.h"
 #include "core/objects/object_classes.h"
 #include "core/state.h"
+#include "core/ui/help.h"
 #include "core/undo/undo.h"
 #include "platform/sys/help.h"
 #include "platform/win/input.h"
@@ -47,11 +48,8 @@ uint32_t HelpContextOfType(uint8_t type) {
 int ShowHelpOfType(uint8_t type) {
     const uint32_t context = HelpContextOfType(type);
     if (context == kNoHelp) return 0;
-    sys::HelpRequest request;
-    request.window = State().dialogs.FrameWindow;
-    request.contextId = context;
-    sys::ShowHelp(request);
-    return 1;
+    // The program's help file, as every other request names it.
+    return ShowHelp(State().dialogs.FrameWindow, sys::HelpCommand::Context, context, nullptr);
 }
 
 const ScoreObjectClass& RootObjectClass() {

@@ -51,6 +51,16 @@ fs::path HelpFilePath(const std::string& name) {
     return sys::ProgramFolder() / kHelpFolderName / path;
 }
 
+// The start page of the help ShowHelp asks for, in the order it asks: the name,
+// then the fallback; empty when neither is there.
+fs::path HelpPagesStart(const char* fileName) {
+    for (const std::string& name : {HelpFileName(fileName), FallbackHelpName()}) {
+        if (name.empty()) continue;
+        if (fs::path start = sys::HelpStartPage(HelpFilePath(name)); !start.empty()) return start;
+    }
+    return {};
+}
+
 // A help file is a folder of pages (its name without the extension) with an index
 // page, or a file of that name.
 bool FileExists(const fs::path& path) { return sys::IsHelpFilePresent(path); }
@@ -100,7 +110,11 @@ int ShowHelp(platform::WindowHandle window, sys::HelpCommand command, uint32_t c
     platform::WindowHandle owner = HelpOwner(window);
     if (AskViewer(owner, HelpFileName(fileName), command, contextId, text)) return 1;
     if (AskViewer(owner, FallbackHelpName(), command, contextId, text)) return 1;
-    ModalMessageBox(ProgramString(kStrCantOpenHelp), ProgramString(kStrProductCaption), ui::kBoxIconInformation);
+    // The pages are there but nothing showed them (no browser): say where they are.
+    const fs::path pages = HelpPagesStart(fileName);
+    const std::string message = pages.empty() ? ProgramString(kStrCantOpenHelp)
+                                              : ProgramString(kStrHelpPagesUnshown) + "\n" + pages.string();
+    ModalMessageBox(message, ProgramString(kStrProductCaption), ui::kBoxIconInformation);
     return 1;
 }
 

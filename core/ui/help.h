@@ -16,6 +16,9 @@
 namespace ql {
 
 constexpr int32_t kStrCantOpenHelp = 1160;  // "Can't Open Help file!"
+// Said with the start page's path when the help is there but the viewer showed
+// nothing (the desktop has no browser).
+constexpr int32_t kStrHelpPagesUnshown = 1161;
 constexpr int32_t kHelpButtonId = 998;
 constexpr int32_t kHelpLogoBitmap = 126;
 constexpr char kFallbackHelpName[] = "qlhelp";
@@ -50,8 +53,9 @@ void SetLanguageHelpFile(const std::string& folderPrefix, const std::string& hel
 std::string HelpFileName(const char* fileName);
 
 // Asks the help viewer for `command` on the program's help file (or fileName when
-// given), then on the fallback name; when both fail, "Can't Open Help file!" is
-// shown. `text` is the macro or keyword of the commands that take one. Returns 1.
+// given), then on the fallback name; when both fail, a box says where the help's
+// pages are, or "Can't Open Help file!" when they are not there. `text` is the
+// macro or keyword of the commands that take one. Returns 1.
 int ShowHelp(platform::WindowHandle window, sys::HelpCommand command, uint32_t contextId,
              const char* fileName, const std::string& text = {});
 int ShowHelpContents(platform::WindowHandle window, const char* fileName);

@@ -231,12 +231,13 @@ WindowHandle KeyTarget(WindowHandle topLevel) {
 // between controls or end a dialog still reach the layer. Enter is a new line
 // in a multi-line edit, so it stays there too. With Ctrl, the keys that move
 // the caret or delete by words, and Ctrl+A (select all), stay the edit's as well.
+// The function keys are never an edit's: F1 asks the dialog for help.
 // GTK's focus may lag behind the layer's (a combo box takes none of GTK's), so
 // the layer's focus window must be the edit too.
 bool EditKeepsKey(GtkWidget* topLevel, const GdkEventKey* event, Key key) {
     GtkWidget* focus = gtk_window_get_focus(GTK_WINDOW(topLevel));
     const bool multiLine = focus && GTK_IS_TEXT_VIEW(focus);
-    if (!focus || !(GTK_IS_EDITABLE(focus) || multiLine)) return false;
+    if (!focus || !(GTK_IS_EDITABLE(focus) || multiLine) || win::IsFunctionKey(key)) return false;
     if (multiLine && !ui::IsEditMultiLine(win::GetFocus())) return false;
     if (event->state & GDK_MOD1_MASK) return false;
     if (event->state & GDK_CONTROL_MASK)
@@ -335,8 +336,7 @@ guint KeyvalOfKey(Key key) {
         return GDK_KEY_A + (code - static_cast<uint32_t>(win::LetterKey('A')));
     if (code >= static_cast<uint32_t>(win::DigitKey(0)) && code <= static_cast<uint32_t>(win::DigitKey(9)))
         return GDK_KEY_0 + (code - static_cast<uint32_t>(win::DigitKey(0)));
-    if (code >= static_cast<uint32_t>(Key::F1) && code <= static_cast<uint32_t>(Key::F12))
-        return GDK_KEY_F1 + (code - static_cast<uint32_t>(Key::F1));
+    if (win::IsFunctionKey(key)) return GDK_KEY_F1 + (code - static_cast<uint32_t>(Key::F1));
     if (code >= static_cast<uint32_t>(Key::Numpad0) && code < static_cast<uint32_t>(Key::Numpad0) + 10)
         return GDK_KEY_KP_0 + (code - static_cast<uint32_t>(Key::Numpad0));
     for (const KeyName& named : kNamedKeys)

@@ -124,6 +124,9 @@ int GtkUiBackend::ShowMessageBox(platform::WindowHandle owner, std::string_view 
     int defaultIndex = static_cast<int>((style & ui::kBoxDefaultMask) >> 8);
     if (defaultIndex < buttons.count) gtk_dialog_set_default_response(GTK_DIALOG(box), buttons.results[defaultIndex]);
     g_signal_connect(box, "response", G_CALLBACK(OnBoxResponse), &answer);
+    // Escape and the title bar's close button end in a delete event, which GTK answers
+    // by destroying the dialog after its response: the box is destroyed below, once.
+    g_signal_connect(box, "delete-event", G_CALLBACK(gtk_true), nullptr);
     gtk_widget_show(box);
     RunLoopUntil([&] { return answer.result != 0; }, {});
     gtk_widget_destroy(box);

@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 
 #include <cerrno>
+#include <chrono>
 #include <thread>
 #include <vector>
 
@@ -17,6 +18,8 @@ namespace {
 
 constexpr char kOpenerProgram[] = "xdg-open";
 constexpr char kFileScheme[] = "file://";
+// How often the opener's exit is looked for while its answer is awaited.
+constexpr std::chrono::milliseconds kOpenerPoll{20};
 
 bool IsUnreserved(unsigned char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
@@ -61,21 +64,34 @@ std::string FileUri(const std::filesystem::path& file, const std::string& fragme
     return uri;
 }
 
-bool IsHelpFilePresent(const std::filesystem::path& file) {
-    if (IsFile(file)) return true;
+std::filesystem::path HelpStartPage(const std::filesystem::path& file) {
     std::filesystem::path folder = file;
     folder.replace_extension();
-    return !folder.empty() && IsFile(folder / kHelpIndexPage);
+    if (!folder.empty() && IsFile(folder / kHelpIndexPage)) return folder / kHelpIndexPage;
+    return IsFile(file) ? file : std::filesystem::path();
 }
 
-bool OpenInBrowser(const std::string& uri) {
+bool IsHelpFilePresent(const std::filesystem::path& file) { return !HelpStartPage(file).empty(); }
+
+bool OpenInBrowser(const std::string& uri, std::chrono::milliseconds answerWait) {
     std::vector<char> program(kOpenerProgram, kOpenerProgram + sizeof kOpenerProgram);
     std::vector<char> argument(uri.begin(), uri.end());
     argument.push_back('\0');
     char* argv[] = {program.data(), argument.data(), nullptr};
     pid_t child = 0;
     if (::posix_spawnp(&child, kOpenerProgram, nullptr, nullptr, argv, environ) != 0) return false;
-    // The opener may live as long as the browser it starts: reap it in the background.
+    // An opener that cannot show the page (no browser) ends at once with an error;
+    // one that started a browser ends with success, or lives on as long as it.
+    const auto end = std::chrono::steady_clock::now() + answerWait;
+    for (;;) {
+        int status = 0;
+        const pid_t done = ::waitpid(child, &status, WNOHANG);
+        if (done == child) return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+        if (done < 0 && errno != EINTR) return true;  // reaped elsewhere: no answer to read
+        if (std::chrono::steady_clock::now() >= end) break;
+        std::this_thread::sleep_for(kOpenerPoll);
+    }
+    // Still running: it belongs to the browser it started; reap it in the background.
     std::thread([child] {
         int status = 0;
         while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {

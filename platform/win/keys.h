@@ -54,6 +54,7 @@ enum class Key : uint32_t {
 constexpr Key LetterKey(char upper) { return static_cast<Key>(static_cast<uint32_t>(upper)); }
 constexpr Key DigitKey(int digit) { return static_cast<Key>(0x30u + static_cast<uint32_t>(digit)); }
 constexpr Key FunctionKey(int n) { return static_cast<Key>(static_cast<uint32_t>(Key::F1) + n - 1); }
+constexpr bool IsFunctionKey(Key key) { return key >= Key::F1 && key <= Key::F12; }
 
 // True while the key is held. The program asks about Shift, Control and Alt.
 bool IsKeyDown(Key key);

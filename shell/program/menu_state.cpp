@@ -174,10 +174,11 @@ std::vector<int32_t> ItemCommands(MenuHandle popup) {
 }
 
 // The popup grayed whole while a run holds the program, but for Stop and Pause as
-// the transport allows them, and the two view modes.
+// the transport allows them, the two view modes, and Exit, which ends the run too.
 void GrayWhilePlaying(MenuHandle popup, MenuPopupKind kind, const CommandState& state) {
     for (int32_t command : ItemCommands(popup)) {
         bool keep = kind == MenuPopupKind::View && (command == 40146 || command == 40147);
+        if (kind == MenuPopupKind::File && command == cmd::kExit) keep = true;
         if (kind == MenuPopupKind::Midi && command == kStopButton) keep = state.canStop;
         if (kind == MenuPopupKind::Midi && command == kPausePlaybackButton) keep = state.canPause;
         SetEnabled(popup, command, keep);

@@ -100,6 +100,7 @@ constexpr ProgramStringEntry kProgramStrings[] = {
     {kStrStaffSizeRange, "Staff size must be 50-100%."},
     // Help and progress.
     {kStrCantOpenHelp, "Can't Open Help file!"},
+    {kStrHelpPagesUnshown, "No browser could show the help. Its pages are in:"},
     {kStrFormatPosition, " Page %d  System %d  Staff %d "},
     {kStrFormattingData, "Formatting data..."},
     {kStrConfirmCancel, "Are you sure you want to cancel?"},

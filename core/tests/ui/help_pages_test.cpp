@@ -36,6 +36,7 @@ std::string Read(const fs::path& file) {
 // table shapes and states.
 const std::set<std::string> kNotTopics = {
     "kHelp", "kHelpButtonId", "kHelpCommand", "kHelpLogoBitmap", "kStrCantOpenHelp", "kNoHelp",
+    "kStrHelpPagesUnshown",
     "kHelpContents", "kHelpSearch", "kHelpOnHelp", "kHelpRecordGroups", "kHelpGroupControls",
     "kDialogHelpRecordCount", "kBundleHelpNameString", "kHelpFileNotChecked", "kHelpFileFound",
     "kHelpFileMissing"};

@@ -107,6 +107,23 @@ TEST_F(HelpTest, MissingHelpFileShowsOneBoxAfterFallback) {
     EXPECT_EQ(ui::headless::MessageBoxes()[0].caption, "Quaverlinescribe");
 }
 
+// When the help is there but the viewer shows nothing (no browser on the desktop),
+// the box says where its pages start: the language's own, else the fallback's.
+TEST_F(HelpTest, UnshownHelpSaysWhereItsPagesAre) {
+    sys::headless::SetHelpViewerAnswer(false);
+    const fs::path help = folder_ / kHelpFolderName;
+    fs::create_directories(help / kFallbackHelpName);
+    std::ofstream(help / kFallbackHelpName / sys::kHelpIndexPage) << "<html></html>";
+    const fs::path fallback = help / kFallbackHelpName / sys::kHelpIndexPage;
+    ShowHelpContents({}, nullptr);
+    std::ofstream(help / "english.hlp") << "help";
+    ShowHelp({}, sys::HelpCommand::Context, 2000, nullptr);
+    const auto& boxes = ui::headless::MessageBoxes();
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[0].text, "No browser could show the help. Its pages are in:\n" + fallback.string());
+    EXPECT_EQ(boxes[1].text, "No browser could show the help. Its pages are in:\n" + (help / "english.hlp").string());
+}
+
 // Without a help file the Help button is hidden in every dialog; the file is
 // checked only once.
 TEST_F(HelpTest, HelpButtonHiddenWhenFileMissing) {

@@ -142,12 +142,14 @@ TEST_F(EntryMarkKeys, TheMarkShowsAtOnce) {
     EXPECT_EQ(missing, 0) << "the mark is not on the screen";
 }
 
-// F1 opens the help topic of notes; a key with no focused note does nothing.
+// F1 opens the help topic of notes in the program's help file; a key with no focused
+// note does nothing.
 TEST_F(EntryMarkKeys, F1OpensTheHelpOfNotes) {
     EventRecord* note = Note(0, 0, kQuarter, kEntryStep);
     ASSERT_EQ(Key(note, static_cast<uint32_t>(win::Key::F1)), 1);
     ASSERT_EQ(sys::headless::HelpRequests().size(), 1u);
     EXPECT_EQ(sys::headless::HelpRequests()[0].contextId, HelpContextOfType(TypeCode(ObjectType::Note)));
+    EXPECT_FALSE(sys::headless::HelpRequests()[0].file.empty()) << "the request names no help file";
     EXPECT_EQ(Key(note, static_cast<uint32_t>(win::Key::F1), true), 1) << "Ctrl+F1 is consumed";
     EXPECT_EQ(sys::headless::HelpRequests().size(), 1u);
 }

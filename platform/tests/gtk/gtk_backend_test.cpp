@@ -237,6 +237,44 @@ TEST_F(GtkBackendTest, MessageBoxTakesTheAnswerGivenOnTheDisplay) {
     EXPECT_EQ(ui::ShowMessageBox(WindowHandle{}, "Save changes?", "Scene", ui::kBoxYesNoCancel), ui::kIdNo);
 }
 
+// GTK's warnings of the "Gtk" domain while a test runs (a freed widget used again
+// is one).
+int gtkCriticals = 0;
+void CountGtkCritical(const gchar*, GLogLevelFlags, const gchar*, gpointer) { ++gtkCriticals; }
+
+// A box closed by Escape or by its title bar's close button answers the box's close
+// answer and is destroyed once: GTK leaves it to the backend.
+TEST_F(GtkBackendTest, ClosedMessageBoxAnswersAndIsDestroyedOnce) {
+    const guint handler = g_log_set_handler("Gtk", G_LOG_LEVEL_CRITICAL, CountGtkCritical, nullptr);
+    gtkCriticals = 0;
+    // "close" is the dialog's Escape binding; gtk_window_close acts as the title bar's button.
+    using Closer = void (*)(GtkWidget*);
+    const Closer kEscape = [](GtkWidget* box) { g_signal_emit_by_name(box, "close"); };
+    const Closer kTitleBar = [](GtkWidget* box) { gtk_window_close(GTK_WINDOW(box)); };
+    const struct {
+        Closer close;
+        uint32_t style;
+        int answer;
+    } kCases[] = {{kEscape, ui::kBoxOk, ui::kIdOk},
+                  {kTitleBar, ui::kBoxOk, ui::kIdOk},
+                  {kEscape, ui::kBoxYesNoCancel, ui::kIdCancel},
+                  {kTitleBar, ui::kBoxYesNoCancel, ui::kIdCancel}};
+    for (const auto& c : kCases) {
+        g_idle_add(
+            [](gpointer data) -> gboolean {
+                GList* tops = gtk_window_list_toplevels();
+                for (GList* it = tops; it; it = it->next)
+                    if (GTK_IS_MESSAGE_DIALOG(it->data)) reinterpret_cast<Closer>(data)(GTK_WIDGET(it->data));
+                g_list_free(tops);
+                return G_SOURCE_REMOVE;
+            },
+            reinterpret_cast<gpointer>(c.close));
+        EXPECT_EQ(ui::ShowMessageBox(WindowHandle{}, "Closed?", "Scene", c.style), c.answer);
+    }
+    g_log_remove_handler("Gtk", handler);
+    EXPECT_EQ(gtkCriticals, 0);
+}
+
 // A modeless dialog's controls are GTK widgets: text typed into the entry
 // becomes the edit's text with its change notification, a click on the check
 // box toggles it, and a click on a button reaches the dialog's procedure.

@@ -117,5 +117,26 @@ TEST_F(GtkDialogEditKeysTest, AFocusedEntryKeepsItsCaretWhenItsTextChanges) {
     EXPECT_EQ(Text(kLine), "x");
 }
 
+// The function keys are the dialog's, not the edit's: F1 in a focused edit reaches
+// the dialog's keys (its help), as the keys that move between controls do; letters
+// and the caret keys stay the edit's.
+TEST_F(GtkDialogEditKeysTest, FunctionKeysReachTheDialogFromAFocusedEdit) {
+    const struct {
+        Key key;
+        bool reaches;
+    } kCases[] = {{Key::F1, true}, {win::FunctionKey(5), true}, {win::LetterKey('Q'), false}, {Key::End, false}};
+    for (const auto& c : kCases) {
+        Focus(kLine, "Staff");
+        Press(c.key);
+        bool reached = false;
+        win::MessageFilter filters[] = {[&](const win::QueuedMessage& m) {
+            reached = reached || (m.message == Message::KeyDown && m.word == static_cast<uint32_t>(c.key));
+            return true;
+        }};
+        win::PumpMessages(filters);
+        EXPECT_EQ(reached, c.reaches) << static_cast<uint32_t>(c.key);
+    }
+}
+
 }  // namespace
 }  // namespace ql::testing

@@ -121,5 +121,29 @@ TEST_F(BrowserHelpTest, OpenerRunsXdgOpenFromThePath) {
     EXPECT_FALSE(OpenInBrowser(Page(kHelpIndexPage)));
 }
 
+// The opener's answer decides: one that ends well or still runs after the wait has
+// shown the page; one that ends with an error (no browser) has not.
+TEST_F(BrowserHelpTest, OpenerAnswerIsAwaited) {
+    const std::filesystem::path bin = folder / "answering";
+    std::filesystem::create_directories(bin);
+    testing::ScopedEnvironment path("PATH", bin.string() + ":/usr/bin:/bin");
+    // Openers that end are waited for long enough to end on a loaded machine; the one
+    // that stays is left after a short wait.
+    constexpr std::chrono::milliseconds kEnds{10000}, kStays{200};
+    const struct {
+        const char* script;
+        std::chrono::milliseconds wait;
+        bool shown;
+    } kCases[] = {{"exit 0", kEnds, true},
+                  {"exit 3", kEnds, false},
+                  {"kill -9 $$", kEnds, false},
+                  {"exec sleep 3", kStays, true}};
+    for (const auto& c : kCases) {
+        WriteFileBytes(bin / "xdg-open", std::string("#!/bin/sh\n") + c.script + "\n");
+        ::chmod((bin / "xdg-open").c_str(), 0755);
+        EXPECT_EQ(OpenInBrowser(Page(kHelpIndexPage), c.wait), c.shown) << c.script;
+    }
+}
+
 }  // namespace
 }  // namespace ql::sys

@@ -1,15 +1,15 @@
 // Help on the desktop: a dialog shows its Help button (the badge with the question
-// mark) when the help shipped beside the program is there; F1 in the dialog, a click
+// mark) when the help shipped beside the program is there; F1 in the dialog (also
+// with an edit field focused) or in the score, a click
 // on the button and Help > Contents hand a page of that help to the desktop's
-// opener, at the dialog's own topic. The opener is a script of the scenario's own
-// that writes down what it was given.
-#include <cstdlib>
+// opener, at the dialog's own topic. The opener is a stand-in of the scenario's own
+// that writes down what it was given; without one, a box says where the pages are.
 #include <filesystem>
-#include <fstream>
 #include <optional>
 #include <string>
 
 #include "shell/tests/desktop/desktop_fixture.h"
+#include "shell/tests/desktop/stand_in_opener.h"
 
 namespace ql::desktop {
 namespace {
@@ -20,30 +20,21 @@ class HelpScenario : public DesktopScenario {
 protected:
     void SetUp() override {
         DesktopScenario::SetUp();
-        const fs::path bin = home_->Root() / "bin";
-        fs::create_directories(bin);
-        opened_ = home_->Root() / "opened.txt";
-        const fs::path opener = bin / "xdg-open";
-        std::ofstream(opener) << "#!/bin/sh\necho \"$1\" >> '" << opened_.string() << "'\n";
-        fs::permissions(opener, fs::perms::owner_all);
-        const char* path = std::getenv("PATH");
-        environment_.push_back({"PATH", bin.string() + ":" + (path ? path : "/usr/bin:/bin")});
+        opener_.emplace(home_->Root(), environment_);
+        opener_->Answer(OpenerAnswer::kOpens);
     }
 
-    // The last page handed to the opener, once one was: its file and its place.
+    // The next page handed to the opener, once one was: its file and its place.
     std::optional<std::pair<fs::path, std::string>> OpenedPage() {
-        if (!WaitFor([&] { return !ReadFileBytes(opened_).empty(); })) return std::nullopt;
-        std::string text = ReadFileBytes(opened_);
-        text = text.substr(0, text.find('\n'));
-        fs::remove(opened_);
+        const std::optional<std::string> text = opener_->NextOpened();
         const std::string scheme = "file://";
-        if (text.rfind(scheme, 0) != 0) return std::nullopt;
-        const size_t hash = text.find('#');
-        return std::pair{fs::path(text.substr(scheme.size(), hash - scheme.size())),
-                         hash == std::string::npos ? std::string() : text.substr(hash + 1)};
+        if (!text || text->rfind(scheme, 0) != 0) return std::nullopt;
+        const size_t hash = text->find('#');
+        return std::pair{fs::path(text->substr(scheme.size(), hash - scheme.size())),
+                         hash == std::string::npos ? std::string() : text->substr(hash + 1)};
     }
 
-    fs::path opened_;
+    std::optional<StandInOpener> opener_;
 };
 
 // The badge colour of the Help button's face.
@@ -61,7 +52,23 @@ std::optional<std::pair<int, int>> BadgeIn(const ScreenPicture& picture) {
 
 TEST_F(HelpScenario, DialogTopicAndContentsOpenTheirPages) {
     ASSERT_TRUE(StartProgram());
+    // F1 in File > New, whose staff count has the keyboard, opens the dialog's topic.
+    PressInFrame("ctrl+n");
+    const std::optional<ShownWindow> newScore = x_.WaitForWindow("New Manuscript");
+    ASSERT_TRUE(newScore) << "Ctrl+N showed no New dialog";
+    x_.PointAt(*newScore);
+    x_.PressKey("F1");
+    const auto newTopic = OpenedPage();
+    ASSERT_TRUE(newTopic) << "F1 in the New dialog opened no page";
+    EXPECT_EQ(newTopic->second, "1410");
+    x_.PressKey("Escape");
+    ASSERT_TRUE(x_.WaitUntilGone("New Manuscript"));
     NewScore();
+    // F1 in the score opens the help's contents.
+    PressInFrame("F1");
+    const auto fromScore = OpenedPage();
+    ASSERT_TRUE(fromScore) << "F1 in the score opened no page";
+    EXPECT_EQ(fromScore->first.filename(), "index.html");
     PressInFrame("ctrl+g");
     const std::optional<ShownWindow> dialog = x_.WaitForWindow("Page Setup");
     ASSERT_TRUE(dialog) << "Ctrl+G showed no Page Setup";
@@ -89,6 +96,16 @@ TEST_F(HelpScenario, DialogTopicAndContentsOpenTheirPages) {
     ASSERT_TRUE(contents) << "Help > Contents opened no page";
     EXPECT_EQ(contents->first.filename(), "index.html");
     EXPECT_TRUE(fs::is_regular_file(contents->first));
+    EXPECT_TRUE(NoMessageBoxComes()) << "a box came with the contents";
+
+    // With no opener on the desktop, a box says where the pages are.
+    opener_->Answer(OpenerAnswer::kMissing);
+    ChooseMenuItem('h', 'c');
+    const std::optional<ShownWindow> box = WaitForMessageBox();
+    ASSERT_TRUE(box) << "Help > Contents without an opener said nothing";
+    x_.PointAt(*box);
+    x_.PressKey("Return");
+    EXPECT_TRUE(WaitFor([&] { return !FindMessageBox(); })) << "the box stayed";
     EXPECT_EQ(QuitWithoutSaving(), 0);
 }
 

@@ -1,5 +1,5 @@
-// Items of the frame's menus on the desktop: Help > Contents with no help installed
-// says so in its box; Options > Smooth Display shows its check mark in the popup
+// Items of the frame's menus on the desktop: Help > Contents on a desktop whose
+// opener finds no browser says in a box where the help's pages are; Options > Smooth Display shows its check mark in the popup
 // once chosen, and the setting is stored at exit; the options of the MIDI and Notes
 // submenus are reached by their access keys. Judged from pictures of the
 // opened Options popup.
@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "shell/tests/desktop/desktop_fixture.h"
+#include "shell/tests/desktop/stand_in_opener.h"
 
 namespace ql::desktop {
 namespace {
@@ -31,6 +32,8 @@ bool SettingsHold(const std::filesystem::path& settings, const std::string& line
 }
 
 TEST_F(MenuItemsScenario, HelpContentsAnswersAndSmoothDisplayIsChecked) {
+    StandInOpener opener(home_->Root(), environment_);
+    opener.Answer(OpenerAnswer::kFails);
     ASSERT_TRUE(StartProgram());
     ChooseMenuItem('h', 'c');
     const std::optional<ShownWindow> box = WaitForMessageBox();

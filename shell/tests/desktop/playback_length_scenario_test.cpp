@@ -1,7 +1,7 @@
 // A run in real time on the desktop: a four-measure tune at a fast tempo, imported
 // from a MIDI file and played from the MIDI menu, is not over before nine tenths
 // of its length (a loaded machine only makes a run longer); Stop ends a long run
-// within five seconds; a new score's empty measure plays at once, and the
+// within five seconds, and File > Exit ends another with the program; a new score's empty measure plays at once, and the
 // transport shows that the run is over and how long it took. What is seen of a run
 // is the frame's bar: its buttons show the run while it is on.
 #include <chrono>
@@ -77,6 +77,8 @@ TEST_F(PlaybackLengthScenario, StopEndsALongRunWithinFiveSeconds) {
     EXPECT_TRUE(WaitFor([&] { return x_.Popups().empty() && !RunShown(); }, kStopWithin))
         << "the run went on five seconds after Stop";
     EXPECT_TRUE(program_->IsRunning());
+    // File > Exit stays usable during a run, and ends it with the program.
+    ASSERT_TRUE(PlayAndSeeTheRun()) << "Start Playback showed no second run";
     EXPECT_EQ(QuitWithoutSaving(), 0);
 }
 

@@ -289,8 +289,8 @@ TEST_F(MenuStateTest, CommandsStandInTheirPopupsWithAccessKeysOfTheirOwn) {
     }
 }
 
-// While the score plays every item is gray but Stop and Pause in the MIDI popup
-// and the two view modes in the View popup.
+// While the score plays every item is gray but Stop and Pause in the MIDI popup,
+// the two view modes in the View popup and Exit in the File popup.
 TEST_F(MenuStateTest, WhilePlayingOnlyStopPauseAndViewModesAreUsable) {
     midi::headless::AddDevice("Synth", true, false);
     ASSERT_EQ(Start(), StartupCode::Ok);
@@ -306,7 +306,8 @@ TEST_F(MenuStateTest, WhilePlayingOnlyStopPauseAndViewModesAreUsable) {
     EXPECT_EQ(Usable(ChildPopup(MenuPopupKind::Midi)),
               (std::set<int32_t>{transport_cmd::kStopPlayback, transport_cmd::kPausePlayback}));
     EXPECT_EQ(Usable(ChildPopup(MenuPopupKind::View)), (std::set<int32_t>{40146, 40147}));
-    for (MenuPopupKind kind : {MenuPopupKind::File, MenuPopupKind::Edit, MenuPopupKind::Options,
+    EXPECT_EQ(Usable(ChildPopup(MenuPopupKind::File)), (std::set<int32_t>{cmd::kExit}));
+    for (MenuPopupKind kind : {MenuPopupKind::Edit, MenuPopupKind::Options,
                                MenuPopupKind::Text, MenuPopupKind::Notes, MenuPopupKind::Window})
         EXPECT_TRUE(Usable(ChildPopup(kind)).empty()) << static_cast<int>(kind);
     TransportCommand(State().documents.ActiveView, transport_cmd::kStopPlayback);
@@ -315,6 +316,20 @@ TEST_F(MenuStateTest, WhilePlayingOnlyStopPauseAndViewModesAreUsable) {
     EXPECT_FALSE(IsToolbarButtonEnabled(kStopButton));
     EXPECT_TRUE(IsToolbarButtonEnabled(cmd::kFilePrint));
     EXPECT_TRUE(Usable(ChildPopup(MenuPopupKind::File)).count(cmd::kFileSaveAs));
+}
+
+// File > Exit chosen while the score plays ends the run.
+TEST_F(MenuStateTest, ExitWhilePlayingEndsTheRun) {
+    midi::headless::AddDevice("Synth", true, false);
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    ASSERT_NE(OpenScore(), nullptr);
+    ASSERT_TRUE(TransportCommand(State().documents.ActiveView, transport_cmd::kStartPlayback));
+    Pump();
+    ASSERT_TRUE(Usable(ChildPopup(MenuPopupKind::File)).count(cmd::kExit));
+    win::PostMessage(Frame().window, win::Message::Command, win::MakeCommandWord(cmd::kExit, 0));
+    EXPECT_EQ(win::RunMessageLoop(ProgramMessageFilters()), 0);
+    running_ = false;
+    EXPECT_FALSE(IsPlaybackRunning());
 }
 
 // A picture selected alone enables Cut and Copy, but no block command.
