@@ -452,7 +452,7 @@ bool HoldsMeasureTexts(ScoreDocument* document, const ScorePage* page) {
             ScoreObject* list = cell != nullptr ? cell->objects.get() : nullptr;
             for (ScoreObject* o = list != nullptr ? list->next.get() : nullptr; o != nullptr;
                  o = o->next.get())
-                if (IsMeasureText(o)) return true;
+                if (IsMeasureText(o) || IsMeasureHairpin(o)) return true;
         }
     }
     return false;

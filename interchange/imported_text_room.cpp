@@ -150,10 +150,11 @@ void AddMeasureNumbers(ScoreView* view, ScoreSystem* system, const StaffLinesY& 
     }
 }
 
-// How far under the staff's bottom line the slurs of the cells whose notes carry
-// syllables reach, in document units (0 when none reaches below it): the lowest
-// of a slur's ends and its curve's middle, with a quarter space for its thickness.
-int32_t SlurDepthUnderLyrics(ScoreView* view, ScorePage* page) {
+// How far under the staff's bottom line the slurs and the notes' marks (accents,
+// fermatas, texts) of the cells whose notes carry syllables reach, in document
+// units (0 when none reaches below it): the lowest of a slur's ends and its
+// curve's middle, with a quarter space for its thickness, and the foot of a mark.
+int32_t InkDepthUnderLyrics(ScoreView* view, ScorePage* page) {
     int32_t depth = 0;
     const double scale = ViewScale(view) > 0.0 ? ViewScale(view) : 1.0;
     for (ScoreSystem* system = page->firstSystem.get(); system != nullptr; system = system->next.get())
@@ -167,13 +168,19 @@ int32_t SlurDepthUnderLyrics(ScoreView* view, ScorePage* page) {
                 AddSlurs(view, cell, slurs);
                 for (const RecordRect& slur : slurs)
                     depth = std::max(depth, static_cast<int32_t>((slur.bottom - bottomLine) / scale));
+                for (int voice = 0; voice < kVoiceCount; ++voice)
+                    for (EventRecord* e = GetVoiceFirstEvent(cell, voice); e != nullptr; e = NextEvent(e)) {
+                        const VerticalReach marks = AttachedMarksReach(view, e, 1.0, NoteLyrics::LeftOut);
+                        const int32_t foot = view->staffY + Scaled(view, static_cast<int32_t>(marks.below));
+                        depth = std::max(depth, static_cast<int32_t>((foot - bottomLine) / scale));
+                    }
             }
     return depth;
 }
 
 }  // namespace
 
-void LowerLyricLinesUnderSlurs(ScoreView* view) {
+void LowerLyricLinesUnderSlursAndMarks(ScoreView* view) {
     if (view == nullptr || view->document == nullptr) return;
     LyricLineNeeds needs = MeasureLyricLineNeeds(view->document);
     if (!needs.any) return;
@@ -185,7 +192,7 @@ void LowerLyricLinesUnderSlurs(ScoreView* view) {
     for (ScorePage* page = view->document->firstPage; page != nullptr; page = page->next.get()) {
         view->currentPage = page;
         BuildBeatMapsOnLinkedViews(view, 0);
-        depth = std::max(depth, SlurDepthUnderLyrics(view, page));
+        depth = std::max(depth, InkDepthUnderLyrics(view, page));
     }
     view->currentPage = savedPage;
     BuildBeatMapsOnLinkedViews(view, 0);

@@ -49,8 +49,11 @@ int64_t LinesPastTopLine(ScoreDocument* document, int staff);
 int64_t FirstStaffLinesPastTopLine(ScoreDocument* document, const ScoreSystem* system);
 
 // How far the marks attached to a note (its lyrics, articulations and texts) reach
-// from its staff's bottom line, at `scale`.
-VerticalReach AttachedMarksReach(ScoreView* view, EventRecord* note, double scale);
+// from its staff's bottom line, at `scale`; with its lyrics left out, how far the
+// marks its syllables must stand clear of reach.
+enum class NoteLyrics : uint8_t { Counted, LeftOut };
+VerticalReach AttachedMarksReach(ScoreView* view, EventRecord* note, double scale,
+                                 NoteLyrics lyrics = NoteLyrics::Counted);
 
 // The least distance from the bottom line of a staff with `upper` reach to the
 // bottom line of the staff under it with `lower` reach.

@@ -76,9 +76,10 @@ void TakeNoteReach(const EventRecord& note, double scale, VerticalReach* reach) 
     reach->Take(static_cast<int64_t>(top * scale), static_cast<int64_t>(bottom * scale));
 }
 
-// The marks attached to a note: lyrics from their verse lines, the others from the
-// head or the staff.
-void TakeAttachedReach(ScoreView* view, EventRecord* note, double scale, VerticalReach* reach) {
+// The marks attached to a note: lyrics from their verse lines (unless left out),
+// the others from the head or the staff.
+void TakeAttachedReach(ScoreView* view, EventRecord* note, double scale, VerticalReach* reach,
+                       NoteLyrics lyrics = NoteLyrics::Counted) {
     const uint16_t* levels = view->document->header.lyricLevels;
     ScoreObject* head = GetEventAttachment(note);
     int guard = 0;
@@ -86,6 +87,7 @@ void TakeAttachedReach(ScoreView* view, EventRecord* note, double scale, Vertica
          object != nullptr && guard < kMaxChainLength; object = object->next.get(), ++guard) {
         int64_t origin = SignedStep(*note) * kUnitsPerStep;
         if (object->type == TypeCode(ObjectType::Lyric)) {
+            if (lyrics == NoteLyrics::LeftOut) continue;
             origin = static_cast<int16_t>(levels[LyricVerse(AsTextObject(object))]);
         } else if (object->type == TypeCode(ObjectType::NoteArticulation) &&
                    (AsTextObject(object)->body.flags & kTextYFromStaff) != 0) {
@@ -152,9 +154,10 @@ int64_t FirstStaffLinesPastTopLine(ScoreDocument* document, const ScoreSystem* s
     return 0;
 }
 
-VerticalReach AttachedMarksReach(ScoreView* view, EventRecord* note, double scale) {
+VerticalReach AttachedMarksReach(ScoreView* view, EventRecord* note, double scale, NoteLyrics lyrics) {
     VerticalReach reach;
-    if (view != nullptr && view->document != nullptr && note != nullptr) TakeAttachedReach(view, note, scale, &reach);
+    if (view != nullptr && view->document != nullptr && note != nullptr)
+        TakeAttachedReach(view, note, scale, &reach, lyrics);
     return reach;
 }
 
