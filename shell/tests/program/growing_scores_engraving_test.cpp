@@ -372,7 +372,7 @@ TEST_P(GrowingScoresTest, EveryStepPrintsWithoutFindings) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Seeds, GrowingScoresTest, ::testing::Values(1u, 2u, 3u, 4u));
+INSTANTIATE_TEST_SUITE_P(Seeds, GrowingScoresTest, ::testing::Values(1u, 2u, 3u, 4u, 8u));
 
 }  // namespace
 }  // namespace ql
