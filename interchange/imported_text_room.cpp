@@ -7,6 +7,7 @@
 #include "interchange/imported_text_room.h"
 
 #include <algorithm>
+#include <optional>
 #include <string>
 
 #include "core/draw/draw_surface.h"
@@ -74,15 +75,25 @@ void AddNotes(ScoreView* view, MeasureCell* cell, std::vector<RecordRect>& room)
     const int32_t slotX = CurrentSlotX(view);
     for (int voice = 0; voice < kVoiceCount; ++voice) {
         int32_t chordTop = 0;
+        bool beamedOn = false;             // the chord is beamed to the one before
+        std::optional<LogicalPoint> stem;  // the end of the stem before, in a beam group
         for (EventRecord* e = GetVoiceFirstEvent(cell, voice); e != nullptr; e = NextEvent(e)) {
             const int32_t x = BeatMapTickToX(view, e->time) + slotX + e->nudge * kNudgeUnits;
             const int32_t y = view->staffY + Scaled(view, NotePosition(*e) * kStepUnits);
             RecordRect box{x - reach, y - space, x + reach, y + space};
+            const EventRecord* before = PrevEvent(e);
+            if (before == nullptr || IsHeadSentinel(*before) || before->time != e->time) beamedOn = false;
+            beamedOn = beamedOn || static_cast<bool>(e->beamPrev);
             if (IsStemCarrier(*e)) chordTop = y;
             if (IsStemCarrier(*e) && !IsStemHidden(*e)) {
                 const int32_t end = chordTop + Scaled(view, e->stemLength);
                 box.top = std::min(box.top, end - space / 2);
                 box.bottom = std::max(box.bottom, end + space / 2);
+                // And the beam from the stem before: a slanted beam passes over the
+                // room between the two notes' boxes.
+                if (beamedOn && stem)
+                    room.push_back({stem->x, std::min(stem->y, end) - space / 2, x, std::max(stem->y, end) + space / 2});
+                stem = LogicalPoint{x, end};
             }
             // And the marks on it: an accent or a fermata beyond the head.
             const VerticalReach marks = AttachedMarksReach(view, e, 1.0);
