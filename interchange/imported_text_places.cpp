@@ -32,7 +32,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <climits>
 #include <cstring>
+#include <iterator>
 #include <optional>
 #include <tuple>
 #include <utility>
@@ -50,6 +54,7 @@
 #include "display/linked_views.h"
 #include "display/view_location.h"
 #include "interchange/imported_text_room.h"
+#include "layout/system_span.h"
 #include "notes/beatmap/beat_map.h"
 #include "objects/hairpin/hairpin_class.h"
 
@@ -362,6 +367,60 @@ void ShiftMark(ScoreView* view, ScoreObject* object, int32_t dy) {
     Store(location, words);
 }
 
+// A hairpin's pieces as they are drawn, split at its system's end: each one's box
+// and the staff (StaffKey) of the system it stands on (the one of its system and
+// those after it on the page whose staff lies nearest), the pieces carried on to
+// the systems after it included.
+std::vector<std::pair<RecordRect, int>> HairpinPieces(ScoreView* view, ScoreSystem* system, int staff,
+                                                      const HairpinShape& shape) {
+    const gfx::Point outline[] = {{shape.upper.x, shape.upper.y}, {shape.apex.x, shape.apex.y},
+                                  {shape.lower.x, shape.lower.y}};
+    SetCurrentSystemAndMeasureQuick(view, system, staff, system->firstMeasure);
+    std::vector<std::pair<RecordRect, int>> pieces;
+    for (const std::vector<gfx::Point>& piece : SplitPolylinePieces(view, outline, std::size(outline))) {
+        RecordRect box{INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN};
+        for (const gfx::Point& p : piece)
+            box = {std::min(box.left, p.x), std::min(box.top, p.y), std::max(box.right, p.x), std::max(box.bottom, p.y)};
+        pieces.push_back({box, 0});
+    }
+    for (auto& [box, owner] : pieces) {
+        int64_t nearest = INT64_MAX;
+        for (ScoreSystem* on = system; on != nullptr; on = on->next.get()) {
+            const StaffLinesY lines = StaffLinesIn(view, on, staff);
+            const int64_t distance = std::abs(int64_t{box.top} + box.bottom - lines.top - lines.bottom);
+            if (distance < nearest) nearest = distance, owner = StaffKey(on, staff);
+        }
+    }
+    return pieces;
+}
+
+// How far (`shift`, page units, or further from the staff) the hairpin moves off
+// where its shape stands so that none of its pieces touches what stands on its
+// system or the systems it is carried on to: each piece in the way goes to the
+// nearest height clear of its own staff's music and of the texts, the furthest of
+// those wins, and the pieces are tried again at it (a few rounds).
+int32_t ClearingOfPieces(ScoreView* view, const PageRoom& room, ScoreSystem* system, int staff,
+                         const HairpinShape& shape, int32_t shift, bool below) {
+    constexpr int kRounds = 4;
+    const std::vector<std::pair<RecordRect, int>> pieces = HairpinPieces(view, system, staff, shape);
+    for (int round = 0; round < kRounds; ++round) {
+        bool moved = false;
+        for (const auto& [piece, owner] : pieces) {
+            const RecordRect at{piece.left, piece.top + shift, piece.right, piece.bottom + shift};
+            if (!room.Touches(at)) continue;
+            const int32_t height = at.bottom - at.top;
+            const std::optional<int32_t> fit =
+                room.NearestFit(at.left, at.right, height, below ? at.top : at.bottom,
+                                below ? view->PageBottom : kLogicalOrigin, !below, owner);
+            if (!fit || (below ? *fit - piece.top <= shift : *fit - piece.top >= shift)) continue;
+            shift = *fit - piece.top;
+            moved = true;
+        }
+        if (!moved) break;
+    }
+    return shift;
+}
+
 RecordRect PlaceHairpin(ScoreView* view, PageRoom& room, ScoreSystem* system, int staff,
                         const MeasureText& pin, const std::vector<PlacedDynamic>& dynamics) {
     constexpr int kShortestWedgeSpaces = 2;  // a wedge is left no shorter when its ends give way
@@ -401,6 +460,7 @@ RecordRect PlaceHairpin(ScoreView* view, PageRoom& room, ScoreSystem* system, in
             below ? view->PageBottom : kLogicalOrigin, !below, StaffKey(system, staff));
         if (fit) top = *fit;
     }
+    top += ClearingOfPieces(view, room, system, staff, shape, top - box.top, below) - (top - box.top);
     for (LogicalPoint* point : {&shape.upper, &shape.apex, &shape.lower}) point->y += top - box.top;
     SetCurrentSystemAndMeasureQuick(view, system, staff, pin.measure);
     EncodeHairpinShape(hairpin, view, shape);
@@ -452,7 +512,7 @@ bool HoldsMeasureTexts(ScoreDocument* document, const ScorePage* page) {
             ScoreObject* list = cell != nullptr ? cell->objects.get() : nullptr;
             for (ScoreObject* o = list != nullptr ? list->next.get() : nullptr; o != nullptr;
                  o = o->next.get())
-                if (IsMeasureText(o)) return true;
+                if (IsMeasureText(o) || IsMeasureHairpin(o)) return true;
         }
     }
     return false;

@@ -7,6 +7,7 @@
 #include "interchange/imported_text_room.h"
 
 #include <algorithm>
+#include <optional>
 #include <string>
 
 #include "core/draw/draw_surface.h"
@@ -76,15 +77,25 @@ void AddNotes(ScoreView* view, MeasureCell* cell, std::vector<RecordRect>& room)
     const int32_t slotX = CurrentSlotX(view);
     for (int voice = 0; voice < kVoiceCount; ++voice) {
         int32_t chordTop = 0;
+        bool beamedOn = false;             // the chord is beamed to the one before
+        std::optional<LogicalPoint> stem;  // the end of the stem before, in a beam group
         for (EventRecord* e = GetVoiceFirstEvent(cell, voice); e != nullptr; e = NextEvent(e)) {
             const int32_t x = BeatMapTickToX(view, e->time) + slotX + e->nudge * kNudgeUnits;
             const int32_t y = view->staffY + Scaled(view, NotePosition(*e) * kStepUnits);
             RecordRect box{x - reach, y - space, x + reach, y + space};
+            const EventRecord* before = PrevEvent(e);
+            if (before == nullptr || IsHeadSentinel(*before) || before->time != e->time) beamedOn = false;
+            beamedOn = beamedOn || static_cast<bool>(e->beamPrev);
             if (IsStemCarrier(*e)) chordTop = y;
             if (IsStemCarrier(*e) && !IsStemHidden(*e)) {
                 const int32_t end = chordTop + Scaled(view, e->stemLength);
                 box.top = std::min(box.top, end - space / 2);
                 box.bottom = std::max(box.bottom, end + space / 2);
+                // And the beam from the stem before: a slanted beam passes over the
+                // room between the two notes' boxes.
+                if (beamedOn && stem)
+                    room.push_back({stem->x, std::min(stem->y, end) - space / 2, x, std::max(stem->y, end) + space / 2});
+                stem = LogicalPoint{x, end};
             }
             // And the marks on it: an accent or a fermata beyond the head.
             const VerticalReach marks = AttachedMarksReach(view, e, 1.0);
@@ -174,10 +185,11 @@ void AddMeasureNumbers(ScoreView* view, ScoreSystem* system, const StaffLinesY& 
     }
 }
 
-// How far under the staff's bottom line the slurs and ties of the cells whose notes
-// carry syllables reach, in document units (0 when none reaches below it): the
-// lowest of a curve's ends and its middle, with a quarter space for its thickness.
-int32_t CurveDepthUnderLyrics(ScoreView* view, ScorePage* page) {
+// How far under the staff's bottom line the slurs and the notes' marks (accents,
+// fermatas, texts) of the cells whose notes carry syllables reach, in document
+// units (0 when none reaches below it): the lowest of a slur's ends and its
+// curve's middle, with a quarter space for its thickness, and the foot of a mark.
+int32_t InkDepthUnderLyrics(ScoreView* view, ScorePage* page) {
     int32_t depth = 0;
     const double scale = ViewScale(view) > 0.0 ? ViewScale(view) : 1.0;
     for (ScoreSystem* system = page->firstSystem.get(); system != nullptr; system = system->next.get())
@@ -192,13 +204,19 @@ int32_t CurveDepthUnderLyrics(ScoreView* view, ScorePage* page) {
                 AddTies(view, cell, slurs);
                 for (const RecordRect& slur : slurs)
                     depth = std::max(depth, static_cast<int32_t>((slur.bottom - bottomLine) / scale));
+                for (int voice = 0; voice < kVoiceCount; ++voice)
+                    for (EventRecord* e = GetVoiceFirstEvent(cell, voice); e != nullptr; e = NextEvent(e)) {
+                        const VerticalReach marks = AttachedMarksReach(view, e, 1.0, NoteLyrics::LeftOut);
+                        const int32_t foot = view->staffY + Scaled(view, static_cast<int32_t>(marks.below));
+                        depth = std::max(depth, static_cast<int32_t>((foot - bottomLine) / scale));
+                    }
             }
     return depth;
 }
 
 }  // namespace
 
-void LowerLyricLinesUnderSlurs(ScoreView* view) {
+void LowerLyricLinesUnderSlursAndMarks(ScoreView* view) {
     if (view == nullptr || view->document == nullptr) return;
     LyricLineNeeds needs = MeasureLyricLineNeeds(view->document);
     if (!needs.any) return;
@@ -210,7 +228,7 @@ void LowerLyricLinesUnderSlurs(ScoreView* view) {
     for (ScorePage* page = view->document->firstPage; page != nullptr; page = page->next.get()) {
         view->currentPage = page;
         BuildBeatMapsOnLinkedViews(view, 0);
-        depth = std::max(depth, CurveDepthUnderLyrics(view, page));
+        depth = std::max(depth, InkDepthUnderLyrics(view, page));
     }
     view->currentPage = savedPage;
     BuildBeatMapsOnLinkedViews(view, 0);

@@ -25,11 +25,12 @@ bool BoxesOverlap(const RecordRect& a, const RecordRect& b);
 // lines and stem; each slur; and the verse lines of lyrics its notes carry.
 std::vector<RecordRect> StaffMusicRoom(ScoreView* view, ScoreSystem* system, int staff);
 
-// Lowers the document's lyric lines, when a slur or a tie in a measure whose notes
-// carry syllables reaches further under its staff than the notes the lines were
-// placed under, so that the first line's syllables stand clear under the lowest
-// such curve. Reads every page's beat maps; the view's location is put back.
-void LowerLyricLinesUnderSlurs(ScoreView* view);
+// Lowers the document's lyric lines, when a slur, a tie or a note's mark (an accent
+// below it) in a measure whose notes carry syllables reaches further under its staff
+// than the notes the lines were placed under, so that the first line's syllables
+// stand clear under the lowest such slur or mark. Reads every page's beat maps; the
+// view's location is put back.
+void LowerLyricLinesUnderSlursAndMarks(ScoreView* view);
 
 // The y of a staff's lines in a system: the top line and the bottom line.
 struct StaffLinesY {

@@ -31,7 +31,9 @@ void TakeMarkReach(ScoreView* view, ScoreObject* object, int64_t origin, double 
 
 // How far above and below the staff's bottom line (the view's staff y, from which
 // its marks' y offsets count) the marks of its measures in the system reach, at
-// the staff's size. Marks on notes and the staff's signs are not counted.
+// the staff's size, with the lines and curves carried on into the system from its
+// measures in the system before on the page. Marks on notes and the staff's signs
+// are not counted.
 VerticalReach MarksReachOfStaff(ScoreView* view, const ScoreSystem* system, int staff);
 
 }  // namespace ql

@@ -49,8 +49,11 @@ int64_t LinesPastTopLine(ScoreDocument* document, int staff);
 int64_t FirstStaffLinesPastTopLine(ScoreDocument* document, const ScoreSystem* system);
 
 // How far the marks attached to a note (its lyrics, articulations and texts) reach
-// from its staff's bottom line, at `scale`.
-VerticalReach AttachedMarksReach(ScoreView* view, EventRecord* note, double scale);
+// from its staff's bottom line, at `scale`; with its lyrics left out, how far the
+// marks its syllables must stand clear of reach.
+enum class NoteLyrics : uint8_t { Counted, LeftOut };
+VerticalReach AttachedMarksReach(ScoreView* view, EventRecord* note, double scale,
+                                 NoteLyrics lyrics = NoteLyrics::Counted);
 
 // The ink of the articulations attached to a note (accents, fermatas, ornaments)
 // at full size from its staff's bottom line: `above` is the ink's top (negative when

@@ -199,8 +199,8 @@ int BuildScoreFromNiff(NiffImportState& import) {
     if (!import.lyricLinesGiven) PlaceLyricLines(import.document);
     MakeNiffSignChanges(import);
     MakeNiffSpanners(import);
-    // Nor do they print through the slurs drawn under the notes.
-    if (!import.lyricLinesGiven) LowerLyricLinesUnderSlurs(import.view);
+    // Nor do they print through the slurs drawn under the notes, or their marks.
+    if (!import.lyricLinesGiven) LowerLyricLinesUnderSlursAndMarks(import.view);
     // Lines and texts far above a page's first staff take its system down the page:
     // the pages are laid out again with the marks standing.
     LayOutPagesAgain(import.view);

@@ -67,6 +67,7 @@ constexpr int16_t kOctaveEndBeforeNote = 128;
 constexpr int16_t kEndingHook = 256;
 constexpr int kMostEndingSpan = 127;
 constexpr int32_t kPedalBracketBelow = 768;  // under the staff, as the pedal marks
+constexpr int32_t kEndingOverOctave = 128;   // between an octave line and the hooks of an ending over it
 
 int16_t Word16(int64_t value) {
     return static_cast<int16_t>(std::clamp<int64_t>(value, INT16_MIN, INT16_MAX));
@@ -748,12 +749,38 @@ void AttachNiffTupletMark(NiffImportState& import, EventRecord* note, const std:
         import.report.Count(kNiffTupletMarks);
 }
 
+namespace {
+
+// Whether two lines of measures share some time.
+bool ShareTime(const NiffLineRequest& a, const NiffLineRequest& b) {
+    const auto start = [](const NiffLineRequest& l) { return std::pair{l.startMeasure, l.startTick}; };
+    const auto end = [](const NiffLineRequest& l) { return std::pair{l.endMeasure, l.endTick}; };
+    return start(a) < end(b) && start(b) < end(a);
+}
+
+// The lines with every ending of a staff's measures standing over the octave lines
+// above that staff which share its time: its hooks end a space over the octave
+// line, as an ending stands outside every other mark of the staff.
+std::vector<NiffLineRequest> EndingsOverOctaveLines(std::vector<NiffLineRequest> lines) {
+    for (NiffLineRequest& ending : lines) {
+        if (ending.kind != NiffLineKind::kEnding || ending.page >= 0) continue;
+        const int32_t hook = ending.startHook || ending.endHook ? kEndingHook : 0;
+        for (const NiffLineRequest& octave : lines)
+            if (octave.kind == NiffLineKind::kOctave && octave.page < 0 && octave.above &&
+                octave.staff == ending.staff && ShareTime(octave, ending))
+                ending.vertical = std::min(ending.vertical, octave.vertical - kEndingOverOctave - hook);
+    }
+    return lines;
+}
+
+}  // namespace
+
 void MakeNiffSpanners(NiffImportState& import) {
     if (import.view == nullptr || import.document == nullptr) return;
     const NiffSpannerState& spanners = import.frame.spanners;
     for (const NiffTieRequest& tie : spanners.ties) MakeNiffTie(import, tie);
     for (const NiffSlurRequest& slur : spanners.slurs) MakeNiffSlur(import, slur);
-    for (const NiffLineRequest& line : spanners.lines) {
+    for (const NiffLineRequest& line : EndingsOverOctaveLines(spanners.lines)) {
         switch (line.kind) {
             case NiffLineKind::kHairpin: MakeNiffHairpin(import, line); break;
             case NiffLineKind::kOctave: MakeNiffOctaveLine(import, line); break;

@@ -20,6 +20,7 @@
 #include "layout/page_chain.h"
 #include "objects/curves/curve_objects.h"
 #include "objects/hairpin/hairpin.h"
+#include "objects/object_anchor.h"
 #include "objects/spanners/spanner_objects.h"
 
 namespace ql {
@@ -36,31 +37,43 @@ struct Span {
 
 Span SpanOf(std::initializer_list<int32_t> ys) { return {std::min(ys), std::max(ys)}; }
 
-// A line's ends and hooks.
-Span LineSpan(const SpannerEndpoint& ends) {
+// The furthest measure, counted from the owner's, that anchors of a mark anchored
+// in time reach.
+int FurthestMeasure(std::initializer_list<AnchorPoint> points) {
+    int furthest = 0;
+    for (const AnchorPoint& point : points) furthest = std::max<int>(furthest, static_cast<int16_t>(point.coarse[0]));
+    return furthest;
+}
+
+// A line's ends and hooks, and the measure its end stands in.
+Span LineSpan(const SpannerEndpoint& ends, int* measures) {
+    *measures = FurthestMeasure({ends.start, ends.end});
     return SpanOf({int32_t{ends.start.y}, int32_t{ends.end.y}, ends.start.y + ends.startHook,
                    ends.end.y + ends.endHook});
 }
 
 // A slur's ends and the middle of its curve (a cubic through its control points is
 // at (p0 + 3 p1 + 3 p2 + p3) / 8 halfway), widened by its band.
-Span SlurSpan(const SlurObject& slur) {
+Span SlurSpan(const SlurObject& slur, int* measures) {
     const AnchorPoint* p = slur.body.points;
+    *measures = FurthestMeasure({p[0], p[3]});
     const int32_t middle = (p[0].y + 3 * p[1].y + 3 * p[2].y + p[3].y) / 8;
     const Span span = SpanOf({int32_t{p[0].y}, int32_t{p[3].y}, middle});
     return {span.top - kSlurHalfBand, span.bottom + kSlurHalfBand};
 }
 
-// The line or curve of a mark that has one; false for any other mark.
-bool DrawnLineSpan(ScoreObject* object, Span* span) {
+// The line or curve of a mark that has one, and how many measures past its owner's
+// its end stands (for a mark anchored in time); false for any other mark.
+bool DrawnLineSpan(ScoreObject* object, Span* span, int* measures) {
     switch (static_cast<ObjectType>(object->type)) {
-        case ObjectType::PedalBracket: *span = LineSpan(AsWickette(object)->spanner.endpoint); return true;
+        case ObjectType::PedalBracket: *span = LineSpan(AsWickette(object)->spanner.endpoint, measures); return true;
         case ObjectType::Widget:
-        case ObjectType::Octave: *span = LineSpan(AsTextSpanner(object)->spanner.endpoint); return true;
-        case ObjectType::RepeatEnding: *span = LineSpan(AsRepeatEnding(object)->spanner.endpoint); return true;
-        case ObjectType::Slur: *span = SlurSpan(*AsSlur(object)); return true;
+        case ObjectType::Octave: *span = LineSpan(AsTextSpanner(object)->spanner.endpoint, measures); return true;
+        case ObjectType::RepeatEnding: *span = LineSpan(AsRepeatEnding(object)->spanner.endpoint, measures); return true;
+        case ObjectType::Slur: *span = SlurSpan(*AsSlur(object), measures); return true;
         case ObjectType::Hairpin: {
             const AnchorPoint* points = AsHairpin(object)->points;
+            *measures = FurthestMeasure({points[0], points[1], points[2]});
             *span = SpanOf({int32_t{points[0].y}, int32_t{points[1].y}, int32_t{points[2].y}});
             return true;
         }
@@ -89,7 +102,8 @@ void VerticalReach::Take(const VerticalReach& other) {
 void TakeMarkReach(ScoreView* view, ScoreObject* object, int64_t origin, double scale, VerticalReach* reach) {
     const auto scaled = [&](int32_t y) { return origin + static_cast<int64_t>(y * scale); };
     Span line;
-    if (DrawnLineSpan(object, &line)) reach->Take(scaled(line.top), scaled(line.bottom));
+    int measures = 0;
+    if (DrawnLineSpan(object, &line, &measures)) reach->Take(scaled(line.top), scaled(line.bottom));
     if (dynamic_cast<const TextObjectClass*>(&ClassOf(object)) == nullptr) return;
     TextObject* label = AsTextObject(object);
     if ((label->body.flags & kTextHidden) != 0) return;
@@ -107,6 +121,30 @@ void TakeMarkReach(ScoreView* view, ScoreObject* object, int64_t origin, double 
     const int64_t y = scaled(static_cast<int16_t>(label->body.location.measure));
     reach->Take(y - ascent, y + descent);
 }
+
+namespace {
+
+// The lines and curves of the staff's measures in the system before (on its page)
+// that are carried on into the system: their pieces after its signs stand at the
+// heights their anchors give.
+void TakeCarriedLines(const ScoreSystem* system, ScoreDocument* document, int staff, double scale,
+                      VerticalReach* reach) {
+    const ScoreSystem* before = system->previous.get();
+    for (int measure = before != nullptr ? before->firstMeasure : 1; before != nullptr && measure <= before->lastMeasure;
+         ++measure) {
+        MeasureCell* cell = ExistingMeasureCell(document, staff, measure);
+        ScoreObject* object = cell != nullptr && cell->objects ? cell->objects->next.get() : nullptr;
+        for (int n = 0; object != nullptr && n < pages::kMaxChain; object = object->next.get(), ++n) {
+            Span line;
+            int measures = 0;
+            if (static_cast<ObjectSubtype>(object->subtype) == ObjectSubtype::MeasureTimeList &&
+                DrawnLineSpan(object, &line, &measures) && measure + measures >= system->firstMeasure)
+                reach->Take(static_cast<int64_t>(line.top * scale), static_cast<int64_t>(line.bottom * scale));
+        }
+    }
+}
+
+}  // namespace
 
 VerticalReach MarksReachOfStaff(ScoreView* view, const ScoreSystem* system, int staff) {
     VerticalReach reach;
@@ -126,6 +164,7 @@ VerticalReach MarksReachOfStaff(ScoreView* view, const ScoreSystem* system, int 
             TakeMarkReach(view, object, 0, scale, &reach);
         }
     }
+    TakeCarriedLines(system, document, staff, scale, &reach);
     return reach;
 }
 

@@ -78,9 +78,9 @@ void TakeNoteReach(const EventRecord& note, double scale, VerticalReach* reach) 
 }
 
 // The marks attached to a note, or only its articulations: lyrics from their verse
-// lines, the others from the head or the staff.
+// lines (unless left out), the others from the head or the staff.
 void TakeAttachedReach(ScoreView* view, EventRecord* note, double scale, VerticalReach* reach,
-                       bool articulationsOnly = false) {
+                       NoteLyrics lyrics = NoteLyrics::Counted, bool articulationsOnly = false) {
     const uint16_t* levels = view->document->header.lyricLevels;
     ScoreObject* head = GetEventAttachment(note);
     int guard = 0;
@@ -90,6 +90,7 @@ void TakeAttachedReach(ScoreView* view, EventRecord* note, double scale, Vertica
         if (articulationsOnly && !articulation) continue;
         int64_t origin = SignedStep(*note) * kUnitsPerStep;
         if (object->type == TypeCode(ObjectType::Lyric)) {
+            if (lyrics == NoteLyrics::LeftOut) continue;
             origin = static_cast<int16_t>(levels[LyricVerse(AsTextObject(object))]);
         } else if (articulation && (AsTextObject(object)->body.flags & kTextYFromStaff) != 0) {
             origin = 0;
@@ -155,9 +156,10 @@ int64_t FirstStaffLinesPastTopLine(ScoreDocument* document, const ScoreSystem* s
     return 0;
 }
 
-VerticalReach AttachedMarksReach(ScoreView* view, EventRecord* note, double scale) {
+VerticalReach AttachedMarksReach(ScoreView* view, EventRecord* note, double scale, NoteLyrics lyrics) {
     VerticalReach reach;
-    if (view != nullptr && view->document != nullptr && note != nullptr) TakeAttachedReach(view, note, scale, &reach);
+    if (view != nullptr && view->document != nullptr && note != nullptr)
+        TakeAttachedReach(view, note, scale, &reach, lyrics);
     return reach;
 }
 
@@ -165,7 +167,7 @@ bool ArticulationsReach(ScoreView* view, EventRecord* note, VerticalReach* reach
     constexpr int64_t kNone = INT64_MIN / 4;
     VerticalReach taken{kNone, kNone};
     if (view != nullptr && view->document != nullptr && note != nullptr)
-        TakeAttachedReach(view, note, 1.0, &taken, true);
+        TakeAttachedReach(view, note, 1.0, &taken, NoteLyrics::Counted, true);
     if (taken.above == kNone && taken.below == kNone) return false;
     *reach = taken;
     return true;

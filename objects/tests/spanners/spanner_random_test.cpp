@@ -2,7 +2,8 @@
 // brackets made at clicks in random measures, their handles dragged and committed,
 // and spanners deleted. After every edit a paint of every page changes no pool
 // byte: what a spanner draws from is in its record from the moment it is made; the
-// engraving check finds nothing.
+// engraving check finds nothing on a spanner alone, and nothing but spanners over
+// one another once there are more.
 #include <random>
 #include <vector>
 
@@ -94,10 +95,14 @@ TEST_P(SpannerRandomTest, PaintingNeverChangesTheDocument) {
         else
             Delete();
         ASSERT_TRUE(::ql::testing::PaintingEveryPageChangesNothing(view_)) << "seed " << GetParam() << " step " << step;
-        // Spanners made and dragged at random stand over one another and over notes
-        // where the steps put them: marks of two objects over one another are left out.
-        ASSERT_TRUE(::ql::testing::EngravingIsClean(view_, {FindingKind::MarkOverMark, FindingKind::LineThroughHead}))
-            << "seed " << GetParam() << " step " << step;
+        // A spanner stands where its click (or a drag) puts it: one alone is checked
+        // with nothing held back; with others near, their marks stand over one another
+        // where the clicks and drags put them, and those findings alone are left out.
+        if (made_.size() <= 1)
+            ASSERT_TRUE(::ql::testing::EngravingIsClean(view_)) << "seed " << GetParam() << " step " << step;
+        else
+            ASSERT_TRUE(::ql::testing::EngravingIsClean(view_, {FindingKind::MarkOverMark}))
+                << "seed " << GetParam() << " step " << step;
     }
 }
 
