@@ -73,11 +73,24 @@ struct MxlItem {
     MxlNote note;
 };
 
+// A barline's look as the file names it; the looks the score cannot draw are
+// counted by the reader and read as plain.
+enum class MxlBarStyle : uint8_t { Regular, LightLight, LightHeavy, Heavy, HeavyLight };
+
+// One side's barline of a measure: its look and the repeat signs on it.
+struct MxlBarline {
+    MxlBarStyle style = MxlBarStyle::Regular;
+    bool repeatStart = false;  // a forward repeat: the passage after it is played again
+    bool repeatEnd = false;    // a backward repeat: the passage before it is played again
+};
+
 struct MxlMeasure {
     bool implicit = false; // implicit="yes": as long as its music, whatever its time signature
     int divisions = 0;     // set when the measure changes it
     int staves = 0;        // set when the measure changes it
     std::vector<int> staffLines;  // per staff, 0 = unchanged
+    MxlBarline left;   // the barline the measure starts with
+    MxlBarline right;  // the barline that ends it
     std::vector<MxlItem> items;
 };
 

@@ -11,6 +11,7 @@
 #include <numeric>
 #include <set>
 
+#include "interchange/musicxml/musicxml_barlines.h"
 #include "interchange/musicxml/musicxml_chord_spans.h"
 #include "interchange/musicxml/musicxml_lyric_lines.h"
 #include "interchange/musicxml/musicxml_measures.h"
@@ -424,6 +425,7 @@ class Converter {
     void WriteLineNode(NiffWriter& out, const MxlItem& item, StaffState& state);
     void WriteEndingNode(NiffWriter& out, const MxlItem& item, StaffState& state);
     void WriteSlurs(NiffWriter& out, const Event& event, StaffState& state);
+    void WriteBarline(NiffWriter& out, size_t front);
     std::vector<TupletGroup> GroupTuplets(std::vector<Event>& events);
     void WritePageTexts(NiffWriter& out, int page);
 
@@ -436,6 +438,7 @@ class Converter {
     const ChordSpans* chordSpans_ = nullptr;  // the chords of the measure being written
     std::set<std::string> used_;
     std::vector<Rational> measureStart_;
+    std::vector<MxlBarline> barlines_;  // the barline in front of each measure, and after the last
     std::vector<std::vector<PartState>> partAt_;  // per measure, per part, the state at its start
     std::vector<std::vector<StaffState>> staves_; // per part, per staff
     std::vector<PartState> parts_;
@@ -741,6 +744,7 @@ void Converter::WriteMeasure(NiffWriter& out, int partIndex, int staff, int meas
     PartState state = partAt_[measure][partIndex];
     StaffState& staffState = staves_[partIndex][staff - 1];
     const Rational start = measureStart_[measure];
+    WriteBarline(out, static_cast<size_t>(measure));
     Chunk(out, "tmsl", {1, NiffField::Rational(static_cast<int16_t>(std::min<int64_t>(start.num, 32767)),
                                                static_cast<int16_t>(std::min<int64_t>(start.den, 32767)))});
     out.EndChunk();
@@ -905,7 +909,32 @@ void Converter::WriteStaff(NiffWriter& out, int part, int staff, int firstMeasur
     out.EndChunk();
     for (int measure = firstMeasure; measure < endMeasure; ++measure)
         WriteMeasure(out, part, staff, measure, measure == firstMeasure);
+    // The barline after the last measure, with a measure start at the score's end
+    // that the NIFF import keeps it from.
+    const size_t last = static_cast<size_t>(endMeasure);
+    if (last + 1 == barlines_.size() && !NiffChunksOf(barlines_[last]).Plain()) {
+        WriteBarline(out, last);
+        const Rational end = measureStart_[last];
+        Chunk(out, "tmsl", {1, NiffField::Rational(static_cast<int16_t>(end.num), static_cast<int16_t>(end.den))});
+        out.EndChunk();
+    }
     out.EndList();
+}
+
+// The barline in front of measure `front` as the chunks the measure start after
+// them takes its barline from.
+void Converter::WriteBarline(NiffWriter& out, size_t front) {
+    constexpr int kRepeatDots = 10;  // the repeat sign's graphic code
+    constexpr int kThroughStaff = 1;
+    const NiffBarlineChunks chunks = NiffChunksOf(barlines_[front]);
+    for (const int kind : chunks.repeatKinds) {
+        Chunk(out, "rept", {kRepeatDots, kind});
+        out.EndChunk();
+    }
+    for (const int type : chunks.lineTypes) {
+        Chunk(out, "barl", {type, kThroughStaff, 1});
+        out.EndChunk();
+    }
 }
 
 // The credits of a page at their places (from the page's top left); without
@@ -987,6 +1016,12 @@ std::vector<uint8_t> Converter::Run(std::string& error) {
             systemStarts.push_back(static_cast<int>(m));
     }
     systemStarts.push_back(static_cast<int>(measures));
+    // A thick and a thin line begin a system only: inside one the score draws them plain.
+    barlines_ = BarlinesBetweenMeasures(score_, measures);
+    for (size_t m = 1; m < measures; ++m)
+        if (NiffChunksOf(barlines_[m]).lineTypes == std::vector<int>{kNiffThickLine, kNiffThinLine} &&
+            !std::binary_search(systemStarts.begin(), systemStarts.end(), static_cast<int>(m)))
+            skipped_.Count("heavy-light barline inside a system");
 
     NiffWriter data;
     data.BeginList("data");

@@ -19,6 +19,7 @@
 #include <string_view>
 #include <unordered_set>
 
+#include "interchange/musicxml/musicxml_barlines.h"
 #include "interchange/musicxml/musicxml_notations.h"
 #include "interchange/musicxml/musicxml_slurs.h"
 
@@ -49,7 +50,7 @@ const std::unordered_set<std::string_view>& ConvertedElements() {
         "tuplet", "tuplet-actual", "tuplet-normal", "tuplet-number", "tuplet-type", "tuplet-dot",
         "time-modification", "actual-notes", "normal-notes", "normal-type", "normal-dot", "credit-type",
         "wedge", "octave-shift", "articulations", "barline", "ending", "elision", "technical", "ornaments",
-        "arpeggiate"};
+        "arpeggiate", "bar-style", "repeat"};
     return names;
 }
 
@@ -187,6 +188,7 @@ class Reader {
     // The directives' words read so far, by measure: a file that gives one in each
     // part (as a tempo word) has it printed once, over the first part that gives it.
     std::set<std::pair<int, std::string>> directiveWords_;
+    bool leftBarline_ = false; // the barline being read starts its measure
     MxlCredit credit_;         // the credit being read: its page, then each words' place
     GraceSlurs graceSlurs_;
     std::set<std::pair<int, std::string>> percussionSounds_;  // (part, instrument id) counted
@@ -587,6 +589,17 @@ void Reader::Start(std::string_view name, const XML_Char** attributes) {
             skipped_.Count("ending " + std::string(kind.substr(0, 20)));
         else
             AddItem(ending);
+    } else if (name == "barline") {
+        const char* location = Attribute(attributes, "location");
+        if (location != nullptr && std::strcmp(location, "middle") == 0) return Refuse("barline inside a measure");
+        leftBarline_ = location != nullptr && std::strcmp(location, "left") == 0;
+    } else if (name == "repeat" && Parent() == "barline" && Measure() != nullptr) {
+        MxlBarline& barline = leftBarline_ ? Measure()->left : Measure()->right;
+        const char* direction = Attribute(attributes, "direction");
+        const char* times = Attribute(attributes, "times");
+        if (direction != nullptr && std::strcmp(direction, "forward") == 0) barline.repeatStart = true;
+        else if (direction != nullptr && std::strcmp(direction, "backward") == 0) barline.repeatEnd = true;
+        if (times != nullptr && Trimmed(times) != "2") skipped_.Count("repeat played other than twice");
     } else if (name == "tuplet" && Parent() == "notations") {
         const char* type = Attribute(attributes, "type");
         if (type && std::strcmp(type, "start") == 0) item_.note.tupletStart = true;
@@ -683,8 +696,12 @@ void Reader::End(std::string_view name) {
     } else if (name == "divisions") {
         int divisions = 0;
         if (Number(text_, 1, 16383, divisions)) ChangeDivisions(divisions);
-    }
-    else if (name == "staves") {
+    } else if (name == "bar-style" && parent == "barline") {
+        if (const std::optional<MxlBarStyle> style = BarStyleOf(Trimmed(text_)))
+            (leftBarline_ ? Measure()->left : Measure()->right).style = *style;
+        else
+            skipped_.Count("barline " + std::string(Trimmed(text_).substr(0, 20)));
+    } else if (name == "staves") {
         int staves = 0;
         if (Number(text_, 1, 64, staves)) {
             if (staves > kMaxPartStaves) return Fail("more than four staves in one part");
