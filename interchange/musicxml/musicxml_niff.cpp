@@ -10,6 +10,7 @@
 #include <map>
 #include <numeric>
 #include <set>
+#include <tuple>
 
 #include "interchange/musicxml/musicxml_barlines.h"
 #include "interchange/musicxml/musicxml_chord_spans.h"
@@ -17,6 +18,7 @@
 #include "interchange/musicxml/musicxml_measures.h"
 #include "interchange/musicxml/musicxml_reader.h"
 #include "interchange/musicxml/musicxml_staff_voices.h"
+#include "interchange/musicxml/musicxml_tempo.h"
 #include "interchange/musicxml/musicxml_text.h"
 #include "interchange/niff/niff_schema.h"
 #include "interchange/niff/niff_writer.h"
@@ -426,6 +428,7 @@ class Converter {
     void WriteEndingNode(NiffWriter& out, const MxlItem& item, StaffState& state);
     void WriteSlurs(NiffWriter& out, const Event& event, StaffState& state);
     void WriteBarline(NiffWriter& out, size_t front);
+    void WriteTempo(NiffWriter& out, const MxlItem& tempo, int measure, const Rational& at);
     std::vector<TupletGroup> GroupTuplets(std::vector<Event>& events);
     void WritePageTexts(NiffWriter& out, int page);
 
@@ -439,6 +442,9 @@ class Converter {
     std::set<std::string> used_;
     std::vector<Rational> measureStart_;
     std::vector<MxlBarline> barlines_;  // the barline in front of each measure, and after the last
+    // Tempo marks written, by measure and time: the parts that each give one at
+    // a time have it written once, from the first.
+    std::set<std::tuple<int, int64_t, int64_t>> temposWritten_;
     std::vector<std::vector<PartState>> partAt_;  // per measure, per part, the state at its start
     std::vector<std::vector<StaffState>> staves_; // per part, per staff
     std::vector<PartState> parts_;
@@ -884,6 +890,7 @@ void Converter::WriteMeasure(NiffWriter& out, int partIndex, int staff, int meas
             out.EndChunk();
             break;
         case MxlItemKind::Ending: WriteEndingNode(out, item, staffState); break;
+        case MxlItemKind::Tempo: WriteTempo(out, item, measure, Reduce(event.time, int64_t{4} * state.divisions)); break;
         case MxlItemKind::Wedge:
         case MxlItemKind::OctaveShift: WriteLineNode(out, item, staffState); break;
         case MxlItemKind::Key:
@@ -919,6 +926,17 @@ void Converter::WriteStaff(NiffWriter& out, int part, int staff, int firstMeasur
         out.EndChunk();
     }
     out.EndList();
+}
+
+// A tempo mark with no words of its own: the direction's words are a text of
+// their own.
+void Converter::WriteTempo(NiffWriter& out, const MxlItem& tempo, int measure, const Rational& at) {
+    if (!temposWritten_.emplace(measure, at.num, at.den).second) return;
+    const NiffTempoBeat beat = NiffTempoBeatOf(tempo);
+    Chunk(out, "tmpo", {uint32_t{0}, NiffField::Rational(static_cast<int16_t>(beat.num), static_cast<int16_t>(beat.den)),
+                        beat.perMinute});
+    if (!beat.shown) out.Tag(kTagInvisible);
+    out.EndChunk();
 }
 
 // The barline in front of measure `front` as the chunks the measure start after

@@ -22,6 +22,7 @@
 #include "interchange/musicxml/musicxml_barlines.h"
 #include "interchange/musicxml/musicxml_notations.h"
 #include "interchange/musicxml/musicxml_slurs.h"
+#include "interchange/musicxml/musicxml_tempo.h"
 
 namespace ql::musicxml {
 namespace {
@@ -50,7 +51,7 @@ const std::unordered_set<std::string_view>& ConvertedElements() {
         "tuplet", "tuplet-actual", "tuplet-normal", "tuplet-number", "tuplet-type", "tuplet-dot",
         "time-modification", "actual-notes", "normal-notes", "normal-type", "normal-dot", "credit-type",
         "wedge", "octave-shift", "articulations", "barline", "ending", "elision", "technical", "ornaments",
-        "arpeggiate", "bar-style", "repeat"};
+        "arpeggiate", "bar-style", "repeat", "metronome", "beat-unit", "beat-unit-dot", "per-minute", "sound"};
     return names;
 }
 
@@ -189,6 +190,7 @@ class Reader {
     // part (as a tempo word) has it printed once, over the first part that gives it.
     std::set<std::pair<int, std::string>> directiveWords_;
     bool leftBarline_ = false; // the barline being read starts its measure
+    TempoReading tempo_;       // the direction's metronome mark and sound tempo
     MxlCredit credit_;         // the credit being read: its page, then each words' place
     GraceSlurs graceSlurs_;
     std::set<std::pair<int, std::string>> percussionSounds_;  // (part, instrument id) counted
@@ -508,6 +510,7 @@ void Reader::Start(std::string_view name, const XML_Char** attributes) {
         item_ = MxlItem{};
         bad_ = false;
         directionSide_ = SideOf(Attribute(attributes, "placement"));
+        tempo_.StartDirection();
         const char* directive = Attribute(attributes, "directive");
         directive_ = directive != nullptr && std::strcmp(directive, "yes") == 0;
     } else if (name == "part-name" || name == "part-abbreviation") {
@@ -589,6 +592,19 @@ void Reader::Start(std::string_view name, const XML_Char** attributes) {
             skipped_.Count("ending " + std::string(kind.substr(0, 20)));
         else
             AddItem(ending);
+    } else if (name == "metronome" && Parent() == "direction-type") {
+        const char* printed = Attribute(attributes, "print-object");
+        tempo_.StartMetronome(printed == nullptr || std::strcmp(printed, "no") != 0);
+    } else if (name == "beat-unit-dot" && Parent() == "metronome") {
+        tempo_.BeatUnitDot();
+    } else if (name == "sound" && (Parent() == "direction" || Parent() == "measure")) {
+        const char* tempo = Attribute(attributes, "tempo");
+        double quarters = 0;
+        if (tempo == nullptr || !Decimal(tempo, 1, 999, quarters)) return;
+        if (Parent() == "direction") return tempo_.SoundTempo(quarters);
+        TempoReading own;
+        own.SoundTempo(quarters);
+        if (const std::optional<MxlItem> item = own.EndDirection(skipped_)) AddItem(*item);
     } else if (name == "barline") {
         const char* location = Attribute(attributes, "location");
         if (location != nullptr && std::strcmp(location, "middle") == 0) return Refuse("barline inside a measure");
@@ -787,7 +803,15 @@ void Reader::End(std::string_view name) {
         words.side = markSide_;
         words.text = text_;
         directions_.push_back(words);
+    } else if (name == "beat-unit" && parent == "metronome") {
+        tempo_.BeatUnit(TypeValue(Trimmed(text_)));
+    } else if (name == "per-minute" && parent == "metronome") {
+        tempo_.PerMinute(text_);
     } else if (name == "direction") {
+        if (std::optional<MxlItem> tempo = tempo_.EndDirection(skipped_)) {
+            tempo->side = directionSide_;
+            directions_.push_back(*tempo);
+        }
         MxlMeasure* top = DirectiveHome();
         for (MxlItem& mark : directions_) {
             mark.staff = item_.staff;

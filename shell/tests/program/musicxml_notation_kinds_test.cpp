@@ -11,9 +11,13 @@
 #include "core/model/grid_records.h"
 #include "core/model/score_document.h"
 #include "core/model/view.h"
+#include "core/objects/midi_action.h"
+#include "core/text/text_object.h"
 #include "interchange/musicxml/musicxml_convert.h"
+#include "interchange/musicxml/musicxml_tempo.h"
 #include "shell/tests/program/musicxml_text_scores.h"
 #include "shell/tests/program/program_fixture.h"
+#include "shell/tests/program/staff_contents.h"
 
 namespace ql {
 namespace {
@@ -82,6 +86,61 @@ TEST_F(MusicXmlNotationKindsTest, BarlinesAndRepeatsBecomeTheMeasuresBarlines) {
         for (int m = 1; m <= 4; ++m) {
             const MeasureRecord* record = MeasureRecordOf(view->document, m);
             EXPECT_EQ(record->repeatCount << 8 | record->barline, c.words[static_cast<size_t>(m - 1)]) << m;
+        }
+        if (c.counted != nullptr) {
+            EXPECT_EQ(Skipped(xml, c.counted), 1);
+        }
+    }
+}
+
+std::string Direction(const std::string& types, const std::string& after = "") {
+    return "<direction placement=\"above\"><direction-type>" + types + "</direction-type>" + after + "</direction>";
+}
+std::string Metronome(const std::string& beat, const char* perMinute) {
+    return "<metronome>" + beat + "<per-minute>" + perMinute + "</per-minute></metronome>";
+}
+
+// Tempo marks in the second measure: a metronome mark shows its beat and number
+// and sets the tempo; a sound tempo alone (of a direction or of the measure) sets
+// it unseen, in quarters; a beat the marks do not show sets its tempo unseen,
+// counted; a mark from one beat to another is counted and sets nothing.
+TEST_F(MusicXmlNotationKindsTest, MetronomeMarksAndSoundTemposBecomeTempoMarks) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    constexpr uint16_t kQuarterUnit = 1 << 12;
+    constexpr uint16_t kHalfUnit = 2 << 12;
+    constexpr uint16_t kDotted = 0x4000;
+    constexpr uint16_t kUnitBits = 0x7000;
+    const struct {
+        std::string mark;
+        int perMinute;  // 0: no tempo mark
+        uint16_t unit;
+        bool hidden;
+        const char* counted;
+    } cases[] = {
+        {Direction(Metronome("<beat-unit>quarter</beat-unit>", "120")), 120, kQuarterUnit, false, nullptr},
+        {Direction(Metronome("<beat-unit>quarter</beat-unit><beat-unit-dot/>", "c. 96")), 96, kQuarterUnit | kDotted,
+         false, nullptr},
+        {Direction(Metronome("<beat-unit>half</beat-unit>", "60"), "<sound tempo=\"120\"/>"), 60, kHalfUnit, false,
+         nullptr},
+        {Direction("<words>Allegro</words>", "<sound tempo=\"132.4\"/>"), 132, kQuarterUnit, true, nullptr},
+        {"<sound tempo=\"90\"/>", 90, kQuarterUnit, true, nullptr},
+        {Direction(Metronome("<beat-unit>16th</beat-unit>", "240")), 60, kQuarterUnit, true,
+         musicxml::kTempoOfOtherBeats},
+        {Direction("<metronome><beat-unit>quarter</beat-unit><beat-unit>half</beat-unit></metronome>"), 0, 0, false,
+         musicxml::kTempoBetweenBeats},
+    };
+    for (const auto& c : cases) {
+        const std::string xml = OnePartScore({"", c.mark, ""});
+        SCOPED_TRACE(xml);
+        ScoreView* view = testing::ImportMusicXmlText(xml, "tempo_XML");
+        ASSERT_NE(view, nullptr);
+        const std::vector<ScoreObject*> marks = testing::ObjectsOf(view->document, 2, ObjectType::Tempo);
+        ASSERT_EQ(marks.size(), c.perMinute > 0 ? 1u : 0u);
+        if (c.perMinute > 0) {
+            EXPECT_EQ(MidiActionOfText(marks[0])->head.values.value, c.perMinute);
+            const uint16_t flags = AsTextObject(marks[0])->body.flags;
+            EXPECT_EQ(flags & kUnitBits, c.unit);
+            EXPECT_EQ((flags & kTextHidden) != 0, c.hidden);
         }
         if (c.counted != nullptr) {
             EXPECT_EQ(Skipped(xml, c.counted), 1);
