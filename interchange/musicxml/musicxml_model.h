@@ -48,6 +48,7 @@ struct MxlNote {
     int tupletNormal = 0;       // normal notes, of the normal type (0: the note's own)
     int tupletNormalType = 0;
     bool tupletStart = false;
+    int tupletLook = 0;         // a tuplet started here: its mark's NIFF grouping code
     bool tupletStop = false;
     std::vector<MxlSlur> slurs;
     std::vector<int> articulations;  // NIFF articulation codes

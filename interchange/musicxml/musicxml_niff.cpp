@@ -16,6 +16,7 @@
 #include "interchange/musicxml/musicxml_chord_spans.h"
 #include "interchange/musicxml/musicxml_lyric_lines.h"
 #include "interchange/musicxml/musicxml_measures.h"
+#include "interchange/musicxml/musicxml_notations.h"
 #include "interchange/musicxml/musicxml_reader.h"
 #include "interchange/musicxml/musicxml_staff_voices.h"
 #include "interchange/musicxml/musicxml_tempo.h"
@@ -260,6 +261,7 @@ struct TupletGroup {
     int normal = 0;
     int unit = 4;       // the denominator of the normal type
     bool marked = false;  // opened by a tuplet start, so a tuplet stop closes it
+    int look = 0;         // its mark's grouping code
     bool written = false; // its first chunk carries the count and the ratio
 };
 
@@ -600,9 +602,18 @@ void Converter::WriteTuplet(NiffWriter& out, TupletGroup& group) {
     Chunk(out, "tupl");
     out.Tag(18, {group.id});
     if (!group.written) {
+        // The score draws one bracket over the run of its tuplet notes of one
+        // ratio: a group whose notes are not each of the ratio's unit (a quarter
+        // and an eighth of a triplet) shares it with the next, and shows its number.
+        const bool bracketed = group.look == kTupletBracket || group.look == kTupletCurve;
+        if (bracketed && group.members != group.actual) {
+            skipped_.Count("tuplet bracket over notes of unequal values (its number shown)");
+            group.look = kTupletNumberAlone;
+        }
         out.Tag(28, {std::min(group.members, int{INT16_MAX})});
         out.Tag(45, {NiffField::Rational(static_cast<int16_t>(group.actual), static_cast<int16_t>(group.unit)),
-                     NiffField::Rational(static_cast<int16_t>(group.normal), static_cast<int16_t>(group.unit)), 0});
+                     NiffField::Rational(static_cast<int16_t>(group.normal), static_cast<int16_t>(group.unit)),
+                     group.look});
         group.written = true;
     }
     out.EndChunk();
@@ -726,6 +737,7 @@ std::vector<TupletGroup> Converter::GroupTuplets(std::vector<Event>& events) {
             group.normal = first.tupletNormal;
             group.unit = unit;
             group.marked = first.tupletStart;
+            group.look = first.tupletLook;
             // The rest of an interrupted group closes at its own stop.
             const auto interrupted = outside.find(first.voice);
             if (interrupted != outside.end() && interrupted->second.actual == group.actual &&

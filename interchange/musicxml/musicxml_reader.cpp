@@ -618,7 +618,12 @@ void Reader::Start(std::string_view name, const XML_Char** attributes) {
         if (times != nullptr && Trimmed(times) != "2") skipped_.Count("repeat played other than twice");
     } else if (name == "tuplet" && Parent() == "notations") {
         const char* type = Attribute(attributes, "type");
-        if (type && std::strcmp(type, "start") == 0) item_.note.tupletStart = true;
+        if (type && std::strcmp(type, "start") == 0) {
+            item_.note.tupletStart = true;
+            item_.note.tupletLook = TupletLook(Attribute(attributes, "bracket"), Attribute(attributes, "line-shape"),
+                                               Attribute(attributes, "show-number"),
+                                               Attribute(attributes, "show-type"), skipped_);
+        }
         if (type && std::strcmp(type, "stop") == 0) item_.note.tupletStop = true;
     } else if (name == "credit" && stack_.size() == 2) {
         credit_ = MxlCredit{};
