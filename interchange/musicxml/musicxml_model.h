@@ -57,7 +57,8 @@ struct MxlNote {
     std::vector<std::pair<int, std::string>> lyrics;  // verse 1..4, syllable text
 };
 
-enum class MxlItemKind : uint8_t { Note, Backup, Forward, Clef, Key, Time, Dynamic, Words, NewSystem, Wedge, OctaveShift, Ending, Tempo };
+enum class MxlItemKind : uint8_t { Note, Backup, Forward, Clef, Key, Time, Dynamic, Words, NewSystem, Wedge, OctaveShift, Ending, Tempo,
+                                   ChordSymbol };
 
 struct MxlItem {
     MxlItemKind kind = MxlItemKind::Note;
@@ -71,7 +72,7 @@ struct MxlItem {
     int extra = 0;         // clef octave change; time beat type; octave shift size (8, 15);
                            // tempo: its beat's type (as a note's), with `line` dots
     int symbol = 0;        // time: 0 plain, 1 common, 2 cut; tempo: 1 when not shown
-    std::string text;      // words; an ending's numbers
+    std::string text;      // words; an ending's numbers; a chord symbol's text
     int side = 0;          // dynamic, wedge and words: 1 above the staff, 2 below, 0 not said
     MxlNote note;
 };

@@ -56,6 +56,7 @@ constexpr int kMostGraceSpaces = 15;  // the farthest the score draws a note fro
 constexpr int kWavyArpeggio = 1;   // the arpeggio sign's shape
 constexpr int kMiddleLine = 4;     // the staff step of a five-line staff's middle line
 constexpr int kPercussionClef = 4; // the clef sign of percussion staves
+constexpr int kAbove = 1;          // a mark's side of its staff
 
 using Rational = WholeNotes;
 
@@ -364,7 +365,6 @@ struct StaffState {
 // Octaves from the pitch a note sounds to where it is written, under the staff's
 // open octave signs: an octave sign above (8va, 15ma) writes its notes lower.
 int WrittenOctaveShift(const StaffState& state) {
-    constexpr int kAbove = 1;
     constexpr int kTwoOctaves = 15;
     int shift = 0;
     for (const auto& [number, sign] : state.octaves) {
@@ -902,6 +902,11 @@ void Converter::WriteMeasure(NiffWriter& out, int partIndex, int staff, int meas
             out.EndChunk();
             break;
         case MxlItemKind::Ending: WriteEndingNode(out, item, staffState); break;
+        case MxlItemKind::ChordSymbol:
+            Chunk(out, "chrd", {strings_.Add(item.text)});
+            WriteSide(out, kAbove);  // over the staff, where a player reads it
+            out.EndChunk();
+            break;
         case MxlItemKind::Tempo: WriteTempo(out, item, measure, Reduce(event.time, int64_t{4} * state.divisions)); break;
         case MxlItemKind::Wedge:
         case MxlItemKind::OctaveShift: WriteLineNode(out, item, staffState); break;

@@ -20,6 +20,7 @@
 #include <unordered_set>
 
 #include "interchange/musicxml/musicxml_barlines.h"
+#include "interchange/musicxml/musicxml_harmony.h"
 #include "interchange/musicxml/musicxml_notations.h"
 #include "interchange/musicxml/musicxml_slurs.h"
 #include "interchange/musicxml/musicxml_tempo.h"
@@ -51,7 +52,8 @@ const std::unordered_set<std::string_view>& ConvertedElements() {
         "tuplet", "tuplet-actual", "tuplet-normal", "tuplet-number", "tuplet-type", "tuplet-dot",
         "time-modification", "actual-notes", "normal-notes", "normal-type", "normal-dot", "credit-type",
         "wedge", "octave-shift", "articulations", "barline", "ending", "elision", "technical", "ornaments",
-        "arpeggiate", "bar-style", "repeat", "metronome", "beat-unit", "beat-unit-dot", "per-minute", "sound"};
+        "arpeggiate", "bar-style", "repeat", "metronome", "beat-unit", "beat-unit-dot", "per-minute", "sound", "harmony", "root", "root-step",
+        "root-alter", "kind", "bass", "bass-step", "bass-alter"};
     return names;
 }
 
@@ -149,6 +151,7 @@ class Reader {
     // part's next free voice, the same one for each use of the text.
     int VoiceOf(const std::string& text);
     void EndLyric();
+    void EndHarmony();
 
     MxlScore& score_;
     ImportReport& skipped_;
@@ -191,6 +194,7 @@ class Reader {
     std::set<std::pair<int, std::string>> directiveWords_;
     bool leftBarline_ = false; // the barline being read starts its measure
     TempoReading tempo_;       // the direction's metronome mark and sound tempo
+    MxlHarmony harmony_;       // the chord symbol being read
     MxlCredit credit_;         // the credit being read: its page, then each words' place
     GraceSlurs graceSlurs_;
     std::set<std::pair<int, std::string>> percussionSounds_;  // (part, instrument id) counted
@@ -401,6 +405,18 @@ void Reader::EndLyric() {
     item_.note.lyrics.emplace_back(lyricVerse_, lyricText_ + (hyphen ? "-" : ""));
 }
 
+// A chord symbol at its place among the notes; one without a root (a function or
+// a numeral) is counted, and one of a kind the score does not hold is written as a
+// text, counted.
+void Reader::EndHarmony() {
+    if (bad_) return;
+    if (harmony_.root == 0) return skipped_.Count("chord symbol without a root");
+    const ChordSymbolText symbol = ChordSymbolTextOf(harmony_);
+    if (!symbol.held) skipped_.Count("chord symbol of another kind (shown as a text)");
+    item_.text = symbol.text;
+    AddItem(item_);
+}
+
 void Reader::AddItem(MxlItem item) {
     if (MxlMeasure* measure = Measure()) measure->items.push_back(std::move(item));
 }
@@ -432,6 +448,7 @@ void Reader::Start(std::string_view name, const XML_Char** attributes) {
         item_.note.step = 0;
         return;
     }
+    if (name == "degree" && Parent() == "harmony") return Refuse("chord symbol degree (left out)");
     if (!ConvertedElements().contains(name) && Parent() != "dynamics") {
         skipDepth_ = 1;
         skipped_.Count(std::string(name));
@@ -605,6 +622,14 @@ void Reader::Start(std::string_view name, const XML_Char** attributes) {
         TempoReading own;
         own.SoundTempo(quarters);
         if (const std::optional<MxlItem> item = own.EndDirection(skipped_)) AddItem(*item);
+    } else if (name == "harmony") {
+        item_ = MxlItem{};
+        item_.kind = MxlItemKind::ChordSymbol;
+        bad_ = false;
+        harmony_ = MxlHarmony{};
+    } else if (name == "kind" && Parent() == "harmony") {
+        const char* text = Attribute(attributes, "text");
+        harmony_.kindText = text != nullptr ? std::string(text).substr(0, 20) : std::string();
     } else if (name == "barline") {
         const char* location = Attribute(attributes, "location");
         if (location != nullptr && std::strcmp(location, "middle") == 0) return Refuse("barline inside a measure");
@@ -782,7 +807,16 @@ void Reader::End(std::string_view name) {
     else if (name == "actual-notes" && parent == "time-modification") Number(text_, 1, 99, note.tupletActual);
     else if (name == "normal-notes" && parent == "time-modification") Number(text_, 1, 99, note.tupletNormal);
     else if (name == "normal-type" && parent == "time-modification") note.tupletNormalType = TypeValue(text_);
-    else if (name == "staff" && (parent == "note" || parent == "direction")) Number(text_, 1, kMaxPartStaves, parent == "note" ? note.staff : item_.staff);
+    else if (name == "staff" && (parent == "note" || parent == "direction" || parent == "harmony"))
+        Number(text_, 1, kMaxPartStaves, parent == "note" ? note.staff : item_.staff);
+    else if ((name == "root-step" && parent == "root") || (name == "bass-step" && parent == "bass")) {
+        const std::string_view step = Trimmed(text_);
+        const char letter = step.size() == 1 && step[0] >= 'A' && step[0] <= 'G' ? step[0] : (bad_ = true, 'C');
+        (name == "root-step" ? harmony_.root : harmony_.bass) = letter;
+    } else if ((name == "root-alter" && parent == "root") || (name == "bass-alter" && parent == "bass"))
+        Number(text_, -1, 1, name == "root-alter" ? harmony_.rootAlter : harmony_.bassAlter);
+    else if (name == "kind" && parent == "harmony") harmony_.kind = Trimmed(text_).substr(0, 30);
+    else if (name == "harmony") EndHarmony();
     else if (name == "accidental") note.accidental = AccidentalCode(text_);
     else if (name == "stem") note.stem = text_ == "up" ? 1 : text_ == "down" ? 2 : text_ == "none" ? kStemNone : 0;
     else if (name == "beam" && parent == "note") {

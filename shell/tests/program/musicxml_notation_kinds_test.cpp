@@ -15,6 +15,7 @@
 #include "core/text/text_object.h"
 #include "interchange/musicxml/musicxml_convert.h"
 #include "interchange/musicxml/musicxml_tempo.h"
+#include "objects/chord/chord_symbol.h"
 #include "shell/tests/program/musicxml_text_scores.h"
 #include "shell/tests/program/program_fixture.h"
 #include "shell/tests/program/staff_contents.h"
@@ -141,6 +142,55 @@ TEST_F(MusicXmlNotationKindsTest, MetronomeMarksAndSoundTemposBecomeTempoMarks) 
             const uint16_t flags = AsTextObject(marks[0])->body.flags;
             EXPECT_EQ(flags & kUnitBits, c.unit);
             EXPECT_EQ((flags & kTextHidden) != 0, c.hidden);
+        }
+        if (c.counted != nullptr) {
+            EXPECT_EQ(Skipped(xml, c.counted), 1);
+        }
+    }
+}
+
+std::string Harmony(const char* root, const char* kind, const std::string& more = "") {
+    return std::string("<harmony><root><root-step>") + root[0] + "</root-step>" +
+           (root[1] != 0 ? std::string("<root-alter>") + (root[1] == '#' ? "1" : "-1") + "</root-alter>" : "") +
+           "</root><kind>" + kind + "</kind>" + more + "</harmony>";
+}
+
+// Chord symbols in the second measure, before its note: root, accidental, quality
+// (a row of the chord table) and bass; a kind outside the table is a text of its
+// own, counted, as is a degree; a chord without a root is counted and left out.
+TEST_F(MusicXmlNotationKindsTest, HarmoniesBecomeChordSymbols) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    constexpr int kNone = -1;  // no chord symbol made
+    const struct {
+        std::string harmony;
+        int root, accidental, quality, bass, bassAccidental;
+        const char* counted;
+    } cases[] = {
+        {Harmony("C", "major"), 0, 0, 0, 0, 0, nullptr},
+        {Harmony("Bb", "minor-seventh"), 6, 2, 5, 6, 0, nullptr},
+        {Harmony("F#", "half-diminished"), 3, 1, 14, 3, 0, nullptr},
+        {Harmony("D", "diminished-seventh"), 1, 0, 6, 1, 0, nullptr},
+        {Harmony("G", "suspended-fourth"), 4, 0, 10, 4, 0, nullptr},
+        {Harmony("A", "major-seventh", "<bass><bass-step>E</bass-step><bass-alter>-1</bass-alter></bass>"), 5, 0, 4, 2,
+         2, nullptr},
+        {Harmony("E", "dominant", "<degree><degree-value>9</degree-value><degree-alter>-1</degree-alter>"
+                                  "<degree-type>add</degree-type></degree>"),
+         2, 0, 3, 2, 0, "chord symbol degree (left out)"},
+        {Harmony("C", "minor-ninth"), kNone, 0, 0, 0, 0, "chord symbol of another kind (shown as a text)"},
+        {"<harmony><function>V</function><kind>dominant</kind></harmony>", kNone, 0, 0, 0, 0,
+         "chord symbol without a root"},
+    };
+    for (const auto& c : cases) {
+        const std::string xml = OnePartScore({"", c.harmony, ""});
+        SCOPED_TRACE(xml);
+        ScoreView* view = testing::ImportMusicXmlText(xml, "chords_XML");
+        ASSERT_NE(view, nullptr);
+        const std::vector<ScoreObject*> symbols = testing::ObjectsOf(view->document, 2, ObjectType::Chord);
+        ASSERT_EQ(symbols.size(), c.root == kNone ? 0u : 1u);
+        if (c.root != kNone) {
+            const auto& chord = AsChordSymbol(symbols[0])->chord;
+            EXPECT_EQ(std::vector<int>({chord.root, chord.rootAccidental, chord.quality, chord.bass, chord.bassAccidental}),
+                      std::vector<int>({c.root, c.accidental, c.quality, c.bass, c.bassAccidental}));
         }
         if (c.counted != nullptr) {
             EXPECT_EQ(Skipped(xml, c.counted), 1);
