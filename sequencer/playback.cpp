@@ -34,7 +34,7 @@ constexpr char kCantOpenMidi[] = "Can't open midi";
 constexpr char kCantStartTimer[] = "Can't start timer";
 constexpr uint8_t kChannelMask = 0x0F;
 // A run that ends in its last measure lets the last notes ring this long before
-// the devices are closed.
+// its devices are silenced and closed (the user interface goes on meanwhile).
 constexpr uint32_t kLastMeasureRingMs = 500;
 // The most recorded events handed to the transcription at a refill or at one
 // transcribe message.
@@ -216,6 +216,7 @@ PlaybackStart StartPlayback(const PlaybackRequest& request) {
     PlaybackSession& session = Session();
     session.notices.clear();
     if (session.running) return PlaybackStart::AlreadyRunning;
+    playback_detail::EndRing();  // the last run's notes stop ringing before this one opens its devices
     ScoreDocument* document = request.view != nullptr ? request.view->document : nullptr;
     if (document == nullptr) return PlaybackStart::NothingToPlay;
     const std::vector<midi::DeviceInfo> outputs = OutputDevices();
@@ -319,7 +320,11 @@ bool ContinuePlayback() {
 
 std::vector<std::string> StopPlayback() {
     PlaybackSession& session = Session();
-    if (!session.running || session.stopping) return {};
+    if (session.stopping) return {};
+    if (!session.running) {
+        playback_detail::EndRing();  // the last run's ring, cut short
+        return {};
+    }
     session.stopping = true;
     SequencerState& state = TheSequencerState();
     session.endedAfterMs = PlaybackElapsedMs();
@@ -330,8 +335,9 @@ std::vector<std::string> StopPlayback() {
     const bool ring = ReachedLastMeasure(session, state);
     std::vector<std::string> notices = EndRun(state);
     SendSyncStop(state);
-    if (ring) midi::CurrentBackend().Wait(kLastMeasureRingMs);
-    playback_detail::SilenceAllNotes(state, session.run.document);
+    playback_detail::SilencePlan silence = playback_detail::PlanSilence(state, session.run.document);
+    if (!ring || !playback_detail::BeginRing(session.devices, silence, state.run.sequencerWindow, kLastMeasureRingMs))
+        playback_detail::SendSilence(silence);
     if (session.recording) {
         HandOverRecorded(session, state, true);
         if (state.run.keepMidi)
@@ -379,6 +385,10 @@ void sequencing::BuildPerformanceBlock(ScoreView* /*view*/) {
 }
 
 bool HandleSequencerMessage(uint32_t message, uint32_t /*word*/, intptr_t /*data*/) {
+    if (message == kMsgRingEnded) {
+        playback_detail::EndRing();
+        return true;
+    }
     // While Stop is under way the run's messages ask for nothing it does not do:
     // it ends the run and hands every recorded event over itself.
     if (Session().stopping)

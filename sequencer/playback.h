@@ -12,7 +12,8 @@
 // Stop, in order: stopByte and running cleared; the timer cancelled (it returns
 // only after its last callback); the record input stopped and closed (it returns
 // only after its last callback); then, with one thread left, the notes still
-// sounding ended, every recorded event not yet handed over given to the
+// sounding ended (a run stopped in its last measure lets them ring for 500 ms,
+// its devices kept open meanwhile, while the user interface goes on), every recorded event not yet handed over given to the
 // transcription, the recorded events freed (unless kept), the late queue, both
 // halves and the pending chains freed, the ports closed and the flags cleared.
 // Recording hands the recorded events over at each refill and at Stop, each
@@ -141,9 +142,10 @@ void PausePlayback();
 // False when no timer could be had: the run stays paused (with the notice "Can't
 // start timer") for the caller to stop.
 bool ContinuePlayback();
-// Stops a run (nothing for none, and nothing while a Stop is under way: the
-// transcription at the end of a recording lets messages through). Returns the
-// notices of devices that went away.
+// Stops a run (nothing while a Stop is under way: the transcription at the end of
+// a recording lets messages through). With no run, it cuts short the last run's
+// ring (its notes silenced, its devices closed). Returns the notices of devices
+// that went away.
 std::vector<std::string> StopPlayback();
 bool IsPlaybackRunning();
 // A Stop is under way (the run still counts as running until it has ended).
@@ -158,7 +160,8 @@ bool IsPlaybackPaused();
 uint32_t PlaybackElapsedMs();
 
 // The Sequencer window's handling of the engine's messages: a refill builds the
-// next block; an end of data or a stop from the engine stops the run. True when
+// next block; an end of data or a stop from the engine stops the run; the end of
+// the last measure's ring silences and closes the last run's devices. True when
 // the message was the engine's.
 bool HandleSequencerMessage(uint32_t message, uint32_t word, intptr_t data);
 

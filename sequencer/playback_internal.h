@@ -4,6 +4,7 @@
 
 #include <array>
 #include <functional>
+#include <utility>
 #include <memory>
 #include <string>
 #include <vector>
@@ -42,6 +43,25 @@ void SendProgramChanges(const RunConstants& run, const PlaybackRequest& request)
 // metronome's keys, then on each device and channel the score's voices play on
 // the sustain pedal up, All Notes Off and a note-off for each of the 128 keys.
 void SilenceAllNotes(const SequencerState& state, ScoreDocument* document);
+// The same worked out now and sent later (the last measure's ring): the devices
+// and channels to silence. The devices must stay open until it is sent.
+struct SilencePlan {
+    midi::OutputDevice* metronome = nullptr;  // with the metronome's two keys
+    uint8_t metronomeChannel = 0;
+    std::array<uint8_t, 2> metronomeKeys{};
+    std::vector<std::pair<midi::OutputDevice*, int>> channels;
+};
+SilencePlan PlanSilence(const SequencerState& state, ScoreDocument* document);
+void SendSilence(const SilencePlan& plan);
+
+// The last measure's ring: a run that ends in its last measure keeps its devices
+// open for `ms` while its last notes ring, then sends the plan and closes them,
+// without holding up the user interface: a timer posts kMsgRingEnded to the
+// Sequencer window. False when no timer can be had (nothing is taken: the caller
+// silences at once).
+bool BeginRing(OwnedOutputs& devices, SilencePlan plan, win::WindowHandle window, uint32_t ms);
+// Ends the ring under way, if any: its plan sent, its devices closed.
+void EndRing();
 // The device a logical port (0..7) plays on, or null.
 using DeviceOfPort = std::function<midi::OutputDevice*(int port)>;
 // The pedal up, All Notes Off and the 128 note-offs once on each device and

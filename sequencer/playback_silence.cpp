@@ -52,31 +52,38 @@ bool EndChannel(midi::OutputDevice* device, int channel) {
     return device->Send(ChannelMessage(kControlStatus, channel, kAllNotesOff, 0));
 }
 
-std::vector<std::pair<midi::OutputDevice*, int>> SweepVoiceChannels(ScoreDocument* document,
-                                                                    const DeviceOfPort& deviceOfPort) {
-    const std::vector<std::pair<midi::OutputDevice*, int>> pairs = VoiceChannels(document, deviceOfPort);
-    for (const auto& [device, channel] : pairs) {
-        if (!EndChannel(device, channel)) continue;
-        for (uint32_t key = 0; key < kMidiKeys; ++key)
-            device->Send(ChannelMessage(engine_detail::kNoteOn, channel, key, 0));
-    }
-    return pairs;
-}
-
 }  // namespace
 
 void SilenceVoiceChannels(ScoreDocument* document, const DeviceOfPort& deviceOfPort) {
-    SweepVoiceChannels(document, deviceOfPort);
+    SilencePlan plan;
+    plan.channels = VoiceChannels(document, deviceOfPort);
+    SendSilence(plan);
+}
+
+SilencePlan PlanSilence(const SequencerState& state, ScoreDocument* document) {
+    const RunConstants& run = state.run;
+    SilencePlan plan;
+    plan.metronome = run.metronomeOn ? engine_detail::UsableDevice(run.metronomeHandle) : nullptr;
+    plan.metronomeChannel = run.metronomeChannel;
+    plan.metronomeKeys = {run.metronomeBarKey, run.metronomeBeatKey};
+    plan.channels = VoiceChannels(document, [&](int port) { return state.run.portHandle[port]; });
+    return plan;
+}
+
+void SendSilence(const SilencePlan& plan) {
+    if (midi::OutputDevice* metronome = engine_detail::UsableDevice(plan.metronome)) {
+        for (const uint8_t key : plan.metronomeKeys)
+            metronome->Send(ChannelMessage(engine_detail::kNoteOff, plan.metronomeChannel, key, 0));
+    }
+    for (const auto& [device, channel] : plan.channels) {
+        if (engine_detail::UsableDevice(device) == nullptr || !EndChannel(device, channel)) continue;
+        for (uint32_t key = 0; key < kMidiKeys; ++key)
+            device->Send(ChannelMessage(engine_detail::kNoteOn, channel, key, 0));
+    }
 }
 
 void SilenceAllNotes(const SequencerState& state, ScoreDocument* document) {
-    const RunConstants& run = state.run;
-    midi::OutputDevice* metronome = run.metronomeOn ? engine_detail::UsableDevice(run.metronomeHandle) : nullptr;
-    if (metronome != nullptr) {
-        for (const uint8_t key : {run.metronomeBarKey, run.metronomeBeatKey})
-            metronome->Send(ChannelMessage(engine_detail::kNoteOff, run.metronomeChannel, key, 0));
-    }
-    SweepVoiceChannels(document, [&](int port) { return state.run.portHandle[port]; });
+    SendSilence(PlanSilence(state, document));
 }
 
 }  // namespace ql::playback_detail

@@ -51,6 +51,7 @@ constexpr uint32_t kMsgRecordPoolExhausted = 0x8011; // word: events recorded
 constexpr uint32_t kMsgTranscribeRecorded = 0x8012;  // the next recorded events; outside a run the kept ones again
 constexpr uint32_t kMsgSyncMasterStarted = 0x801A;
 constexpr uint32_t kMsgDownbeat = 0x8021;            // word: the measure
+constexpr uint32_t kMsgRingEnded = 0x8026;           // the last measure's ring is over
 // Stop reasons (word of kMsgSequencerStop).
 constexpr uint32_t kStopEndOfData = 34;       // data: the last event's time
 constexpr uint32_t kStopFromSyncMaster = 3;   // data: the tick reached

@@ -2,6 +2,7 @@
 // backends stay otherwise, for tests and batch use), then runs the program: start-up,
 // the message loop and shutdown, opening the files named on the command line.
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -12,6 +13,7 @@
 #include "layout/layout_services_install.h"
 #include "objects/score_object_services_install.h"
 #include "platform/gtk/gtk_install.h"
+#include "platform/midi/midi.h"
 #include "platform/sys/browser_help.h"
 #include "platform/sys/folders.h"
 #include "platform/sys/help.h"
@@ -20,6 +22,13 @@
 #include "shell/program/startup.h"
 #include "shell/program/termination_signals.h"
 #include "shell/shell_services.h"
+
+namespace {
+
+// How long the program waits at exit for the MIDI layer's threads that were let go.
+constexpr uint32_t kMidiExitWaitMs = 2000;
+
+}  // namespace
 
 int main(int argc, char** argv) {
     using namespace ql;
@@ -63,5 +72,11 @@ int main(int argc, char** argv) {
     }
     const int32_t code = RunProgram(options);
     if (onDisplay) gtk::ReleaseDisplayFonts();
+    // A MIDI writer or sound thread still stuck in its device after the wait could
+    // outlive the static objects it uses: the program then ends without them.
+    if (!midi::ReleaseForExit(kMidiExitWaitMs)) {
+        std::fflush(nullptr);
+        std::_Exit(code);
+    }
     return code;
 }

@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/midi/counted_threads.h"
 #include "platform/midi/timer_thread.h"
 
 namespace ql::midi {
@@ -98,7 +99,7 @@ GuardedOutput::GuardedOutput(std::shared_ptr<OutputDevice> device)
 std::unique_ptr<GuardedOutput> GuardedOutput::Open(std::shared_ptr<OutputDevice> device) {
     std::unique_ptr<GuardedOutput> guard(new GuardedOutput(std::move(device)));
     try {
-        guard->writer_ = std::thread([shared = guard->shared_] { shared->Run(); });
+        guard->writer_ = StartCountedThread([shared = guard->shared_] { shared->Run(); });
     } catch (const std::system_error&) {
         guard->shared_->writerDone = true;  // nothing to wait for when it goes
         return nullptr;

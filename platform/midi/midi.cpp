@@ -7,6 +7,7 @@
 #include <chrono>
 #include <thread>
 
+#include "platform/midi/counted_threads.h"
 #include "platform/midi/headless.h"
 
 namespace ql::midi {
@@ -181,8 +182,25 @@ void Backend::Wait(uint32_t ms) { std::this_thread::sleep_for(std::chrono::milli
 
 Backend& CurrentBackend() { return *BackendSlot(); }
 
+namespace {
+
+BackendReleaseHook& ReleaseHookSlot() {
+    static BackendReleaseHook hook = nullptr;
+    return hook;
+}
+
+}  // namespace
+
+void SetBackendReleaseHook(BackendReleaseHook hook) { ReleaseHookSlot() = hook; }
+
 void InstallBackend(std::unique_ptr<Backend> backend) {
+    if (BackendReleaseHook hook = ReleaseHookSlot()) hook();
     BackendSlot() = backend ? std::move(backend) : headless::MakeBackend(headless::ClockMode::Virtual);
+}
+
+bool ReleaseForExit(uint32_t ms) {
+    InstallBackend(nullptr);
+    return WaitForCountedThreads(ms);
 }
 
 void AddNotice(std::string text, NoticeWeight weight) {

@@ -208,6 +208,18 @@ public:
 // before it is replaced. User-interface thread.
 Backend& CurrentBackend();
 void InstallBackend(std::unique_ptr<Backend> backend);
+// Called before the installed backend is replaced, for a holder of its devices
+// and timers that outlive what it was holding them for (a run's last notes
+// ringing) to let them go; null for none. User-interface thread.
+using BackendReleaseHook = void (*)();
+void SetBackendReleaseHook(BackendReleaseHook hook);
+
+// At the program's end: the installed backend released (with its synthesizer)
+// and the layer's threads that were let go waited for, at most `ms`
+// (counted_threads.h). False when one still sits in a device by then: the program
+// must end without destroying its static objects, which that thread may use.
+// User-interface thread, after every device taken from the backend is released.
+bool ReleaseForExit(uint32_t ms);
 
 // Notices of the layer for the user, oldest first; taking them empties the list.
 // A line notice says what the program goes on without (the sequencer not

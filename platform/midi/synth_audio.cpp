@@ -18,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/midi/counted_threads.h"
 #include "platform/midi/fluid_device.h"
 #include "platform/midi/real_time_frames.h"
 
@@ -95,7 +96,7 @@ void RunWithin(std::function<void()> job, uint32_t ms) {
     auto finished = std::make_shared<Finished>();
     std::thread thread;
     try {
-        thread = std::thread([job, finished] {
+        thread = StartCountedThread([job, finished] {
             job();
             finished->Set();
         });
@@ -304,7 +305,7 @@ std::unique_ptr<SynthAudio> StartWavAudio(std::shared_ptr<SynthCore> core, const
     auto finished = std::make_shared<Finished>();
     std::thread thread;
     try {
-        thread = std::thread([state, finished] {
+        thread = StartCountedThread([state, finished] {
             state->Run();
             finished->Set();
         });

@@ -416,6 +416,7 @@ intptr_t SequencerWndProc(platform::WindowHandle window, win::Message message, u
                 ShowLastPlayedMeasure(PlayingView());
             if (HandleSequencerMessage(win::ToRaw(message), word, data)) {
                 if (IsPlaybackStopping()) return 0;  // the Stop under way ends the run
+                if (win::ToRaw(message) == kMsgRingEnded) return 0;  // the last run's ring, long ended
                 if (!IsPlaybackRunning()) RunEnded(true, true);
                 else if (!WindowState().recording) UpdateTempoReadout(PlayingView());
                 else ExtendPagesForRecording(PlayingView());
@@ -481,6 +482,7 @@ void StartRecordingCommand(ScoreView* view) {
 
 void DestroySequencerWindow() {
     if (IsPlaybackRunning()) StopFromWindow();
+    StopPlayback();  // the last run's ring, cut short
     WatchMidiNotices({});
     CloseMidiOutputPorts();
     if (WindowState().window) win::DestroyWindow(WindowState().window);

@@ -10,6 +10,7 @@
 
 #include <thread>
 
+#include "platform/midi/counted_threads.h"
 #include "platform/midi/guarded_output.h"
 #include "platform/tests/midi/scripted_output.h"
 
@@ -77,6 +78,30 @@ TEST(GuardedOutput, NoDeviceHoldsUpItsSenders) {
                 EXPECT_EQ(wire->written[key], (std::vector<uint8_t>{0x90, static_cast<uint8_t>(key % 128), 64}));
         }
     }
+}
+
+// A writer let go while its device is stuck is counted until it has ended and
+// released the device: the program's exit waits for it and knows when it waited
+// in vain.
+TEST(GuardedOutput, AWriterLetGoIsWaitedForAtExit) {
+    ASSERT_TRUE(WaitForCountedThreads(kWaitBound.count())) << "a thread of another test still runs";
+    auto wire = std::make_shared<testing::Wire>();
+    std::unique_ptr<OutputDevice> guard =
+        GuardOutput(std::make_unique<testing::ScriptedOutput>("Scripted", Behaviour::Blocks, wire));
+    ASSERT_NE(guard, nullptr);
+    EXPECT_EQ(CountedThreadsRunning(), 1);
+    guard->Send(NoteOn(1));
+    std::this_thread::sleep_for(std::chrono::milliseconds(kStuckWriteMs + 100));
+    guard.reset();  // let go: its device is stuck
+    EXPECT_FALSE(WaitForCountedThreads(50)) << "the stuck writer was not counted";
+    {
+        std::lock_guard lock(wire->mutex);
+        wire->release = true;
+        wire->changed.notify_all();
+    }
+    ASSERT_TRUE(WaitForCountedThreads(kWaitBound.count()));
+    std::lock_guard lock(wire->mutex);
+    EXPECT_TRUE(wire->destroyed) << "the writer stopped counting before it released its device";
 }
 
 }  // namespace

@@ -95,9 +95,10 @@ TEST_F(MisbehavingDeviceTest, ASlowDeviceHearsEveryChannelSilenced) {
     auto slowWire = std::make_shared<Wire>();
     midi::InstallBackend(std::make_unique<TestBackend>(Behaviour::Slow, slowWire, std::make_shared<Wire>()));
     constexpr int kChannels = 8;
-    BuildScore(kChannels, 1);  // staff s on channel s - 1
-    for (int staff = 1; staff <= kChannels; ++staff) Note(staff, 1, 0, kHalf, 0);
-    PlaybackRequest request = Request(1, 1);
+    BuildScore(kChannels, 2);  // staff s on channel s - 1; stopped in measure 1, before the last
+    for (int staff = 1; staff <= kChannels; ++staff)
+        for (int measure = 1; measure <= 2; ++measure) Note(staff, measure, 0, kHalf, 0);
+    PlaybackRequest request = Request(1, 2);
     request.ports.names.fill("Bad");
     ASSERT_EQ(StartPlayback(request), PlaybackStart::Started);
     StopPlayback();

@@ -147,31 +147,47 @@ TEST_F(PlaybackSyncTest, MissingSyncInputPlaysOnTheOwnClock) {
 }
 
 // A run that ends in its last measure, by its end of data or by the user, lets
-// 500 ms pass before the devices close; a stop earlier in the piece does not wait.
+// its last notes ring for 500 ms before its devices are silenced, and Stop does
+// not wait for that: the user interface goes on at once. A stop earlier in the
+// piece silences at once.
 TEST_F(PlaybackSyncTest, StopInTheLastMeasureLetsTheNotesRing) {
+    const auto allNotesOff = [] {
+        size_t count = 0;
+        for (const midi::headless::SentMessage& message : midi::headless::Sent())
+            count += message.bytes == std::vector<uint8_t>{0xB0, 123, 0} ? 1 : 0;
+        return count;
+    };
     for (uint32_t stopAt : {1000u, 4500u, 0u}) {
         SCOPED_TRACE(stopAt);
         TearDown();
         SetUp();
         BuildTwoQuarters();
         ASSERT_EQ(StartPlayback(SyncRequest(SyncMode::None)), PlaybackStart::Started);
+        uint32_t stoppedAt = 0;
         if (stopAt == 0) {
             // To the end: the stop message comes from the engine.
             while (IsPlaybackRunning() && midi::headless::Now() < kLongEnough) {
                 midi::headless::Advance(10);
                 const uint32_t before = midi::headless::Now();
                 win::PumpMessages();
-                if (!IsPlaybackRunning()) {
-                    EXPECT_EQ(midi::headless::Now() - before, 500u);
-                }
+                EXPECT_EQ(midi::headless::Now(), before) << "the user interface waited";
             }
             EXPECT_FALSE(IsPlaybackRunning());
-            continue;
+        } else {
+            Advance(stopAt);
+            const uint32_t before = midi::headless::Now();
+            StopPlayback();
+            EXPECT_EQ(midi::headless::Now(), before) << "Stop waited";
         }
-        Advance(stopAt);
-        const uint32_t before = midi::headless::Now();
-        StopPlayback();
-        EXPECT_EQ(midi::headless::Now() - before, stopAt > 4096 ? 500u : 0u);
+        stoppedAt = midi::headless::Now();
+        const bool ringing = stopAt != 1000;
+        EXPECT_EQ(allNotesOff(), ringing ? 0u : 1u);
+        midi::headless::Advance(499);
+        win::PumpMessages();
+        EXPECT_EQ(allNotesOff(), ringing ? 0u : 1u) << "silenced before 500 ms";
+        midi::headless::Advance(1);
+        win::PumpMessages();
+        EXPECT_EQ(allNotesOff(), 1u) << "not silenced " << midi::headless::Now() - stoppedAt << " ms after Stop";
     }
 }
 

@@ -193,6 +193,7 @@ TEST_F(PlaybackTest, PauseAndStopSilenceEveryVoiceChannel) {
     EXPECT_EQ(sweeps(0, 0), std::pair(1, 128));
     midi::headless::ClearSent();
     StopPlayback();
+    Advance(500);  // stopped in the last measure: the sweep follows its ring
     EXPECT_EQ(sweeps(0, 0), std::pair(1, 128));  // staff 1 on A
     EXPECT_EQ(sweeps(0, 4), std::pair(1, 128));  // its voice 3 on port 9, played on A
     EXPECT_EQ(sweeps(1, 1), std::pair(1, 128));  // staff 2 on B
