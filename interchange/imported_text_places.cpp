@@ -26,6 +26,9 @@
 // and time; its anchor's x and y offsets say how far it was moved. A text the file
 // placed itself stays where it stands when its box there touches no box (those
 // stand first, before any mark is placed), and is placed as above when it does.
+// Cost: each place tried asks the page's room (imported_page_room.h), which looks
+// only at the boxes over the place's width and keeps its answers; the texts of a
+// staff that end together give one place after them.
 // Known limitation: a mark is placed against the notes as they stand; a later
 // change of layout can bring them together again.
 #include "interchange/imported_text_places.h"
@@ -38,6 +41,7 @@
 #include <cstring>
 #include <iterator>
 #include <optional>
+#include <set>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -53,6 +57,7 @@
 #include "display/anchors.h"
 #include "display/linked_views.h"
 #include "display/view_location.h"
+#include "interchange/imported_page_room.h"
 #include "interchange/imported_text_room.h"
 #include "layout/system_span.h"
 #include "notes/beatmap/beat_map.h"
@@ -138,75 +143,19 @@ std::vector<MeasureText> TextsOf(ScoreDocument* document, const ScoreSystem* sys
     return texts;
 }
 
-bool Listed(const std::vector<const ScoreObject*>* list, const ScoreObject* object) {
-    return list != nullptr && std::find(list->begin(), list->end(), object) != list->end();
-}
-
 // A staff of a system, as the owner of the boxes of its music.
 int StaffKey(const ScoreSystem* system, int staff) {
     constexpr int kStaffKeys = 256;
     return (system->number + 1) * kStaffKeys + staff;
 }
 
-// The page's boxes, and how much room a box wants around it.
-struct PageRoom {
-    std::vector<RecordRect> taken;
-    std::vector<int> owners;  // per box: the staff whose music it is (StaffKey), 0 for a text
-    int32_t clearance = 0;
-    const std::vector<const ScoreObject*>* only = nullptr;  // the texts that move; all when null
-    const std::vector<const ScoreObject*>* kept = nullptr;  // those that move only when in the way
-    std::vector<const ScoreObject*> standing;               // kept where they stand
-
-    void Take(const RecordRect& box, int owner = 0) {
-        taken.push_back(box);
-        owners.push_back(owner);
-    }
-    bool Touches(const RecordRect& box) const {
-        return std::any_of(taken.begin(), taken.end(),
-                           [&](const RecordRect& other) { return BoxesOverlap(box, other); });
-    }
-    // Whether the box taken at `index` would touch another box when it stood at `box`.
-    bool TouchesOthers(size_t index, const RecordRect& box) const {
-        for (size_t k = 0; k < taken.size(); ++k)
-            if (k != index && BoxesOverlap(box, taken[k])) return true;
-        return false;
-    }
-    bool Moves(const ScoreObject* object) const {
-        return !Listed(&standing, object) &&
-               (only == nullptr || Listed(only, object) || Listed(kept, object));
-    }
-
-    // The top of a box of `height` over left..right that touches nothing, as near
-    // `start` as can be: going up, its bottom at `start` or higher and its top not
-    // above `limit`; going down, its top at `start` or lower and its bottom not
-    // below `limit`. With `own` (a StaffKey) only that staff's music and the texts
-    // are in the way: the staves beyond are the layout's to move away. None when
-    // there is no such place.
-    std::optional<int32_t> NearestFit(int32_t left, int32_t right, int32_t height, int32_t start,
-                                      int32_t limit, bool up, int own = 0) const {
-        std::vector<RecordRect> near;
-        std::vector<int32_t> tops{up ? start - height : start};
-        for (size_t k = 0; k < taken.size(); ++k) {
-            const RecordRect& box = taken[k];
-            if (box.right + clearance <= left || right <= box.left - clearance) continue;
-            if (own != 0 && owners[k] != 0 && owners[k] != own) continue;
-            near.push_back({box.left - clearance, box.top - clearance, box.right + clearance,
-                            box.bottom + clearance});
-            if (up && near.back().top < start) tops.push_back(near.back().top - height);
-            if (!up && near.back().bottom > start) tops.push_back(near.back().bottom);
-        }
-        if (up)
-            std::sort(tops.begin(), tops.end(), std::greater<>());
-        else
-            std::sort(tops.begin(), tops.end());
-        for (const int32_t top : tops) {
-            if (up ? top < limit : top + height > limit) return std::nullopt;
-            const RecordRect candidate{left, top, right, top + height};
-            if (std::none_of(near.begin(), near.end(),
-                             [&](const RecordRect& box) { return BoxesOverlap(box, candidate); }))
-                return top;
-        }
-        return std::nullopt;
+// Where the texts of a staff placed so far end on the right, each once, in the
+// order they were placed: a text placed later may stand just after each.
+struct StaffTextEnds {
+    std::vector<int32_t> rights;
+    std::set<int32_t> seen;
+    void Add(const RecordRect& box) {
+        if (seen.insert(box.right).second) rights.push_back(box.right);
     }
 };
 
@@ -261,7 +210,7 @@ struct Band {
 
 // Places one text of `staff` in `system` within `band`; its box.
 RecordRect PlaceText(ScoreView* view, PageRoom& room, ScoreSystem* system, int staff,
-                     const MeasureText& text, const std::vector<RecordRect>& staffTexts,
+                     const MeasureText& text, const StaffTextEnds& staffTexts,
                      const Band& band) {
     const int32_t space = StaffSpaceUnits(view);
     const StaffLinesY lines = StaffLinesIn(view, system, staff);
@@ -286,13 +235,16 @@ RecordRect PlaceText(ScoreView* view, PageRoom& room, ScoreSystem* system, int s
     const int32_t least = std::max(0, MeasureSlotX(view, system, slot) - left);
     // Just after each text placed before it that ends within its reach.
     std::vector<int32_t> moves{least};
-    for (const RecordRect& box : staffTexts) {
-        const int32_t dx = box.right + room.clearance - left;
+    for (const int32_t right : staffTexts.rights) {
+        const int32_t dx = right + room.clearance - left;
         if (dx > least && left + dx < measureEnd) moves.push_back(dx);
     }
     // A text that would run past the system's end from its time ends at it instead.
-    if (left + least + width > systemEnd)
-        moves.push_back(std::max(systemEnd - width, MeasureSlotX(view, system, 1)) - left);
+    // (The texts' ends are each listed once, so this is the only move that can be
+    // there already.)
+    const int32_t toSystemEnd = std::max(systemEnd - width, MeasureSlotX(view, system, 1)) - left;
+    if (left + least + width > systemEnd && std::find(moves.begin(), moves.end(), toSystemEnd) == moves.end())
+        moves.push_back(toSystemEnd);
     std::optional<Spot> spot;
     // A place wins by touching no other staff's music, then by standing nearer the
     // staff, then by moving less.
@@ -472,7 +424,7 @@ RecordRect PlaceHairpin(ScoreView* view, PageRoom& room, ScoreSystem* system, in
         const RecordRect moved{d.left, d.top + dy, d.right, d.bottom + dy};
         if (dy == 0 || room.TouchesOthers(placed->box, moved)) continue;
         ShiftMark(view, placed->object, dy);
-        room.taken[placed->box] = moved;
+        room.Replace(placed->box, moved);
     }
     return {box.left, top, box.right, top + height};
 }
@@ -487,13 +439,14 @@ int32_t PlaceSystemTexts(ScoreView* view, PageRoom& room, ScoreSystem* system, i
     for (int staff = 1; staff <= staves; ++staff) {
         const Band band{ceiling,
                         staff < staves ? StaffLinesIn(view, system, staff + 1).top - space : floor};
-        std::vector<RecordRect> staffTexts;
+        StaffTextEnds staffTexts;
         std::vector<PlacedDynamic> dynamics;
         for (const MeasureText& text : TextsOf(document, system, staff)) {
-            staffTexts.push_back(room.Moves(text.object)
-                                     ? PlaceText(view, room, system, staff, text, staffTexts, band)
-                                     : StandingBox(view, system, staff, text));
-            room.Take(staffTexts.back());
+            const RecordRect box = room.Moves(text.object)
+                                       ? PlaceText(view, room, system, staff, text, staffTexts, band)
+                                       : StandingBox(view, system, staff, text);
+            staffTexts.Add(box);
+            room.Take(box);
             if (text.object->type == TypeCode(ObjectType::Dynamic))
                 dynamics.push_back({text.object, room.taken.size() - 1});
         }
@@ -524,8 +477,8 @@ void PlacePageTexts(ScoreView* view, ScorePage* page, const std::vector<const Sc
     PageRoom room;
     room.only = only;
     room.kept = kept;
+    room.clearance = StaffSpaceUnits(view) / kClearanceDivisor;  // before any box is taken
     for (const RecordRect& box : PageTextRoom(view)) room.Take(box);
-    room.clearance = StaffSpaceUnits(view) / kClearanceDivisor;
     std::vector<ScoreSystem*> systems;
     for (ScoreSystem* system = page->firstSystem.get(); system != nullptr;
          system = system->next.get()) {
@@ -538,7 +491,7 @@ void PlacePageTexts(ScoreView* view, ScorePage* page, const std::vector<const Sc
     for (ScoreSystem* system : systems)
         for (int staff = 1; kept != nullptr && staff <= view->document->header.staffCount; ++staff)
             for (const MeasureText& text : TextsOf(view->document, system, staff)) {
-                if (!Listed(kept, text.object)) continue;
+                if (!room.Kept(text.object)) continue;
                 const RecordRect box = StandingBox(view, system, staff, text);
                 if (room.Touches(box) || !EndsWithinSystem(view, system, box)) continue;
                 room.Take(box);

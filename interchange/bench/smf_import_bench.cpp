@@ -146,15 +146,17 @@ std::vector<uint8_t> MakeHeldFile(int measures, bool held) {
     return file;
 }
 
-void RunHeldImport(benchmark::State& state, bool held) {
-    const int measures = static_cast<int>(state.range(0));
-    const std::string path =
-        (sys::TemporaryFolder() / ("ql_bench_" + std::to_string(getpid()) + (held ? "_held.mid" : "_struck.mid")))
-            .string();
-    const std::vector<uint8_t> bytes = MakeHeldFile(measures, held);
+// Writes a file of the temporary folder named after the process and `name`; its path.
+std::string WriteBenchFile(const std::string& name, const std::vector<uint8_t>& bytes) {
+    const std::string path = (sys::TemporaryFolder() / ("ql_bench_" + std::to_string(getpid()) + name)).string();
     std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
                                                 static_cast<std::streamsize>(bytes.size()));
-    RunImportOf(state, path);
+    return path;
+}
+
+void RunHeldImport(benchmark::State& state, bool held) {
+    const int measures = static_cast<int>(state.range(0));
+    RunImportOf(state, WriteBenchFile(held ? "_held.mid" : "_struck.mid", MakeHeldFile(measures, held)));
 }
 
 // 16 notes held for 1,000 measures (tied on at every barline) against the same
@@ -167,6 +169,38 @@ BENCHMARK(BM_HeldNotesImport)->Arg(1000)->Unit(benchmark::kMillisecond);
 
 void BM_HeldNotesImport_Baseline(benchmark::State& state) { RunHeldImport(state, false); }
 BENCHMARK(BM_HeldNotesImport_Baseline)->Arg(1000)->Unit(benchmark::kMillisecond);
+
+// One staff track: a quarter note, then `count` texts ("Text 1", "Text 2"...) `apart`
+// ticks from one another, from the note's start.
+std::vector<uint8_t> MakeTextsFile(int count, uint32_t apart) {
+    std::vector<uint8_t> file{'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 1, 0, 2,
+                              static_cast<uint8_t>(kDivision >> 8), static_cast<uint8_t>(kDivision & 0xFF)};
+    PutChunk(file, {0x00, 0xFF, 0x58, 0x04, 0x04, 0x02, 0x18, 0x08, 0x00, 0xFF, 0x2F, 0x00});
+    std::vector<uint8_t> track{0x00, 0x90, 60, 80};
+    for (int i = 1; i <= count; ++i) {
+        const std::string text = "Text " + std::to_string(i);
+        PutVlq(track, i == 1 ? 0 : apart);
+        track.insert(track.end(), {0xFF, 0x01, static_cast<uint8_t>(text.size())});
+        track.insert(track.end(), text.begin(), text.end());
+    }
+    track.insert(track.end(), {0x00, 0x80, 60, 0, 0x00, 0xFF, 0x2F, 0x00});
+    PutChunk(file, track);
+    return file;
+}
+
+// Texts all at one tick against the same texts an eighth apart (each then stands
+// at its own time); target: at most 3x.
+void BM_ImportTextsAtOneTime(benchmark::State& state) {
+    RunImportOf(state, WriteBenchFile("_texts_together.mid", MakeTextsFile(static_cast<int>(state.range(0)), 0)));
+    state.SetLabel("target <= 3x");
+}
+BENCHMARK(BM_ImportTextsAtOneTime)->Arg(1000)->Unit(benchmark::kMillisecond);
+
+void BM_ImportTextsAtOneTime_Baseline(benchmark::State& state) {
+    RunImportOf(state,
+                WriteBenchFile("_texts_apart.mid", MakeTextsFile(static_cast<int>(state.range(0)), kDivision / 2)));
+}
+BENCHMARK(BM_ImportTextsAtOneTime_Baseline)->Arg(1000)->Unit(benchmark::kMillisecond);
 
 // The byte layer alone: every event of the 2,000-measure file from memory.
 void BM_ReadSmf(benchmark::State& state) {

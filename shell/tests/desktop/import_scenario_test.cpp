@@ -3,7 +3,8 @@
 // after the file with its notes on the page; a ".nif" file opens its score window
 // at once, with its notes and the marks under its staff; a damaged file of either
 // kind gives a message box and no window, also when the file is refused only
-// after "Prepare Import".
+// after "Prepare Import". A track of two channels opens as two staves, and tracks
+// past the last staff are counted in a box.
 #include <vector>
 
 #include "shell/tests/desktop/desktop_fixture.h"
@@ -15,6 +16,7 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr char kNiffImportCaption[] = "Quaverlinescribe - Import NIFF";
+constexpr char kMidiImportCaption[] = "Import from Standard Midi File";
 
 // A conductor track and one staff track of eight quarter notes at 96 ticks a quarter.
 std::vector<unsigned char> EightQuarters() {
@@ -60,6 +62,23 @@ std::vector<unsigned char> MarkedQuarters() {
         }
     }
     return EndNiffScore(out);
+}
+
+// A conductor track and `tracks` staff tracks, each of one quarter note on channel
+// 1 and, with `drums`, a bass drum on channel 10 with it.
+std::vector<unsigned char> TracksOfOneNote(int tracks, bool drums) {
+    std::vector<unsigned char> notes{0x00, 0x90, 60, 90};
+    if (drums) notes.insert(notes.end(), {0x00, 0x99, 36, 100});
+    notes.insert(notes.end(), {0x60, 0x80, 60, 0});
+    if (drums) notes.insert(notes.end(), {0x00, 0x89, 36, 0});
+    notes.insert(notes.end(), {0x00, 0xFF, 0x2F, 0x00});
+    std::vector<unsigned char> file{'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 1, 0, static_cast<unsigned char>(tracks + 1),
+                                    0, 96, 'M', 'T', 'r', 'k', 0, 0, 0, 4, 0x00, 0xFF, 0x2F, 0x00};
+    for (int t = 0; t < tracks; ++t) {
+        file.insert(file.end(), {'M', 'T', 'r', 'k', 0, 0, 0, static_cast<unsigned char>(notes.size())});
+        file.insert(file.end(), notes.begin(), notes.end());
+    }
+    return file;
 }
 
 class ImportScenario : public DesktopScenario {
@@ -120,6 +139,42 @@ TEST_F(ImportScenario, ImportedMidiFileOpensAsANewScore) {
     ChooseMenuItem('f', 'c');
     EXPECT_TRUE(NoMessageBoxComes()) << "closing the unedited import asked to save it";
     EXPECT_TRUE(WaitFor([&] { return Frame().title == kFrameTitle; })) << "the imported score did not close";
+    EXPECT_EQ(Quit(), 0);
+}
+
+// A track of piano and drums opens as two staves, the drums on their own; a file
+// of more tracks than the score has staves opens with what fits and a box that
+// counts the tracks left out.
+TEST_F(ImportScenario, EachChannelOfATrackHasItsStaffAndTracksPastTheLastAreCounted) {
+    const fs::path band = home_->Documents() / "band.mid";
+    WriteFileBytes(band, TracksOfOneNote(1, true));
+    const fs::path many = home_->Documents() / "many.mid";
+    WriteFileBytes(many, TracksOfOneNote(66, false));
+    ASSERT_TRUE(StartProgram());
+
+    ChooseMenuItem('f', 'i');
+    ChooseFile(band);
+    std::optional<ShownWindow> options = x_.WaitForWindow("Prepare Import");
+    ASSERT_TRUE(options) << "no Prepare Import dialog";
+    x_.PointAt(*options);
+    x_.PressKey("Return");
+    ASSERT_TRUE(x_.WaitForWindow("band_MIDI")) << "the imported score did not open";
+    x_.Settle();
+    const ScreenPicture picture = x_.Grab(Frame());
+    EXPECT_EQ(StavesOfFirstSystem(picture, 0, picture.width).size(), 2u) << "the drums have no staff of their own";
+    EXPECT_FALSE(x_.FindWindow(kMidiImportCaption)) << "a file that fits was said to lose something";
+
+    PressInFrame("ctrl+i");
+    ChooseFile(many);
+    options = x_.WaitForWindow("Prepare Import");
+    ASSERT_TRUE(options) << "no Prepare Import dialog for the file of 66 tracks";
+    x_.PointAt(*options);
+    x_.PressKey("Return");
+    std::optional<ShownWindow> box = x_.WaitForWindow(kMidiImportCaption);
+    ASSERT_TRUE(box) << "the tracks left out were not counted";
+    x_.PointAt(*box);
+    x_.PressKey("Return");
+    EXPECT_TRUE(x_.WaitForWindow("many_MIDI")) << "the tracks that fit did not open";
     EXPECT_EQ(Quit(), 0);
 }
 
