@@ -91,7 +91,8 @@ ui::DialogTemplate TimeSignatureTemplate() {
     b.Label("Beats per measure", 0, 0);
     b.SpinEdit(kBeatsSpin, 1, 0);
     b.Label("Note value of beat", 0, 1);
-    b.Label("", 1, 1, kNoteValue);
+    // The note value is drawn by the dialog in the music font.
+    b.Add(ui::kButtonClass, kNoteValue, "", 1, 1, kSpinWidth * 2, kVisible | ui::kButtonOwnerDraw);
     b.Add(ui::kUpDownClass, kNoteSpin, "", 1, 2, kSpinWidth, kVisible);
     b.Check(kCommonCut, "Use Common/Cut Signature", 0, 3);
     b.Radio(kToFirstChange, "Up to first time signature change", 0, 4, true, 2);

@@ -28,6 +28,7 @@
 #include "staves/change_range.h"
 #include "staves/clef_changes.h"
 #include "staves/clef_key_relayout.h"
+#include "staves/dialog_glyphs.h"
 #include "staves/clef_key_tables.h"
 #include "staves/signature_dialog_resources.h"
 #include "staves/time_signature_dialog.h"
@@ -106,21 +107,6 @@ constexpr int kSpacesPerFontHeight = 4;  // the music font's height is four staf
 constexpr int kPictureSpaces = 7;        // the staff and room above and below it
 constexpr int kLineInset = 2;
 
-// One glyph or letter of `face` at `height` pixels, centred on x with its baseline at y.
-void GlyphAt(platform::DcHandle dc, const std::string& face, int height, int weight, int x, int y, char glyph) {
-    text::LogicalFont request;
-    request.height = -height;
-    request.weight = weight;
-    request.SetFace(face.c_str());
-    const platform::FontHandle font = text::CreateFontIndirect(request);
-    if (!font) return;
-    const platform::FontHandle previous = gfx::SelectObject(dc, font);
-    gfx::SetTextAlign(dc, gfx::kTextAlignBaseline | gfx::kTextAlignCentre);
-    text::TextOutA(dc, gfx::Point{x, y}, std::string_view(&glyph, 1));
-    gfx::SelectObject(dc, previous);
-    text::DeleteFont(font);
-}
-
 // A five-line staff across the picture and the clef on it as the score draws it at
 // a system's start: the clef's glyph of the music font, its baseline on the bottom
 // line moved by the kind's steps; TAB as its three letters.
@@ -142,13 +128,11 @@ void DrawClefPicture(platform::DcHandle dc, const gfx::Rect& r, int kind) {
     const int x = (r.left + r.right) / 2;
     if (kind == CodeOf(ClefKind::Tab)) {
         for (int i = 0; i < 3; ++i)
-            GlyphAt(dc, "Arial", space + space / 2, text::kWeightHeavy, x, top + (i + 1) * (kStaffSpaces * space) / 3,
+            DrawDialogGlyph(dc, "Arial", space + space / 2, text::kWeightHeavy, x, top + (i + 1) * (kStaffSpaces * space) / 3,
                     "TAB"[i]);
         return;
     }
-    const platform::FontHandle music = State().drawing.MusicFont;
-    const std::string face = music ? text::GetFontFaceName(music) : std::string(kMusicFontFace);
-    GlyphAt(dc, face, kSpacesPerFontHeight * space, text::kWeightNormal, x, bottom + ClefGlyphShift(kind) * space / 2,
+    DrawDialogGlyph(dc, MusicFaceName(), kSpacesPerFontHeight * space, text::kWeightNormal, x, bottom + ClefGlyphShift(kind) * space / 2,
             static_cast<char>(ClefGlyphOf(kind)));
 }
 

@@ -15,10 +15,16 @@
 #include "core/ui/dialog_fields.h"
 #include "core/ui/modal_boxes.h"
 #include "layout/spacing/spacing_collect.h"
+#include "platform/gfx/dc.h"
+#include "platform/gfx/draw.h"
+#include "platform/gfx/objects.h"
+#include "platform/text/font.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dialog.h"
+#include "platform/win/paint.h"
 #include "platform/win/window.h"
 #include "staves/barline_dialog_resources.h"
+#include "staves/dialog_glyphs.h"
 #include "staves/time_signature.h"
 
 namespace ql {
@@ -33,6 +39,9 @@ constexpr int kFirstNoteGlyph = 177;
 constexpr char kWholeNoteGlyph = 'F';
 // The note spin runs over positions 7..12; up shows a smaller value (a lower code).
 constexpr int kSpinMirror = kShortestBeatCode + kWholeBeatCode;
+// The note's font is its box's height; its baseline a sixth of the box above the foot.
+constexpr int kNoteFontShare = 1;
+constexpr int kNoteFootDivisor = 6;
 
 struct TimeDialogState {
     ScoreView* view = nullptr;
@@ -47,6 +56,7 @@ std::string NoteGlyph(int code) {
 
 void ShowCode(WindowHandle dialog, TimeDialogState& state) {
     ui::SetItemText(dialog, kNoteValue, NoteGlyph(state.code));
+    win::InvalidateRect(ui::GetDialogItem(dialog, kNoteValue), nullptr, true);
     ui::SetUpDownPosition(ui::GetDialogItem(dialog, kNoteSpin), kSpinMirror - state.code);
     ui::SetUpDownRange(ui::GetDialogItem(dialog, kBeatsSpin), 1, MostBeatsForCode(state.code));
 }
@@ -127,6 +137,23 @@ void SelectRangeOfControl(WindowHandle dialog, uint32_t id) {
     if (id == kThroughNumber || id == kThroughSpin) ui::CheckRadioButton(dialog, kToFirstChange, kThrough, kThrough);
 }
 
+// The beat's note value, a note of the music font standing in its box.
+intptr_t DrawNoteValue(const win::DrawItemInfo* item, const TimeDialogState& state) {
+    if (item == nullptr || !item->dc || item->controlId != kNoteValue) return 0;
+    const gfx::Rect r = item->rect;
+    const gfx::BrushHandle paper = gfx::CreateSolidBrush(gfx::kWhite);
+    gfx::FillRect(item->dc, r, paper);
+    gfx::DeleteObject(paper);
+    gfx::SetTextColour(item->dc, gfx::kBlack);
+    gfx::SetBackgroundMode(item->dc, gfx::BackgroundMode::Transparent);
+    // The music font is four staff spaces high; a note's head sits on its baseline
+    // and its stem reaches about three spaces up.
+    const int height = r.Height() * kNoteFontShare;
+    DrawDialogGlyph(item->dc, MusicFaceName(), height, text::kWeightNormal, (r.left + r.right) / 2,
+                    r.bottom - r.Height() / kNoteFootDivisor, NoteGlyph(state.code)[0]);
+    return 1;
+}
+
 intptr_t TimeDialogCommand(WindowHandle dialog, TimeDialogState& state, uint32_t word) {
     const uint32_t id = win::CommandId(word);
     if (id == ui::kIdOk) {
@@ -172,6 +199,8 @@ int TimeSignatureDialog(ScoreView* view) {
                 return 0;
             }
             if (message == win::Message::Command) return TimeDialogCommand(dialog, state, word);
+            if (message == win::Message::DrawItem)
+                return DrawNoteValue(reinterpret_cast<const win::DrawItemInfo*>(data), state);
             if (message == win::Message::VerticalScroll) {
                 if (static_cast<uint32_t>(data) == ui::GetDialogItem(dialog, kNoteSpin).bits)
                     StepCode(dialog, state, win::ScrollPositionOf(word));

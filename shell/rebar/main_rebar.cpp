@@ -42,6 +42,7 @@ struct MainBar {
     std::array<platform::WindowHandle, kBandCount> toolbars{};
     platform::WindowHandle mainBandTarget;  // takes the Main band's clicks
     platform::BitmapHandle strip;
+    platform::BitmapHandle mainStrip;  // the Main palette's faces
     int32_t stripSize = 0;
 };
 
@@ -61,13 +62,18 @@ int32_t ImageSize() {
     return Options().SmallToolBars ? kSmallToolbarImageSize : kToolbarImageSize;
 }
 
-bool EnsureStrip() {
+// The strips at the buttons' size, each made once for it (toolbars made before
+// keep using it).
+void EnsureStrips() {
     MainBar& bar = Bar();
-    if (bar.strip && bar.stripSize == ImageSize()) return true;
-    if (bar.strip) gfx::DeleteObject(bar.strip);
-    bar.stripSize = ImageSize();
-    bar.strip = MakeToolbarStrip(bar.stripSize);
-    return static_cast<bool>(bar.strip);
+    if (bar.stripSize != ImageSize()) {
+        if (bar.strip) gfx::DeleteObject(bar.strip);
+        if (bar.mainStrip) gfx::DeleteObject(bar.mainStrip);
+        bar.strip = bar.mainStrip = platform::BitmapHandle{};
+        bar.stripSize = ImageSize();
+    }
+    if (!bar.strip) bar.strip = MakeToolbarStrip(bar.stripSize);
+    if (!bar.mainStrip) bar.mainStrip = MakePaletteStrip(kMainPalette, bar.stripSize);
 }
 
 // A click on a tool of the Main band presses that tool of the Main palette.
@@ -102,7 +108,7 @@ std::vector<ui::ToolbarButtonSpec> ButtonsOf(const BandRecord& band) {
     std::vector<ui::ToolbarButtonSpec> buttons;
     if (band.id == kMainPaletteBand) {
         for (int i = 0; i < PaletteSpecOf(kMainPalette).buttons; ++i)
-            buttons.push_back({kMainBandCommandBase + i, i % kToolbarImageCount, "", ui::kToolButtonEnabled});
+            buttons.push_back({kMainBandCommandBase + i, i, "", ui::kToolButtonEnabled});
         return buttons;
     }
     for (const BandButton& button : band.buttons)
@@ -206,7 +212,9 @@ platform::WindowHandle CreateBandToolbar(const BandRecord& band) {
     params.id = band.id;
     errno = 0;
     // Without the faces (a strip not read) the buttons still work by their labels.
-    params.images = {EnsureStrip() ? bar.strip : platform::BitmapHandle{}, ImageSize()};
+    // The Main band wears the Main palette's faces, the others the toolbar strip's.
+    EnsureStrips();
+    params.images = {band.id == kMainPaletteBand ? bar.mainStrip : bar.strip, ImageSize()};
     params.showLabels = Options().ToolBarText != 0 && band.id != kMainPaletteBand;
     if (band.id == kMainPaletteBand)
         params.tooltip = [](int32_t command) {
@@ -318,6 +326,7 @@ void DestroyMainRebar() {
     if (win::IsWindow(bar.rebar)) win::DestroyWindow(bar.rebar);
     if (win::IsWindow(bar.mainBandTarget)) win::DestroyWindow(bar.mainBandTarget);
     if (bar.strip) gfx::DeleteObject(bar.strip);
+    if (bar.mainStrip) gfx::DeleteObject(bar.mainStrip);
     bar = MainBar{};
 }
 

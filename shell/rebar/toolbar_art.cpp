@@ -4,8 +4,13 @@
 
 #include <string>
 
+#include "editing/palette_faces.h"
+#include "editing/palette_layout.h"
+#include "editing/palette_windows.h"
 #include "editing/tool_bitmaps.h"
 #include "platform/gfx/bitmap.h"
+#include "platform/gfx/dc.h"
+#include "platform/gfx/draw.h"
 #include "platform/gfx/objects.h"
 #include "platform/sys/folders.h"
 
@@ -25,6 +30,39 @@ platform::BitmapHandle MakeToolbarStrip(int32_t size) {
         return {};
     }
     return bitmap;
+}
+
+namespace {
+// The palette faces' small strips are drawn at this size.
+constexpr int32_t kPaletteFaceSize = 24;
+}  // namespace
+
+platform::BitmapHandle MakePaletteStrip(int palette, int32_t size) {
+    const int buttons = PaletteSpecOf(palette).buttons;
+    if (buttons <= 0 || size <= 0) return {};
+    // The faces at their own size, then brought to the toolbar's.
+    const platform::BitmapHandle faces = gfx::CreateImageBitmap(kPaletteFaceSize * buttons, kPaletteFaceSize);
+    const platform::BitmapHandle strip = gfx::CreateImageBitmap(size * buttons, size);
+    const platform::DcHandle facesDc = faces ? gfx::CreateWindowContext(faces) : platform::DcHandle{};
+    const platform::DcHandle stripDc = strip ? gfx::CreateWindowContext(strip) : platform::DcHandle{};
+    const bool made = facesDc && stripDc;
+    if (made) {
+        const gfx::BrushHandle background = gfx::CreateSolidBrush(kPaletteButtonColour);
+        gfx::FillRect(facesDc, {0, 0, kPaletteFaceSize * buttons, kPaletteFaceSize}, background);
+        gfx::DeleteObject(background);
+        for (int i = 0; i < buttons; ++i) {
+            const ToolFace face = PaletteButtonFace(palette, i);
+            DrawToolFace(facesDc, i * kPaletteFaceSize, 0, kPaletteFaceSize, face.bitmapId, face.imageIndex);
+        }
+        gfx::StretchBlit(stripDc, {0, 0, size * buttons, size}, facesDc, {0, 0, kPaletteFaceSize * buttons, kPaletteFaceSize},
+                         gfx::RasterOp::SourceCopy);
+    }
+    if (facesDc) gfx::DeleteContext(facesDc);
+    if (stripDc) gfx::DeleteContext(stripDc);
+    if (faces) gfx::DeleteObject(faces);
+    if (made) return strip;
+    if (strip) gfx::DeleteObject(strip);
+    return {};
 }
 
 }  // namespace ql

@@ -21,4 +21,10 @@ constexpr int32_t kSmallToolbarStripId = 491;
 // buttons then show no face). The caller deletes it.
 platform::BitmapHandle MakeToolbarStrip(int32_t size);
 
+// A strip of the palette's button faces as the palette shows them (each on the
+// palette's button colour), one image of `size` pixels a button, so that a band
+// of the palette's tools wears the palette's own pictures; null when the strip
+// cannot be made. The caller deletes it.
+platform::BitmapHandle MakePaletteStrip(int palette, int32_t size);
+
 }  // namespace ql

@@ -14,6 +14,7 @@
 #include "editing/palette_faces.h"
 #include "editing/palette_layout.h"
 #include "editing/palette_windows.h"
+#include "editing/tool_bitmaps.h"
 #include "platform/gfx/bitmap.h"
 #include "platform/gfx/objects.h"
 #include "platform/ui/controls.h"
@@ -302,6 +303,31 @@ TEST(ToolbarStripTest, EveryButtonHasAFaceOfItsOwn) {
         }
     }
     EXPECT_FALSE(MakeToolbarStrip(20));
+}
+
+// The Main band's strip: the Main palette's faces as the palette shows them, on its
+// button colour, each a picture of its own, at both button sizes.
+TEST(ToolbarStripTest, TheMainBandWearsTheMainPalettesFaces) {
+    FreeToolBitmaps();  // read the palettes' strips anew, whatever tests before did
+    const int32_t buttons = PaletteSpecOf(kMainPalette).buttons;
+    for (int32_t size : {kToolbarImageSize, kSmallToolbarImageSize}) {
+        const platform::BitmapHandle strip = MakePaletteStrip(kMainPalette, size);
+        ASSERT_TRUE(strip) << size;
+        const std::vector<gfx::Colour> pixels = gfx::ReadBitmapPixels(strip);
+        gfx::DeleteObject(strip);
+        ASSERT_EQ(pixels.size(), static_cast<size_t>(size * size * buttons));
+        std::vector<std::vector<gfx::Colour>> faces(static_cast<size_t>(buttons));
+        for (int32_t y = 0; y < size; ++y)
+            for (int32_t x = 0; x < size * buttons; ++x)
+                faces[static_cast<size_t>(x / size)].push_back(pixels[static_cast<size_t>(y * size * buttons + x)] & 0xFFFFFFu);
+        for (int32_t i = 0; i < buttons; ++i) {
+            const auto& face = faces[static_cast<size_t>(i)];
+            EXPECT_EQ(face.front(), kPaletteButtonColour) << "face " << i << " at " << size;
+            EXPECT_TRUE(std::any_of(face.begin(), face.end(), [&](gfx::Colour c) { return c != face.front(); }))
+                << "face " << i << " at " << size << " is blank";
+            for (int32_t j = 0; j < i; ++j) EXPECT_NE(face, faces[static_cast<size_t>(j)]) << i << " and " << j;
+        }
+    }
 }
 
 }  // namespace

@@ -3,7 +3,12 @@
 // dialog open with a beep or the dialog's message.
 #include "staves/measure_dialogs.h"
 
+#include <algorithm>
+#include <vector>
+
+#include "platform/gfx/bitmap.h"
 #include "platform/ui/headless.h"
+#include "platform/win/paint.h"
 #include "staves/barline_dialog_resources.h"
 #include "staves/multi_measure_rest.h"
 #include "staves/tests/measures/measure_fixture.h"
@@ -198,6 +203,32 @@ TEST_F(MeasureDialogs, MeasureNumberUpToAChangeOrANumber) {
 }
 
 // ---- Time Signature (852) ----
+
+// The beat's note value is a note of the music font drawn in its box, and another
+// note once the spin steps the value.
+TEST_F(MeasureDialogs, TimeSignatureShowsTheBeatsNote) {
+    BuildScore(1, 4);
+    UseMeasure(2);
+    auto inkOf = [](DialogDriver& d) {
+        platform::BitmapHandle image;
+        std::vector<gfx::Colour> pixels;
+        EXPECT_TRUE(d.RequestDraw(time_signature_dialog::kNoteValue, 0, win::DrawAction::DrawEntire));
+        image = win::GetWindowImage(d.Item(time_signature_dialog::kNoteValue));
+        pixels = gfx::ReadBitmapPixels(image);
+        const auto dark = std::count_if(pixels.begin(), pixels.end(), [](gfx::Colour c) {
+            return gfx::RedOf(c) < 128 && gfx::GreenOf(c) < 128 && gfx::BlueOf(c) < 128;
+        });
+        EXPECT_GT(dark, 4);
+        return pixels;
+    };
+    SetDialogScript(time_signature_dialog::kTimeSignatureDialog, [&](DialogDriver& d) {
+        const std::vector<gfx::Colour> quarter = inkOf(d);
+        d.StepUpDown(time_signature_dialog::kNoteSpin, -1);  // a half note
+        EXPECT_NE(inkOf(d), quarter);
+        d.Click(ui::kIdCancel);
+    });
+    EXPECT_EQ(TimeSignatureDialog(view_), ui::kIdCancel);
+}
 
 // OK sets the signature typed and stepped; Cancel changes nothing; a refused length
 // shows the limit box and junk beeps, both keeping the dialog open.
