@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <map>
 #include <string>
 #include <utility>
@@ -255,9 +256,13 @@ struct InkSpan {
     int right;
 };
 
+// How far a syllable's centre may stand from its note head's.
+constexpr int kSyllableOffCentre = 32;
+
 // Every staff's columns, as the page shows them: the heads, accidentals and grace
-// notes of one time end before those of the next begin, and the syllables of each
-// verse line of a staff end before the next syllable begins.
+// notes of one time end before those of the next begin, each syllable stands
+// centred under its head, and the syllables of each verse line of a staff end
+// before the next syllable begins.
 ::testing::AssertionResult ColumnsStandApart(ScoreView* view) {
     ScoreDocument* document = view->document;
     const int head = GlyphMetricOf(*document, kBlackHeadCode).advance;
@@ -285,6 +290,9 @@ struct InkSpan {
                                 if (a->type != TypeCode(ObjectType::Lyric)) continue;
                                 const TextObject* lyric = AsTextObject(a);
                                 const int centre = x + LyricXOffset(lyric);
+                                if (std::abs(centre - (x + head / 2)) > kSyllableOffCentre)
+                                    fail(m, staff, "syllable at tick " + std::to_string(e->time) + " centred " +
+                                                       std::to_string(centre - x - head / 2) + " off its head");
                                 lines[LyricVerse(lyric)].push_back(
                                     {e->time, {centre - lyric->body.width / 2, centre + lyric->body.width / 2}});
                             }
