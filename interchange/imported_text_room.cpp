@@ -40,6 +40,7 @@
 #include "objects/lyrics/lyric.h"
 #include "objects/lyrics/lyric_lines.h"
 #include "objects/midi_marks/mark_classes.h"
+#include "objects/spanners/spanner_objects.h"
 
 namespace ql {
 namespace {
@@ -142,6 +143,22 @@ void AddTies(ScoreView* view, MeasureCell* cell, std::vector<RecordRect>& room) 
         }
 }
 
+// The octave lines of one staff's cell at the view's current place: from end to
+// end, their hooks included, a quarter space beyond.
+void AddOctaveLines(ScoreView* view, MeasureCell* cell, std::vector<RecordRect>& room) {
+    const int32_t clearance = StaffSpaceUnits(view) / 4;
+    for (ScoreObject* o = cell->objects ? cell->objects->next.get() : nullptr; o != nullptr; o = o->next.get()) {
+        if (o->type != TypeCode(ObjectType::Octave)) continue;
+        SpannerEndpoint& ends = SpannerOf(o)->endpoint;
+        LogicalPoint p[2]{};
+        static_assert(sizeof(AnchorPoint) == sizeof(ObjectLocation));
+        DecodeAnchors(view, o->subtype, reinterpret_cast<ObjectLocation*>(&ends.start), p, 2);
+        const int32_t hooks[] = {p[0].y, p[1].y, p[0].y + Scaled(view, ends.startHook), p[1].y + Scaled(view, ends.endHook)};
+        room.push_back({std::min(p[0].x, p[1].x), *std::min_element(hooks, hooks + 4) - clearance,
+                        std::max(p[0].x, p[1].x), *std::max_element(hooks, hooks + 4) + clearance});
+    }
+}
+
 // Whether a note of the cell carries a syllable.
 bool CarriesLyrics(MeasureCell* cell) {
     for (int voice = 0; voice < kVoiceCount; ++voice)
@@ -202,6 +219,7 @@ int32_t InkDepthUnderLyrics(ScoreView* view, ScorePage* page) {
                 std::vector<RecordRect> slurs;
                 AddSlurs(view, cell, slurs);
                 AddTies(view, cell, slurs);
+                AddOctaveLines(view, cell, slurs);
                 for (const RecordRect& slur : slurs)
                     depth = std::max(depth, static_cast<int32_t>((slur.bottom - bottomLine) / scale));
                 for (int voice = 0; voice < kVoiceCount; ++voice)

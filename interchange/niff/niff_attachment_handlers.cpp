@@ -207,7 +207,6 @@ int ReadNiffLyric(NiffChunkContext& context, const uint8_t* fixedPart) {
     text.erase(0, std::min(text.find_first_not_of(' '), text.size()));
     if (text.empty()) return 1;
     NiffLyricSyllable syllable;
-    syllable.offset = SyllableOffset(text);
     syllable.text = std::move(text);
     syllable.line = line;
     syllable.fontSlot = NiffMarkFont(import, kLyricDefault);

@@ -50,7 +50,6 @@ struct NiffNoteMark {
 struct NiffLyricSyllable {
     std::string text;
     int line = 0;  // the verse, 0..3
-    int16_t offset = 0;
     int fontSlot = -1;
 };
 // An arpeggio sign before a chord: the staff positions of its top and bottom notes.

@@ -252,7 +252,8 @@ void AttachNiffNoteMarks(NiffImportState& import, EventRecord* note, int staff, 
             import.report.Count(kUnmadeMarksKind);
             continue;
         }
-        SetLyricOffsets(lyric, syllable.offset, 0);
+        // Centred under the note's head, as printed syllables stand.
+        SetLyricOffsets(lyric, LyricOffsetUnderHead(view), 0);
         ApplyNiffTextFont(import, lyric, syllable.fontSlot, kLyricStyle);
         ClassOf(&lyric->header).Measure(&lyric->header, view);
         SetNiffLyricLevels(import.document, lyric->body.height);

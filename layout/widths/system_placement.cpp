@@ -33,6 +33,7 @@ constexpr uint8_t kEngraverSpacing = 2;
 constexpr int kLastMeasureSlot = 27;
 constexpr int kPlacementPasses = 4;
 constexpr int64_t kIgnoredWidthChange = 2;
+constexpr int kOverrunAsks = 3;
 constexpr int64_t kSqueezedWidthSlack = 256;
 // The content width a measure keeps at least: a whole rest centred in it with half
 // a space either side (two and a half spaces).
@@ -227,6 +228,13 @@ bool ShareWidths(ScoreView* view, ScoreSystem* system, std::span<MeasureRecord> 
             SetMeasureWidth(document, view, m, static_cast<int>(std::min<int64_t>(share, kMaxMeasureWidth)));
             if (tightFits) KeepColumnsApart(document, m, true);
             changed = true;
+        }
+        // The last measure's list may round past the line's end: it is asked again for
+        // less by what it overran, a few times at most.
+        for (int ask = 0; m == system->lastMeasure && ask < kOverrunAsks && share >= kMinMeasureWidth; ++ask) {
+            const int64_t overrun = placed + record.width - available;
+            if (overrun <= kIgnoredWidthChange) break;
+            SetMeasureWidth(document, view, m, static_cast<int>(std::min<int64_t>(share - overrun, kMaxMeasureWidth)));
         }
         placed += record.width;
     }

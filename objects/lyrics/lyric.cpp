@@ -205,7 +205,7 @@ void LyricClass::Invalidate(ScoreObject* object, ScoreView* view) const {
         OwnerOf(AsTextObject(object)) == nullptr)
         return;
     const UndoStep step(view->document, view, UndoKind::Item, kLyricUndoType, UndoVerb::Modify);
-    SetLyricOffsets(AsTextObject(object), static_cast<int16_t>(view->glyphWidths.black / 2), 0);
+    SetLyricOffsets(AsTextObject(object), LyricOffsetUnderHead(view), 0);
     Measure(object, view);
     SetDocumentModified(view->document);
     if (SelectionState* selection = TheSelectionState())
@@ -284,6 +284,10 @@ void SetLyricOffsets(TextObject* lyric, int16_t x, int16_t y) {
     auto* bytes = reinterpret_cast<std::byte*>(&lyric->body.location);
     std::memcpy(bytes + kAtXOffset, &x, sizeof x);
     std::memcpy(bytes + kAtYOffset, &y, sizeof y);
+}
+
+int16_t LyricOffsetUnderHead(const ScoreView* view) {
+    return static_cast<int16_t>(view->glyphWidths.black / 2);
 }
 
 int16_t SyllableOffset(std::string_view text) {

@@ -49,6 +49,9 @@ void SetLyricVerse(TextObject* lyric, int verse);
 int16_t LyricXOffset(const TextObject* lyric);
 void SetLyricOffsets(TextObject* lyric, int16_t x, int16_t y);
 
+// The x offset that centres a syllable under its note's head: half a black head.
+int16_t LyricOffsetUnderHead(const ScoreView* view);
+
 // The x offset of a syllable closed with Space or Tab: 64, plus 64 for an odd length,
 // 64 more for over 2 characters and 64 more for over 6.
 int16_t SyllableOffset(std::string_view text);

@@ -97,7 +97,7 @@ TEST(NiffAttachmentTables, RowsGiveGlyphsVelocitiesAndCodes) {
     EXPECT_EQ(NiffAccidentalCodeOf(-1), 0);
 }
 
-TEST_F(NiffAttachmentsTest, LyricsAreCleanedAndOffsetByLength) {
+TEST_F(NiffAttachmentsTest, LyricsAreCleanedAndKeptByVerse) {
     Read([](NiffWriter& out) {
         out.BeginChunk("tmsl", {2, NiffField::Rational(0, 4)});
         out.EndChunk();
@@ -118,8 +118,8 @@ TEST_F(NiffAttachmentsTest, LyricsAreCleanedAndOffsetByLength) {
     ASSERT_EQ(notes.size(), 1u);
     std::string got;
     for (const NiffLyricSyllable& s : notes[0].lyrics)
-        got += s.text + "/" + std::to_string(s.line) + "/" + std::to_string(s.offset) + " ";
-    EXPECT_EQ(got, "la/0/64 lyric/3/192 abc/0/192 abcdefg/0/256 ab/0/64 a/0/128 ");
+        got += s.text + "/" + std::to_string(s.line) + " ";
+    EXPECT_EQ(got, "la/0 lyric/3 abc/0 abcdefg/0 ab/0 a/0 ");
     EXPECT_EQ(state_->report.CountOf("note marks without a note"), 1);
     EXPECT_EQ(state_->report.CountOf("lyrics past the fourth verse"), 1);
     EXPECT_EQ(state_->report.CountOf("lyrc"), 0);

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <map>
 #include <string>
 #include <utility>
@@ -255,9 +256,13 @@ struct InkSpan {
     int right;
 };
 
+// How far a syllable's centre may stand from its note head's.
+constexpr int kSyllableOffCentre = 32;
+
 // Every staff's columns, as the page shows them: the heads, accidentals and grace
-// notes of one time end before those of the next begin, and the syllables of each
-// verse line of a staff end before the next syllable begins.
+// notes of one time end before those of the next begin, each syllable stands
+// centred under its head, and the syllables of each verse line of a staff end
+// before the next syllable begins.
 ::testing::AssertionResult ColumnsStandApart(ScoreView* view) {
     ScoreDocument* document = view->document;
     const int head = GlyphMetricOf(*document, kBlackHeadCode).advance;
@@ -285,6 +290,9 @@ struct InkSpan {
                                 if (a->type != TypeCode(ObjectType::Lyric)) continue;
                                 const TextObject* lyric = AsTextObject(a);
                                 const int centre = x + LyricXOffset(lyric);
+                                if (std::abs(centre - (x + head / 2)) > kSyllableOffCentre)
+                                    fail(m, staff, "syllable at tick " + std::to_string(e->time) + " centred " +
+                                                       std::to_string(centre - x - head / 2) + " off its head");
                                 lines[LyricVerse(lyric)].push_back(
                                     {e->time, {centre - lyric->body.width / 2, centre + lyric->body.width / 2}});
                             }
@@ -506,6 +514,24 @@ std::string OctaveSignBeforeATrill() {
     return Score({{"P1", "Flute"}}, Part("P1", measures));
 }
 
+// Low notes with syllables under an octave-lower sign: the syllables stand clear
+// under its line and hook.
+std::string SyllablesUnderAnOctaveLine() {
+    const auto shift = [](const char* type) {
+        return std::string("<direction placement=\"below\"><direction-type><octave-shift size=\"8\" type=\"") +
+               type + "\"/></direction-type></direction>";
+    };
+    const char* words[] = {"oct", "ave", "shift", "ed"};
+    std::string measures;
+    for (int m = 0; m < 4; ++m) {
+        measures += "<measure>" + (m == 0 ? Attributes(1, 4, 4) : std::string()) + shift("up");
+        for (int n = 0; n < 4; ++n)
+            measures += (n == 2 ? shift("stop") : std::string()) + Note("C4", 1, "quarter", 0, Lyric(words[n]));
+        measures += "</measure>";
+    }
+    return Score({{"P1", "Voice"}}, Part("P1", measures));
+}
+
 TEST_F(EngravingScoresTest, EverydayScoresPrintWithoutFindings) {
     ASSERT_EQ(Start(), StartupCode::Ok);
     const struct {
@@ -525,6 +551,7 @@ TEST_F(EngravingScoresTest, EverydayScoresPrintWithoutFindings) {
         {"tied_low_notes_with_syllables", TiedLowNotesWithSyllables()},
         {"chords_across_three_staves", ChordsAcrossThreeStaves()},
         {"octave_sign_before_a_trill", OctaveSignBeforeATrill()},
+        {"syllables_under_an_octave_line", SyllablesUnderAnOctaveLine()},
         // Scores that crowd their columns with heads, accidentals, grace notes and
         // syllables, whatever the file's breaks.
         {"graces", GracesMidMeasure()},
