@@ -10,6 +10,7 @@
 #include "interchange/niff/niff_spanner_objects.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <string>
 #include <utility>
@@ -130,13 +131,21 @@ int32_t SlurEndY(const NiffPlacedEvent& at, bool above) {
     return head + (above ? -kSlurClearance : kSlurClearance);
 }
 
-// The highest (above) or lowest note strictly between the two ends, in every voice
-// of the staff's measures from the first end's to the last's; false when none.
-bool ExtremeBetween(const NiffImportState& import, const NiffPlacedEvent& first, const NiffPlacedEvent& last,
-                    bool above, int32_t* extreme) {
-    bool found = false;
+// The control points' y that keeps a slur's curve (both control points at one y)
+// clear of every note strictly between its ends, in every voice of the staff's
+// measures from the first end's to the last's: at a note, whose place along the
+// slur is taken as its time's share of the slur's ticks (kept off the very ends),
+// the curve stands `kSlurPeakClearance` beyond the note's head. `control` is made
+// higher (above) or lower only.
+void ClearNotesBetween(const NiffImportState& import, const NiffPlacedEvent& first, const NiffPlacedEvent& last,
+                       bool above, int32_t startY, int32_t endY, int32_t* control) {
+    constexpr double kNearestEnd = 0.15;  // the share of the slur a note is taken at least from an end
     StaffRecord* staff = StaffRecordOf(import.document, first.staff);
+    std::vector<std::pair<int64_t, int32_t>> notes;  // ticks from the first end, head y
+    int64_t measureStart = 0;
+    int64_t span = 0;
     for (int measure = first.measure; measure <= last.measure && staff != nullptr; ++measure) {
+        const MeasureRecord* record = MeasureRecordOf(import.document, measure);
         MeasureCell* cell = GetOrCreateMeasureCell(staff, import.document, measure);
         for (int voice = 0; cell != nullptr && voice < kVoiceCount; ++voice) {
             EventRecord* e = GetVoiceFirstEvent(cell, voice);
@@ -144,14 +153,21 @@ bool ExtremeBetween(const NiffImportState& import, const NiffPlacedEvent& first,
                 if (IsHeadSentinel(*e)) continue;
                 const bool afterFirst = measure > first.measure || e->time > first.event->time;
                 const bool beforeLast = measure < last.measure || e->time < last.event->time;
-                if (!afterFirst || !beforeLast) continue;
-                const int32_t y = PositionY(static_cast<int8_t>(e->step));
-                if (!found || (above ? y < *extreme : y > *extreme)) *extreme = y;
-                found = true;
+                if (afterFirst && beforeLast)
+                    notes.push_back({measureStart + e->time - first.event->time, PositionY(static_cast<int8_t>(e->step))});
             }
         }
+        if (measure == last.measure) span = measureStart + last.event->time - first.event->time;
+        measureStart += record != nullptr ? record->lengthTicks : 0;
     }
-    return found;
+    for (const auto& [ticks, y] : notes) {
+        const double t = span > 0 ? std::clamp(static_cast<double>(ticks) / span, kNearestEnd, 1.0 - kNearestEnd) : 0.5;
+        const double u = 1.0 - t;
+        // y(t) = u^3 start + 3 u t (u + t) control + t^3 end, and u + t = 1.
+        const int32_t target = above ? y - kSlurPeakClearance : y + kSlurPeakClearance;
+        const auto needed = static_cast<int32_t>(std::lround((target - u * u * u * startY - t * t * t * endY) / (3.0 * u * t)));
+        *control = above ? std::min(*control, needed) : std::max(*control, needed);
+    }
 }
 
 // Whether a voice other than the slur's own has events on the staff in the
@@ -202,9 +218,7 @@ void FitNiffSlurCurve(const NiffImportState& import, SlurObject* slur, const Nif
     const int32_t startY = SlurEndY(first, above);
     const int32_t endY = SlurEndY(last, above);
     int32_t control = SlurControlY(startY, endY, last.measure - first.measure, above);
-    int32_t extreme = 0;
-    if (ExtremeBetween(import, first, last, above, &extreme))
-        control = above ? std::min(control, extreme - kSlurPeakClearance) : std::max(control, extreme + kSlurPeakClearance);
+    ClearNotesBetween(import, first, last, above, startY, endY, &control);
     const int owner = first.measure;
     slur->body.points[0] = TimeAnchor(owner, first.measure, first.event->time, 0, startY);
     slur->body.points[1] = TimeAnchor(owner, first.measure, first.event->time, kSlurInset, control);
