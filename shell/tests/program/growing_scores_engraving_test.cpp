@@ -380,11 +380,13 @@ TEST_P(GrowingScoresTest, EveryStepPrintsWithoutFindings) {
     }
 }
 
-// Seed 13 stops before its 19th step, whose verse prints two syllables of a line
-// over one another where the measure's notes stand close at a system's start.
+// Two seeds stop before steps that show faults not yet fixed: seed 12's 19th, whose
+// tie in the lower voice runs through a head of the upper one, and seed 13's 19th,
+// whose verse prints two syllables of a line over one another where the notes of a
+// crowded measure stand close.
 INSTANTIATE_TEST_SUITE_P(Seeds, GrowingScoresTest,
-                         ::testing::Values(Growth{1, 24}, Growth{2, 24}, Growth{3, 24}, Growth{4, 24}, Growth{8, 24},
-                                           Growth{13, 18}));
+                         ::testing::Values(Growth{1, 24}, Growth{2, 24}, Growth{3, 24}, Growth{4, 24}, Growth{7, 24},
+                                           Growth{8, 24}, Growth{12, 18}, Growth{13, 18}));
 
 }  // namespace
 }  // namespace ql
