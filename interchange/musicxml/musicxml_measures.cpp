@@ -119,6 +119,7 @@ MeasurePlan PlanMeasures(const MxlScore& score) {
     std::vector<std::vector<PartMeasure>> parts = ReadParts(score, measures, initial);
     const bool given = std::any_of(parts.begin(), parts.end(),
                                    [](const std::vector<PartMeasure>& part) { return !part.empty() && part[0].signatureAtStart; });
+    plan.signatureUnwritten = !score.timeWritten;
     if (!given && SignatureOf(FirstFullMeasure(parts, measures), plan.beats, plan.beatType)) {
         initial = ReducedWholeNotes(plan.beats, plan.beatType);
         parts = ReadParts(score, measures, initial);
@@ -130,7 +131,7 @@ MeasurePlan PlanMeasures(const MxlScore& score) {
             if (!here.present) continue;
             signature = Longer(signature, here.signature);
             if (here.music.num == 0) continue;
-            const bool asMusic = here.implicit || (m == 0 && IsLonger(here.signature, here.music));
+            const bool asMusic = here.implicit || plan.signatureUnwritten || (m == 0 && IsLonger(here.signature, here.music));
             length = Longer(length, asMusic ? here.music : Longer(here.signature, here.music));
         }
         plan.lengths.push_back(length.num > 0 ? length : signature);

@@ -506,6 +506,7 @@ void Reader::Start(std::string_view name, const XML_Char** attributes) {
         if (const char* number = Attribute(attributes, "number")) Number(number, 1, kMaxPartStaves, clefStaff_);
         item_.staff = clefStaff_;
     } else if (name == "time") {
+        score_.timeWritten = true;
         item_ = MxlItem{};
         item_.kind = MxlItemKind::Time;
         bad_ = false;
