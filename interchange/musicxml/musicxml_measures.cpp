@@ -107,8 +107,9 @@ bool SignatureOf(const WholeNotes& length, int& beats, int& beatType) {
 }  // namespace
 
 WholeNotes ReducedWholeNotes(int64_t num, int64_t den) {
+    // No length has a denominator of 0: such a value is nothing.
     const int64_t divisor = std::gcd(num, den);
-    return divisor == 0 ? WholeNotes{0, 1} : WholeNotes{num / divisor, den / divisor};
+    return den == 0 ? WholeNotes{0, 1} : WholeNotes{num / divisor, den / divisor};
 }
 
 MeasurePlan PlanMeasures(const MxlScore& score) {

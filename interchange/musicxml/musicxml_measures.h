@@ -19,6 +19,7 @@ struct WholeNotes {
     int64_t num = 0;
     int64_t den = 1;
 };
+// num/den in lowest terms; 0/1 when den is 0.
 WholeNotes ReducedWholeNotes(int64_t num, int64_t den);
 
 struct MeasurePlan {

@@ -740,6 +740,8 @@ void Reader::End(std::string_view name) {
     else if (name == "key" || name == "time" || name == "clef") {
         if (name == "clef" && item_.value == 0) {
             skipped_.Count("clef");
+        } else if (name == "time" && item_.symbol == 0 && (item_.line == 0) != (item_.extra == 0)) {
+            skipped_.Count(kHalfTimeSignatures);  // a signature needs both numbers
         } else if (!bad_ && !(name == "time" && item_.line == 0 && item_.symbol == 0)) {
             if (name == "clef" && item_.line == 0) item_.line = item_.value == 2 ? 4 : item_.value == 3 ? 3 : 2;
             AddItem(item_);
