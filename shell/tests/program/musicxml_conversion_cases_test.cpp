@@ -18,6 +18,7 @@
 #include "interchange/musicxml/musicxml_convert.h"
 #include "interchange/musicxml/musicxml_reader.h"
 #include "interchange/musicxml/musicxml_text.h"
+#include "interchange/musicxml/musicxml_ties.h"
 #include "interchange/niff/niff_import.h"
 #include "platform/ui/headless.h"
 #include "shell/program/score_windows.h"
@@ -219,6 +220,14 @@ std::vector<Case> Cases() {
                "</measure>"),
          {"  v0: |0:10.0@-5 |1024:10.0@-6 petite unplayed |2048:10.0@-7 petite unplayed"},
          {}},
+        // A tie from one staff of a part to the other (right hand to left hand)
+        // is left out with a count, not left open: the score ties notes of one staff.
+        {"tie across the staves of a part",
+         Score("<measure>" + Attributes(1, Time(2, 4), 2) +
+               Note("C4", 2, "half", one + "<notations><tied type=\"start\"/></notations>") + "</measure><measure>" +
+               Note("C4", 2, "half", two + "<notations><tied type=\"stop\"/></notations>") + "</measure>"),
+         {"staff 1 measure 1 length 2048 clef 0 key 7 time 2/10\n  v0: |0:11.0@2", "  v0: |0:11.0@-10"},
+         {{musicxml::kTiesAcrossStaves, 1}}},
         {"only measures of rests",
          Score("<measure>" + Attributes(1, Time(4, 4)) + Rest(4) + "</measure><measure>" + Rest(4) + "</measure>"),
          {"staff 1 measure 2 length 4096 clef 0 key 7 time 4/10"},
