@@ -330,7 +330,8 @@ void Reader::StartMeasure(const XML_Char** attributes) {
     if (!placed) return Refuse(kMeasuresOutOfPlace);
     int& counter = timewise_ ? timewiseMeasures_ : partMeasures_[static_cast<size_t>(part_)];
     measure_ = counter++;
-    if (measure_ >= kMaxMeasures) return Fail("more than " + std::to_string(kMaxMeasures) + " measures");
+    if (measure_ >= kMaxMeasures)
+        return Fail("the score has more than " + std::to_string(kMaxMeasures) + " measures, more than a score can hold");
     const char* implicit = Attribute(attributes, "implicit");
     const bool isImplicit = implicit != nullptr && std::strcmp(implicit, "yes") == 0;
     if (timewise_) {
