@@ -98,10 +98,11 @@ std::optional<FindingKind> Rule(const InkMark& a, const InkMark& b, int32_t head
         return FindingKind::SignOverSign;
     }
     if (a.mark == Mark::Head && b.mark == Mark::Head) {
-        // Two voices' notes of one pitch and time share one head.
+        // Two voices' notes of one pitch and time share one head (a cue note's
+        // small head lies inside the part's own, on its middle).
         const bool shared = sameStaff && a.note.voice != b.note.voice &&
                             std::abs(a.box.left - b.box.left) <= kTouch &&
-                            std::abs(a.box.top - b.box.top) <= kTouch;
+                            std::abs((a.box.top + a.box.bottom) - (b.box.top + b.box.bottom)) <= 2 * kTouch;
         return shared ? std::nullopt : std::optional(FindingKind::HeadOverHead);
     }
     if (a.mark == Mark::Dynamic && !SpansStaves(b.mark)) return FindingKind::DynamicOverMark;

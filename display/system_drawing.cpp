@@ -139,7 +139,9 @@ void DrawStartSigns(const Grid& grid, int staff) {
     if ((flags & kSystemStaffNoClef) == 0) DrawClefForStaff(grid.view, staff, 1, signs.clef);
     if ((flags & kSystemStaffNoKey) == 0)
         DrawKeySignatureAtSystemStart(grid.view, staff, 1, signs.key, 0);
-    if ((flags & kSystemStaffNoTime) == 0 && TimeChanges(grid, measure))
+    // A time signature its measure hides takes no room at the system's start, and is
+    // not drawn there.
+    if ((flags & kSystemStaffNoTime) == 0 && TimeChanges(grid, measure) && (SlotFlags(grid, 1) & kSlotNoTime) == 0)
         DrawTimeSignature(grid.view, staff, 1, signs.beats, signs.beatCode);
 }
 

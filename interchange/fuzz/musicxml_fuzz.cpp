@@ -1,7 +1,8 @@
 // Fuzz entry point for the MusicXML converter's plain path: the input is a ".xml"
 // file, converted to NIFF in memory, and a converted file is read back by the NIFF
 // import's passes (slurs, tuplets, page texts and changes inside measures included).
-// Seed it with interchange/tests/musicxml/fixtures.
+// Seed it with interchange/tests/musicxml/fixtures (a time signature without its
+// beat type among them).
 #include <cstddef>
 #include <cstdint>
 #include <span>

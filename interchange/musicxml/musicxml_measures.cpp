@@ -107,8 +107,9 @@ bool SignatureOf(const WholeNotes& length, int& beats, int& beatType) {
 }  // namespace
 
 WholeNotes ReducedWholeNotes(int64_t num, int64_t den) {
+    // No length has a denominator of 0: such a value is nothing.
     const int64_t divisor = std::gcd(num, den);
-    return divisor == 0 ? WholeNotes{0, 1} : WholeNotes{num / divisor, den / divisor};
+    return den == 0 ? WholeNotes{0, 1} : WholeNotes{num / divisor, den / divisor};
 }
 
 MeasurePlan PlanMeasures(const MxlScore& score) {
@@ -119,6 +120,7 @@ MeasurePlan PlanMeasures(const MxlScore& score) {
     std::vector<std::vector<PartMeasure>> parts = ReadParts(score, measures, initial);
     const bool given = std::any_of(parts.begin(), parts.end(),
                                    [](const std::vector<PartMeasure>& part) { return !part.empty() && part[0].signatureAtStart; });
+    plan.signatureUnwritten = !score.timeWritten;
     if (!given && SignatureOf(FirstFullMeasure(parts, measures), plan.beats, plan.beatType)) {
         initial = ReducedWholeNotes(plan.beats, plan.beatType);
         parts = ReadParts(score, measures, initial);
@@ -130,7 +132,7 @@ MeasurePlan PlanMeasures(const MxlScore& score) {
             if (!here.present) continue;
             signature = Longer(signature, here.signature);
             if (here.music.num == 0) continue;
-            const bool asMusic = here.implicit || (m == 0 && IsLonger(here.signature, here.music));
+            const bool asMusic = here.implicit || plan.signatureUnwritten || (m == 0 && IsLonger(here.signature, here.music));
             length = Longer(length, asMusic ? here.music : Longer(here.signature, here.music));
         }
         plan.lengths.push_back(length.num > 0 ? length : signature);

@@ -3,7 +3,8 @@
 // a pickup (a short first measure) and a measure the file marks implicit are as
 // long as their music, and music that runs past the signature lengthens its
 // measure. A score that gives no time signature takes its first full measure's
-// length as its signature.
+// length as its signature; one that gives none anywhere has each measure as long
+// as its music.
 #pragma once
 
 #include <cstdint>
@@ -18,6 +19,7 @@ struct WholeNotes {
     int64_t num = 0;
     int64_t den = 1;
 };
+// num/den in lowest terms; 0/1 when den is 0.
 WholeNotes ReducedWholeNotes(int64_t num, int64_t den);
 
 struct MeasurePlan {
@@ -25,6 +27,9 @@ struct MeasurePlan {
     // The time signature of a score that gives none at its start; 0 when it gives one.
     int beats = 0;
     int beatType = 0;
+    // The file writes no time signature at all: every measure is as long as its
+    // music, and the signature the score is written with is not shown.
+    bool signatureUnwritten = false;
 };
 
 MeasurePlan PlanMeasures(const MxlScore& score);

@@ -132,6 +132,7 @@ struct MxlScore {
     double pageWidth = 0;    // page-layout in tenths, 0 when absent
     double pageHeight = 0;
     int measureNumbering = -1;  // the first <measure-numbering>: 0 "none", 1 shown; -1 not given
+    bool timeWritten = false;   // the file has a <time> element, read or not
     std::vector<MxlPart> parts;
 };
 

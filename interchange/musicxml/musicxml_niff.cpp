@@ -451,6 +451,7 @@ class Converter {
     std::vector<std::vector<PartState>> partAt_;  // per measure, per part, the state at its start
     std::vector<std::vector<StaffState>> staves_; // per part, per staff
     std::vector<PartState> parts_;
+    bool timeUnwritten_ = false;  // the file has no time signature: the one written is not shown
     int nextId_ = 0;
 };
 
@@ -853,6 +854,7 @@ void Converter::WriteMeasure(NiffWriter& out, int partIndex, int staff, int meas
         if (state.symbol == 1) Chunk(out, "time", {-1, 0x80});
         else if (state.symbol == 2) Chunk(out, "time", {2, 0x80});
         else Chunk(out, "time", {state.beats, state.beatType});
+        if (timeUnwritten_) out.Tag(kTagInvisible);
         out.EndChunk();
     }
     staffState.clefChanged = false;
@@ -1034,6 +1036,7 @@ std::vector<uint8_t> Converter::Run(std::string& error) {
         return {};
     }
     const MeasurePlan plan = PlanMeasures(score_);
+    timeUnwritten_ = plan.signatureUnwritten;
     measureStart_.assign(measures + 1, Rational{});
     for (size_t m = 0; m < measures; ++m) {
         const Rational& start = measureStart_[m];

@@ -332,7 +332,8 @@ void Reader::StartMeasure(const XML_Char** attributes) {
     if (!placed) return Refuse(kMeasuresOutOfPlace);
     int& counter = timewise_ ? timewiseMeasures_ : partMeasures_[static_cast<size_t>(part_)];
     measure_ = counter++;
-    if (measure_ >= kMaxMeasures) return Fail("more than " + std::to_string(kMaxMeasures) + " measures");
+    if (measure_ >= kMaxMeasures)
+        return Fail("the score has more than " + std::to_string(kMaxMeasures) + " measures, more than a score can hold");
     const char* implicit = Attribute(attributes, "implicit");
     const bool isImplicit = implicit != nullptr && std::strcmp(implicit, "yes") == 0;
     if (timewise_) {
@@ -521,6 +522,7 @@ void Reader::Start(std::string_view name, const XML_Char** attributes) {
         if (const char* number = Attribute(attributes, "number")) Number(number, 1, kMaxPartStaves, clefStaff_);
         item_.staff = clefStaff_;
     } else if (name == "time") {
+        score_.timeWritten = true;
         item_ = MxlItem{};
         item_.kind = MxlItemKind::Time;
         bad_ = false;
@@ -796,6 +798,8 @@ void Reader::End(std::string_view name) {
     else if (name == "key" || name == "time" || name == "clef") {
         if (name == "clef" && item_.value == 0) {
             skipped_.Count("clef");
+        } else if (name == "time" && item_.symbol == 0 && (item_.line == 0) != (item_.extra == 0)) {
+            skipped_.Count(kHalfTimeSignatures);  // a signature needs both numbers
         } else if (!bad_ && !(name == "time" && item_.line == 0 && item_.symbol == 0)) {
             if (name == "clef" && item_.line == 0) item_.line = item_.value == 2 ? 4 : item_.value == 3 ? 3 : 2;
             AddItem(item_);

@@ -31,6 +31,7 @@ inline constexpr char kUnlistedParts[] = "parts missing from the part list";
 inline constexpr char kRoundedAlterations[] = "quarter-tone alterations (rounded to a semitone)";
 inline constexpr char kVoicesWithoutNumber[] = "voices without a number from 1 to 16 (given a free voice)";
 inline constexpr char kExternalEntities[] = "entity references to the external DTD";
+inline constexpr char kHalfTimeSignatures[] = "time signatures without their beats or their beat type";
 
 // Fills `score`; elements the conversion leaves out are counted in `skipped` by
 // name. False with a one-line `error` (with line and column where the parser

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <map>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -35,9 +36,9 @@ struct TiedNote {
 constexpr int kFirstTieSlur = 17;  // slur numbers above the file's 1..16
 constexpr int64_t kQuartersPerWhole = 4;  // divisions count quarter notes
 
-// The part's notes that start or end a tie, per staff, in time order.
-std::map<int, std::vector<TiedNote>> TiedNotesOf(MxlPart& part, const std::vector<WholeNotes>& lengths) {
-    std::map<int, std::vector<TiedNote>> staves;
+// The part's notes that start or end a tie, of all its staves, in time order.
+std::vector<TiedNote> TiedNotesOf(MxlPart& part, const std::vector<WholeNotes>& lengths) {
+    std::vector<TiedNote> notes;
     WholeNotes measureStart;
     int64_t divisions = 1;
     size_t order = 0;
@@ -53,17 +54,16 @@ std::map<int, std::vector<TiedNote>> TiedNotesOf(MxlPart& part, const std::vecto
             MxlNote& note = item.note;
             if (!note.chord) onset = cursor;
             if (!note.rest && (note.tieStart || note.tieStop))
-                staves[note.staff].push_back({Plus(measureStart, onset, perWhole),
+                notes.push_back({Plus(measureStart, onset, perWhole),
                                               Plus(measureStart, onset + note.duration, perWhole), order++, &note});
             if (!note.chord) cursor += note.duration;
         }
         measureStart = Plus(measureStart, lengths[m].num, lengths[m].den);
     }
-    for (auto& [staff, notes] : staves)
-        std::stable_sort(notes.begin(), notes.end(), [](const TiedNote& a, const TiedNote& b) {
-            return Before(a.start, b.start) || (!Before(b.start, a.start) && a.order < b.order);
-        });
-    return staves;
+    std::stable_sort(notes.begin(), notes.end(), [](const TiedNote& a, const TiedNote& b) {
+        return Before(a.start, b.start) || (!Before(b.start, a.start) && a.order < b.order);
+    });
+    return notes;
 }
 
 int PitchOf(const MxlNote& note) {
@@ -86,29 +86,32 @@ void TiesApartAsSlurs(MxlScore& score, ImportReport& skipped) {
     const std::vector<WholeNotes> lengths = PlanMeasures(score).lengths;
     for (MxlPart& part : score.parts) {
         int nextSlur = kFirstTieSlur;
-        for (auto& [staff, notes] : TiedNotesOf(part, lengths)) {
-            std::map<std::pair<int, int>, const TiedNote*> open;  // (voice, pitch) -> its start
-            for (const TiedNote& tied : notes) {
-                MxlNote& note = *tied.note;
-                const int pitch = PitchOf(note);
-                auto started = open.find({note.voice, pitch});
+        // (staff, voice, pitch) -> its start
+        std::map<std::tuple<int, int, int>, const TiedNote*> open;
+        for (const TiedNote& tied : TiedNotesOf(part, lengths)) {
+            MxlNote& note = *tied.note;
+            const int pitch = PitchOf(note);
+            // A stop ends the open tie of its staff, voice and pitch; else one of its
+            // pitch in another voice, on its staff before another staff.
+            auto started = open.find({note.staff, note.voice, pitch});
+            for (const bool sameStaff : {true, false})
                 if (note.tieStop && started == open.end())
-                    started = std::find_if(open.begin(), open.end(),
-                                           [&](const auto& entry) { return entry.first.second == pitch; });
-                if (started != open.end()) {
-                    const TiedNote& from = *started->second;
-                    open.erase(started);
-                    if (from.note->grace || note.grace) {
-                        from.note->tieStart = false;
-                        note.tieStop = false;
-                        skipped.Count(kTiesOnGraceNotes);
-                    } else if (Before(from.end, tied.start) || Before(tied.start, from.end)) {
-                        RewriteAsSlur(*from.note, note, nextSlur++);
-                        skipped.Count(kTiesAsSlurs);
-                    }
+                    started = std::find_if(open.begin(), open.end(), [&](const auto& entry) {
+                        return std::get<2>(entry.first) == pitch && (!sameStaff || std::get<0>(entry.first) == note.staff);
+                    });
+            if (started != open.end()) {
+                const TiedNote& from = *started->second;
+                open.erase(started);
+                if (from.note->grace || note.grace || from.note->staff != note.staff) {
+                    from.note->tieStart = false;
+                    note.tieStop = false;
+                    skipped.Count(from.note->staff != note.staff ? kTiesAcrossStaves : kTiesOnGraceNotes);
+                } else if (Before(from.end, tied.start) || Before(tied.start, from.end)) {
+                    RewriteAsSlur(*from.note, note, nextSlur++);
+                    skipped.Count(kTiesAsSlurs);
                 }
-                if (note.tieStart) open[{note.voice, pitch}] = &tied;
             }
+            if (note.tieStart) open[{note.staff, note.voice, pitch}] = &tied;
         }
     }
 }

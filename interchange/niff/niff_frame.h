@@ -118,6 +118,7 @@ struct NiffMeasureNode {
     // at its start.
     uint8_t beats = 4;
     uint8_t exponent = 10;
+    bool timeHidden = false;  // its time signature is invisible in the file
     std::array<uint8_t, kNiffStaffSlots> clefs{};
     std::array<uint8_t, kNiffStaffSlots> keys{};
     NiffMeasureNode() { keys.fill(kNiffNoKey); }

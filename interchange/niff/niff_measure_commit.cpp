@@ -187,6 +187,7 @@ void WriteNiffMeasures(NiffImportState& import) {
         record->lengthTicks = static_cast<uint16_t>(std::clamp<int32_t>(length, 0, UINT16_MAX));
         record->barline = node.barline;
         record->repeatCount = node.repeatCount;
+        if (node.timeHidden) record->flags |= kMeasureTimeHidden;
         SetMeasureSpacingFromLength(*record);
         for (int staff = 1; staff <= staves; ++staff) {
             MeasureCell* cell = GetOrCreateMeasureCell(StaffRecordOf(document, staff), document, node.number);

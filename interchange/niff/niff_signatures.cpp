@@ -153,9 +153,12 @@ int ReadNiffTimeSignature(NiffChunkContext& context, const uint8_t* fixedPart) {
     import.timeNumerator = time.beats;
     import.timeExponent = time.exponent;
     if (!HasCurrentNode(frame)) return 1;
+    constexpr int kTagInvisible = 19;
+    const bool hidden = HasNiffTag(import.tags, kTagInvisible);
     const auto apply = [&](NiffMeasureNode& node) {
         node.beats = time.beats;
         node.exponent = time.exponent;
+        node.timeHidden = hidden;
     };
     if (!import.timeSignatureGiven) {
         for (size_t i = 0; i < frame.currentMeasure; ++i) apply(frame.measures[i]);

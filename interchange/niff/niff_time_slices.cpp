@@ -76,14 +76,16 @@ long OpenNode(NiffImportState& import, double start) {
     return static_cast<long>(frame.measures.size() - 1);
 }
 
-void ShowMeasureLimit(NiffImportState& import) {
+// A file of more measures than a score holds is refused whole: the import stops at
+// the first measure past the limit and says why.
+void RefuseMeasuresPastLimit(NiffImportState& import) {
     NiffFrame& frame = import.frame;
     frame.pastMeasureLimit = true;
     frame.measureOpen = false;
-    import.report.Count(kNiffMeasuresPastLimit);
+    import.cancelled = true;
     if (frame.measureLimitShown) return;
     frame.measureLimitShown = true;
-    ModalMessageBox(kMeasureLimitNotice, kNiffImportCaption, ui::kBoxIconExclamation);
+    ModalMessageBox(kNiffTooManyMeasures, kNiffImportCaption, ui::kBoxIconExclamation);
 }
 
 void BeginMeasure(NiffImportState& import, double start, int thickTag) {
@@ -95,7 +97,7 @@ void BeginMeasure(NiffImportState& import, double start, int thickTag) {
     long index = FindNiffMeasureNode(frame, start);
     if (index < 0) index = OpenNode(import, start);
     if (index < 0) {
-        ShowMeasureLimit(import);
+        RefuseMeasuresPastLimit(import);
         return;
     }
     frame.pastMeasureLimit = false;

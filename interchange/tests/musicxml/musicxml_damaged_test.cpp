@@ -11,6 +11,7 @@
 
 #include "interchange/byte_source.h"
 #include "interchange/musicxml/musicxml_convert.h"
+#include "interchange/musicxml/musicxml_reader.h"
 #include "interchange/niff/niff_import.h"
 #include "interchange/niff/niff_import_state.h"
 #include "interchange/tests/musicxml/musicxml_fixtures.h"
@@ -94,7 +95,7 @@ void RepeatId(std::string& text, std::mt19937& random) {
 
 std::string Mutate(std::string text, std::mt19937& random) {
     auto at = [&] { return std::uniform_int_distribution<size_t>(0, text.size() - 1)(random); };
-    const int kind = static_cast<int>(random() % 11);
+    const int kind = static_cast<int>(random() % 12);
     switch (kind) {
     case 0: text.resize(at()); break;
     case 1:
@@ -131,6 +132,13 @@ std::string Mutate(std::string text, std::mt19937& random) {
     case 7: text.replace(text.find("UTF-8"), 5, random() % 2 ? "KOI8-R" : "UTF-16"); break;
     case 8: Misplace(text, random); break;
     case 9: RepeatId(text, random); break;
+    case 10: {  // leave out an element of a number (a time signature's beat type, a duration)
+        const size_t open = text.find("<", at());
+        const size_t close = open == std::string::npos ? open : text.find("</", open);
+        if (close != std::string::npos && close - open < 40 && text.find('<', open + 1) == close)
+            text.erase(open, text.find('>', close) - open + 1);
+        break;
+    }
     default:
         for (int n = 1 + static_cast<int>(random() % 4); n > 0; --n)
             random() % 2 ? HostileNumber(text, random) : HostileAttribute(text, random);
@@ -180,8 +188,9 @@ TEST(MusicXmlDamaged, SeededMutantsConvertOrGiveOneLineReasons) {
 }
 
 // Inputs the fuzzer found, and their kin: a part inside a part-list entry, a
-// timewise measure with no part of its own, part-list entries and parts of one id.
-// Each converts with what was in its place reported, or ends with a reason.
+// timewise measure with no part of its own, part-list entries and parts of one id,
+// time signatures without their beat type or their beats. Each converts with what
+// was in its place reported, or ends with a reason.
 TEST(MusicXmlDamaged, PartsOutOfPlaceAndRepeatedIdsAreReportedAndRefused) {
     const std::string list = "<part-list><score-part id=\"P1\"/></part-list>";
     const std::string measure = "<measure><attributes><divisions>1</divisions></attributes>"
@@ -212,6 +221,11 @@ TEST(MusicXmlDamaged, PartsOutOfPlaceAndRepeatedIdsAreReportedAndRefused) {
         {"<score-timewise>" + list + "<measure><part id=\"P1\"><attributes><divisions>1</divisions></attributes>"
          "</part><part id=\"P1\"><note><rest/><duration>4</duration></note></part></measure></score-timewise>",
          "parts of a repeated id", 1},
+        {testing::TextOf(testing::FixtureBytes("time_without_beat_type.xml")), kHalfTimeSignatures, 1},
+        {"<score-partwise>" + list + "<part id=\"P1\"><measure><attributes><divisions>1</divisions><time>"
+         "<beat-type>4</beat-type></time></attributes><note><rest/><duration>4</duration></note></measure></part>"
+         "</score-partwise>",
+         kHalfTimeSignatures, 1},
     };
     for (const Case& test : cases) {
         const MusicXmlConversion result = ConvertMusicXml(testing::BytesOf(test.document), MusicXmlForm::Plain);

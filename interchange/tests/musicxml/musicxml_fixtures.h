@@ -14,6 +14,7 @@ std::vector<uint8_t> FixtureBytes(const std::string& name);
 std::vector<uint8_t> ZipOf(const std::vector<std::pair<std::string, std::vector<uint8_t>>>& entries,
                            bool encrypted = false);
 std::vector<uint8_t> BytesOf(const std::string& text);
+std::string TextOf(const std::vector<uint8_t>& bytes);
 // A container naming `rootfile` as the score.
 std::vector<uint8_t> ContainerFor(const std::string& rootfile);
 // One line per chunk of the NIFF bytes from the first `from` chunk on (its id and

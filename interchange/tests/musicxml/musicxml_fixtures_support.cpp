@@ -47,6 +47,8 @@ std::string ChunkDump(const std::vector<uint8_t>& niff, const std::string& from)
 
 std::vector<uint8_t> BytesOf(const std::string& text) { return {text.begin(), text.end()}; }
 
+std::string TextOf(const std::vector<uint8_t>& bytes) { return {bytes.begin(), bytes.end()}; }
+
 std::vector<uint8_t> ContainerFor(const std::string& rootfile) {
     return BytesOf("<?xml version=\"1.0\"?><container><rootfiles><rootfile full-path=\"" + rootfile +
                    "\"/></rootfiles></container>");

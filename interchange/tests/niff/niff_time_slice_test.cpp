@@ -13,6 +13,7 @@
 #include "interchange/byte_source.h"
 #include "interchange/niff/niff_import.h"
 #include "interchange/niff/niff_import_state.h"
+#include "interchange/niff/niff_messages.h"
 #include "interchange/niff/niff_time_slices.h"
 #include "interchange/niff/niff_writer.h"
 #include "interchange/tests/niff/niff_scores.h"
@@ -170,20 +171,22 @@ TEST(NiffTimeSlices, RationalsBelowZeroOrOverNothingCountAsTickZero) {
     EXPECT_EQ(NiffRationalTicks(32767, 1), 32767 * 4096);
 }
 
-TEST(NiffTimeSlices, MeasuresPastTheLimitAreCountedAndShownOnce) {
+// A file of more measures than a score holds is refused whole, with its reason
+// said once: the import stops at the first measure past the limit.
+TEST(NiffTimeSlices, MeasuresPastTheLimitRefuseTheFileWithOneMessage) {
     testing::NiffScoreShape shape;
     shape.pages = 2;
     shape.systemsPerPage = 8;
     shape.measuresPerSystem = 64;  // 1,024 measures
     NiffImportState import;
-    Import(shape, import);
-    EXPECT_EQ(import.frame.pages.back().systems.back().lastMeasure, kNiffMostMeasures);
+    ResetProgramState();
+    ui::headless::ResetUi();
+    const std::vector<uint8_t> bytes = testing::WriteNiffScore(shape);
+    EXPECT_FALSE(ReadNiffPasses(import, [&] { return ByteSource::FromMemory(bytes); }).read);
+    EXPECT_TRUE(import.cancelled);
     EXPECT_EQ(import.frame.measures.size(), static_cast<size_t>(kNiffMostMeasures));
-    EXPECT_EQ(import.frame.measures.back().number, kNiffMostMeasures);
     ASSERT_EQ(ui::headless::MessageBoxes().size(), 1u);
-    EXPECT_EQ(ui::headless::MessageBoxes()[0].text, "Increase MaxMeasures in the QLW.INI file.");
-    // Eight measure starts past the limit and the event slice of each.
-    EXPECT_EQ(import.report.CountOf(kNiffMeasuresPastLimit), 16);
+    EXPECT_EQ(ui::headless::MessageBoxes()[0].text, kNiffTooManyMeasures);
 }
 
 // A seeded score whose staves give their measure starts in no set order: starts

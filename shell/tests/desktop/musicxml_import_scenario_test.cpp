@@ -1,7 +1,9 @@
 // Scenario of bringing a MusicXML file in: File > Import of a ".xml" file
 // through the desktop's chooser runs the converter and opens a score window named
 // after the file with "_XML", its notes drawn on the page (not the empty page the
-// window showed while the file was read); the clean score closes without a question.
+// window showed while the file was read); a file of more measures than a score
+// holds is refused with its reason in a box and opens no window; the clean score
+// closes without a question.
 #include <fstream>
 #include <string>
 
@@ -30,6 +32,14 @@ std::string EightQuarters() {
            "</attributes>" + notes + "</measure></part></score-partwise>";
 }
 
+// One part of `measures` 4/4 measures of a whole rest.
+std::string MeasuresOfRests(int measures) {
+    std::string text = "<?xml version=\"1.0\"?><score-partwise><part-list><score-part id=\"P1\"/></part-list><part id=\"P1\">";
+    for (int m = 0; m < measures; ++m)
+        text += "<measure><attributes><divisions>1</divisions></attributes><note><rest/><duration>4</duration></note></measure>";
+    return text + "</part></score-partwise>";
+}
+
 using MusicXmlImportScenario = DesktopScenario;
 
 TEST_F(MusicXmlImportScenario, ImportedMusicXmlOpensAsANewScore) {
@@ -48,6 +58,17 @@ TEST_F(MusicXmlImportScenario, ImportedMusicXmlOpensAsANewScore) {
     const std::vector<std::vector<int>> staves = StavesOfFirstSystem(picture, 0, picture.width);
     ASSERT_FALSE(staves.empty()) << "the page shows no staff";
     EXPECT_GT(InkedColumnsBetweenLines(picture, staves.front()), 20) << "the page shows no notes";
+
+    const fs::path longest = home_->Documents() / "long.xml";
+    std::ofstream(longest) << MeasuresOfRests(1017);
+    ChooseMenuItem('f', 'i');
+    ChooseFileToOpen(kImportTitle, longest, "long_XML");
+    std::optional<ShownWindow> box = x_.WaitForWindow("Import XML");
+    ASSERT_TRUE(box) << "the file of 1,017 measures gave no message";
+    x_.PointAt(*box);
+    x_.PressKey("Return");
+    x_.Settle();
+    EXPECT_FALSE(x_.FindWindow("long_XML")) << "a window was opened for the file of too many measures";
 
     // The import leaves nothing to save: the window closes without a question.
     CloseScore();

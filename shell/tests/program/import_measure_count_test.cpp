@@ -15,6 +15,7 @@
 #include "core/model/view.h"
 #include "interchange/musicxml/musicxml_import.h"
 #include "interchange/niff/niff_import.h"
+#include "interchange/niff/niff_messages.h"
 #include "interchange/niff/niff_writer.h"
 #include "platform/ui/headless.h"
 #include "shell/tests/program/program_fixture.h"
@@ -153,6 +154,24 @@ TEST_F(ImportMeasureCountTest, MusicXmlScoresHoldExactlyTheirMeasures) {
         EXPECT_EQ(last->lastMeasure, measures) << what;
         EXPECT_TRUE(testing::EngravingIsClean(view)) << what;
     }
+}
+
+// A file of more measures than a score holds (1,016) is refused whole, with the
+// reason in a box: a NIFF file and a MusicXML file of 1,017 measures.
+TEST_F(ImportMeasureCountTest, FilesOfMoreMeasuresThanAScoreHoldsAreRefused) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    ui::headless::ResetUi();
+    EXPECT_EQ(niff::OpenNiffScoreWindowFromMemory(WriteNiff({{{1017}}, true}), "long_NIFF"), nullptr);
+    ASSERT_FALSE(ui::headless::MessageBoxes().empty());
+    EXPECT_EQ(ui::headless::MessageBoxes().back().text, niff::kNiffTooManyMeasures);
+    const std::filesystem::path path = scratch / "long.xml";
+    std::ofstream(path) << WriteMusicXml(1017, false);
+    ui::headless::ResetUi();
+    EXPECT_EQ(ImportMusicXml(path), nullptr);
+    ASSERT_FALSE(ui::headless::MessageBoxes().empty());
+    EXPECT_NE(ui::headless::MessageBoxes().back().text.find("more than 1016 measures, more than a score can hold"),
+              std::string::npos)
+        << ui::headless::MessageBoxes().back().text;
 }
 
 }  // namespace

@@ -55,7 +55,8 @@ void DumpCell(std::ostringstream& out, ScoreDocument* document, int staff, int m
     if (cell == nullptr) return;
     out << "staff " << staff << " measure " << measure << " length "
         << MeasureRecordOf(document, measure)->lengthTicks << " clef " << (cell->clefKey & kClefMask) << " key "
-        << (cell->clefKey >> kKeyShift) << " time " << int{cell->beats} << "/" << int{cell->beatUnit} << "\n";
+        << (cell->clefKey >> kKeyShift) << " time " << int{cell->beats} << "/" << int{cell->beatUnit}
+        << ((MeasureRecordOf(document, measure)->flags & kMeasureTimeHidden) != 0 ? " hidden" : "") << "\n";
     for (int voice = 0; voice < kVoiceCount; ++voice) {
         std::ostringstream events;
         for (EventRecord* e = GetVoiceFirstEvent(cell, voice); e != nullptr; e = NextEvent(e))

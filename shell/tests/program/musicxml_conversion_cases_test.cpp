@@ -18,6 +18,7 @@
 #include "interchange/musicxml/musicxml_convert.h"
 #include "interchange/musicxml/musicxml_reader.h"
 #include "interchange/musicxml/musicxml_text.h"
+#include "interchange/musicxml/musicxml_ties.h"
 #include "interchange/niff/niff_import.h"
 #include "platform/ui/headless.h"
 #include "shell/program/score_windows.h"
@@ -161,13 +162,15 @@ std::vector<Case> Cases() {
                "<measure>" + Attributes(1, Time(2, 4)) + Note("A3", 2, "half") + "</measure>"),
          {"staff 1 measure 1 length 2048 clef 0 key 7 time 2/10", "  v0: |0:11.0@-5"},
          {{musicxml::kUnlistedParts, 1}}},
-        // Without a time signature the measures take the first full measure's
-        // length (after a pickup).
+        // Without a time signature each measure is as long as its music, and the
+        // signature the score takes (the first full measure's) is not shown.
         {"no time signature",
          Score("<measure>" + Attributes(1, "") + Note("G4", 1, "quarter") + "</measure><measure>" + Note("C5", 1, "quarter") +
-               Note("D5", 1, "quarter") + "</measure><measure>" + Note("E5", 2, "half") + "</measure>"),
-         {"staff 1 measure 1 length 1024 clef 0 key 7 time 2/10", "staff 1 measure 2 length 2048 clef 0 key 7 time 2/10",
-          "staff 1 measure 3 length 2048 clef 0 key 7 time 2/10"},
+               Note("D5", 1, "quarter") + "</measure><measure>" + Note("E5", 2, "half") + "</measure><measure>" +
+               Note("F5", 1, "quarter") + "</measure><measure>" + Note("G5", 3, "half", dot) + "</measure>"),
+         {"staff 1 measure 1 length 1024 clef 0 key 7 time 2/10 hidden", "staff 1 measure 2 length 2048 clef 0 key 7 time 2/10",
+          "staff 1 measure 3 length 2048 clef 0 key 7 time 2/10", "staff 1 measure 4 length 1024 clef 0 key 7 time 2/10",
+          "staff 1 measure 5 length 3072 clef 0 key 7 time 2/10"},
          {}},
         // A part name the file does not print, measure numbers it turns off, and an
         // entity its external DTD would give: nothing shown, the entity reported.
@@ -217,6 +220,14 @@ std::vector<Case> Cases() {
                "</measure>"),
          {"  v0: |0:10.0@-5 |1024:10.0@-6 petite unplayed |2048:10.0@-7 petite unplayed"},
          {}},
+        // A tie from one staff of a part to the other (right hand to left hand)
+        // is left out with a count, not left open: the score ties notes of one staff.
+        {"tie across the staves of a part",
+         Score("<measure>" + Attributes(1, Time(2, 4), 2) +
+               Note("C4", 2, "half", one + "<notations><tied type=\"start\"/></notations>") + "</measure><measure>" +
+               Note("C4", 2, "half", two + "<notations><tied type=\"stop\"/></notations>") + "</measure>"),
+         {"staff 1 measure 1 length 2048 clef 0 key 7 time 2/10\n  v0: |0:11.0@2", "  v0: |0:11.0@-10"},
+         {{musicxml::kTiesAcrossStaves, 1}}},
         {"only measures of rests",
          Score("<measure>" + Attributes(1, Time(4, 4)) + Rest(4) + "</measure><measure>" + Rest(4) + "</measure>"),
          {"staff 1 measure 2 length 4096 clef 0 key 7 time 4/10"},
