@@ -23,6 +23,7 @@
 #include "interchange/musicxml/musicxml_barlines.h"
 #include "interchange/musicxml/musicxml_harmony.h"
 #include "interchange/musicxml/musicxml_notations.h"
+#include "interchange/musicxml/musicxml_pedals.h"
 #include "interchange/musicxml/musicxml_slurs.h"
 #include "interchange/musicxml/musicxml_tempo.h"
 
@@ -54,7 +55,7 @@ const std::unordered_set<std::string_view>& ConvertedElements() {
         "time-modification", "actual-notes", "normal-notes", "normal-type", "normal-dot", "credit-type",
         "wedge", "octave-shift", "articulations", "barline", "ending", "elision", "technical", "ornaments",
         "arpeggiate", "cue", "bar-style", "repeat", "metronome", "beat-unit", "beat-unit-dot", "per-minute", "sound", "harmony", "root", "root-step",
-        "root-alter", "kind", "bass", "bass-step", "bass-alter"};
+        "root-alter", "kind", "bass", "bass-step", "bass-alter", "pedal"};
     return names;
 }
 
@@ -606,6 +607,12 @@ void Reader::Start(std::string_view name, const XML_Char** attributes) {
             skipped_.Count("octave-shift of another size");
         } else if (known) {
             directions_.push_back(mark);
+        }
+    } else if (name == "pedal" && Parent() == "direction-type") {
+        if (std::optional<MxlItem> pedal = PedalItem(Attribute(attributes, "type"), Attribute(attributes, "line"),
+                                                     Attribute(attributes, "sign"), skipped_)) {
+            pedal->side = markSide_;
+            directions_.push_back(*pedal);
         }
     } else if (name == "ending" && Parent() == "barline") {
         const char* type = Attribute(attributes, "type");
