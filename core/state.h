@@ -125,6 +125,9 @@ struct FileFlags {
     // "Use Template" chose one (layout/page/new_manuscript_dialog.h).
     std::string TemplateFolder;
     uint8_t TemplateChosen = 0;
+    // The folder of the last score saved under a name chosen (files/commands/
+    // file_commands.h: ProposedSaveFolder); empty: none yet.
+    std::string SaveFolder;
     // EmergencySaveActive as a running save found it (a change stops it with 2990).
     uint32_t InternalErrorsAtSaveStart = 0;
     std::string TempPath;  // the temporary file of the running save

@@ -198,10 +198,10 @@ ScoreView* PrescanMidiFile() {
     block.initSystemsPerPage = SystemsPerPageFor(staves);
     block.initMeasuresPerSystem =
         std::clamp<uint8_t>(block.initMeasuresPerSystem, 1, kMostImportMeasuresPerSystem);
-    // A saved import lands beside the file it came from.
-    const std::filesystem::path source(path);
+    // Named after the file it came from, in no folder: its first save proposes the
+    // folder of new scores.
     const std::filesystem::path name =
-        source.parent_path() / (source.stem().native() + kImportedNameSuffix + kNativeExtension);
+        std::filesystem::path(path).stem().native() + kImportedNameSuffix + kNativeExtension;
     ScoreView* view = NewScoreFromBlock(block, name.native());
     if (view == nullptr) return nullptr;
     // The window's first activation lays the new score out (staves, measures, page

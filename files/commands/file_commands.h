@@ -23,6 +23,11 @@ int SaveDocument(ScoreDocument* document, ScoreView* view);
 // (cancelled or refused, with the document unchanged).
 int SaveDocumentAs(ScoreDocument* document, ScoreView* view);
 
+// The folder a score without a folder of its own (a new or imported one) is proposed
+// to be saved or exported in: that of the last score saved under a name chosen, else
+// the user's documents folder.
+std::filesystem::path ProposedSaveFolder();
+
 // Before the last window of a modified score closes: asks whether to save it (Yes,
 // No, Cancel). 0 when the window must stay open (Cancel, or a save that did not
 // happen); otherwise non-zero, after saving when the answer was Yes.

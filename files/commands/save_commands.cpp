@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/model/score_document.h"
+#include "core/state.h"
 #include "core/ui/modal_boxes.h"
 #include "files/commands/file_command_support.h"
 #include "files/commands/file_command_texts.h"
@@ -14,6 +15,7 @@
 #include "files/file_guard.h"
 #include "files/score_file.h"
 #include "platform/sys/file_lock.h"
+#include "platform/sys/folders.h"
 #include "platform/sys/path_names.h"
 #include "platform/ui/file_dialog.h"
 #include "platform/ui/message_box.h"
@@ -27,8 +29,11 @@ constexpr uint32_t kNoticeStyle = ui::kBoxOk | ui::kBoxIconInformation;
 constexpr uint32_t kReadOnlyStyle = ui::kBoxOk | ui::kBoxIconStop;
 constexpr uint32_t kReplaceStyle = ui::kBoxYesNo | ui::kBoxIconExclamation;
 
+// A score read from or saved to a file of its own: a new or imported score's name
+// has no folder.
 bool IsNamedDocument(const ScoreDocument* document) {
-    return document->laterMajorVersion == 0 && sys::IsNamedScorePath(document->path);
+    return document->laterMajorVersion == 0 && sys::IsNamedScorePath(document->path) &&
+           fs::path(document->path).is_absolute();
 }
 
 int SaveOnto(ScoreDocument* document, ScoreView* view) {
@@ -44,6 +49,7 @@ fs::path AskSaveAsName(const ScoreDocument* document) {
     request.filterIndex = 1;
     request.defaultExtension = kScoreDefaultExtension;
     request.initialName = document->path;
+    request.initialFolder = ProposedSaveFolder();
     const ui::FileDialogAnswer answer = ui::RunFileDialog(request);
     const std::string& name = answer.path.native();
     switch (answer.status) {
@@ -108,7 +114,13 @@ int SaveDocumentAs(ScoreDocument* document, ScoreView* view) {
     sys::ReleaseFileLock(document->fileLock);
     document->fileLock = newLock;
     document->laterMajorVersion = 0;
+    State().files.SaveFolder = path.parent_path().native();
     return 1;
+}
+
+fs::path ProposedSaveFolder() {
+    const std::string& last = State().files.SaveFolder;
+    return last.empty() ? sys::DocumentsFolder() : fs::path(last);
 }
 
 }  // namespace ql

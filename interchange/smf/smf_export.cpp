@@ -18,6 +18,7 @@
 #include "core/ui/status_bar.h"
 #include "core/ui/system_error.h"
 #include "core/ui/wait_cursor.h"
+#include "files/commands/file_commands.h"
 #include "files/save/atomic_save.h"
 #include "interchange/smf/smf_export_events.h"
 #include "interchange/smf/smf_strings.h"
@@ -400,8 +401,9 @@ void ExportStandardMidiFile(ScoreView* view) {
     request.filter = kExportFilter;
     request.defaultExtension = "mid";
     request.initialName = ProposedExportName(view->document->path);
-    const std::filesystem::path folder = std::filesystem::path(view->document->path).parent_path();
-    if (!folder.empty()) request.initialFolder = folder;
+    // A saved score's own folder; a new or imported one's, the folder of new scores.
+    const std::filesystem::path score(view->document->path);
+    request.initialFolder = score.is_absolute() ? score.parent_path() : ProposedSaveFolder();
     const ui::FileDialogAnswer answer = ui::RunFileDialog(request);
     if (answer.status != ui::FileDialogStatus::Chosen || answer.path.empty()) return;
     if (!RunMidiHeaderDialog(view, KeptExportTexts())) return;

@@ -44,4 +44,15 @@ std::filesystem::path RuntimeFolder() {
     return AbsoluteFolderFromEnvironment("XDG_RUNTIME_DIR");
 }
 
+std::filesystem::path DocumentsFolder() {
+    std::error_code error;
+    if (std::filesystem::path named = AbsoluteFolderFromEnvironment("XDG_DOCUMENTS_DIR");
+        !named.empty() && std::filesystem::is_directory(named, error))
+        return named;
+    const std::filesystem::path home = AbsoluteFolderFromEnvironment("HOME");
+    if (home.empty()) return {};
+    const std::filesystem::path documents = home / "Documents";
+    return std::filesystem::is_directory(documents, error) ? documents : home;
+}
+
 }  // namespace ql::sys

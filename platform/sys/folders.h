@@ -18,5 +18,8 @@ std::filesystem::path TemporaryFolder();
 std::filesystem::path AbsoluteFolderFromEnvironment(const char* variable);
 // $XDG_RUNTIME_DIR under the rule above.
 std::filesystem::path RuntimeFolder();
+// The user's documents folder: $XDG_DOCUMENTS_DIR under the rule above, else
+// "Documents" in $HOME when it is there, else $HOME; empty without a home.
+std::filesystem::path DocumentsFolder();
 
 }  // namespace ql::sys

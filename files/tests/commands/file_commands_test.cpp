@@ -24,6 +24,7 @@
 #include "layout/page/page_layout_resources.h"
 #include "layout/page_format.h"
 #include "platform/sys/file_lock.h"
+#include "platform/tests/sys/scratch_folder.h"
 #include "platform/ui/file_dialog.h"
 #include "platform/ui/headless.h"
 #include "platform/ui/message_box.h"
@@ -144,6 +145,26 @@ TEST_F(FileCommandsTest, SaveOfAnUnnamedDocumentGoesToSaveAs) {
     EXPECT_EQ(SaveDocument(doc_, view_), 0);
     EXPECT_EQ(ui::headless::FileDialogs().size(), 1u);
     EXPECT_FALSE(Exists(doc_->path));
+}
+
+// A new or imported score (a name in no folder) is proposed the documents folder,
+// then the folder of the last score saved under a chosen name.
+TEST_F(FileCommandsTest, ScoresWithoutAFolderAreProposedTheLastSaveFolder) {
+    BuildSmallScore();
+    fs::create_directories(PathOf("documents"));
+    fs::create_directories(PathOf("kept"));
+    testing::ScopedEnvironment documents("XDG_DOCUMENTS_DIR", PathOf("documents"));
+    SetDocumentModified(doc_);
+    doc_->path = "tune_MIDI.ql";
+    EXPECT_EQ(SaveDocument(doc_, view_), 0);  // asked, and cancelled
+    AnswerFileDialog(PathOf("kept/first.ql"));
+    EXPECT_EQ(SaveDocumentAs(doc_, view_), 1);
+    doc_->path = "Untitled2";
+    EXPECT_EQ(SaveDocument(doc_, view_), 0);
+    const auto& shown = ui::headless::FileDialogs();
+    ASSERT_EQ(shown.size(), 3u);
+    for (size_t i = 0; i < shown.size(); ++i)
+        EXPECT_EQ(shown[i].initialFolder, fs::path(PathOf(i < 2 ? "documents" : "kept"))) << i;
 }
 
 // ---- Save As ----

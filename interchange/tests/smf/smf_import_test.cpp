@@ -77,8 +77,9 @@ TEST_F(SmfImport, ExportedScoreImportsWithTheSamePitchesAndOnsets) {
     EXPECT_EQ(Notes(imported, 1), Notes(view_, 1));
     EXPECT_EQ(Notes(imported, 2), Notes(view_, 2));
     EXPECT_EQ(Notes(imported, 1), "1:0:64 1:1024:60 2:2048:59");
-    // Named after the file, beside it; not modified, as a new score is.
-    EXPECT_EQ(imported->document->path, PathOf("Duet_MIDI.ql"));
+    // Named after the file, in no folder (its save proposes one); not modified, as a
+    // new score is.
+    EXPECT_EQ(imported->document->path, "Duet_MIDI.ql");
     EXPECT_EQ(imported->document->changeCounter, 0);
     EXPECT_TRUE(FlagsClear());
 }

@@ -1,6 +1,7 @@
 // Scenarios of bringing files in: File > Import of a ".mid" file through the
 // desktop's chooser shows "Prepare Import", and Continue opens a score window named
-// after the file with its notes on the page; a ".nif" file opens its score window
+// after the file with its notes on the page, whose save proposes the documents
+// folder; a ".nif" file opens its score window
 // at once, with its notes and the marks under its staff; a damaged file of either
 // kind gives a message box and no window, also when the file is refused only
 // after "Prepare Import". A track of two channels opens as two staves, and tracks
@@ -87,7 +88,10 @@ class ImportScenario : public DesktopScenario {
 };
 
 TEST_F(ImportScenario, ImportedMidiFileOpensAsANewScore) {
-    const fs::path tune = home_->Documents() / "tune.mid";
+    // The file comes from a folder of its own; scores are kept in the documents folder.
+    environment_.push_back({"XDG_DOCUMENTS_DIR", home_->Documents().string()});
+    const fs::path tune = home_->Documents() / "imports" / "tune.mid";
+    fs::create_directories(tune.parent_path());
     WriteFileBytes(tune, EightQuarters());
     const fs::path damaged = home_->Documents() / "damaged.mid";
     WriteFileBytes(damaged, {'M', 'T', 'h', 'x', 0, 0, 0, 6, 0, 1, 0, 2, 0, 96, 'j', 'u', 'n', 'k'});
@@ -110,6 +114,11 @@ TEST_F(ImportScenario, ImportedMidiFileOpensAsANewScore) {
     // Systems of one staff each: the first staff on the page is the first system's.
     ASSERT_FALSE(staves.empty()) << "the page shows no staff";
     EXPECT_GT(InkedColumnsBetweenLines(picture, staves.front()), 20) << "the page shows no notes";
+    // Saving it asks for a name in the documents folder, not beside the MIDI file.
+    PressInFrame("ctrl+s");
+    ASSERT_TRUE(AnswerFileChooser("Save As", "kept_tune.ql")) << "Save of the import asked for no name";
+    EXPECT_TRUE(WaitForFile(home_->Documents() / "kept_tune.ql")) << "the score was not saved among the documents";
+    EXPECT_FALSE(fs::exists(tune.parent_path() / "tune_MIDI.ql")) << "the score was saved beside the MIDI file";
 
     PressInFrame("ctrl+i");
     ChooseFile(damaged);

@@ -361,7 +361,7 @@ TEST_F(ScoreWindowTest, MidiFileOpensAsAnImportedScoreWindow) {
     EXPECT_NE(Captions().at(0).find("tune_MIDI"), std::string::npos);
     EXPECT_EQ(State().files.Importing, 0);
     // The note is in the score its window shows.
-    ScoreView* view = FindViewByPath((scratch / "tune_MIDI.ql").string());
+    ScoreView* view = FindViewByPath("tune_MIDI.ql");
     ASSERT_NE(view, nullptr);
     ScopedDocumentContext context(view);
     MeasureCell* cell = GetOrCreateMeasureCell(StaffRecordOf(view->document, 1), view->document, 1);
