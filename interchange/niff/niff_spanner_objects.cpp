@@ -37,6 +37,7 @@
 #include "interchange/niff/niff_placement.h"
 #include "interchange/niff/niff_spanners.h"
 #include "layout/page_format.h"
+#include "layout/staff_room.h"
 #include "notes/beatmap/beat_map.h"
 #include "notes/ties/ties.h"
 #include "objects/curves/curve_interface.h"
@@ -131,11 +132,20 @@ int32_t SlurEndY(const NiffPlacedEvent& at, bool above) {
     return head + (above ? -kSlurClearance : kSlurClearance);
 }
 
+// How far a note's ink reaches on a slur's side, from the staff's bottom line: its
+// head, or a mark on it (a staccato dot or an accent) beyond the head.
+int32_t OuterY(ScoreView* view, EventRecord* note, bool above) {
+    const int32_t head = PositionY(static_cast<int8_t>(note->step));
+    const VerticalReach marks = AttachedMarksReach(view, note, 1.0, NoteLyrics::LeftOut);
+    if (above) return marks.above > 0 ? std::min<int32_t>(head, static_cast<int32_t>(-marks.above)) : head;
+    return marks.below > 0 ? std::max<int32_t>(head, static_cast<int32_t>(marks.below)) : head;
+}
+
 // The control points' y that keeps a slur's curve (both control points at one y)
 // clear of every note strictly between its ends, in every voice of the staff's
 // measures from the first end's to the last's: at a note, whose place along the
 // slur is taken as its time's share of the slur's ticks (kept off the very ends),
-// the curve stands `kSlurPeakClearance` beyond the note's head. `control` is made
+// the curve stands `kSlurPeakClearance` beyond the note's head or its marks. `control` is made
 // higher (above) or lower only.
 void ClearNotesBetween(const NiffImportState& import, const NiffPlacedEvent& first, const NiffPlacedEvent& last,
                        bool above, int32_t startY, int32_t endY, int32_t* control) {
@@ -154,7 +164,7 @@ void ClearNotesBetween(const NiffImportState& import, const NiffPlacedEvent& fir
                 const bool afterFirst = measure > first.measure || e->time > first.event->time;
                 const bool beforeLast = measure < last.measure || e->time < last.event->time;
                 if (afterFirst && beforeLast)
-                    notes.push_back({measureStart + e->time - first.event->time, PositionY(static_cast<int8_t>(e->step))});
+                    notes.push_back({measureStart + e->time - first.event->time, OuterY(import.view, e, above)});
             }
         }
         if (measure == last.measure) span = measureStart + last.event->time - first.event->time;
