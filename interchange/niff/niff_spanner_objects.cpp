@@ -201,7 +201,8 @@ bool TickX(NiffImportState& import, int staff, int measure, int32_t tick, int32_
     return true;
 }
 
-// The heads between a slur's notes, each as its edge facing the slur; a head put on
+// The heads between a slur's notes, each as its edge facing the slur (or the edge of
+// a mark on it beyond the head); a head put on
 // the other side of its stem may stand a head's width either side of its tick.
 // False when the slur's notes are not all in the first end's system.
 bool HeadsBetween(NiffImportState& import, const NiffPlacedEvent& first, const NiffPlacedEvent& last, bool above,
@@ -215,8 +216,12 @@ bool HeadsBetween(NiffImportState& import, const NiffPlacedEvent& first, const N
         if (!TickX(import, first.staff, measure, note->time, &x, &at) || at != system) return false;
         const bool otherSide = (note->word2 & kEventHeadOtherSide) != 0;
         const int32_t y = PositionY(static_cast<int8_t>(note->step));
-        heads->push_back({otherSide ? x - width : x, otherSide ? x + 2 * width : x + width,
-                          above ? y - kHeadHalfHeight : y + kHeadHalfHeight});
+        // The head's edge, or a mark on the note beyond it (a staccato dot, an accent).
+        int32_t edge = above ? y - kHeadHalfHeight : y + kHeadHalfHeight;
+        const VerticalReach marks = AttachedMarksReach(import.view, const_cast<EventRecord*>(note), 1.0, NoteLyrics::LeftOut);
+        if (above && marks.above > 0) edge = std::min<int32_t>(edge, static_cast<int32_t>(-marks.above));
+        if (!above && marks.below > 0) edge = std::max<int32_t>(edge, static_cast<int32_t>(marks.below));
+        heads->push_back({otherSide ? x - width : x, otherSide ? x + 2 * width : x + width, edge});
     }
     return true;
 }
