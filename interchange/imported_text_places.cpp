@@ -375,7 +375,9 @@ int32_t ClearingOfPieces(ScoreView* view, const PageRoom& room, ScoreSystem* sys
 
 RecordRect PlaceHairpin(ScoreView* view, PageRoom& room, ScoreSystem* system, int staff,
                         const MeasureText& pin, const std::vector<PlacedDynamic>& dynamics) {
-    constexpr int kShortestWedgeSpaces = 2;  // a wedge is left no shorter when its ends give way
+    // A wedge whose ends give way to the dynamics beside it is left no shorter than
+    // a space: dynamics that stand close leave a short wedge between them.
+    constexpr int kShortestWedgeSpaces = 1;
     const int32_t space = StaffSpaceUnits(view);
     const int32_t shortest = kShortestWedgeSpaces * space;
     const StaffLinesY lines = StaffLinesIn(view, system, staff);
