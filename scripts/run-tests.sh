@@ -20,9 +20,12 @@ cd "$build"
 # real program on virtual displays of their own and wait on its windows, by
 # themselves on the machine. A scenario that fails is run once more (a key stroke
 # can be lost on a machine this loaded): one that fails twice fails the command.
-# A scenario spends most of its time waiting on the program's windows, so on a
-# small machine more of them run at once than there are cores.
-desktop_jobs=$(( jobs < 4 ? 4 : jobs ))
+# A scenario spends most of its time waiting on the program's windows: four run at
+# once per core (on two cores, twenty-four scenarios took 72 s four at a time, with
+# the cores a third busy, and 40 s eight at a time; twelve gained nothing more), at
+# least eight and at most sixteen, which the memory of a small machine holds.
+desktop_jobs=$(( jobs * 4 ))
+desktop_jobs=$(( desktop_jobs < 8 ? 8 : desktop_jobs > 16 ? 16 : desktop_jobs ))
 status=0
 ctest --output-on-failure -j "$jobs" -LE 'desktop|gtk' "$@" || status=$?
 # The GTK tests drive a real toolkit on a virtual display, which hears the X server's
