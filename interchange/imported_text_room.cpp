@@ -32,6 +32,8 @@
 #include "notes/drawing/note_draw.h"
 #include "notes/drawing/note_fields.h"
 #include "notes/rests/staff_place.h"
+#include "notes/ties/tie_handles.h"
+#include "notes/ties/ties.h"
 #include "objects/chord/chord_class.h"
 #include "objects/curves/curve_objects.h"
 #include "objects/lyrics/lyric.h"
@@ -93,18 +95,49 @@ void AddNotes(ScoreView* view, MeasureCell* cell, std::vector<RecordRect>& room)
     }
 }
 
-// The slurs of one staff's cell in the view's current slot: from end to end, and
-// from the higher (lower) end to the middle of the curve, a quarter space beyond.
+// The box of a curve of four points: from end to end, and from the higher (lower)
+// end to the middle of the curve, `clearance` beyond.
+RecordRect CurveBox(const LogicalPoint* p, int32_t clearance) {
+    const int32_t middle = (p[0].y + 3 * p[1].y + 3 * p[2].y + p[3].y) / 8;
+    return {std::min(p[0].x, p[3].x), std::min({p[0].y, p[3].y, middle}) - clearance, std::max(p[0].x, p[3].x),
+            std::max({p[0].y, p[3].y, middle}) + clearance};
+}
+
+// The slurs of one staff's cell in the view's current slot, a quarter space beyond.
 void AddSlurs(ScoreView* view, MeasureCell* cell, std::vector<RecordRect>& room) {
     const int32_t clearance = StaffSpaceUnits(view) / 4;
     for (ScoreObject* o = cell->objects ? cell->objects->next.get() : nullptr; o != nullptr; o = o->next.get()) {
         if (o->type != TypeCode(ObjectType::Slur)) continue;
         LogicalPoint p[4]{};
         DecodeAnchors(view, o->subtype, reinterpret_cast<ObjectLocation*>(AsSlur(o)->body.points), p, 4);
-        const int32_t middle = (p[0].y + 3 * p[1].y + 3 * p[2].y + p[3].y) / 8;
-        room.push_back({std::min(p[0].x, p[3].x), std::min({p[0].y, p[3].y, middle}) - clearance,
-                        std::max(p[0].x, p[3].x), std::max({p[0].y, p[3].y, middle}) + clearance});
+        room.push_back(CurveBox(p, clearance));
     }
+}
+
+// The ties from the notes of one staff's cell in the view's current slot, boxed as
+// the slurs are; one that leaves the system also a few spaces on from its note, where
+// a short one is drawn as a glyph.
+void AddTies(ScoreView* view, MeasureCell* cell, std::vector<RecordRect>& room) {
+    constexpr int kTieGlyphSpaces = 4;
+    const int32_t space = StaffSpaceUnits(view);
+    const int32_t clearance = space / 4;
+    const int staff = view->currentStaff;
+    const int measure = view->currentMeasure;
+    for (int voice = 0; voice < kVoiceCount; ++voice)
+        for (EventRecord* e = GetVoiceFirstEvent(cell, voice); e != nullptr; e = NextEvent(e)) {
+            ScoreObject* tie = FindNoteTie(e);
+            if (tie == nullptr) continue;
+            const TieBody& body = AsTie(tie)->body;
+            for (const TieTarget& target : FindTieTargets(view->document, view, e, staff, measure, TieVoice(body))) {
+                const int ahead = target.measure - measure;
+                if (ahead < 0 || ahead > 1) continue;
+                const TieNotePoints at = TieNotePositions(view, e, target.note, ahead);
+                if (at.leavesSystem)
+                    room.push_back({at.start.x, at.start.y - space, at.start.x + kTieGlyphSpaces * space,
+                                    at.start.y + space});
+                room.push_back(CurveBox(ComputeTieCurve(body, view, e, target.note, ahead).outer, clearance));
+            }
+        }
 }
 
 // Whether a note of the cell carries a syllable.
@@ -177,22 +210,43 @@ void LowerLyricLinesUnderSlurs(ScoreView* view) {
     if (view == nullptr || view->document == nullptr) return;
     LyricLineNeeds needs = MeasureLyricLineNeeds(view->document);
     if (!needs.any) return;
-    ScorePage* savedPage = view->currentPage;
-    ScoreSystem* savedSystem = view->currentSystem;
-    const int savedStaff = view->currentStaff;
-    const int savedMeasure = view->currentMeasure;
     int32_t depth = 0;
-    for (ScorePage* page = view->document->firstPage; page != nullptr; page = page->next.get()) {
-        view->currentPage = page;
-        BuildBeatMapsOnLinkedViews(view, 0);
-        depth = std::max(depth, SlurDepthUnderLyrics(view, page));
+    {
+        PageBeatMapScope pages(view);
+        for (ScorePage* page = view->document->firstPage; page != nullptr; page = page->next.get()) {
+            pages.Visit(page);
+            depth = std::max(depth, SlurDepthUnderLyrics(view, page));
+        }
     }
-    view->currentPage = savedPage;
-    BuildBeatMapsOnLinkedViews(view, 0);
-    SetCurrentSystemAndMeasure(view, savedSystem, savedStaff, savedMeasure, true);
     if (depth <= needs.lowestInk) return;
     needs.lowestInk = depth;
     PlanLyricLines(needs, view->document->header.lyricLevels);
+}
+
+PageBeatMapScope::PageBeatMapScope(ScoreView* view)
+    : view_(view),
+      page_(view->currentPage),
+      system_(view->currentSystem),
+      staff_(view->currentStaff),
+      measure_(view->currentMeasure),
+      pageView_(view->pageView) {
+    view->pageView = 1;
+}
+
+PageBeatMapScope::~PageBeatMapScope() {
+    view_->pageView = pageView_;
+    view_->currentPage = page_;
+    view_->currentSystem = system_;
+    BuildBeatMapsOnLinkedViews(view_, 0);
+    SetCurrentSystemAndMeasure(view_, system_, staff_, measure_, true);
+}
+
+void PageBeatMapScope::Visit(ScorePage* page) {
+    view_->currentPage = page;
+    view_->currentSystem = page->firstSystem.get();
+    // The rows are laid out for the page's systems first: a view never drawn yet
+    // has none.
+    if (view_->currentSystem != nullptr) UpdateBeatMaps(view_, 1);
 }
 
 bool BoxesOverlap(const RecordRect& a, const RecordRect& b) {
@@ -234,6 +288,7 @@ std::vector<RecordRect> StaffMusicRoom(ScoreView* view, ScoreSystem* system, int
         if (MeasureCell* cell = ExistingMeasureCell(document, staff, measure)) {
             AddNotes(view, cell, room);
             AddSlurs(view, cell, room);
+            AddTies(view, cell, room);
             AddLyricLines(view, cell, barline, SlotBarlineX(view, system, slot + 1), room);
         }
     }
