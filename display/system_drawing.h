@@ -51,6 +51,8 @@ void NormalizeBarlineCodes(ScoreView* view, int measure);
 // Measure numbers: whether the number of the slot's measure is due on `staff`, and
 // drawing it.
 bool IsMeasureNumberDue(ScoreView* view, int slot);
+// The same for a slot of any system, as a page view or the scroll view shows it.
+bool IsMeasureNumberDueIn(ScoreDocument* document, const ScoreSystem* system, int slot, bool pageView);
 void DrawMeasureNumber(ScoreView* view, int staff, int slot, int number);
 void MeasureNumberDue(ScoreView* view, int staff, int slot);
 

@@ -168,21 +168,25 @@ platform::FontHandle BuiltInNumberFont(ScoreView* view) {
 
 bool IsMeasureNumberDue(ScoreView* view, int slot) {
     Grid grid;
-    if (!OpenGrid(view, &grid) || State().display.MeasureNumbersSuppressed != 0) return false;
-    const int measure = MeasureOfSlot(grid, slot);
-    const MeasureRecord* record = MeasureRecordOf(grid.document, measure);
-    if (record == nullptr || (record->numberFlags & kMeasureNumberHidden) != 0 ||
-        measure > grid.system->lastMeasure || record->number < 1)
+    return OpenGrid(view, &grid) && IsMeasureNumberDueIn(grid.document, grid.system, slot, view->pageView);
+}
+
+bool IsMeasureNumberDueIn(ScoreDocument* document, const ScoreSystem* system, int slot, bool pageView) {
+    if (document == nullptr || system == nullptr || State().display.MeasureNumbersSuppressed != 0) return false;
+    const int measure = system->firstMeasure + slot - 1;
+    const MeasureRecord* record = MeasureRecordOf(document, measure);
+    if (record == nullptr || (record->numberFlags & kMeasureNumberHidden) != 0 || measure > system->lastMeasure ||
+        record->number < 1)
         return false;
-    const PageRecord& settings = grid.document->header.pageGeometry;
+    const PageRecord& settings = document->header.pageGeometry;
     uint8_t mode = settings.measureNumberStyle;
     uint8_t basis = settings.measureNumberIsManMeasure;
-    if (!view->pageView) {
+    if (!pageView) {
         mode = kModeInterval;
         basis = kBasisNumber;
     }
     if (mode == kModeOff) return false;
-    if (BreaksNumbering(grid.document, measure, record->number)) return true;
+    if (BreaksNumbering(document, measure, record->number)) return true;
     if (mode == kModeSystemStart) return slot == 1;
     const int interval = settings.measureNumberEvery;
     if (mode != kModeInterval || interval == 0) return false;

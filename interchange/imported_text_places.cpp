@@ -1,5 +1,6 @@
-// Imported measure texts (text lines, tempo marks, chord symbols), dynamics and
-// hairpins placed clear of the music and of each other.
+// Imported measure texts (text lines, tempo marks, chord symbols), dynamics,
+// hairpins and the marks of MIDI channel messages placed clear of the music and of
+// each other.
 //
 // Method, page by page, system by system from the top, staff by staff from the top,
 // marks of a staff in time order. Everything on the page that a mark must not touch
@@ -86,19 +87,25 @@ void Store(ObjectLocation& location, const Words& words) {
     std::memcpy(&location, &words, sizeof words);
 }
 
+// The marks of a MIDI file's channel messages (pedal marks and the signs of other
+// events) are placed like the texts; a hidden one is not on the paper.
 bool IsMeasureText(const ScoreObject* object) {
+    const bool channelMark = (object->type == TypeCode(ObjectType::Pedal) ||
+                              object->type == TypeCode(ObjectType::MidiEvent)) &&
+                             (AsTextObject(object)->body.flags & kTextHidden) == 0;
     return (object->type == TypeCode(ObjectType::Text) ||
             object->type == TypeCode(ObjectType::Tempo) ||
             object->type == TypeCode(ObjectType::Chord) ||
-            object->type == TypeCode(ObjectType::Dynamic)) &&
+            object->type == TypeCode(ObjectType::Dynamic) || channelMark) &&
            object->subtype == SubtypeCode(ObjectSubtype::MeasureTimeList);
 }
 
-// Whether a mark is placed below its staff first: a dynamic or a text whose anchor
-// puts it below the staff's bottom line (a dynamic unless its file put it above, a
-// text its file put below). Tempo marks and chord symbols, and the others, are
-// placed above it first.
+// Whether a mark is placed below its staff first: a pedal mark, and a dynamic or a
+// text whose anchor puts it below the staff's bottom line (a dynamic unless its
+// file put it above, a text its file put below). Tempo marks, chord symbols and
+// the other marks are placed above it first.
 bool PlacedBelowFirst(const ScoreObject* object) {
+    if (object->type == TypeCode(ObjectType::Pedal)) return true;
     return (object->type == TypeCode(ObjectType::Dynamic) ||
             object->type == TypeCode(ObjectType::Text)) &&
            static_cast<int16_t>(Load(AsTextObject(object)->body.location).w[kYWord]) > 0;
@@ -517,19 +524,12 @@ void PlaceImportedMeasureTexts(ScoreView* view, const std::vector<const ScoreObj
         (only != nullptr && only->empty() && (kept == nullptr || kept->empty())))
         return;
     ScoreDocument* document = view->document;
-    ScorePage* savedPage = view->currentPage;
-    ScoreSystem* savedSystem = view->currentSystem;
-    const int savedStaff = view->currentStaff;
-    const int savedMeasure = view->currentMeasure;
+    PageBeatMapScope pages(view);
     for (ScorePage* page = document->firstPage; page != nullptr; page = page->next.get()) {
         if (!HoldsMeasureTexts(document, page)) continue;
-        view->currentPage = page;
-        BuildBeatMapsOnLinkedViews(view, 0);
+        pages.Visit(page);
         PlacePageTexts(view, page, only, kept);
     }
-    view->currentPage = savedPage;
-    BuildBeatMapsOnLinkedViews(view, 0);
-    SetCurrentSystemAndMeasure(view, savedSystem, savedStaff, savedMeasure, true);
 }
 
 }  // namespace ql

@@ -107,38 +107,47 @@ void AddNotes(ScoreView* view, MeasureCell* cell, std::vector<RecordRect>& room)
     }
 }
 
-// The slurs of one staff's cell in the view's current slot: from end to end, and
-// from the higher (lower) end to the middle of the curve, a quarter space beyond.
+// The box of a curve of four points: from end to end, and from the higher (lower)
+// end to the middle of the curve, `clearance` beyond.
+RecordRect CurveBox(const LogicalPoint* p, int32_t clearance) {
+    const int32_t middle = (p[0].y + 3 * p[1].y + 3 * p[2].y + p[3].y) / 8;
+    return {std::min(p[0].x, p[3].x), std::min({p[0].y, p[3].y, middle}) - clearance, std::max(p[0].x, p[3].x),
+            std::max({p[0].y, p[3].y, middle}) + clearance};
+}
+
+// The slurs of one staff's cell in the view's current slot, a quarter space beyond.
 void AddSlurs(ScoreView* view, MeasureCell* cell, std::vector<RecordRect>& room) {
     const int32_t clearance = StaffSpaceUnits(view) / 4;
     for (ScoreObject* o = cell->objects ? cell->objects->next.get() : nullptr; o != nullptr; o = o->next.get()) {
         if (o->type != TypeCode(ObjectType::Slur)) continue;
         LogicalPoint p[4]{};
         DecodeAnchors(view, o->subtype, reinterpret_cast<ObjectLocation*>(AsSlur(o)->body.points), p, 4);
-        const int32_t middle = (p[0].y + 3 * p[1].y + 3 * p[2].y + p[3].y) / 8;
-        room.push_back({std::min(p[0].x, p[3].x), std::min({p[0].y, p[3].y, middle}) - clearance,
-                        std::max(p[0].x, p[3].x), std::max({p[0].y, p[3].y, middle}) + clearance});
+        room.push_back(CurveBox(p, clearance));
     }
 }
 
-// The ties from the notes of one staff's cell at the view's current place, as the
-// slurs: from end to end and to the middle of each curve, a quarter space beyond.
+// The ties from the notes of one staff's cell in the view's current slot, boxed as
+// the slurs are; one that leaves the system also a few spaces on from its note, where
+// a short one is drawn as a glyph.
 void AddTies(ScoreView* view, MeasureCell* cell, std::vector<RecordRect>& room) {
-    const int32_t clearance = StaffSpaceUnits(view) / 4;
-    const auto middle = [](const LogicalPoint* p) { return (p[0].y + 3 * p[1].y + 3 * p[2].y + p[3].y) / 8; };
+    constexpr int kTieGlyphSpaces = 4;
+    const int32_t space = StaffSpaceUnits(view);
+    const int32_t clearance = space / 4;
+    const int staff = view->currentStaff;
+    const int measure = view->currentMeasure;
     for (int voice = 0; voice < kVoiceCount; ++voice)
         for (EventRecord* e = GetVoiceFirstEvent(cell, voice); e != nullptr; e = NextEvent(e)) {
             ScoreObject* tie = FindNoteTie(e);
             if (tie == nullptr) continue;
             const TieBody& body = AsTie(tie)->body;
-            for (const TieTarget& target : FindTieTargets(view->document, view, e, view->currentStaff,
-                                                          view->currentMeasure, TieVoice(body))) {
-                const int ahead = target.measure - view->currentMeasure;
+            for (const TieTarget& target : FindTieTargets(view->document, view, e, staff, measure, TieVoice(body))) {
+                const int ahead = target.measure - measure;
                 if (ahead < 0 || ahead > 1) continue;
-                const TieCurve curve = ComputeTieCurve(body, view, e, target.note, ahead);
-                const int32_t ends[] = {curve.outer[0].y, curve.outer[3].y, middle(curve.outer), middle(curve.inner)};
-                room.push_back({std::min(curve.outer[0].x, curve.outer[3].x), *std::min_element(ends, ends + 4) - clearance,
-                                std::max(curve.outer[0].x, curve.outer[3].x), *std::max_element(ends, ends + 4) + clearance});
+                const TieNotePoints at = TieNotePositions(view, e, target.note, ahead);
+                if (at.leavesSystem)
+                    room.push_back({at.start.x, at.start.y - space, at.start.x + kTieGlyphSpaces * space,
+                                    at.start.y + space});
+                room.push_back(CurveBox(ComputeTieCurve(body, view, e, target.note, ahead).outer, clearance));
             }
         }
 }
@@ -238,22 +247,43 @@ void LowerLyricLinesUnderSlursAndMarks(ScoreView* view) {
     if (view == nullptr || view->document == nullptr) return;
     LyricLineNeeds needs = MeasureLyricLineNeeds(view->document);
     if (!needs.any) return;
-    ScorePage* savedPage = view->currentPage;
-    ScoreSystem* savedSystem = view->currentSystem;
-    const int savedStaff = view->currentStaff;
-    const int savedMeasure = view->currentMeasure;
     int32_t depth = 0;
-    for (ScorePage* page = view->document->firstPage; page != nullptr; page = page->next.get()) {
-        view->currentPage = page;
-        BuildBeatMapsOnLinkedViews(view, 0);
-        depth = std::max(depth, InkDepthUnderLyrics(view, page));
+    {
+        PageBeatMapScope pages(view);
+        for (ScorePage* page = view->document->firstPage; page != nullptr; page = page->next.get()) {
+            pages.Visit(page);
+            depth = std::max(depth, InkDepthUnderLyrics(view, page));
+        }
     }
-    view->currentPage = savedPage;
-    BuildBeatMapsOnLinkedViews(view, 0);
-    SetCurrentSystemAndMeasure(view, savedSystem, savedStaff, savedMeasure, true);
     if (depth <= needs.lowestInk) return;
     needs.lowestInk = depth;
     PlanLyricLines(needs, view->document->header.lyricLevels);
+}
+
+PageBeatMapScope::PageBeatMapScope(ScoreView* view)
+    : view_(view),
+      page_(view->currentPage),
+      system_(view->currentSystem),
+      staff_(view->currentStaff),
+      measure_(view->currentMeasure),
+      pageView_(view->pageView) {
+    view->pageView = 1;
+}
+
+PageBeatMapScope::~PageBeatMapScope() {
+    view_->pageView = pageView_;
+    view_->currentPage = page_;
+    view_->currentSystem = system_;
+    BuildBeatMapsOnLinkedViews(view_, 0);
+    SetCurrentSystemAndMeasure(view_, system_, staff_, measure_, true);
+}
+
+void PageBeatMapScope::Visit(ScorePage* page) {
+    view_->currentPage = page;
+    view_->currentSystem = page->firstSystem.get();
+    // The rows are laid out for the page's systems first: a view never drawn yet
+    // has none.
+    if (view_->currentSystem != nullptr) UpdateBeatMaps(view_, 1);
 }
 
 bool BoxesOverlap(const RecordRect& a, const RecordRect& b) {
@@ -295,6 +325,7 @@ std::vector<RecordRect> StaffMusicRoom(ScoreView* view, ScoreSystem* system, int
         if (MeasureCell* cell = ExistingMeasureCell(document, staff, measure)) {
             AddNotes(view, cell, room);
             AddSlurs(view, cell, room);
+            AddTies(view, cell, room);
             AddLyricLines(view, cell, barline, SlotBarlineX(view, system, slot + 1), room);
         }
     }

@@ -12,6 +12,7 @@
 namespace ql {
 
 struct ScoreView;
+struct ScorePage;
 struct ScoreSystem;
 struct ScoreObject;
 
@@ -22,7 +23,7 @@ bool BoxesOverlap(const RecordRect& a, const RecordRect& b);
 // beyond the outer ones; the signs before each measure's first note (the clef and
 // signatures at the system's start, changes later) with two spaces beyond; the
 // measure numbers due over the first staff; each note with its accidental, ledger
-// lines and stem; each slur; and the verse lines of lyrics its notes carry.
+// lines and stem; each slur and tie; and the verse lines of lyrics its notes carry.
 std::vector<RecordRect> StaffMusicRoom(ScoreView* view, ScoreSystem* system, int staff);
 
 // Lowers the document's lyric lines, when a slur, a tie or a note's mark (an accent
@@ -50,6 +51,28 @@ int32_t StaffSpaceUnits(const ScoreView* view);
 // point (measured first): the string centred on the point and standing on it, a
 // tempo mark's number beside its symbol, a chord symbol's name above its diagram.
 RecordRect TextExtentAround(ScoreView* view, ScoreObject* object);
+
+// While one lives, the view is read as a page view, page by page (Visit), whatever
+// view shows the score: an import places its marks against the notes where the
+// pages put them. The view's mode, page, system, staff and measure are put back,
+// and its beat maps built again, when it ends.
+class PageBeatMapScope {
+  public:
+    explicit PageBeatMapScope(ScoreView* view);
+    ~PageBeatMapScope();
+    PageBeatMapScope(const PageBeatMapScope&) = delete;
+    PageBeatMapScope& operator=(const PageBeatMapScope&) = delete;
+    // Makes `page` the view's page, the beat maps of all its systems built.
+    void Visit(ScorePage* page);
+
+  private:
+    ScoreView* view_;
+    ScorePage* page_;
+    ScoreSystem* system_;
+    int staff_;
+    int measure_;
+    uint8_t pageView_;
+};
 
 // The boxes of the texts on the view's current page list (titles, notices).
 std::vector<RecordRect> PageTextRoom(ScoreView* view);

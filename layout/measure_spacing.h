@@ -126,6 +126,13 @@ int RespaceMeasure(ScoreView* view, bool freeOldList);
 // measure was redrawn here).
 int RefreshMeasureWidths(ScoreView* view, bool spread, bool redraw);
 
+// After an edit of a measure's notes: every time of the measure keeps its own column
+// (KeepColumnsApart, layout/spacing/column_room.h), crowded columns taking room from
+// its long values; a measure whose columns cannot fit its width widens and its system
+// is placed between the margins again. With `redraw` the views are drawn again. True
+// when the spacing changed.
+bool KeepEditedColumnsApart(ScoreView* view, int measure, bool redraw);
+
 // Redraws a respaced measure: in mode 1 the old spacing (list and factor) is drawn
 // away in the selection colours and the new one drawn; in any other mode the system is
 // redrawn. An old list that is not the measure's current one is freed.

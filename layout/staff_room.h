@@ -1,8 +1,9 @@
 // The room each staff of a system takes: how far what it holds in that system
-// reaches above its top line and below its bottom line (note heads, stems and the
-// beams at their ends, ledger lines, the marks on its notes, its lyric lines, the
-// marks of its measures and its clef), and the staff offsets and system gaps that
-// room gives.
+// reaches above its top line and below its bottom line (note heads with their
+// accidentals, stems and the beams at their ends, ledger lines, the marks on its
+// notes, its lyric lines, the marks of its measures, its clef, and over the first
+// shown staff the measure numbers the page shows), and the staff offsets and system
+// gaps that room gives.
 //
 // Each staff is one box of ink, as tall as its highest and lowest reach over the
 // whole system (a skyline flattened to one height): two staves stand so that the

@@ -324,10 +324,14 @@ bool FinishImport(ImportRun& run) {
     const std::vector<std::vector<int>> breaks = SystemsFilledByWidth(run.view);
     spacing.breaks = &breaks;
     if (document->firstPage != nullptr) ReformatFromPage(run.view, &spacing, document->firstPage);
-    PlaceImportedMeasureTexts(run.view);
-    // A tempo mark or text set over notes far above a page's first staff takes the
-    // system down the page.
+    // The texts and marks are placed against the notes as the pages space them.
     LayOutPagesAgain(run.view);
+    PlaceImportedMeasureTexts(run.view);
+    // Every staff takes the room of what it holds (notes far from its lines, the
+    // texts and marks placed by it) and the pages take as many systems as they hold;
+    // pages left holding only the empty measures after the music go.
+    LayOutImportedPages(run.view, PageBreaks::ByHeight);
+    RemoveEmptyTrailingPages(run.view);
     return true;
 }
 

@@ -9,8 +9,10 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <string>
 
 #include "core/constants.h"
+#include "core/draw/glyph_metrics.h"
 #include "core/draw/staff_scaling.h"
 #include "core/model/document.h"
 #include "core/model/event_record.h"
@@ -23,8 +25,12 @@
 #include "core/objects/score_object.h"
 #include "core/text/text_object.h"
 #include "core/ui/status_bar_notes.h"
+#include "display/system_drawing.h"
 #include "layout/page_chain.h"
 #include "layout/page_fit.h"
+#include "layout/spacing/accidental_columns.h"
+#include "layout/spacing/spacing_list.h"
+#include "notes/accidentals/accidental.h"
 #include "notes/drawing/note_fields.h"
 #include "notes/pitch/pitch_vocabulary.h"
 #include "objects/lyrics/lyric.h"
@@ -65,11 +71,17 @@ double StaffScale(const ScoreDocument* document, int staff) {
     return percent != 0 ? percent * kPercent : 1.0;
 }
 
-// A note's head and, on the chord's stem carrier, its stem out to the beam.
-void TakeNoteReach(const EventRecord& note, double scale, VerticalReach* reach) {
+// A note's head with its accidental (the sign's glyph stands on the head's
+// centre) and, on the chord's stem carrier, its stem out to the beam.
+void TakeNoteReach(const ScoreDocument& document, const EventRecord& note, double scale, VerticalReach* reach) {
     const int64_t head = SignedStep(note) * kUnitsPerStep;
     int64_t top = head - kHalfHead;
     int64_t bottom = head + kHalfHead;
+    if (NoteHasAccidental(note)) {
+        const GlyphMetricEntry sign = GlyphMetricOf(document, AccidentalGlyphOfCode(NoteAccidentalCode(note)));
+        top = std::min(top, head - sign.outline[kOutlineInkTop]);
+        bottom = std::max(bottom, head - sign.outline[kOutlineInkBottom]);
+    }
     if (IsStemCarrier(note) && !IsStemHidden(note) && note.duration < CodeOf(DurationCode::Whole)) {
         top = std::min(top, head + note.stemLength);
         bottom = std::max(bottom, head + note.stemLength);
@@ -111,7 +123,7 @@ InkReach ReachFromBottomLine(ScoreView* view, const ScoreSystem* system, int sta
             EventRecord* e = GetVoiceFirstEvent(cell, voice);
             for (int n = 0; e != nullptr && n < kMaxChainLength; e = NextEvent(e), ++n) {
                 if (IsHeadSentinel(*e) || IsCrossStaff(*e)) continue;
-                TakeNoteReach(*e, scale, &reach.notes);
+                TakeNoteReach(*document, *e, scale, &reach.notes);
                 TakeAttachedReach(view, e, scale, &reach.marks);
             }
         }
@@ -123,6 +135,64 @@ InkReach ReachFromBottomLine(ScoreView* view, const ScoreSystem* system, int sta
         if (IsValidClef(clef)) reach.marks.Take(-height - kClefReach[clef].above, kClefReach[clef].below);
     }
     return reach;
+}
+
+// A measure number stands over the first shown staff (display/system_marks.cpp):
+// its baseline at the settings' offset above the top line, a quarter space over the
+// clef at a system's start and over the notes within a head and a space of its
+// digits. Its digits rise at most this high, each at most this wide.
+constexpr int64_t kNumberInk = 192;
+constexpr int64_t kNumberClearance = 32;
+constexpr int64_t kDigitWidth = 128;
+constexpr int64_t kNumberInset = 8;
+constexpr int64_t kNearNumber = 208;
+constexpr uint8_t kNumberCentred = 0;
+constexpr int kMostDigits = 5;
+
+// The highest note ink (from the bottom line) of a measure of the staff whose x,
+// from the measure's opening barline with its signs and lead left out (which only
+// take the notes further from it), lies in [left, right]; 0 when none does.
+int64_t NotesTopBetween(ScoreDocument* document, int staff, int measure, int64_t left, int64_t right, double scale) {
+    const MeasureRecord* record = MeasureRecordOf(document, measure);
+    MeasureCell* cell = ExistingMeasureCell(document, staff, measure);
+    VerticalReach reach;
+    for (int voice = 0; record != nullptr && cell != nullptr && voice < kVoiceCount; ++voice) {
+        EventRecord* e = GetVoiceFirstEvent(cell, voice);
+        for (int n = 0; e != nullptr && n < kMaxChainLength; e = NextEvent(e), ++n) {
+            const int64_t x = SpacingTickX(*record, e->time);
+            if (!IsHeadSentinel(*e) && !IsCrossStaff(*e) && x >= left && x <= right)
+                TakeNoteReach(*document, *e, scale, &reach);
+        }
+    }
+    return -reach.above;
+}
+
+// The measure numbers a page shows over the staff in the system, as high as they
+// may stand.
+void TakeNumbersReach(ScoreView* view, const ScoreSystem* system, int staff, double scale, VerticalReach* reach) {
+    ScoreDocument* document = view->document;
+    const PageRecord& settings = document->header.pageGeometry;
+    const int64_t topLine = -static_cast<int64_t>(kStaffHeight * scale) - LinesPastTopLine(document, staff);
+    const MeasureCell* first = ExistingMeasureCell(document, staff, system->firstMeasure);
+    const int clef = first != nullptr ? first->clefKey & kClefNibble : -1;
+    for (int measure = system->firstMeasure; measure <= system->lastMeasure; ++measure) {
+        const int slot = measure - system->firstMeasure + 1;
+        const MeasureRecord* record = MeasureRecordOf(document, measure);
+        if (record == nullptr || !IsMeasureNumberDueIn(document, system, slot, true)) continue;
+        int64_t baseline = topLine - static_cast<int64_t>(settings.measureNumberOffsetY * scale);
+        if (slot == 1 && IsValidClef(clef))
+            baseline = std::min(baseline, topLine - kClefReach[clef].above - kNumberClearance);
+        const int64_t width = kDigitWidth * std::min<int>(kMostDigits, std::to_string(record->number).size());
+        const int64_t left = settings.measureNumberOffsetX + kNumberInset -
+                             (settings.measureNumberAlign == kNumberCentred ? width / 2 : 0) - kNearNumber;
+        const int64_t right = left + width + 2 * kNearNumber;
+        int64_t notes = NotesTopBetween(document, staff, measure, left, right, scale);
+        if (const MeasureRecord* before = MeasureRecordOf(document, measure - 1); slot > 1 && before != nullptr)
+            notes = std::min(notes, NotesTopBetween(document, staff, measure - 1, left + before->width,
+                                                    right + before->width, scale));
+        baseline = std::min(baseline, notes - kNumberClearance);
+        reach->Take(baseline - kNumberInk, baseline);
+    }
 }
 
 // A reach from the bottom line made one past the staff's outer lines.
@@ -183,9 +253,16 @@ std::vector<InkReach> StaffRoomsOf(ScoreView* view, const ScoreSystem* system) {
     ScoreDocument* document = view != nullptr ? view->document : nullptr;
     if (document == nullptr || system == nullptr) return {};
     std::vector<InkReach> rooms(static_cast<size_t>(document->header.staffCount) + 1);
+    const int8_t* flags = StaffFlagsOf(system);
+    bool numbered = false;
     for (int staff = 1; staff <= document->header.staffCount; ++staff) {
-        const InkReach raw = ReachFromBottomLine(view, system, staff);
-        const auto height = static_cast<int64_t>(kStaffHeight * StaffScale(document, staff));
+        InkReach raw = ReachFromBottomLine(view, system, staff);
+        const double scale = StaffScale(document, staff);
+        if (!numbered && flags != nullptr && IsShown(flags, staff)) {
+            TakeNumbersReach(view, system, staff, scale, &raw.marks);
+            numbered = true;
+        }
+        const auto height = static_cast<int64_t>(kStaffHeight * scale);
         rooms[static_cast<size_t>(staff)] = {PastLines(raw.notes, height), PastLines(raw.marks, height)};
     }
     return rooms;

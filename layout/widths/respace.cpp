@@ -17,7 +17,9 @@
 #include "core/model/score_document.h"
 #include "core/state.h"
 #include "display/linked_views.h"
+#include "layout/measure_format.h"
 #include "layout/measure_spacing.h"
+#include "layout/spacing/column_room.h"
 #include "layout/widths/justify.h"
 #include "layout/widths/width_support.h"
 #include "notes/drawing/measure_redraw.h"
@@ -30,6 +32,7 @@ constexpr uint8_t kProportionalSpacing = 1;
 // Widths that differ by this much or less count as unchanged.
 constexpr int32_t kWidthSlack = 2;
 constexpr int kRedrawInPlace = 1;
+constexpr int kRedrawWhole = 0;
 
 // True when adding a and b `steps` times each, the sums ever differ above their low
 // 8 bits (that is, some 16-tick step would be drawn at another x).
@@ -158,6 +161,18 @@ class SpreadSetting {
 };
 
 }  // namespace
+
+bool KeepEditedColumnsApart(ScoreView* view, int measure, bool redraw) {
+    ScoreDocument* document = view != nullptr ? view->document : nullptr;
+    const MeasureRecord* record = MeasureRecordOf(document, measure);
+    const int32_t width = record != nullptr ? record->width : 0;
+    if (record == nullptr || !KeepColumnsApart(document, measure)) return false;
+    // Only the measures of its system give a widened measure room.
+    if (record->width > width + kWidthSlack && view->currentPage != nullptr)
+        PlaceSystemInMargins(view, view->currentPage, view->currentSystem);
+    if (redraw) RedrawRespacedMeasure(view, RecordHandle{}, record->stretch, kRedrawWhole);
+    return true;
+}
 
 int RefreshMeasureWidths(ScoreView* view, bool spread, bool redraw) {
     ScoreDocument* document = view != nullptr ? view->document : nullptr;

@@ -19,6 +19,7 @@
 #include "core/ui/selection_services.h"
 #include "core/undo/undo.h"
 #include "display/view_location.h"
+#include "layout/measure_spacing.h"
 #include "notes/entry/note_duration.h"
 #include "notes/entry/note_entry.h"
 #include "notes/entry/note_edits.h"
@@ -55,12 +56,17 @@ int DigitOf(uint32_t key) {
     return key >= zero && key <= zero + 9 ? static_cast<int>(key - zero) : -1;
 }
 
-// Runs `edit` inside an undoable edit of the kind (and type); the edit's result.
+// Runs `edit` inside an undoable edit of the kind (and type); the edit's result. An
+// edit that changed the note keeps every time of its measure in a column of its own
+// (a dot, a flag or a stem turned takes room).
 template <typename Edit>
 int Undoable(ScoreView* view, UndoKind kind, uint8_t type, Edit edit) {
     UndoStep step(view->document, view, kind, type, UndoVerb::Change);
     const int done = edit();
-    if (done != 0) SetDocumentModified(view->document);
+    if (done != 0) {
+        SetDocumentModified(view->document);
+        KeepEditedColumnsApart(view, view->currentMeasure, true);
+    }
     return done;
 }
 

@@ -45,6 +45,15 @@ class SmfScoreTest : public NewDocumentTest {
     std::string folder_;
 };
 
+// The fixture with the music fonts and the reference context the program makes at
+// start-up, for the imports whose pages are laid out and checked: the layout
+// measures the marks drawn in them (a tempo mark's note) as it places the systems.
+class SmfEngravingTest : public SmfScoreTest {
+  protected:
+    void SetUp() override;
+    void TearDown() override;
+};
+
 // The python3 that has the mido package, or empty when none has.
 std::string PythonWithMido();
 // Runs `script` with `argument`; its standard output (empty on failure).

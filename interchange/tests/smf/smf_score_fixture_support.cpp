@@ -10,6 +10,8 @@
 
 #include <map>
 
+#include "core/draw/fonts.h"
+#include "core/draw/reference_context.h"
 #include "core/memory/pool.h"
 #include "core/model/document.h"
 #include "core/model/document_context.h"
@@ -63,6 +65,18 @@ void SmfScoreTest::TearDown() {
     std::error_code error;
     std::filesystem::remove_all(folder_, error);
     CloseNewDocument();
+}
+
+void SmfEngravingTest::SetUp() {
+    SmfScoreTest::SetUp();
+    ASSERT_TRUE(CreateMusicFonts());
+    ASSERT_TRUE(MakeReferenceContext());
+}
+
+void SmfEngravingTest::TearDown() {
+    DropReferenceContext();
+    DeleteMusicFonts();
+    SmfScoreTest::TearDown();
 }
 
 void SmfScoreTest::BuildScore(int staffCount, int measureCount) {
