@@ -49,6 +49,7 @@ struct MxlNote {
     int tupletNormal = 0;       // normal notes, of the normal type (0: the note's own)
     int tupletNormalType = 0;
     bool tupletStart = false;
+    int tupletLook = 0;         // a tuplet started here: its mark's NIFF grouping code
     bool tupletStop = false;
     std::vector<MxlSlur> slurs;
     std::vector<int> articulations;  // NIFF articulation codes
@@ -57,7 +58,8 @@ struct MxlNote {
     std::vector<std::pair<int, std::string>> lyrics;  // verse 1..4, syllable text
 };
 
-enum class MxlItemKind : uint8_t { Note, Backup, Forward, Clef, Key, Time, Dynamic, Words, NewSystem, Wedge, OctaveShift, Ending };
+enum class MxlItemKind : uint8_t { Note, Backup, Forward, Clef, Key, Time, Dynamic, Words, NewSystem, Wedge, OctaveShift, Ending, Tempo,
+                                   ChordSymbol };
 
 struct MxlItem {
     MxlItemKind kind = MxlItemKind::Note;
@@ -65,13 +67,26 @@ struct MxlItem {
     int staff = 1;         // clef, dynamic and words
     int value = 0;         // clef sign (1 G, 2 F, 3 C, 4 percussion); key fifths; dynamic code;
                            // wedge 1 crescendo, 2 diminuendo, 0 its end; octave shift 1 above,
-                           // 2 below, 0 its end; ending 1 start, 2 stop, 3 discontinue
-    int line = 0;          // clef line; time beats; wedge and octave shift number
-    int extra = 0;         // clef octave change; time beat type; octave shift size (8, 15)
-    int symbol = 0;        // time: 0 plain, 1 common, 2 cut
-    std::string text;      // words; an ending's numbers
+                           // 2 below, 0 its end; ending 1 start, 2 stop, 3 discontinue;
+                           // tempo: beats per minute
+    int line = 0;          // clef line; time beats; wedge and octave shift number; tempo: its beat's dots
+    int extra = 0;         // clef octave change; time beat type; octave shift size (8, 15);
+                           // tempo: its beat's type (as a note's), with `line` dots
+    int symbol = 0;        // time: 0 plain, 1 common, 2 cut; tempo: 1 when not shown
+    std::string text;      // words; an ending's numbers; a chord symbol's text
     int side = 0;          // dynamic, wedge and words: 1 above the staff, 2 below, 0 not said
     MxlNote note;
+};
+
+// A barline's look as the file names it; the looks the score cannot draw are
+// counted by the reader and read as plain.
+enum class MxlBarStyle : uint8_t { Regular, LightLight, LightHeavy, Heavy, HeavyLight };
+
+// One side's barline of a measure: its look and the repeat signs on it.
+struct MxlBarline {
+    MxlBarStyle style = MxlBarStyle::Regular;
+    bool repeatStart = false;  // a forward repeat: the passage after it is played again
+    bool repeatEnd = false;    // a backward repeat: the passage before it is played again
 };
 
 struct MxlMeasure {
@@ -79,6 +94,8 @@ struct MxlMeasure {
     int divisions = 0;     // set when the measure changes it
     int staves = 0;        // set when the measure changes it
     std::vector<int> staffLines;  // per staff, 0 = unchanged
+    MxlBarline left;   // the barline the measure starts with
+    MxlBarline right;  // the barline that ends it
     std::vector<MxlItem> items;
 };
 

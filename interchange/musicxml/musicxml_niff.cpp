@@ -10,12 +10,16 @@
 #include <map>
 #include <numeric>
 #include <set>
+#include <tuple>
 
+#include "interchange/musicxml/musicxml_barlines.h"
 #include "interchange/musicxml/musicxml_chord_spans.h"
 #include "interchange/musicxml/musicxml_lyric_lines.h"
 #include "interchange/musicxml/musicxml_measures.h"
+#include "interchange/musicxml/musicxml_notations.h"
 #include "interchange/musicxml/musicxml_reader.h"
 #include "interchange/musicxml/musicxml_staff_voices.h"
+#include "interchange/musicxml/musicxml_tempo.h"
 #include "interchange/musicxml/musicxml_text.h"
 #include "interchange/niff/niff_schema.h"
 #include "interchange/niff/niff_writer.h"
@@ -53,6 +57,7 @@ constexpr int kMostGraceSpaces = 15;  // the farthest the score draws a note fro
 constexpr int kWavyArpeggio = 1;   // the arpeggio sign's shape
 constexpr int kMiddleLine = 4;     // the staff step of a five-line staff's middle line
 constexpr int kPercussionClef = 4; // the clef sign of percussion staves
+constexpr int kAbove = 1;          // a mark's side of its staff
 
 using Rational = WholeNotes;
 
@@ -258,6 +263,7 @@ struct TupletGroup {
     int normal = 0;
     int unit = 4;       // the denominator of the normal type
     bool marked = false;  // opened by a tuplet start, so a tuplet stop closes it
+    int look = 0;         // its mark's grouping code
     bool written = false; // its first chunk carries the count and the ratio
 };
 
@@ -360,7 +366,6 @@ struct StaffState {
 // Octaves from the pitch a note sounds to where it is written, under the staff's
 // open octave signs: an octave sign above (8va, 15ma) writes its notes lower.
 int WrittenOctaveShift(const StaffState& state) {
-    constexpr int kAbove = 1;
     constexpr int kTwoOctaves = 15;
     int shift = 0;
     for (const auto& [number, sign] : state.octaves) {
@@ -425,6 +430,8 @@ class Converter {
     void WriteLineNode(NiffWriter& out, const MxlItem& item, StaffState& state);
     void WriteEndingNode(NiffWriter& out, const MxlItem& item, StaffState& state);
     void WriteSlurs(NiffWriter& out, const Event& event, StaffState& state);
+    void WriteBarline(NiffWriter& out, size_t front);
+    void WriteTempo(NiffWriter& out, const MxlItem& tempo, int measure, const Rational& at);
     std::vector<TupletGroup> GroupTuplets(std::vector<Event>& events);
     void WritePageTexts(NiffWriter& out, int page);
 
@@ -437,6 +444,10 @@ class Converter {
     const ChordSpans* chordSpans_ = nullptr;  // the chords of the measure being written
     std::set<std::string> used_;
     std::vector<Rational> measureStart_;
+    std::vector<MxlBarline> barlines_;  // the barline in front of each measure, and after the last
+    // Tempo marks written, by measure and time: the parts that each give one at
+    // a time have it written once, from the first.
+    std::set<std::tuple<int, int64_t, int64_t>> temposWritten_;
     std::vector<std::vector<PartState>> partAt_;  // per measure, per part, the state at its start
     std::vector<std::vector<StaffState>> staves_; // per part, per staff
     std::vector<PartState> parts_;
@@ -594,9 +605,18 @@ void Converter::WriteTuplet(NiffWriter& out, TupletGroup& group) {
     Chunk(out, "tupl");
     out.Tag(18, {group.id});
     if (!group.written) {
+        // The score draws one bracket over the run of its tuplet notes of one
+        // ratio: a group whose notes are not each of the ratio's unit (a quarter
+        // and an eighth of a triplet) shares it with the next, and shows its number.
+        const bool bracketed = group.look == kTupletBracket || group.look == kTupletCurve;
+        if (bracketed && group.members != group.actual) {
+            skipped_.Count("tuplet bracket over notes of unequal values (its number shown)");
+            group.look = kTupletNumberAlone;
+        }
         out.Tag(28, {std::min(group.members, int{INT16_MAX})});
         out.Tag(45, {NiffField::Rational(static_cast<int16_t>(group.actual), static_cast<int16_t>(group.unit)),
-                     NiffField::Rational(static_cast<int16_t>(group.normal), static_cast<int16_t>(group.unit)), 0});
+                     NiffField::Rational(static_cast<int16_t>(group.normal), static_cast<int16_t>(group.unit)),
+                     group.look});
         group.written = true;
     }
     out.EndChunk();
@@ -720,6 +740,7 @@ std::vector<TupletGroup> Converter::GroupTuplets(std::vector<Event>& events) {
             group.normal = first.tupletNormal;
             group.unit = unit;
             group.marked = first.tupletStart;
+            group.look = first.tupletLook;
             // The rest of an interrupted group closes at its own stop.
             const auto interrupted = outside.find(first.voice);
             if (interrupted != outside.end() && interrupted->second.actual == group.actual &&
@@ -744,6 +765,7 @@ void Converter::WriteMeasure(NiffWriter& out, int partIndex, int staff, int meas
     PartState state = partAt_[measure][partIndex];
     StaffState& staffState = staves_[partIndex][staff - 1];
     const Rational start = measureStart_[measure];
+    WriteBarline(out, static_cast<size_t>(measure));
     Chunk(out, "tmsl", {1, NiffField::Rational(static_cast<int16_t>(std::min<int64_t>(start.num, 32767)),
                                                static_cast<int16_t>(std::min<int64_t>(start.den, 32767)))});
     out.EndChunk();
@@ -884,6 +906,12 @@ void Converter::WriteMeasure(NiffWriter& out, int partIndex, int staff, int meas
             out.EndChunk();
             break;
         case MxlItemKind::Ending: WriteEndingNode(out, item, staffState); break;
+        case MxlItemKind::ChordSymbol:
+            Chunk(out, "chrd", {strings_.Add(item.text)});
+            WriteSide(out, kAbove);  // over the staff, where a player reads it
+            out.EndChunk();
+            break;
+        case MxlItemKind::Tempo: WriteTempo(out, item, measure, Reduce(event.time, int64_t{4} * state.divisions)); break;
         case MxlItemKind::Wedge:
         case MxlItemKind::OctaveShift: WriteLineNode(out, item, staffState); break;
         case MxlItemKind::Key:
@@ -916,7 +944,43 @@ void Converter::WriteStaff(NiffWriter& out, int part, int staff, int firstMeasur
     out.EndChunk();
     for (int measure = firstMeasure; measure < endMeasure; ++measure)
         WriteMeasure(out, part, staff, measure, measure == firstMeasure);
+    // The barline after the last measure, with a measure start at the score's end
+    // that the NIFF import keeps it from.
+    const size_t last = static_cast<size_t>(endMeasure);
+    if (last + 1 == barlines_.size() && !NiffChunksOf(barlines_[last]).Plain()) {
+        WriteBarline(out, last);
+        const Rational end = measureStart_[last];
+        Chunk(out, "tmsl", {1, NiffField::Rational(static_cast<int16_t>(end.num), static_cast<int16_t>(end.den))});
+        out.EndChunk();
+    }
     out.EndList();
+}
+
+// A tempo mark with no words of its own: the direction's words are a text of
+// their own.
+void Converter::WriteTempo(NiffWriter& out, const MxlItem& tempo, int measure, const Rational& at) {
+    if (!temposWritten_.emplace(measure, at.num, at.den).second) return;
+    const NiffTempoBeat beat = NiffTempoBeatOf(tempo);
+    Chunk(out, "tmpo", {uint32_t{0}, NiffField::Rational(static_cast<int16_t>(beat.num), static_cast<int16_t>(beat.den)),
+                        beat.perMinute});
+    if (!beat.shown) out.Tag(kTagInvisible);
+    out.EndChunk();
+}
+
+// The barline in front of measure `front` as the chunks the measure start after
+// them takes its barline from.
+void Converter::WriteBarline(NiffWriter& out, size_t front) {
+    constexpr int kRepeatDots = 10;  // the repeat sign's graphic code
+    constexpr int kThroughStaff = 1;
+    const NiffBarlineChunks chunks = NiffChunksOf(barlines_[front]);
+    for (const int kind : chunks.repeatKinds) {
+        Chunk(out, "rept", {kRepeatDots, kind});
+        out.EndChunk();
+    }
+    for (const int type : chunks.lineTypes) {
+        Chunk(out, "barl", {type, kThroughStaff, 1});
+        out.EndChunk();
+    }
 }
 
 // The credits of a page at their places (from the page's top left); without
@@ -999,6 +1063,12 @@ std::vector<uint8_t> Converter::Run(std::string& error) {
             systemStarts.push_back(static_cast<int>(m));
     }
     systemStarts.push_back(static_cast<int>(measures));
+    // A thick and a thin line begin a system only: inside one the score draws them plain.
+    barlines_ = BarlinesBetweenMeasures(score_, measures);
+    for (size_t m = 1; m < measures; ++m)
+        if (NiffChunksOf(barlines_[m]).lineTypes == std::vector<int>{kNiffThickLine, kNiffThinLine} &&
+            !std::binary_search(systemStarts.begin(), systemStarts.end(), static_cast<int>(m)))
+            skipped_.Count("heavy-light barline inside a system");
 
     NiffWriter data;
     data.BeginList("data");

@@ -2,6 +2,7 @@
 #include "interchange/musicxml/musicxml_notations.h"
 
 #include <cstdint>
+#include <cstring>
 
 namespace ql::musicxml {
 namespace {
@@ -58,6 +59,18 @@ bool AddNoteMark(MxlNote& note, std::string_view parent, std::string_view name, 
         known = true;
     }
     return known;
+}
+
+int TupletLook(const char* bracket, const char* lineShape, const char* showNumber, const char* showType,
+               ImportReport& skipped) {
+    const auto is = [](const char* value, const char* text) { return value != nullptr && std::strcmp(value, text) == 0; };
+    const bool withBracket = is(bracket, "yes");
+    if (is(showNumber, "both")) skipped.Count("tuplet ratio shown whole (its first number shown)");
+    if (showType != nullptr && !is(showType, "none")) skipped.Count("tuplet note shown with its number");
+    if (is(showNumber, "none") && withBracket) skipped.Count("tuplet bracket without its number (the number shown)");
+    if (withBracket) return is(lineShape, "curved") ? kTupletCurve : kTupletBracket;
+    if (is(showNumber, "none")) return kTupletUnmarked;
+    return is(bracket, "no") ? kTupletNumberAlone : 0;
 }
 
 }  // namespace ql::musicxml

@@ -19,8 +19,11 @@
 #include <string_view>
 #include <unordered_set>
 
+#include "interchange/musicxml/musicxml_barlines.h"
+#include "interchange/musicxml/musicxml_harmony.h"
 #include "interchange/musicxml/musicxml_notations.h"
 #include "interchange/musicxml/musicxml_slurs.h"
+#include "interchange/musicxml/musicxml_tempo.h"
 
 namespace ql::musicxml {
 namespace {
@@ -49,7 +52,8 @@ const std::unordered_set<std::string_view>& ConvertedElements() {
         "tuplet", "tuplet-actual", "tuplet-normal", "tuplet-number", "tuplet-type", "tuplet-dot",
         "time-modification", "actual-notes", "normal-notes", "normal-type", "normal-dot", "credit-type",
         "wedge", "octave-shift", "articulations", "barline", "ending", "elision", "technical", "ornaments",
-        "arpeggiate", "cue"};
+        "arpeggiate", "cue", "bar-style", "repeat", "metronome", "beat-unit", "beat-unit-dot", "per-minute", "sound", "harmony",
+        "root", "root-step", "root-alter", "kind", "bass", "bass-step", "bass-alter"};
     return names;
 }
 
@@ -159,6 +163,7 @@ class Reader {
     // appearance, the same one for each use of the name.
     int VerseOf(std::string_view text);
     void EndLyric();
+    void EndHarmony();
 
     MxlScore& score_;
     ImportReport& skipped_;
@@ -200,6 +205,9 @@ class Reader {
     // The directives' words read so far, by measure: a file that gives one in each
     // part (as a tempo word) has it printed once, over the first part that gives it.
     std::set<std::pair<int, std::string>> directiveWords_;
+    bool leftBarline_ = false; // the barline being read starts its measure
+    TempoReading tempo_;       // the direction's metronome mark and sound tempo
+    MxlHarmony harmony_;       // the chord symbol being read
     MxlCredit credit_;         // the credit being read: its page, then each words' place
     GraceSlurs graceSlurs_;
     std::set<std::pair<int, std::string>> percussionSounds_;  // (part, instrument id) counted
@@ -418,6 +426,18 @@ void Reader::EndLyric() {
     item_.note.lyrics.emplace_back(lyricVerse_, lyricText_ + (hyphen ? "-" : ""));
 }
 
+// A chord symbol at its place among the notes; one without a root (a function or
+// a numeral) is counted, and one of a kind the score does not hold is written as a
+// text, counted.
+void Reader::EndHarmony() {
+    if (bad_) return;
+    if (harmony_.root == 0) return skipped_.Count("chord symbol without a root");
+    const ChordSymbolText symbol = ChordSymbolTextOf(harmony_);
+    if (!symbol.held) skipped_.Count("chord symbol of another kind (shown as a text)");
+    item_.text = symbol.text;
+    AddItem(item_);
+}
+
 void Reader::AddItem(MxlItem item) {
     if (MxlMeasure* measure = Measure()) measure->items.push_back(std::move(item));
 }
@@ -449,6 +469,7 @@ void Reader::Start(std::string_view name, const XML_Char** attributes) {
         item_.note.step = 0;
         return;
     }
+    if (name == "degree" && Parent() == "harmony") return Refuse("chord symbol degree (left out)");
     if (!ConvertedElements().contains(name) && Parent() != "dynamics") {
         skipDepth_ = 1;
         skipped_.Count(std::string(name));
@@ -529,6 +550,7 @@ void Reader::Start(std::string_view name, const XML_Char** attributes) {
         item_ = MxlItem{};
         bad_ = false;
         directionSide_ = SideOf(Attribute(attributes, "placement"));
+        tempo_.StartDirection();
         const char* directive = Attribute(attributes, "directive");
         directive_ = directive != nullptr && std::strcmp(directive, "yes") == 0;
     } else if (name == "part-name" || name == "part-abbreviation") {
@@ -606,9 +628,46 @@ void Reader::Start(std::string_view name, const XML_Char** attributes) {
             skipped_.Count("ending " + std::string(kind.substr(0, 20)));
         else
             AddItem(ending);
+    } else if (name == "metronome" && Parent() == "direction-type") {
+        const char* printed = Attribute(attributes, "print-object");
+        tempo_.StartMetronome(printed == nullptr || std::strcmp(printed, "no") != 0);
+    } else if (name == "beat-unit-dot" && Parent() == "metronome") {
+        tempo_.BeatUnitDot();
+    } else if (name == "sound" && (Parent() == "direction" || Parent() == "measure")) {
+        const char* tempo = Attribute(attributes, "tempo");
+        double quarters = 0;
+        if (tempo == nullptr || !Decimal(tempo, 1, 999, quarters)) return;
+        if (Parent() == "direction") return tempo_.SoundTempo(quarters);
+        TempoReading own;
+        own.SoundTempo(quarters);
+        if (const std::optional<MxlItem> item = own.EndDirection(skipped_)) AddItem(*item);
+    } else if (name == "harmony") {
+        item_ = MxlItem{};
+        item_.kind = MxlItemKind::ChordSymbol;
+        bad_ = false;
+        harmony_ = MxlHarmony{};
+    } else if (name == "kind" && Parent() == "harmony") {
+        const char* text = Attribute(attributes, "text");
+        harmony_.kindText = text != nullptr ? std::string(text).substr(0, 20) : std::string();
+    } else if (name == "barline") {
+        const char* location = Attribute(attributes, "location");
+        if (location != nullptr && std::strcmp(location, "middle") == 0) return Refuse("barline inside a measure");
+        leftBarline_ = location != nullptr && std::strcmp(location, "left") == 0;
+    } else if (name == "repeat" && Parent() == "barline" && Measure() != nullptr) {
+        MxlBarline& barline = leftBarline_ ? Measure()->left : Measure()->right;
+        const char* direction = Attribute(attributes, "direction");
+        const char* times = Attribute(attributes, "times");
+        if (direction != nullptr && std::strcmp(direction, "forward") == 0) barline.repeatStart = true;
+        else if (direction != nullptr && std::strcmp(direction, "backward") == 0) barline.repeatEnd = true;
+        if (times != nullptr && Trimmed(times) != "2") skipped_.Count("repeat played other than twice");
     } else if (name == "tuplet" && Parent() == "notations") {
         const char* type = Attribute(attributes, "type");
-        if (type && std::strcmp(type, "start") == 0) item_.note.tupletStart = true;
+        if (type && std::strcmp(type, "start") == 0) {
+            item_.note.tupletStart = true;
+            item_.note.tupletLook = TupletLook(Attribute(attributes, "bracket"), Attribute(attributes, "line-shape"),
+                                               Attribute(attributes, "show-number"),
+                                               Attribute(attributes, "show-type"), skipped_);
+        }
         if (type && std::strcmp(type, "stop") == 0) item_.note.tupletStop = true;
     } else if (name == "credit" && stack_.size() == 2) {
         credit_ = MxlCredit{};
@@ -708,8 +767,12 @@ void Reader::End(std::string_view name) {
     } else if (name == "divisions") {
         int divisions = 0;
         if (Number(text_, 1, 16383, divisions)) ChangeDivisions(divisions);
-    }
-    else if (name == "staves") {
+    } else if (name == "bar-style" && parent == "barline") {
+        if (const std::optional<MxlBarStyle> style = BarStyleOf(Trimmed(text_)))
+            (leftBarline_ ? Measure()->left : Measure()->right).style = *style;
+        else
+            skipped_.Count("barline " + std::string(Trimmed(text_).substr(0, 20)));
+    } else if (name == "staves") {
         int staves = 0;
         if (Number(text_, 1, 64, staves)) {
             if (staves > kMaxPartStaves) return Fail("more than four staves in one part");
@@ -771,7 +834,16 @@ void Reader::End(std::string_view name) {
     else if (name == "actual-notes" && parent == "time-modification") Number(text_, 1, 99, note.tupletActual);
     else if (name == "normal-notes" && parent == "time-modification") Number(text_, 1, 99, note.tupletNormal);
     else if (name == "normal-type" && parent == "time-modification") note.tupletNormalType = TypeValue(text_);
-    else if (name == "staff" && (parent == "note" || parent == "direction")) Number(text_, 1, kMaxPartStaves, parent == "note" ? note.staff : item_.staff);
+    else if (name == "staff" && (parent == "note" || parent == "direction" || parent == "harmony"))
+        Number(text_, 1, kMaxPartStaves, parent == "note" ? note.staff : item_.staff);
+    else if ((name == "root-step" && parent == "root") || (name == "bass-step" && parent == "bass")) {
+        const std::string_view step = Trimmed(text_);
+        const char letter = step.size() == 1 && step[0] >= 'A' && step[0] <= 'G' ? step[0] : (bad_ = true, 'C');
+        (name == "root-step" ? harmony_.root : harmony_.bass) = letter;
+    } else if ((name == "root-alter" && parent == "root") || (name == "bass-alter" && parent == "bass"))
+        Number(text_, -1, 1, name == "root-alter" ? harmony_.rootAlter : harmony_.bassAlter);
+    else if (name == "kind" && parent == "harmony") harmony_.kind = Trimmed(text_).substr(0, 30);
+    else if (name == "harmony") EndHarmony();
     else if (name == "accidental") note.accidental = AccidentalCode(text_);
     else if (name == "stem") note.stem = text_ == "up" ? 1 : text_ == "down" ? 2 : text_ == "none" ? kStemNone : 0;
     else if (name == "beam" && parent == "note") {
@@ -797,7 +869,15 @@ void Reader::End(std::string_view name) {
         words.side = markSide_;
         words.text = text_;
         directions_.push_back(words);
+    } else if (name == "beat-unit" && parent == "metronome") {
+        tempo_.BeatUnit(TypeValue(Trimmed(text_)));
+    } else if (name == "per-minute" && parent == "metronome") {
+        tempo_.PerMinute(text_);
     } else if (name == "direction") {
+        if (std::optional<MxlItem> tempo = tempo_.EndDirection(skipped_)) {
+            tempo->side = directionSide_;
+            directions_.push_back(*tempo);
+        }
         MxlMeasure* top = DirectiveHome();
         for (MxlItem& mark : directions_) {
             mark.staff = item_.staff;

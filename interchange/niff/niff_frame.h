@@ -217,6 +217,9 @@ struct NiffFrame {
     int32_t currentTick = 0;
     int32_t previousTick = 0;
     NiffBarlineMarks barlines;
+    // The barline word of a measure start at the score's end, which closes the
+    // last measure and opens none: the barline after the last measure.
+    uint16_t closingBarline = 0;
     NiffNoteGroup notes;
     NiffSpannerState spanners;  // spanners, ties and tuplets, and what they ask for
     std::vector<NiffSignChange> signChanges;

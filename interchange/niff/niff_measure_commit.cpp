@@ -198,6 +198,12 @@ void WriteNiffMeasures(NiffImportState& import) {
             cell->clefKey = static_cast<uint8_t>((node.keys[slot] & 0x0F) << 4 | (node.clefs[slot] & 0x0F));
         }
     }
+    // The barline after the last measure is kept with the record past it.
+    if (count != document->header.measureCount) return;
+    if (MeasureRecord* after = MeasureRecordOf(document, count + 1)) {
+        after->barline = static_cast<uint8_t>(frame.closingBarline & 0xFF);
+        after->repeatCount = static_cast<uint8_t>(frame.closingBarline >> 8);
+    }
 }
 
 void CommitNiffMeasure(NiffImportState& import) {

@@ -20,6 +20,7 @@ constexpr int kTagFont = 13;
 constexpr int kTagInvisible = 19;
 constexpr int kTagSide = 22;
 constexpr int kTagVerticalOffset = 34;
+constexpr int kSideAbove = 1;
 constexpr int kSideBelow = 2;
 constexpr int kTextStyle = 4;
 constexpr int kChordStyle = 6;
@@ -105,7 +106,9 @@ int ReadNiffChordSymbol(NiffChunkContext& context, const uint8_t* fixedPart) {
     NiffImportState& import = *context.import;
     const std::string text = NiffString(import, NiffFixedLong(fixedPart, 0), kMaxChordText);
     if (text.empty()) return 1;
-    NiffMark mark = NewMark(import, NiffMarkKind::kTextLine, text, kChordStyle, kChordDefault, 0);
+    // A chord symbol the file puts above its staff (logical placement) starts above it.
+    const bool above = HasNiffTag(import.tags, kTagSide) && import.tags.values[kTagSide][1] == kSideAbove;
+    NiffMark mark = NewMark(import, NiffMarkKind::kTextLine, text, kChordStyle, kChordDefault, above ? kAboveStaff : 0);
     if (const std::optional<NiffChord> chord = ParseNiffChordSymbol(text)) {
         MakeNiffChordSymbol(import, *chord, mark);
         return 1;

@@ -190,6 +190,7 @@ void DropNiffClosingStarts(NiffFrame& frame) {
         const NiffMeasureNode& last = frame.measures.back();
         if (last.number <= lastInSystem || !last.staves.empty() || named(last.number)) break;
         const size_t index = frame.measures.size() - 1;
+        frame.closingBarline = static_cast<uint16_t>(last.repeatCount << 8 | last.barline);
         std::erase_if(frame.startedMeasures, [&](const std::pair<double, size_t>& entry) { return entry.second == index; });
         frame.measures.pop_back();
     }

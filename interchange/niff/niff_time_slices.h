@@ -37,7 +37,8 @@ void CloseNiffMeasure(NiffImportState& import);
 // After the main pass: the nodes at the chain's end that only mark where the
 // staves' last measures ended (a measure start with nothing after it, past every
 // system's measures) go, so the chain holds the file's measures and no more. A
-// node that holds music, or that a mark or a sign change names, stays.
+// node that holds music, or that a mark or a sign change names, stays. The
+// barline of the first node dropped is the barline after the last measure.
 void DropNiffClosingStarts(NiffFrame& frame);
 
 }  // namespace ql::niff

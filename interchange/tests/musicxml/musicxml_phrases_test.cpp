@@ -218,6 +218,57 @@ TEST(MusicXmlPhrases, TheNiffImportMakesEachSpannerAndChange) {
     niff::ReleaseNiffImport(import);
 }
 
+// A tuplet's mark keeps the look its start gives: a straight bracket, a curve,
+// the number alone or no mark at all (0: the number alone, the file saying nothing);
+// what the score does not show is counted.
+TEST(MusicXmlPhrases, TupletMarksKeepTheLookTheFileGives) {
+    const struct {
+        const char* attributes;
+        int bracket;  // of the mark made; -2 none made
+        const char* counted;
+        int notes = 3;
+    } cases[] = {
+        {"", 0, nullptr},
+        {" bracket=\"yes\"", 1, nullptr},
+        {" bracket=\"yes\" line-shape=\"curved\"", 2, nullptr},
+        {" bracket=\"no\"", 0, nullptr},
+        {" bracket=\"no\" show-number=\"none\"", -2, nullptr},
+        {" bracket=\"yes\" show-number=\"both\"", 1, "tuplet ratio shown whole (its first number shown)"},
+        {" bracket=\"yes\" show-number=\"none\"", 1, "tuplet bracket without its number (the number shown)"},
+        // A quarter and an eighth: the score's bracket would join the next group's.
+        {" bracket=\"yes\"", 0, "tuplet bracket over notes of unequal values (its number shown)", 2},
+    };
+    for (const auto& c : cases) {
+        std::string notes;
+        for (int i = 0; i < c.notes; ++i) {
+            const bool quarter = c.notes == 2 && i == 0;
+            notes += std::string("<note><pitch><step>C</step><octave>5</octave></pitch><duration>") +
+                     (quarter ? "2</duration><type>quarter" : "1</duration><type>eighth") +
+                     "</type><time-modification><actual-notes>3</actual-notes>"
+                     "<normal-notes>2</normal-notes></time-modification>" +
+                     (i == 0              ? std::string("<notations><tuplet type=\"start\"") + c.attributes + "/></notations>"
+                      : i == c.notes - 1 ? "<notations><tuplet type=\"stop\"/></notations>"
+                                         : "") +
+                     "</note>";
+        }
+        const MusicXmlConversion conversion = ConvertMusicXml(
+            testing::BytesOf("<score-partwise><part-list><score-part id=\"P\"/></part-list><part id=\"P\"><measure>"
+                             "<attributes><divisions>3</divisions><time><beats>1</beats><beat-type>4</beat-type></time>"
+                             "</attributes>" + notes + "</measure></part></score-partwise>"),
+            MusicXmlForm::Plain);
+        ASSERT_TRUE(conversion.ok) << conversion.error;
+        SCOPED_TRACE(c.attributes);
+        EXPECT_EQ(c.counted == nullptr || conversion.skipped.CountOf(c.counted) == 1, true);
+        ResetProgramState();
+        niff::NiffImportState import;
+        ASSERT_TRUE(niff::ReadNiffPasses(import, [&] { return ByteSource::FromMemory(conversion.niff); }).complete);
+        const std::vector<niff::NiffTupletRequest>& marks = import.frame.spanners.tuplets;
+        ASSERT_LE(marks.size(), 1u);
+        EXPECT_EQ(marks.empty() ? -2 : marks[0].bracket, c.bracket);
+        niff::ReleaseNiffImport(import);
+    }
+}
+
 // More ties than 16-bit IDs: 520 measures of 32 two-note chords, every note tied
 // to the next. The IDs are taken round again, so every tie is made.
 TEST(MusicXmlPhrases, LongScoresTakeSpannerIdsRoundAgain) {

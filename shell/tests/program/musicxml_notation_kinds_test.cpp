@@ -1,0 +1,202 @@
+// Notation a MusicXML file gives that the score holds, imported through the
+// converter and the NIFF import: each case a small score, and the objects and
+// records the import made of it. What the score cannot hold is counted by the
+// converter.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/model/document.h"
+#include "core/model/grid_records.h"
+#include "core/model/score_document.h"
+#include "core/model/view.h"
+#include "core/objects/midi_action.h"
+#include "core/text/text_object.h"
+#include "interchange/musicxml/musicxml_convert.h"
+#include "interchange/musicxml/musicxml_tempo.h"
+#include "objects/chord/chord_symbol.h"
+#include "shell/tests/program/musicxml_text_scores.h"
+#include "shell/tests/program/program_fixture.h"
+#include "shell/tests/program/staff_contents.h"
+
+namespace ql {
+namespace {
+
+// A score of one part, a whole note to each 4/4 measure; `extra[m]` is written
+// into measure m after its note.
+std::string OnePartScore(const std::vector<std::string>& extra) {
+    std::string xml = "<score-partwise><part-list><score-part id=\"P\"><part-name>Solo</part-name></score-part>"
+                      "</part-list><part id=\"P\">";
+    for (size_t m = 0; m < extra.size(); ++m) {
+        xml += "<measure number=\"" + std::to_string(m + 1) + "\">";
+        if (m == 0)
+            xml += "<attributes><divisions>1</divisions><time><beats>4</beats><beat-type>4</beat-type></time>"
+                   "<clef><sign>G</sign><line>2</line></clef></attributes>";
+        xml += "<note><pitch><step>C</step><octave>5</octave></pitch><duration>4</duration><type>whole</type></note>" +
+               extra[m] + "</measure>";
+    }
+    return xml + "</part></score-partwise>";
+}
+
+std::string Barline(const char* location, const std::string& content) {
+    return std::string("<barline location=\"") + location + "\">" + content + "</barline>";
+}
+
+// The count of `kind` the converter reports for the score.
+int Skipped(const std::string& xml, const std::string& kind) {
+    const musicxml::MusicXmlConversion conversion =
+        musicxml::ConvertMusicXml(std::vector<uint8_t>(xml.begin(), xml.end()), musicxml::MusicXmlForm::Plain);
+    EXPECT_TRUE(conversion.ok) << conversion.error;
+    return conversion.skipped.CountOf(kind);
+}
+
+class MusicXmlNotationKindsTest : public testing::ProgramFixture {};
+
+// The barline in front of each measure (repeat count in the high byte, the two
+// barline codes in the low one) and the one after the last: repeats, final,
+// double and thick barlines; the looks the score does not draw are counted.
+TEST_F(MusicXmlNotationKindsTest, BarlinesAndRepeatsBecomeTheMeasuresBarlines) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    const std::string forward = Barline("left", "<bar-style>heavy-light</bar-style><repeat direction=\"forward\"/>");
+    const std::string backward = Barline("right", "<bar-style>light-heavy</bar-style><repeat direction=\"backward\"/>");
+    const struct {
+        std::vector<std::string> extra;
+        std::vector<int> words;  // records 1 to 4
+        const char* counted;
+    } cases[] = {
+        {{"", "", ""}, {0, 0, 0, 0}, nullptr},
+        {{"", "", Barline("right", "<bar-style>light-heavy</bar-style>")}, {0, 0, 0, 0x03}, nullptr},
+        {{Barline("right", "<bar-style>light-light</bar-style>"), "", ""}, {0, 0x01, 0, 0}, nullptr},
+        {{Barline("right", "<bar-style>heavy</bar-style>"), "", ""}, {0, 0x44, 0, 0}, nullptr},
+        {{"", forward, backward}, {0, 0x55, 0, 0x0106}, nullptr},
+        {{backward, forward, ""}, {0, 0x0177, 0, 0}, nullptr},
+        {{forward, "", ""}, {0x55, 0, 0, 0}, nullptr},
+        {{Barline("right", "<bar-style>dotted</bar-style>"), "", ""}, {0, 0, 0, 0}, "barline dotted"},
+        {{"", Barline("right", "<repeat direction=\"backward\" times=\"3\"/>"), ""},
+         {0, 0, 0x0106, 0},
+         "repeat played other than twice"},
+        {{"", Barline("middle", "<bar-style>light-light</bar-style>"), ""}, {0, 0, 0, 0}, "barline inside a measure"},
+    };
+    for (const auto& c : cases) {
+        const std::string xml = OnePartScore(c.extra);
+        SCOPED_TRACE(xml);
+        ScoreView* view = testing::ImportMusicXmlText(xml, "barlines_XML");
+        ASSERT_NE(view, nullptr);
+        ASSERT_EQ(view->document->header.measureCount, 3);
+        for (int m = 1; m <= 4; ++m) {
+            const MeasureRecord* record = MeasureRecordOf(view->document, m);
+            EXPECT_EQ(record->repeatCount << 8 | record->barline, c.words[static_cast<size_t>(m - 1)]) << m;
+        }
+        if (c.counted != nullptr) {
+            EXPECT_EQ(Skipped(xml, c.counted), 1);
+        }
+    }
+}
+
+std::string Direction(const std::string& types, const std::string& after = "") {
+    return "<direction placement=\"above\"><direction-type>" + types + "</direction-type>" + after + "</direction>";
+}
+std::string Metronome(const std::string& beat, const char* perMinute) {
+    return "<metronome>" + beat + "<per-minute>" + perMinute + "</per-minute></metronome>";
+}
+
+// Tempo marks in the second measure: a metronome mark shows its beat and number
+// and sets the tempo; a sound tempo alone (of a direction or of the measure) sets
+// it unseen, in quarters; a beat the marks do not show sets its tempo unseen,
+// counted; a mark from one beat to another is counted and sets nothing.
+TEST_F(MusicXmlNotationKindsTest, MetronomeMarksAndSoundTemposBecomeTempoMarks) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    constexpr uint16_t kQuarterUnit = 1 << 12;
+    constexpr uint16_t kHalfUnit = 2 << 12;
+    constexpr uint16_t kDotted = 0x4000;
+    constexpr uint16_t kUnitBits = 0x7000;
+    const struct {
+        std::string mark;
+        int perMinute;  // 0: no tempo mark
+        uint16_t unit;
+        bool hidden;
+        const char* counted;
+    } cases[] = {
+        {Direction(Metronome("<beat-unit>quarter</beat-unit>", "120")), 120, kQuarterUnit, false, nullptr},
+        {Direction(Metronome("<beat-unit>quarter</beat-unit><beat-unit-dot/>", "c. 96")), 96, kQuarterUnit | kDotted,
+         false, nullptr},
+        {Direction(Metronome("<beat-unit>half</beat-unit>", "60"), "<sound tempo=\"120\"/>"), 60, kHalfUnit, false,
+         nullptr},
+        {Direction("<words>Allegro</words>", "<sound tempo=\"132.4\"/>"), 132, kQuarterUnit, true, nullptr},
+        {"<sound tempo=\"90\"/>", 90, kQuarterUnit, true, nullptr},
+        {Direction(Metronome("<beat-unit>16th</beat-unit>", "240")), 60, kQuarterUnit, true,
+         musicxml::kTempoOfOtherBeats},
+        {Direction("<metronome><beat-unit>quarter</beat-unit><beat-unit>half</beat-unit></metronome>"), 0, 0, false,
+         musicxml::kTempoBetweenBeats},
+    };
+    for (const auto& c : cases) {
+        const std::string xml = OnePartScore({"", c.mark, ""});
+        SCOPED_TRACE(xml);
+        ScoreView* view = testing::ImportMusicXmlText(xml, "tempo_XML");
+        ASSERT_NE(view, nullptr);
+        const std::vector<ScoreObject*> marks = testing::ObjectsOf(view->document, 2, ObjectType::Tempo);
+        ASSERT_EQ(marks.size(), c.perMinute > 0 ? 1u : 0u);
+        if (c.perMinute > 0) {
+            EXPECT_EQ(MidiActionOfText(marks[0])->head.values.value, c.perMinute);
+            const uint16_t flags = AsTextObject(marks[0])->body.flags;
+            EXPECT_EQ(flags & kUnitBits, c.unit);
+            EXPECT_EQ((flags & kTextHidden) != 0, c.hidden);
+        }
+        if (c.counted != nullptr) {
+            EXPECT_EQ(Skipped(xml, c.counted), 1);
+        }
+    }
+}
+
+std::string Harmony(const char* root, const char* kind, const std::string& more = "") {
+    return std::string("<harmony><root><root-step>") + root[0] + "</root-step>" +
+           (root[1] != 0 ? std::string("<root-alter>") + (root[1] == '#' ? "1" : "-1") + "</root-alter>" : "") +
+           "</root><kind>" + kind + "</kind>" + more + "</harmony>";
+}
+
+// Chord symbols in the second measure, before its note: root, accidental, quality
+// (a row of the chord table) and bass; a kind outside the table is a text of its
+// own, counted, as is a degree; a chord without a root is counted and left out.
+TEST_F(MusicXmlNotationKindsTest, HarmoniesBecomeChordSymbols) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    constexpr int kNone = -1;  // no chord symbol made
+    const struct {
+        std::string harmony;
+        int root, accidental, quality, bass, bassAccidental;
+        const char* counted;
+    } cases[] = {
+        {Harmony("C", "major"), 0, 0, 0, 0, 0, nullptr},
+        {Harmony("Bb", "minor-seventh"), 6, 2, 5, 6, 0, nullptr},
+        {Harmony("F#", "half-diminished"), 3, 1, 14, 3, 0, nullptr},
+        {Harmony("D", "diminished-seventh"), 1, 0, 6, 1, 0, nullptr},
+        {Harmony("G", "suspended-fourth"), 4, 0, 10, 4, 0, nullptr},
+        {Harmony("A", "major-seventh", "<bass><bass-step>E</bass-step><bass-alter>-1</bass-alter></bass>"), 5, 0, 4, 2,
+         2, nullptr},
+        {Harmony("E", "dominant", "<degree><degree-value>9</degree-value><degree-alter>-1</degree-alter>"
+                                  "<degree-type>add</degree-type></degree>"),
+         2, 0, 3, 2, 0, "chord symbol degree (left out)"},
+        {Harmony("C", "minor-ninth"), kNone, 0, 0, 0, 0, "chord symbol of another kind (shown as a text)"},
+        {"<harmony><function>V</function><kind>dominant</kind></harmony>", kNone, 0, 0, 0, 0,
+         "chord symbol without a root"},
+    };
+    for (const auto& c : cases) {
+        const std::string xml = OnePartScore({"", c.harmony, ""});
+        SCOPED_TRACE(xml);
+        ScoreView* view = testing::ImportMusicXmlText(xml, "chords_XML");
+        ASSERT_NE(view, nullptr);
+        const std::vector<ScoreObject*> symbols = testing::ObjectsOf(view->document, 2, ObjectType::Chord);
+        ASSERT_EQ(symbols.size(), c.root == kNone ? 0u : 1u);
+        if (c.root != kNone) {
+            const auto& chord = AsChordSymbol(symbols[0])->chord;
+            EXPECT_EQ(std::vector<int>({chord.root, chord.rootAccidental, chord.quality, chord.bass, chord.bassAccidental}),
+                      std::vector<int>({c.root, c.accidental, c.quality, c.bass, c.bassAccidental}));
+        }
+        if (c.counted != nullptr) {
+            EXPECT_EQ(Skipped(xml, c.counted), 1);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace ql
