@@ -14,6 +14,7 @@ namespace {
 
 constexpr int kTupletFixedRatio = 1;
 constexpr int kTupletOwnRatio = 2;
+constexpr int kMostTupletNumber = 15;  // four bits each in an event's own ratio
 constexpr int kLowestNoteCode = 4;
 constexpr int kHighestNoteCode = 12;
 constexpr int kMaxDots = 3;
@@ -57,8 +58,26 @@ NiffNoteValue NiffDurationToNoteValue(int numerator, int denominator, int actual
     return value;
 }
 
+bool NiffTupletRatioHeld(int actual, int normal) {
+    return actual <= kMostTupletNumber && normal <= kMostTupletNumber;
+}
+
 NiffTupletFields NiffTupletOf(int actual, int normal) {
     if (actual <= 0 || normal <= 0) return {};
+    if (!NiffTupletRatioHeld(actual, normal)) {
+        // The nearest ratio of numbers the event holds whose notes are no longer.
+        int bestActual = kMostTupletNumber;
+        int bestNormal = 1;
+        for (int n = 1; n <= kMostTupletNumber; ++n) {
+            const int a = static_cast<int>((int64_t{actual} * n + normal - 1) / normal);
+            if (a <= kMostTupletNumber && a * bestNormal < bestActual * n) {
+                bestActual = a;
+                bestNormal = n;
+            }
+        }
+        actual = bestActual;
+        normal = bestNormal;
+    }
     const int fixed = FixedTupletRatioIndex(actual, normal);
     if (fixed >= 0) return {kTupletFixedRatio, fixed};
     return {kTupletOwnRatio, (actual & 0x0F) << 4 | (normal & 0x0F)};

@@ -28,12 +28,16 @@ NiffNoteValue NiffDurationToNoteValue(int numerator, int denominator, int actual
 
 // The tuplet fields of an event for a ratio of `actual` notes in the time of
 // `normal`: kind 1 with the index of a fixed ratio, else kind 2 with actual in the
-// high and normal in the low four bits; kind 0 for no ratio.
+// high and normal in the low four bits; kind 0 for no ratio. A ratio of a number
+// above 15 (see NiffTupletRatioHeld) takes the nearest ratio of numbers up to 15
+// whose notes are no longer, so that the notes keep within their time.
 struct NiffTupletFields {
     int kind = 0;
     int value = 0;
 };
 NiffTupletFields NiffTupletOf(int actual, int normal);
+// Whether an event holds the ratio as it is (both numbers up to 15).
+bool NiffTupletRatioHeld(int actual, int normal);
 
 // A measure's spacing factor and width from its length in ticks.
 struct NiffMeasureSpacing {

@@ -44,7 +44,6 @@ const std::map<std::string, int> kStillFound = {
     {"BrahWiMeSample.xml", 2},
     {"BrookeWestSample.xml", 1},
     {"MozaChloSample.xml", 3},
-    {"23b-Tuplets-Styles.xml", 2},
     {"31a-Directions.xml", 2},
     {"31d-Directions-Compounds.xml", 1},
     {"33f-Trill-EndingOnGraceNote.xml", 1},
