@@ -269,6 +269,48 @@ TEST(MusicXmlPhrases, TupletMarksKeepTheLookTheFileGives) {
     }
 }
 
+// The composer, arranger, lyricist and poet of the identification are page texts
+// of the first page (the composer's right-aligned) unless a credit prints them;
+// creators of other kinds are counted.
+TEST(MusicXmlPhrases, CreatorsNoCreditPrintsBecomePageTexts) {
+    const struct {
+        const char* header;
+        std::vector<std::string> texts;  // page texts, "R:" for a right-aligned one
+        int otherKinds;
+    } cases[] = {
+        {"<identification><creator type=\"composer\">J. Dowland</creator>"
+         "<creator type=\"lyricist\">Anon.</creator></identification>",
+         {"R:J. Dowland", "Anon."},
+         0},
+        {"<work><work-title>Air</work-title></work><identification><creator type=\"arranger\">K. M.</creator>"
+         "<creator type=\"transcriber\">T.</creator></identification>",
+         {"Air", "R:K. M."},
+         1},
+        {"<identification><creator type=\"composer\">J. Dowland</creator></identification>"
+         "<credit page=\"1\"><credit-words>Music by J. Dowland</credit-words></credit>",
+         {"Music by J. Dowland"},
+         0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.header);
+        const MusicXmlConversion conversion = ConvertMusicXml(
+            testing::BytesOf(std::string("<score-partwise>") + c.header +
+                             "<part-list><score-part id=\"P\"/></part-list><part id=\"P\"><measure>"
+                             "<note><rest/><duration>4</duration></note></measure></part></score-partwise>"),
+            MusicXmlForm::Plain);
+        ASSERT_TRUE(conversion.ok) << conversion.error;
+        EXPECT_EQ(conversion.skipped.CountOf("creator of another kind (transcriber)"), c.otherKinds);
+        ResetProgramState();
+        niff::NiffImportState import;
+        ASSERT_TRUE(niff::ReadNiffPasses(import, [&] { return ByteSource::FromMemory(conversion.niff); }).complete);
+        std::vector<std::string> texts;
+        for (const niff::NiffMark& mark : import.frame.marks)
+            if (mark.anchor == niff::NiffAnchor::kPage) texts.push_back((mark.alignX == 2 ? "R:" : "") + mark.text);
+        EXPECT_EQ(texts, c.texts);
+        niff::ReleaseNiffImport(import);
+    }
+}
+
 // More ties than 16-bit IDs: 520 measures of 32 two-note chords, every note tied
 // to the next. The IDs are taken round again, so every tie is made.
 TEST(MusicXmlPhrases, LongScoresTakeSpannerIdsRoundAgain) {
