@@ -451,6 +451,10 @@ void Reader::Start(std::string_view name, const XML_Char** attributes) {
         return;
     }
     if (name == "degree" && Parent() == "harmony") return Refuse("chord symbol degree (left out)");
+    // A melisma's extender line: the score's lyrics draw none.
+    if (name == "extend" && Parent() == "lyric") return Refuse(kLyricExtenders);
+    if ((name == "group-name" || name == "group-abbreviation") && Parent() == "part-group")
+        return Refuse(kPartGroupNames);
     if (!ConvertedElements().contains(name) && Parent() != "dynamics") {
         skipDepth_ = 1;
         skipped_.Count(std::string(name));

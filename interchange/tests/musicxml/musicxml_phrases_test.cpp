@@ -8,6 +8,7 @@
 #include "core/state.h"
 #include "interchange/byte_source.h"
 #include "interchange/musicxml/musicxml_convert.h"
+#include "interchange/musicxml/musicxml_reader.h"
 #include "interchange/niff/niff_import.h"
 #include "interchange/niff/niff_import_state.h"
 #include "interchange/niff/niff_spanners.h"
@@ -309,6 +310,22 @@ TEST(MusicXmlPhrases, CreatorsNoCreditPrintsBecomePageTexts) {
         EXPECT_EQ(texts, c.texts);
         niff::ReleaseNiffImport(import);
     }
+}
+
+// Notation the score has no place for is counted by name: a melisma's extender
+// line, the name and abbreviation of a group of parts.
+TEST(MusicXmlPhrases, ExtendersAndGroupNamesAreCountedByName) {
+    const MusicXmlConversion conversion = ConvertMusicXml(
+        testing::BytesOf("<score-partwise><part-list><part-group type=\"start\"><group-name>Strings</group-name>"
+                         "<group-abbreviation>Str.</group-abbreviation><group-symbol>bracket</group-symbol>"
+                         "</part-group><score-part id=\"P\"/><part-group type=\"stop\"/></part-list>"
+                         "<part id=\"P\"><measure><note><pitch><step>C</step><octave>5</octave></pitch>"
+                         "<duration>4</duration><lyric><syllabic>single</syllabic><text>Ah</text><extend/></lyric>"
+                         "</note></measure></part></score-partwise>"),
+        MusicXmlForm::Plain);
+    ASSERT_TRUE(conversion.ok) << conversion.error;
+    EXPECT_EQ(conversion.skipped.CountOf(kLyricExtenders), 1);
+    EXPECT_EQ(conversion.skipped.CountOf(kPartGroupNames), 2);
 }
 
 // More ties than 16-bit IDs: 520 measures of 32 two-note chords, every note tied
