@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace ql::musicxml {
@@ -59,7 +60,7 @@ struct MxlNote {
 };
 
 enum class MxlItemKind : uint8_t { Note, Backup, Forward, Clef, Key, Time, Dynamic, Words, NewSystem, Wedge, OctaveShift, Ending, Tempo,
-                                   ChordSymbol };
+                                   ChordSymbol, Pedal };
 
 struct MxlItem {
     MxlItemKind kind = MxlItemKind::Note;
@@ -68,11 +69,12 @@ struct MxlItem {
     int value = 0;         // clef sign (1 G, 2 F, 3 C, 4 percussion); key fifths; dynamic code;
                            // wedge 1 crescendo, 2 diminuendo, 0 its end; octave shift 1 above,
                            // 2 below, 0 its end; ending 1 start, 2 stop, 3 discontinue;
-                           // tempo: beats per minute
+                           // tempo: beats per minute; pedal 1 down, 2 up, 3 up and down again
     int line = 0;          // clef line; time beats; wedge and octave shift number; tempo: its beat's dots
     int extra = 0;         // clef octave change; time beat type; octave shift size (8, 15);
                            // tempo: its beat's type (as a note's), with `line` dots
-    int symbol = 0;        // time: 0 plain, 1 common, 2 cut; tempo: 1 when not shown
+    int symbol = 0;        // time: 0 plain, 1 common, 2 cut; tempo: 1 when not shown;
+                           // pedal: 1 its sign ("Ped.", "*") shown, 2 its line, 3 both
     std::string text;      // words; an ending's numbers; a chord symbol's text
     int side = 0;          // dynamic, wedge and words: 1 above the staff, 2 below, 0 not said
     MxlNote note;
@@ -127,6 +129,7 @@ struct MxlScore {
     std::string workTitle;
     std::string movementTitle;
     std::vector<MxlCredit> credits;
+    std::vector<std::pair<std::string, std::string>> creators;  // (type, name): composer, lyricist ...
     double millimeters = 0;  // scaling: so many millimetres make `tenths` tenths; 0 when absent
     double tenths = 0;
     double pageWidth = 0;    // page-layout in tenths, 0 when absent

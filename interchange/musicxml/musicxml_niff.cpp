@@ -17,6 +17,7 @@
 #include "interchange/musicxml/musicxml_lyric_lines.h"
 #include "interchange/musicxml/musicxml_measures.h"
 #include "interchange/musicxml/musicxml_notations.h"
+#include "interchange/musicxml/musicxml_pedals.h"
 #include "interchange/musicxml/musicxml_reader.h"
 #include "interchange/musicxml/musicxml_staff_voices.h"
 #include "interchange/musicxml/musicxml_tempo.h"
@@ -360,6 +361,7 @@ struct StaffState {
     std::map<int, std::pair<int, int>> wedges;   // wedge number -> open ID and kind
     std::map<int, std::array<int, 3>> octaves;   // octave shift number -> open ID, side, size
     int ending = 0;                              // the open ending's ID, 0 when none
+    int pedalLine = 0;                           // the open pedal bracket's ID, 0 when none
     uint32_t endingText = 0;
 };
 
@@ -431,9 +433,11 @@ class Converter {
     void WriteEndingNode(NiffWriter& out, const MxlItem& item, StaffState& state);
     void WriteSlurs(NiffWriter& out, const Event& event, StaffState& state);
     void WriteBarline(NiffWriter& out, size_t front);
+    void WritePedal(NiffWriter& out, const MxlItem& pedal, StaffState& state);
     void WriteTempo(NiffWriter& out, const MxlItem& tempo, int measure, const Rational& at);
     std::vector<TupletGroup> GroupTuplets(std::vector<Event>& events);
     void WritePageTexts(NiffWriter& out, int page);
+    void AddCreators(std::vector<MxlCredit>& credits);
 
     const MxlScore& score_;
     ImportReport& skipped_;
@@ -906,6 +910,7 @@ void Converter::WriteMeasure(NiffWriter& out, int partIndex, int staff, int meas
             out.EndChunk();
             break;
         case MxlItemKind::Ending: WriteEndingNode(out, item, staffState); break;
+        case MxlItemKind::Pedal: WritePedal(out, item, staffState); break;
         case MxlItemKind::ChordSymbol:
             Chunk(out, "chrd", {strings_.Add(item.text)});
             WriteSide(out, kAbove);  // over the staff, where a player reads it
@@ -967,6 +972,34 @@ void Converter::WriteTempo(NiffWriter& out, const MxlItem& tempo, int measure, c
     out.EndChunk();
 }
 
+// A pedal direction: a release before a press (a change does both), each a pedal
+// mark when the file shows the sign, and the ends of the pedal line. The score
+// plays the marks; a line alone is shown and not played, counted.
+void Converter::WritePedal(NiffWriter& out, const MxlItem& pedal, StaffState& state) {
+    constexpr int kDownShape = 1, kUpShape = 2, kLineStart = 3, kLineEnd = 4;
+    const bool line = (pedal.symbol & kPedalLine) != 0;
+    const bool sign = (pedal.symbol & kPedalSign) != 0;
+    const auto node = [&](int shape, int id, int nodes) {
+        Chunk(out, "pdlp", {shape});
+        out.Tag(18, {id});
+        out.Tag(28, {nodes});
+        out.EndChunk();
+    };
+    if (line && !sign) skipped_.Count("pedal line without its sign (shown, not played)");
+    for (const bool down : {false, true}) {
+        if (pedal.value == (down ? kPedalUp : kPedalDown)) continue;
+        if (sign) node(down ? kDownShape : kUpShape, NextId(), 1);
+        if (!line) continue;
+        if (down == (state.pedalLine != 0)) {
+            skipped_.Count(down ? "pedal line started again before its end" : "pedal line end without its start");
+            continue;
+        }
+        if (down) state.pedalLine = NextId();
+        node(down ? kLineStart : kLineEnd, state.pedalLine, 2);
+        if (!down) state.pedalLine = 0;
+    }
+}
+
 // The barline in front of measure `front` as the chunks the measure start after
 // them takes its barline from.
 void Converter::WriteBarline(NiffWriter& out, size_t front) {
@@ -995,6 +1028,7 @@ void Converter::WritePageTexts(NiffWriter& out, int page) {
         title.centred = true;
         if (!title.text.empty()) credits.push_back(title);
     }
+    if (page == 1) AddCreators(credits);
     int unplaced = 0;
     for (const MxlCredit& credit : credits) {
         Chunk(out, "text", {strings_.Add(credit.text)});
@@ -1002,11 +1036,33 @@ void Converter::WritePageTexts(NiffWriter& out, int page) {
         if (credit.placed)
             out.Tag(1, {geometry_.Units(credit.x, 0), geometry_.pageHeight() - geometry_.Units(credit.y, 0)});
         else
-            out.Tag(1, {credit.centred ? geometry_.pageWidth() / 2 : 0, kCreditTop + kCreditLine * unplaced++});
+            out.Tag(1, {credit.centred ? geometry_.pageWidth() / 2 : credit.right ? geometry_.pageWidth() : 0,
+                        kCreditTop + kCreditLine * unplaced++});
         const int across = credit.centred ? kCentred : credit.right ? kRightAligned : 0;
         const int down = credit.top ? kTopAligned : credit.middle ? kMiddleAligned : 0;
         if (across != 0 || down != 0) out.Tag(33, {across, down, 0, 0});
         out.EndChunk();
+    }
+}
+
+// The composer, arranger, lyricist and poet the file names that no credit of the
+// first page prints: under the title, the composer and arranger at the right, the
+// writers of the words at the left. Creators of other kinds are counted.
+void Converter::AddCreators(std::vector<MxlCredit>& credits) {
+    for (const auto& [type, name] : score_.creators) {
+        const bool right = type == "composer" || type == "arranger";
+        if (!right && type != "lyricist" && type != "poet") {
+            skipped_.Count("creator of another kind (" + type + ")");
+            continue;
+        }
+        const bool printed = std::any_of(score_.credits.begin(), score_.credits.end(), [&](const MxlCredit& credit) {
+            return credit.page == 1 && credit.text.find(name) != std::string::npos;
+        });
+        if (printed) continue;
+        MxlCredit creator;
+        creator.text = name;
+        creator.right = right;
+        credits.push_back(creator);
     }
 }
 

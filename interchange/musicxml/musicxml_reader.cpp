@@ -22,6 +22,7 @@
 #include "interchange/musicxml/musicxml_barlines.h"
 #include "interchange/musicxml/musicxml_harmony.h"
 #include "interchange/musicxml/musicxml_notations.h"
+#include "interchange/musicxml/musicxml_pedals.h"
 #include "interchange/musicxml/musicxml_slurs.h"
 #include "interchange/musicxml/musicxml_tempo.h"
 
@@ -53,7 +54,7 @@ const std::unordered_set<std::string_view>& ConvertedElements() {
         "time-modification", "actual-notes", "normal-notes", "normal-type", "normal-dot", "credit-type",
         "wedge", "octave-shift", "articulations", "barline", "ending", "elision", "technical", "ornaments",
         "arpeggiate", "cue", "bar-style", "repeat", "metronome", "beat-unit", "beat-unit-dot", "per-minute", "sound", "harmony",
-        "root", "root-step", "root-alter", "kind", "bass", "bass-step", "bass-alter"};
+        "root", "root-step", "root-alter", "kind", "bass", "bass-step", "bass-alter", "pedal"};
     return names;
 }
 
@@ -208,6 +209,7 @@ class Reader {
     bool leftBarline_ = false; // the barline being read starts its measure
     TempoReading tempo_;       // the direction's metronome mark and sound tempo
     MxlHarmony harmony_;       // the chord symbol being read
+    std::string creatorType_;  // the type of the creator being read
     MxlCredit credit_;         // the credit being read: its page, then each words' place
     GraceSlurs graceSlurs_;
     std::set<std::pair<int, std::string>> percussionSounds_;  // (part, instrument id) counted
@@ -470,6 +472,10 @@ void Reader::Start(std::string_view name, const XML_Char** attributes) {
         return;
     }
     if (name == "degree" && Parent() == "harmony") return Refuse("chord symbol degree (left out)");
+    // A melisma's extender line: the score's lyrics draw none.
+    if (name == "extend" && Parent() == "lyric") return Refuse(kLyricExtenders);
+    if ((name == "group-name" || name == "group-abbreviation") && Parent() == "part-group")
+        return Refuse(kPartGroupNames);
     if (!ConvertedElements().contains(name) && Parent() != "dynamics") {
         skipDepth_ = 1;
         skipped_.Count(std::string(name));
@@ -613,6 +619,12 @@ void Reader::Start(std::string_view name, const XML_Char** attributes) {
         } else if (known) {
             directions_.push_back(mark);
         }
+    } else if (name == "pedal" && Parent() == "direction-type") {
+        if (std::optional<MxlItem> pedal = PedalItem(Attribute(attributes, "type"), Attribute(attributes, "line"),
+                                                     Attribute(attributes, "sign"), skipped_)) {
+            pedal->side = markSide_;
+            directions_.push_back(*pedal);
+        }
     } else if (name == "ending" && Parent() == "barline") {
         const char* type = Attribute(attributes, "type");
         const char* number = Attribute(attributes, "number");
@@ -669,6 +681,9 @@ void Reader::Start(std::string_view name, const XML_Char** attributes) {
                                                Attribute(attributes, "show-type"), skipped_);
         }
         if (type && std::strcmp(type, "stop") == 0) item_.note.tupletStop = true;
+    } else if (name == "creator" && Parent() == "identification") {
+        const char* type = Attribute(attributes, "type");
+        creatorType_ = type != nullptr ? std::string(type).substr(0, 20) : std::string();
     } else if (name == "credit" && stack_.size() == 2) {
         credit_ = MxlCredit{};
         if (const char* page = Attribute(attributes, "page")) {
@@ -753,6 +768,8 @@ void Reader::End(std::string_view name) {
         groupSymbols_.back() = text_ == "brace" ? 2 : text_ == "bracket" ? 3 : 0;
     else if (name == "work-title") score_.workTitle = text_;
     else if (name == "movement-title") score_.movementTitle = text_;
+    else if (name == "creator" && parent == "identification" && !Trimmed(text_).empty())
+        score_.creators.emplace_back(creatorType_, Trimmed(text_));
     else if (name == "measure-numbering" && score_.measureNumbering < 0)
         score_.measureNumbering = Trimmed(text_) == "none" ? 0 : 1;
     else if (name == "credit-words") {

@@ -43,12 +43,13 @@ std::string Barline(const char* location, const std::string& content) {
     return std::string("<barline location=\"") + location + "\">" + content + "</barline>";
 }
 
-// The count of `kind` the converter reports for the score.
-int Skipped(const std::string& xml, const std::string& kind) {
+// The converter reports `kind` (when not null) so many times for the score.
+void ExpectCounted(const std::string& xml, const char* kind, int times = 1) {
+    if (kind == nullptr) return;
     const musicxml::MusicXmlConversion conversion =
         musicxml::ConvertMusicXml(std::vector<uint8_t>(xml.begin(), xml.end()), musicxml::MusicXmlForm::Plain);
     EXPECT_TRUE(conversion.ok) << conversion.error;
-    return conversion.skipped.CountOf(kind);
+    EXPECT_EQ(conversion.skipped.CountOf(kind), times) << kind;
 }
 
 class MusicXmlNotationKindsTest : public testing::ProgramFixture {};
@@ -88,9 +89,7 @@ TEST_F(MusicXmlNotationKindsTest, BarlinesAndRepeatsBecomeTheMeasuresBarlines) {
             const MeasureRecord* record = MeasureRecordOf(view->document, m);
             EXPECT_EQ(record->repeatCount << 8 | record->barline, c.words[static_cast<size_t>(m - 1)]) << m;
         }
-        if (c.counted != nullptr) {
-            EXPECT_EQ(Skipped(xml, c.counted), 1);
-        }
+        ExpectCounted(xml, c.counted);
     }
 }
 
@@ -143,9 +142,7 @@ TEST_F(MusicXmlNotationKindsTest, MetronomeMarksAndSoundTemposBecomeTempoMarks) 
             EXPECT_EQ(flags & kUnitBits, c.unit);
             EXPECT_EQ((flags & kTextHidden) != 0, c.hidden);
         }
-        if (c.counted != nullptr) {
-            EXPECT_EQ(Skipped(xml, c.counted), 1);
-        }
+        ExpectCounted(xml, c.counted);
     }
 }
 
@@ -192,9 +189,55 @@ TEST_F(MusicXmlNotationKindsTest, HarmoniesBecomeChordSymbols) {
             EXPECT_EQ(std::vector<int>({chord.root, chord.rootAccidental, chord.quality, chord.bass, chord.bassAccidental}),
                       std::vector<int>({c.root, c.accidental, c.quality, c.bass, c.bassAccidental}));
         }
-        if (c.counted != nullptr) {
-            EXPECT_EQ(Skipped(xml, c.counted), 1);
+        ExpectCounted(xml, c.counted);
+    }
+}
+
+std::string Pedal(const std::string& attributes) {
+    return "<direction placement=\"below\"><direction-type><pedal " + attributes + "/></direction-type></direction>";
+}
+
+// Pedal directions in measures 1 to 3: each press and release of a sign a pedal
+// mark (its glyph "Ped." or "*"); a line a pedal bracket from press to release,
+// counted as not played when it has no sign; a change releases and presses again.
+TEST_F(MusicXmlNotationKindsTest, PedalDirectionsBecomePedalMarksAndBrackets) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    constexpr int kDown = 225, kUp = 42;  // the pedal marks' glyphs
+    const std::string start = Pedal("type=\"start\" line=\"yes\""), stop = Pedal("type=\"stop\" line=\"yes\"");
+    const char* unplayed = "pedal line without its sign (shown, not played)";
+    const struct {
+        std::vector<std::string> extra;
+        std::vector<std::vector<int>> marks;  // per measure, its pedal marks
+        int brackets;
+        const char* counted;
+        int times = 1;
+    } cases[] = {
+        {{"", Pedal("type=\"start\""), Pedal("type=\"stop\"")}, {{}, {kDown}, {kUp}}, 0, nullptr},
+        {{"", start, stop}, {{}, {}, {}}, 1, unplayed, 2},
+        {{start, Pedal("type=\"change\" line=\"yes\""), stop}, {{}, {}, {}}, 2, unplayed, 3},
+        {{"", Pedal("type=\"start\" line=\"yes\" sign=\"yes\""),
+          Pedal("type=\"continue\" line=\"yes\"") + Pedal("type=\"stop\" line=\"yes\" sign=\"yes\"")},
+         {{}, {kDown}, {kUp}},
+         1,
+         nullptr},
+        {{"", "", stop}, {{}, {}, {}}, 0, "pedal line end without its start"},
+        {{"", Pedal("type=\"resume\""), ""}, {{}, {}, {}}, 0, "pedal resume"},
+    };
+    for (const auto& c : cases) {
+        const std::string xml = OnePartScore(c.extra);
+        SCOPED_TRACE(xml);
+        ScoreView* view = testing::ImportMusicXmlText(xml, "pedals_XML");
+        ASSERT_NE(view, nullptr);
+        int brackets = 0;
+        for (int m = 1; m <= 3; ++m) {
+            std::vector<int> marks;
+            for (ScoreObject* mark : testing::ObjectsOf(view->document, m, ObjectType::Pedal))
+                marks.push_back(AsTextObject(mark)->body.string);
+            EXPECT_EQ(marks, c.marks[static_cast<size_t>(m - 1)]) << m;
+            brackets += static_cast<int>(testing::ObjectsOf(view->document, m, ObjectType::PedalBracket).size());
         }
+        EXPECT_EQ(brackets, c.brackets);
+        ExpectCounted(xml, c.counted, c.times);
     }
 }
 
