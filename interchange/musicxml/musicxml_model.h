@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace ql::musicxml {
@@ -128,6 +129,7 @@ struct MxlScore {
     std::string workTitle;
     std::string movementTitle;
     std::vector<MxlCredit> credits;
+    std::vector<std::pair<std::string, std::string>> creators;  // (type, name): composer, lyricist ...
     double millimeters = 0;  // scaling: so many millimetres make `tenths` tenths; 0 when absent
     double tenths = 0;
     double pageWidth = 0;    // page-layout in tenths, 0 when absent

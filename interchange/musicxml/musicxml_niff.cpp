@@ -437,6 +437,7 @@ class Converter {
     void WriteTempo(NiffWriter& out, const MxlItem& tempo, int measure, const Rational& at);
     std::vector<TupletGroup> GroupTuplets(std::vector<Event>& events);
     void WritePageTexts(NiffWriter& out, int page);
+    void AddCreators(std::vector<MxlCredit>& credits);
 
     const MxlScore& score_;
     ImportReport& skipped_;
@@ -1027,6 +1028,7 @@ void Converter::WritePageTexts(NiffWriter& out, int page) {
         title.centred = true;
         if (!title.text.empty()) credits.push_back(title);
     }
+    if (page == 1) AddCreators(credits);
     int unplaced = 0;
     for (const MxlCredit& credit : credits) {
         Chunk(out, "text", {strings_.Add(credit.text)});
@@ -1034,11 +1036,33 @@ void Converter::WritePageTexts(NiffWriter& out, int page) {
         if (credit.placed)
             out.Tag(1, {geometry_.Units(credit.x, 0), geometry_.pageHeight() - geometry_.Units(credit.y, 0)});
         else
-            out.Tag(1, {credit.centred ? geometry_.pageWidth() / 2 : 0, kCreditTop + kCreditLine * unplaced++});
+            out.Tag(1, {credit.centred ? geometry_.pageWidth() / 2 : credit.right ? geometry_.pageWidth() : 0,
+                        kCreditTop + kCreditLine * unplaced++});
         const int across = credit.centred ? kCentred : credit.right ? kRightAligned : 0;
         const int down = credit.top ? kTopAligned : credit.middle ? kMiddleAligned : 0;
         if (across != 0 || down != 0) out.Tag(33, {across, down, 0, 0});
         out.EndChunk();
+    }
+}
+
+// The composer, arranger, lyricist and poet the file names that no credit of the
+// first page prints: under the title, the composer and arranger at the right, the
+// writers of the words at the left. Creators of other kinds are counted.
+void Converter::AddCreators(std::vector<MxlCredit>& credits) {
+    for (const auto& [type, name] : score_.creators) {
+        const bool right = type == "composer" || type == "arranger";
+        if (!right && type != "lyricist" && type != "poet") {
+            skipped_.Count("creator of another kind (" + type + ")");
+            continue;
+        }
+        const bool printed = std::any_of(score_.credits.begin(), score_.credits.end(), [&](const MxlCredit& credit) {
+            return credit.page == 1 && credit.text.find(name) != std::string::npos;
+        });
+        if (printed) continue;
+        MxlCredit creator;
+        creator.text = name;
+        creator.right = right;
+        credits.push_back(creator);
     }
 }
 

@@ -203,6 +203,7 @@ class Reader {
     bool leftBarline_ = false; // the barline being read starts its measure
     TempoReading tempo_;       // the direction's metronome mark and sound tempo
     MxlHarmony harmony_;       // the chord symbol being read
+    std::string creatorType_;  // the type of the creator being read
     MxlCredit credit_;         // the credit being read: its page, then each words' place
     GraceSlurs graceSlurs_;
     std::set<std::pair<int, std::string>> percussionSounds_;  // (part, instrument id) counted
@@ -465,6 +466,10 @@ void Reader::Start(std::string_view name, const XML_Char** attributes) {
         return;
     }
     if (name == "degree" && Parent() == "harmony") return Refuse("chord symbol degree (left out)");
+    // A melisma's extender line: the score's lyrics draw none.
+    if (name == "extend" && Parent() == "lyric") return Refuse(kLyricExtenders);
+    if ((name == "group-name" || name == "group-abbreviation") && Parent() == "part-group")
+        return Refuse(kPartGroupNames);
     if (!ConvertedElements().contains(name) && Parent() != "dynamics") {
         skipDepth_ = 1;
         skipped_.Count(std::string(name));
@@ -670,6 +675,9 @@ void Reader::Start(std::string_view name, const XML_Char** attributes) {
                                                Attribute(attributes, "show-type"), skipped_);
         }
         if (type && std::strcmp(type, "stop") == 0) item_.note.tupletStop = true;
+    } else if (name == "creator" && Parent() == "identification") {
+        const char* type = Attribute(attributes, "type");
+        creatorType_ = type != nullptr ? std::string(type).substr(0, 20) : std::string();
     } else if (name == "credit" && stack_.size() == 2) {
         credit_ = MxlCredit{};
         if (const char* page = Attribute(attributes, "page")) {
@@ -754,6 +762,8 @@ void Reader::End(std::string_view name) {
         groupSymbols_.back() = text_ == "brace" ? 2 : text_ == "bracket" ? 3 : 0;
     else if (name == "work-title") score_.workTitle = text_;
     else if (name == "movement-title") score_.movementTitle = text_;
+    else if (name == "creator" && parent == "identification" && !Trimmed(text_).empty())
+        score_.creators.emplace_back(creatorType_, Trimmed(text_));
     else if (name == "measure-numbering" && score_.measureNumbering < 0)
         score_.measureNumbering = Trimmed(text_) == "none" ? 0 : 1;
     else if (name == "credit-words") {

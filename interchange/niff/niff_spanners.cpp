@@ -454,6 +454,7 @@ int ReadNiffTuplet(NiffChunkContext& context, const uint8_t*) {
             import.report.Count(kNiffTupletsWithoutRatio);
             return 1;
         }
+        if (!NiffTupletRatioHeld(actual, normal)) import.report.Count(kNiffTupletsRatioRounded);
         record = NiffSpannerRecord{};
         record.id = static_cast<int16_t>(id);
         record.type = NiffSpannerType::kTuplet;

@@ -30,6 +30,7 @@ inline constexpr char kNiffSpannersOutsideMeasures[] = "spanners outside any mea
 inline constexpr char kNiffTiesUnended[] = "ties without an end note";
 inline constexpr char kNiffTiesWithoutNote[] = "ties without a note";
 inline constexpr char kNiffTupletsWithoutRatio[] = "tuplets without a ratio or a note count";
+inline constexpr char kNiffTupletsRatioRounded[] = "tuplets of a number above 15 (played in the nearest ratio the score holds)";
 
 // The record of `type` whose ID is `id`; else the first free one, cleared; when
 // every record is busy record 0 is taken over (counted), and a tuplet or slur that

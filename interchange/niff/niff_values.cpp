@@ -79,6 +79,10 @@ NiffNoteValue NiffDurationToNoteValue(int numerator, int denominator, int actual
     return value;
 }
 
+bool NiffTupletRatioHeld(int actual, int normal) {
+    return actual <= kMostRatioTerm && normal <= kMostRatioTerm;
+}
+
 NiffTupletFields NiffTupletOf(int actual, int normal) {
     if (actual <= 0 || normal <= 0) return {};
     const int fixed = FixedTupletRatioIndex(actual, normal);

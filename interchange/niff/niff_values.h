@@ -35,6 +35,8 @@ struct NiffTupletFields {
     int value = 0;
 };
 NiffTupletFields NiffTupletOf(int actual, int normal);
+// Whether an event holds the ratio as it is (both numbers up to 15).
+bool NiffTupletRatioHeld(int actual, int normal);
 
 // A measure's spacing factor and width from its length in ticks.
 struct NiffMeasureSpacing {

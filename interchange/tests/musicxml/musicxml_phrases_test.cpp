@@ -8,6 +8,7 @@
 #include "core/state.h"
 #include "interchange/byte_source.h"
 #include "interchange/musicxml/musicxml_convert.h"
+#include "interchange/musicxml/musicxml_reader.h"
 #include "interchange/niff/niff_import.h"
 #include "interchange/niff/niff_import_state.h"
 #include "interchange/niff/niff_spanners.h"
@@ -267,6 +268,64 @@ TEST(MusicXmlPhrases, TupletMarksKeepTheLookTheFileGives) {
         EXPECT_EQ(marks.empty() ? -2 : marks[0].bracket, c.bracket);
         niff::ReleaseNiffImport(import);
     }
+}
+
+// The composer, arranger, lyricist and poet of the identification are page texts
+// of the first page (the composer's right-aligned) unless a credit prints them;
+// creators of other kinds are counted.
+TEST(MusicXmlPhrases, CreatorsNoCreditPrintsBecomePageTexts) {
+    const struct {
+        const char* header;
+        std::vector<std::string> texts;  // page texts, "R:" for a right-aligned one
+        int otherKinds;
+    } cases[] = {
+        {"<identification><creator type=\"composer\">J. Dowland</creator>"
+         "<creator type=\"lyricist\">Anon.</creator></identification>",
+         {"R:J. Dowland", "Anon."},
+         0},
+        {"<work><work-title>Air</work-title></work><identification><creator type=\"arranger\">K. M.</creator>"
+         "<creator type=\"transcriber\">T.</creator></identification>",
+         {"Air", "R:K. M."},
+         1},
+        {"<identification><creator type=\"composer\">J. Dowland</creator></identification>"
+         "<credit page=\"1\"><credit-words>Music by J. Dowland</credit-words></credit>",
+         {"Music by J. Dowland"},
+         0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.header);
+        const MusicXmlConversion conversion = ConvertMusicXml(
+            testing::BytesOf(std::string("<score-partwise>") + c.header +
+                             "<part-list><score-part id=\"P\"/></part-list><part id=\"P\"><measure>"
+                             "<note><rest/><duration>4</duration></note></measure></part></score-partwise>"),
+            MusicXmlForm::Plain);
+        ASSERT_TRUE(conversion.ok) << conversion.error;
+        EXPECT_EQ(conversion.skipped.CountOf("creator of another kind (transcriber)"), c.otherKinds);
+        ResetProgramState();
+        niff::NiffImportState import;
+        ASSERT_TRUE(niff::ReadNiffPasses(import, [&] { return ByteSource::FromMemory(conversion.niff); }).complete);
+        std::vector<std::string> texts;
+        for (const niff::NiffMark& mark : import.frame.marks)
+            if (mark.anchor == niff::NiffAnchor::kPage) texts.push_back((mark.alignX == 2 ? "R:" : "") + mark.text);
+        EXPECT_EQ(texts, c.texts);
+        niff::ReleaseNiffImport(import);
+    }
+}
+
+// Notation the score has no place for is counted by name: a melisma's extender
+// line, the name and abbreviation of a group of parts.
+TEST(MusicXmlPhrases, ExtendersAndGroupNamesAreCountedByName) {
+    const MusicXmlConversion conversion = ConvertMusicXml(
+        testing::BytesOf("<score-partwise><part-list><part-group type=\"start\"><group-name>Strings</group-name>"
+                         "<group-abbreviation>Str.</group-abbreviation><group-symbol>bracket</group-symbol>"
+                         "</part-group><score-part id=\"P\"/><part-group type=\"stop\"/></part-list>"
+                         "<part id=\"P\"><measure><note><pitch><step>C</step><octave>5</octave></pitch>"
+                         "<duration>4</duration><lyric><syllabic>single</syllabic><text>Ah</text><extend/></lyric>"
+                         "</note></measure></part></score-partwise>"),
+        MusicXmlForm::Plain);
+    ASSERT_TRUE(conversion.ok) << conversion.error;
+    EXPECT_EQ(conversion.skipped.CountOf(kLyricExtenders), 1);
+    EXPECT_EQ(conversion.skipped.CountOf(kPartGroupNames), 2);
 }
 
 // More ties than 16-bit IDs: 520 measures of 32 two-note chords, every note tied

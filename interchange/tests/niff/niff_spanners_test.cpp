@@ -5,6 +5,7 @@
 // and counted.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <random>
 #include <sstream>
 #include <string>
@@ -123,6 +124,9 @@ TEST(NiffTuplets, NotatedValuesOfOwnRatiosAreKeptAndPlayedOnesScaledBack) {
     EXPECT_EQ(NiffTupletOf(5, 3).kind, 2);
     EXPECT_EQ(NiffTupletOf(5, 3).value, 0x53);
     EXPECT_EQ(NiffTupletOf(0, 3).kind, 0);
+    // A number above 15: the nearest ratio whose notes are no longer (17:3 as 6:1).
+    for (const auto& [actual, normal, held] : {std::array{17, 3, 0x61}, {40, 1, 0xF1}, {16, 15, 0xFE}, {1, 40, 0x1F}})
+        EXPECT_EQ(NiffTupletOf(actual, normal).value, held) << actual << ":" << normal;
 }
 
 // A triplet of eighths (3/8 in the time of 2/8), then 5:3 sixteenths written as

@@ -6,6 +6,9 @@
 // below allows (none for a file not listed): the table only ever shrinks.
 // QL_PAGE_PICTURES=1 also keeps every page as a picture in the test output folder;
 // QL_ENGRAVING_FINDINGS=1 lists every finding of a file past its line, not the first 12.
+// A MusicXML file's score also holds the measures, staves and notes the file's own
+// elements give (read without the program's reader), or those its line in the
+// second table gives.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -27,6 +30,7 @@
 #include "platform/ui/headless.h"
 #include "sequencer/transcription_dialog_resources.h"
 #include "shell/program/score_windows.h"
+#include "shell/tests/program/musicxml_file_counts.h"
 #include "shell/tests/program/page_pictures.h"
 #include "shell/tests/program/program_fixture.h"
 
@@ -37,6 +41,14 @@ const std::filesystem::path kCorpus = std::filesystem::path(QL_SOURCE_DIR) / "..
 
 // Findings each file still has, by file name.
 const std::map<std::string, int> kStillFound = {
+};
+
+// MusicXML files whose score holds other counts than the file: what the score
+// holds, by file name. A file not listed holds the file's measures, staves, notes
+// and grace notes, counting those the import said it left out.
+const std::map<std::string, testing::MusicXmlCounts> kCountsStillDiffering = {
+    // A breve, which the score has no value for, is two whole notes tied.
+    {"11d-TimeSignatures-ComplexMultiple.xml", {2, 1, 12, 0}},
 };
 
 std::vector<std::string> CorpusFiles() {
@@ -58,20 +70,6 @@ std::string CaseName(const ::testing::TestParamInfo<std::string>& info) {
     for (char& c : name)
         if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
     return name;
-}
-
-// The measures a MusicXML file's first part holds, read from its text: the score
-// it imports into has as many, the measures of rests at its end too.
-int MeasuresOfFirstPart(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    std::erase(text, '\0');  // a file in UTF-16 read as its ASCII characters
-    const size_t start = text.find("<part ");
-    const size_t end = text.find("</part>", start);
-    int measures = 0;
-    for (size_t at = text.find("<measure", start); at < end; at = text.find("<measure", at + 1))
-        if (text[at + 8] == ' ' || text[at + 8] == '>') ++measures;
-    return measures;
 }
 
 class CorpusEngravingTest : public testing::ProgramFixture, public ::testing::WithParamInterface<std::string> {
@@ -108,7 +106,11 @@ TEST_P(CorpusEngravingTest, PagesHaveNoMoreFindingsThanListed) {
     ScoreView* view = Import(path);
     if (view == nullptr) return;
     if (path.extension() == ".xml") {
-        EXPECT_EQ(view->document->header.measureCount, MeasuresOfFirstPart(path));
+        std::ifstream in(path, std::ios::binary);
+        const testing::MusicXmlCounts file = testing::MusicXmlFileCounts({std::istreambuf_iterator<char>(in), {}});
+        const auto differing = kCountsStillDiffering.find(path.filename().string());
+        EXPECT_EQ(testing::ImportedScoreCounts(view), differing != kCountsStillDiffering.end() ? differing->second : file)
+            << "the file holds " << file;
     }
     if (std::getenv("QL_PAGE_PICTURES") != nullptr) {
         EXPECT_TRUE(testing::SavePagePictures(view, "corpus_" + path.stem().string()));

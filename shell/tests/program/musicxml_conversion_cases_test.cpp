@@ -76,6 +76,15 @@ std::string Octave(const char* type) {
     return std::string("<direction><direction-type><octave-shift type=\"") + type + "\" size=\"8\"/></direction-type></direction>";
 }
 
+// Seventeen eighths in the time of three.
+std::string Tuplet17() {
+    std::string notes;
+    for (int i = 0; i < 17; ++i)
+        notes += Note("C5", 3, "eighth", "<time-modification><actual-notes>17</actual-notes><normal-notes>3</normal-notes>"
+                                         "</time-modification>");
+    return notes;
+}
+
 struct Case {
     const char* name;
     std::string xml;
@@ -228,6 +237,15 @@ std::vector<Case> Cases() {
                Note("C4", 2, "half", two + "<notations><tied type=\"stop\"/></notations>") + "</measure>"),
          {"staff 1 measure 1 length 2048 clef 0 key 7 time 2/10\n  v0: |0:11.0@2", "  v0: |0:11.0@-10"},
          {{musicxml::kTiesAcrossStaves, 1}}},
+        // A tuplet of more notes than the score's ratios hold (17 in the time of 3)
+        // keeps every note in its voice, played in the nearest ratio the score has.
+        {"tuplet of 17 notes",
+         Score("<measure>" + Attributes(34, Time(3, 8)) + Tuplet17() + "</measure>"),
+         {"  v0: |0:9.0@-5 tup2/97 |90:9.0@-5 tup2/97 |180:9.0@-5 tup2/97 |271:9.0@-5 tup2/97 |361:9.0@-5 tup2/97 "
+          "|451:9.0@-5 tup2/97 |542:9.0@-5 tup2/97 |632:9.0@-5 tup2/97 |722:9.0@-5 tup2/97 [51] |813:9.0@-5 tup2/97 "
+          "|903:9.0@-5 tup2/97 |993:9.0@-5 tup2/97 |1084:9.0@-5 tup2/97 |1174:9.0@-5 tup2/97 |1264:9.0@-5 tup2/97 "
+          "|1355:9.0@-5 tup2/97 |1445:9.0@-5 tup2/97"},
+         {}},
         {"only measures of rests",
          Score("<measure>" + Attributes(1, Time(4, 4)) + Rest(4) + "</measure><measure>" + Rest(4) + "</measure>"),
          {"staff 1 measure 2 length 4096 clef 0 key 7 time 4/10"},

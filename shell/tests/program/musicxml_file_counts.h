@@ -1,0 +1,36 @@
+// The measures, staves and notes of a MusicXML file counted two ways, for the
+// corpus tests: read from the file's elements with the XML parser alone (not the
+// program's reader), and counted in the score the file imported into.
+#pragma once
+
+#include <cstdint>
+#include <ostream>
+#include <vector>
+
+namespace ql {
+struct ScoreView;
+}
+
+namespace ql::testing {
+
+struct MusicXmlCounts {
+    int measures = 0;
+    int staves = 0;
+    int notes = 0;   // every head of a chord, each note of a tie, cue notes (held small)
+    int graces = 0;  // grace notes
+    bool operator==(const MusicXmlCounts&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const MusicXmlCounts& counts);
+
+// The file's counts: measures are the <measure> elements of the first part
+// (partwise) or of the score (timewise), staves each part's largest <staves> (1
+// without one), notes the <note> elements without <rest>, those with <grace> apart.
+// A file the parser refuses counts what came before the fault, with a test failure.
+MusicXmlCounts MusicXmlFileCounts(const std::vector<uint8_t>& bytes);
+
+// The score's measures and staves, the notes of every staff and voice by size, and
+// the notes and grace notes the import's box said it left out.
+MusicXmlCounts ImportedScoreCounts(ScoreView* view);
+
+}  // namespace ql::testing

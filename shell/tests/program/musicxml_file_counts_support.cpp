@@ -1,0 +1,129 @@
+// A MusicXML file's counts, from its elements and from the score it imported into.
+#include "shell/tests/program/musicxml_file_counts.h"
+
+#include <expat.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <sstream>
+#include <string>
+
+#include "core/model/document.h"
+#include "core/model/document_context.h"
+#include "core/model/events.h"
+#include "core/model/grid.h"
+#include "core/model/score_document.h"
+#include "core/model/view.h"
+#include "core/state/notation_font_state.h"
+#include "interchange/niff/niff_time_slices.h"
+#include "notes/drawing/note_fields.h"
+#include "platform/ui/headless.h"
+
+namespace ql::testing {
+namespace {
+
+class FileReader {
+  public:
+    MusicXmlCounts Read(const std::vector<uint8_t>& bytes) {
+        XML_Parser parser = XML_ParserCreate(nullptr);
+        XML_SetUserData(parser, this);
+        XML_SetElementHandler(
+            parser, [](void* self, const XML_Char* name, const XML_Char** attributes) {
+                static_cast<FileReader*>(self)->Start(name, attributes);
+            },
+            [](void* self, const XML_Char* name) { static_cast<FileReader*>(self)->End(name); });
+        XML_SetCharacterDataHandler(parser, [](void* self, const XML_Char* text, int length) {
+            static_cast<FileReader*>(self)->text_.append(text, static_cast<size_t>(length));
+        });
+        const bool parsed = XML_Parse(parser, reinterpret_cast<const char*>(bytes.data()),
+                                      static_cast<int>(bytes.size()), 1) == XML_STATUS_OK;
+        EXPECT_TRUE(parsed) << XML_ErrorString(XML_GetErrorCode(parser));
+        XML_ParserFree(parser);
+        counts_.staves = 0;
+        for (const auto& [id, staves] : staves_) counts_.staves += staves;
+        return counts_;
+    }
+
+  private:
+    void Start(const char* name, const XML_Char** attributes) {
+        const std::string parent = stack_.empty() ? "" : stack_.back();
+        stack_.emplace_back(name);
+        text_.clear();
+        if (stack_.size() == 1) timewise_ = std::strcmp(name, "score-timewise") == 0;
+        if (std::strcmp(name, "part") == 0) {
+            for (int i = 0; attributes[i] != nullptr; i += 2)
+                if (std::strcmp(attributes[i], "id") == 0) part_ = attributes[i + 1];
+            staves_.try_emplace(part_, 1);
+            if (firstPart_.empty()) firstPart_ = part_;
+        } else if (std::strcmp(name, "measure") == 0) {
+            if (timewise_ ? parent == stack_.front() : part_ == firstPart_) ++counts_.measures;
+        } else if (std::strcmp(name, "note") == 0) {
+            rest_ = grace_ = false;
+        } else if (parent == "note") {
+            rest_ = rest_ || std::strcmp(name, "rest") == 0;
+            grace_ = grace_ || std::strcmp(name, "grace") == 0;
+        }
+    }
+    void End(const char* name) {
+        if (std::strcmp(name, "note") == 0 && !rest_) ++(grace_ ? counts_.graces : counts_.notes);
+        if (std::strcmp(name, "staves") == 0) staves_[part_] = std::max(staves_[part_], std::atoi(text_.c_str()));
+        stack_.pop_back();
+    }
+
+    MusicXmlCounts counts_;
+    std::vector<std::string> stack_;
+    std::string text_;
+    std::string part_;
+    std::string firstPart_;
+    std::map<std::string, int> staves_;
+    bool timewise_ = false;
+    bool rest_ = false;
+    bool grace_ = false;
+};
+
+// The notes and grace notes the import's box said it left out, added to `counts`.
+void AddNotesSaidLeftOut(MusicXmlCounts& counts) {
+    for (const auto& box : ui::headless::MessageBoxes()) {
+        std::istringstream lines(box.text);
+        for (std::string line; std::getline(lines, line);) {
+            const size_t colon = line.rfind(": ");
+            if (colon == std::string::npos) continue;
+            const std::string kind = line.substr(0, colon);
+            const int count = std::atoi(line.c_str() + colon + 2);
+            if (kind == niff::kNiffDroppedNotes) counts.notes += count;
+            if (kind == niff::kNiffDroppedGraces) counts.graces += count;
+        }
+    }
+}
+
+}  // namespace
+
+std::ostream& operator<<(std::ostream& out, const MusicXmlCounts& c) {
+    return out << c.measures << " measures, " << c.staves << " staves, " << c.notes << " notes, " << c.graces
+               << " grace notes";
+}
+
+MusicXmlCounts MusicXmlFileCounts(const std::vector<uint8_t>& bytes) { return FileReader().Read(bytes); }
+
+MusicXmlCounts ImportedScoreCounts(ScoreView* view) {
+    ScopedDocumentContext context(view);
+    ScoreDocument* document = view->document;
+    MusicXmlCounts counts{document->header.measureCount, document->header.staffCount, 0, 0};
+    for (int staff = 1; staff <= document->header.staffCount; ++staff) {
+        StaffRecord* record = StaffRecordOf(document, staff);
+        for (int m = 1; record != nullptr && m <= document->header.measureCount; ++m) {
+            MeasureCell* cell = GetOrCreateMeasureCell(record, document, m);
+            for (int voice = 0; cell != nullptr && voice < kVoiceCount; ++voice)
+                for (EventRecord* e = GetVoiceFirstEvent(cell, voice); e != nullptr; e = NextEvent(e))
+                    if (!IsHeadSentinel(*e))
+                        ++(NoteSizeClass(*e) == static_cast<int>(NoteSizeClass::Grace) ? counts.graces : counts.notes);
+        }
+    }
+    AddNotesSaidLeftOut(counts);
+    return counts;
+}
+
+}  // namespace ql::testing
