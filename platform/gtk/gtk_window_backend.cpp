@@ -488,6 +488,7 @@ void GtkWindowBackend::ShowPeer(Peer& peer, bool show) {
         peer.fittedSinceMapped = false;
         return;
     }
+    if (WaitsForOwner(peer)) return;  // shown with its owner (RaiseOwnedToolWindows)
     gtk_widget_show(peer.outer);
     if (peer.kind != PeerKind::TopLevel) return;
     if (win::GetExtendedStyle(peer.window) & win::kExStyleToolWindow) {
@@ -496,15 +497,32 @@ void GtkWindowBackend::ShowPeer(Peer& peer, bool show) {
     RaiseOwnedToolWindows(peer.window);
 }
 
+// A window manager takes a window in as it is mapped: a tool window mapped before
+// the window it belongs to is taken as a window of its own, which its owner then
+// covers each time it is raised. Such a tool window waits until its owner shows.
+bool GtkWindowBackend::WaitsForOwner(const Peer& peer) {
+    if (peer.kind != PeerKind::TopLevel || (win::GetExtendedStyle(peer.window) & win::kExStyleToolWindow) == 0)
+        return false;
+    const Peer* owner = FindPeer(win::GetTopLevel(win::GetOwner(peer.window)));
+    return owner != nullptr && owner != &peer && owner->kind == PeerKind::TopLevel &&
+           !gtk_widget_get_visible(owner->outer);
+}
+
 // A window manager keeps utility windows above the window they are transient for;
 // without one, windows stack in the order they were mapped or raised, and an owner
-// shown or raised after its palettes would cover them. They are raised after it.
+// shown or raised after its palettes would cover them. They are raised after it,
+// and the ones that waited for it are shown.
 void GtkWindowBackend::RaiseOwnedToolWindows(WindowHandle owner) {
+    const Peer* ownerPeer = FindPeer(owner);
+    const bool ownerShown = ownerPeer != nullptr && gtk_widget_get_visible(ownerPeer->outer);
     for (auto& [bits, other] : peers_) {
         if (!other || other->kind != PeerKind::TopLevel || other->window == owner) continue;
         if ((win::GetExtendedStyle(other->window) & win::kExStyleToolWindow) == 0) continue;
         if (win::GetTopLevel(win::GetOwner(other->window)) != owner) continue;
-        if (!gtk_widget_get_visible(other->outer)) continue;
+        if (!gtk_widget_get_visible(other->outer)) {
+            if (!ownerShown || !win::IsWindowVisible(other->window)) continue;
+            gtk_widget_show(other->outer);
+        }
         if (GdkWindow* surface = gtk_widget_get_window(other->outer)) gdk_window_raise(surface);
     }
 }

@@ -145,6 +145,7 @@ private:
     void PlacePeer(Peer& peer, bool fit = true);
     void ShowPeer(Peer& peer, bool show);
     void RaisePeer(Peer& peer);
+    bool WaitsForOwner(const Peer& peer);
     void RaiseOwnedToolWindows(WindowHandle owner);
     void RefreshTitle(WindowHandle topLevel);
     void ShowCursorOver(WindowHandle window);
