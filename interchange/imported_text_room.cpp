@@ -152,12 +152,12 @@ void AddTies(ScoreView* view, MeasureCell* cell, std::vector<RecordRect>& room) 
         }
 }
 
-// The octave lines of one staff's cell at the view's current place: from end to
-// end, their hooks included, a quarter space beyond.
+// The octave lines and pedal brackets of one staff's cell at the view's current
+// place: from end to end, their hooks included, a quarter space beyond.
 void AddOctaveLines(ScoreView* view, MeasureCell* cell, std::vector<RecordRect>& room) {
     const int32_t clearance = StaffSpaceUnits(view) / 4;
     for (ScoreObject* o = cell->objects ? cell->objects->next.get() : nullptr; o != nullptr; o = o->next.get()) {
-        if (o->type != TypeCode(ObjectType::Octave)) continue;
+        if (o->type != TypeCode(ObjectType::Octave) && o->type != TypeCode(ObjectType::PedalBracket)) continue;
         SpannerEndpoint& ends = SpannerOf(o)->endpoint;
         LogicalPoint p[2]{};
         static_assert(sizeof(AnchorPoint) == sizeof(ObjectLocation));
@@ -281,9 +281,9 @@ PageBeatMapScope::~PageBeatMapScope() {
 void PageBeatMapScope::Visit(ScorePage* page) {
     view_->currentPage = page;
     view_->currentSystem = page->firstSystem.get();
-    // The rows are laid out for the page's systems first: a view never drawn yet
-    // has none.
-    if (view_->currentSystem != nullptr) UpdateBeatMaps(view_, 1);
+    // The rows of the page's systems as a page view shows them: a view never drawn
+    // yet, or showing its scroll view, has none of their tick places.
+    if (view_->currentSystem != nullptr) BuildBeatMapsOnLinkedViews(view_, 0);
 }
 
 bool BoxesOverlap(const RecordRect& a, const RecordRect& b) {
