@@ -281,9 +281,12 @@ PageBeatMapScope::~PageBeatMapScope() {
 void PageBeatMapScope::Visit(ScorePage* page) {
     view_->currentPage = page;
     view_->currentSystem = page->firstSystem.get();
-    // The rows of the page's systems as a page view shows them: a view never drawn
-    // yet, or showing its scroll view, has none of their tick places.
-    if (view_->currentSystem != nullptr) BuildBeatMapsOnLinkedViews(view_, 0);
+    // The rows of the page's systems as a page view shows them. A view never drawn
+    // yet, or showing its scroll view, has none of their tick places: its rows are
+    // laid out first. A page view's rows are read as they stand, since laying them
+    // out again would undo systems the import filled by width.
+    const bool laidOut = pageView_ != 0 && view_->beatMap.rowsAllocated != 0;
+    if (view_->currentSystem != nullptr) UpdateBeatMaps(view_, laidOut ? 0 : 1);
 }
 
 bool BoxesOverlap(const RecordRect& a, const RecordRect& b) {
