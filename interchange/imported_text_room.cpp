@@ -154,7 +154,7 @@ void AddTies(ScoreView* view, MeasureCell* cell, std::vector<RecordRect>& room) 
 
 // The octave lines and pedal brackets of one staff's cell at the view's current
 // place: from end to end, their hooks included, a quarter space beyond.
-void AddOctaveLines(ScoreView* view, MeasureCell* cell, std::vector<RecordRect>& room) {
+void AddOctaveLinesAndPedalBrackets(ScoreView* view, MeasureCell* cell, std::vector<RecordRect>& room) {
     const int32_t clearance = StaffSpaceUnits(view) / 4;
     for (ScoreObject* o = cell->objects ? cell->objects->next.get() : nullptr; o != nullptr; o = o->next.get()) {
         if (o->type != TypeCode(ObjectType::Octave) && o->type != TypeCode(ObjectType::PedalBracket)) continue;
@@ -228,7 +228,7 @@ int32_t InkDepthUnderLyrics(ScoreView* view, ScorePage* page) {
                 std::vector<RecordRect> slurs;
                 AddSlurs(view, cell, slurs);
                 AddTies(view, cell, slurs);
-                AddOctaveLines(view, cell, slurs);
+                AddOctaveLinesAndPedalBrackets(view, cell, slurs);
                 for (const RecordRect& slur : slurs)
                     depth = std::max(depth, static_cast<int32_t>((slur.bottom - bottomLine) / scale));
                 for (int voice = 0; voice < kVoiceCount; ++voice)

@@ -39,8 +39,7 @@ constexpr int kFirstNoteGlyph = 177;
 constexpr char kWholeNoteGlyph = 'F';
 // The note spin runs over positions 7..12; up shows a smaller value (a lower code).
 constexpr int kSpinMirror = kShortestBeatCode + kWholeBeatCode;
-// The note's font is its box's height; its baseline a sixth of the box above the foot.
-constexpr int kNoteFontShare = 1;
+// The note's baseline stands a sixth of its box above the box's foot.
 constexpr int kNoteFootDivisor = 6;
 
 struct TimeDialogState {
@@ -146,10 +145,9 @@ intptr_t DrawNoteValue(const win::DrawItemInfo* item, const TimeDialogState& sta
     gfx::DeleteObject(paper);
     gfx::SetTextColour(item->dc, gfx::kBlack);
     gfx::SetBackgroundMode(item->dc, gfx::BackgroundMode::Transparent);
-    // The music font is four staff spaces high; a note's head sits on its baseline
-    // and its stem reaches about three spaces up.
-    const int height = r.Height() * kNoteFontShare;
-    DrawDialogGlyph(item->dc, MusicFaceName(), height, text::kWeightNormal, (r.left + r.right) / 2,
+    // The music font, as high as the box, is four staff spaces high: a note's head
+    // sits on its baseline and its stem reaches about three spaces up.
+    DrawDialogGlyph(item->dc, MusicFaceName(), r.Height(), text::kWeightNormal, (r.left + r.right) / 2,
                     r.bottom - r.Height() / kNoteFootDivisor, NoteGlyph(state.code)[0]);
     return 1;
 }

@@ -19,6 +19,7 @@
 #include "core/model/events.h"
 #include "core/model/grid.h"
 #include "core/model/score_document.h"
+#include "core/tests/model/score_events.h"
 #include "interchange/tests/smf/smf_score_fixture.h"
 #include "notes/ties/ties.h"
 #include "platform/ui/headless.h"
@@ -95,18 +96,10 @@ class SmfCorpusCounts : public SmfScoreTest, public ::testing::WithParamInterfac
   protected:
     // Onsets of every staff and voice (a tied continuation is no onset).
     static int ScoreNotes(ScoreView* view) {
-        ScopedDocumentContext context(view);
-        ScoreDocument* document = view->document;
         int count = 0;
-        for (int staff = 1; staff <= document->header.staffCount; ++staff) {
-            StaffRecord* record = StaffRecordOf(document, staff);
-            for (int m = 1; record != nullptr && m <= document->header.measureCount; ++m) {
-                MeasureCell* cell = GetOrCreateMeasureCell(record, document, m);
-                for (int voice = 0; cell != nullptr && voice < kVoiceCount; ++voice)
-                    for (EventRecord* e = GetVoiceFirstEvent(cell, voice); e != nullptr; e = NextEvent(e))
-                        if ((e->word2 & kTieEndsHere) == 0) ++count;
-            }
-        }
+        ForEachScoreEvent(view, [&count](const EventRecord& e) {
+            if ((e.word2 & kTieEndsHere) == 0) ++count;
+        });
         return count;
     }
     // The notes the import's box said were left out.

@@ -18,6 +18,7 @@
 #include "core/model/score_document.h"
 #include "core/model/view.h"
 #include "core/state/notation_font_state.h"
+#include "core/tests/model/score_events.h"
 #include "interchange/niff/niff_time_slices.h"
 #include "notes/drawing/note_fields.h"
 #include "platform/ui/headless.h"
@@ -109,19 +110,11 @@ std::ostream& operator<<(std::ostream& out, const MusicXmlCounts& c) {
 MusicXmlCounts MusicXmlFileCounts(const std::vector<uint8_t>& bytes) { return FileReader().Read(bytes); }
 
 MusicXmlCounts ImportedScoreCounts(ScoreView* view) {
-    ScopedDocumentContext context(view);
-    ScoreDocument* document = view->document;
+    const ScoreDocument* document = view->document;
     MusicXmlCounts counts{document->header.measureCount, document->header.staffCount, 0, 0};
-    for (int staff = 1; staff <= document->header.staffCount; ++staff) {
-        StaffRecord* record = StaffRecordOf(document, staff);
-        for (int m = 1; record != nullptr && m <= document->header.measureCount; ++m) {
-            MeasureCell* cell = GetOrCreateMeasureCell(record, document, m);
-            for (int voice = 0; cell != nullptr && voice < kVoiceCount; ++voice)
-                for (EventRecord* e = GetVoiceFirstEvent(cell, voice); e != nullptr; e = NextEvent(e))
-                    if (!IsHeadSentinel(*e))
-                        ++(NoteSizeClass(*e) == static_cast<int>(NoteSizeClass::Grace) ? counts.graces : counts.notes);
-        }
-    }
+    ForEachScoreEvent(view, [&counts](const EventRecord& e) {
+        ++(NoteSizeClass(e) == static_cast<int>(NoteSizeClass::Grace) ? counts.graces : counts.notes);
+    });
     AddNotesSaidLeftOut(counts);
     return counts;
 }
