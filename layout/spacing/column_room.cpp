@@ -4,7 +4,6 @@
 #include <cmath>
 #include <memory>
 #include <span>
-#include <optional>
 
 #include "core/constants.h"
 #include "core/draw/glyph_metrics.h"
@@ -236,6 +235,7 @@ struct ColumnRooms {
     std::vector<int64_t> rooms;
     int32_t firstBefore = 0;  // the room the first column takes before its x
     int32_t length = 0;       // the measure's length they were told for
+    bool told = false;        // false in a slot of the scope's that is not yet filled
 };
 
 // The column a time stands in (the last whose bound is at or before it).
@@ -272,6 +272,7 @@ ColumnRooms TellColumnRooms(ScoreDocument* document, int measure, bool tight, Me
     const MeasureRecord* record = MeasureRecordOf(document, measure);
     if (record == nullptr) return columns;
     columns.length = record->lengthTicks;
+    columns.told = true;
     MeasureTimesOf(document, measure, measureTimes);
     // Times in one 16-tick step merge into the step's first, in place.
     std::vector<ColumnTime>& steps = measureTimes.times;
@@ -313,11 +314,26 @@ ColumnRooms TellColumnRooms(ScoreDocument* document, int measure, bool tight, Me
 
 }  // namespace
 
-// The rooms told while a ColumnRoomScope is open, by tightness and measure.
+// The rooms told while a ColumnRoomScope is open, by tightness and measure from
+// the lowest measure asked for.
 struct ColumnRoomCache {
     const ScoreDocument* document = nullptr;
-    std::vector<std::optional<ColumnRooms>> told[2];
-    MeasureTimes scratch;  // the times of the measure being told
+    std::vector<ColumnRooms> told[2];
+    int first[2] = {0, 0};  // the measure of told[i][0]
+    MeasureTimes scratch;   // the times of the measure being told
+
+    ColumnRooms& Slot(bool tight, int measure) {
+        std::vector<ColumnRooms>& slots = told[tight ? 1 : 0];
+        int& from = first[tight ? 1 : 0];
+        if (slots.empty()) from = measure;
+        if (measure < from) {
+            slots.insert(slots.begin(), static_cast<size_t>(from - measure), ColumnRooms{});
+            from = measure;
+        }
+        const auto index = static_cast<size_t>(measure - from);
+        if (slots.size() <= index) slots.resize(index + 1);
+        return slots[index];
+    }
 };
 
 namespace {
@@ -332,14 +348,12 @@ const ColumnRooms& ColumnRoomsOf(ScoreDocument* document, int measure, bool tigh
         own = TellColumnRooms(document, measure, tight, times);
         return own;
     }
-    std::vector<std::optional<ColumnRooms>>& told = g_roomCache->told[tight ? 1 : 0];
-    if (told.size() <= static_cast<size_t>(measure)) told.resize(static_cast<size_t>(measure) + 1);
-    std::optional<ColumnRooms>& kept = told[static_cast<size_t>(measure)];
+    ColumnRooms& kept = g_roomCache->Slot(tight, measure);
     const MeasureRecord* record = MeasureRecordOf(document, measure);
     const int32_t length = record != nullptr ? record->lengthTicks : 0;
     // A measure whose length changed is told again.
-    if (!kept || kept->length != length) kept = TellColumnRooms(document, measure, tight, g_roomCache->scratch);
-    return *kept;
+    if (!kept.told || kept.length != length) kept = TellColumnRooms(document, measure, tight, g_roomCache->scratch);
+    return kept;
 }
 
 // The x of each column's start under the measure's list (the first is the room the

@@ -114,6 +114,12 @@ TEST_F(ColumnRoomTest, KeptRoomsGiveWhatFreshOnesGive) {
         EXPECT_EQ(Record(m).lead, freshRecord.lead);
         EXPECT_EQ(Record(m).stretch, freshRecord.stretch);
     }
+    // One scope asked from the last measure down, then up again.
+    std::vector<int32_t> fresh(kMeasures + 1);
+    for (int m = 1; m <= kMeasures; ++m) fresh[m] = MeasureMinimumWidth(doc_, m);
+    ColumnRoomScope scope(doc_);
+    for (int m = kMeasures; m >= 1; --m) EXPECT_EQ(MeasureMinimumWidth(doc_, m), fresh[m]) << "measure " << m;
+    for (int m = 1; m <= kMeasures; ++m) EXPECT_EQ(MeasureMinimumWidth(doc_, m), fresh[m]) << "measure " << m;
 }
 
 // A measure whose length changes while the scope is open is told again; a scope for
