@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <vector>
 
 #include "notes/drawing/beam_layout.h"
@@ -64,6 +65,30 @@ int GroupDirection(const std::vector<NiffEvent>& events, const std::vector<Group
     return above > below ? 1 : below > above ? -1 : first;
 }
 
+// The y of the chord's outer note on the stem's side.
+int32_t SideY(const GroupChord& c, bool up) {
+    return (up ? c.top : c.bottom) * kStep;
+}
+
+// A stem's end at its plain length from the chord's outer note, reaching the
+// middle line.
+int32_t PlainEnd(const GroupChord& c, bool up, int32_t length) {
+    const int32_t end = SideY(c, up) + (up ? -length : length);
+    return up ? std::min(end, kMiddleLine * kStep) : std::max(end, kMiddleLine * kStep);
+}
+
+// An unbeamed chord's stem reaches past its outer note on the stem's side by its
+// plain length (a stem measured from its first note alone may stop in the chord).
+void SettleChord(std::vector<NiffEvent>& events, const GroupChord& c) {
+    const NiffEvent& head = events[c.first];
+    if (head.direction == 0 || c.top == c.bottom) return;
+    const bool up = head.direction < 0;
+    const int32_t length = PlainEnd(c, up, BaseLength(head)) - head.position * kStep;
+    if (std::abs(length) <= std::abs(int32_t{head.stemLength})) return;
+    for (size_t k = c.first; k < c.end; ++k)
+        events[k].stemLength = static_cast<int16_t>(std::clamp<int32_t>(length, INT16_MIN, INT16_MAX));
+}
+
 void SettleGroup(std::vector<NiffEvent>& events, const std::vector<GroupChord>& group) {
     const int direction = GroupDirection(events, group);
     const bool up = direction < 0;
@@ -72,14 +97,9 @@ void SettleGroup(std::vector<NiffEvent>& events, const std::vector<GroupChord>& 
     const int32_t length = BaseLength(lead);
     const int32_t shortest = length * 5 / 7;
     const int32_t separation = kBeamSeparation * length / kNormalStemLength;
-    const auto side = [&](const GroupChord& c) { return (up ? c.top : c.bottom) * kStep; };
-    // The ends: the plain length from the outer note, reaching the middle line.
-    const auto endOf = [&](const GroupChord& c) {
-        const int32_t end = side(c) + sign * length;
-        return up ? std::min(end, kMiddleLine * kStep) : std::max(end, kMiddleLine * kStep);
-    };
-    int32_t y0 = endOf(group.front());
-    int32_t y1 = endOf(group.back());
+    const auto side = [&](const GroupChord& c) { return SideY(c, up); };
+    int32_t y0 = PlainEnd(group.front(), up, length);
+    int32_t y1 = PlainEnd(group.back(), up, length);
     // No steeper than the rise allows: the end nearer the notes moves away from them.
     if (up) {
         y0 = std::min(y0, y1 + kMaxRise);
@@ -119,9 +139,12 @@ void SettleGroup(std::vector<NiffEvent>& events, const std::vector<GroupChord>& 
 void SettleNiffBeamStems(NiffVoice& voice) {
     std::vector<NiffEvent>& events = voice.events;
     for (size_t i = 0; i < events.size(); ++i) {
-        if (!events[i].chordHead || events[i].beamPrev >= 0 || events[i].beamNext < 0) continue;
+        if (!events[i].chordHead || events[i].beamPrev >= 0) continue;
         const std::vector<GroupChord> group = GroupFrom(events, i);
-        if (group.size() >= 2) SettleGroup(events, group);
+        if (group.size() >= 2)
+            SettleGroup(events, group);
+        else if (events[i].beamNext < 0)
+            SettleChord(events, group.front());
     }
 }
 

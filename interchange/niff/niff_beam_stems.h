@@ -4,7 +4,8 @@
 // chord no steeper than two spaces over the group, and lies far enough beyond every
 // chord's outer note that each stem, its further beams included, keeps at least the
 // shortest stem length of its size (shifted away from the notes when a middle chord
-// stands beyond the line). Chords stand along the beam by their ticks.
+// stands beyond the line). Chords stand along the beam by their ticks. An unbeamed
+// chord's stem reaches past its outer note on the stem's side.
 #pragma once
 
 #include "interchange/niff/niff_voices.h"
@@ -12,7 +13,8 @@
 namespace ql::niff {
 
 // Sets the direction and stem length of every chord of every beam group of the voice
-// (groups linked by beamNext from their first chord's head).
+// (groups linked by beamNext from their first chord's head), and lengthens the stem
+// of an unbeamed chord that stops inside it.
 void SettleNiffBeamStems(NiffVoice& voice);
 
 }  // namespace ql::niff
