@@ -71,7 +71,7 @@ bool InksMeet(const InkMark& a, const InkMark& b) {
 }
 
 // A mark that has no business over a measure number: dynamics, texts, labels,
-// lyrics, clefs and signatures, and the lines and curves of objects.
+// lyrics, clefs and signatures.
 bool StandsOverNumbers(const InkMark& m) {
     switch (m.mark) {
         case Mark::Dynamic:
@@ -80,11 +80,7 @@ bool StandsOverNumbers(const InkMark& m) {
         case Mark::Lyric:
         case Mark::Clef:
         case Mark::Signature:
-        case Mark::Line:
-        case Mark::Curve:
             return true;
-        case Mark::Other:
-            return m.object != nullptr;
         default:
             return false;
     }

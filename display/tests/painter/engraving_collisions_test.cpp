@@ -130,7 +130,7 @@ TEST(EngravingCollisionsTest, EachPairIsNamedOrLeftAlone) {
          Texted(Glyph(Mark::Number, 1100, 1050, 120, 100, 1, -1, -1), "12"), FindingKind::MarkOverNumber},
         {"a clef on a measure number", Glyph(Mark::Clef, 1000, 900, 330, 900, 1, -1, -1),
          Texted(Glyph(Mark::Number, 1100, 850, 120, 100, 1, -1, -1), "12"), FindingKind::MarkOverNumber},
-        {"a hairpin through a measure number", Stroke(Mark::Line, 900, 1100, 2000, 1100, 12, kObjectA),
+        {"a lyric on a measure number", Texted(Glyph(Mark::Lyric, 1000, 1000, 300, 150, 1, 0, -1, kObjectA), "la"),
          Texted(Glyph(Mark::Number, 1100, 1050, 120, 100, 1, -1, -1), "12"), FindingKind::MarkOverNumber},
         {"a measure number on a head", Texted(Glyph(Mark::Number, 1000, 1000, 120, 100, 1, -1, -1), "12"),
          Head(1000, 1040), FindingKind::NumberOverSign},

@@ -130,6 +130,29 @@ TEST_P(SpannerRandomTest, PaintingNeverChangesTheDocument) {
     EXPECT_GE(kept_, kSteps / 5);
 }
 
+// A bracket clicked into a staff's lines is drawn there, and the engraving check
+// says so; clicked above the staff it stands clear.
+TEST_F(SpannerTest, ABracketClickedIntoTheStaffIsFoundThere) {
+    if (!MeasureWithMusicFont()) GTEST_SKIP() << "the music font is not built";
+    BuildScore(2, {2}, kMeasures);
+    for (const bool inside : {true, false}) {
+        SCOPED_TRACE(inside ? "inside" : "above");
+        Locate(1, 2);
+        view_->pointerPoint = LogicalPoint{SlotContent(System(0), 2) + 200,
+                                           view_->staffY - (inside ? kStaffHeight / 2 : kStaffHeight + 2 * kSpace)};
+        ScoreObject* bracket = CreateWidgetBracketAtClick(view_);
+        ASSERT_NE(bracket, nullptr);
+        int found = 0;
+        for (const EngravingFinding& f : CheckEngraving(view_)) {
+            EXPECT_EQ(f.kind, FindingKind::LineInStaff) << DescribeFinding(f);
+            ++found;
+        }
+        EXPECT_EQ(found, inside ? 1 : 0);
+        UnlinkObject(bracket);
+        ReleaseObjectByType(doc_, bracket);
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Seeds, SpannerRandomTest, ::testing::Values(1u, 2u, 3u, 4u, 5u, 6u));
 
 }  // namespace
