@@ -117,22 +117,26 @@ class PageCheck {
         return kFullStaffHeight * (percent != 0 ? percent : kFullSizePercent) / kFullSizePercent;
     }
 
-    // Top line of the first shown staff to the bottom line of the last. A staff's y
-    // is its bottom line; its lines are drawn upward from it.
-    std::pair<int32_t, int32_t> StaffExtent(const ScoreSystem* system) const {
+    // The top and bottom lines of each shown staff of the system. A staff's y is its
+    // bottom line; its lines are drawn upward from it.
+    std::vector<std::pair<int32_t, int32_t>> ShownStaffLines(const ScoreSystem* system) const {
         const int8_t* flags = StaffFlagsOf(system);
         const uint16_t* offsets = StaffOffsetsOf(system);
-        int32_t top = 0, bottom = 0;
-        bool any = false;
+        std::vector<std::pair<int32_t, int32_t>> lines;
         for (int staff = 1; flags != nullptr && offsets != nullptr && staff <= view_->document->header.staffCount;
              ++staff) {
             if (flags[staff] < 0) continue;
             const int32_t y = system->y + offsets[staff];
-            if (!any) top = y - StaffHeight(staff);
-            bottom = y;
-            any = true;
+            lines.emplace_back(y - StaffHeight(staff), y);
         }
-        return {top, any ? bottom : top};
+        return lines;
+    }
+
+    // Top line of the first shown staff to the bottom line of the last.
+    std::pair<int32_t, int32_t> StaffExtent(const ScoreSystem* system) const {
+        const auto lines = ShownStaffLines(system);
+        if (lines.empty()) return {0, 0};
+        return {lines.front().first, lines.back().second};
     }
 
     // A black note head's width on the staff.
@@ -301,14 +305,8 @@ class PageCheck {
         int n = 1;
         for (const ScoreSystem* s = page_->firstSystem.get(); s != nullptr && n <= kMaxPageSystems;
              s = s->next.get(), ++n) {
-            const int8_t* flags = StaffFlagsOf(s);
-            const uint16_t* offsets = StaffOffsetsOf(s);
             const int32_t right = SlotLeft(s, LastSlot(s) + 1);
-            for (int staff = 1; flags != nullptr && offsets != nullptr && staff <= view_->document->header.staffCount;
-                 ++staff)
-                if (flags[staff] >= 0)
-                    staves.emplace_back(n, gfx::Rect{s->x, s->y + offsets[staff] - StaffHeight(staff), right,
-                                                     s->y + offsets[staff]});
+            for (const auto& [top, bottom] : ShownStaffLines(s)) staves.emplace_back(n, gfx::Rect{s->x, top, right, bottom});
         }
         const ScoreObject* told = nullptr;
         for (const InkMark& ink : inks_) {
