@@ -53,6 +53,7 @@
 #include "core/model/page_records.h"
 #include "core/model/score_document.h"
 #include "core/objects/score_object.h"
+#include "core/state.h"
 #include "core/text/text_object.h"
 #include "core/ui/status_bar_notes.h"
 #include "display/anchors.h"
@@ -415,6 +416,8 @@ RecordRect PlaceHairpin(ScoreView* view, PageRoom& room, ScoreSystem* system, in
     int32_t top = middle  ? *middle - height / 2
                   : below ? lines.bottom + space + room.clearance
                           : lines.top - space - room.clearance - height;
+    // Never between its staff's lines, whatever stands beside it.
+    top = below ? std::max(top, lines.bottom + room.clearance) : std::min(top, lines.top - room.clearance - height);
     if (room.Touches({box.left, top, box.right, top + height})) {
         const std::optional<int32_t> fit = room.NearestFit(
             box.left, box.right, height, below ? top : top + height,
@@ -424,7 +427,15 @@ RecordRect PlaceHairpin(ScoreView* view, PageRoom& room, ScoreSystem* system, in
     top += ClearingOfPieces(view, room, system, staff, shape, top - box.top, below) - (top - box.top);
     for (LogicalPoint* point : {&shape.upper, &shape.apex, &shape.lower}) point->y += top - box.top;
     SetCurrentSystemAndMeasureQuick(view, system, staff, pin.measure);
-    EncodeHairpinShape(hairpin, view, shape);
+    {
+        // Anchored on its own staff however far from it it stands (not on the staff
+        // of another system nearer to it).
+        uint8_t& keep = State().locate.KeepMeasure;
+        const uint8_t kept = keep;
+        keep = 1;
+        EncodeHairpinShape(hairpin, view, shape);
+        keep = kept;
+    }
     // The dynamics beside it join its line where that is clear.
     const int32_t line = top + height / 2;
     for (const PlacedDynamic* placed : beside) {
