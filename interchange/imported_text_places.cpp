@@ -53,6 +53,7 @@
 #include "core/model/page_records.h"
 #include "core/model/score_document.h"
 #include "core/objects/score_object.h"
+#include "core/state.h"
 #include "core/text/text_object.h"
 #include "core/ui/status_bar_notes.h"
 #include "display/anchors.h"
@@ -312,7 +313,19 @@ void MoveHairpinEnd(HairpinShape& shape, int32_t fromX, int32_t toX) {
 struct PlacedDynamic {
     ScoreObject* object = nullptr;
     size_t box = 0;
+    int measure = 0;
 };
+
+// A time of a staff: its measure and tick.
+using StaffTime = std::pair<int, int>;
+
+// Where a hairpin of `measure` starts and ends: its first stored point is its left
+// end, its second its right end.
+std::pair<StaffTime, StaffTime> HairpinTimes(const ScoreObject* object, int measure) {
+    const AnchorPoint* points = reinterpret_cast<const HairpinObject*>(object)->points;
+    return {{measure + static_cast<int16_t>(points[0].coarse[0]), points[0].coarse[1]},
+            {measure + static_cast<int16_t>(points[1].coarse[0]), points[1].coarse[1]}};
+}
 
 // Moves a placed mark's anchor by `dy` (page units).
 void ShiftMark(ScoreView* view, ScoreObject* object, int32_t dy) {
@@ -395,11 +408,16 @@ RecordRect PlaceHairpin(ScoreView* view, PageRoom& room, ScoreSystem* system, in
     const bool below = box.top + box.bottom > lines.top + lines.bottom;
     std::optional<int32_t> middle;
     std::vector<const PlacedDynamic*> beside;
+    const auto [starts, ends] = HairpinTimes(pin.object, pin.measure);
     for (const PlacedDynamic& placed : dynamics) {
         const RecordRect& d = room.taken[placed.box];
         if (d.right + space <= box.left || box.right <= d.left - space ||
             (d.top > lines.bottom) != below)
             continue;
+        // A dynamic at a time inside the hairpin is not beside it but under it: the
+        // hairpin keeps clear of it like of any other mark.
+        const StaffTime at{placed.measure, TickOf(placed.object)};
+        if (starts < at && at < ends) continue;
         beside.push_back(&placed);
         const int32_t m = (d.top + d.bottom) / 2;
         middle = !middle ? m : below ? std::max(*middle, m) : std::min(*middle, m);
@@ -424,7 +442,16 @@ RecordRect PlaceHairpin(ScoreView* view, PageRoom& room, ScoreSystem* system, in
     top += ClearingOfPieces(view, room, system, staff, shape, top - box.top, below) - (top - box.top);
     for (LogicalPoint* point : {&shape.upper, &shape.apex, &shape.lower}) point->y += top - box.top;
     SetCurrentSystemAndMeasureQuick(view, system, staff, pin.measure);
-    EncodeHairpinShape(hairpin, view, shape);
+    {
+        // Stored against its own staff and measure: encoded from where its points
+        // stand, a hairpin between two staves would take the nearer staff's height
+        // and be drawn that far off its own.
+        uint8_t& keep = State().locate.KeepMeasure;
+        const uint8_t kept = keep;
+        keep = 1;
+        EncodeHairpinShape(hairpin, view, shape);
+        keep = kept;
+    }
     // The dynamics beside it join its line where that is clear.
     const int32_t line = top + height / 2;
     for (const PlacedDynamic* placed : beside) {
@@ -457,7 +484,7 @@ int32_t PlaceSystemTexts(ScoreView* view, PageRoom& room, ScoreSystem* system, i
             staffTexts.Add(box);
             room.Take(box);
             if (text.object->type == TypeCode(ObjectType::Dynamic))
-                dynamics.push_back({text.object, room.taken.size() - 1});
+                dynamics.push_back({text.object, room.taken.size() - 1, text.measure});
         }
         for (const MeasureText& pin : TextsOf(document, system, staff, true))
             if (room.Moves(pin.object))
