@@ -153,6 +153,36 @@ std::string Strings(int p, int m) {
     return music;
 }
 
+// Two parts, the second's notes high over its staff and a diminuendo the file puts
+// above them: the hairpin stands nearer the first part's staff than its own.
+std::string HighWedge(int p, int m) {
+    if (p == 1 || m != 2) return Quarter("B4") + Quarter("B4") + Quarter("B4") + Quarter("B4");
+    return Wedge("diminuendo", "above") + Quarter("C6") + Quarter("A5") + Quarter("C6") +
+           Wedge("stop", "above") + Quarter("A5");
+}
+// A crescendo over a measure with an "ff" under its second note, in its middle.
+std::string WedgeOverDynamic(int, int m) {
+    if (m != 2) return Quarter("B4") + Quarter("B4") + Quarter("B4") + Quarter("B4");
+    return Wedge("crescendo") + Quarter("E4") + Dynamic("ff") + Quarter("D4") + Quarter("G4") + Wedge("stop") +
+           Quarter("F4");
+}
+// Two voices, the upper one's rest raised over the staff under a "pp" the file
+// puts above it.
+std::string RaisedRest(int, int m) {
+    const auto note = [](const char* pitch, int voice, const char* stem) {
+        return std::string("<note><pitch><step>") + pitch[0] + "</step><octave>" + pitch[1] +
+               "</octave></pitch><duration>1</duration><voice>" + std::to_string(voice) +
+               "</voice><type>quarter</type><stem>" + stem + "</stem></note>";
+    };
+    const std::string rest = "<note><rest/><duration>1</duration><voice>1</voice><type>quarter</type></note>";
+    const std::string upper = m == 2 ? note("A5", 1, "up") + Dynamic("pp", 1, "above") + rest + note("G5", 1, "up") +
+                                           note("A5", 1, "up")
+                                     : note("A5", 1, "up") + note("G5", 1, "up") + note("A5", 1, "up") +
+                                           note("G5", 1, "up");
+    return upper + "<backup><duration>4</duration></backup>" + note("E4", 2, "down") + note("D4", 2, "down") +
+           note("E4", 2, "down") + note("D4", 2, "down");
+}
+
 // What the ink of the marks of one kind shows: so many runs of `type` (with that
 // text, when given), each in `measure` on `staff` (0: any), above or below its
 // staff's lines by at least `gap` and no more than four spaces beyond its notes
@@ -197,6 +227,8 @@ TEST_F(MusicXmlMarkPlacesTest, MarksStandBesideTheirStaffAtTheirMeasure) {
          Score(4, 1, Strings),
          {{ObjectType::Text, "pizz.", 2, 0, true, 4, 0, false},
           {ObjectType::Text, "Tempo", 1, 1, true, 1, 0, false}}},
+        {"wedge over a dynamic", Score(1, 1, WedgeOverDynamic), {{ObjectType::Dynamic, "", 2, 1, false, 1}}},
+        {"raised rest", Score(1, 1, RaisedRest), {{ObjectType::Dynamic, "", 2, 1, true, 1}}},
     };
     for (const auto& score : scores) {
         SCOPED_TRACE(score.name);
@@ -270,5 +302,26 @@ TEST_F(MusicXmlMarkPlacesTest, HairpinAndItsDynamicsStandOnOneLine) {
     EXPECT_LT(shape.upper.x, std::max(marks[0].box.left, marks[1].box.left));
 }
 
+// The second part's diminuendo is drawn above its own staff, under the first's,
+// though it stands nearer the first.
+TEST_F(MusicXmlMarkPlacesTest, HairpinAboveALowerStaffStaysOverIt) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    ScoreView* view = Import(Score(2, 1, HighWedge), "marks_high_wedge_XML");
+    ASSERT_NE(view, nullptr);
+    ScoreSystem* system = view->document->firstPage->firstSystem.get();
+    SetCurrentSystemAndMeasureQuick(view, system, 2, 2);
+    ScoreObject* hairpin = nullptr;
+    for (ScoreObject* o = view->currentCell->objects->next.get(); o != nullptr; o = o->next.get())
+        if (IsType(o, ObjectType::Hairpin)) hairpin = o;
+    ASSERT_NE(hairpin, nullptr);
+    const HairpinShape shape = DecodeHairpinShape(AsHairpin(hairpin), view);
+    const int32_t top = std::min({shape.upper.y, shape.apex.y, shape.lower.y});
+    const int32_t bottom = std::max({shape.upper.y, shape.apex.y, shape.lower.y});
+    EXPECT_GT(top, StaffLinesIn(view, system, 1).bottom);
+    EXPECT_LT(bottom, StaffLinesIn(view, system, 2).top);
+    EXPECT_TRUE(testing::EngravingIsClean(view));
+}
+
 }  // namespace
 }  // namespace ql
+
