@@ -183,6 +183,23 @@ std::string RaisedRest(int, int m) {
            note("E4", 2, "down") + note("D4", 2, "down");
 }
 
+// Two voices with ties: the upper voice's high pair stemmed up, the lower voice's
+// pair over the upper voice's note sung below it between them.
+std::string CrossedTies(int, int m) {
+    const auto note = [](const char* pitch, int voice, int length, const char* tie = nullptr) {
+        const std::string tied = tie != nullptr ? std::string("<tie type=\"") + tie + "\"/>" : "";
+        return std::string("<note><pitch><step>") + pitch[0] + "</step><octave>" + pitch[1] +
+               "</octave></pitch><duration>" + std::to_string(length) + "</duration>" + tied + "<voice>" +
+               std::to_string(voice) + "</voice><type>" + (length == 2 ? "half" : "quarter") + "</type><stem>" +
+               (voice == 1 ? "up" : "down") + "</stem>" +
+               (tie != nullptr ? std::string("<notations><tied type=\"") + tie + "\"/></notations>" : "") + "</note>";
+    };
+    if (m != 2) return note("B4", 1, 1) + note("B4", 1, 1) + note("B4", 1, 1) + note("B4", 1, 1);
+    return note("B4", 1, 1) + note("A4", 1, 1) + note("G5", 1, 1, "start") + note("G5", 1, 1, "stop") +
+           "<backup><duration>4</duration></backup>" + note("D5", 2, 2, "start") + note("D5", 2, 1, "stop") +
+           note("G4", 2, 1);
+}
+
 // What the ink of the marks of one kind shows: so many runs of `type` (with that
 // text, when given), each in `measure` on `staff` (0: any), above or below its
 // staff's lines by at least `gap` and no more than four spaces beyond its notes
@@ -229,6 +246,7 @@ TEST_F(MusicXmlMarkPlacesTest, MarksStandBesideTheirStaffAtTheirMeasure) {
           {ObjectType::Text, "Tempo", 1, 1, true, 1, 0, false}}},
         {"wedge over a dynamic", Score(1, 1, WedgeOverDynamic), {{ObjectType::Dynamic, "", 2, 1, false, 1}}},
         {"raised rest", Score(1, 1, RaisedRest), {{ObjectType::Dynamic, "", 2, 1, true, 1}}},
+        {"crossed ties", Score(1, 1, CrossedTies), {}},
     };
     for (const auto& score : scores) {
         SCOPED_TRACE(score.name);
