@@ -308,7 +308,7 @@ void MoveHairpinEnd(HairpinShape& shape, int32_t fromX, int32_t toX) {
 // dynamics a staff space and a clearance off the staff. When that touches what
 // stands, it goes to the nearest height on its side clear of its own staff's music
 // and of the texts. The dynamics beside it then move onto its line where that is
-// clear. Its box.
+// clear. Its pieces, on its system and those it is carried on to, are taken.
 // A dynamic placed on a staff: the mark, and its box among the page's boxes.
 struct PlacedDynamic {
     ScoreObject* object = nullptr;
@@ -393,7 +393,7 @@ int32_t ClearingOfPieces(ScoreView* view, const PageRoom& room, ScoreSystem* sys
     return shift;
 }
 
-RecordRect PlaceHairpin(ScoreView* view, PageRoom& room, ScoreSystem* system, int staff,
+void PlaceHairpin(ScoreView* view, PageRoom& room, ScoreSystem* system, int staff,
                         const MeasureText& pin, const std::vector<PlacedDynamic>& dynamics) {
     // A wedge whose ends give way to the dynamics beside it is left no shorter than
     // a space: dynamics that stand close leave a short wedge between them.
@@ -462,7 +462,9 @@ RecordRect PlaceHairpin(ScoreView* view, PageRoom& room, ScoreSystem* system, in
         ShiftMark(view, placed->object, dy);
         room.Replace(placed->box, moved);
     }
-    return {box.left, top, box.right, top + height};
+    // Its pieces as drawn, those carried on to the systems after it included, stand
+    // in the way of the marks placed after it.
+    for (const auto& [piece, owner] : HairpinPieces(view, system, staff, shape)) room.Take(piece);
 }
 
 // The texts of every staff of a system, between `ceiling` and `floor` (the room of
@@ -488,7 +490,7 @@ int32_t PlaceSystemTexts(ScoreView* view, PageRoom& room, ScoreSystem* system, i
         }
         for (const MeasureText& pin : TextsOf(document, system, staff, true))
             if (room.Moves(pin.object))
-                room.Take(PlaceHairpin(view, room, system, staff, pin, dynamics));
+                PlaceHairpin(view, room, system, staff, pin, dynamics);
         ceiling = StaffLinesIn(view, system, staff).bottom + space;
     }
     return ceiling;

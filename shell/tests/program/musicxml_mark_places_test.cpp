@@ -320,6 +320,31 @@ TEST_F(MusicXmlMarkPlacesTest, HairpinAndItsDynamicsStandOnOneLine) {
     EXPECT_LT(shape.upper.x, std::max(marks[0].box.left, marks[1].box.left));
 }
 
+// A crescendo over eight crowded measures carried on from system to system, a
+// dynamic under the first note of every measure but the first: the dynamics of the
+// later systems keep clear of the pieces carried on to them.
+TEST_F(MusicXmlMarkPlacesTest, DynamicsKeepClearOfAHairpinCarriedOnToTheirSystem) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    std::string music;
+    for (int m = 1; m <= 8; ++m) {
+        music += "<measure number=\"" + std::to_string(m) + "\">" +
+                 (m == 1 ? "<attributes><divisions>4</divisions><time><beats>4</beats><beat-type>4</beat-type>"
+                           "</time><clef><sign>G</sign><line>2</line></clef></attributes>" + Wedge("crescendo")
+                         : Dynamic(m % 2 == 0 ? "mf" : "ff"));
+        for (int n = 0; n < 16; ++n)
+            music += std::string("<note><pitch><step>") + "CEGB"[n % 4] + "</step><alter>" + (n % 2 ? "1" : "0") +
+                     "</alter><octave>5</octave></pitch><duration>1</duration><voice>1</voice><type>16th</type>"
+                     "<accidental>" + (n % 2 ? "sharp" : "natural") + "</accidental></note>";
+        music += (m == 8 ? Wedge("stop") : "") + "</measure>";
+    }
+    ScoreView* view = Import("<score-partwise><part-list><score-part id=\"P1\"><part-name>P1</part-name></score-part>"
+                             "</part-list><part id=\"P1\">" + music + "</part></score-partwise>",
+                             "marks_carried_wedge_XML");
+    ASSERT_NE(view, nullptr);
+    EXPECT_NE(view->document->firstPage->firstSystem->next.get(), nullptr);
+    EXPECT_TRUE(testing::EngravingIsClean(view));
+}
+
 // The second part's diminuendo is drawn above its own staff, under the first's,
 // though it stands nearer the first.
 TEST_F(MusicXmlMarkPlacesTest, HairpinAboveALowerStaffStaysOverIt) {
