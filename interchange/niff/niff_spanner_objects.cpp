@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -27,6 +28,7 @@
 #include "core/model/view.h"
 #include "core/objects/score_object.h"
 #include "core/state.h"
+#include "core/state/notation_font_state.h"
 #include "core/text/text_object.h"
 #include "core/ui/shell_services.h"
 #include "display/anchors.h"
@@ -39,6 +41,7 @@
 #include "layout/page_format.h"
 #include "layout/staff_room.h"
 #include "notes/beatmap/beat_map.h"
+#include "notes/drawing/note_fields.h"
 #include "notes/ties/ties.h"
 #include "objects/curves/curve_interface.h"
 #include "objects/hairpin/hairpin_class.h"
@@ -56,6 +59,9 @@ constexpr int32_t kSlurPeakClearance = 192;           // the arch above the note
 constexpr int32_t kSlurHeightInMeasure = 256;
 constexpr int32_t kSlurHeightPerMeasure = 128;
 constexpr int16_t kSlurInset = 256;  // control points in from the ends
+constexpr int32_t kShortSlur = 4 * kSlurInset;  // a slur shorter arches by its length
+constexpr int32_t kShortSlurArch = 96;          // the least arch of a short slur
+constexpr int32_t kGraceSlurGap = 32;           // a grace slur's end beside its note's head
 constexpr int32_t kSlurHeadClearance = 48;
 constexpr int32_t kSlurMarkClearance = 32;  // an end off the articulations it passes outside  // the inner curve off the heads it passes
 constexpr int32_t kHeadHalfHeight = kUnitsPerStep + 8;  // a head's ink beyond its step's y
@@ -68,6 +74,7 @@ constexpr int16_t kEndingHook = 256;
 constexpr int kMostEndingSpan = 127;
 constexpr int32_t kPedalBracketBelow = 768;  // under the staff, as the pedal marks
 constexpr int32_t kEndingOverOctave = 128;   // between an octave line and the hooks of an ending over it
+constexpr int32_t kUnitsPerNudge = 16;       // a note's sideways nudge, in view units
 
 int16_t Word16(int64_t value) {
     return static_cast<int16_t>(std::clamp<int64_t>(value, INT16_MIN, INT16_MAX));
@@ -109,9 +116,20 @@ bool StemUp(const EventRecord& event) {
     return (event.flags & kEventStemFlag) != 0;
 }
 
-// Whether `b` (measure, tick) comes after `a`.
+// A grace note's x from its tick (before its note < 0, after it > 0), in view
+// units; 0 for any other note.
+int32_t GraceX(const EventRecord& e) {
+    return NoteSizeClass(e) == static_cast<int>(NoteSizeClass::Grace) ? int32_t{e.nudge} * kUnitsPerNudge : 0;
+}
+
+// An event's place in its staff's time: measure, tick, and its grace place.
+std::tuple<int, int32_t, int32_t> TimePlace(int measure, const EventRecord& e) {
+    return {measure, e.time, GraceX(e)};
+}
+
+// Whether `b` comes after `a` (a grace note before its note comes before it).
 bool IsAfter(const NiffPlacedEvent& a, const NiffPlacedEvent& b) {
-    return b.measure > a.measure || (b.measure == a.measure && b.event->time > a.event->time);
+    return TimePlace(b.measure, *b.event) > TimePlace(a.measure, *a.event);
 }
 
 // The staff position of a chord's outer note on the slur's side: its highest
@@ -143,6 +161,7 @@ struct SlurFit {
     int32_t endY;
     int8_t thickness;
     bool above;
+    int32_t inset;  // the control points in from the ends
 };
 
 // Calls `visit(measure, note)` for every note strictly between the two ends, in
@@ -157,8 +176,8 @@ void ForEachNoteBetween(const NiffImportState& import, const NiffPlacedEvent& fi
             EventRecord* e = GetVoiceFirstEvent(cell, voice);
             for (int walked = 0; e != nullptr && walked < kMaxChainLength; e = NextEvent(e), ++walked) {
                 if (IsHeadSentinel(*e)) continue;
-                const bool afterFirst = measure > first.measure || e->time > first.event->time;
-                const bool beforeLast = measure < last.measure || e->time < last.event->time;
+                const bool afterFirst = TimePlace(measure, *e) > TimePlace(first.measure, *first.event);
+                const bool beforeLast = TimePlace(measure, *e) < TimePlace(last.measure, *last.event);
                 if (afterFirst && beforeLast) visit(measure, *e);
             }
         }
@@ -202,7 +221,7 @@ bool TickX(NiffImportState& import, int staff, int measure, int32_t tick, int32_
 }
 
 // The heads between a slur's notes, each as its edge facing the slur (or the edge of
-// a mark on it beyond the head); a head put on
+// a mark on it or a stem toward it beyond the head); a head put on
 // the other side of its stem may stand a head's width either side of its tick.
 // False when the slur's notes are not all in the first end's system.
 bool HeadsBetween(NiffImportState& import, const NiffPlacedEvent& first, const NiffPlacedEvent& last, bool above,
@@ -214,6 +233,7 @@ bool HeadsBetween(NiffImportState& import, const NiffPlacedEvent& first, const N
         int32_t x = 0;
         const ScoreSystem* at = nullptr;
         if (!TickX(import, first.staff, measure, note->time, &x, &at) || at != system) return false;
+        x += GraceX(*note);
         const bool otherSide = (note->word2 & kEventHeadOtherSide) != 0;
         const int32_t y = PositionY(static_cast<int8_t>(note->step));
         // The head's edge, or a mark on the note beyond it (a staccato dot, an accent).
@@ -221,6 +241,9 @@ bool HeadsBetween(NiffImportState& import, const NiffPlacedEvent& first, const N
         const VerticalReach marks = AttachedMarksReach(import.view, const_cast<EventRecord*>(note), 1.0, NoteLyrics::LeftOut);
         if (above && marks.above > 0) edge = std::min<int32_t>(edge, static_cast<int32_t>(-marks.above));
         if (!above && marks.below > 0) edge = std::max<int32_t>(edge, static_cast<int32_t>(marks.below));
+        // A stem toward the slur reaches further than its head.
+        if (StemUp(*note) == above && note->duration < kWholeNoteCode && note->stemLength != 0)
+            edge = above ? std::min(edge, y + note->stemLength) : std::max(edge, y + note->stemLength);
         heads->push_back({otherSide ? x - width : x, otherSide ? x + 2 * width : x + width, edge});
     }
     return true;
@@ -236,11 +259,13 @@ int32_t ControlClearOfHeads(NiffImportState& import, const NiffPlacedEvent& firs
     if (!TickX(import, first.staff, last.measure, last.event->time, &shape.x3, &lastSystem) ||
         !TickX(import, first.staff, first.measure, first.event->time, &shape.x0, &system) || system != lastSystem)
         return control;
+    shape.x0 += GraceX(*first.event);
+    shape.x3 += GraceX(*last.event);
     std::vector<SlurObstacle> heads;
     if (!HeadsBetween(import, first, last, fit.above, system, &heads)) return control;
     shape.y0 = fit.startY;
     shape.y3 = fit.endY;
-    shape.inset = kSlurInset;
+    shape.inset = fit.inset;
     shape.thickness = fit.thickness;
     shape.above = fit.above;
     return ControlYClearOf(shape, control, heads, kSlurHeadClearance);
@@ -262,13 +287,16 @@ bool OtherVoicesSound(const NiffImportState& import, const NiffPlacedEvent& firs
     return false;
 }
 
-// The side of a slur the file gives none: with other voices on the staff the
-// upper voice's slurs go above and the lower voices' below, so that a curve stays
+// The side of a slur the file gives none: a slur from or to a grace note on the
+// side of its heads; with other voices on the staff the upper voice's slurs go above and the lower voices' below, so that a curve stays
 // on its own notes' side and clear of the other voice; alone, to the heads (below
 // when the first stem points up), and above when the stems of its ends differ.
 bool SlurGoesAbove(const NiffImportState& import, int side, const NiffPlacedEvent& first,
                    const NiffPlacedEvent& last) {
     if (side == 1 || side == 2) return side == 1;
+    // A slur from or to a grace note goes on its head's side, away from its stem.
+    if (GraceX(*first.event) != 0) return !StemUp(*first.event);
+    if (GraceX(*last.event) != 0) return !StemUp(*last.event);
     if (OtherVoicesSound(import, first, last)) return first.voice == 0;
     if (StemUp(*first.event) != StemUp(*last.event)) return true;
     return !StemUp(*first.event);
@@ -292,18 +320,47 @@ int8_t SlurThickness(const ScoreDocument* document, bool above) {
 // then raised (lowered below) until the curve passes clear of every head under it.
 void FitNiffSlurCurve(NiffImportState& import, SlurObject* slur, const NiffPlacedEvent& first,
                       const NiffPlacedEvent& last, bool above, int8_t thickness) {
-    const int32_t startY = EndBeyondArticulations(import.view, first, above, SlurEndY(first, above));
-    const int32_t endY = EndBeyondArticulations(import.view, last, above, SlurEndY(last, above));
+    int32_t startY = EndBeyondArticulations(import.view, first, above, SlurEndY(first, above));
+    int32_t endY = EndBeyondArticulations(import.view, last, above, SlurEndY(last, above));
+    int32_t startX = GraceX(*first.event), endX = GraceX(*last.event);
+    if (first.measure == last.measure && first.event->time == last.event->time) {
+        // A grace note's slur to its note hugs their heads: off the grace head's
+        // middle, beside the note's head.
+        const int32_t width = import.view->glyphWidths.black > 0 ? import.view->glyphWidths.black : kPlainHeadWidth;
+        const auto hug = [&](const NiffPlacedEvent& at, bool left, int32_t& x, int32_t& y) {
+            const bool grace = GraceX(*at.event) != 0;
+            const int32_t away = grace ? 2 * kUnitsPerStep : kUnitsPerStep;
+            y = PositionY(OuterPosition(at.event, above)) + (above ? -away : away);
+            x = grace ? x + width / 3 : left ? x + width + kGraceSlurGap : x - kGraceSlurGap;
+        };
+        hug(first, true, startX, startY);
+        hug(last, false, endX, endY);
+    }
     int32_t control = SlurControlY(startY, endY, last.measure - first.measure, above);
+    // A short slur (a grace note's to its note) keeps its control points inside
+    // its ends and arches by its length.
+    int32_t inset = kSlurInset;
+    int32_t x0 = 0, x3 = 0;
+    const ScoreSystem* system = nullptr;
+    const ScoreSystem* lastSystem = nullptr;
+    if (TickX(import, first.staff, first.measure, first.event->time, &x0, &system) &&
+        TickX(import, first.staff, last.measure, last.event->time, &x3, &lastSystem) && system == lastSystem) {
+        const int32_t length = x3 + endX - x0 - startX;
+        if (length < kShortSlur) {
+            inset = std::max<int32_t>(length / 4, 1);
+            const int32_t arch = std::clamp<int32_t>(length / 3, kShortSlurArch, kSlurHeightInMeasure);
+            control = above ? std::min(startY, endY) - arch : std::max(startY, endY) + arch;
+        }
+    }
     int32_t extreme = 0;
     if (ExtremeBetween(import, first, last, above, &extreme))
         control = above ? std::min(control, extreme - kSlurPeakClearance) : std::max(control, extreme + kSlurPeakClearance);
-    control = ControlClearOfHeads(import, first, last, SlurFit{startY, endY, thickness, above}, control);
+    control = ControlClearOfHeads(import, first, last, SlurFit{startY, endY, thickness, above, inset}, control);
     const int owner = first.measure;
-    slur->body.points[0] = TimeAnchor(owner, first.measure, first.event->time, 0, startY);
-    slur->body.points[1] = TimeAnchor(owner, first.measure, first.event->time, kSlurInset, control);
-    slur->body.points[2] = TimeAnchor(owner, last.measure, last.event->time, -kSlurInset, control);
-    slur->body.points[3] = TimeAnchor(owner, last.measure, last.event->time, 0, endY);
+    slur->body.points[0] = TimeAnchor(owner, first.measure, first.event->time, startX, startY);
+    slur->body.points[1] = TimeAnchor(owner, first.measure, first.event->time, startX + inset, control);
+    slur->body.points[2] = TimeAnchor(owner, last.measure, last.event->time, endX - inset, control);
+    slur->body.points[3] = TimeAnchor(owner, last.measure, last.event->time, endX, endY);
     slur->body.inner[0] = slur->body.inner[2] = 0;
     slur->body.inner[1] = slur->body.inner[3] = thickness;
 }

@@ -193,6 +193,39 @@ TEST_F(MusicXmlNotationKindsTest, HarmoniesBecomeChordSymbols) {
     }
 }
 
+// Chord symbols of measure 2, whose whole note C5 is followed by the harmony:
+// a harmony stacking chords gives a chord symbol for each, and an offset moves
+// a harmony that far from its place among the notes while it stays inside the
+// measure. Each symbol as its root and tick (each new one first in the list).
+TEST_F(MusicXmlNotationKindsTest, StackedAndMovedHarmoniesComeInAtTheirTimes) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    const std::string second = "<root><root-step>D</root-step></root><kind>minor</kind>";
+    constexpr int kEnd = 4080;  // a symbol after the last note stands at the measure's last tick
+    const struct {
+        std::string harmony;
+        std::vector<std::pair<int, int>> symbols;  // (root, tick)
+    } cases[] = {
+        {Harmony("C", "major"), {{0, kEnd}}},
+        {Harmony("C", "major", second), {{1, kEnd}, {0, kEnd}}},
+        {Harmony("E", "major", "<offset>-2</offset>"), {{2, 2048}}},
+        {Harmony("E", "major", "<offset>-4</offset>") + Harmony("F", "major", "<offset>-1</offset>"),
+         {{3, 3072}, {2, 0}}},
+        {Harmony("G", "major", "<offset>-5</offset>"), {{4, kEnd}}},  // before the measure: at its place
+        {Harmony("A", "major", "<offset>x</offset>"), {{5, kEnd}}},
+    };
+    for (const auto& c : cases) {
+        const std::string xml = OnePartScore({"", c.harmony, ""});
+        SCOPED_TRACE(xml);
+        ScoreView* view = testing::ImportMusicXmlText(xml, "stacked_XML");
+        ASSERT_NE(view, nullptr);
+        std::vector<std::pair<int, int>> symbols;
+        for (ScoreObject* symbol : testing::ObjectsOf(view->document, 2, ObjectType::Chord))
+            symbols.emplace_back(AsChordSymbol(symbol)->chord.root,
+                                 static_cast<int>(AsTextObject(symbol)->body.location.position >> 16));
+        EXPECT_EQ(symbols, c.symbols);
+    }
+}
+
 std::string Pedal(const std::string& attributes) {
     return "<direction placement=\"below\"><direction-type><pedal " + attributes + "/></direction-type></direction>";
 }
