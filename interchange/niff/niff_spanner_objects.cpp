@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <map>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -75,6 +76,7 @@ constexpr int kMostEndingSpan = 127;
 constexpr int32_t kPedalBracketBelow = 768;  // under the staff, as the pedal marks
 constexpr int32_t kEndingOverOctave = 128;   // between an octave line and the hooks of an ending over it
 constexpr int32_t kUnitsPerNudge = 16;       // a note's sideways nudge, in view units
+constexpr int64_t kFiveLineStaffHeight = 512;  // from the bottom line to the top one
 
 int16_t Word16(int64_t value) {
     return static_cast<int16_t>(std::clamp<int64_t>(value, INT16_MIN, INT16_MAX));
@@ -428,6 +430,17 @@ void SetLabelledLineEnds(ScoreObject* object, const NiffLineRequest& line, int16
     label.measure = static_cast<uint16_t>(Word16(y + spanner->endpoint.start.y - before));
 }
 
+// A labelled line at height `y` from its staff's bottom line, its label moved as
+// far as its start.
+void MoveLabelledLineTo(ScoreObject* object, int32_t y) {
+    SpannerEndpoint& ends = SpannerOf(object)->endpoint;
+    const int32_t by = y - ends.start.y;
+    ends.start.y = Word16(y);
+    ends.end.y = Word16(ends.end.y + by);
+    ObjectLocation& label = AsTextObject(object)->body.location;
+    label.measure = static_cast<uint16_t>(Word16(static_cast<int16_t>(label.measure) + by));
+}
+
 // A page point of the import as the page's items keep it.
 LogicalPoint PagePoint(int32_t x, int32_t y) {
     return LogicalPoint{x - kNiffPageOrigin, y - kNiffPageOrigin};
@@ -740,6 +753,14 @@ void MakeNiffRepeatEnding(NiffImportState& import, const NiffLineRequest& reques
     }
     RepeatEndingObject* ending = AsRepeatEnding(object);
     SetLabelledLineEnds(object, request, startHook, endHook);
+    // It stands over its measures from barline to barline, its hooks a gap inside
+    // them, as the tool puts one over a measure.
+    SpannerEndpoint& ends = ending->spanner.endpoint;
+    int32_t left = 0, right = 0;
+    if (LocateAt(import, request.staff, request.startMeasure) && EndingEdgesOfCurrentMeasure(import.view, &left, &right))
+        ends.start.x = Word16(left - PointAt(import.view, request.startTick, 0).x);
+    if (LocateAt(import, request.staff, request.endMeasure) && EndingEdgesOfCurrentMeasure(import.view, &left, &right))
+        ends.end.x = Word16(right - PointAt(import.view, request.endTick, 0).x);
     ending->span = EndingSpan(request);
     SetEndingPasses(ending, request);
     FreeRepeatEndingList(import.document);
@@ -850,6 +871,44 @@ void MakeNiffSpanners(NiffImportState& import) {
         }
     }
     for (const NiffTupletRequest& tuplet : spanners.tuplets) MakeNiffTupletMark(import, tuplet);
+    ShowPageInView(import.view, 0);
+}
+
+void RaiseNiffEndingsAboveTheirStaves(NiffImportState& import) {
+    ScoreDocument* document = import.document;
+    if (import.view == nullptr || document == nullptr) return;
+    struct Raised {
+        ScoreObject* ending;
+        int staff;
+        int measure;
+        int32_t y;  // where the import put it
+    };
+    std::map<const ScoreSystem*, std::vector<Raised>> bySystem;
+    for (int staff = 1; staff <= document->header.staffCount; ++staff) {
+        StaffRecord* record = StaffRecordOf(document, staff);
+        for (int measure = 1; record != nullptr && measure <= document->header.measureCount; ++measure) {
+            MeasureCell* cell = GetOrCreateMeasureCell(record, document, measure);
+            for (ScoreObject* o = cell != nullptr && cell->objects ? cell->objects->next.get() : nullptr; o != nullptr;
+                 o = o->next.get())
+                if (o->type == TypeCode(ObjectType::RepeatEnding) && LocateAt(import, staff, measure))
+                    bySystem[import.view->currentSystem].push_back({o, staff, measure, SpannerOf(o)->endpoint.start.y});
+        }
+    }
+    for (auto& [system, endings] : bySystem) {
+        // The staff's room without its endings: each stands on its bottom line meanwhile.
+        for (const Raised& raised : endings) MoveLabelledLineTo(raised.ending, 0);
+        LocateAt(import, endings.front().staff, endings.front().measure);
+        const std::vector<InkReach> rooms = StaffRoomsOf(import.view, system);
+        for (const Raised& raised : endings) {
+            const SpannerEndpoint& ends = SpannerOf(raised.ending)->endpoint;
+            const int32_t hook = std::max<int32_t>({ends.startHook, ends.endHook, 0});
+            const auto above = static_cast<size_t>(raised.staff) < rooms.size()
+                                   ? rooms[static_cast<size_t>(raised.staff)].All().above
+                                   : int64_t{0};
+            const int64_t clear = -kFiveLineStaffHeight - above - kStaffPaper - hook;
+            MoveLabelledLineTo(raised.ending, static_cast<int32_t>(std::min<int64_t>(raised.y, clear)));
+        }
+    }
     ShowPageInView(import.view, 0);
 }
 

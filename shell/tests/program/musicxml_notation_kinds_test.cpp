@@ -13,9 +13,12 @@
 #include "core/model/view.h"
 #include "core/objects/midi_action.h"
 #include "core/text/text_object.h"
+#include "display/tests/painter/engraving_expect.h"
 #include "interchange/musicxml/musicxml_convert.h"
 #include "interchange/musicxml/musicxml_tempo.h"
 #include "objects/chord/chord_symbol.h"
+#include "objects/spanners/spanner_objects.h"
+#include "platform/ui/headless.h"
 #include "shell/tests/program/musicxml_text_scores.h"
 #include "shell/tests/program/program_fixture.h"
 #include "shell/tests/program/staff_contents.h"
@@ -41,6 +44,12 @@ std::string OnePartScore(const std::vector<std::string>& extra) {
 
 std::string Barline(const char* location, const std::string& content) {
     return std::string("<barline location=\"") + location + "\">" + content + "</barline>";
+}
+
+std::string Harmony(const char* root, const char* kind, const std::string& more = "") {
+    return std::string("<harmony><root><root-step>") + root[0] + "</root-step>" +
+           (root[1] != 0 ? std::string("<root-alter>") + (root[1] == '#' ? "1" : "-1") + "</root-alter>" : "") +
+           "</root><kind>" + kind + "</kind>" + more + "</harmony>";
 }
 
 // The converter reports `kind` (when not null) so many times for the score.
@@ -91,6 +100,47 @@ TEST_F(MusicXmlNotationKindsTest, BarlinesAndRepeatsBecomeTheMeasuresBarlines) {
         }
         ExpectCounted(xml, c.counted);
     }
+}
+
+// Endings of one measure each, over a measure of a single whole note (the first
+// closed, the second left open): each stands over its measure from barline to
+// barline, its ends before the note's tick and past it by most of the measure,
+// and above all the staff holds (the second measure's chord symbol over a high
+// note), clear of it on the page.
+TEST_F(MusicXmlNotationKindsTest, AnEndingOfOneMeasureSpansItFromBarlineToBarline) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    const std::string note = "<note><pitch><step>C</step><octave>5</octave></pitch><duration>4</duration><type>whole</type></note>";
+    const std::string high = Harmony("G", "dominant") +
+                             "<note><pitch><step>A</step><octave>6</octave></pitch><duration>4</duration><type>whole</type></note>";
+    const auto ending = [&](const char* number, const char* end) {
+        return Barline("left", std::string("<ending number=\"") + number + "\" type=\"start\"/>") +
+               (*number == '1' ? high : note) +
+               Barline("right", std::string("<ending number=\"") + number + "\" type=\"" + end + "\"/>");
+    };
+    std::string xml = OnePartScore({"", "", ""});
+    const std::string plain = "<measure number=\"2\">" + note + "</measure><measure number=\"3\">" + note + "</measure>";
+    xml.replace(xml.find(plain), plain.size(),
+                "<measure number=\"2\">" + ending("1", "stop") + "</measure><measure number=\"3\">" +
+                    ending("2", "discontinue") + "</measure>");
+    ScoreView* view = testing::ImportMusicXmlText(xml, "endings_XML");
+    ASSERT_NE(view, nullptr);
+    for (int m = 2; m <= 3; ++m) {
+        const std::vector<ScoreObject*> endings = testing::ObjectsOf(view->document, m, ObjectType::RepeatEnding);
+        ASSERT_EQ(endings.size(), 1u) << m;
+        const RepeatEndingObject* made = AsRepeatEnding(endings[0]);
+        const SpannerEndpoint& ends = made->spanner.endpoint;
+        EXPECT_EQ(made->passes[0], m - 1);
+        EXPECT_EQ(ends.start.coarse[0], 0);
+        EXPECT_EQ(ends.end.coarse[0], 0);  // it ends in its own measure
+        constexpr int kSpace = 128;  // view units
+        EXPECT_EQ(ends.start.coarse[1], 0);
+        EXPECT_LT(ends.start.x, 0) << m;  // before the note, by its barline
+        EXPECT_GT(ends.end.x - ends.start.x, 8 * kSpace) << m;
+        EXPECT_GT(ends.startHook, 0);
+        EXPECT_EQ(ends.endHook != 0, m == 2);
+    }
+    EXPECT_TRUE(ui::headless::MessageBoxes().empty());
+    EXPECT_TRUE(testing::EngravingIsClean(view));
 }
 
 std::string Direction(const std::string& types, const std::string& after = "") {
@@ -144,12 +194,6 @@ TEST_F(MusicXmlNotationKindsTest, MetronomeMarksAndSoundTemposBecomeTempoMarks) 
         }
         ExpectCounted(xml, c.counted);
     }
-}
-
-std::string Harmony(const char* root, const char* kind, const std::string& more = "") {
-    return std::string("<harmony><root><root-step>") + root[0] + "</root-step>" +
-           (root[1] != 0 ? std::string("<root-alter>") + (root[1] == '#' ? "1" : "-1") + "</root-alter>" : "") +
-           "</root><kind>" + kind + "</kind>" + more + "</harmony>";
 }
 
 // Chord symbols in the second measure, before its note: root, accidental, quality
