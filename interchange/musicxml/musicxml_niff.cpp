@@ -14,6 +14,7 @@
 
 #include "interchange/musicxml/musicxml_barlines.h"
 #include "interchange/musicxml/musicxml_chord_spans.h"
+#include "interchange/musicxml/musicxml_harmony.h"
 #include "interchange/musicxml/musicxml_lyric_lines.h"
 #include "interchange/musicxml/musicxml_measures.h"
 #include "interchange/musicxml/musicxml_notations.h"
@@ -503,9 +504,10 @@ void Converter::WriteChord(NiffWriter& out, const Event& event, int staff, const
         steps.push_back(onMiddleLine ? kMiddleLine : StaffStep(state.clef, note->step, note->octave + shift));
     }
     // A chord's stem: the file's, else its voice's side beside another voice, else
-    // the side its notes ask for. A stem the file says is none is not drawn.
+    // up for grace notes and the side its notes ask for for others. A stem the
+    // file says is none is not drawn.
     const int voiceStem = first.stem != kStemNotGiven ? first.stem : voices.StemOf(first.voice);
-    const int stem = voiceStem != kStemNotGiven ? voiceStem : ChordStem(steps);
+    const int stem = voiceStem != kStemNotGiven ? voiceStem : first.grace ? kStemUp : ChordStem(steps);
     // A chord on two staves draws its stem and beams from one staff; its part on
     // the other staff has neither, and no beam of that staff joins it.
     const ChordSpan* span = chordSpans_ != nullptr ? chordSpans_->Of(&first) : nullptr;
@@ -787,7 +789,8 @@ void Converter::WriteMeasure(NiffWriter& out, int partIndex, int staff, int meas
     const Rational length = Reduce(measureStart_[measure + 1].num * start.den - start.num * measureStart_[measure + 1].den,
                                    start.den * measureStart_[measure + 1].den);
     const int64_t whole = int64_t{4} * state.divisions;
-    StaffEvents staffEvents(state.divisions, whole % length.den == 0 ? length.num * (whole / length.den) : -1);
+    const int64_t measureDivisions = whole % length.den == 0 ? length.num * (whole / length.den) : -1;
+    StaffEvents staffEvents(state.divisions, measureDivisions);
     std::vector<Event>& events = staffEvents.events;
     int64_t cursor = 0;
     int64_t chordStart = 0;
@@ -810,6 +813,9 @@ void Converter::WriteMeasure(NiffWriter& out, int partIndex, int staff, int meas
             if (item.note.staff == staff) staffEvents.Add(item.note, chordStart);
             break;
         case MxlItemKind::NewSystem: break;
+        case MxlItemKind::ChordSymbol:
+            if (item.staff == staff) staffEvents.AddItem(item, ChordSymbolTime(cursor, item.amount, measureDivisions));
+            break;
         default:
             if (item.staff == staff || item.kind == MxlItemKind::Key || item.kind == MxlItemKind::Time)
                 staffEvents.AddItem(item, cursor);
@@ -824,8 +830,14 @@ void Converter::WriteMeasure(NiffWriter& out, int partIndex, int staff, int meas
                                                      e.item->kind == MxlItemKind::Time);
         return e.time == 0 && signature ? 0 : 1;
     };
+    // Grace notes stand at their places about their note: those before it first,
+    // those after it last (slurs to and from them open before they close).
+    const auto place = [](const Event& e) {
+        return e.item == nullptr && !e.chord.empty() && e.chord.front()->grace ? e.chord.front()->graceOffset : 0;
+    };
     std::stable_sort(events.begin(), events.end(), [&](const Event& a, const Event& b) {
-        return a.time != b.time ? a.time < b.time : rank(a) < rank(b);
+        if (a.time != b.time) return a.time < b.time;
+        return rank(a) != rank(b) ? rank(a) < rank(b) : place(a) < place(b);
     });
     std::vector<TupletGroup> tuplets = GroupTuplets(events);
 

@@ -18,13 +18,13 @@
 #include <set>
 #include <string_view>
 #include <unordered_set>
+#include <utility>
 
 #include "core/objects/dynamic_marks.h"
 #include "interchange/musicxml/musicxml_barlines.h"
 #include "interchange/musicxml/musicxml_harmony.h"
 #include "interchange/musicxml/musicxml_notations.h"
 #include "interchange/musicxml/musicxml_pedals.h"
-#include "interchange/musicxml/musicxml_slurs.h"
 #include "interchange/musicxml/musicxml_tempo.h"
 
 namespace ql::musicxml {
@@ -94,7 +94,7 @@ int DynamicCode(std::string_view name) {
 
 class Reader {
   public:
-    Reader(MxlScore& score, ImportReport& skipped) : score_(score), skipped_(skipped), graceSlurs_(skipped) {}
+    Reader(MxlScore& score, ImportReport& skipped) : score_(score), skipped_(skipped) {}
     bool Run(std::span<const uint8_t> bytes, std::string& error);
 
   private:
@@ -203,9 +203,9 @@ class Reader {
     bool leftBarline_ = false; // the barline being read starts its measure
     TempoReading tempo_;       // the direction's metronome mark and sound tempo
     MxlHarmony harmony_;       // the chord symbol being read
+    std::vector<MxlHarmony> stacked_;  // the chords of the harmony read before it
     std::string creatorType_;  // the type of the creator being read
     MxlCredit credit_;         // the credit being read: its page, then each words' place
-    GraceSlurs graceSlurs_;
     std::set<std::pair<int, std::string>> percussionSounds_;  // (part, instrument id) counted
 };
 
@@ -422,16 +422,24 @@ void Reader::EndLyric() {
     item_.note.lyrics.emplace_back(lyricVerse_, lyricText_ + (hyphen ? "-" : ""));
 }
 
-// A chord symbol at its place among the notes; one without a root (a function or
-// a numeral) is counted, and one of a kind the score does not hold is written as a
-// text, counted.
+// The chord symbols of a harmony at their place among the notes, moved by its
+// offset: one per chord it stacks, in the file's order. One without a root (a
+// function or a numeral) is counted, and one of a kind the score does not hold is
+// written as a text, counted.
 void Reader::EndHarmony() {
-    if (bad_) return;
-    if (harmony_.root == 0) return skipped_.Count("chord symbol without a root");
-    const ChordSymbolText symbol = ChordSymbolTextOf(harmony_);
-    if (!symbol.held) skipped_.Count("chord symbol of another kind (shown as a text)");
-    item_.text = symbol.text;
-    AddItem(item_);
+    stacked_.push_back(harmony_);
+    if (bad_) return stacked_.clear();
+    for (const MxlHarmony& chord : stacked_) {
+        if (chord.root == 0) {
+            skipped_.Count("chord symbol without a root");
+            continue;
+        }
+        const ChordSymbolText symbol = ChordSymbolTextOf(chord);
+        if (!symbol.held) skipped_.Count("chord symbol of another kind (shown as a text)");
+        item_.text = symbol.text;
+        AddItem(item_);
+    }
+    stacked_.clear();
 }
 
 void Reader::AddItem(MxlItem item) {
@@ -466,6 +474,7 @@ void Reader::Start(std::string_view name, const XML_Char** attributes) {
         return;
     }
     if (name == "degree" && Parent() == "harmony") return Refuse("chord symbol degree (left out)");
+    if (name == "offset" && Parent() == "harmony") return;
     // A melisma's extender line: the score's lyrics draw none.
     if (name == "extend" && Parent() == "lyric") return Refuse(kLyricExtenders);
     if ((name == "group-name" || name == "group-abbreviation") && Parent() == "part-group")
@@ -652,6 +661,10 @@ void Reader::Start(std::string_view name, const XML_Char** attributes) {
         item_.kind = MxlItemKind::ChordSymbol;
         bad_ = false;
         harmony_ = MxlHarmony{};
+        stacked_.clear();
+    } else if (name == "root" && Parent() == "harmony" && (harmony_.root != 0 || !harmony_.kind.empty())) {
+        // A harmony may stack chords (a polychord): each root starts the next.
+        stacked_.push_back(std::exchange(harmony_, MxlHarmony{}));
     } else if (name == "kind" && Parent() == "harmony") {
         const char* text = Attribute(attributes, "text");
         harmony_.kindText = text != nullptr ? std::string(text).substr(0, 20) : std::string();
@@ -854,6 +867,13 @@ void Reader::End(std::string_view name) {
     } else if ((name == "root-alter" && parent == "root") || (name == "bass-alter" && parent == "bass"))
         Number(text_, -1, 1, name == "root-alter" ? harmony_.rootAlter : harmony_.bassAlter);
     else if (name == "kind" && parent == "harmony") harmony_.kind = Trimmed(text_).substr(0, 30);
+    else if (name == "offset" && parent == "harmony") {
+        // An offset out of range leaves the chord at its place among the notes.
+        const bool wasBad = bad_;
+        if (Number(text_, -(1 << 20), 1 << 20, item_.amount)) CountDuration(item_.amount);
+        else item_.amount = 0;
+        bad_ = wasBad;
+    }
     else if (name == "harmony") EndHarmony();
     else if (name == "accidental") note.accidental = AccidentalCode(text_);
     else if (name == "stem") note.stem = text_ == "up" ? 1 : text_ == "down" ? 2 : text_ == "none" ? kStemNone : 0;
@@ -910,11 +930,8 @@ void Reader::End(std::string_view name) {
                 AddItem(gap);
             }
         } else if (note.grace) {
-            graceSlurs_.Leave(part_, note);
-            note.slurs.clear();
             AddItem(item_);
         } else if (MxlMeasure* measure = Measure()) {
-            graceSlurs_.Land(part_, note, *measure);
             voicesUsed_[static_cast<size_t>(part_)].insert(note.voice);
             measure->items.push_back(item_);
         }
@@ -979,7 +996,6 @@ bool Reader::Run(std::span<const uint8_t> bytes, std::string& error) {
     if (error_.empty() && score_.parts.empty())
         error_ = unlisted_.empty() ? std::string("the score has no parts")
                                    : "the score has no parts (part \"" + *unlisted_.begin() + "\" is not in the part list)";
-    graceSlurs_.Finish();
     error = error_;
     return error_.empty();
 }

@@ -20,8 +20,15 @@ struct SlurEnd {
     bool Start() const { return note->slurs[index].start; }
 };
 
-// The part's slur ends in time order; stops come before starts at one time, so
-// a number that ends and starts again on one chord pairs as two slurs.
+// A note's place among the notes of its time: grace notes before their note
+// (< 0), the note (0), grace notes after it (> 0).
+int PlaceAtTime(const MxlNote& note) {
+    return note.grace ? note.graceOffset : 0;
+}
+
+// The part's slur ends in time order (grace notes at their places about their
+// note); stops come before starts at one place, so a number that ends and starts
+// again on one chord pairs as two slurs.
 std::vector<SlurEnd> SlurEndsOf(MxlPart& part) {
     std::vector<SlurEnd> ends;
     size_t order = 0;
@@ -37,7 +44,8 @@ std::vector<SlurEnd> SlurEndsOf(MxlPart& part) {
         }
     }
     std::stable_sort(ends.begin(), ends.end(), [](const SlurEnd& a, const SlurEnd& b) {
-        return std::tuple(a.measure, a.time, a.Start(), a.order) < std::tuple(b.measure, b.time, b.Start(), b.order);
+        return std::tuple(a.measure, a.time, PlaceAtTime(*a.note), a.Start(), a.order) <
+               std::tuple(b.measure, b.time, PlaceAtTime(*b.note), b.Start(), b.order);
     });
     return ends;
 }
@@ -77,68 +85,6 @@ void DropSlursAcrossStaves(MxlScore& score, ImportReport& skipped) {
             for (MxlItem& item : measure.items)
                 std::erase_if(item.note.slurs, [](const MxlSlur& slur) { return slur.number == kDropped; });
     }
-}
-
-namespace {
-
-// Removes the first start (or stop) of slur `number` from `slurs`; false when there is none.
-bool EraseSlurEnd(std::vector<MxlSlur>& slurs, bool start, int number) {
-    const auto found = std::find_if(slurs.begin(), slurs.end(), [&](const MxlSlur& slur) {
-        return slur.start == start && slur.number == number;
-    });
-    if (found == slurs.end()) return false;
-    slurs.erase(found);
-    return true;
-}
-
-}  // namespace
-
-void GraceSlurs::Leave(int part, const MxlNote& grace) {
-    std::vector<MxlSlur>& waiting = waiting_[{part, grace.voice}];
-    for (const MxlSlur& slur : grace.slurs) {
-        // A slur from one grace note to another never reaches a principal note.
-        if (!slur.start && EraseSlurEnd(waiting, true, slur.number)) {
-            skipped_.Count(kSlursOnGraceNotes);
-            continue;
-        }
-        waiting.push_back(slur);
-    }
-}
-
-void GraceSlurs::Land(int part, MxlNote& note, MxlMeasure& measure) {
-    if (note.chord) {
-        if (landedMeasure_ != &measure || landedPart_ != part || landedVoice_ != note.voice) return;
-        std::vector<MxlSlur>& head = measure.items[landedItem_].note.slurs;
-        std::erase_if(landedStarts_, [&](int number) {
-            if (!EraseSlurEnd(note.slurs, false, number)) return false;
-            EraseSlurEnd(head, true, number);
-            skipped_.Count(kSlursOnGraceNotes);
-            return true;
-        });
-        return;
-    }
-    landedMeasure_ = nullptr;
-    landedStarts_.clear();
-    const auto found = waiting_.find({part, note.voice});
-    if (found == waiting_.end()) return;
-    for (const MxlSlur& slur : found->second) {
-        if (slur.start && EraseSlurEnd(note.slurs, false, slur.number)) {
-            skipped_.Count(kSlursOnGraceNotes);
-            continue;
-        }
-        if (slur.start) landedStarts_.push_back(slur.number);
-        note.slurs.push_back(slur);
-    }
-    waiting_.erase(found);
-    landedPart_ = part;
-    landedVoice_ = note.voice;
-    landedMeasure_ = &measure;
-    landedItem_ = measure.items.size();
-}
-
-void GraceSlurs::Finish() {
-    for (const auto& [voice, slurs] : waiting_) skipped_.Count(kSlursOnGraceNotes, static_cast<int>(slurs.size()));
-    waiting_.clear();
 }
 
 }  // namespace ql::musicxml

@@ -208,6 +208,8 @@ int BuildScoreFromNiff(NiffImportState& import) {
     // do those it placed in its way.
     if (import.view != nullptr)
         PlaceImportedMeasureTexts(import.view, &import.unplacedTexts, &import.placedTexts);
+    // Repeat endings stand above all of that.
+    RaiseNiffEndingsAboveTheirStaves(import);
     // Every staff takes the room of what it holds; the pages of a file that placed
     // its systems keep them, those of one that did not (a converted score) take as
     // many as they hold.

@@ -11,7 +11,9 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <map>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -27,6 +29,7 @@
 #include "core/model/view.h"
 #include "core/objects/score_object.h"
 #include "core/state.h"
+#include "core/state/notation_font_state.h"
 #include "core/text/text_object.h"
 #include "core/ui/shell_services.h"
 #include "core/ui/status_bar_notes.h"
@@ -40,6 +43,7 @@
 #include "layout/page_format.h"
 #include "layout/staff_room.h"
 #include "notes/beatmap/beat_map.h"
+#include "notes/drawing/note_fields.h"
 #include "notes/ties/ties.h"
 #include "objects/curves/curve_interface.h"
 #include "objects/hairpin/hairpin_class.h"
@@ -57,6 +61,9 @@ constexpr int32_t kSlurPeakClearance = 192;           // the arch above the note
 constexpr int32_t kSlurHeightInMeasure = 256;
 constexpr int32_t kSlurHeightPerMeasure = 128;
 constexpr int16_t kSlurInset = 256;  // control points in from the ends
+constexpr int32_t kShortSlur = 4 * kSlurInset;  // a slur shorter arches by its length
+constexpr int32_t kShortSlurArch = 96;          // the least arch of a short slur
+constexpr int32_t kGraceSlurGap = 32;           // a grace slur's end beside its note's head
 constexpr int32_t kSlurHeadClearance = 48;
 constexpr int32_t kSlurMarkClearance = 32;  // an end off the articulations it passes outside  // the inner curve off the heads it passes
 constexpr int32_t kHeadHalfHeight = kUnitsPerStep + 8;  // a head's ink beyond its step's y
@@ -69,6 +76,8 @@ constexpr int16_t kEndingHook = 256;
 constexpr int kMostEndingSpan = 127;
 constexpr int32_t kPedalBracketBelow = 768;  // under the staff, as the pedal marks
 constexpr int32_t kEndingOverOctave = 128;   // between an octave line and the hooks of an ending over it
+constexpr int32_t kUnitsPerNudge = 16;       // a note's sideways nudge, in view units
+constexpr int64_t kFiveLineStaffHeight = 512;  // from the bottom line to the top one
 
 int16_t Word16(int64_t value) {
     return static_cast<int16_t>(std::clamp<int64_t>(value, INT16_MIN, INT16_MAX));
@@ -110,9 +119,20 @@ bool StemUp(const EventRecord& event) {
     return (event.flags & kEventStemFlag) != 0;
 }
 
-// Whether `b` (measure, tick) comes after `a`.
+// A grace note's x from its tick (before its note < 0, after it > 0), in view
+// units; 0 for any other note.
+int32_t GraceX(const EventRecord& e) {
+    return NoteSizeClass(e) == static_cast<int>(NoteSizeClass::Grace) ? int32_t{e.nudge} * kUnitsPerNudge : 0;
+}
+
+// An event's place in its staff's time: measure, tick, and its grace place.
+std::tuple<int, int32_t, int32_t> TimePlace(int measure, const EventRecord& e) {
+    return {measure, e.time, GraceX(e)};
+}
+
+// Whether `b` comes after `a` (a grace note before its note comes before it).
 bool IsAfter(const NiffPlacedEvent& a, const NiffPlacedEvent& b) {
-    return b.measure > a.measure || (b.measure == a.measure && b.event->time > a.event->time);
+    return TimePlace(b.measure, *b.event) > TimePlace(a.measure, *a.event);
 }
 
 // The staff position of a chord's outer note on the slur's side: its highest
@@ -144,6 +164,7 @@ struct SlurFit {
     int32_t endY;
     int8_t thickness;
     bool above;
+    int32_t inset;  // the control points in from the ends
 };
 
 // Calls `visit(measure, note)` for every note strictly between the two ends, in
@@ -158,8 +179,8 @@ void ForEachNoteBetween(const NiffImportState& import, const NiffPlacedEvent& fi
             EventRecord* e = GetVoiceFirstEvent(cell, voice);
             for (int walked = 0; e != nullptr && walked < kMaxChainLength; e = NextEvent(e), ++walked) {
                 if (IsHeadSentinel(*e)) continue;
-                const bool afterFirst = measure > first.measure || e->time > first.event->time;
-                const bool beforeLast = measure < last.measure || e->time < last.event->time;
+                const bool afterFirst = TimePlace(measure, *e) > TimePlace(first.measure, *first.event);
+                const bool beforeLast = TimePlace(measure, *e) < TimePlace(last.measure, *last.event);
                 if (afterFirst && beforeLast) visit(measure, *e);
             }
         }
@@ -203,7 +224,7 @@ bool TickX(NiffImportState& import, int staff, int measure, int32_t tick, int32_
 }
 
 // The heads between a slur's notes, each as its edge facing the slur (or the edge of
-// a mark on it beyond the head); a head put on
+// a mark on it or a stem toward it beyond the head); a head put on
 // the other side of its stem may stand a head's width either side of its tick.
 // False when the slur's notes are not all in the first end's system.
 bool HeadsBetween(NiffImportState& import, const NiffPlacedEvent& first, const NiffPlacedEvent& last, bool above,
@@ -215,6 +236,7 @@ bool HeadsBetween(NiffImportState& import, const NiffPlacedEvent& first, const N
         int32_t x = 0;
         const ScoreSystem* at = nullptr;
         if (!TickX(import, first.staff, measure, note->time, &x, &at) || at != system) return false;
+        x += GraceX(*note);
         const bool otherSide = (note->word2 & kEventHeadOtherSide) != 0;
         const int32_t y = PositionY(static_cast<int8_t>(note->step));
         // The head's edge, or a mark on the note beyond it (a staccato dot, an accent).
@@ -222,6 +244,9 @@ bool HeadsBetween(NiffImportState& import, const NiffPlacedEvent& first, const N
         const VerticalReach marks = AttachedMarksReach(import.view, const_cast<EventRecord*>(note), 1.0, NoteLyrics::LeftOut);
         if (above && marks.above > 0) edge = std::min<int32_t>(edge, static_cast<int32_t>(-marks.above));
         if (!above && marks.below > 0) edge = std::max<int32_t>(edge, static_cast<int32_t>(marks.below));
+        // A stem toward the slur reaches further than its head.
+        if (StemUp(*note) == above && note->duration < kWholeNoteCode && note->stemLength != 0)
+            edge = above ? std::min(edge, y + note->stemLength) : std::max(edge, y + note->stemLength);
         heads->push_back({otherSide ? x - width : x, otherSide ? x + 2 * width : x + width, edge});
     }
     return true;
@@ -237,11 +262,13 @@ int32_t ControlClearOfHeads(NiffImportState& import, const NiffPlacedEvent& firs
     if (!TickX(import, first.staff, last.measure, last.event->time, &shape.x3, &lastSystem) ||
         !TickX(import, first.staff, first.measure, first.event->time, &shape.x0, &system) || system != lastSystem)
         return control;
+    shape.x0 += GraceX(*first.event);
+    shape.x3 += GraceX(*last.event);
     std::vector<SlurObstacle> heads;
     if (!HeadsBetween(import, first, last, fit.above, system, &heads)) return control;
     shape.y0 = fit.startY;
     shape.y3 = fit.endY;
-    shape.inset = kSlurInset;
+    shape.inset = fit.inset;
     shape.thickness = fit.thickness;
     shape.above = fit.above;
     return ControlYClearOf(shape, control, heads, kSlurHeadClearance);
@@ -263,13 +290,16 @@ bool OtherVoicesSound(const NiffImportState& import, const NiffPlacedEvent& firs
     return false;
 }
 
-// The side of a slur the file gives none: with other voices on the staff the
-// upper voice's slurs go above and the lower voices' below, so that a curve stays
+// The side of a slur the file gives none: a slur from or to a grace note on the
+// side of its heads; with other voices on the staff the upper voice's slurs go above and the lower voices' below, so that a curve stays
 // on its own notes' side and clear of the other voice; alone, to the heads (below
 // when the first stem points up), and above when the stems of its ends differ.
 bool SlurGoesAbove(const NiffImportState& import, int side, const NiffPlacedEvent& first,
                    const NiffPlacedEvent& last) {
     if (side == 1 || side == 2) return side == 1;
+    // A slur from or to a grace note goes on its head's side, away from its stem.
+    if (GraceX(*first.event) != 0) return !StemUp(*first.event);
+    if (GraceX(*last.event) != 0) return !StemUp(*last.event);
     if (OtherVoicesSound(import, first, last)) return first.voice == 0;
     if (StemUp(*first.event) != StemUp(*last.event)) return true;
     return !StemUp(*first.event);
@@ -293,18 +323,47 @@ int8_t SlurThickness(const ScoreDocument* document, bool above) {
 // then raised (lowered below) until the curve passes clear of every head under it.
 void FitNiffSlurCurve(NiffImportState& import, SlurObject* slur, const NiffPlacedEvent& first,
                       const NiffPlacedEvent& last, bool above, int8_t thickness) {
-    const int32_t startY = EndBeyondArticulations(import.view, first, above, SlurEndY(first, above));
-    const int32_t endY = EndBeyondArticulations(import.view, last, above, SlurEndY(last, above));
+    int32_t startY = EndBeyondArticulations(import.view, first, above, SlurEndY(first, above));
+    int32_t endY = EndBeyondArticulations(import.view, last, above, SlurEndY(last, above));
+    int32_t startX = GraceX(*first.event), endX = GraceX(*last.event);
+    if (first.measure == last.measure && first.event->time == last.event->time) {
+        // A grace note's slur to its note hugs their heads: off the grace head's
+        // middle, beside the note's head.
+        const int32_t width = import.view->glyphWidths.black > 0 ? import.view->glyphWidths.black : kPlainHeadWidth;
+        const auto hug = [&](const NiffPlacedEvent& at, bool left, int32_t& x, int32_t& y) {
+            const bool grace = GraceX(*at.event) != 0;
+            const int32_t away = grace ? 2 * kUnitsPerStep : kUnitsPerStep;
+            y = PositionY(OuterPosition(at.event, above)) + (above ? -away : away);
+            x = grace ? x + width / 3 : left ? x + width + kGraceSlurGap : x - kGraceSlurGap;
+        };
+        hug(first, true, startX, startY);
+        hug(last, false, endX, endY);
+    }
     int32_t control = SlurControlY(startY, endY, last.measure - first.measure, above);
+    // A short slur (a grace note's to its note) keeps its control points inside
+    // its ends and arches by its length.
+    int32_t inset = kSlurInset;
+    int32_t x0 = 0, x3 = 0;
+    const ScoreSystem* system = nullptr;
+    const ScoreSystem* lastSystem = nullptr;
+    if (TickX(import, first.staff, first.measure, first.event->time, &x0, &system) &&
+        TickX(import, first.staff, last.measure, last.event->time, &x3, &lastSystem) && system == lastSystem) {
+        const int32_t length = x3 + endX - x0 - startX;
+        if (length < kShortSlur) {
+            inset = std::max<int32_t>(length / 4, 1);
+            const int32_t arch = std::clamp<int32_t>(length / 3, kShortSlurArch, kSlurHeightInMeasure);
+            control = above ? std::min(startY, endY) - arch : std::max(startY, endY) + arch;
+        }
+    }
     int32_t extreme = 0;
     if (ExtremeBetween(import, first, last, above, &extreme))
         control = above ? std::min(control, extreme - kSlurPeakClearance) : std::max(control, extreme + kSlurPeakClearance);
-    control = ControlClearOfHeads(import, first, last, SlurFit{startY, endY, thickness, above}, control);
+    control = ControlClearOfHeads(import, first, last, SlurFit{startY, endY, thickness, above, inset}, control);
     const int owner = first.measure;
-    slur->body.points[0] = TimeAnchor(owner, first.measure, first.event->time, 0, startY);
-    slur->body.points[1] = TimeAnchor(owner, first.measure, first.event->time, kSlurInset, control);
-    slur->body.points[2] = TimeAnchor(owner, last.measure, last.event->time, -kSlurInset, control);
-    slur->body.points[3] = TimeAnchor(owner, last.measure, last.event->time, 0, endY);
+    slur->body.points[0] = TimeAnchor(owner, first.measure, first.event->time, startX, startY);
+    slur->body.points[1] = TimeAnchor(owner, first.measure, first.event->time, startX + inset, control);
+    slur->body.points[2] = TimeAnchor(owner, last.measure, last.event->time, endX - inset, control);
+    slur->body.points[3] = TimeAnchor(owner, last.measure, last.event->time, endX, endY);
     slur->body.inner[0] = slur->body.inner[2] = 0;
     slur->body.inner[1] = slur->body.inner[3] = thickness;
 }
@@ -370,6 +429,17 @@ void SetLabelledLineEnds(ScoreObject* object, const NiffLineRequest& line, int16
     ObjectLocation& label = AsTextObject(object)->body.location;
     const int32_t y = static_cast<int16_t>(label.measure);
     label.measure = static_cast<uint16_t>(Word16(y + spanner->endpoint.start.y - before));
+}
+
+// A labelled line at height `y` from its staff's bottom line, its label moved as
+// far as its start.
+void MoveLabelledLineTo(ScoreObject* object, int32_t y) {
+    SpannerEndpoint& ends = SpannerOf(object)->endpoint;
+    const int32_t by = y - ends.start.y;
+    ends.start.y = Word16(y);
+    ends.end.y = Word16(ends.end.y + by);
+    ObjectLocation& label = AsTextObject(object)->body.location;
+    label.measure = static_cast<uint16_t>(Word16(static_cast<int16_t>(label.measure) + by));
 }
 
 // A page point of the import as the page's items keep it.
@@ -732,6 +802,14 @@ void MakeNiffRepeatEnding(NiffImportState& import, const NiffLineRequest& reques
     }
     RepeatEndingObject* ending = AsRepeatEnding(object);
     SetLabelledLineEnds(object, request, startHook, endHook);
+    // It stands over its measures from barline to barline, its hooks a gap inside
+    // them, as the tool puts one over a measure.
+    SpannerEndpoint& ends = ending->spanner.endpoint;
+    int32_t left = 0, right = 0;
+    if (LocateAt(import, request.staff, request.startMeasure) && EndingEdgesOfCurrentMeasure(import.view, &left, &right))
+        ends.start.x = Word16(left - PointAt(import.view, request.startTick, 0).x);
+    if (LocateAt(import, request.staff, request.endMeasure) && EndingEdgesOfCurrentMeasure(import.view, &left, &right))
+        ends.end.x = Word16(right - PointAt(import.view, request.endTick, 0).x);
     ending->span = EndingSpan(request);
     SetEndingPasses(ending, request);
     FreeRepeatEndingList(import.document);
@@ -842,6 +920,44 @@ void MakeNiffSpanners(NiffImportState& import) {
         }
     }
     for (const NiffTupletRequest& tuplet : spanners.tuplets) MakeNiffTupletMark(import, tuplet);
+    ShowPageInView(import.view, 0);
+}
+
+void RaiseNiffEndingsAboveTheirStaves(NiffImportState& import) {
+    ScoreDocument* document = import.document;
+    if (import.view == nullptr || document == nullptr) return;
+    struct Raised {
+        ScoreObject* ending;
+        int staff;
+        int measure;
+        int32_t y;  // where the import put it
+    };
+    std::map<const ScoreSystem*, std::vector<Raised>> bySystem;
+    for (int staff = 1; staff <= document->header.staffCount; ++staff) {
+        StaffRecord* record = StaffRecordOf(document, staff);
+        for (int measure = 1; record != nullptr && measure <= document->header.measureCount; ++measure) {
+            MeasureCell* cell = GetOrCreateMeasureCell(record, document, measure);
+            for (ScoreObject* o = cell != nullptr && cell->objects ? cell->objects->next.get() : nullptr; o != nullptr;
+                 o = o->next.get())
+                if (o->type == TypeCode(ObjectType::RepeatEnding) && LocateAt(import, staff, measure))
+                    bySystem[import.view->currentSystem].push_back({o, staff, measure, SpannerOf(o)->endpoint.start.y});
+        }
+    }
+    for (auto& [system, endings] : bySystem) {
+        // The staff's room without its endings: each stands on its bottom line meanwhile.
+        for (const Raised& raised : endings) MoveLabelledLineTo(raised.ending, 0);
+        LocateAt(import, endings.front().staff, endings.front().measure);
+        const std::vector<InkReach> rooms = StaffRoomsOf(import.view, system);
+        for (const Raised& raised : endings) {
+            const SpannerEndpoint& ends = SpannerOf(raised.ending)->endpoint;
+            const int32_t hook = std::max<int32_t>({ends.startHook, ends.endHook, 0});
+            const auto above = static_cast<size_t>(raised.staff) < rooms.size()
+                                   ? rooms[static_cast<size_t>(raised.staff)].All().above
+                                   : int64_t{0};
+            const int64_t clear = -kFiveLineStaffHeight - above - kStaffPaper - hook;
+            MoveLabelledLineTo(raised.ending, static_cast<int32_t>(std::min<int64_t>(raised.y, clear)));
+        }
+    }
     ShowPageInView(import.view, 0);
 }
 

@@ -52,6 +52,11 @@ void MakeNiffOctaveLine(NiffImportState& import, const NiffLineRequest& request)
 // and the tie logic, which look for endings in the measures, do not see it.
 void MakeNiffRepeatEnding(NiffImportState& import, const NiffLineRequest& request);
 void MakeNiffTupletMark(NiffImportState& import, const NiffTupletRequest& request);
+// Once the pages and the measures' texts stand: each repeat ending of a staff's
+// measures raised (never lowered) until its hooks and number stand a space above
+// everything else the staff holds in the ending's system (high notes, the marks on
+// them, texts and chord symbols, lines).
+void RaiseNiffEndingsAboveTheirStaves(NiffImportState& import);
 // A pedal bracket (the wickette) from the mark's measure and tick to its detail's
 // end, with the hooks of its height, the document's line width and the end style,
 // linked into the start measure's object list; a bracket anchored to the page goes

@@ -132,8 +132,8 @@ NodeStep StepNode(NiffImportState& import, NiffSpannerType type) {
 }
 
 // A line from the record's first node to the current place, or nothing when the
-// two nodes lie on different staves, or the end comes first or at the start
-// (counted).
+// two nodes lie on different staves, or the end comes first or at the start (but
+// for an ending) (counted).
 bool LineFromRecord(NiffImportState& import, const NiffSpannerRecord& record, NiffLineKind kind,
                     NiffLineRequest* line) {
     const NiffFrame& frame = import.frame;
@@ -146,7 +146,9 @@ bool LineFromRecord(NiffImportState& import, const NiffSpannerRecord& record, Ni
         import.report.Count(kNiffSpannersReversed);
         return false;
     }
-    if (measure == record.measure && frame.currentTick == record.tick) {
+    // An ending covers its measures whatever the times of its nodes in them: one
+    // over a measure of a single chord ends where it starts.
+    if (measure == record.measure && frame.currentTick == record.tick && kind != NiffLineKind::kEnding) {
         import.report.Count(kNiffLinesWithoutLength);
         return false;
     }

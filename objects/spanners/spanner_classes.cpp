@@ -529,6 +529,16 @@ ScoreObject* CreateOctaveLineAtClick(ScoreView* view) {
     return object;
 }
 
+bool EndingEdgesOfCurrentMeasure(const ScoreView* view, int32_t* left, int32_t* right) {
+    const ScoreSystem* system = view->currentSystem;
+    if (system == nullptr) return false;
+    const int row = system->number, slot = std::clamp(view->currentSlot, 1, kBeatMapSlots - 2);
+    *left = slot == 1 ? system->x + view->beatMap.contentX[BeatMapCell(row, slot)] - kEndingBarlineGap
+                      : system->x + view->beatMap.slotX[BeatMapCell(row, slot)] + kEndingBarlineGap;
+    *right = std::max(system->x + view->beatMap.slotX[BeatMapCell(row, slot + 1)] - kEndingBarlineGap, *left + 1);
+    return true;
+}
+
 ScoreObject* CreateRepeatEndingAtClick(ScoreView* view) {
     if (!CanCreate(view)) return nullptr;
     PointerScope pointer(view);
@@ -545,14 +555,10 @@ ScoreObject* CreateRepeatEndingAtClick(ScoreView* view) {
     TheTextObjectClass().Measure(object, view);  // its size is part of the record from the start
     ending->passes[0] = 1;
     object->subtype = kTimeKind;
-    const ScoreSystem* system = view->currentSystem;
-    if (system != nullptr) {
-        const int row = system->number, slot = std::clamp(view->currentSlot, 1, kBeatMapSlots - 2);
-        const int32_t left = slot == 1 ? system->x + view->beatMap.contentX[BeatMapCell(row, slot)] - kEndingBarlineGap
-                                       : system->x + view->beatMap.slotX[BeatMapCell(row, slot)] + kEndingBarlineGap;
-        const int32_t right = system->x + view->beatMap.slotX[BeatMapCell(row, slot + 1)] - kEndingBarlineGap;
+    int32_t left = 0, right = 0;
+    if (EndingEdgesOfCurrentMeasure(view, &left, &right)) {
         points.p[0].x = points.p[1].x = left;
-        points.p[2].x = points.p[3].x = std::max(right, left + 1);
+        points.p[2].x = points.p[3].x = right;
     }
     EncodeSpannerPoints(SpannerOf(object), nullptr, view, points);
     AnchorLabelAt(object, view, LogicalPoint{points.p[1].x + kLabelShiftRight, points.p[1].y});

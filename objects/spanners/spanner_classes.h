@@ -27,6 +27,10 @@ ScoreObject* CreateWicketteAtClick(ScoreView* view, bool hookFirst);
 ScoreObject* CreateWidgetBracketAtClick(ScoreView* view);
 ScoreObject* CreateOctaveLineAtClick(ScoreView* view);
 ScoreObject* CreateRepeatEndingAtClick(ScoreView* view);
+// The left and right x of a repeat ending over the view's current measure, as the
+// tool puts one: a gap inside its barlines (before the music after a system's
+// signatures in its first measure). False without a current system.
+bool EndingEdgesOfCurrentMeasure(const ScoreView* view, int32_t* left, int32_t* right);
 
 // The octave label after a drag: a one-character label shows 232 (230 kept) when
 // the end hook points up, else 229; a typed string is left alone. Skipped once (and

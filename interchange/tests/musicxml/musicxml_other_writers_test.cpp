@@ -223,9 +223,10 @@ TEST(MusicXmlOtherWriters, AnUnpitchedNoteStandsWhereTheFileShowsIt) {
     EXPECT_EQ(unpitched.skipped.Total(), 0);
 }
 
-// A slur from a grace note to the note it leads to is left out (the grace note
-// stands at that note's time), and one that goes on past that note starts there.
-TEST(MusicXmlOtherWriters, ASlurFromAGraceNoteStartsOnItsPrincipalNote) {
+// Slurs to and from grace notes are kept: a slur from a grace note to the note
+// it leads to joins the two, and one that goes on past that note starts at the
+// grace note.
+TEST(MusicXmlOtherWriters, ASlurFromAGraceNoteStartsOnTheGraceNote) {
     const std::string grace = "<grace/><pitch><step>B</step><octave>4</octave></pitch>";
     auto note = [](const char* step, const std::string& notations = "") {
         return std::string("<pitch><step>") + step + "</step><octave>5</octave></pitch>" +
@@ -252,17 +253,18 @@ TEST(MusicXmlOtherWriters, ASlurFromAGraceNoteStartsOnItsPrincipalNote) {
     const MusicXmlConversion conversion = Plain(testing::BytesOf(xml));
     ASSERT_TRUE(conversion.ok) << conversion.error;
     EXPECT_EQ(conversion.skipped.CountOf("grace note"), 0);
-    EXPECT_EQ(conversion.skipped.CountOf(kSlursOnGraceNotes), 2);
+    EXPECT_EQ(conversion.skipped.Total(), 0) << conversion.skipped.Text();
     EXPECT_EQ(conversion.skipped.CountOf("slur end without its start"), 0) << conversion.skipped.Text();
     EXPECT_EQ(conversion.skipped.CountOf("slur started again before its end"), 0) << conversion.skipped.Text();
     ReadBack read(conversion);
     ASSERT_TRUE(read.complete);
     // Notes in time order, each grace note before its note: B C D E F (0-4), B
-    // and the chord C E (5-7), B C D E (8-11): slur 3 from the C to the D, slur 1
-    // from that D to the E.
+    // and the chord C E (5-7), B C D E (8-11): slur 1 from the first B to the C,
+    // slur 2 from the second B to the chord, slur 3 from the third B past its C to
+    // the D, and slur 1 from that D to the E.
     std::set<std::pair<int, int>> slurs;
     for (const niff::NiffSlurRequest& slur : read.import.frame.spanners.slurs) slurs.insert({slur.first, slur.last});
-    const std::set<std::pair<int, int>> expected{{9, 10}, {10, 11}};
+    const std::set<std::pair<int, int>> expected{{0, 1}, {5, 6}, {8, 10}, {10, 11}};
     EXPECT_EQ(slurs, expected);
 }
 

@@ -5,6 +5,8 @@
 // hold is listed.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -14,12 +16,15 @@
 #include "core/model/score_document.h"
 #include "core/model/view.h"
 #include "interchange/musicxml/musicxml_import.h"
+#include "objects/curves/curve_objects.h"
 #include "platform/ui/headless.h"
 #include "platform/ui/message_box.h"
 #include "shell/program/score_windows.h"
 #include "shell/tests/program/imported_score_dump.h"
 #include "shell/tests/program/isolation_scores.h"
+#include "shell/tests/program/page_pictures.h"
 #include "shell/tests/program/program_fixture.h"
+#include "shell/tests/program/staff_contents.h"
 
 namespace ql {
 namespace {
@@ -205,6 +210,50 @@ TEST_F(MusicXmlNotationImportTest, EachKindBecomesWhatTheScoreHolds) {
         ForceCloseScoreWindow(view->ViewWindow);
         Pump();
     }
+}
+
+// Slurs to and from grace notes (stems up, so the slurs go under the heads): from
+// a grace note to its note, from a note to the grace note before the next one,
+// and from a grace note into the next measure. Each slur's ends stand at its
+// notes' places, a grace note's before its note's time, and its control points
+// between them; the curve stands clear of the heads and stems.
+TEST_F(MusicXmlNotationImportTest, SlursReachGraceNotes) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    const auto slur = [](const char* type) { return std::string("<slur number=\"1\" type=\"") + type + "\"/>"; };
+    const std::string xml =
+        Score({Note("<grace/>" + Pitch("D", 5), 0, 1, "eighth", "<notations>" + slur("start") + "</notations>") +
+                   Quarter("C", slur("stop")) + Quarter("E", slur("start")) +
+                   Note("<grace/>" + Pitch("G", 5), 0, 1, "16th", "<notations>" + slur("stop") + "</notations>") +
+                   Quarter("F") +
+                   Note("<grace/>" + Pitch("A", 5), 0, 1, "16th", "<notations>" + slur("start") + "</notations>") +
+                   Quarter("G"),
+               Note(Pitch("A", 4), 4, 1, "whole", "<notations>" + slur("stop") + "</notations>")});
+    const std::filesystem::path path = scratch / "grace slurs.xml";
+    std::ofstream(path) << xml;
+    ui::headless::ResetUi();
+    ScoreView* view = ImportMusicXml(path);
+    ASSERT_NE(view, nullptr);
+    EXPECT_TRUE(ui::headless::MessageBoxes().empty());
+    // Each slur as its ends' (tick, x from the tick) and whether it goes under.
+    std::vector<std::string> slurs;
+    for (ScoreObject* object : testing::ObjectsOf(view->document, 1, ObjectType::Slur)) {
+        const AnchorPoint* p = AsSlur(object)->body.points;
+        slurs.push_back(std::to_string(p[0].coarse[1]) + "/" + std::to_string(p[0].x) + " " +
+                        std::to_string(p[3].coarse[1]) + "/" + std::to_string(p[3].x) +
+                        (p[1].y > p[0].y ? " under" : " over"));
+        // At one tick (a grace note's slur to its note) the control points stay in order.
+        if (p[3].coarse[0] == 0 && p[3].coarse[1] == p[0].coarse[1]) {
+            EXPECT_TRUE(p[0].x < p[1].x && p[1].x < p[2].x && p[2].x < p[3].x) << slurs.back();
+        }
+    }
+    std::sort(slurs.begin(), slurs.end());
+    EXPECT_EQ(slurs, (std::vector<std::string>{"0/-201 0/-32 under", "1024/0 2048/-256 under", "3072/-256 0/0 under"}));
+    EXPECT_TRUE(testing::EngravingIsClean(view));
+    if (std::getenv("QL_PAGE_PICTURES") != nullptr) {
+        EXPECT_TRUE(testing::SavePagePictures(view, "grace_slurs"));
+    }
+    ForceCloseScoreWindow(view->ViewWindow);
+    Pump();
 }
 
 }  // namespace

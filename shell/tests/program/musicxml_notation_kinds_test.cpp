@@ -13,9 +13,12 @@
 #include "core/model/view.h"
 #include "core/objects/midi_action.h"
 #include "core/text/text_object.h"
+#include "display/tests/painter/engraving_expect.h"
 #include "interchange/musicxml/musicxml_convert.h"
 #include "interchange/musicxml/musicxml_tempo.h"
 #include "objects/chord/chord_symbol.h"
+#include "objects/spanners/spanner_objects.h"
+#include "platform/ui/headless.h"
 #include "shell/tests/program/musicxml_text_scores.h"
 #include "shell/tests/program/program_fixture.h"
 #include "shell/tests/program/staff_contents.h"
@@ -41,6 +44,12 @@ std::string OnePartScore(const std::vector<std::string>& extra) {
 
 std::string Barline(const char* location, const std::string& content) {
     return std::string("<barline location=\"") + location + "\">" + content + "</barline>";
+}
+
+std::string Harmony(const char* root, const char* kind, const std::string& more = "") {
+    return std::string("<harmony><root><root-step>") + root[0] + "</root-step>" +
+           (root[1] != 0 ? std::string("<root-alter>") + (root[1] == '#' ? "1" : "-1") + "</root-alter>" : "") +
+           "</root><kind>" + kind + "</kind>" + more + "</harmony>";
 }
 
 // The converter reports `kind` (when not null) so many times for the score.
@@ -91,6 +100,47 @@ TEST_F(MusicXmlNotationKindsTest, BarlinesAndRepeatsBecomeTheMeasuresBarlines) {
         }
         ExpectCounted(xml, c.counted);
     }
+}
+
+// Endings of one measure each, over a measure of a single whole note (the first
+// closed, the second left open): each stands over its measure from barline to
+// barline, its ends before the note's tick and past it by most of the measure,
+// and above all the staff holds (the second measure's chord symbol over a high
+// note), clear of it on the page.
+TEST_F(MusicXmlNotationKindsTest, AnEndingOfOneMeasureSpansItFromBarlineToBarline) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    const std::string note = "<note><pitch><step>C</step><octave>5</octave></pitch><duration>4</duration><type>whole</type></note>";
+    const std::string high = Harmony("G", "dominant") +
+                             "<note><pitch><step>A</step><octave>6</octave></pitch><duration>4</duration><type>whole</type></note>";
+    const auto ending = [&](const char* number, const char* end) {
+        return Barline("left", std::string("<ending number=\"") + number + "\" type=\"start\"/>") +
+               (*number == '1' ? high : note) +
+               Barline("right", std::string("<ending number=\"") + number + "\" type=\"" + end + "\"/>");
+    };
+    std::string xml = OnePartScore({"", "", ""});
+    const std::string plain = "<measure number=\"2\">" + note + "</measure><measure number=\"3\">" + note + "</measure>";
+    xml.replace(xml.find(plain), plain.size(),
+                "<measure number=\"2\">" + ending("1", "stop") + "</measure><measure number=\"3\">" +
+                    ending("2", "discontinue") + "</measure>");
+    ScoreView* view = testing::ImportMusicXmlText(xml, "endings_XML");
+    ASSERT_NE(view, nullptr);
+    for (int m = 2; m <= 3; ++m) {
+        const std::vector<ScoreObject*> endings = testing::ObjectsOf(view->document, m, ObjectType::RepeatEnding);
+        ASSERT_EQ(endings.size(), 1u) << m;
+        const RepeatEndingObject* made = AsRepeatEnding(endings[0]);
+        const SpannerEndpoint& ends = made->spanner.endpoint;
+        EXPECT_EQ(made->passes[0], m - 1);
+        EXPECT_EQ(ends.start.coarse[0], 0);
+        EXPECT_EQ(ends.end.coarse[0], 0);  // it ends in its own measure
+        constexpr int kSpace = 128;  // view units
+        EXPECT_EQ(ends.start.coarse[1], 0);
+        EXPECT_LT(ends.start.x, 0) << m;  // before the note, by its barline
+        EXPECT_GT(ends.end.x - ends.start.x, 8 * kSpace) << m;
+        EXPECT_GT(ends.startHook, 0);
+        EXPECT_EQ(ends.endHook != 0, m == 2);
+    }
+    EXPECT_TRUE(ui::headless::MessageBoxes().empty());
+    EXPECT_TRUE(testing::EngravingIsClean(view));
 }
 
 std::string Direction(const std::string& types, const std::string& after = "") {
@@ -146,12 +196,6 @@ TEST_F(MusicXmlNotationKindsTest, MetronomeMarksAndSoundTemposBecomeTempoMarks) 
     }
 }
 
-std::string Harmony(const char* root, const char* kind, const std::string& more = "") {
-    return std::string("<harmony><root><root-step>") + root[0] + "</root-step>" +
-           (root[1] != 0 ? std::string("<root-alter>") + (root[1] == '#' ? "1" : "-1") + "</root-alter>" : "") +
-           "</root><kind>" + kind + "</kind>" + more + "</harmony>";
-}
-
 // Chord symbols in the second measure, before its note: root, accidental, quality
 // (a row of the chord table) and bass; a kind outside the table is a text of its
 // own, counted, as is a degree; a chord without a root is counted and left out.
@@ -190,6 +234,39 @@ TEST_F(MusicXmlNotationKindsTest, HarmoniesBecomeChordSymbols) {
                       std::vector<int>({c.root, c.accidental, c.quality, c.bass, c.bassAccidental}));
         }
         ExpectCounted(xml, c.counted);
+    }
+}
+
+// Chord symbols of measure 2, whose whole note C5 is followed by the harmony:
+// a harmony stacking chords gives a chord symbol for each, and an offset moves
+// a harmony that far from its place among the notes while it stays inside the
+// measure. Each symbol as its root and tick (each new one first in the list).
+TEST_F(MusicXmlNotationKindsTest, StackedAndMovedHarmoniesComeInAtTheirTimes) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    const std::string second = "<root><root-step>D</root-step></root><kind>minor</kind>";
+    constexpr int kEnd = 4080;  // a symbol after the last note stands at the measure's last tick
+    const struct {
+        std::string harmony;
+        std::vector<std::pair<int, int>> symbols;  // (root, tick)
+    } cases[] = {
+        {Harmony("C", "major"), {{0, kEnd}}},
+        {Harmony("C", "major", second), {{1, kEnd}, {0, kEnd}}},
+        {Harmony("E", "major", "<offset>-2</offset>"), {{2, 2048}}},
+        {Harmony("E", "major", "<offset>-4</offset>") + Harmony("F", "major", "<offset>-1</offset>"),
+         {{3, 3072}, {2, 0}}},
+        {Harmony("G", "major", "<offset>-5</offset>"), {{4, kEnd}}},  // before the measure: at its place
+        {Harmony("A", "major", "<offset>x</offset>"), {{5, kEnd}}},
+    };
+    for (const auto& c : cases) {
+        const std::string xml = OnePartScore({"", c.harmony, ""});
+        SCOPED_TRACE(xml);
+        ScoreView* view = testing::ImportMusicXmlText(xml, "stacked_XML");
+        ASSERT_NE(view, nullptr);
+        std::vector<std::pair<int, int>> symbols;
+        for (ScoreObject* symbol : testing::ObjectsOf(view->document, 2, ObjectType::Chord))
+            symbols.emplace_back(AsChordSymbol(symbol)->chord.root,
+                                 static_cast<int>(AsTextObject(symbol)->body.location.position >> 16));
+        EXPECT_EQ(symbols, c.symbols);
     }
 }
 
