@@ -175,7 +175,9 @@ void ImportChannelMessage(ImportRun& run, int staff, const smf::MidiFileEvent& e
     StaffRecord* record = StaffRecordOf(run.document, staff);
     const int measure = st.currentMeasure;
     if (record == nullptr || measure < 1 || measure > run.document->header.measureCount) return;
-    ImportChannelEvent(run.view, staff, GetOrCreateMeasureCell(record, run.document, measure));
+    std::vector<CellListEnd>& ends = run.texts.ends;
+    ImportChannelEvent(run.view, staff, GetOrCreateMeasureCell(record, run.document, measure),
+                       static_cast<size_t>(staff) < ends.size() ? &ends[static_cast<size_t>(staff)] : nullptr);
 }
 
 // Moves a staff's clock on by `delta` (in format 0 every staff's); a staff met for
@@ -197,7 +199,7 @@ void ImportTempo(ImportRun& run, int staff, const smf::MidiFileEvent& event) {
     const auto bpm = static_cast<uint16_t>(std::clamp<uint32_t>(kMicrosecondsPerMinute / micros, 1, 0xFFFF));
     if (!run.tempoSeen) run.document->header.tempo = bpm;
     run.tempoSeen = true;
-    ImportTempoMark(run.view, staff, bpm);
+    ImportTempoMark(run.texts, run.view, staff, bpm);
 }
 
 // A record pool filled beyond its share of its block limit: the file is too large
