@@ -43,6 +43,9 @@ constexpr uint8_t kProgramChange = 0xC0;
 constexpr uint8_t kStatusKindMask = 0xF0;
 constexpr uint8_t kChannelMask = 0x0F;
 constexpr uint8_t kMetaFirstText = 0x01;
+constexpr uint8_t kMetaText = 0x01;
+constexpr uint8_t kMetaCopyright = 0x02;
+constexpr uint8_t kMetaTrackName = 0x03;
 constexpr uint8_t kMetaLastText = 0x05;
 constexpr uint8_t kMetaChannelPrefix = 0x20;
 constexpr uint8_t kMetaTempo = 0x51;
@@ -148,6 +151,30 @@ void SetStaffVoices(ScoreDocument* document, int staff, bool channel, uint8_t va
     for (StaffTimbre& timbre : record->timbres) (channel ? timbre.channel : timbre.patch) = value;
 }
 
+// The pools a text, tempo mark or channel mark takes records of (its object, and
+// its string by its size), and the share of their block limit past which an
+// import makes no more marks: the notes' attachments and the pages keep room,
+// and the file is not refused for its marks.
+constexpr int kMarkPools[] = {kListNodePool, kSmallArrayPool, kSmallObjectPool, kTextObjectPool, kLargeObjectPool};
+constexpr int kMarkRoomPercent = 90;
+
+// Whether the score has no more room for marks; an event that would make one is
+// then counted in the import's box instead.
+bool MarkRoomFull(const ScoreDocument& document) {
+    for (const int pool : kMarkPools) {
+        const RecordPool& descriptor = document.pools.pools[pool];
+        if (descriptor.blockCount > descriptor.maxBlocks * kMarkRoomPercent / 100) return true;
+    }
+    return false;
+}
+
+// Counts a mark left out when the score has no room for it; whether it was.
+bool LeftOutForRoom(ImportRun& run) {
+    if (!MarkRoomFull(*run.document)) return false;
+    run.report.Count(kMarksPastRoom);
+    return true;
+}
+
 void ImportChannelMessage(ImportRun& run, int staff, const smf::MidiFileEvent& event) {
     run.prefixSet = false;
     if (staff == 0) return;  // the signature track plays nothing
@@ -175,6 +202,7 @@ void ImportChannelMessage(ImportRun& run, int staff, const smf::MidiFileEvent& e
     StaffRecord* record = StaffRecordOf(run.document, staff);
     const int measure = st.currentMeasure;
     if (record == nullptr || measure < 1 || measure > run.document->header.measureCount) return;
+    if (LeftOutForRoom(run)) return;
     std::vector<CellListEnd>& ends = run.texts.ends;
     ImportChannelEvent(run.view, staff, GetOrCreateMeasureCell(record, run.document, measure),
                        static_cast<size_t>(staff) < ends.size() ? &ends[static_cast<size_t>(staff)] : nullptr);
@@ -199,6 +227,7 @@ void ImportTempo(ImportRun& run, int staff, const smf::MidiFileEvent& event) {
     const auto bpm = static_cast<uint16_t>(std::clamp<uint32_t>(kMicrosecondsPerMinute / micros, 1, 0xFFFF));
     if (!run.tempoSeen) run.document->header.tempo = bpm;
     run.tempoSeen = true;
+    if (LeftOutForRoom(run)) return;
     ImportTempoMark(run.texts, run.view, staff, bpm);
 }
 
@@ -230,8 +259,14 @@ void ImportMeta(ImportRun& run, int staff, const smf::MidiFileEvent& event) {
                                   event.data[1]);
             break;
         default:
-            if (event.status >= kMetaFirstText && event.status <= kMetaLastText)
-                ImportMetaText(run.texts, run.view, staff, event.status,
+            if (event.status < kMetaFirstText || event.status > kMetaLastText) break;
+            // A copyright notice and the signature track's texts and names go on
+            // the page, the others into the measures.
+            if (event.status != kMetaCopyright &&
+                (staff != 0 || (event.status != kMetaText && event.status != kMetaTrackName)) &&
+                LeftOutForRoom(run))
+                break;
+            ImportMetaText(run.texts, run.view, staff, event.status,
                                std::span<const uint8_t>(event.data.data(), std::min<size_t>(event.length, event.data.size())));
             break;  // markers, cue points and the rest make nothing
     }
