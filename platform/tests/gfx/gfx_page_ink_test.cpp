@@ -1,11 +1,17 @@
 // The ink of a printed page drawn on an image surface, pixel for pixel against the
 // same drawing made one operation at a time: boxes gathered into runs keep their
 // clip, their place in the order against ink of other colours, and their place
-// inside an operation begun around them; and the box of a straight 1-pixel line.
+// inside an operation begun around them, as do polygons, strokes and glyphs
+// gathered by colour; the box of a straight 1-pixel line; which paths are convex
+// polygons.
 #include <gtest/gtest.h>
 
+#include <cairo-ft.h>
 #include <cairo.h>
+#include <ft2build.h>
+#include FT_FREETYPE_H
 
+#include <cmath>
 #include <cstring>
 #include <functional>
 #include <vector>
@@ -73,7 +79,111 @@ Step Operation(PageBox b, uint32_t colour, bool oneColour, std::vector<Step> ins
             }};
 }
 
+void SetColour(cairo_t* cr, uint32_t colour) {
+    cairo_set_source_rgb(cr, (colour >> 16 & 0xFF) / 255.0, (colour >> 8 & 0xFF) / 255.0, (colour & 0xFF) / 255.0);
+}
+
+void ClipTo(cairo_t* cr, const Rect& clip) {
+    cairo_rectangle(cr, clip.left, clip.top, clip.Width(), clip.Height());
+    cairo_clip(cr);
+}
+
+std::function<void(cairo_t*)> PolygonPath(std::vector<Point> corners) {
+    return [corners](cairo_t* cr) {
+        cairo_move_to(cr, corners[0].x, corners[0].y);
+        for (size_t i = 1; i < corners.size(); ++i) cairo_line_to(cr, corners[i].x, corners[i].y);
+        cairo_close_path(cr);
+    };
+}
+
+// A convex polygon filled in one colour.
+Step Fill(std::vector<Point> corners, uint32_t colour, Rect clip = kPage) {
+    auto path = PolygonPath(corners);
+    return {[=](PageInk& page) { ASSERT_TRUE(page.AddConvexFill(path, colour, clip)); },
+            [=](cairo_t* cr) {
+                cairo_save(cr);
+                ClipTo(cr, clip);
+                SetColour(cr, colour);
+                path(cr);
+                cairo_fill(cr);
+                cairo_restore(cr);
+            }};
+}
+
+// A line from a to b stroked `width` pixels wide.
+Step Stroke(Point a, Point b, int width, uint32_t colour, Rect clip = kPage) {
+    auto path = [=](cairo_t* cr) {
+        cairo_move_to(cr, a.x + 0.5, a.y + 0.5);
+        cairo_line_to(cr, b.x + 0.5, b.y + 0.5);
+    };
+    return {[=](PageInk& page) { page.AddStroke(path, width, colour, clip); },
+            [=](cairo_t* cr) {
+                cairo_save(cr);
+                ClipTo(cr, clip);
+                SetColour(cr, colour);
+                path(cr);
+                cairo_set_line_width(cr, width);
+                cairo_set_line_cap(cr, width > 1 ? CAIRO_LINE_CAP_ROUND : CAIRO_LINE_CAP_BUTT);
+                cairo_set_line_join(cr, width > 1 ? CAIRO_LINE_JOIN_ROUND : CAIRO_LINE_JOIN_MITER);
+                cairo_stroke(cr);
+                cairo_restore(cr);
+            }};
+}
+
+// Glyphs of the program's music font, 16 pixels to the em (kept for the run).
+cairo_scaled_font_t* TextFont() {
+    static cairo_scaled_font_t* const font = []() -> cairo_scaled_font_t* {
+        static FT_Library library = nullptr;
+        static FT_Face face = nullptr;
+        if (FT_Init_FreeType(&library) != 0 ||
+            FT_New_Face(library, QL_PROGRAM_DIR "/Glyphora.ttf", 0, &face) != 0)
+            return nullptr;
+        cairo_font_face_t* cairoFace = cairo_ft_font_face_create_for_ft_face(face, FT_LOAD_NO_HINTING);
+        cairo_matrix_t size, identity;
+        cairo_matrix_init_scale(&size, 16, 16);
+        cairo_matrix_init_identity(&identity);
+        cairo_font_options_t* options = cairo_font_options_create();
+        cairo_scaled_font_t* scaled = cairo_scaled_font_create(cairoFace, &size, &identity, options);
+        cairo_font_options_destroy(options);
+        cairo_font_face_destroy(cairoFace);
+        return scaled;
+    }();
+    return font;
+}
+
+// The glyphs of the codes of `text` placed from (x, y), each on a whole pixel one
+// advance after another.
+std::vector<cairo_glyph_t> Letters(const char* text, double x, double y) {
+    std::vector<cairo_glyph_t> placed;
+    if (TextFont() == nullptr) return placed;
+    FT_Face face = cairo_ft_scaled_font_lock_face(TextFont());
+    for (const char* c = text; *c; ++c) {
+        const cairo_glyph_t glyph{FT_Get_Char_Index(face, static_cast<unsigned char>(*c)), std::round(x), y};
+        cairo_text_extents_t extents;
+        cairo_scaled_font_glyph_extents(TextFont(), &glyph, 1, &extents);
+        placed.push_back(glyph);
+        x += extents.x_advance;
+    }
+    cairo_ft_scaled_font_unlock_face(TextFont());
+    return placed;
+}
+
+Step Glyphs(std::vector<cairo_glyph_t> glyphs, uint32_t colour, Rect clip = kPage) {
+    return {[=](PageInk& page) {
+                page.AddGlyphs(TextFont(), glyphs.data(), static_cast<int>(glyphs.size()), colour, clip);
+            },
+            [=](cairo_t* cr) {
+                cairo_save(cr);
+                ClipTo(cr, clip);
+                SetColour(cr, colour);
+                cairo_set_scaled_font(cr, TextFont());
+                cairo_show_glyphs(cr, glyphs.data(), static_cast<int>(glyphs.size()));
+                cairo_restore(cr);
+            }};
+}
+
 TEST(PageInkTest, DrawsWhatEachOperationDrawsInItsOrder) {
+    ASSERT_NE(TextFont(), nullptr) << "Glyphora.ttf missing in " QL_PROGRAM_DIR;
     const std::vector<std::pair<const char*, std::vector<Step>>> cases = {
         {"boxes of one colour, one covering another",
          {Box({2, 2, 10, 4}, kRed), Box({3, 2, 9, 3}, kRed), Box({1, 10, 30, 12}, kRed)}},
@@ -87,6 +197,30 @@ TEST(PageInkTest, DrawsWhatEachOperationDrawsInItsOrder) {
          {Box({2, 2, 20, 20}, kRed), Operation({10, 10, 30, 30}, kRed, true), Box({0, 12, 32, 14}, kBlue)}},
         {"a box drawn inside an operation comes before what follows it",
          {Operation({4, 4, 28, 28}, kBlue, false, {Box({0, 0, 32, 32}, kRed)})}},
+        {"polygons turning either way, overlapping",
+         {Fill({{2, 2}, {20, 2}, {20, 20}, {2, 20}}, kRed), Fill({{10, 10}, {10, 30}, {30, 30}, {30, 10}}, kRed)}},
+        {"a sloped polygon cut to its clip, then one under another clip",
+         {Fill({{0, 4}, {32, 0}, {32, 6}, {0, 10}}, kRed, Rect{4, 0, 20, 32}),
+          Fill({{0, 20}, {32, 16}, {32, 22}, {0, 26}}, kRed, Rect{10, 0, 32, 32})}},
+        {"polygons and boxes of two colours in turn",
+         {Fill({{2, 2}, {20, 2}, {20, 20}}, kRed), Box({10, 10, 30, 30}, kBlue),
+          Fill({{4, 4}, {30, 4}, {30, 14}}, kRed)}},
+        {"strokes of two widths, apart",
+         {Stroke({2, 2}, {28, 2}, 1, kRed), Stroke({4, 8}, {26, 20}, 3, kRed), Stroke({2, 28}, {2, 12}, 1, kRed)}},
+        {"a stroke under another colour's box, under a stroke",
+         {Stroke({2, 4}, {28, 4}, 3, kRed), Box({10, 0, 14, 32}, kBlue), Stroke({2, 20}, {28, 20}, 5, kRed)}},
+        {"strokes under two clips",
+         {Stroke({2, 4}, {30, 4}, 1, kRed, Rect{0, 0, 16, 32}), Stroke({2, 8}, {30, 8}, 1, kRed, Rect{8, 0, 32, 32})}},
+        {"glyphs of one font in runs on one line and on others, boxes and polygons between",
+         {Glyphs(Letters("H", 1, 8), kRed), Box({0, 12, 32, 13}, kRed), Glyphs(Letters("H", 10, 8), kRed),
+          Glyphs(Letters("G", 20, 8), kRed), Glyphs(Letters("H", 2, 24), kRed),
+          Fill({{20, 20}, {30, 20}, {30, 30}}, kRed)}},
+        {"glyphs of another colour over glyphs",
+         {Glyphs(Letters("H", 4, 8), kRed), Glyphs(Letters("H", 6, 8), kBlue), Glyphs(Letters("H", 8, 8), kRed)}},
+        {"glyphs cut by their clip",
+         {Glyphs(Letters("H", 4, 8), kRed, Rect{0, 0, 8, 32}), Glyphs(Letters("H", 20, 8), kRed)}},
+        {"glyphs drawn inside an operation come before what follows it",
+         {Operation({4, 4, 28, 28}, kBlue, false, {Glyphs(Letters("H", 2, 8), kRed), Stroke({0, 6}, {30, 6}, 3, kRed)})}},
     };
     for (const auto& [name, steps] : cases) {
         Surface gathered, straight;
@@ -99,6 +233,57 @@ TEST(PageInkTest, DrawsWhatEachOperationDrawsInItsOrder) {
         cairo_destroy(cr);
         EXPECT_TRUE(gathered.Pixels() == straight.Pixels()) << name;
     }
+}
+
+TEST(PageInkTest, OnlyConvexPolygonsAreGatheredAndRunClockwise) {
+    struct Case {
+        const char* name;
+        std::function<void(cairo_t*)> path;
+        bool convex;
+    };
+    auto curve = [](cairo_t* cr) {
+        cairo_move_to(cr, 0, 0);
+        cairo_curve_to(cr, 4, 0, 8, 4, 8, 8);
+        cairo_close_path(cr);
+    };
+    auto open = [](cairo_t* cr) {
+        cairo_move_to(cr, 0, 0);
+        cairo_line_to(cr, 8, 0);
+        cairo_line_to(cr, 8, 8);
+    };
+    auto twoSquares = [](cairo_t* cr) {
+        cairo_rectangle(cr, 0, 0, 4, 4);
+        cairo_rectangle(cr, 8, 8, 4, 4);
+    };
+    const Case cases[] = {
+        {"clockwise quadrilateral", PolygonPath({{0, 0}, {10, 2}, {10, 6}, {0, 4}}), true},
+        {"anticlockwise triangle", PolygonPath({{0, 0}, {0, 10}, {10, 10}}), true},
+        {"repeated and collinear corners", PolygonPath({{0, 0}, {5, 0}, {5, 0}, {10, 0}, {10, 10}, {0, 0}}), true},
+        {"an L", PolygonPath({{0, 0}, {4, 0}, {4, 6}, {10, 6}, {10, 10}, {0, 10}}), false},
+        {"a star", PolygonPath({{5, 0}, {8, 10}, {0, 4}, {10, 4}, {2, 10}}), false},
+        {"no area", PolygonPath({{0, 0}, {5, 5}, {10, 10}}), false},
+        {"a curve", curve, false},
+        {"an open path", open, false},
+        {"two squares", twoSquares, false},
+    };
+    Surface surface;
+    cairo_t* cr = cairo_create(surface.surface);
+    for (const Case& c : cases) {
+        cairo_new_path(cr);
+        c.path(cr);
+        cairo_path_t* copied = cairo_copy_path(cr);
+        std::vector<cairo_path_data_t> path(copied->data, copied->data + copied->num_data);
+        cairo_path_destroy(copied);
+        ASSERT_EQ(MakeClockwiseConvex(&path), c.convex) << c.name;
+        if (!c.convex) continue;
+        double area = 0;
+        for (size_t i = 0; i + 2 < path.size(); i += 2) {
+            const size_t next = i + 2 + 2 < path.size() ? i + 2 : 0;
+            area += path[i + 1].point.x * path[next + 1].point.y - path[next + 1].point.x * path[i + 1].point.y;
+        }
+        EXPECT_GT(area, 0) << c.name;
+    }
+    cairo_destroy(cr);
 }
 
 TEST(PageInkTest, StraightThinLinesCoverTheirPixelsWithoutTheLast) {
