@@ -84,30 +84,36 @@ int SignChanges(const std::vector<PathPoint>& c, bool alongX) {
     return changes;
 }
 
-void SetColour(cairo_t* cr, uint32_t colour) {
-    cairo_set_source_rgb(cr, ((colour >> 16) & 0xFF) / kChannelMax, ((colour >> 8) & 0xFF) / kChannelMax,
-                         (colour & 0xFF) / kChannelMax);
+std::vector<PathPoint> SortedUnique(std::vector<PathPoint> points) {
+    auto less = [](const PathPoint& a, const PathPoint& b) { return a.x < b.x || (a.x == b.x && a.y < b.y); };
+    std::sort(points.begin(), points.end(), less);
+    points.erase(std::unique(points.begin(), points.end()), points.end());
+    return points;
 }
 
-}  // namespace
+double Cross(const PathPoint& o, const PathPoint& a, const PathPoint& b) {
+    return (a.x - o.x) * (b.y - o.y) - (a.y - o.y) * (b.x - o.x);
+}
 
-bool MakeClockwiseConvex(std::vector<cairo_path_data_t>* path) {
-    std::vector<PathPoint> corners;
-    if (!PolygonCorners(*path, &corners)) return false;
-    bool left = false, right = false;
-    double area = 0;
-    for (size_t i = 0; i < corners.size(); ++i) {
-        const double turn = Turn(corners, i);
-        left = left || turn < 0;
-        right = right || turn > 0;
-        const PathPoint& a = corners[i];
-        const PathPoint& b = corners[(i + 1) % corners.size()];
-        area += a.x * b.y - b.x * a.y;
+// The convex hull of sorted distinct points (Andrew's monotone chain), without
+// corners on its straight edges.
+std::vector<PathPoint> Hull(const std::vector<PathPoint>& points) {
+    if (points.size() < 3) return points;
+    std::vector<PathPoint> hull(2 * points.size());
+    size_t k = 0;
+    for (size_t i = 0; i < points.size(); ++i) {
+        while (k >= 2 && Cross(hull[k - 2], hull[k - 1], points[i]) <= 0) --k;
+        hull[k++] = points[i];
     }
-    // One way round, once round: x and y each turn back twice at most.
-    if ((left && right) || area == 0 || SignChanges(corners, true) > 2 || SignChanges(corners, false) > 2)
-        return false;
-    if (area < 0) std::reverse(corners.begin(), corners.end());
+    for (size_t i = points.size() - 1, lower = k + 1; i-- > 0;) {
+        while (k >= lower && Cross(hull[k - 2], hull[k - 1], points[i]) <= 0) --k;
+        hull[k++] = points[i];
+    }
+    hull.resize(k - 1);
+    return hull;
+}
+
+void WritePolygon(const std::vector<PathPoint>& corners, std::vector<cairo_path_data_t>* path) {
     path->clear();
     for (size_t i = 0; i < corners.size(); ++i) {
         cairo_path_data_t head;
@@ -123,6 +129,77 @@ bool MakeClockwiseConvex(std::vector<cairo_path_data_t>* path) {
     close.header.type = CAIRO_PATH_CLOSE_PATH;
     close.header.length = 1;
     path->push_back(close);
+}
+
+double SignedArea(const std::vector<PathPoint>& corners) {
+    double area = 0;
+    for (size_t i = 0; i < corners.size(); ++i) {
+        const PathPoint& a = corners[i];
+        const PathPoint& b = corners[(i + 1) % corners.size()];
+        area += a.x * b.y - b.x * a.y;
+    }
+    return area;
+}
+
+void SetColour(cairo_t* cr, uint32_t colour) {
+    cairo_set_source_rgb(cr, ((colour >> 16) & 0xFF) / kChannelMax, ((colour >> 8) & 0xFF) / kChannelMax,
+                         (colour & 0xFF) / kChannelMax);
+}
+
+}  // namespace
+
+bool MakeClockwiseConvex(std::vector<cairo_path_data_t>* path) {
+    std::vector<PathPoint> corners;
+    if (!PolygonCorners(*path, &corners)) return false;
+    bool left = false, right = false;
+    for (size_t i = 0; i < corners.size(); ++i) {
+        const double turn = Turn(corners, i);
+        left = left || turn < 0;
+        right = right || turn > 0;
+    }
+    const double area = SignedArea(corners);
+    // One way round, once round: x and y each turn back twice at most.
+    if ((left && right) || area == 0 || SignChanges(corners, true) > 2 || SignChanges(corners, false) > 2)
+        return false;
+    if (area < 0) std::reverse(corners.begin(), corners.end());
+    WritePolygon(corners, path);
+    return true;
+}
+
+bool GrowByThinOutline(std::vector<cairo_path_data_t>* path, const std::vector<Point>& outline) {
+    // A mitre reaches past the pixel's corner at a corner sharper than this.
+    constexpr double kBluntestSharpCosine = 0.5;
+    // The path comes back from the surface's fixed-point units within this.
+    constexpr double kSamePoint = 1.0 / 16;
+    std::vector<PathPoint> corners;
+    if (!PolygonCorners(*path, &corners)) return false;
+    std::vector<PathPoint> traced;
+    for (Point p : outline) traced.push_back(PathPoint{double(p.x), double(p.y)});
+    traced = SortedUnique(traced);
+    if (traced.size() != corners.size()) return false;
+    // Each corner of the path is one of the pen's, which has whole pixels.
+    for (PathPoint& c : corners) {
+        auto same = std::find_if(traced.begin(), traced.end(), [&c](const PathPoint& t) {
+            return std::abs(t.x - c.x) < kSamePoint && std::abs(t.y - c.y) < kSamePoint;
+        });
+        if (same == traced.end()) return false;
+        c = *same;
+    }
+    for (size_t i = 0; i < corners.size(); ++i) {
+        const PathPoint& o = corners[i];
+        const PathPoint& a = corners[(i + corners.size() - 1) % corners.size()];
+        const PathPoint& b = corners[(i + 1) % corners.size()];
+        const double ax = a.x - o.x, ay = a.y - o.y, bx = b.x - o.x, by = b.y - o.y;
+        const double lengths = std::sqrt((ax * ax + ay * ay) * (bx * bx + by * by));
+        if (lengths == 0 || (ax * bx + ay * by) / lengths > kBluntestSharpCosine) return false;
+    }
+    std::vector<PathPoint> reach;
+    for (const PathPoint& c : corners)
+        for (double dx : {0.0, 1.0})
+            for (double dy : {0.0, 1.0}) reach.push_back(PathPoint{c.x + dx, c.y + dy});
+    std::vector<PathPoint> grown = Hull(SortedUnique(reach));
+    if (SignedArea(grown) < 0) std::reverse(grown.begin(), grown.end());
+    WritePolygon(grown, path);
     return true;
 }
 
@@ -259,14 +336,16 @@ void PageInk::AppendPath(const std::vector<cairo_path_data_t>& data) {
     cairo_append_path(cr_, &path);
 }
 
-bool PageInk::AddConvexFill(const std::function<void(cairo_t*)>& build, uint32_t colour, const Rect& clip) {
+PageInk::Gathered PageInk::AddConvexFill(const std::function<void(cairo_t*)>& build, uint32_t colour,
+                                         const Rect& clip, const std::vector<Point>* outline) {
     std::vector<cairo_path_data_t> path = CopyPath(build);
-    if (path.empty()) return true;
-    if (!MakeClockwiseConvex(&path)) return false;
+    if (path.empty()) return Gathered::Fill;
+    if (!MakeClockwiseConvex(&path)) return Gathered::No;
+    const bool grown = outline != nullptr && GrowByThinOutline(&path, *outline);
     Join(colour, clip);
     fills_.insert(fills_.end(), path.begin(), path.end());
     if (depth_ > 0) Flush();
-    return true;
+    return grown ? Gathered::FillAndOutline : Gathered::Fill;
 }
 
 void PageInk::AddStroke(const std::function<void(cairo_t*)>& build, int width, uint32_t colour,

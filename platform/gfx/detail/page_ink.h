@@ -48,9 +48,15 @@ class PageInk {
     void AddGlyphs(cairo_scaled_font_t* font, const cairo_glyph_t* glyphs, int count, uint32_t colour,
                    const Rect& clip);
     // The path that `build` makes (device pixels) filled in a solid colour, when it
-    // is one convex polygon (which fills the same by either rule); false for any
-    // other path, which the caller draws itself.
-    bool AddConvexFill(const std::function<void(cairo_t*)>& build, uint32_t colour, const Rect& clip);
+    // is one convex polygon (which fills the same by either rule); No for any other
+    // path, which the caller draws itself. With `outline`, the corners a 1-pixel
+    // pen of the same colour traces round the polygon through the pixels' centres:
+    // when they are the polygon's corners and no corner is sharp, the fill takes
+    // in the pixels the pen covers (the polygon grown a pixel right and down) and
+    // the outline needs no drawing of its own.
+    enum class Gathered { No, Fill, FillAndOutline };
+    Gathered AddConvexFill(const std::function<void(cairo_t*)>& build, uint32_t colour, const Rect& clip,
+                           const std::vector<Point>* outline = nullptr);
     // The path that `build` makes stroked with a solid round-ended pen of `width`
     // pixels (butt ends and mitred joins at width 1) in a solid colour.
     void AddStroke(const std::function<void(cairo_t*)>& build, int width, uint32_t colour, const Rect& clip);
@@ -107,5 +113,12 @@ bool StraightThinLineBox(Point a, Point b, PageBox* box);
 // way only; it is then made to run clockwise on the device (y down), so that
 // polygons filled together by the winding rule cover their union.
 bool MakeClockwiseConvex(std::vector<cairo_path_data_t>* path);
+
+// The convex polygon `path` (as MakeClockwiseConvex leaves it) grown by what a
+// 1-pixel pen covers tracing its corners through the pixels' centres: the hull of
+// its corners and the corners one pixel right, down, and both. False, with the
+// path unchanged, when the corners are not `outline`'s or a corner is sharper
+// than the pen's mitre reaches within the hull.
+bool GrowByThinOutline(std::vector<cairo_path_data_t>* path, const std::vector<Point>& outline);
 
 }  // namespace ql::gfx::detail

@@ -427,8 +427,15 @@ bool GatherOnPage(PageInk& page, const Dc& d, const PathFn* fill, const Outline&
     const bool hasOutline = HasOutline(d, outline);
     if (hasOutline && d.state.pen.style != PenStyle::Solid) return false;
     const Rect clip = DeviceClipOf(d);
-    if (fill && !brush.IsNull() && !page.AddConvexFill(*fill, colour, clip)) return false;
-    if (hasOutline) page.AddStroke(OutlinePath(outline), PenDeviceWidth(d), colour, clip);
+    PageInk::Gathered gathered = PageInk::Gathered::Fill;
+    if (fill && !brush.IsNull()) {
+        const bool thinPolygon = hasOutline && outline.kind == Outline::Kind::Polyline && outline.closed &&
+                                 PenDeviceWidth(d) == 1;
+        gathered = page.AddConvexFill(*fill, colour, clip, thinPolygon ? &outline.points : nullptr);
+        if (gathered == PageInk::Gathered::No) return false;
+    }
+    if (hasOutline && gathered != PageInk::Gathered::FillAndOutline)
+        page.AddStroke(OutlinePath(outline), PenDeviceWidth(d), colour, clip);
     return true;
 }
 

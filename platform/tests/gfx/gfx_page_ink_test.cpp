@@ -3,7 +3,7 @@
 // clip, their place in the order against ink of other colours, and their place
 // inside an operation begun around them, as do polygons, strokes and glyphs
 // gathered by colour; the box of a straight 1-pixel line; which paths are convex
-// polygons.
+// polygons, and the fill a thin outline grows.
 #include <gtest/gtest.h>
 
 #include <cairo-ft.h>
@@ -11,6 +11,7 @@
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <functional>
@@ -99,7 +100,7 @@ std::function<void(cairo_t*)> PolygonPath(std::vector<Point> corners) {
 // A convex polygon filled in one colour.
 Step Fill(std::vector<Point> corners, uint32_t colour, Rect clip = kPage) {
     auto path = PolygonPath(corners);
-    return {[=](PageInk& page) { ASSERT_TRUE(page.AddConvexFill(path, colour, clip)); },
+    return {[=](PageInk& page) { ASSERT_EQ(page.AddConvexFill(path, colour, clip), PageInk::Gathered::Fill); },
             [=](cairo_t* cr) {
                 cairo_save(cr);
                 ClipTo(cr, clip);
@@ -107,6 +108,25 @@ Step Fill(std::vector<Point> corners, uint32_t colour, Rect clip = kPage) {
                 path(cr);
                 cairo_fill(cr);
                 cairo_restore(cr);
+            }};
+}
+
+// A convex polygon filled and outlined in one colour by a 1-pixel pen through the
+// centres of its corner pixels.
+Step OutlinedFill(std::vector<Point> corners, uint32_t colour) {
+    auto path = PolygonPath(corners);
+    return {[=](PageInk& page) {
+                ASSERT_EQ(page.AddConvexFill(path, colour, kPage, &corners), PageInk::Gathered::FillAndOutline);
+            },
+            [=](cairo_t* cr) {
+                SetColour(cr, colour);
+                path(cr);
+                cairo_fill(cr);
+                cairo_move_to(cr, corners[0].x + 0.5, corners[0].y + 0.5);
+                for (size_t i = 1; i < corners.size(); ++i) cairo_line_to(cr, corners[i].x + 0.5, corners[i].y + 0.5);
+                cairo_close_path(cr);
+                cairo_set_line_width(cr, 1);
+                cairo_stroke(cr);
             }};
 }
 
@@ -205,6 +225,8 @@ TEST(PageInkTest, DrawsWhatEachOperationDrawsInItsOrder) {
         {"polygons and boxes of two colours in turn",
          {Fill({{2, 2}, {20, 2}, {20, 20}}, kRed), Box({10, 10, 30, 30}, kBlue),
           Fill({{4, 4}, {30, 4}, {30, 14}}, kRed)}},
+        {"upright boxes filled and outlined, the outline taken into the fill",
+         {OutlinedFill({{2, 2}, {12, 2}, {12, 6}, {2, 6}}, kRed), OutlinedFill({{20, 30}, {20, 10}, {28, 10}, {28, 30}}, kRed)}},
         {"strokes of two widths, apart",
          {Stroke({2, 2}, {28, 2}, 1, kRed), Stroke({4, 8}, {26, 20}, 3, kRed), Stroke({2, 28}, {2, 12}, 1, kRed)}},
         {"a stroke under another colour's box, under a stroke",
@@ -282,6 +304,48 @@ TEST(PageInkTest, OnlyConvexPolygonsAreGatheredAndRunClockwise) {
             area += path[i + 1].point.x * path[next + 1].point.y - path[next + 1].point.x * path[i + 1].point.y;
         }
         EXPECT_GT(area, 0) << c.name;
+    }
+    cairo_destroy(cr);
+}
+
+// A sloped beam's outline grows its fill by the pixels the pen covers: the hull of
+// its corners and the corners a pixel right, down and both; other shapes keep
+// their outlines.
+TEST(PageInkTest, AThinOutlineGrowsItsConvexPolygon) {
+    struct Case {
+        const char* name;
+        std::vector<Point> fill, outline;
+        std::vector<Point> grown;  // empty: the outline is kept
+    };
+    const Case cases[] = {
+        {"a box", {{0, 0}, {10, 0}, {10, 4}, {0, 4}}, {{0, 0}, {10, 0}, {10, 4}, {0, 4}},
+         {{0, 0}, {11, 0}, {11, 5}, {0, 5}}},
+        {"a beam rising to the right", {{0, 4}, {20, 0}, {20, 6}, {0, 10}}, {{0, 4}, {20, 0}, {20, 6}, {0, 10}},
+         {{0, 4}, {20, 0}, {21, 0}, {21, 7}, {1, 11}, {0, 11}}},
+        {"a beam falling, its outline the other way round", {{0, 0}, {20, 4}, {20, 10}, {0, 6}},
+         {{0, 6}, {20, 10}, {20, 4}, {0, 0}}, {{0, 0}, {1, 0}, {21, 4}, {21, 11}, {20, 11}, {0, 7}}},
+        {"an outline of other corners", {{0, 0}, {10, 0}, {10, 4}, {0, 4}}, {{0, 0}, {10, 0}, {10, 5}, {0, 5}}, {}},
+        {"a sharp wedge", {{0, 0}, {30, 4}, {0, 8}}, {{0, 0}, {30, 4}, {0, 8}}, {}},
+    };
+    Surface surface;
+    cairo_t* cr = cairo_create(surface.surface);
+    for (const Case& c : cases) {
+        cairo_new_path(cr);
+        PolygonPath(c.fill)(cr);
+        cairo_path_t* copied = cairo_copy_path(cr);
+        std::vector<cairo_path_data_t> path(copied->data, copied->data + copied->num_data);
+        cairo_path_destroy(copied);
+        ASSERT_TRUE(MakeClockwiseConvex(&path)) << c.name;
+        ASSERT_EQ(GrowByThinOutline(&path, c.outline), !c.grown.empty()) << c.name;
+        if (c.grown.empty()) continue;
+        std::vector<Point> corners;
+        for (size_t i = 0; i + 1 < path.size(); i += 2)
+            corners.push_back(Point{static_cast<int32_t>(path[i + 1].point.x), static_cast<int32_t>(path[i + 1].point.y)});
+        // The same polygon from any corner.
+        auto start = std::find(corners.begin(), corners.end(), c.grown[0]);
+        ASSERT_NE(start, corners.end()) << c.name;
+        std::rotate(corners.begin(), start, corners.end());
+        EXPECT_EQ(corners, c.grown) << c.name;
     }
     cairo_destroy(cr);
 }
