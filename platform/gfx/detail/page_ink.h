@@ -5,11 +5,13 @@
 // thousands of small strokes, boxes and glyphs costs many times its painting. Ink
 // of one colour that follows one another (staff lines, stems, ledger lines,
 // barlines, beams, the 1-pixel straight lines that stand for them, solid outlines,
-// glyphs) waits and goes to the page as one fill of boxes, one run of glyphs per
-// font, one fill of polygons and one stroke per pen width. Nothing drawn changes:
-// ink of one solid colour looks the same in any order, a box is cut to the clip it
-// was drawn under, the other waiting ink keeps the one clip it was drawn under, and
-// ink of another colour or of several draws after everything waiting.
+// glyphs) waits and goes to the page as boxes one after another, one run of
+// glyphs per font, one fill of polygons and one stroke per pen width (a box alone
+// in its fill is written as four numbers; in a path of many, as eight). Nothing
+// drawn changes: ink of one solid colour looks the same in any order, a box is cut
+// to the clip it was drawn under, the other waiting ink keeps the one clip it was
+// drawn under, and ink of another colour or of several draws after everything
+// waiting.
 #pragma once
 
 #include <cairo.h>
