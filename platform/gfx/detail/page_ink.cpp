@@ -148,27 +148,58 @@ void SetColour(cairo_t* cr, uint32_t colour) {
 
 }  // namespace
 
-bool MakeClockwiseConvex(std::vector<cairo_path_data_t>* path) {
-    std::vector<PathPoint> corners;
-    if (!PolygonCorners(*path, &corners)) return false;
+namespace {
+
+// True when the corners turn one way only, once round; they then run clockwise.
+bool ClockwiseConvex(std::vector<PathPoint>* corners) {
     bool left = false, right = false;
-    for (size_t i = 0; i < corners.size(); ++i) {
-        const double turn = Turn(corners, i);
+    for (size_t i = 0; i < corners->size(); ++i) {
+        const double turn = Turn(*corners, i);
         left = left || turn < 0;
         right = right || turn > 0;
     }
-    const double area = SignedArea(corners);
+    const double area = SignedArea(*corners);
     // One way round, once round: x and y each turn back twice at most.
-    if ((left && right) || area == 0 || SignChanges(corners, true) > 2 || SignChanges(corners, false) > 2)
+    if ((left && right) || area == 0 || SignChanges(*corners, true) > 2 || SignChanges(*corners, false) > 2)
         return false;
-    if (area < 0) std::reverse(corners.begin(), corners.end());
+    if (area < 0) std::reverse(corners->begin(), corners->end());
+    return true;
+}
+
+// Grows a convex polygon by what a 1-pixel pen covers tracing its corners through
+// the pixels' centres; false when a corner is sharper than the pen's mitre reaches
+// within the hull.
+bool GrowByPen(std::vector<PathPoint>* corners) {
+    constexpr double kBluntestSharpCosine = 0.5;
+    const std::vector<PathPoint>& c = *corners;
+    for (size_t i = 0; i < c.size(); ++i) {
+        const PathPoint& o = c[i];
+        const PathPoint& a = c[(i + c.size() - 1) % c.size()];
+        const PathPoint& b = c[(i + 1) % c.size()];
+        const double ax = a.x - o.x, ay = a.y - o.y, bx = b.x - o.x, by = b.y - o.y;
+        const double lengths = std::sqrt((ax * ax + ay * ay) * (bx * bx + by * by));
+        if (lengths == 0 || (ax * bx + ay * by) / lengths > kBluntestSharpCosine) return false;
+    }
+    std::vector<PathPoint> reach;
+    reach.reserve(4 * c.size());
+    for (const PathPoint& p : c)
+        for (double dx : {0.0, 1.0})
+            for (double dy : {0.0, 1.0}) reach.push_back(PathPoint{p.x + dx, p.y + dy});
+    *corners = Hull(SortedUnique(reach));
+    if (SignedArea(*corners) < 0) std::reverse(corners->begin(), corners->end());
+    return true;
+}
+
+}  // namespace
+
+bool MakeClockwiseConvex(std::vector<cairo_path_data_t>* path) {
+    std::vector<PathPoint> corners;
+    if (!PolygonCorners(*path, &corners) || !ClockwiseConvex(&corners)) return false;
     WritePolygon(corners, path);
     return true;
 }
 
 bool GrowByThinOutline(std::vector<cairo_path_data_t>* path, const std::vector<Point>& outline) {
-    // A mitre reaches past the pixel's corner at a corner sharper than this.
-    constexpr double kBluntestSharpCosine = 0.5;
     // The path comes back from the surface's fixed-point units within this.
     constexpr double kSamePoint = 1.0 / 16;
     std::vector<PathPoint> corners;
@@ -185,21 +216,8 @@ bool GrowByThinOutline(std::vector<cairo_path_data_t>* path, const std::vector<P
         if (same == traced.end()) return false;
         c = *same;
     }
-    for (size_t i = 0; i < corners.size(); ++i) {
-        const PathPoint& o = corners[i];
-        const PathPoint& a = corners[(i + corners.size() - 1) % corners.size()];
-        const PathPoint& b = corners[(i + 1) % corners.size()];
-        const double ax = a.x - o.x, ay = a.y - o.y, bx = b.x - o.x, by = b.y - o.y;
-        const double lengths = std::sqrt((ax * ax + ay * ay) * (bx * bx + by * by));
-        if (lengths == 0 || (ax * bx + ay * by) / lengths > kBluntestSharpCosine) return false;
-    }
-    std::vector<PathPoint> reach;
-    for (const PathPoint& c : corners)
-        for (double dx : {0.0, 1.0})
-            for (double dy : {0.0, 1.0}) reach.push_back(PathPoint{c.x + dx, c.y + dy});
-    std::vector<PathPoint> grown = Hull(SortedUnique(reach));
-    if (SignedArea(grown) < 0) std::reverse(grown.begin(), grown.end());
-    WritePolygon(grown, path);
+    if (!GrowByPen(&corners)) return false;
+    WritePolygon(corners, path);
     return true;
 }
 
@@ -317,6 +335,23 @@ void PageInk::AddGlyphs(cairo_scaled_font_t* font, const cairo_glyph_t* glyphs, 
     }
     run->glyphs.insert(run->glyphs.end(), glyphs, glyphs + count);
     if (depth_ > 0) Flush();
+}
+
+bool PageInk::AddOutlinedPolygon(const std::vector<Point>& corners, uint32_t colour, const Rect& clip) {
+    std::vector<PathPoint> polygon;
+    for (Point p : corners) {
+        if (!InRange(p)) return false;
+        const PathPoint corner{double(p.x), double(p.y)};
+        if (polygon.empty() || !(polygon.back() == corner)) polygon.push_back(corner);
+    }
+    if (polygon.size() > 1 && polygon.front() == polygon.back()) polygon.pop_back();
+    if (polygon.size() < 3 || !ClockwiseConvex(&polygon) || !GrowByPen(&polygon)) return false;
+    std::vector<cairo_path_data_t> path;
+    WritePolygon(polygon, &path);
+    Join(colour, clip);
+    fills_.insert(fills_.end(), path.begin(), path.end());
+    if (depth_ > 0) Flush();
+    return true;
 }
 
 std::vector<cairo_path_data_t> PageInk::CopyPath(const std::function<void(cairo_t*)>& build) {

@@ -59,6 +59,10 @@ class PageInk {
     enum class Gathered { No, Fill, FillAndOutline };
     Gathered AddConvexFill(const std::function<void(cairo_t*)>& build, uint32_t colour, const Rect& clip,
                            const std::vector<Point>* outline = nullptr);
+    // As AddConvexFill with an outline, for the polygon of the outline's own corners
+    // (within the Cairo range): no path is built to find them. False, with nothing
+    // gathered, for a polygon not convex or with a sharp corner.
+    bool AddOutlinedPolygon(const std::vector<Point>& corners, uint32_t colour, const Rect& clip);
     // The path that `build` makes stroked with a solid round-ended pen of `width`
     // pixels (butt ends and mitred joins at width 1) in a solid colour.
     void AddStroke(const std::function<void(cairo_t*)>& build, int width, uint32_t colour, const Rect& clip);

@@ -431,6 +431,7 @@ bool GatherOnPage(PageInk& page, const Dc& d, const PathFn* fill, const Outline&
     if (fill && !brush.IsNull()) {
         const bool thinPolygon = hasOutline && outline.kind == Outline::Kind::Polyline && outline.closed &&
                                  PenDeviceWidth(d) == 1;
+        if (thinPolygon && outline.tracesFill && page.AddOutlinedPolygon(outline.points, colour, clip)) return true;
         gathered = page.AddConvexFill(*fill, colour, clip, thinPolygon ? &outline.points : nullptr);
         if (gathered == PageInk::Gathered::No) return false;
     }

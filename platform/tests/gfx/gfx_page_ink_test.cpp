@@ -100,11 +100,17 @@ std::function<void(cairo_t*)> PolygonPath(std::vector<Point> corners, double off
     };
 }
 
-// A convex polygon filled in one colour; with `outlined`, outlined as well by a
-// 1-pixel pen through the centres of its corner pixels.
-Step Fill(std::vector<Point> corners, uint32_t colour, Rect clip = kPage, bool outlined = false) {
+// A convex polygon filled in one colour, or filled and outlined by a 1-pixel pen
+// through the centres of its corner pixels (given with the path, or alone).
+enum class Outlined { No, WithPath, Alone };
+Step Fill(std::vector<Point> corners, uint32_t colour, Rect clip = kPage, Outlined how = Outlined::No) {
     auto path = PolygonPath(corners);
+    const bool outlined = how != Outlined::No;
     return {[=](PageInk& page) {
+                if (how == Outlined::Alone) {
+                    EXPECT_TRUE(page.AddOutlinedPolygon(corners, colour, clip));
+                    return;
+                }
                 EXPECT_EQ(page.AddConvexFill(path, colour, clip, outlined ? &corners : nullptr),
                           outlined ? PageInk::Gathered::FillAndOutline : PageInk::Gathered::Fill);
             },
@@ -196,8 +202,8 @@ TEST(PageInkTest, DrawsWhatEachOperationDrawsInItsOrder) {
          {Fill({{2, 2}, {20, 2}, {20, 20}}, kRed), Box({10, 10, 30, 30}, kBlue),
           Fill({{4, 4}, {30, 4}, {30, 14}}, kRed)}},
         {"upright boxes filled and outlined, the outline taken into the fill",
-         {Fill({{2, 2}, {12, 2}, {12, 6}, {2, 6}}, kRed, kPage, true),
-          Fill({{20, 30}, {20, 10}, {28, 10}, {28, 30}}, kRed, kPage, true)}},
+         {Fill({{2, 2}, {12, 2}, {12, 6}, {2, 6}}, kRed, kPage, Outlined::WithPath),
+          Fill({{20, 30}, {20, 10}, {28, 10}, {28, 30}}, kRed, kPage, Outlined::Alone)}},
         {"strokes of two widths, apart",
          {Stroke({2, 2}, {28, 2}, 1, kRed), Stroke({4, 8}, {26, 20}, 3, kRed), Stroke({2, 28}, {2, 12}, 1, kRed)}},
         {"a stroke under another colour's box, under a stroke",
