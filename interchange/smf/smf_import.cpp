@@ -168,6 +168,15 @@ bool MarkRoomFull(const ScoreDocument& document) {
     return false;
 }
 
+// Whether a meta event makes a mark in a measure: a tempo change (unless the
+// import leaves tempo out), and a text, name or lyric but a copyright notice and
+// the signature track's texts and names (those go on the page).
+bool MetaMakesMark(const ImportRun& run, int staff, uint8_t status) {
+    if (status == kMetaTempo) return !run.smpte && Options().FilterTempo == 0;
+    return status >= kMetaFirstText && status <= kMetaLastText && status != kMetaCopyright &&
+           (staff != 0 || (status != kMetaText && status != kMetaTrackName));
+}
+
 // Counts a mark left out when the score has no room for it; whether it was.
 bool LeftOutForRoom(ImportRun& run) {
     if (!MarkRoomFull(*run.document)) return false;
@@ -260,12 +269,7 @@ void ImportMeta(ImportRun& run, int staff, const smf::MidiFileEvent& event) {
             break;
         default:
             if (event.status < kMetaFirstText || event.status > kMetaLastText) break;
-            // A copyright notice and the signature track's texts and names go on
-            // the page, the others into the measures.
-            if (event.status != kMetaCopyright &&
-                (staff != 0 || (event.status != kMetaText && event.status != kMetaTrackName)) &&
-                LeftOutForRoom(run))
-                break;
+            if (MetaMakesMark(run, staff, event.status) && LeftOutForRoom(run)) break;
             ImportMetaText(run.texts, run.view, staff, event.status,
                                std::span<const uint8_t>(event.data.data(), std::min<size_t>(event.length, event.data.size())));
             break;  // markers, cue points and the rest make nothing
@@ -287,8 +291,13 @@ void ImportEvent(ImportRun& run, int track, const smf::MidiFileEvent& event) {
     // measure starting there.
     const bool trackEnd = event.kind == smf::MidiEventKind::Meta && event.status == smf::kMetaEndOfTrack;
     if (!IsNoteOff(event) && !trackEnd) EnterReachedMeasure(run.view, staff);
-    // After the last measure the score can hold only notes are counted, as left out.
-    if (TranscriptionStaffState(staff).pastLastMeasure && event.kind != smf::MidiEventKind::Channel) return;
+    // After the last measure the score can hold the notes are counted as left out
+    // (by the transcription), and the texts and tempo changes here.
+    if (TranscriptionStaffState(staff).pastLastMeasure && event.kind != smf::MidiEventKind::Channel) {
+        if (event.kind == smf::MidiEventKind::Meta && MetaMakesMark(run, staff, event.status))
+            run.report.Count(kMarksPastLastMeasure);
+        return;
+    }
     switch (event.kind) {
         case smf::MidiEventKind::Channel: ImportChannelMessage(run, staff, event); break;
         case smf::MidiEventKind::Meta: ImportMeta(run, staff, event); break;

@@ -280,5 +280,23 @@ TEST_F(SmfImportTexts, LyricsPastTheRoomForMarksAreCountedAndTheOthersKept) {
         << box;
 }
 
+// Texts, a lyric and a tempo change 1,100 measures on, after the last measure the
+// score can hold: the import's box counts them.
+TEST_F(SmfImportTexts, TextsAfterTheLastMeasureAreCounted) {
+    const Bytes far{0x99, 0xE4, 0x00};  // 422,400 ticks: 1,100 measures of 4/4 at 96 a quarter
+    const Bytes tempo{0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20};
+    Bytes late = far;
+    const Bytes text = Meta(0x00, 0x01, "far");
+    late.insert(late.end(), text.begin() + 1, text.end());
+    const std::string path = WriteBytes(
+        "late.mid", Join({Header(1, 2, 96), Chunk("MTrk", Events({})),
+                          Chunk("MTrk", Events({kTwoNotes, late, Meta(0x00, 0x05, "la"), Meta(0x00, 0x01, "on"), tempo}))}));
+    ScoreView* view = Import(path);
+    ASSERT_NE(view, nullptr);
+    ASSERT_FALSE(ui::headless::MessageBoxes().empty());
+    const std::string box = ui::headless::MessageBoxes().back().text;
+    EXPECT_NE(box.find(std::string(kMarksPastLastMeasure) + ": 4"), std::string::npos) << box;
+}
+
 }  // namespace
 }  // namespace ql::testing
