@@ -274,9 +274,11 @@ RecordRect PlaceText(ScoreView* view, PageRoom& room, ScoreSystem* system, int s
     // other side.
     for (const bool up : {!belowFirst, belowFirst}) {
         const int32_t limit = up ? band.ceiling : band.floor;
+        // (Reaching on, only the places not tried inside the measure.)
         for (const int32_t end : {measureEnd, systemEnd}) {
+            const int32_t tried = end == measureEnd ? INT32_MIN : measureEnd;
             for (const int32_t dx : moves)
-                if (left + dx + width <= end) consider(dx, up, limit);
+                if (left + dx + width <= end && left + dx + width > tried) consider(dx, up, limit);
             if (spot) break;
         }
         for (const int32_t dx : moves)
