@@ -28,8 +28,8 @@
 // placed itself stays where it stands when its box there touches no box (those
 // stand first, before any mark is placed), and is placed as above when it does.
 // Cost: each place tried asks the page's room (imported_page_room.h), which looks
-// only at the boxes over the place's width and keeps its answers; the texts of a
-// staff that end together give one place after them.
+// only at the boxes in the grid cells near the place and keeps its answers; the
+// texts of a staff that end together give one place after them.
 // Known limitation: a mark is placed against the notes as they stand; a later
 // change of layout can bring them together again.
 #include "interchange/imported_text_places.h"
