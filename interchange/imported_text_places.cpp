@@ -28,8 +28,8 @@
 // placed itself stays where it stands when its box there touches no box (those
 // stand first, before any mark is placed), and is placed as above when it does.
 // Cost: each place tried asks the page's room (imported_page_room.h), which looks
-// only at the boxes over the place's width and keeps its answers; the texts of a
-// staff that end together give one place after them.
+// only at the boxes in the grid cells near the place and keeps its answers; the
+// texts of a staff that end together give one place after them.
 // Known limitation: a mark is placed against the notes as they stand; a later
 // change of layout can bring them together again.
 #include "interchange/imported_text_places.h"
@@ -275,9 +275,11 @@ RecordRect PlaceText(ScoreView* view, PageRoom& room, ScoreSystem* system, int s
     // other side.
     for (const bool up : {!belowFirst, belowFirst}) {
         const int32_t limit = up ? band.ceiling : band.floor;
+        // (Reaching on, only the places not tried inside the measure.)
         for (const int32_t end : {measureEnd, systemEnd}) {
+            const int32_t tried = end == measureEnd ? INT32_MIN : measureEnd;
             for (const int32_t dx : moves)
-                if (left + dx + width <= end) consider(dx, up, limit);
+                if (left + dx + width <= end && left + dx + width > tried) consider(dx, up, limit);
             if (spot) break;
         }
         for (const int32_t dx : moves)
