@@ -73,6 +73,29 @@ std::string At(const Span& s) {
            std::to_string(s.right - kLogicalOrigin) + ", " + std::to_string(s.bottom - kLogicalOrigin) + ")";
 }
 
+// An unbeamed stem points the way it reaches past its heads: up, it stands on the
+// right of its heads (a head of the chord left of it) and reaches from the lowest
+// head's middle to above the highest; down, on the left, from the highest head's
+// middle to below the lowest. True when it stands so.
+bool UnbeamedStemStands(const ChordInk& chord, const StemFacts& f, int left, int right,
+                        const CollisionFound& found) {
+    const bool up = f.headsTop - f.stem.top > f.stem.bottom - f.headsBottom;
+    const InkMark* outer = chord.heads.front();  // the head the stem starts from
+    for (const InkMark* h : chord.heads)
+        if (up ? h->box.bottom > outer->box.bottom : h->box.top < outer->box.top) outer = h;
+    const int32_t outerMiddle = (outer->box.top + outer->box.bottom) / 2;
+    const bool side = up ? left > 0 : right > 0;
+    const bool starts = up ? f.stem.bottom >= outerMiddle - kTouch : f.stem.top <= outerMiddle + kTouch;
+    const bool passes = up ? f.stem.top < f.headsTop : f.stem.bottom > f.headsBottom;
+    if (side && starts && passes) return true;
+    found(FindingKind::StemShortOfHead, *chord.stems.front(),
+          "stem at " + At(f.stem) + " pointing " + (up ? "up" : "down") +
+              (!side    ? (up ? " stands left of its note heads" : " stands right of its note heads")
+               : !starts ? " does not start at its outer note head at " + Place(outer->box)
+                         : " does not reach past its note heads"));
+    return false;
+}
+
 // A chord's stem against its heads; its facts for the beam check when it has heads.
 std::optional<StemFacts> CheckChord(const ChordInk& chord, const CollisionFound& found) {
     const InkMark& first = *chord.stems.front();
@@ -109,6 +132,8 @@ std::optional<StemFacts> CheckChord(const ChordInk& chord, const CollisionFound&
         f.up = right == 0;
     else
         f.up = (f.headsTop + f.headsBottom) / 2 - f.stem.top > f.stem.bottom - (f.headsTop + f.headsBottom) / 2;
+    if (chord.stems.front()->note.group == nullptr && !UnbeamedStemStands(chord, f, left, right, found))
+        return std::nullopt;
     return f;
 }
 

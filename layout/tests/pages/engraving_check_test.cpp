@@ -55,16 +55,20 @@ TEST_F(EngravingCheckTest, ANewScoreGivesNoFinding) {
 
 // Notes far above a page's first staff (a MIDI file's highest keys) take the
 // page's first system down the page: nothing of theirs stands past its top edge.
-// Each height on a score of its own (a new score here keeps the notes of the one
+// A stem set to point up stands at its head's right. Each height on a score of its own (a new score here keeps the notes of the one
 // before, which would make chords of them).
 class NotesFarAboveTest : public PageFormatTest, public ::testing::WithParamInterface<int> {};
 
 TEST_P(NotesFarAboveTest, NotesFarAboveTheFirstStaffStayOnThePage) {
     constexpr int kQuarterCode = 10;
+    constexpr int32_t kBlackHeadWidth = 150;  // the test's view has no glyph table to give it
     const int step = GetParam();
     NewScore(2, 4, 4);
+    view_->glyphWidths.black = kBlackHeadWidth;
     Note(1, 1, 0, 0, kQuarterCode, step);
-    Note(1, 2, 0, 0, kQuarterCode, step + 4)->stemLength = -448;
+    EventRecord* up = Note(1, 2, 0, 0, kQuarterCode, step + 4);  // an up stem reaching higher still
+    up->flags |= kEventStemFlag;
+    up->stemLength = -448;
     ReformatOptions options;
     ReformatFromPage(view_, &options, doc_->firstPage);
     EXPECT_TRUE(::ql::testing::EngravingIsClean(view_));
@@ -89,6 +93,33 @@ TEST_F(EngravingCheckTest, AStemShortOfItsChordsLowerNoteIsFound) {
         for (const EngravingFinding& f : findings) all += DescribeFinding(f) + "\n";
         EXPECT_EQ(Finds(findings, FindingKind::StemShortOfHead, 1, 1), stem < 1000) << all;
         EXPECT_EQ(findings.size(), stem < 1000 ? 1u : 0u) << all;
+    }
+}
+
+// An unbeamed stem stands on the side it points to: a stem reaching up from the left
+// of its head, or down from its right, or not past its head, is found; one standing
+// as its direction bit says is not.
+TEST_F(EngravingCheckTest, AnUnbeamedStemOnTheWrongSideOfItsHeadIsFound) {
+    constexpr int kQuarterCode = 10;
+    NewScore(1, 4, 4);
+    view_->glyphWidths.black = 150;  // the test's view has no glyph table to give it
+    EventRecord* note = Note(1, 1, 0, 0, kQuarterCode, 0);
+    ReformatOptions options;
+    ReformatFromPage(view_, &options, doc_->firstPage);
+    const struct {
+        bool upBit;
+        int16_t stem;
+        bool found;
+    } cases[] = {{false, 448, false}, {true, -448, false}, {false, -448, true}, {true, 448, true}, {true, -16, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << "up " << c.upBit << " stem " << c.stem);
+        note->flags = static_cast<uint16_t>(c.upBit ? note->flags | kEventStemFlag : note->flags & ~kEventStemFlag);
+        note->stemLength = c.stem;
+        const std::vector<EngravingFinding> findings = CheckEngraving(view_);
+        std::string all;
+        for (const EngravingFinding& f : findings) all += DescribeFinding(f) + "\n";
+        EXPECT_EQ(Finds(findings, FindingKind::StemShortOfHead, 1, 1), c.found) << all;
+        EXPECT_EQ(findings.size(), c.found ? 1u : 0u) << all;
     }
 }
 

@@ -69,6 +69,7 @@ void RestTest::SetUp() {
     doc_->internalDistances[static_cast<int>(EngravingMetric::Accident)] = kAccidentalColumn;
     view_->glyphWidths.black = kBlackHeadAdvance;
     view_->glyphWidths.halfBlack = kBlackHeadAdvance / 2;
+    view_->glyphWidths.half = kBlackHeadAdvance;  // a half note's up stem stands at its head's right
     UpdateBeatMaps(view_, 1);
     UseMeasure(1);
 }
