@@ -75,14 +75,14 @@ class GrowingScore {
     std::string Grow() {
         switch (Pick(0, 11)) {
             case 0: case 1: AddMeasure(); return "measure";
-            case 10: AddGrace(); return "grace";
-            case 11: AddChord(); return "chord";
             case 2: AddVerse(); return "verse";
             case 3: AddDynamic(); return "dynamic";
             case 4: AddHairpin(); return "hairpin";
             case 5: AddSlur(); return "slur";
             case 6: AddTie(); return "tie";
             case 7: AddArticulation(); return "articulation";
+            case 10: AddGrace(); return "grace";
+            case 11: AddChord(); return "chord";
             default: AddAccidental(); return "accidental";
         }
     }
@@ -373,10 +373,12 @@ std::string NoteXml(const GrownNote& note, int voice, const std::string& stemAnd
     // The chord's other notes: its stem, without beams of their own.
     const size_t stemEnd = stemAndBeams.find("</stem>");
     for (int above : note.rest ? std::vector<int>{} : note.chord)
-        text += "<note><chord/>" + PitchXml(note.degree + above, 0) + "<duration>" + std::to_string(note.length) +
-                "</duration><voice>" + std::to_string(voice + 1) + "</voice><type>" + TypeOf(note.length) + "</type>" +
+        text += "<note><chord/>" + PitchXml(note.degree + above, 0) + "<duration>" +
+                std::to_string(note.length) + "</duration><voice>" + std::to_string(voice + 1) +
+                "</voice><type>" + TypeOf(note.length) + "</type>" +
                 (note.length == 3 || note.length == 6 || note.length == 12 ? "<dot/>" : "") +
-                (stemEnd != std::string::npos ? stemAndBeams.substr(0, stemEnd + 7) : "") + "</note>";
+                (stemEnd != std::string::npos ? stemAndBeams.substr(0, stemEnd + 7) : "") +
+                "</note>";
     return text;
 }
 
@@ -414,7 +416,8 @@ struct Growth {
 };
 void PrintTo(const Growth& growth, std::ostream* out) { *out << "seed " << growth.seed << ", " << growth.steps << " steps"; }
 
-class GrowingScoresTest : public testing::ProgramFixture, public ::testing::WithParamInterface<Growth> {};
+class GrowingScoresTest : public testing::ProgramFixture,
+                          public ::testing::WithParamInterface<Growth> {};
 TEST_P(GrowingScoresTest, EveryStepPrintsWithoutFindings) {
     ASSERT_EQ(Start(), StartupCode::Ok);
     const unsigned seed = GetParam().seed;
@@ -435,9 +438,11 @@ TEST_P(GrowingScoresTest, EveryStepPrintsWithoutFindings) {
 // Each seed its own case, forty steps each, so that CTest spreads them: scores of
 // one to three parts, their steps covering every kind of growth.
 INSTANTIATE_TEST_SUITE_P(Seeds, GrowingScoresTest,
-                         ::testing::Values(Growth{1, 40}, Growth{2, 40}, Growth{3, 40}, Growth{4, 40}, Growth{6, 40},
-                                           Growth{8, 40}, Growth{9, 40}, Growth{10, 40}, Growth{11, 40}, Growth{14, 40},
-                                           Growth{16, 40}, Growth{18, 40}, Growth{19, 40}, Growth{20, 40}, Growth{21, 40},
+                         ::testing::Values(Growth{1, 40}, Growth{2, 40}, Growth{3, 40},
+                                           Growth{4, 40}, Growth{6, 40}, Growth{8, 40},
+                                           Growth{9, 40}, Growth{10, 40}, Growth{11, 40},
+                                           Growth{14, 40}, Growth{16, 40}, Growth{18, 40},
+                                           Growth{19, 40}, Growth{20, 40}, Growth{21, 40},
                                            Growth{22, 40}));
 
 }  // namespace
