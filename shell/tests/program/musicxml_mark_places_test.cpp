@@ -204,6 +204,20 @@ std::string CrossedTies(int, int m) {
            note("D5", 2, 2, "start") + note("D5", 2, 1, "stop") + note("G4", 2, 1);
 }
 
+// Low notes with sharps and flats, stemmed up, under a "p" below each of them.
+std::string LowAccidentals(int, int m) {
+    std::string music;
+    for (const char* pitch : {"B3", "C4", "A3", "C4"}) {
+        const bool flat = pitch[0] != 'C';
+        music += (m == 2 ? Dynamic("p") : "") + "<note><pitch><step>" + pitch[0] +
+                 "</step><alter>" + (flat ? "-1" : "1") + "</alter><octave>" + pitch[1] +
+                 "</octave></pitch><duration>1</duration><voice>1</voice><type>quarter</type>"
+                 "<accidental>" +
+                 (flat ? "flat" : "sharp") + "</accidental><stem>up</stem></note>";
+    }
+    return music;
+}
+
 // What the ink of the marks of one kind shows: so many runs of `type` (with that
 // text, when given), each in `measure` on `staff` (0: any), above or below its
 // staff's lines by at least `gap` and no more than four spaces beyond its notes
@@ -253,6 +267,9 @@ TEST_F(MusicXmlMarkPlacesTest, MarksStandBesideTheirStaffAtTheirMeasure) {
          {{ObjectType::Dynamic, "", 2, 1, false, 1}}},
         {"raised rest", Score(1, 1, RaisedRest), {{ObjectType::Dynamic, "", 2, 1, true, 1}}},
         {"crossed ties", Score(1, 1, CrossedTies), {}},
+        {"low accidentals",
+         Score(1, 1, LowAccidentals),
+         {{ObjectType::Dynamic, "", 2, 1, false, 4}}},
     };
     for (const auto& score : scores) {
         SCOPED_TRACE(score.name);
