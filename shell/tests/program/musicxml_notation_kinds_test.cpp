@@ -270,6 +270,41 @@ TEST_F(MusicXmlNotationKindsTest, StackedAndMovedHarmoniesComeInAtTheirTimes) {
     }
 }
 
+// Directions after measure 2's whole note with an offset back into it: words,
+// dynamics and tempo marks stand that far from where they were read while it stays
+// inside the measure; a direction whose marks cannot move (a pedal mark) keeps
+// them at its place and counts its offset. Each text of the measure as its words
+// and tick (each new one first in the list).
+TEST_F(MusicXmlNotationKindsTest, DirectionsStandAtTheirOffsets) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    const auto words = [](const char* text, const char* offset) {
+        return Direction(std::string("<words>") + text + "</words>", std::string("<offset>") + offset + "</offset>");
+    };
+    constexpr int kEnd = 4080;  // read after the last note: the measure's last tick
+    const struct {
+        std::string extra;
+        std::vector<std::pair<std::string, int>> texts;
+        int counted;  // offsets left unused
+    } cases[] = {
+        {words("half", "-2"), {{"half", 2048}}, 0},
+        {words("one", "-3") + words("three", "-1"), {{"three", 3072}, {"one", 1024}}, 0},
+        {words("far", "-9"), {{"far", kEnd}}, 0},  // before the measure: where it was read
+        {Direction("<pedal type=\"start\"/>", "<offset>-2</offset>"), {}, 1},
+    };
+    for (const auto& c : cases) {
+        const std::string xml = OnePartScore({"", c.extra, ""});
+        SCOPED_TRACE(xml);
+        ScoreView* view = testing::ImportMusicXmlText(xml, "offsets_XML");
+        ASSERT_NE(view, nullptr);
+        std::vector<std::pair<std::string, int>> texts;
+        for (ScoreObject* text : testing::ObjectsOf(view->document, 2, ObjectType::Text))
+            texts.emplace_back(TextObjectString(AsTextObject(text)),
+                               static_cast<int>(AsTextObject(text)->body.location.position >> 16));
+        EXPECT_EQ(texts, c.texts);
+        ExpectCounted(xml, "offset", c.counted);
+    }
+}
+
 std::string Pedal(const std::string& attributes) {
     return "<direction placement=\"below\"><direction-type><pedal " + attributes + "/></direction-type></direction>";
 }
