@@ -48,6 +48,7 @@ const std::unordered_set<std::string_view>& ConvertedElements() {
         "identification", "defaults", "scaling", "page-layout", "grace", "score-instrument",
         "instrument-name", "millimeters", "tenths", "page-height", "page-width", "mode", "cancel",
         "midi-program", "midi-unpitched", "volume", "pan", "encoding", "software", "encoding-date",
+        "miscellaneous", "miscellaneous-field",  // notes about the file, as its encoding: nothing to show
         "creator", "rights", "supports", "encoder", "page-margins", "left-margin", "right-margin",
         "top-margin", "bottom-margin", "system-layout", "staff-layout", "work-number", "measure-numbering",
         "system-margins", "system-distance", "top-system-distance", "staff-distance", "instrument", "slur",
