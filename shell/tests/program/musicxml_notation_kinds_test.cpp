@@ -105,16 +105,16 @@ TEST_F(MusicXmlNotationKindsTest, BarlinesAndRepeatsBecomeTheMeasuresBarlines) {
 // Endings of one measure each, over a measure of a single whole note (the first
 // closed, the second left open): each stands over its measure from barline to
 // barline, its ends before the note's tick and past it by most of the measure,
-// and above all the staff holds (the second measure's chord symbol over a high
-// note), clear of it on the page.
+// and above all the staff holds (the second measure's chord symbols), clear of it
+// on the page.
 TEST_F(MusicXmlNotationKindsTest, AnEndingOfOneMeasureSpansItFromBarlineToBarline) {
     ASSERT_EQ(Start(), StartupCode::Ok);
     const std::string note = "<note><pitch><step>C</step><octave>5</octave></pitch><duration>4</duration><type>whole</type></note>";
-    const std::string high = Harmony("G", "dominant") +
-                             "<note><pitch><step>A</step><octave>6</octave></pitch><duration>4</duration><type>whole</type></note>";
+    const std::string chord = Harmony("G", "dominant") + Harmony("C", "major") +
+                              "<note><pitch><step>F</step><octave>4</octave></pitch><duration>4</duration><type>whole</type></note>";
     const auto ending = [&](const char* number, const char* end) {
         return Barline("left", std::string("<ending number=\"") + number + "\" type=\"start\"/>") +
-               (*number == '1' ? high : note) +
+               (*number == '1' ? chord : note) +
                Barline("right", std::string("<ending number=\"") + number + "\" type=\"" + end + "\"/>");
     };
     std::string xml = OnePartScore({"", "", ""});
