@@ -237,70 +237,46 @@ TEST_F(MusicXmlNotationKindsTest, HarmoniesBecomeChordSymbols) {
     }
 }
 
-// Chord symbols of measure 2, whose whole note C5 is followed by the harmony:
-// a harmony stacking chords gives a chord symbol for each, and an offset moves
-// a harmony that far from its place among the notes while it stays inside the
-// measure. Each symbol as its root and tick (each new one first in the list).
-TEST_F(MusicXmlNotationKindsTest, StackedAndMovedHarmoniesComeInAtTheirTimes) {
+// Chord symbols and directions after measure 2's whole note: a harmony stacking
+// chords gives a chord symbol for each; an offset moves a harmony, words, a
+// dynamic or a tempo mark that far from where it was read while it stays inside
+// the measure, and a direction whose marks cannot move (a pedal mark) keeps them
+// at its place and counts its offset. Each symbol (its root) and text of the
+// measure at its tick, each new one first.
+TEST_F(MusicXmlNotationKindsTest, HarmoniesAndDirectionsStandAtTheirOffsets) {
     ASSERT_EQ(Start(), StartupCode::Ok);
     const std::string second = "<root><root-step>D</root-step></root><kind>minor</kind>";
-    constexpr int kEnd = 4080;  // a symbol after the last note stands at the measure's last tick
-    const struct {
-        std::string harmony;
-        std::vector<std::pair<int, int>> symbols;  // (root, tick)
-    } cases[] = {
-        {Harmony("C", "major"), {{0, kEnd}}},
-        {Harmony("C", "major", second), {{1, kEnd}, {0, kEnd}}},
-        {Harmony("E", "major", "<offset>-2</offset>"), {{2, 2048}}},
-        {Harmony("E", "major", "<offset>-4</offset>") + Harmony("F", "major", "<offset>-1</offset>"),
-         {{3, 3072}, {2, 0}}},
-        {Harmony("G", "major", "<offset>-5</offset>"), {{4, kEnd}}},  // before the measure: at its place
-        {Harmony("A", "major", "<offset>x</offset>"), {{5, kEnd}}},
+    const auto offset = [](const char* by) { return std::string("<offset>") + by + "</offset>"; };
+    const auto words = [&](const char* text, const char* by) {
+        return Direction(std::string("<words>") + text + "</words>", offset(by));
     };
-    for (const auto& c : cases) {
-        const std::string xml = OnePartScore({"", c.harmony, ""});
-        SCOPED_TRACE(xml);
-        ScoreView* view = testing::ImportMusicXmlText(xml, "stacked_XML");
-        ASSERT_NE(view, nullptr);
-        std::vector<std::pair<int, int>> symbols;
-        for (ScoreObject* symbol : testing::ObjectsOf(view->document, 2, ObjectType::Chord))
-            symbols.emplace_back(AsChordSymbol(symbol)->chord.root,
-                                 static_cast<int>(AsTextObject(symbol)->body.location.position >> 16));
-        EXPECT_EQ(symbols, c.symbols);
-    }
-}
-
-// Directions after measure 2's whole note with an offset back into it: words,
-// dynamics and tempo marks stand that far from where they were read while it stays
-// inside the measure; a direction whose marks cannot move (a pedal mark) keeps
-// them at its place and counts its offset. Each text of the measure as its words
-// and tick (each new one first in the list).
-TEST_F(MusicXmlNotationKindsTest, DirectionsStandAtTheirOffsets) {
-    ASSERT_EQ(Start(), StartupCode::Ok);
-    const auto words = [](const char* text, const char* offset) {
-        return Direction(std::string("<words>") + text + "</words>", std::string("<offset>") + offset + "</offset>");
-    };
-    constexpr int kEnd = 4080;  // read after the last note: the measure's last tick
     const struct {
         std::string extra;
-        std::vector<std::pair<std::string, int>> texts;
-        int counted;  // offsets left unused
+        std::vector<std::string> marks;  // "root@tick" of a chord symbol, "words@tick" of a text
+        int counted;                     // offsets left unused
     } cases[] = {
-        {words("half", "-2"), {{"half", 2048}}, 0},
-        {words("one", "-3") + words("three", "-1"), {{"three", 3072}, {"one", 1024}}, 0},
-        {words("far", "-9"), {{"far", kEnd}}, 0},  // before the measure: where it was read
-        {Direction("<pedal type=\"start\"/>", "<offset>-2</offset>"), {}, 1},
+        {Harmony("C", "major"), {"0@4080"}, 0},  // after the last note: the measure's last tick
+        {Harmony("C", "major", second), {"1@4080", "0@4080"}, 0},
+        {Harmony("E", "major", offset("-2")), {"2@2048"}, 0},
+        {Harmony("E", "major", offset("-4")) + Harmony("F", "major", offset("-1")), {"3@3072", "2@0"}, 0},
+        {Harmony("G", "major", offset("-5")), {"4@4080"}, 0},  // before the measure: where it was read
+        {Harmony("A", "major", offset("x")), {"5@4080"}, 0},
+        {words("one", "-3") + words("three", "-1"), {"three@3072", "one@1024"}, 0},
+        {words("far", "-9"), {"far@4080"}, 0},
+        {Direction("<pedal type=\"start\"/>", offset("-2")), {}, 1},
     };
     for (const auto& c : cases) {
         const std::string xml = OnePartScore({"", c.extra, ""});
         SCOPED_TRACE(xml);
         ScoreView* view = testing::ImportMusicXmlText(xml, "offsets_XML");
         ASSERT_NE(view, nullptr);
-        std::vector<std::pair<std::string, int>> texts;
+        std::vector<std::string> marks;
+        const auto tick = [](ScoreObject* o) { return "@" + std::to_string(AsTextObject(o)->body.location.position >> 16); };
+        for (ScoreObject* symbol : testing::ObjectsOf(view->document, 2, ObjectType::Chord))
+            marks.push_back(std::to_string(AsChordSymbol(symbol)->chord.root) + tick(symbol));
         for (ScoreObject* text : testing::ObjectsOf(view->document, 2, ObjectType::Text))
-            texts.emplace_back(TextObjectString(AsTextObject(text)),
-                               static_cast<int>(AsTextObject(text)->body.location.position >> 16));
-        EXPECT_EQ(texts, c.texts);
+            marks.push_back(TextObjectString(AsTextObject(text)) + tick(text));
+        EXPECT_EQ(marks, c.marks);
         ExpectCounted(xml, "offset", c.counted);
     }
 }
