@@ -21,7 +21,28 @@ set(QL_PCH_STANDARD
   <random> <span> <string> <string_view> <system_error> <type_traits> <utility>
   <vector>)
 
-# A subsystem library or ql_bench.
+# Targets compiled with the same options share one precompiled header: the first
+# target of a kind makes it and the others reuse it (GCC takes a header only when
+# the options match; with -Winvalid-pch and QL_WERROR a mismatch fails the build).
+# The subsystem libraries are one kind, the test programs of the folders another.
+function(ql_precompile_shared target kind headers)
+  get_property(owner GLOBAL PROPERTY QL_PCH_OWNER_${kind})
+  if(owner)
+    target_precompile_headers(${target} REUSE_FROM ${owner})
+  else()
+    set_property(GLOBAL PROPERTY QL_PCH_OWNER_${kind} ${target})
+    target_precompile_headers(${target} PRIVATE ${headers})
+  endif()
+endfunction()
+
+# A subsystem library.
+function(ql_precompile_library target)
+  if(QL_PCH)
+    ql_precompile_shared(${target} library "${QL_PCH_STANDARD}")
+  endif()
+endfunction()
+
+# ql_bench.
 function(ql_precompile_standard target)
   if(QL_PCH)
     target_precompile_headers(${target} PRIVATE ${QL_PCH_STANDARD})
@@ -29,9 +50,14 @@ function(ql_precompile_standard target)
 endfunction()
 
 # A test program: the standard headers and GoogleTest (GoogleMock is left to the
-# file that uses it).
+# file that uses it). With SHARED, a folder's test program, compiled as the others.
 function(ql_precompile_tests target)
-  if(QL_PCH)
+  if(NOT QL_PCH)
+    return()
+  endif()
+  if(ARGV1 STREQUAL "SHARED")
+    ql_precompile_shared(${target} tests "${QL_PCH_STANDARD};<gtest/gtest.h>")
+  else()
     target_precompile_headers(${target} PRIVATE ${QL_PCH_STANDARD} <gtest/gtest.h>)
   endif()
 endfunction()

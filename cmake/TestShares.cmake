@@ -22,30 +22,40 @@ set(QL_TEST_SHARE_MS 15000 CACHE STRING "Most measured time of one share")
 set(QL_TEST_SHARES_DIR ${CMAKE_BINARY_DIR}/test-shares)
 set_property(GLOBAL PROPERTY QL_TEST_SHARE_PROGRAMS "")
 
-# ql_add_test_shares(<target> WORKING_DIRECTORY <dir> TIMEOUT <seconds per share>
-#                    [LABELS <labels>] [ENVIRONMENT <env>])
+# ql_add_test_shares(<target> WORKING_DIRECTORY <dir> TIMEOUT <seconds per share>)
 function(ql_add_test_shares target)
-  cmake_parse_arguments(arg "" "WORKING_DIRECTORY;TIMEOUT" "LABELS;ENVIRONMENT" ${ARGN})
+  cmake_parse_arguments(arg "" "WORKING_DIRECTORY;TIMEOUT" "" ${ARGN})
   set(ctest_file ${QL_TEST_SHARES_DIR}/${target}_tests.cmake)
   set(list_file ${QL_TEST_SHARES_DIR}/${target}_shares.txt)
+  set(write_command ${CMAKE_COMMAND}
+      -DPROGRAM=$<TARGET_FILE:${target}> -DNAME=${target}
+      -DWORKING_DIRECTORY=${arg_WORKING_DIRECTORY}
+      -DSHARE_SIZE=${QL_TEST_SHARE_SIZE} -DSHARE_MS=${QL_TEST_SHARE_MS}
+      -DALONE_MS=${QL_TEST_ALONE_MS} -DTIMES=${QL_TEST_TIMES} -DTIMEOUT=${arg_TIMEOUT}
+      -DCTEST_FILE=${ctest_file} -DLIST_FILE=${list_file}
+      -P ${CMAKE_SOURCE_DIR}/cmake/test_shares_write.cmake)
   add_custom_command(TARGET ${target} POST_BUILD
     BYPRODUCTS ${ctest_file} ${list_file}
-    COMMAND ${CMAKE_COMMAND}
-            -DPROGRAM=$<TARGET_FILE:${target}> -DNAME=${target}
-            -DWORKING_DIRECTORY=${arg_WORKING_DIRECTORY}
-            -DSHARE_SIZE=${QL_TEST_SHARE_SIZE} -DSHARE_MS=${QL_TEST_SHARE_MS}
-            -DALONE_MS=${QL_TEST_ALONE_MS} -DTIMES=${QL_TEST_TIMES} -DTIMEOUT=${arg_TIMEOUT}
-            "-DLABELS=${arg_LABELS}" "-DENVIRONMENT=${arg_ENVIRONMENT}"
-            -DCTEST_FILE=${ctest_file} -DLIST_FILE=${list_file}
-            -P ${CMAKE_SOURCE_DIR}/cmake/test_shares_write.cmake
+    COMMAND ${write_command}
     VERBATIM)
+  # Measured times newer than the shares (scripts/measure-test-times.sh) are taken
+  # in when CTest next reads its tests, without a new link.
   set(include_file ${QL_TEST_SHARES_DIR}/${target}_include.cmake)
-  file(WRITE ${include_file}
+  set(write_arguments "")
+  foreach(argument IN LISTS write_command)
+    string(APPEND write_arguments " \"${argument}\"")
+  endforeach()
+  string(CONCAT include_text
+    "if(EXISTS \"$<TARGET_FILE:${target}>\" AND EXISTS \"${ctest_file}\"\n"
+    "   AND \"${QL_TEST_TIMES}\" IS_NEWER_THAN \"${ctest_file}\")\n"
+    "  execute_process(COMMAND${write_arguments})\n"
+    "endif()\n"
     "if(EXISTS \"${ctest_file}\")\n"
     "  include(\"${ctest_file}\")\n"
     "else()\n"
     "  add_test(${target}_NOT_BUILT ${target}_NOT_BUILT)\n"
     "endif()\n")
+  file(GENERATE OUTPUT ${include_file} CONTENT "${include_text}")
   set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${include_file})
   set_property(GLOBAL APPEND PROPERTY QL_TEST_SHARE_PROGRAMS ${target})
 endfunction()

@@ -2,7 +2,7 @@
 # when the program is linked (see TestShares.cmake):
 #   cmake -DPROGRAM=<file> -DNAME=<target> -DWORKING_DIRECTORY=<dir> -DSHARE_SIZE=<n>
 #         -DSHARE_MS=<ms> -DALONE_MS=<ms> -DTIMES=<file> -DTIMEOUT=<s>
-#         [-DLABELS=<l>] [-DENVIRONMENT=<e>] -DCTEST_FILE=<out> -DLIST_FILE=<out>
+#         -DCTEST_FILE=<out> -DLIST_FILE=<out>
 #         -P test_shares_write.cmake
 # TIMES holds the measured times of the tests that take long ("<ms> <Suite.Test>" a
 # line): a test of ALONE_MS or more is an entry by itself, a share holds at most
@@ -32,7 +32,7 @@ function(ql_emit_entry name filter ms)
   string(APPEND ctest_text
     "add_test([==[${name}]==] [==[${PROGRAM}]==] [==[--gtest_filter=${filter}]==])\n"
     "set_tests_properties([==[${name}]==] PROPERTIES WORKING_DIRECTORY [==[${WORKING_DIRECTORY}]==]"
-    " TIMEOUT ${TIMEOUT} COST ${seconds}.${tenths} LABELS [==[${LABELS}]==] ENVIRONMENT [==[${ENVIRONMENT}]==])\n")
+    " TIMEOUT ${TIMEOUT} COST ${seconds}.${tenths})\n")
   string(APPEND list_text "${name}\t${filter}\n")
   set(ctest_text "${ctest_text}" PARENT_SCOPE)
   set(list_text "${list_text}" PARENT_SCOPE)

@@ -73,6 +73,21 @@ int32_t MinZoomOfSystem(const ScoreView* view, const ScoreSystem* system) {
     return lowest;
 }
 
+// A page view's origin no further right or down than shows the page's far edge at
+// the window's far edge (the page's corner where the window is larger than the
+// page): a quick zoom to a level lower than the last one keeps the page on screen.
+void KeepPageOnScreen(ScoreView* view) {
+    if (!view->pageView) return;
+    const gfx::Rect& visible = view->visibleRect;
+    const int32_t x = std::min(ScrollX(view), std::max(kLogicalOrigin, view->PageRight - visible.Width()));
+    const int32_t y = std::min(ScrollY(view), std::max(kLogicalOrigin, view->PageBottom - visible.Height()));
+    if (x == ScrollX(view) && y == ScrollY(view)) return;
+    ScrollX(view) = x;
+    ScrollY(view) = y;
+    RefreshViewMetrics(view);
+    SetViewScrollRanges(view);
+}
+
 }  // namespace
 
 int32_t LowestZoomOfPages(const ScoreView* view) {
@@ -158,6 +173,7 @@ void ApplyQuickZoom(ScoreView* view, int slot) {
         ScrollY(view) = entry.originY;
     }
     SetZoom(view, entry.zoom);
+    if (slot < kQuickOriginSlotBase) KeepPageOnScreen(view);
 }
 
 void SetQuickZoom(ScoreView* view, int slot) {

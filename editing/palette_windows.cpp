@@ -647,6 +647,18 @@ void OpenLinkedPalette(int palette) {
     }
 }
 
+void ShowHiddenPalettes() {
+    if (!Windows().made) return;
+    for (int p = 0; p < kDynamicsPalette; ++p) {
+        PaletteWindowState& state = StateOf(p);
+        if (!state.window || (p == kMainPalette && Windows().mainInBand)) continue;
+        state.popUp = false;
+        state.flyout = false;
+        state.reshow = true;
+        if (!win::IsWindowVisible(state.window)) win::ShowWindow(state.window, win::ShowCommand::ShowNoActivate);
+    }
+}
+
 void PopUpPaletteAtPointer(int palette) {
     if (!Windows().made || !ValidPalette(palette)) return;
     PaletteWindowState& state = StateOf(palette);

@@ -65,6 +65,10 @@ PaletteOptions& PaletteSettings();
 // Shows a pop-up palette (Heads, Accents, Ornaments, Dynamics) at its place; it
 // hides itself after a choice until the user moves it.
 void OpenLinkedPalette(int palette);
+// Shows again, where they stood, the palettes a right click hid (the palettes the
+// frame shows with a score, not the pop-ups): each stays shown after a choice, as
+// before the click.
+void ShowHiddenPalettes();
 // Shows a palette with its centre on the screen pointer (kept on screen) as a
 // pop-up: it hides itself again after a choice.
 void PopUpPaletteAtPointer(int palette);

@@ -35,10 +35,10 @@
 #include "interchange/imported_text_places.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
-#include <climits>
 #include <cstring>
 #include <iterator>
 #include <optional>
@@ -396,7 +396,7 @@ int32_t ClearingOfPieces(ScoreView* view, const PageRoom& room, ScoreSystem* sys
 }
 
 void PlaceHairpin(ScoreView* view, PageRoom& room, ScoreSystem* system, int staff,
-                        const MeasureText& pin, const std::vector<PlacedDynamic>& dynamics) {
+                  const MeasureText& pin, const std::vector<PlacedDynamic>& dynamics) {
     // A wedge whose ends give way to the dynamics beside it is left no shorter than
     // a space: dynamics that stand close leave a short wedge between them.
     constexpr int kShortestWedgeSpaces = 1;
@@ -493,8 +493,7 @@ int32_t PlaceSystemTexts(ScoreView* view, PageRoom& room, ScoreSystem* system, i
                 dynamics.push_back({text.object, room.taken.size() - 1, text.measure});
         }
         for (const MeasureText& pin : TextsOf(document, system, staff, true))
-            if (room.Moves(pin.object))
-                PlaceHairpin(view, room, system, staff, pin, dynamics);
+            if (room.Moves(pin.object)) PlaceHairpin(view, room, system, staff, pin, dynamics);
         ceiling = StaffLinesIn(view, system, staff).bottom + space;
     }
     return ceiling;

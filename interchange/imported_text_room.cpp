@@ -28,6 +28,7 @@
 #include "display/view_location.h"
 #include "interchange/imported_marks.h"
 #include "layout/page_texts.h"
+#include "layout/spacing/accidental_columns.h"
 #include "layout/staff_room.h"
 #include "notes/beatmap/beat_map.h"
 #include "notes/drawing/note_draw.h"
@@ -51,6 +52,9 @@ constexpr int32_t kSpaceUnits = 128;      // one staff space, unscaled
 constexpr int32_t kNudgeUnits = 16;       // a note's nudge step
 constexpr int32_t kNoteReachSpaces2 = 5;  // half spaces either side of a note's x
 constexpr int32_t kSignReachSpaces = 2;   // spaces above and below a staff's signs
+// A note's accidental: its reach above and below the head, in spaces and in halves.
+constexpr int32_t kAccidentalRiseSpaces = 2;
+constexpr int32_t kAccidentalDropHalves = 3;
 // A measure number's reach, in spaces: left and right of its barline, above the
 // top line (and above it at a system's start, over the clef).
 constexpr int32_t kNumberReachLeft = 2;
@@ -85,6 +89,11 @@ void AddNotes(ScoreView* view, MeasureCell* cell, std::vector<RecordRect>& room)
             const int32_t x = BeatMapTickToX(view, e->time) + slotX + e->nudge * kNudgeUnits;
             const int32_t y = view->staffY + Scaled(view, NotePosition(*e) * kStepUnits);
             RecordRect box{x - reach, y - space, x + reach, y + space};
+            // A sharp or a flat reaches further above and below its head.
+            if (NoteHasAccidental(*e)) {
+                box.top = std::min(box.top, y - space * kAccidentalRiseSpaces);
+                box.bottom = std::max(box.bottom, y + space * kAccidentalDropHalves / 2);
+            }
             const EventRecord* before = PrevEvent(e);
             if (before == nullptr || IsHeadSentinel(*before) || before->time != e->time) beamedOn = false;
             beamedOn = beamedOn || static_cast<bool>(e->beamPrev);

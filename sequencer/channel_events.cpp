@@ -20,6 +20,7 @@
 namespace ql {
 namespace {
 
+constexpr uint8_t kStatusKindMask = 0xF0;
 constexpr uint8_t kKeyPressureStatus = 0xA0;
 constexpr uint8_t kControllerStatus = 0xB0;
 constexpr uint8_t kPatchStatus = 0xC0;
@@ -85,6 +86,11 @@ void Fill(ScoreObject* object, uint8_t kind, int controller, int value, uint16_t
 
 }  // namespace
 
+bool ChannelMessageMakesMark(uint8_t status) {
+    const auto kind = static_cast<uint8_t>(status & kStatusKindMask);
+    return kind >= kKeyPressureStatus && kind <= kPitchWheelStatus && !FilterOf(kind).out;
+}
+
 bool AppendAtMeasurePosition(MeasureCell* cell, ScoreObject* object, int32_t position, CellListEnd* end) {
     ScoreObject* list = GetOrCreateCellObjectList(cell);
     if (list == nullptr || object == nullptr) return false;
@@ -120,7 +126,7 @@ ScoreObject* ImportChannelEvent(ScoreView* view, int staff, MeasureCell* cell, C
     const bool pedal = data1 >= kFirstPedalController && data1 <= kLastPedalController;
     const bool volume = data1 == kVolumeController;
     const Filter filter = FilterOf(in.status);
-    if (filter.out) return nullptr;
+    if (!ChannelMessageMakesMark(in.status)) return nullptr;
     ScoreObject* object = nullptr;
     switch (in.status) {
         case kKeyPressureStatus:

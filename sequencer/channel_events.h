@@ -55,6 +55,11 @@ bool AppendAtMeasurePosition(MeasureCell* cell, ScoreObject* object, int32_t pos
 // The dynamic glyph of a volume value.
 uint16_t DynamicGlyphForVolume(int value);
 
+// Whether a channel message of this status (its kind, any channel) makes a mark:
+// a key or channel pressure, controller, patch change or pitch bend whose kind is
+// not filtered out.
+bool ChannelMessageMakesMark(uint8_t status);
+
 // The current channel message of the transcription inputs (status, data bytes) for
 // `staff` into `cell` (its object list gets the object at the end). Filtered kinds,
 // unknown statuses, a staff beyond the last measure allowed (or past the last one the

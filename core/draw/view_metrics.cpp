@@ -166,6 +166,8 @@ int InitViewMetrics(ScoreView* view) {
     EndViewDrawAll(view);
     BuildGlyphMetrics(view);
     BeginViewDraw(view);
+    // The centre asked for is taken in the visible extent at the new level.
+    if (view->pageView && State().drawing.PendingCentreX != kNoPendingCentre) UpdateViewOrigin(view);
     MoveToPendingCentre(view);
     MeasureGlyphWidths(view);
     MeasurePixelUnits(view);

@@ -45,10 +45,4 @@ ChordSymbolText ChordSymbolTextOf(const MxlHarmony& harmony) {
     return symbol;
 }
 
-int64_t ChordSymbolTime(int64_t cursor, int64_t offset, int64_t measureDivisions) {
-    const int64_t moved = cursor + offset;
-    const bool inside = moved >= 0 && (measureDivisions < 0 || moved < measureDivisions);
-    return inside ? moved : cursor;
-}
-
 }  // namespace ql::musicxml

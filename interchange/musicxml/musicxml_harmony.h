@@ -5,7 +5,6 @@
 // and the file's own text for the kind, and the import shows it as a text.
 #pragma once
 
-#include <cstdint>
 #include <string>
 
 namespace ql::musicxml {
@@ -25,11 +24,5 @@ struct ChordSymbolText {
     bool held = false;
 };
 ChordSymbolText ChordSymbolTextOf(const MxlHarmony& harmony);
-
-// The time in its measure (in divisions) of a chord symbol read at `cursor` with
-// the file's `offset`: moved by it while it stays inside the measure
-// (`measureDivisions` long, -1 when not a whole number of divisions), else where
-// it was read.
-int64_t ChordSymbolTime(int64_t cursor, int64_t offset, int64_t measureDivisions);
 
 }  // namespace ql::musicxml

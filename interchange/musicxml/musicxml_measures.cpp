@@ -146,4 +146,10 @@ bool FillsMeasure(const MxlNote& rest, int64_t cursor, int64_t measureDivisions)
     return cursor == 0 && (rest.type == kWholeType || rest.type == 0) && rest.duration == measureDivisions;
 }
 
+int64_t OffsetTime(int64_t cursor, int64_t offset, int64_t measureDivisions) {
+    const int64_t moved = cursor + offset;
+    const bool inside = moved >= 0 && (measureDivisions < 0 || moved < measureDivisions);
+    return inside ? moved : cursor;
+}
+
 }  // namespace ql::musicxml

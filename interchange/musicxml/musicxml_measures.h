@@ -39,4 +39,10 @@ MeasurePlan PlanMeasures(const MxlScore& score);
 // untyped) rest from the measure's start to its end.
 bool FillsMeasure(const MxlNote& rest, int64_t cursor, int64_t measureDivisions);
 
+// The time in its measure (in divisions) of a chord symbol or direction read at
+// `cursor` with the file's `offset`: moved by it while it stays inside the measure
+// (`measureDivisions` long, -1 when not a whole number of divisions), else where
+// it was read.
+int64_t OffsetTime(int64_t cursor, int64_t offset, int64_t measureDivisions);
+
 }  // namespace ql::musicxml

@@ -14,7 +14,6 @@
 
 #include "interchange/musicxml/musicxml_barlines.h"
 #include "interchange/musicxml/musicxml_chord_spans.h"
-#include "interchange/musicxml/musicxml_harmony.h"
 #include "interchange/musicxml/musicxml_lyric_lines.h"
 #include "interchange/musicxml/musicxml_measures.h"
 #include "interchange/musicxml/musicxml_notations.h"
@@ -814,7 +813,11 @@ void Converter::WriteMeasure(NiffWriter& out, int partIndex, int staff, int meas
             break;
         case MxlItemKind::NewSystem: break;
         case MxlItemKind::ChordSymbol:
-            if (item.staff == staff) staffEvents.AddItem(item, ChordSymbolTime(cursor, item.amount, measureDivisions));
+        case MxlItemKind::Dynamic:
+        case MxlItemKind::Words:
+        case MxlItemKind::Tempo:
+            // At the file's offset from its place among the notes.
+            if (item.staff == staff) staffEvents.AddItem(item, OffsetTime(cursor, item.amount, measureDivisions));
             break;
         default:
             if (item.staff == staff || item.kind == MxlItemKind::Key || item.kind == MxlItemKind::Time)

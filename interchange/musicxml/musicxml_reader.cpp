@@ -48,6 +48,7 @@ const std::unordered_set<std::string_view>& ConvertedElements() {
         "identification", "defaults", "scaling", "page-layout", "grace", "score-instrument",
         "instrument-name", "millimeters", "tenths", "page-height", "page-width", "mode", "cancel",
         "midi-program", "midi-unpitched", "volume", "pan", "encoding", "software", "encoding-date",
+        "miscellaneous", "miscellaneous-field",  // notes about the file, as its encoding: nothing to show
         "creator", "rights", "supports", "encoder", "page-margins", "left-margin", "right-margin",
         "top-margin", "bottom-margin", "system-layout", "staff-layout", "work-number", "measure-numbering",
         "system-margins", "system-distance", "top-system-distance", "staff-distance", "instrument", "slur",
@@ -474,7 +475,7 @@ void Reader::Start(std::string_view name, const XML_Char** attributes) {
         return;
     }
     if (name == "degree" && Parent() == "harmony") return Refuse("chord symbol degree (left out)");
-    if (name == "offset" && Parent() == "harmony") return;
+    if (name == "offset" && (Parent() == "harmony" || Parent() == "direction")) return;
     // A melisma's extender line: the score's lyrics draw none.
     if (name == "extend" && Parent() == "lyric") return Refuse(kLyricExtenders);
     if ((name == "group-name" || name == "group-abbreviation") && Parent() == "part-group")
@@ -867,7 +868,7 @@ void Reader::End(std::string_view name) {
     } else if ((name == "root-alter" && parent == "root") || (name == "bass-alter" && parent == "bass"))
         Number(text_, -1, 1, name == "root-alter" ? harmony_.rootAlter : harmony_.bassAlter);
     else if (name == "kind" && parent == "harmony") harmony_.kind = Trimmed(text_).substr(0, 30);
-    else if (name == "offset" && parent == "harmony") {
+    else if (name == "offset" && (parent == "harmony" || parent == "direction")) {
         // An offset out of range leaves the chord at its place among the notes.
         const bool wasBad = bad_;
         if (Number(text_, -(1 << 20), 1 << 20, item_.amount)) CountDuration(item_.amount);
@@ -910,8 +911,18 @@ void Reader::End(std::string_view name) {
             directions_.push_back(*tempo);
         }
         MxlMeasure* top = DirectiveHome();
+        bool unmoved = directions_.empty();  // a mark of the direction stays where it was read
         for (MxlItem& mark : directions_) {
             mark.staff = item_.staff;
+            // Dynamics, words and tempo marks stand at the direction's offset; its
+            // lines and pedal marks stay at its place among the notes.
+            const bool movable = mark.kind == MxlItemKind::Dynamic || mark.kind == MxlItemKind::Words ||
+                                 mark.kind == MxlItemKind::Tempo;
+            if (movable && !(top != nullptr && mark.kind == MxlItemKind::Words)) {
+                mark.amount = item_.amount;
+            } else {
+                unmoved = true;
+            }
             if (top != nullptr && mark.kind == MxlItemKind::Words) {
                 mark.staff = 1;
                 top->items.insert(top->items.begin(), mark);
@@ -919,6 +930,7 @@ void Reader::End(std::string_view name) {
                 AddItem(mark);
             }
         }
+        if (item_.amount != 0 && unmoved) skipped_.Count("offset");
         directions_.clear();
     } else if (name == "note") {
         if (bad_) {

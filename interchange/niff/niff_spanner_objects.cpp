@@ -519,11 +519,13 @@ bool HoldsOtherVoice(MeasureCell* cell, int voice) {
 
 // The staff steps (up from the bottom line) of the heads of other voices than
 // `voice` in the cell at times after `after` and before `before` (-1: any).
-void OtherVoiceStepsBetween(MeasureCell* cell, int voice, int after, int before, std::vector<int>& steps) {
+void OtherVoiceStepsBetween(MeasureCell* cell, int voice, int after, int before,
+                            std::vector<int>& steps) {
     for (int other = 0; cell != nullptr && other < kVoiceCount; ++other) {
         if (other == voice) continue;
         const EventRecord* e = GetVoiceFirstEvent(cell, other);
-        for (int n = 0; e != nullptr && !IsHeadSentinel(*e) && n < kMaxChainLength; ++n, e = NextEvent(e))
+        for (int n = 0; e != nullptr && !IsHeadSentinel(*e) && n < kMaxChainLength;
+             ++n, e = NextEvent(e))
             if (e->time > after && (before < 0 || e->time < before))
                 steps.push_back(-static_cast<int8_t>(e->step));
     }
@@ -533,16 +535,17 @@ void OtherVoiceStepsBetween(MeasureCell* cell, int voice, int after, int before,
 // its notes (a step to three beyond the tied note on that side) and the other side
 // is clear or its nearest such head stands further off: voices that cross keep
 // their ties off each other's heads.
-bool TieSideClearOfOtherVoices(NiffImportState& import, const NiffPlacedEvent& start, const NiffPlacedEvent& end,
-                               bool above) {
+bool TieSideClearOfOtherVoices(NiffImportState& import, const NiffPlacedEvent& start,
+                               const NiffPlacedEvent& end, bool above) {
     constexpr int kTieReachSteps = 3;
     std::vector<int> steps;
     const bool sameMeasure = start.measure == end.measure;
-    OtherVoiceStepsBetween(ExistingMeasureCell(import.document, start.staff, start.measure), start.voice,
-                           start.event->time, sameMeasure ? end.event->time : -1, steps);
+    OtherVoiceStepsBetween(ExistingMeasureCell(import.document, start.staff, start.measure),
+                           start.voice, start.event->time, sameMeasure ? end.event->time : -1,
+                           steps);
     if (!sameMeasure)
-        OtherVoiceStepsBetween(ExistingMeasureCell(import.document, end.staff, end.measure), end.voice, -1,
-                               end.event->time, steps);
+        OtherVoiceStepsBetween(ExistingMeasureCell(import.document, end.staff, end.measure),
+                               end.voice, -1, end.event->time, steps);
     const int step = -static_cast<int8_t>(start.event->step);
     const auto nearest = [&](bool up) {  // steps off the tied note, beyond the reach when none
         int near = kTieReachSteps + 1;
@@ -555,7 +558,8 @@ bool TieSideClearOfOtherVoices(NiffImportState& import, const NiffPlacedEvent& s
 
 }  // namespace
 
-bool NiffTieGoesAbove(int side, const NiffPlacedEvent& start, const NiffPlacedEvent& end, bool sharedStaff) {
+bool NiffTieGoesAbove(int side, const NiffPlacedEvent& start, const NiffPlacedEvent& end,
+                      bool sharedStaff) {
     if (side == 1 || side == 2) return side == 1;
     if (start.voice != 0) return false;  // a lower voice's ties go below
     if (sharedStaff) return true;        // and an upper voice's above
@@ -598,8 +602,10 @@ void MakeNiffTie(NiffImportState& import, const NiffTieRequest& request) {
     // The tie is shaped on the side the command's curve setting names.
     uint8_t& curveSide = State().notes.CurveSide;
     const uint8_t kept = curveSide;
-    bool above = NiffTieGoesAbove(request.side, *start, *end, HoldsOtherVoice(view->currentCell, start->voice));
-    if (request.side != 1 && request.side != 2) above = TieSideClearOfOtherVoices(import, *start, *end, above);
+    bool above = NiffTieGoesAbove(request.side, *start, *end,
+                                  HoldsOtherVoice(view->currentCell, start->voice));
+    if (request.side != 1 && request.side != 2)
+        above = TieSideClearOfOtherVoices(import, *start, *end, above);
     curveSide = above ? kCurveAbove : kCurveBelow;
     const int made = ToggleTie(view, start->event, start->voice);
     curveSide = kept;

@@ -37,7 +37,8 @@ void RecordNiffPlacedEvent(NiffImportState& import, int serial, EventRecord* eve
 // above when either note lies on or above the middle line while a stem points down,
 // or when both notes lie high (or neither stem points up) and the start's stem
 // points down from on or above the middle line; else below.
-bool NiffTieGoesAbove(int side, const NiffPlacedEvent& start, const NiffPlacedEvent& end, bool sharedStaff = false);
+bool NiffTieGoesAbove(int side, const NiffPlacedEvent& start, const NiffPlacedEvent& end,
+                      bool sharedStaff = false);
 
 // Every request of the import, in the order ties, slurs, lines, tuplet marks.
 void MakeNiffSpanners(NiffImportState& import);

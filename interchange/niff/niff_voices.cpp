@@ -365,16 +365,30 @@ std::map<int32_t, std::pair<size_t, size_t>> ChordSpans(const NiffVoice& voice) 
     return spans;
 }
 
-bool SecondApart(const NiffVoice& a, std::pair<size_t, size_t> as, const NiffVoice& b, std::pair<size_t, size_t> bs) {
+// The head a note value prints: black, half or whole.
+int HeadKind(int code) {
+    return code >= kWholeCode ? 2 : code == kWholeCode - 1 ? 1 : 0;
+}
+
+// Whether two chords have heads a second apart, or a unison of heads that cannot be
+// one: a black, a half or a whole head against another kind, or other dots.
+bool HeadsClash(const NiffVoice& a, std::pair<size_t, size_t> as, const NiffVoice& b,
+                std::pair<size_t, size_t> bs) {
     for (size_t i = as.first; i < as.second; ++i)
-        for (size_t j = bs.first; j < bs.second; ++j)
-            if (std::abs(a.events[i].position - b.events[j].position) == 1) return true;
+        for (size_t j = bs.first; j < bs.second; ++j) {
+            const NiffEvent& x = a.events[i];
+            const NiffEvent& y = b.events[j];
+            if (std::abs(x.position - y.position) == 1) return true;
+            if (x.position == y.position && (HeadKind(x.code) != HeadKind(y.code) || x.dots != y.dots))
+                return true;
+        }
     return false;
 }
 
-// Two voices' chords at one tick with heads a second apart would print over one
-// another: the chord whose stem points up stands a head's width to the right, its
-// stem clear of the other's, which points down from the left of its heads.
+// Two voices' chords at one tick with heads a second apart (or in a unison of
+// unlike heads) would print over one another: the chord whose stem points up
+// stands a head's width to the right, its stem clear of the other's, which points
+// down from the left of its heads.
 void MoveUpperChordsOffSeconds(NiffStaffMeasure& measure) {
     std::array<std::map<int32_t, std::pair<size_t, size_t>>, kNiffVoices> spans;
     for (size_t v = 0; v < kNiffVoices; ++v) spans[v] = ChordSpans(measure.voices[v]);
@@ -388,7 +402,7 @@ void MoveUpperChordsOffSeconds(NiffStaffMeasure& measure) {
                 const int da = a.events[vs.first].direction;
                 const int db = b.events[other->second.first].direction;
                 if (da == db || a.events[vs.first].nudge != 0 || b.events[other->second.first].nudge != 0 ||
-                    !SecondApart(a, vs, b, other->second))
+                    !HeadsClash(a, vs, b, other->second))
                     continue;
                 const bool aUp = da < 0;
                 NiffVoice& moved = aUp ? a : b;

@@ -177,6 +177,13 @@ bool MetaMakesMark(const ImportRun& run, int staff, uint8_t status) {
            (staff != 0 || (status != kMetaText && status != kMetaTrackName));
 }
 
+// Whether an event makes a mark in a measure: a meta event as above, or a channel
+// message but on the signature track (which plays nothing).
+bool EventMakesMark(const ImportRun& run, int staff, const smf::MidiFileEvent& event) {
+    if (event.kind == smf::MidiEventKind::Meta) return MetaMakesMark(run, staff, event.status);
+    return event.kind == smf::MidiEventKind::Channel && staff != 0 && ChannelMessageMakesMark(event.status);
+}
+
 // Counts a mark left out when the score has no room for it; whether it was.
 bool LeftOutForRoom(ImportRun& run) {
     if (!MarkRoomFull(*run.document)) return false;
@@ -210,7 +217,7 @@ void ImportChannelMessage(ImportRun& run, int staff, const smf::MidiFileEvent& e
     CountChannelEvent();
     StaffRecord* record = StaffRecordOf(run.document, staff);
     const int measure = st.currentMeasure;
-    if (record == nullptr || measure < 1 || measure > run.document->header.measureCount) return;
+    if (record == nullptr || measure < 1 || measure > run.document->header.measureCount || st.pastLastMeasure) return;
     if (LeftOutForRoom(run)) return;
     std::vector<CellListEnd>& ends = run.texts.ends;
     ImportChannelEvent(run.view, staff, GetOrCreateMeasureCell(record, run.document, measure),
@@ -292,11 +299,10 @@ void ImportEvent(ImportRun& run, int track, const smf::MidiFileEvent& event) {
     const bool trackEnd = event.kind == smf::MidiEventKind::Meta && event.status == smf::kMetaEndOfTrack;
     if (!IsNoteOff(event) && !trackEnd) EnterReachedMeasure(run.view, staff);
     // After the last measure the score can hold the notes are counted as left out
-    // (by the transcription), and the texts and tempo changes here.
-    if (TranscriptionStaffState(staff).pastLastMeasure && event.kind != smf::MidiEventKind::Channel) {
-        if (event.kind == smf::MidiEventKind::Meta && MetaMakesMark(run, staff, event.status))
-            run.report.Count(kMarksPastLastMeasure);
-        return;
+    // (by the transcription), and the events that would make marks here.
+    if (TranscriptionStaffState(staff).pastLastMeasure) {
+        if (EventMakesMark(run, staff, event)) run.report.Count(kMarksPastLastMeasure);
+        if (event.kind != smf::MidiEventKind::Channel) return;
     }
     switch (event.kind) {
         case smf::MidiEventKind::Channel: ImportChannelMessage(run, staff, event); break;

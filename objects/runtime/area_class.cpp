@@ -147,18 +147,23 @@ void AreaClass::EndDrag(ScoreObject* object, ScoreView* view) const {
         return;
     }
     RecordRect r = g_tracking.current;
+    const int32_t clientHeight = view->ViewWindow ? win::GetClientRect(view->ViewWindow).bottom : 0;
+    const int32_t zoom = ZoomForAreaHeight(r.bottom - r.top, clientHeight);
     if (ChainHandle(FocusedChain(), kAreaWholeHandle) != nullptr) {
         EraseTracking(object, view);
         CommitDrag(object, view);
         PainterState& painter = State().display.painter;
         painter.savedOrigin[0] = view->pageOrigin[0];
         painter.savedOrigin[1] = view->pageOrigin[1];
-        view->pageOrigin[0] = RoundToZoom(r.left, view->zoomFactor);
-        view->pageOrigin[1] = RoundToZoom(r.top, view->zoomFactor);
+        if (zoom != 0) {
+            view->pageOrigin[0] = RoundToZoom(r.left, view->zoomFactor);
+            view->pageOrigin[1] = RoundToZoom(r.top, view->zoomFactor);
+        }
     }
-    int32_t clientHeight = view->ViewWindow ? win::GetClientRect(view->ViewWindow).bottom : 0;
-    int32_t zoom = ZoomForAreaHeight(r.bottom - r.top, clientHeight);
     if (zoom == 0) {
+        // A click: one level in, the clicked point in the middle of the window.
+        State().drawing.PendingCentreX = r.left;
+        State().drawing.PendingCentreY = r.top;
         StepValue(object, view, 1);
         return;
     }

@@ -226,6 +226,7 @@ bool FrameCommand(WindowHandle window, int32_t command, intptr_t data) {
         case cmd::kCloseAll: CloseScoreWindows(false); return true;
         case cmd::kStatusBar: ToggleStatusBar(); return true;
         case cmd::kUseSmallPalettes: TogglePaletteSize(); return true;
+        case cmd::kShowHiddenPalettes: ShowHiddenPalettes(); return true;
         case kMainPaletteBandCommand: SwapMainPaletteBand(); return true;
         case cmd::kSavePreferences: SavePreferences(true); return true;
         case cmd::kAutoSaveActive: ToggleAutoSave(); return true;

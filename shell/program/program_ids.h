@@ -22,6 +22,7 @@ constexpr int32_t kFirstLanguage = 41000;
 constexpr int32_t kLastLanguage = 41015;
 constexpr int32_t kCloseAll = 42017;
 constexpr int32_t kUseSmallPalettes = 42095;
+constexpr int32_t kShowHiddenPalettes = 42099;
 constexpr int32_t kFileNew = 57600;
 constexpr int32_t kFileOpen = 57601;
 constexpr int32_t kFileImport = 40114;

@@ -140,6 +140,19 @@ TEST(MusicXmlConvert, OutOfRangeNumbersSkipTheirItemWithACount) {
     EXPECT_EQ(result.skipped.CountOf("out-of-range number in <duration>"), 1);
 }
 
+// Notes about the file in its identification (the encoding, its software, fields
+// of its own) have nothing to show: they are read past without a count.
+TEST(MusicXmlConvert, NotesAboutTheFileAreReadPastUncounted) {
+    const MusicXmlConversion result = Plain(BytesOf(
+        "<score-partwise><identification><encoding><software>A</software></encoding><miscellaneous>"
+        "<miscellaneous-field name=\"description\">What the file tests</miscellaneous-field></miscellaneous>"
+        "</identification><part-list><score-part id=\"P\"/></part-list><part id=\"P\"><measure>"
+        "<note><pitch><step>C</step><octave>4</octave></pitch><duration>1</duration><type>quarter</type></note>"
+        "</measure></part></score-partwise>"));
+    ASSERT_TRUE(result.ok) << result.error;
+    EXPECT_TRUE(result.skipped.Empty()) << result.skipped.Text();
+}
+
 TEST(MusicXmlConvert, DamagedAndHostileArchivesEndWithOneLineReasons) {
     const std::vector<uint8_t> score = FixtureBytes("duet_partwise.xml");
     std::vector<uint8_t> truncated = ZipOf({{"duet.xml", score}});

@@ -120,6 +120,39 @@ TEST(NiffVoices, AFifthLineIsNotPlacedAndCounted) {
     EXPECT_EQ(result.droppedEvents, 1);
 }
 
+// Two voices at one tick, the upper stemmed up: its chord moves a head to the right
+// of a head a second off or of an unlike head in unison (black, half or whole, or
+// other dots), and stays over a like head in unison.
+TEST(NiffVoices, AnUpperChordMovesOffAnotherVoicesHeadItCannotShare) {
+    const struct {
+        int upperCode, upperDots, upperPosition, lowerCode, lowerPosition;
+        int nudge;  // the upper chord's, in 16 units
+    } cases[] = {
+        {10, 0, -4, 10, -3, 11},  // a second
+        {12, 0, -4, 10, -4, 14},  // a whole note and a black head
+        {11, 0, -4, 10, -4, 11},  // a half note and a black head
+        {10, 1, -4, 10, -4, 11},  // a dotted and a plain quarter
+        {10, 0, -4, 10, -4, 0},   // two quarters share a head
+        {11, 0, -4, 11, -4, 0},   // and two halves
+        {10, 0, -6, 10, -2, 0},   // a fifth apart
+    };
+    for (const auto& c : cases) {
+        std::vector<NiffEvent> events{Note(0, c.upperCode, c.upperPosition, -1),
+                                      Note(0, c.lowerCode, c.lowerPosition, 1)};
+        events[0].dots = c.upperDots;
+        events[0].fileVoice = 1;
+        events[1].fileVoice = 2;
+        NiffStaffMeasure measure;
+        BuildNiffChords(events, 4096, measure);
+        std::vector<const NiffEvent*> heads;  // by voice, upper first
+        for (const NiffVoice& voice : measure.voices)
+            for (const NiffEvent& e : voice.events) heads.push_back(&e);
+        ASSERT_EQ(heads.size(), 2u);
+        EXPECT_EQ(heads[0]->nudge, c.nudge) << c.upperCode << " over " << c.lowerCode;
+        EXPECT_EQ(heads[1]->nudge, 0);
+    }
+}
+
 NiffEvent Grace(int32_t tick, int code, int position, int nudge) {
     NiffEvent event = Note(tick, code, position, -1);
     event.grace = true;

@@ -308,8 +308,8 @@ TEST_F(SmfImport, EachChannelOfATrackKeepsItsSoundAndStavesPastTheLastAreCounted
 }
 
 // A file longer than the score can hold: every measure up to the last keeps its own
-// note, the notes, texts and tempo changes after it are left out, and the user is
-// told how many of each.
+// note, the notes, texts, tempo changes and channel messages after it are left out,
+// and the user is told how many of each.
 TEST_F(SmfImport, FilePastTheLastMeasureKeepsWhatFitsAndSaysWhatWasLeftOut) {
     constexpr int kBeyond = 5;
     const auto key = [](int measure) { return static_cast<uint8_t>(60 + measure % 12); };
@@ -317,7 +317,11 @@ TEST_F(SmfImport, FilePastTheLastMeasureKeepsWhatFitsAndSaysWhatWasLeftOut) {
     for (int m = 1; m <= MeasureLimit + kBeyond; ++m) {
         // A quarter at the measure's start (96 ticks), then three quarters of rest.
         track.insert(track.end(), {0x00, 0x90, key(m), 90, 0x60, 0x80, key(m), 0, 0x82, 0x20});
-        if (m > MeasureLimit) track.insert(track.end(), {0xFF, 0x01, 0x01, 't', 0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20});
+        // After the last measure a text, a tempo change, a volume, a patch change and
+        // a pitch bend.
+        if (m > MeasureLimit)
+            track.insert(track.end(), {0xFF, 0x01, 0x01, 't', 0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20, 0x00, 0xB0,
+                                       0x07, 100, 0x00, 0xC0, 0x05, 0x00, 0xE0, 0x00, 0x50});
         else track.insert(track.end(), {0xFF, 0x06, 0x00});  // a marker makes nothing
     }
     track.insert(track.end(), kEnd.begin(), kEnd.end());
@@ -334,8 +338,8 @@ TEST_F(SmfImport, FilePastTheLastMeasureKeepsWhatFitsAndSaysWhatWasLeftOut) {
     const std::vector<std::string> texts = BoxTexts();
     ASSERT_EQ(texts.size(), 2u);
     EXPECT_EQ(texts.front(), NotesLeftOutText(kBeyond));
-    // The texts and tempo changes after it are counted too.
-    EXPECT_NE(texts.back().find(std::string(kMarksPastLastMeasure) + ": " + std::to_string(2 * kBeyond)),
+    // The texts, tempo changes and channel messages after it are counted too.
+    EXPECT_NE(texts.back().find(std::string(kMarksPastLastMeasure) + ": " + std::to_string(5 * kBeyond)),
               std::string::npos)
         << texts.back();
 }

@@ -163,8 +163,8 @@ std::string HighWedge(int p, int m) {
 // A crescendo over a measure with an "ff" under its second note, in its middle.
 std::string WedgeOverDynamic(int, int m) {
     if (m != 2) return Quarter("B4") + Quarter("B4") + Quarter("B4") + Quarter("B4");
-    return Wedge("crescendo") + Quarter("E4") + Dynamic("ff") + Quarter("D4") + Quarter("G4") + Wedge("stop") +
-           Quarter("F4");
+    return Wedge("crescendo") + Quarter("E4") + Dynamic("ff") + Quarter("D4") + Quarter("G4") +
+           Wedge("stop") + Quarter("F4");
 }
 // Two voices, the upper one's rest raised over the staff under a "pp" the file
 // puts above it.
@@ -174,13 +174,14 @@ std::string RaisedRest(int, int m) {
                "</octave></pitch><duration>1</duration><voice>" + std::to_string(voice) +
                "</voice><type>quarter</type><stem>" + stem + "</stem></note>";
     };
-    const std::string rest = "<note><rest/><duration>1</duration><voice>1</voice><type>quarter</type></note>";
-    const std::string upper = m == 2 ? note("A5", 1, "up") + Dynamic("pp", 1, "above") + rest + note("G5", 1, "up") +
-                                           note("A5", 1, "up")
-                                     : note("A5", 1, "up") + note("G5", 1, "up") + note("A5", 1, "up") +
-                                           note("G5", 1, "up");
-    return upper + "<backup><duration>4</duration></backup>" + note("E4", 2, "down") + note("D4", 2, "down") +
-           note("E4", 2, "down") + note("D4", 2, "down");
+    const std::string rest =
+        "<note><rest/><duration>1</duration><voice>1</voice><type>quarter</type></note>";
+    const std::string upper = m == 2 ? note("A5", 1, "up") + Dynamic("pp", 1, "above") + rest +
+                                           note("G5", 1, "up") + note("A5", 1, "up")
+                                     : note("A5", 1, "up") + note("G5", 1, "up") +
+                                           note("A5", 1, "up") + note("G5", 1, "up");
+    return upper + "<backup><duration>4</duration></backup>" + note("E4", 2, "down") +
+           note("D4", 2, "down") + note("E4", 2, "down") + note("D4", 2, "down");
 }
 
 // Two voices with ties: the upper voice's high pair stemmed up, the lower voice's
@@ -189,15 +190,32 @@ std::string CrossedTies(int, int m) {
     const auto note = [](const char* pitch, int voice, int length, const char* tie = nullptr) {
         const std::string tied = tie != nullptr ? std::string("<tie type=\"") + tie + "\"/>" : "";
         return std::string("<note><pitch><step>") + pitch[0] + "</step><octave>" + pitch[1] +
-               "</octave></pitch><duration>" + std::to_string(length) + "</duration>" + tied + "<voice>" +
-               std::to_string(voice) + "</voice><type>" + (length == 2 ? "half" : "quarter") + "</type><stem>" +
-               (voice == 1 ? "up" : "down") + "</stem>" +
-               (tie != nullptr ? std::string("<notations><tied type=\"") + tie + "\"/></notations>" : "") + "</note>";
+               "</octave></pitch><duration>" + std::to_string(length) + "</duration>" + tied +
+               "<voice>" + std::to_string(voice) + "</voice><type>" +
+               (length == 2 ? "half" : "quarter") + "</type><stem>" + (voice == 1 ? "up" : "down") +
+               "</stem>" +
+               (tie != nullptr ? std::string("<notations><tied type=\"") + tie + "\"/></notations>"
+                               : "") +
+               "</note>";
     };
     if (m != 2) return note("B4", 1, 1) + note("B4", 1, 1) + note("B4", 1, 1) + note("B4", 1, 1);
-    return note("B4", 1, 1) + note("A4", 1, 1) + note("G5", 1, 1, "start") + note("G5", 1, 1, "stop") +
-           "<backup><duration>4</duration></backup>" + note("D5", 2, 2, "start") + note("D5", 2, 1, "stop") +
-           note("G4", 2, 1);
+    return note("B4", 1, 1) + note("A4", 1, 1) + note("G5", 1, 1, "start") +
+           note("G5", 1, 1, "stop") + "<backup><duration>4</duration></backup>" +
+           note("D5", 2, 2, "start") + note("D5", 2, 1, "stop") + note("G4", 2, 1);
+}
+
+// Low notes with sharps and flats, stemmed up, under a "p" below each of them.
+std::string LowAccidentals(int, int m) {
+    std::string music;
+    for (const char* pitch : {"B3", "C4", "A3", "C4"}) {
+        const bool flat = pitch[0] != 'C';
+        music += (m == 2 ? Dynamic("p") : "") + "<note><pitch><step>" + pitch[0] +
+                 "</step><alter>" + (flat ? "-1" : "1") + "</alter><octave>" + pitch[1] +
+                 "</octave></pitch><duration>1</duration><voice>1</voice><type>quarter</type>"
+                 "<accidental>" +
+                 (flat ? "flat" : "sharp") + "</accidental><stem>up</stem></note>";
+    }
+    return music;
 }
 
 // What the ink of the marks of one kind shows: so many runs of `type` (with that
@@ -244,9 +262,14 @@ TEST_F(MusicXmlMarkPlacesTest, MarksStandBesideTheirStaffAtTheirMeasure) {
          Score(4, 1, Strings),
          {{ObjectType::Text, "pizz.", 2, 0, true, 4, 0, false},
           {ObjectType::Text, "Tempo", 1, 1, true, 1, 0, false}}},
-        {"wedge over a dynamic", Score(1, 1, WedgeOverDynamic), {{ObjectType::Dynamic, "", 2, 1, false, 1}}},
+        {"wedge over a dynamic",
+         Score(1, 1, WedgeOverDynamic),
+         {{ObjectType::Dynamic, "", 2, 1, false, 1}}},
         {"raised rest", Score(1, 1, RaisedRest), {{ObjectType::Dynamic, "", 2, 1, true, 1}}},
         {"crossed ties", Score(1, 1, CrossedTies), {}},
+        {"low accidentals",
+         Score(1, 1, LowAccidentals),
+         {{ObjectType::Dynamic, "", 2, 1, false, 4}}},
     };
     for (const auto& score : scores) {
         SCOPED_TRACE(score.name);
@@ -328,18 +351,25 @@ TEST_F(MusicXmlMarkPlacesTest, DynamicsKeepClearOfAHairpinCarriedOnToTheirSystem
     std::string music;
     for (int m = 1; m <= 8; ++m) {
         music += "<measure number=\"" + std::to_string(m) + "\">" +
-                 (m == 1 ? "<attributes><divisions>4</divisions><time><beats>4</beats><beat-type>4</beat-type>"
-                           "</time><clef><sign>G</sign><line>2</line></clef></attributes>" + Wedge("crescendo")
+                 (m == 1 ? "<attributes><divisions>4</divisions><time><beats>4</"
+                           "beats><beat-type>4</beat-type>"
+                           "</time><clef><sign>G</sign><line>2</line></clef></attributes>" +
+                               Wedge("crescendo")
                          : Dynamic(m % 2 == 0 ? "mf" : "ff"));
         for (int n = 0; n < 16; ++n)
-            music += std::string("<note><pitch><step>") + "CEGB"[n % 4] + "</step><alter>" + (n % 2 ? "1" : "0") +
-                     "</alter><octave>5</octave></pitch><duration>1</duration><voice>1</voice><type>16th</type>"
-                     "<accidental>" + (n % 2 ? "sharp" : "natural") + "</accidental></note>";
+            music += std::string("<note><pitch><step>") + "CEGB"[n % 4] + "</step><alter>" +
+                     (n % 2 ? "1" : "0") +
+                     "</alter><octave>5</octave></pitch><duration>1</duration><voice>1</"
+                     "voice><type>16th</type>"
+                     "<accidental>" +
+                     (n % 2 ? "sharp" : "natural") + "</accidental></note>";
         music += (m == 8 ? Wedge("stop") : "") + "</measure>";
     }
-    ScoreView* view = Import("<score-partwise><part-list><score-part id=\"P1\"><part-name>P1</part-name></score-part>"
-                             "</part-list><part id=\"P1\">" + music + "</part></score-partwise>",
-                             "marks_carried_wedge_XML");
+    ScoreView* view = Import(
+        "<score-partwise><part-list><score-part id=\"P1\"><part-name>P1</part-name></score-part>"
+        "</part-list><part id=\"P1\">" +
+            music + "</part></score-partwise>",
+        "marks_carried_wedge_XML");
     ASSERT_NE(view, nullptr);
     EXPECT_NE(view->document->firstPage->firstSystem->next.get(), nullptr);
     EXPECT_TRUE(testing::EngravingIsClean(view));
@@ -367,4 +397,3 @@ TEST_F(MusicXmlMarkPlacesTest, HairpinAboveALowerStaffStaysOverIt) {
 
 }  // namespace
 }  // namespace ql
-

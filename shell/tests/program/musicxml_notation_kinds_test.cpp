@@ -105,16 +105,16 @@ TEST_F(MusicXmlNotationKindsTest, BarlinesAndRepeatsBecomeTheMeasuresBarlines) {
 // Endings of one measure each, over a measure of a single whole note (the first
 // closed, the second left open): each stands over its measure from barline to
 // barline, its ends before the note's tick and past it by most of the measure,
-// and above all the staff holds (the second measure's chord symbol over a high
-// note), clear of it on the page.
+// and above all the staff holds (the second measure's chord symbols), clear of it
+// on the page.
 TEST_F(MusicXmlNotationKindsTest, AnEndingOfOneMeasureSpansItFromBarlineToBarline) {
     ASSERT_EQ(Start(), StartupCode::Ok);
     const std::string note = "<note><pitch><step>C</step><octave>5</octave></pitch><duration>4</duration><type>whole</type></note>";
-    const std::string high = Harmony("G", "dominant") +
-                             "<note><pitch><step>A</step><octave>6</octave></pitch><duration>4</duration><type>whole</type></note>";
+    const std::string chord = Harmony("G", "dominant") + Harmony("C", "major") +
+                              "<note><pitch><step>F</step><octave>4</octave></pitch><duration>4</duration><type>whole</type></note>";
     const auto ending = [&](const char* number, const char* end) {
         return Barline("left", std::string("<ending number=\"") + number + "\" type=\"start\"/>") +
-               (*number == '1' ? high : note) +
+               (*number == '1' ? chord : note) +
                Barline("right", std::string("<ending number=\"") + number + "\" type=\"" + end + "\"/>");
     };
     std::string xml = OnePartScore({"", "", ""});
@@ -237,36 +237,47 @@ TEST_F(MusicXmlNotationKindsTest, HarmoniesBecomeChordSymbols) {
     }
 }
 
-// Chord symbols of measure 2, whose whole note C5 is followed by the harmony:
-// a harmony stacking chords gives a chord symbol for each, and an offset moves
-// a harmony that far from its place among the notes while it stays inside the
-// measure. Each symbol as its root and tick (each new one first in the list).
-TEST_F(MusicXmlNotationKindsTest, StackedAndMovedHarmoniesComeInAtTheirTimes) {
+// Chord symbols and directions after measure 2's whole note: a harmony stacking
+// chords gives a chord symbol for each; an offset moves a harmony, words, a
+// dynamic or a tempo mark that far from where it was read while it stays inside
+// the measure, and a direction whose marks cannot move (a pedal mark) keeps them
+// at its place and counts its offset. Each symbol (its root) and text of the
+// measure at its tick, each new one first.
+TEST_F(MusicXmlNotationKindsTest, HarmoniesAndDirectionsStandAtTheirOffsets) {
     ASSERT_EQ(Start(), StartupCode::Ok);
     const std::string second = "<root><root-step>D</root-step></root><kind>minor</kind>";
-    constexpr int kEnd = 4080;  // a symbol after the last note stands at the measure's last tick
+    const auto offset = [](const char* by) { return std::string("<offset>") + by + "</offset>"; };
+    const auto words = [&](const char* text, const char* by) {
+        return Direction(std::string("<words>") + text + "</words>", offset(by));
+    };
     const struct {
-        std::string harmony;
-        std::vector<std::pair<int, int>> symbols;  // (root, tick)
+        std::string extra;
+        std::vector<std::string> marks;  // "root@tick" of a chord symbol, "words@tick" of a text
+        int counted;                     // offsets left unused
     } cases[] = {
-        {Harmony("C", "major"), {{0, kEnd}}},
-        {Harmony("C", "major", second), {{1, kEnd}, {0, kEnd}}},
-        {Harmony("E", "major", "<offset>-2</offset>"), {{2, 2048}}},
-        {Harmony("E", "major", "<offset>-4</offset>") + Harmony("F", "major", "<offset>-1</offset>"),
-         {{3, 3072}, {2, 0}}},
-        {Harmony("G", "major", "<offset>-5</offset>"), {{4, kEnd}}},  // before the measure: at its place
-        {Harmony("A", "major", "<offset>x</offset>"), {{5, kEnd}}},
+        {Harmony("C", "major"), {"0@4080"}, 0},  // after the last note: the measure's last tick
+        {Harmony("C", "major", second), {"1@4080", "0@4080"}, 0},
+        {Harmony("E", "major", offset("-2")), {"2@2048"}, 0},
+        {Harmony("E", "major", offset("-4")) + Harmony("F", "major", offset("-1")), {"3@3072", "2@0"}, 0},
+        {Harmony("G", "major", offset("-5")), {"4@4080"}, 0},  // before the measure: where it was read
+        {Harmony("A", "major", offset("x")), {"5@4080"}, 0},
+        {words("one", "-3") + words("three", "-1"), {"three@3072", "one@1024"}, 0},
+        {words("far", "-9"), {"far@4080"}, 0},
+        {Direction("<pedal type=\"start\"/>", offset("-2")), {}, 1},
     };
     for (const auto& c : cases) {
-        const std::string xml = OnePartScore({"", c.harmony, ""});
+        const std::string xml = OnePartScore({"", c.extra, ""});
         SCOPED_TRACE(xml);
-        ScoreView* view = testing::ImportMusicXmlText(xml, "stacked_XML");
+        ScoreView* view = testing::ImportMusicXmlText(xml, "offsets_XML");
         ASSERT_NE(view, nullptr);
-        std::vector<std::pair<int, int>> symbols;
+        std::vector<std::string> marks;
+        const auto tick = [](ScoreObject* o) { return "@" + std::to_string(AsTextObject(o)->body.location.position >> 16); };
         for (ScoreObject* symbol : testing::ObjectsOf(view->document, 2, ObjectType::Chord))
-            symbols.emplace_back(AsChordSymbol(symbol)->chord.root,
-                                 static_cast<int>(AsTextObject(symbol)->body.location.position >> 16));
-        EXPECT_EQ(symbols, c.symbols);
+            marks.push_back(std::to_string(AsChordSymbol(symbol)->chord.root) + tick(symbol));
+        for (ScoreObject* text : testing::ObjectsOf(view->document, 2, ObjectType::Text))
+            marks.push_back(TextObjectString(AsTextObject(text)) + tick(text));
+        EXPECT_EQ(marks, c.marks);
+        ExpectCounted(xml, "offset", c.counted);
     }
 }
 
