@@ -4,7 +4,8 @@
 #                                external packages (pkg-config) of the library
 #   <folder>/tests/**/*_test.cpp    one GoogleTest executable, <folder>_tests, linked to
 #                                   the folder's library and what it depends on; the
-#                                   sub-folders of tests/ match the folder's own
+#                                   sub-folders of tests/ match the folder's own; CTest
+#                                   runs it in shares of whole suites (TestShares.cmake)
 #   <folder>/tests/**/*_support.cpp shared helpers of those tests
 #   <folder>/tests/gtk/**            tests that need a display: their own executable,
 #                                   <folder>_gtk_tests (with the shared helpers above),
@@ -177,8 +178,7 @@ function(ql_finish_subsystems)
     if(TARGET music_fonts)
       add_dependencies(${name}_tests music_fonts)
     endif()
-    gtest_discover_tests(${name}_tests WORKING_DIRECTORY ${QL_PROGRAM_DIR}
-                         DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300)
+    ql_add_test_shares(${name}_tests WORKING_DIRECTORY ${QL_PROGRAM_DIR} TIMEOUT 600)
   endforeach()
   if(QL_BENCHMARKS AND QL_BENCH_SOURCES)
     add_executable(ql_bench ${QL_BENCH_SOURCES} ${QL_SERVICES_AT_LOAD})

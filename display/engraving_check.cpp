@@ -34,6 +34,7 @@
 #include "core/ui/status_bar_notes.h"
 #include "display/engraving_collisions.h"
 #include "display/engraving_marks.h"
+#include "display/engraving_stems.h"
 #include "display/painter.h"
 #include "notes/beatmap/beat_map.h"
 #include "platform/gfx/dc.h"
@@ -77,6 +78,8 @@ class PageCheck {
         CheckEventsInMeasures();
         CheckColumns();
         CheckCollisions();
+        CheckLinesBesideStaves();
+        CheckStems();
     }
 
   private:
@@ -114,22 +117,26 @@ class PageCheck {
         return kFullStaffHeight * (percent != 0 ? percent : kFullSizePercent) / kFullSizePercent;
     }
 
-    // Top line of the first shown staff to the bottom line of the last. A staff's y
-    // is its bottom line; its lines are drawn upward from it.
-    std::pair<int32_t, int32_t> StaffExtent(const ScoreSystem* system) const {
+    // The top and bottom lines of each shown staff of the system. A staff's y is its
+    // bottom line; its lines are drawn upward from it.
+    std::vector<std::pair<int32_t, int32_t>> ShownStaffLines(const ScoreSystem* system) const {
         const int8_t* flags = StaffFlagsOf(system);
         const uint16_t* offsets = StaffOffsetsOf(system);
-        int32_t top = 0, bottom = 0;
-        bool any = false;
+        std::vector<std::pair<int32_t, int32_t>> lines;
         for (int staff = 1; flags != nullptr && offsets != nullptr && staff <= view_->document->header.staffCount;
              ++staff) {
             if (flags[staff] < 0) continue;
             const int32_t y = system->y + offsets[staff];
-            if (!any) top = y - StaffHeight(staff);
-            bottom = y;
-            any = true;
+            lines.emplace_back(y - StaffHeight(staff), y);
         }
-        return {top, any ? bottom : top};
+        return lines;
+    }
+
+    // Top line of the first shown staff to the bottom line of the last.
+    std::pair<int32_t, int32_t> StaffExtent(const ScoreSystem* system) const {
+        const auto lines = ShownStaffLines(system);
+        if (lines.empty()) return {0, 0};
+        return {lines.front().first, lines.back().second};
     }
 
     // A black note head's width on the staff.
@@ -275,6 +282,50 @@ class PageCheck {
                      std::to_string(b) + ", tick " + std::to_string(times[i - 1]) + " at x " + std::to_string(a));
             return;  // one finding per voice
         }
+    }
+
+    // The lines of hairpins, octave lines, pedal brackets, endings and brackets stand
+    // above or below the staves, never between a staff's top and bottom lines.
+    static bool StandsBesideStaves(const ScoreObject* object) {
+        if (object == nullptr) return false;
+        switch (static_cast<ObjectType>(object->type)) {
+            case ObjectType::Hairpin:
+            case ObjectType::PedalBracket:
+            case ObjectType::Widget:
+            case ObjectType::RepeatEnding:
+            case ObjectType::Octave:
+                return true;
+            default:
+                return false;
+        }
+    }
+
+    void CheckLinesBesideStaves() {
+        std::vector<std::pair<int, gfx::Rect>> staves;  // system and the staff's lines
+        int n = 1;
+        for (const ScoreSystem* s = page_->firstSystem.get(); s != nullptr && n <= kMaxPageSystems;
+             s = s->next.get(), ++n) {
+            const int32_t right = SlotLeft(s, LastSlot(s) + 1);
+            for (const auto& [top, bottom] : ShownStaffLines(s)) staves.emplace_back(n, gfx::Rect{s->x, top, right, bottom});
+        }
+        const ScoreObject* told = nullptr;
+        for (const InkMark& ink : inks_) {
+            if (ink.mark != Mark::Line || ink.object == told || !StandsBesideStaves(ink.object)) continue;
+            for (const auto& [system, lines] : staves) {
+                if (!InkMeets(ink, lines)) continue;
+                Find(FindingKind::LineInStaff, ink,
+                     "line at " + Place(ink.box) + " inside the staff lines " + Place(lines) + " of system " +
+                         std::to_string(system));
+                told = ink.object;
+                break;
+            }
+        }
+    }
+
+    void CheckStems() {
+        FindStemFaults(inks_, [this](FindingKind kind, const InkMark& at, std::string what) {
+            Find(kind, at, std::move(what));
+        });
     }
 
     void CheckCollisions() {
@@ -428,6 +479,10 @@ const char* FindingKindName(FindingKind kind) {
         case FindingKind::LyricOverNote: return "lyric over a note";
         case FindingKind::MarkOverMark: return "mark over mark";
         case FindingKind::InkInMargin: return "ink in the margin";
+        case FindingKind::LineInStaff: return "line inside the staff";
+        case FindingKind::MarkOverNumber: return "mark over a measure number";
+        case FindingKind::StemShortOfHead: return "stem off its head";
+        case FindingKind::BeamOffStem: return "beam off its stem";
     }
     return "finding";
 }

@@ -5,7 +5,8 @@
 // barlines and note columns, then reports what a musician would see as broken:
 // systems or ink off the page or in its margins, systems overlapping, notes and
 // rests outside their measure's barlines, two times of one voice in one column or
-// out of order, and marks over one another (display/engraving_collisions.h). Used
+// out of order, marks over one another (display/engraving_collisions.h), spanner
+// lines inside a staff, and stems off their heads or beams (display/engraving_stems.h). Used
 // by the tests and their seeded drivers; not a command of the program.
 #pragma once
 
@@ -30,7 +31,7 @@ enum class FindingKind : uint8_t {
     TimeGoesBack,         // a later time of a voice drawn left of an earlier one
     LabelOverSign,        // a staff label over a clef, signature, note head or rest
     TextOverSign,         // a text over a clef, signature, note head or rest
-    NumberOverSign,       // a measure number over a clef, signature, note head or rest
+    NumberOverSign,       // a measure number over a note head or rest
     TextOverText,         // a label, text or number over another text
     SignOverSign,         // clefs, key and time signatures over one another, of one staff or two
     LyricOverLyric,       // two lyrics over one another
@@ -40,8 +41,16 @@ enum class FindingKind : uint8_t {
     LyricOverNote,        // a lyric over a note, rest, stem, beam, slur or staff line
     MarkOverMark,         // a mark over a mark of another staff, system or object
     InkInMargin,          // a system's staff lines or barlines past the page's margins
+    LineInStaff,          // a hairpin, octave line, pedal bracket, ending or bracket drawn
+                          // between a staff's top and bottom lines, not above or below it
+    MarkOverNumber,       // a dynamic, text, label, lyric, clef or signature over a measure number
+    StemShortOfHead,      // a stem that stops short of a head of its chord, stands away from
+                          // it, or has no head at all
+    BeamOffStem,          // a stem of a beam group whose end is not on its beam (short of it,
+                          // through it, or the beam on its heads' side), or a beam end no
+                          // stem of its group meets
 };
-constexpr int kFindingKindCount = static_cast<int>(FindingKind::InkInMargin) + 1;
+constexpr int kFindingKindCount = static_cast<int>(FindingKind::BeamOffStem) + 1;
 
 // Where a finding is: page index from 1, system from 1 on its page, staff and
 // measure numbers; 0 where the finding has none (a page's title has no staff).

@@ -70,6 +70,22 @@ bool InksMeet(const InkMark& a, const InkMark& b) {
     return true;
 }
 
+// A mark that has no business over a measure number: dynamics, texts, labels,
+// lyrics, clefs and signatures.
+bool StandsOverNumbers(const InkMark& m) {
+    switch (m.mark) {
+        case Mark::Dynamic:
+        case Mark::Text:
+        case Mark::Label:
+        case Mark::Lyric:
+        case Mark::Clef:
+        case Mark::Signature:
+            return true;
+        default:
+            return false;
+    }
+}
+
 // A head at either end of a slur or tie (its leftmost and rightmost ink; a filled
 // curve's outline comes back to its start): the one it starts or ends at.
 bool AtCurveEnd(const InkMark& curve, const InkMark& head, int32_t headWidth) {
@@ -79,13 +95,16 @@ bool AtCurveEnd(const InkMark& curve, const InkMark& head, int32_t headWidth) {
     return near(curve.box.left + curve.pen / 2) || near(curve.box.right - curve.pen / 2);
 }
 
-// The finding for `a` standing over `b`, when the check has a rule for that pair:
+// The finding for `a` standing over `b`, when the check has a rule for that pair
+// (a mark over a measure number is named so whichever of the two comes first):
 // the rules that name the marks, or with `general` the one for any two marks of
 // two staves, systems or objects.
 std::optional<FindingKind> Rule(const InkMark& a, const InkMark& b, int32_t headWidth,
                                 bool general) {
     if ((IsStroke(a) || IsStroke(b)) && !InksMeet(a, b)) return std::nullopt;
     const bool sameStaff = a.system == b.system && a.staff == b.staff;
+    if ((b.mark == Mark::Number && StandsOverNumbers(a)) || (a.mark == Mark::Number && StandsOverNumbers(b)))
+        return FindingKind::MarkOverNumber;
     if (a.mark == Mark::Lyric && b.mark == Mark::Lyric) return FindingKind::LyricOverLyric;
     if (IsWording(a.mark) && IsObstacle(b.mark))
         return a.mark == Mark::Label  ? FindingKind::LabelOverSign

@@ -1,11 +1,12 @@
 // Marks of a page over one another: every pair of marks whose boxes meet is looked
 // at once (the marks are sorted into a grid of cells, a pair read in the cell where
-// their common box starts), and named when the check has a rule for it: texts over
-// signs, notes or texts; signs over signs; lyrics over lyrics, notes and staff
-// lines; dynamics over anything; note heads over note heads; a slur, tie or beam
-// through a head it does not belong to; and any mark over a mark of another staff
-// or system, or of another object. Each pair of parts (a chord's stem, a beam
-// group's beams, a staff's lines, an object) is told once for each kind.
+// their common box starts), and named when the check has a rule for it: marks over
+// measure numbers; texts over signs, notes or texts; signs over signs; lyrics over
+// lyrics, notes and staff lines; dynamics over anything; note heads over note
+// heads; a slur, tie or beam through a head it does not belong to; and any mark
+// over a mark of another staff or system, or of another object. Each pair of parts
+// (a chord's stem, a beam group's beams, a staff's lines, an object) is told once
+// for each kind.
 #pragma once
 
 #include <cstdint>

@@ -41,12 +41,13 @@ bool Is(uint8_t type, ObjectType t) {
     return type == TypeCode(t);
 }
 
-// Which handle of a new object's chain the rubber band drags: 3 the third, 2 the
-// second, 1 the first.
+// Which handle of a new object's chain the rubber band drags: 5 the fifth (a
+// slur's end: the press stays its start), 3 the third, 2 the second, 1 the first.
 int RubberBandHandle(uint8_t type) {
     using T = ObjectType;
+    if (Is(type, T::Slur)) return 5;
     if (Is(type, T::Circle) || Is(type, T::Box)) return 3;
-    for (T t : {T::Selection, T::Slur, T::TextBox, T::Line, T::Area, T::Label, T::PedalBracket,
+    for (T t : {T::Selection, T::TextBox, T::Line, T::Area, T::Label, T::PedalBracket,
                 T::Widget, T::RepeatEnding, T::Octave, T::Picture})
         if (Is(type, t)) return 2;
     return 1;

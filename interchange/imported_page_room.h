@@ -1,18 +1,19 @@
 // The room on a page that the imported marks are placed in (imported_text_places):
 // every box a mark must not touch, with the clearance a box wants around it, and
 // the nearest place above or below a point where a box of a given size touches
-// none. Boxes are filed by the page's columns, so a question looks only at those
-// over its width, and the answers are kept until a new box stands in them: the
-// many texts of one time, which ask about the same places again and again, cost
-// little more than texts apart.
+// none. Boxes are filed by the cells of a grid over the page (a column and a row
+// each), so a question looks only at those near the place it asks about: the
+// nearest place is found by moving past the boxes in the way, a few cells at a
+// time, and a text among thousands at one time costs about what one among few
+// does. The answers are kept until a new box stands in them.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
-#include <map>
 #include <optional>
 #include <set>
 #include <tuple>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -52,29 +53,38 @@ class PageRoom {
                                       int32_t limit, bool up, int own = 0) const;
 
   private:
-    // One box of each place and owner, by the columns it reaches into (with the
+    // One box of each place and owner, by the cells it reaches into (with the
     // clearance): the texts of one time that find no room, standing on one another,
-    // are in the way once.
+    // are in the way once. A box over very many cells is in `wide_` instead, met by
+    // every walk.
     using BoxKey = std::tuple<int32_t, int32_t, int32_t, int32_t, int>;
-    std::map<int32_t, std::vector<size_t>> columns_;
+    std::unordered_map<uint64_t, std::vector<size_t>> cells_;
+    std::vector<size_t> wide_;
     std::set<BoxKey> filed_;
     mutable std::vector<size_t> visited_;  // per box: the last walk that met it
     mutable size_t walks_ = 0;
-    mutable std::vector<std::pair<int32_t, int32_t>> spans_;  // NearestFit's, kept between calls
     // The answers of NearestFit, by question. A box taken later only takes room: a
     // question without a place stays without, and a place stays the nearest while
     // no new box stands in it (those in its way are forgotten as each box comes).
     using FitQuery = std::tuple<int32_t, int32_t, int32_t, int32_t, int32_t, bool, int>;
-    mutable std::map<FitQuery, std::optional<int32_t>> answers_;
-    mutable std::map<int32_t, std::vector<FitQuery>> answerColumns_;  // the places found, by column
+    struct FitQueryHash {
+        size_t operator()(const FitQuery& q) const;
+    };
+    mutable std::unordered_map<FitQuery, std::optional<int32_t>, FitQueryHash> answers_;
+    mutable std::unordered_map<uint64_t, std::vector<FitQuery>> answerCells_;  // the places found, by cell
 
-    // Files the box taken at `k` by its columns; false when one like it is there.
+    // Files the box taken at `k` by its cells; false when one like it is there.
     bool File(size_t k);
     // Forgets the places found that the box taken at `k` stands in.
     void ForgetAnswersUnder(size_t k);
-    // Calls `f` once with each box that may reach over left..right.
+    // Calls `f` once with each box that may reach into left..right, top..bottom.
     template <typename F>
-    void ForBoxesAcross(int32_t left, int32_t right, F f) const;
+    void ForBoxesIn(const RecordRect& area, F f) const;
+    // The nearest top going down (`up` false) or bottom going up from `start` at
+    // which a box of `height` over left..right meets no box in the way, or none
+    // past `limit` (as NearestFit).
+    std::optional<int32_t> WalkToFit(int32_t left, int32_t right, int32_t height, int32_t start,
+                                     int32_t limit, bool up, int own) const;
 };
 
 }  // namespace ql

@@ -28,8 +28,8 @@
 // placed itself stays where it stands when its box there touches no box (those
 // stand first, before any mark is placed), and is placed as above when it does.
 // Cost: each place tried asks the page's room (imported_page_room.h), which looks
-// only at the boxes over the place's width and keeps its answers; the texts of a
-// staff that end together give one place after them.
+// only at the boxes in the grid cells near the place and keeps its answers; the
+// texts of a staff that end together give one place after them.
 // Known limitation: a mark is placed against the notes as they stand; a later
 // change of layout can bring them together again.
 #include "interchange/imported_text_places.h"
@@ -53,6 +53,7 @@
 #include "core/model/page_records.h"
 #include "core/model/score_document.h"
 #include "core/objects/score_object.h"
+#include "core/state.h"
 #include "core/text/text_object.h"
 #include "core/ui/status_bar_notes.h"
 #include "display/anchors.h"
@@ -274,9 +275,11 @@ RecordRect PlaceText(ScoreView* view, PageRoom& room, ScoreSystem* system, int s
     // other side.
     for (const bool up : {!belowFirst, belowFirst}) {
         const int32_t limit = up ? band.ceiling : band.floor;
+        // (Reaching on, only the places not tried inside the measure.)
         for (const int32_t end : {measureEnd, systemEnd}) {
+            const int32_t tried = end == measureEnd ? INT32_MIN : measureEnd;
             for (const int32_t dx : moves)
-                if (left + dx + width <= end) consider(dx, up, limit);
+                if (left + dx + width <= end && left + dx + width > tried) consider(dx, up, limit);
             if (spot) break;
         }
         for (const int32_t dx : moves)
@@ -307,12 +310,24 @@ void MoveHairpinEnd(HairpinShape& shape, int32_t fromX, int32_t toX) {
 // dynamics a staff space and a clearance off the staff. When that touches what
 // stands, it goes to the nearest height on its side clear of its own staff's music
 // and of the texts. The dynamics beside it then move onto its line where that is
-// clear. Its box.
+// clear. Its pieces, on its system and those it is carried on to, are taken.
 // A dynamic placed on a staff: the mark, and its box among the page's boxes.
 struct PlacedDynamic {
     ScoreObject* object = nullptr;
     size_t box = 0;
+    int measure = 0;
 };
+
+// A time of a staff: its measure and tick.
+using StaffTime = std::pair<int, int>;
+
+// Where a hairpin of `measure` starts and ends: its first stored point is its left
+// end, its second its right end.
+std::pair<StaffTime, StaffTime> HairpinTimes(const ScoreObject* object, int measure) {
+    const AnchorPoint* points = reinterpret_cast<const HairpinObject*>(object)->points;
+    return {{measure + static_cast<int16_t>(points[0].coarse[0]), points[0].coarse[1]},
+            {measure + static_cast<int16_t>(points[1].coarse[0]), points[1].coarse[1]}};
+}
 
 // Moves a placed mark's anchor by `dy` (page units).
 void ShiftMark(ScoreView* view, ScoreObject* object, int32_t dy) {
@@ -380,7 +395,7 @@ int32_t ClearingOfPieces(ScoreView* view, const PageRoom& room, ScoreSystem* sys
     return shift;
 }
 
-RecordRect PlaceHairpin(ScoreView* view, PageRoom& room, ScoreSystem* system, int staff,
+void PlaceHairpin(ScoreView* view, PageRoom& room, ScoreSystem* system, int staff,
                         const MeasureText& pin, const std::vector<PlacedDynamic>& dynamics) {
     // A wedge whose ends give way to the dynamics beside it is left no shorter than
     // a space: dynamics that stand close leave a short wedge between them.
@@ -395,11 +410,16 @@ RecordRect PlaceHairpin(ScoreView* view, PageRoom& room, ScoreSystem* system, in
     const bool below = box.top + box.bottom > lines.top + lines.bottom;
     std::optional<int32_t> middle;
     std::vector<const PlacedDynamic*> beside;
+    const auto [starts, ends] = HairpinTimes(pin.object, pin.measure);
     for (const PlacedDynamic& placed : dynamics) {
         const RecordRect& d = room.taken[placed.box];
         if (d.right + space <= box.left || box.right <= d.left - space ||
             (d.top > lines.bottom) != below)
             continue;
+        // A dynamic at a time inside the hairpin is not beside it but under it: the
+        // hairpin keeps clear of it like of any other mark.
+        const StaffTime at{placed.measure, TickOf(placed.object)};
+        if (starts < at && at < ends) continue;
         beside.push_back(&placed);
         const int32_t m = (d.top + d.bottom) / 2;
         middle = !middle ? m : below ? std::max(*middle, m) : std::min(*middle, m);
@@ -415,6 +435,8 @@ RecordRect PlaceHairpin(ScoreView* view, PageRoom& room, ScoreSystem* system, in
     int32_t top = middle  ? *middle - height / 2
                   : below ? lines.bottom + space + room.clearance
                           : lines.top - space - room.clearance - height;
+    // Never between its staff's lines, whatever stands beside it.
+    top = below ? std::max(top, lines.bottom + room.clearance) : std::min(top, lines.top - room.clearance - height);
     if (room.Touches({box.left, top, box.right, top + height})) {
         const std::optional<int32_t> fit = room.NearestFit(
             box.left, box.right, height, below ? top : top + height,
@@ -424,7 +446,16 @@ RecordRect PlaceHairpin(ScoreView* view, PageRoom& room, ScoreSystem* system, in
     top += ClearingOfPieces(view, room, system, staff, shape, top - box.top, below) - (top - box.top);
     for (LogicalPoint* point : {&shape.upper, &shape.apex, &shape.lower}) point->y += top - box.top;
     SetCurrentSystemAndMeasureQuick(view, system, staff, pin.measure);
-    EncodeHairpinShape(hairpin, view, shape);
+    {
+        // Stored against its own staff and measure: encoded from where its points
+        // stand, a hairpin between two staves would take the nearer staff's height
+        // and be drawn that far off its own.
+        uint8_t& keep = State().locate.KeepMeasure;
+        const uint8_t kept = keep;
+        keep = 1;
+        EncodeHairpinShape(hairpin, view, shape);
+        keep = kept;
+    }
     // The dynamics beside it join its line where that is clear.
     const int32_t line = top + height / 2;
     for (const PlacedDynamic* placed : beside) {
@@ -435,7 +466,9 @@ RecordRect PlaceHairpin(ScoreView* view, PageRoom& room, ScoreSystem* system, in
         ShiftMark(view, placed->object, dy);
         room.Replace(placed->box, moved);
     }
-    return {box.left, top, box.right, top + height};
+    // Its pieces as drawn, those carried on to the systems after it included, stand
+    // in the way of the marks placed after it.
+    for (const auto& [piece, owner] : HairpinPieces(view, system, staff, shape)) room.Take(piece);
 }
 
 // The texts of every staff of a system, between `ceiling` and `floor` (the room of
@@ -457,11 +490,11 @@ int32_t PlaceSystemTexts(ScoreView* view, PageRoom& room, ScoreSystem* system, i
             staffTexts.Add(box);
             room.Take(box);
             if (text.object->type == TypeCode(ObjectType::Dynamic))
-                dynamics.push_back({text.object, room.taken.size() - 1});
+                dynamics.push_back({text.object, room.taken.size() - 1, text.measure});
         }
         for (const MeasureText& pin : TextsOf(document, system, staff, true))
             if (room.Moves(pin.object))
-                room.Take(PlaceHairpin(view, room, system, staff, pin, dynamics));
+                PlaceHairpin(view, room, system, staff, pin, dynamics);
         ceiling = StaffLinesIn(view, system, staff).bottom + space;
     }
     return ceiling;

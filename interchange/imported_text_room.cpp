@@ -32,6 +32,7 @@
 #include "notes/beatmap/beat_map.h"
 #include "notes/drawing/note_draw.h"
 #include "notes/drawing/note_fields.h"
+#include "notes/rests/rest.h"
 #include "notes/rests/staff_place.h"
 #include "notes/ties/tie_handles.h"
 #include "notes/ties/ties.h"
@@ -105,6 +106,15 @@ void AddNotes(ScoreView* view, MeasureCell* cell, std::vector<RecordRect>& room)
             room.push_back(box);
         }
     }
+}
+
+// The rests of one staff's cell in the view's current slot, as drawn: a voice's
+// rest moved off the middle of the staff reaches beyond its lines.
+void AddRests(ScoreView* view, MeasureCell* cell, std::vector<RecordRect>& room) {
+    for (int voice = 0; voice < kVoiceCount; ++voice)
+        for (ScoreObject* o = GetVoiceFirstElement(cell, voice); o != nullptr; o = o->next.get())
+            if (o->type == TypeCode(ObjectType::Rest) && !IsRestHidden(*RestBodyOf(o)))
+                room.push_back(RestInkBox(view, o));
 }
 
 // The box of a curve of four points: from end to end, and from the higher (lower)
@@ -203,7 +213,7 @@ void AddMeasureNumbers(ScoreView* view, ScoreSystem* system, const StaffLinesY& 
     const int32_t space = StaffSpaceUnits(view);
     const int slots = system->lastMeasure - system->firstMeasure + 1;
     for (int slot = 1; slot <= slots + 1; ++slot) {
-        if (!IsMeasureNumberDue(view, slot)) continue;
+        if (!IsMeasureNumberDueIn(view->document, system, slot, view->pageView)) continue;
         const int32_t barline = SlotBarlineX(view, system, slot);
         const int32_t rise = (slot == 1 ? kNumberRiseOverClef : kNumberRise) * space;
         room.push_back({barline - kNumberReachLeft * space, lines.top - rise,
@@ -327,6 +337,7 @@ std::vector<RecordRect> StaffMusicRoom(ScoreView* view, ScoreSystem* system, int
         room.push_back({barline, signsTop, MeasureSlotX(view, system, slot), signsBottom});
         if (MeasureCell* cell = ExistingMeasureCell(document, staff, measure)) {
             AddNotes(view, cell, room);
+            AddRests(view, cell, room);
             AddSlurs(view, cell, room);
             AddTies(view, cell, room);
             AddLyricLines(view, cell, barline, SlotBarlineX(view, system, slot + 1), room);

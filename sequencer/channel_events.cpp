@@ -64,14 +64,14 @@ void SetKind(MidiAction& action, uint8_t kind) {
 }
 
 // A mark of `type` at the position, appended to the cell's object list.
-ScoreObject* NewMark(MeasureCell* cell, ObjectType type, int32_t position, bool hidden) {
+ScoreObject* NewMark(MeasureCell* cell, ObjectType type, int32_t position, bool hidden, CellListEnd* end) {
     if (GetOrCreateCellObjectList(cell) == nullptr) return nullptr;
     ScoreObject* object = ConstructObject(TypeCode(type));
     if (object == nullptr) return nullptr;
     TextObject* text = AsTextObject(object);
     text->body.flags = static_cast<uint16_t>(text->body.flags | kTextMusicGlyph);
     if (hidden) text->body.flags |= kTextHidden;
-    AppendAtMeasurePosition(cell, object, position);
+    AppendAtMeasurePosition(cell, object, position, end);
     return object;
 }
 
@@ -85,15 +85,18 @@ void Fill(ScoreObject* object, uint8_t kind, int controller, int value, uint16_t
 
 }  // namespace
 
-bool AppendAtMeasurePosition(MeasureCell* cell, ScoreObject* object, int32_t position) {
+bool AppendAtMeasurePosition(MeasureCell* cell, ScoreObject* object, int32_t position, CellListEnd* end) {
     ScoreObject* list = GetOrCreateCellObjectList(cell);
     if (list == nullptr || object == nullptr) return false;
     AsTextObject(object)->body.location.position = static_cast<uint32_t>(std::clamp(position, 0, 0xFFFF))
                                                    << kPositionShift;
     object->subtype = SubtypeCode(ObjectSubtype::MeasureTimeList);
-    ScoreObject* last = list;
+    // An object still linked (it has one before it, the list's head at least).
+    const bool known = end != nullptr && end->cell == cell && end->last != nullptr && end->last->prev;
+    ScoreObject* last = known ? end->last : list;
     for (int i = 0; last->next && i < kLongestObjectList; ++i) last = last->next.get();
     InsertObjectAfter(last, object);
+    if (end != nullptr) *end = {cell, object};
     return true;
 }
 
@@ -103,7 +106,7 @@ uint16_t DynamicGlyphForVolume(int value) {
     return kVolumeAboveRange;
 }
 
-ScoreObject* ImportChannelEvent(ScoreView* view, int staff, MeasureCell* cell) {
+ScoreObject* ImportChannelEvent(ScoreView* view, int staff, MeasureCell* cell, CellListEnd* end) {
     const TranscriptionInput& in = TranscriptionInputs();
     if (view == nullptr || cell == nullptr) return nullptr;
     const int32_t position = StaffPositionTicks(staff);
@@ -121,32 +124,32 @@ ScoreObject* ImportChannelEvent(ScoreView* view, int staff, MeasureCell* cell) {
     ScoreObject* object = nullptr;
     switch (in.status) {
         case kKeyPressureStatus:
-            if ((object = NewMark(cell, ObjectType::MidiEvent, position, filter.hide)))
+            if ((object = NewMark(cell, ObjectType::MidiEvent, position, filter.hide, end)))
                 Fill(object, static_cast<uint8_t>(ChannelEventKind::KeyPressure), data1, data2, kMidiEventObjectSymbol);
             break;
         case kControllerStatus:
             if (pedal) {
-                if ((object = NewMark(cell, ObjectType::Pedal, position, filter.hide)))
+                if ((object = NewMark(cell, ObjectType::Pedal, position, filter.hide, end)))
                     Fill(object, kMidiKindPlain, data1, data2,
                          data2 < kPedalDownFrom ? kPedalUpSymbol : kPedalDownSymbol);
             } else if (volume) {
-                if ((object = NewMark(cell, ObjectType::Dynamic, position, filter.hide)))
+                if ((object = NewMark(cell, ObjectType::Dynamic, position, filter.hide, end)))
                     Fill(object, kMidiKindPlain, data1, data2, DynamicGlyphForVolume(data2));
-            } else if ((object = NewMark(cell, ObjectType::MidiEvent, position, filter.hide))) {
+            } else if ((object = NewMark(cell, ObjectType::MidiEvent, position, filter.hide, end))) {
                 Fill(object, static_cast<uint8_t>(ChannelEventKind::Controller), data1, data2, kMidiEventObjectSymbol);
             }
             break;
         case kPatchStatus:
-            if ((object = NewMark(cell, ObjectType::MidiEvent, position, filter.hide)))
+            if ((object = NewMark(cell, ObjectType::MidiEvent, position, filter.hide, end)))
                 Fill(object, static_cast<uint8_t>(ChannelEventKind::PatchChange), 0, data1, kMidiEventObjectSymbol);
             break;
         case kChannelPressureStatus:
-            if ((object = NewMark(cell, ObjectType::MidiEvent, position, filter.hide)))
+            if ((object = NewMark(cell, ObjectType::MidiEvent, position, filter.hide, end)))
                 Fill(object, static_cast<uint8_t>(ChannelEventKind::ChannelPressure), data1, 0, kMidiEventObjectSymbol);
             break;
         case kPitchWheelStatus: {
             const int value = data1 + kDataRange * data2;
-            if ((object = NewMark(cell, ObjectType::MidiEvent, position, filter.hide)))
+            if ((object = NewMark(cell, ObjectType::MidiEvent, position, filter.hide, end)))
                 Fill(object, static_cast<uint8_t>(ChannelEventKind::PitchWheel), 0, value,
                      value == kPitchWheelCentre ? kPitchWheelCentreSymbol : kPitchWheelBentSymbol);
             break;

@@ -31,10 +31,26 @@ constexpr int kVolumeController = 7;
 constexpr int kFirstPedalController = 64;
 constexpr int kLastPedalController = 78;
 
+// The last object appended to a cell's object list, kept by whoever appends many
+// objects to one cell (an import) so that each append starts from it instead of
+// walking the whole list. It stays right while that object stays in the list (the
+// holder forgets it, Forget, before unlinking it); objects others append after it
+// are walked past.
+struct CellListEnd {
+    const MeasureCell* cell = nullptr;
+    ScoreObject* last = nullptr;
+    void Forget(const ScoreObject* object) {
+        if (object == last) *this = {};
+    }
+};
+
 // Links a text-family object at the end of the cell's object list, anchored at a
 // position in the measure (1,024 ticks to the quarter); false when the cell has no
-// list and none can be had (the object is then the caller's).
-bool AppendAtMeasurePosition(MeasureCell* cell, ScoreObject* object, int32_t position);
+// list and none can be had (the object is then the caller's). With `end`, the
+// walk to the list's end starts at the object last appended there, and `end`
+// then holds the new one.
+bool AppendAtMeasurePosition(MeasureCell* cell, ScoreObject* object, int32_t position,
+                             CellListEnd* end = nullptr);
 
 // The dynamic glyph of a volume value.
 uint16_t DynamicGlyphForVolume(int value);
@@ -44,6 +60,6 @@ uint16_t DynamicGlyphForVolume(int value);
 // unknown statuses, a staff beyond the last measure allowed (or past the last one the
 // score can hold) and a cell that cannot be had make nothing; the object made, or
 // null.
-ScoreObject* ImportChannelEvent(ScoreView* view, int staff, MeasureCell* cell);
+ScoreObject* ImportChannelEvent(ScoreView* view, int staff, MeasureCell* cell, CellListEnd* end = nullptr);
 
 }  // namespace ql

@@ -116,20 +116,26 @@ void ShiftMeasuresDown(ScoreDocument* document, int at, int count) {
     for (int m = top + 1 - count; m <= top; ++m) ClearRecord(document, table[m]);
 }
 
-// One pass: each measure's old number is checked against the one before it (old
-// values) before it moves.
+// One pass: each measure's old number is checked against the one the rule
+// expects after the measure before it (old values) before it moves; two measures a
+// step.
 void ShiftRunNumbers(ScoreDocument* document, int from, int delta) {
     MeasureRecord* table = document->measureTable.get();
     const int count = std::min<int>(document->header.measureCount, MaxMeasures - 1);
     if (from < 1 || from > count) return;
-    int previousOld = table[from].number;
-    table[from].number = static_cast<uint16_t>(previousOld + delta);
-    for (int m = from + 1; m <= count; ++m) {
-        const int old = table[m].number;
-        if (old != previousOld + table[m - 1].extra + 1) break;
-        table[m].number = static_cast<uint16_t>(old + delta);
-        previousOld = old;
-    }
+    // Moves the record's number when it is the one expected, and tells the next.
+    const auto shift = [delta](MeasureRecord& record, int& expected) {
+        const int old = record.number;
+        if (old != expected) return false;
+        expected = old + record.extra + 1;
+        record.number = static_cast<uint16_t>(old + delta);
+        return true;
+    };
+    int expected = table[from].number;
+    int m = from;
+    for (; m + 1 <= count; m += 2)
+        if (!shift(table[m], expected) || !shift(table[m + 1], expected)) return;
+    if (m <= count) shift(table[m], expected);
 }
 
 namespace {

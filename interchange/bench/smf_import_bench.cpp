@@ -194,13 +194,13 @@ void BM_ImportTextsAtOneTime(benchmark::State& state) {
     RunImportOf(state, WriteBenchFile("_texts_together.mid", MakeTextsFile(static_cast<int>(state.range(0)), 0)));
     state.SetLabel("target <= 3x");
 }
-BENCHMARK(BM_ImportTextsAtOneTime)->Arg(1000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ImportTextsAtOneTime)->Arg(1000)->Arg(2000)->Arg(3000)->Unit(benchmark::kMillisecond);
 
 void BM_ImportTextsAtOneTime_Baseline(benchmark::State& state) {
     RunImportOf(state,
                 WriteBenchFile("_texts_apart.mid", MakeTextsFile(static_cast<int>(state.range(0)), kDivision / 2)));
 }
-BENCHMARK(BM_ImportTextsAtOneTime_Baseline)->Arg(1000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ImportTextsAtOneTime_Baseline)->Arg(1000)->Arg(2000)->Arg(3000)->Unit(benchmark::kMillisecond);
 
 // The byte layer alone: every event of the 2,000-measure file from memory.
 void BM_ReadSmf(benchmark::State& state) {

@@ -32,12 +32,12 @@
 #include "core/state/notation_font_state.h"
 #include "core/text/text_object.h"
 #include "core/ui/shell_services.h"
+#include "core/ui/status_bar_notes.h"
 #include "display/anchors.h"
 #include "display/view_location.h"
 #include "interchange/niff/niff_document_marks.h"
 #include "interchange/niff/niff_import_state.h"
 #include "interchange/niff/niff_placement.h"
-#include "interchange/niff/niff_slur_clearance.h"
 #include "interchange/niff/niff_spanners.h"
 #include "layout/page_format.h"
 #include "layout/staff_room.h"
@@ -45,6 +45,7 @@
 #include "notes/drawing/note_fields.h"
 #include "notes/ties/ties.h"
 #include "objects/curves/curve_interface.h"
+#include "objects/curves/slur_clearance.h"
 #include "objects/hairpin/hairpin_class.h"
 #include "objects/object_services.h"
 #include "objects/spanners/spanner_classes.h"
@@ -507,11 +508,57 @@ bool PlaceHairpinOnPage(NiffImportState& import, HairpinObject* hairpin, const N
 constexpr uint8_t kCurveAbove = 0;
 constexpr uint8_t kCurveBelow = 1;
 
+// Whether a voice other than `voice` has notes in the cell.
+bool HoldsOtherVoice(MeasureCell* cell, int voice) {
+    for (int other = 0; cell != nullptr && other < kVoiceCount; ++other) {
+        const EventRecord* first = other != voice ? GetVoiceFirstEvent(cell, other) : nullptr;
+        if (first != nullptr && !IsHeadSentinel(*first)) return true;
+    }
+    return false;
+}
+
+// The staff steps (up from the bottom line) of the heads of other voices than
+// `voice` in the cell at times after `after` and before `before` (-1: any).
+void OtherVoiceStepsBetween(MeasureCell* cell, int voice, int after, int before, std::vector<int>& steps) {
+    for (int other = 0; cell != nullptr && other < kVoiceCount; ++other) {
+        if (other == voice) continue;
+        const EventRecord* e = GetVoiceFirstEvent(cell, other);
+        for (int n = 0; e != nullptr && !IsHeadSentinel(*e) && n < kMaxChainLength; ++n, e = NextEvent(e))
+            if (e->time > after && (before < 0 || e->time < before))
+                steps.push_back(-static_cast<int8_t>(e->step));
+    }
+}
+
+// The side of a tie kept, unless another voice's head stands in its way between
+// its notes (a step to three beyond the tied note on that side) and the other side
+// is clear or its nearest such head stands further off: voices that cross keep
+// their ties off each other's heads.
+bool TieSideClearOfOtherVoices(NiffImportState& import, const NiffPlacedEvent& start, const NiffPlacedEvent& end,
+                               bool above) {
+    constexpr int kTieReachSteps = 3;
+    std::vector<int> steps;
+    const bool sameMeasure = start.measure == end.measure;
+    OtherVoiceStepsBetween(ExistingMeasureCell(import.document, start.staff, start.measure), start.voice,
+                           start.event->time, sameMeasure ? end.event->time : -1, steps);
+    if (!sameMeasure)
+        OtherVoiceStepsBetween(ExistingMeasureCell(import.document, end.staff, end.measure), end.voice, -1,
+                               end.event->time, steps);
+    const int step = -static_cast<int8_t>(start.event->step);
+    const auto nearest = [&](bool up) {  // steps off the tied note, beyond the reach when none
+        int near = kTieReachSteps + 1;
+        for (int h : steps)
+            if (up ? h > step : h < step) near = std::min(near, std::abs(h - step));
+        return near;
+    };
+    return nearest(above) <= kTieReachSteps && nearest(!above) > nearest(above) ? !above : above;
+}
+
 }  // namespace
 
-bool NiffTieGoesAbove(int side, const NiffPlacedEvent& start, const NiffPlacedEvent& end) {
+bool NiffTieGoesAbove(int side, const NiffPlacedEvent& start, const NiffPlacedEvent& end, bool sharedStaff) {
     if (side == 1 || side == 2) return side == 1;
     if (start.voice != 0) return false;  // a lower voice's ties go below
+    if (sharedStaff) return true;        // and an upper voice's above
     // Staff steps count up from the bottom line; 4 is the middle line.
     const int startStep = -static_cast<int8_t>(start.event->step);
     const int endStep = -static_cast<int8_t>(end.event->step);
@@ -551,7 +598,9 @@ void MakeNiffTie(NiffImportState& import, const NiffTieRequest& request) {
     // The tie is shaped on the side the command's curve setting names.
     uint8_t& curveSide = State().notes.CurveSide;
     const uint8_t kept = curveSide;
-    curveSide = NiffTieGoesAbove(request.side, *start, *end) ? kCurveAbove : kCurveBelow;
+    bool above = NiffTieGoesAbove(request.side, *start, *end, HoldsOtherVoice(view->currentCell, start->voice));
+    if (request.side != 1 && request.side != 2) above = TieSideClearOfOtherVoices(import, *start, *end, above);
+    curveSide = above ? kCurveAbove : kCurveBelow;
     const int made = ToggleTie(view, start->event, start->voice);
     curveSide = kept;
     if (made == 0) import.report.Count(kNiffUnmadeTies);

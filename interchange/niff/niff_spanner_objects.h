@@ -32,11 +32,12 @@ void RecordNiffPlacedEvent(NiffImportState& import, int serial, EventRecord* eve
                            int voice);
 
 // Whether a tie between these notes goes above them: the side the file gave (1
-// above, 2 below); else below in a lower voice; else above when either note lies on
-// or above the middle line while a stem points down, or when both notes lie high
-// (or neither stem points up) and the start's stem points down from on or above
-// the middle line; else below.
-bool NiffTieGoesAbove(int side, const NiffPlacedEvent& start, const NiffPlacedEvent& end);
+// above, 2 below); else below in a lower voice; else above in the upper voice of a
+// staff another voice shares (`sharedStaff`), clear of the lower voice's notes; else
+// above when either note lies on or above the middle line while a stem points down,
+// or when both notes lie high (or neither stem points up) and the start's stem
+// points down from on or above the middle line; else below.
+bool NiffTieGoesAbove(int side, const NiffPlacedEvent& start, const NiffPlacedEvent& end, bool sharedStaff = false);
 
 // Every request of the import, in the order ties, slurs, lines, tuplet marks.
 void MakeNiffSpanners(NiffImportState& import);

@@ -6,7 +6,9 @@
 #include <map>
 #include <utility>
 
+#include "interchange/niff/niff_beam_stems.h"
 #include "interchange/niff/niff_voice_places.h"
+#include "notes/drawing/note_fields.h"
 
 namespace ql::niff {
 namespace {
@@ -469,6 +471,7 @@ NiffCloseResult BuildNiffChords(const std::vector<NiffEvent>& events, int32_t, N
         NiffVoice& out = measure.voices[v];
         int previousHead = -1;
         int previousBeam = -1;
+        bool previousPrinted = true;
         for (int c : chains[v]) {
             const Chord& chord = closing.chords[static_cast<size_t>(c)];
             if (chord.direction == 0) {
@@ -482,13 +485,20 @@ NiffCloseResult BuildNiffChords(const std::vector<NiffEvent>& events, int32_t, N
                 event.chordHead = k == 0;
                 out.events.push_back(event);
             }
-            if (previousHead >= 0 && chord.beamId >= 0 && chord.beamId == previousBeam) {
+            // A beam joins the chords the file prints, or those it does not: a chord it
+            // does not print beside one it prints ends the beam.
+            const bool printed = std::any_of(chord.events.begin(), chord.events.end(), [&](int e) {
+                return (events[static_cast<size_t>(e)].hiddenMarks & kNoteHeadHidden) == 0;
+            });
+            if (previousHead >= 0 && chord.beamId >= 0 && chord.beamId == previousBeam && printed == previousPrinted) {
                 out.events[static_cast<size_t>(head)].beamPrev = previousHead;
                 out.events[static_cast<size_t>(previousHead)].beamNext = head;
             }
             previousHead = head;
             previousBeam = chord.beamId;
+            previousPrinted = printed;
         }
+        SettleNiffBeamStems(out);
         FillGaps(out);
     }
     DropRestsWhereTheirFileVoiceSounds(measure);

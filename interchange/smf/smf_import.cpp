@@ -43,6 +43,9 @@ constexpr uint8_t kProgramChange = 0xC0;
 constexpr uint8_t kStatusKindMask = 0xF0;
 constexpr uint8_t kChannelMask = 0x0F;
 constexpr uint8_t kMetaFirstText = 0x01;
+constexpr uint8_t kMetaText = 0x01;
+constexpr uint8_t kMetaCopyright = 0x02;
+constexpr uint8_t kMetaTrackName = 0x03;
 constexpr uint8_t kMetaLastText = 0x05;
 constexpr uint8_t kMetaChannelPrefix = 0x20;
 constexpr uint8_t kMetaTempo = 0x51;
@@ -148,6 +151,39 @@ void SetStaffVoices(ScoreDocument* document, int staff, bool channel, uint8_t va
     for (StaffTimbre& timbre : record->timbres) (channel ? timbre.channel : timbre.patch) = value;
 }
 
+// The pools a text, tempo mark or channel mark takes records of (its object, and
+// its string by its size), and the share of their block limit past which an
+// import makes no more marks: the notes' attachments and the pages keep room,
+// and the file is not refused for its marks.
+constexpr int kMarkPools[] = {kListNodePool, kSmallArrayPool, kSmallObjectPool, kTextObjectPool, kLargeObjectPool};
+constexpr int kMarkRoomPercent = 90;
+
+// Whether the score has no more room for marks; an event that would make one is
+// then counted in the import's box instead.
+bool MarkRoomFull(const ScoreDocument& document) {
+    for (const int pool : kMarkPools) {
+        const RecordPool& descriptor = document.pools.pools[pool];
+        if (descriptor.blockCount > descriptor.maxBlocks * kMarkRoomPercent / 100) return true;
+    }
+    return false;
+}
+
+// Whether a meta event makes a mark in a measure: a tempo change (unless the
+// import leaves tempo out), and a text, name or lyric but a copyright notice and
+// the signature track's texts and names (those go on the page).
+bool MetaMakesMark(const ImportRun& run, int staff, uint8_t status) {
+    if (status == kMetaTempo) return !run.smpte && Options().FilterTempo == 0;
+    return status >= kMetaFirstText && status <= kMetaLastText && status != kMetaCopyright &&
+           (staff != 0 || (status != kMetaText && status != kMetaTrackName));
+}
+
+// Counts a mark left out when the score has no room for it; whether it was.
+bool LeftOutForRoom(ImportRun& run) {
+    if (!MarkRoomFull(*run.document)) return false;
+    run.report.Count(kMarksPastRoom);
+    return true;
+}
+
 void ImportChannelMessage(ImportRun& run, int staff, const smf::MidiFileEvent& event) {
     run.prefixSet = false;
     if (staff == 0) return;  // the signature track plays nothing
@@ -175,7 +211,10 @@ void ImportChannelMessage(ImportRun& run, int staff, const smf::MidiFileEvent& e
     StaffRecord* record = StaffRecordOf(run.document, staff);
     const int measure = st.currentMeasure;
     if (record == nullptr || measure < 1 || measure > run.document->header.measureCount) return;
-    ImportChannelEvent(run.view, staff, GetOrCreateMeasureCell(record, run.document, measure));
+    if (LeftOutForRoom(run)) return;
+    std::vector<CellListEnd>& ends = run.texts.ends;
+    ImportChannelEvent(run.view, staff, GetOrCreateMeasureCell(record, run.document, measure),
+                       static_cast<size_t>(staff) < ends.size() ? &ends[static_cast<size_t>(staff)] : nullptr);
 }
 
 // Moves a staff's clock on by `delta` (in format 0 every staff's); a staff met for
@@ -197,7 +236,8 @@ void ImportTempo(ImportRun& run, int staff, const smf::MidiFileEvent& event) {
     const auto bpm = static_cast<uint16_t>(std::clamp<uint32_t>(kMicrosecondsPerMinute / micros, 1, 0xFFFF));
     if (!run.tempoSeen) run.document->header.tempo = bpm;
     run.tempoSeen = true;
-    ImportTempoMark(run.view, staff, bpm);
+    if (LeftOutForRoom(run)) return;
+    ImportTempoMark(run.texts, run.view, staff, bpm);
 }
 
 // A record pool filled beyond its share of its block limit: the file is too large
@@ -228,8 +268,9 @@ void ImportMeta(ImportRun& run, int staff, const smf::MidiFileEvent& event) {
                                   event.data[1]);
             break;
         default:
-            if (event.status >= kMetaFirstText && event.status <= kMetaLastText)
-                ImportMetaText(run.texts, run.view, staff, event.status,
+            if (event.status < kMetaFirstText || event.status > kMetaLastText) break;
+            if (MetaMakesMark(run, staff, event.status) && LeftOutForRoom(run)) break;
+            ImportMetaText(run.texts, run.view, staff, event.status,
                                std::span<const uint8_t>(event.data.data(), std::min<size_t>(event.length, event.data.size())));
             break;  // markers, cue points and the rest make nothing
     }
@@ -250,8 +291,13 @@ void ImportEvent(ImportRun& run, int track, const smf::MidiFileEvent& event) {
     // measure starting there.
     const bool trackEnd = event.kind == smf::MidiEventKind::Meta && event.status == smf::kMetaEndOfTrack;
     if (!IsNoteOff(event) && !trackEnd) EnterReachedMeasure(run.view, staff);
-    // After the last measure the score can hold only notes are counted, as left out.
-    if (TranscriptionStaffState(staff).pastLastMeasure && event.kind != smf::MidiEventKind::Channel) return;
+    // After the last measure the score can hold the notes are counted as left out
+    // (by the transcription), and the texts and tempo changes here.
+    if (TranscriptionStaffState(staff).pastLastMeasure && event.kind != smf::MidiEventKind::Channel) {
+        if (event.kind == smf::MidiEventKind::Meta && MetaMakesMark(run, staff, event.status))
+            run.report.Count(kMarksPastLastMeasure);
+        return;
+    }
     switch (event.kind) {
         case smf::MidiEventKind::Channel: ImportChannelMessage(run, staff, event); break;
         case smf::MidiEventKind::Meta: ImportMeta(run, staff, event); break;

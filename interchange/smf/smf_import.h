@@ -44,6 +44,11 @@ inline constexpr char kImportCancelledText[] = "Import Cancelled";
 inline constexpr char kSingleTrackText[] = "Single track";
 inline constexpr char kSignatureTrackText[] = "Reading Signature track";
 inline constexpr char kFileTooLargeText[] = "MIDI file is too large.";
+// The import's box counts the texts and tempo changes after the last measure the
+// score can hold, and the texts, tempo changes and channel messages it made no
+// mark of once the score had no more room for marks (some thousands).
+inline constexpr char kMarksPastLastMeasure[] = "texts and tempo changes after the last measure the score can hold";
+inline constexpr char kMarksPastRoom[] = "texts, tempo changes and channel messages past the room the score has for marks";
 
 // Source ticks per quarter of a header division: the division itself, or for the
 // SMPTE form (top bit set) frames per second x ticks per frame / 2, as if at 120

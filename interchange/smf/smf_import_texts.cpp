@@ -62,26 +62,28 @@ MeasureCell* CurrentCell(ScoreView* view, int staff) {
 }
 
 // Links `object` at the staff's current place; releases it when it has no place.
-ScoreObject* AppendAtCurrentPlace(ScoreView* view, int staff, ScoreObject* object) {
+ScoreObject* AppendAtCurrentPlace(ImportTexts& texts, ScoreView* view, int staff, ScoreObject* object) {
     if (object == nullptr) return nullptr;
     MeasureCell* cell = CurrentCell(view, staff);
-    if (cell == nullptr || !AppendAtMeasurePosition(cell, object, SnappedPosition(staff))) {
+    if (cell == nullptr ||
+        !AppendAtMeasurePosition(cell, object, SnappedPosition(staff), &texts.ends[static_cast<size_t>(staff)])) {
         ReleaseObjectByType(view->document, object);
         return nullptr;
     }
     return object;
 }
 
-ScoreObject* TextLineHere(ScoreView* view, int staff, const std::string& text, uint8_t style) {
+ScoreObject* TextLineHere(ImportTexts& texts, ScoreView* view, int staff, const std::string& text, uint8_t style) {
     if (CurrentCell(view, staff) == nullptr) return nullptr;
     ScoreObject* object = ConstructTextLineWithText(view, text.c_str());
     if (object != nullptr && style != 0) AsTextObject(object)->body.style = style;
-    return AppendAtCurrentPlace(view, staff, object);
+    return AppendAtCurrentPlace(texts, view, staff, object);
 }
 
 void DropTrackName(ImportTexts& texts, ScoreView* view, int staff) {
     ScoreObject*& line = texts.trackNames[static_cast<size_t>(staff)];
     if (line == nullptr) return;
+    for (CellListEnd& end : texts.ends) end.Forget(line);
     UnlinkObject(line);
     ReleaseObjectByType(view->document, line);
     line = nullptr;
@@ -101,7 +103,7 @@ void ImportStaffText(ImportTexts& texts, ScoreView* view, int staff, const std::
         state.titleState = kLabelMade;
         return;
     }
-    TextLineHere(view, staff, text, kImportedTextStyle);
+    TextLineHere(texts, view, staff, text, kImportedTextStyle);
 }
 
 void ImportInstrumentName(ImportTexts& texts, ScoreView* view, int staff, const std::string& text) {
@@ -112,7 +114,7 @@ void ImportInstrumentName(ImportTexts& texts, ScoreView* view, int staff, const 
         state.titleState = kInstrumentApplied;
         return;
     }
-    TextLineHere(view, staff, text, 0);
+    TextLineHere(texts, view, staff, text, 0);
 }
 
 }  // namespace
@@ -123,6 +125,7 @@ void BeginImportTexts(ImportTexts& texts, int staffCount) {
     texts.notices.clear();
     texts.labels.assign(slots, std::string());
     texts.trackNames.assign(slots, nullptr);
+    texts.ends.assign(slots, CellListEnd{});
 }
 
 void ImportMetaText(ImportTexts& texts, ScoreView* view, int staff, uint8_t type, std::span<const uint8_t> data) {
@@ -143,19 +146,19 @@ void ImportMetaText(ImportTexts& texts, ScoreView* view, int staff, uint8_t type
         case kMetaCopyright: texts.notices.push_back(std::move(text)); break;
         case kMetaTrackName:
             if (staff == 0) break;
-            if (ScoreObject* line = TextLineHere(view, staff, text, 0)) {
+            if (ScoreObject* line = TextLineHere(texts, view, staff, text, 0)) {
                 texts.trackNames[static_cast<size_t>(staff)] = line;
                 TranscriptionStaffState(staff).titleState = kTrackNameKept;
             }
             break;
         case kMetaInstrument: ImportInstrumentName(texts, view, staff, text); break;
-        case kMetaLyric: TextLineHere(view, staff, text, kImportedTextStyle); break;
+        case kMetaLyric: TextLineHere(texts, view, staff, text, kImportedTextStyle); break;
         default: break;
     }
 }
 
-ScoreObject* ImportTempoMark(ScoreView* view, int staff, int beatsPerMinute) {
-    if (view == nullptr || view->document == nullptr || CurrentCell(view, staff) == nullptr) return nullptr;
+ScoreObject* ImportTempoMark(ImportTexts& texts, ScoreView* view, int staff, int beatsPerMinute) {
+    if (static_cast<size_t>(staff) >= texts.ends.size() || view == nullptr || view->document == nullptr || CurrentCell(view, staff) == nullptr) return nullptr;
     ScoreObject* mark = ConstructObject(TypeCode(ObjectType::Tempo));
     if (mark == nullptr) return nullptr;
     ConstructTempoForView(mark, view);
@@ -166,7 +169,7 @@ ScoreObject* ImportTempoMark(ScoreView* view, int staff, int beatsPerMinute) {
     action.head.values.finalValue = value;
     action.flags |= kMidiFlagEnabled;
     if (Options().HideTEMPO != 0) AsTextObject(mark)->body.flags |= kTextHidden;
-    return AppendAtCurrentPlace(view, staff, mark);
+    return AppendAtCurrentPlace(texts, view, staff, mark);
 }
 
 void PlaceImportTexts(const ImportTexts& texts, ScoreView* view) {

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "sequencer/channel_events.h"
+
 namespace ql {
 
 struct ScoreView;
@@ -26,6 +28,7 @@ struct ImportTexts {
     std::vector<std::string> notices;  // one per copyright event
     std::vector<std::string> labels;   // by staff; empty: none
     std::vector<ScoreObject*> trackNames;  // by staff: the remembered track-name line
+    std::vector<CellListEnd> ends;         // by staff: where its texts and marks were last appended
 };
 
 void BeginImportTexts(ImportTexts& texts, int staffCount);
@@ -36,7 +39,7 @@ void ImportMetaText(ImportTexts& texts, ScoreView* view, int staff, uint8_t type
 
 // A tempo mark of `beatsPerMinute` quarters at `staff`'s current place, put in
 // staff 1 when `staff` is the signature track; hidden when the import hides tempo.
-ScoreObject* ImportTempoMark(ScoreView* view, int staff, int beatsPerMinute);
+ScoreObject* ImportTempoMark(ImportTexts& texts, ScoreView* view, int staff, int beatsPerMinute);
 
 // The title lines, notices and staff labels, once the pages are laid out.
 void PlaceImportTexts(const ImportTexts& texts, ScoreView* view);

@@ -1,7 +1,8 @@
 // The page room's nearest free place against a plain reading of its definition: a
 // seeded driver takes boxes of text and staff owners, moves some, and asks for
 // places up and down the page between them; every answer (kept or new) must be the
-// one found by trying just beyond each box in the way, nearest first.
+// one found by trying just beyond each box in the way, nearest first, and a box
+// touches the room when it overlaps any box taken.
 #include "interchange/imported_page_room.h"
 
 #include <gtest/gtest.h>
@@ -68,7 +69,10 @@ TEST(ImportedPageRoom, NearestFitIsTheNearestPlaceClearOfEveryBox) {
                 // Boxes gather in a few columns and bands, and repeat, as texts of one time do.
                 const int32_t x = between(-2, 8) * 300 + between(0, 3) * 16;
                 const int32_t y = between(-10, 30) * 150;
-                room.Take({x, y, x + between(1, 12) * 100, y + between(1, 4) * 100}, between(0, 2) * between(0, 3));
+                // Now and then one across the whole page and far past it, met by every walk.
+                const int32_t reach = between(0, 40) == 0 ? 400000 : 0;
+                room.Take({x - reach, y, x + between(1, 12) * 100 + reach, y + between(1, 4) * 100},
+                          between(0, 2) * between(0, 3));
             } else if (kind == 4 && !room.taken.empty()) {
                 const size_t index = static_cast<size_t>(between(0, static_cast<int>(room.taken.size()) - 1));
                 RecordRect moved = room.taken[index];
@@ -80,6 +84,10 @@ TEST(ImportedPageRoom, NearestFitIsTheNearestPlaceClearOfEveryBox) {
                 EXPECT_EQ(room.NearestFit(q.left, q.right, q.height, q.start, q.limit, q.up, q.own),
                           PlainNearestFit(room, q.left, q.right, q.height, q.start, q.limit, q.up, q.own))
                     << "step " << step;
+                const RecordRect probe{q.left, q.start, q.right, q.start + q.height};
+                EXPECT_EQ(room.Touches(probe), std::any_of(room.taken.begin(), room.taken.end(), [&](const RecordRect& b) {
+                              return BoxesOverlap(b, probe);
+                          })) << "step " << step;
             }
         }
     }

@@ -29,6 +29,7 @@
 #include "layout/page_format.h"
 #include "layout/page_model.h"
 #include "layout/page_records.h"
+#include "layout/spacing/column_room.h"
 #include "layout/widths/width_support.h"
 #include "notes/beatmap/beat_map.h"
 
@@ -173,6 +174,7 @@ void FormatReformattedPage(ScoreView* view, const ReformatOptions& options, Scor
     view->currentPage = page;
     view->currentSystem = page->firstSystem.get();
     PlacementCarryScope carry;
+    ColumnRoomScope rooms(document);  // laying the page out moves no note
     for (ScoreSystem* s = page->firstSystem.get(); s != nullptr; s = s->next.get()) {
         if (options.staffSpacing != 0) SpaceVisibleStaves(document, s);
         MarkUnchangedTime(document, s);  // the measures made since count now
@@ -355,6 +357,7 @@ void ReformatFromPage(ScoreView* view, const ReformatOptions* options, ScorePage
     SignLayoutScope signs(document);  // formatting moves no sign
     {
         PageListHold hold(document);  // formatting links and unlinks no page
+        ColumnRoomScope rooms(document);  // nor moves a note
         for (ScorePage* p = page; p != nullptr; p = p->next.get())
             FormatReformattedPage(view, applied, p);
     }

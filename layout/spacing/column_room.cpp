@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <span>
 
 #include "core/constants.h"
@@ -198,11 +199,13 @@ void AddVoiceTimes(const ScoreDocument& document, MeasureCell* cell, int staff, 
 }
 
 // The measure's times in order, each once with the most room any of its events
-// takes either side, and the syllables of its verse lines.
-MeasureTimes MeasureTimesOf(ScoreDocument* document, int measure) {
-    MeasureTimes out;
+// takes either side, and the syllables of its verse lines, into `out` (emptied
+// first: its buffers serve measure after measure).
+void MeasureTimesOf(ScoreDocument* document, int measure, MeasureTimes& out) {
+    out.times.clear();
+    out.syllables.clear();
     const MeasureRecord* record = MeasureRecordOf(document, measure);
-    if (record == nullptr) return out;
+    if (record == nullptr) return;
     const int32_t black = HeadAdvance(*document);
     for (int staff = 1; staff <= document->header.staffCount; ++staff)
         if (MeasureCell* cell = FindMeasureCell(document, staff, measure))
@@ -222,36 +225,34 @@ MeasureTimes MeasureTimesOf(ScoreDocument* document, int measure) {
     times.resize(kept);
     std::stable_sort(out.syllables.begin(), out.syllables.end(),
                      [](const Syllable& a, const Syllable& b) { return a.line < b.line || (a.line == b.line && a.time < b.time); });
-    return out;
 }
 
-// The measure's columns from its first event to its end: their bounds (the last is
-// the measure's length), their widths as the list lays them out and the room each
-// needs (the widths only when wanted). Times in one 16-tick step of the beat map
-// share its column.
-struct Columns {
+// The measure's columns from its first event to its end, as its notes give them:
+// their bounds (the last is the measure's length) and the room each needs. Times
+// in one 16-tick step of the beat map share its column.
+struct ColumnRooms {
     std::vector<int32_t> bounds;
-    std::vector<int64_t> widths;
     std::vector<int64_t> rooms;
-    int32_t lead = 0;        // the room before the first event
     int32_t firstBefore = 0;  // the room the first column takes before its x
+    int32_t length = 0;       // the measure's length they were told for
+    bool told = false;        // false in a slot of the scope's that is not yet filled
 };
 
 // The column a time stands in (the last whose bound is at or before it).
-size_t ColumnOfTime(const Columns& columns, int32_t time) {
-    const auto it = std::upper_bound(columns.bounds.begin(), columns.bounds.end() - 1, time);
-    return it == columns.bounds.begin() ? 0 : static_cast<size_t>(it - columns.bounds.begin() - 1);
+size_t ColumnOfTime(const std::vector<int32_t>& bounds, int32_t time) {
+    const auto it = std::upper_bound(bounds.begin(), bounds.end() - 1, time);
+    return it == bounds.begin() ? 0 : static_cast<size_t>(it - bounds.begin() - 1);
 }
 
 // The columns between two syllables of a verse line (or from the last to the
 // barline) widen, evenly, until the syllables stand apart.
-void KeepSyllablesApart(Columns& columns, const std::vector<Syllable>& syllables) {
+void KeepSyllablesApart(ColumnRooms& columns, const std::vector<Syllable>& syllables) {
     const size_t end = columns.rooms.size();
     for (size_t i = 0; i < syllables.size(); ++i) {
         const Syllable& a = syllables[i];
         const bool last = i + 1 == syllables.size() || syllables[i + 1].line != a.line;
-        const size_t from = ColumnOfTime(columns, a.time);
-        const size_t to = last ? end : ColumnOfTime(columns, syllables[i + 1].time);
+        const size_t from = ColumnOfTime(columns.bounds, a.time);
+        const size_t to = last ? end : ColumnOfTime(columns.bounds, syllables[i + 1].time);
         if (to <= from) continue;
         const int64_t needed = last ? a.right : a.right + kSyllableGap + syllables[i + 1].left;
         int64_t room = 0;
@@ -263,20 +264,16 @@ void KeepSyllablesApart(Columns& columns, const std::vector<Syllable>& syllables
     }
 }
 
-// What ColumnsOf finds besides bounds and rooms: the columns' widths as the list
-// lays them out (a walk of the list per column: only a re-spacing needs them), and
-// with `tight` each column's room at most a head and a gap (a squeezed line's: heads
-// side by side, none past the barline).
-struct ColumnsWanted {
-    bool widths = false;
-    bool tight = false;
-};
-
-Columns ColumnsOf(ScoreDocument* document, int measure, ColumnsWanted wanted) {
-    Columns columns;
+// The columns and rooms told from the measure's notes; with `tight` each column's
+// room at most a head and a gap (a squeezed line's: heads side by side, none past
+// the barline), syllables and signs left out.
+ColumnRooms TellColumnRooms(ScoreDocument* document, int measure, bool tight, MeasureTimes& measureTimes) {
+    ColumnRooms columns;
     const MeasureRecord* record = MeasureRecordOf(document, measure);
     if (record == nullptr) return columns;
-    MeasureTimes measureTimes = MeasureTimesOf(document, measure);
+    columns.length = record->lengthTicks;
+    columns.told = true;
+    MeasureTimesOf(document, measure, measureTimes);
     // Times in one 16-tick step merge into the step's first, in place.
     std::vector<ColumnTime>& steps = measureTimes.times;
     size_t count = 0;
@@ -290,6 +287,7 @@ Columns ColumnsOf(ScoreDocument* document, int measure, ColumnsWanted wanted) {
     }
     steps.resize(count);
     if (steps.empty()) return columns;
+    columns.bounds.reserve(steps.size() + 1);
     for (const ColumnTime& t : steps) columns.bounds.push_back(t.time);
     columns.bounds.push_back(record->lengthTicks);
     // The first column's signs and graces, and the first syllable of each verse line
@@ -298,40 +296,112 @@ Columns ColumnsOf(ScoreDocument* document, int measure, ColumnsWanted wanted) {
     for (size_t i = 0; i < measureTimes.syllables.size(); ++i) {
         const Syllable& syllable = measureTimes.syllables[i];
         const bool first = i == 0 || measureTimes.syllables[i - 1].line != syllable.line;
-        if (first && ColumnOfTime(columns, syllable.time) == 0)
+        if (first && ColumnOfTime(columns.bounds, syllable.time) == 0)
             columns.firstBefore = std::max(columns.firstBefore, syllable.left);
     }
+    columns.rooms.reserve(steps.size());
     for (size_t i = 0; i < steps.size(); ++i)
         columns.rooms.push_back(int64_t{steps[i].after} + (i + 1 < steps.size() ? steps[i + 1].before : 0));
-    if (wanted.tight) {
+    if (tight) {
         const int32_t head = HeadAdvance(*document);
         for (int64_t& room : columns.rooms) room = std::min<int64_t>(room, head + head / kGapDivisor);
         columns.firstBefore = 0;
     } else {
         KeepSyllablesApart(columns, measureTimes.syllables);
     }
-    columns.lead = SpacingTickX(*record, columns.bounds.front());
-    for (size_t i = 0; wanted.widths && i + 1 < columns.bounds.size(); ++i) {
-        const int32_t to = i + 2 == columns.bounds.size() ? record->width : SpacingTickX(*record, columns.bounds[i + 1]);
-        columns.widths.push_back(to - SpacingTickX(*record, columns.bounds[i]));
-    }
     return columns;
 }
 
 }  // namespace
 
+// The rooms told while a ColumnRoomScope is open, by tightness and measure from
+// the lowest measure asked for.
+struct ColumnRoomCache {
+    const ScoreDocument* document = nullptr;
+    std::vector<ColumnRooms> told[2];
+    int first[2] = {0, 0};  // the measure of told[i][0]
+    MeasureTimes scratch;   // the times of the measure being told
+
+    ColumnRooms& Slot(bool tight, int measure) {
+        std::vector<ColumnRooms>& slots = told[tight ? 1 : 0];
+        int& from = first[tight ? 1 : 0];
+        if (slots.empty()) from = measure;
+        if (measure < from) {
+            slots.insert(slots.begin(), static_cast<size_t>(from - measure), ColumnRooms{});
+            from = measure;
+        }
+        const auto index = static_cast<size_t>(measure - from);
+        if (slots.size() <= index) slots.resize(index + 1);
+        return slots[index];
+    }
+};
+
+namespace {
+
+ColumnRoomCache* g_roomCache = nullptr;
+
+// The measure's columns and rooms: kept from the open scope's first telling, or told
+// into `own` outside a scope.
+const ColumnRooms& ColumnRoomsOf(ScoreDocument* document, int measure, bool tight, ColumnRooms& own) {
+    if (g_roomCache == nullptr || g_roomCache->document != document || measure < 0 || measure >= MaxMeasures) {
+        MeasureTimes times;
+        own = TellColumnRooms(document, measure, tight, times);
+        return own;
+    }
+    ColumnRooms& kept = g_roomCache->Slot(tight, measure);
+    const MeasureRecord* record = MeasureRecordOf(document, measure);
+    const int32_t length = record != nullptr ? record->lengthTicks : 0;
+    // A measure whose length changed is told again.
+    if (!kept.told || kept.length != length) kept = TellColumnRooms(document, measure, tight, g_roomCache->scratch);
+    return kept;
+}
+
+// The x of each column's start under the measure's list (the first is the room the
+// list gives before its first event), in one walk.
+std::vector<int32_t> ColumnXs(const MeasureRecord& record, const std::vector<int32_t>& bounds) {
+    std::vector<int32_t> xs(bounds.size());
+    SpacingTicksX(record, bounds, xs);
+    return xs;
+}
+
+}  // namespace
+
+ColumnRoomScope::ColumnRoomScope(const ScoreDocument* document) {
+    if (document == nullptr || (g_roomCache != nullptr && g_roomCache->document == document)) return;
+    cache_ = std::make_unique<ColumnRoomCache>();
+    cache_->document = document;
+    saved_ = g_roomCache;
+    g_roomCache = cache_.get();
+}
+
+ColumnRoomScope::~ColumnRoomScope() {
+    if (cache_ != nullptr) g_roomCache = saved_;
+}
+
 int32_t MeasureMinimumWidth(ScoreDocument* document, int measure, bool tight) {
-    const Columns columns = ColumnsOf(document, measure, {false, tight});
-    int64_t width = columns.bounds.empty() || columns.bounds.front() == 0 ? columns.lead
-                                                                          : std::max(columns.lead, columns.firstBefore);
+    const MeasureRecord* record = MeasureRecordOf(document, measure);
+    if (record == nullptr) return 0;
+    ColumnRooms own;
+    const ColumnRooms& columns = ColumnRoomsOf(document, measure, tight, own);
+    if (columns.bounds.empty()) return 0;
+    const int32_t lead = SpacingTickX(*record, columns.bounds.front());
+    int64_t width = columns.bounds.front() == 0 ? lead : std::max(lead, columns.firstBefore);
     for (int64_t room : columns.rooms) width += room;
     return static_cast<int32_t>(std::min<int64_t>(width, kMaxMeasureWidth));
 }
 
 bool KeepColumnsApart(ScoreDocument* document, int measure, bool tight) {
     MeasureRecord* record = MeasureRecordOf(document, measure);
-    Columns columns = ColumnsOf(document, measure, {true, tight});
-    if (record == nullptr || columns.widths.empty()) return false;
+    if (record == nullptr) return false;
+    ColumnRooms own;
+    const ColumnRooms& columns = ColumnRoomsOf(document, measure, tight, own);
+    if (columns.rooms.empty()) return false;
+    // The columns' widths as the list lays them out, the last closed by the barline.
+    const std::vector<int32_t> xs = ColumnXs(*record, columns.bounds);
+    std::vector<int64_t> widths(columns.rooms.size());
+    for (size_t i = 0; i < widths.size(); ++i)
+        widths[i] = (i + 1 == widths.size() ? record->width : xs[i + 1]) - xs[i];
+    const int32_t lead = xs.front();
     // A first column at the barline reaches back over the measure's lead; one after
     // it over the room the list gives before it.
     const int32_t first = columns.bounds.front();
@@ -340,21 +410,21 @@ bool KeepColumnsApart(ScoreDocument* document, int measure, bool tight) {
         record->lead = static_cast<int16_t>(std::min<int32_t>(columns.firstBefore, INT16_MAX));
         leadRaised = true;
     }
-    const int32_t before = first > 0 ? std::max(columns.lead, columns.firstBefore) : 0;
-    bool crowded = before > columns.lead;
-    for (size_t i = 0; i < columns.widths.size(); ++i)
-        crowded = crowded || (columns.widths[i] < columns.rooms[i] &&
+    const int32_t before = first > 0 ? std::max(lead, columns.firstBefore) : 0;
+    bool crowded = before > lead;
+    for (size_t i = 0; i < widths.size(); ++i)
+        crowded = crowded || (widths[i] < columns.rooms[i] &&
                               ValueForWidth(columns.bounds[i], columns.bounds[i + 1], columns.rooms[i]) != 0);
     if (!crowded) return leadRaised;
-    const std::vector<int64_t> widths =
-        ShareWithFloors(columns.widths, columns.rooms, std::max<int64_t>(record->width - before, 0));
+    const std::vector<int64_t> shared =
+        ShareWithFloors(widths, columns.rooms, std::max<int64_t>(record->width - before, 0));
     std::vector<SpacingPiece> pieces;
     if (first > 0) {
         const uint16_t value = ValueForWidth(0, first, before);
         if (value != 0) pieces.push_back({0, first, value});
     }
-    for (size_t i = 0; i < widths.size(); ++i) {
-        const uint16_t value = ValueForWidth(columns.bounds[i], columns.bounds[i + 1], widths[i]);
+    for (size_t i = 0; i < shared.size(); ++i) {
+        const uint16_t value = ValueForWidth(columns.bounds[i], columns.bounds[i + 1], shared[i]);
         if (value != 0) pieces.push_back({columns.bounds[i], columns.bounds[i + 1] - columns.bounds[i], value});
     }
     const size_t kept = SettleMeasurePieces(*record, pieces);
@@ -373,7 +443,8 @@ constexpr double kEaseUnitsPerRootTick = 14.0;
 MeasureWidths MeasureWidthsOf(ScoreDocument* document, int measure) {
     const MeasureRecord* record = MeasureRecordOf(document, measure);
     if (record == nullptr) return {};
-    const Columns columns = ColumnsOf(document, measure, {});
+    ColumnRooms own;
+    const ColumnRooms& columns = ColumnRoomsOf(document, measure, false, own);
     const int64_t ends = std::max<int64_t>({record->lead, columns.firstBefore, 0}) + std::max<int64_t>(record->trail, 0);
     MeasureWidths widths{ends, ends};
     for (size_t i = 0; i < columns.rooms.size(); ++i) {

@@ -13,13 +13,32 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace ql {
 
+struct ColumnRoomCache;
 struct ScoreDocument;
 struct ScoreSystem;
 struct ScoreView;
+
+// While one is open, each measure's columns and their rooms are told once from its
+// notes and kept (with its length) for the document given: the passes that space
+// and place systems change widths and spacing lists, never a note. Scopes nest;
+// an inner one for the same document keeps using the outer one's. Nothing may
+// edit the document's notes while one is open.
+class ColumnRoomScope {
+  public:
+    explicit ColumnRoomScope(const ScoreDocument* document);
+    ~ColumnRoomScope();
+    ColumnRoomScope(const ColumnRoomScope&) = delete;
+    ColumnRoomScope& operator=(const ColumnRoomScope&) = delete;
+
+  private:
+    std::unique_ptr<ColumnRoomCache> cache_;  // null when an outer scope keeps them
+    ColumnRoomCache* saved_ = nullptr;
+};
 
 // Widths at least their floors that sum to `total`, what is left over the floors
 // shared in proportion to the widths as they stand; the floors alone when they do

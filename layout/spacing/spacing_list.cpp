@@ -331,6 +331,21 @@ int32_t SpacingTickX(const MeasureRecord& record, int32_t tick) {
     return x;
 }
 
+void SpacingTicksX(const MeasureRecord& record, std::span<const int32_t> ticks, std::span<int32_t> xs) {
+    size_t next = 0;  // the first tick not yet told
+    int32_t x = 0;    // at the start of the stretch
+    ForEachStretch(record, [&](int32_t start, int32_t length, int32_t value) {
+        const int32_t end = start + length;
+        for (; next < ticks.size() && ticks[next] <= end; ++next) {
+            const int32_t steps = ticks[next] / kTicksPerSpacingStep - start / kTicksPerSpacingStep;
+            xs[next] = x + (steps > 0 ? steps * value / kSpacingUnity : 0);
+        }
+        const int32_t steps = end / kTicksPerSpacingStep - start / kTicksPerSpacingStep;
+        if (steps > 0) x += steps * value / kSpacingUnity;
+    });
+    for (; next < ticks.size(); ++next) xs[next] = x;
+}
+
 int32_t SpanWidth(const MeasureRecord& record, int32_t start, int32_t ticks) {
     const int32_t end = start + ticks;
     int32_t width = 0;

@@ -170,6 +170,9 @@ void ClearMeasureSpacing(ScoreDocument* document, int measure);
 // each stretch (gap at the factor, entry at its value) adds (k x value) >> 8 for its
 // k 16-tick steps.
 int32_t SpacingTickX(const MeasureRecord& record, int32_t tick);
+// SpacingTickX of each of the ascending `ticks` into `xs` (as many), in one walk of
+// the list.
+void SpacingTicksX(const MeasureRecord& record, std::span<const int32_t> ticks, std::span<int32_t> xs);
 // The width of the ticks [start, start + ticks) under the list and the factor, each
 // piece taken as StretchWidth.
 int32_t SpanWidth(const MeasureRecord& record, int32_t start, int32_t ticks);

@@ -306,6 +306,7 @@ int PlaceInMargins(ScoreView* view, ScorePage* page, ScoreSystem* system, RowUse
     const int64_t left = margin + StaffLabelIndent(document, system, right - margin);
     if (right <= left) return 0;  // margins that cross leave the system as it is
     PlacementScope scope;
+    ColumnRoomScope rooms(document);  // each pass reads the measures' floors
     system->x = static_cast<int32_t>(left);
     if (system->keepNaturalWidth != 0) return 0;
     if (use.last != nullptr) return PlaceBetween(view, page, system, right - left, use);
@@ -419,6 +420,7 @@ void Respace(ScoreView* view, ScorePage* page, ScoreSystem* system, bool keepRow
     if (document == nullptr || system == nullptr) return;
     SetDocumentModified(document);
     ViewLocationScope location(view);
+    ColumnRoomScope rooms(document);  // re-spacing moves no note
     const bool engraver = State().layout.SpacingMode == kEngraverSpacing;
     const bool fitting = !engraver || State().program.SpaceAccidentals != 0;
     for (int m = system->firstMeasure; m <= system->lastMeasure; ++m) {

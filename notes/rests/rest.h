@@ -127,6 +127,8 @@ int CycleRestDots(ScoreView* view, ScoreObject* rest);
 // ---- Geometry and drawing ----
 // The rest's anchor on the page in the view's current measure and staff.
 LogicalPoint ComputeRestGeometry(ScoreView* view, ScoreObject* rest);
+// The box its glyph is drawn in, at its place in the view's current cell.
+RecordRect RestInkBox(ScoreView* view, ScoreObject* rest);
 // Whether its glyph box meets the rectangle.
 bool RestIntersectsRect(ScoreView* view, ScoreObject* rest, const RecordRect& rect);
 // Draws the whole-measure rest of the current cell when it has no rests.

@@ -212,6 +212,10 @@ LogicalPoint ComputeRestGeometry(ScoreView* view, ScoreObject* rest) {
     return LogicalPoint{x, y};
 }
 
+RecordRect RestInkBox(ScoreView* view, ScoreObject* rest) {
+    return RestGlyphBox(view, rest, ComputeRestGeometry(view, rest));
+}
+
 bool RestIntersectsRect(ScoreView* view, ScoreObject* rest, const RecordRect& rect) {
     if (RestBodyOf(rest) == nullptr) return false;
     const RecordRect box = RestGlyphBox(view, rest, ComputeRestGeometry(view, rest));

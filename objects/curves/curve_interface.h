@@ -116,6 +116,7 @@ void MoveSlur(SlurObject* slur, int32_t dx, int32_t dy);
 // the move handle at the midpoint of P0 and P3. The kind byte holds the index.
 constexpr int kSlurHandleCount = 8;
 constexpr int kSlurMoveHandle = 7;
+constexpr int kSlurEndHandle = 4;
 constexpr int32_t kThicknessHandleShift = 384;
 HitRecord* BuildSlurHandles(SlurObject* slur, ScoreView* view);
 

@@ -19,6 +19,7 @@
 #include "display/view_modes.h"
 #include "layout/system_span.h"
 #include "objects/curves/curve_interface.h"
+#include "objects/curves/drawn_slur.h"
 #include "objects/curves/slur_staff_band.h"
 #include "objects/spanners/spanner_interface.h"
 #include "platform/win/keys.h"
@@ -72,6 +73,16 @@ class SlurClass final : public ScoreObjectClass {
     }
     void TrackDrag(ScoreObject* object, ScoreView* view) const override;
     void DragMove(ScoreObject* object, ScoreView* view) const override;
+    // The drag of a slur just made ends: its ends go beyond the heads they stand on.
+    void EndDrag(ScoreObject* object, ScoreView* view) const override {
+        if (IsDrawnSlur(object)) {
+            HitRecord* head = HandleChainOf(object);
+            if (head != nullptr && view != nullptr && DrawnSlurWasDragged())
+                ShapeDrawnSlur(view, head, IsUpwardSlur(*AsSlur(object)), true);
+            EndDrawnSlur();
+        }
+        ScoreObjectClass::EndDrag(object, view);
+    }
     void Slot26(ScoreObject* object, ScoreView*) const override { FlipSlur(AsSlur(object), +1); }
     void Slot27(ScoreObject* object, ScoreView*) const override { FlipSlur(AsSlur(object), -1); }
     void StepValue(ScoreObject* object, ScoreView* view, int step) const override {
@@ -154,6 +165,10 @@ void SlurClass::TrackDrag(ScoreObject* object, ScoreView* view) const {
     const bool symmetric = (Options().SymmetricSlurs != 0) != win::IsKeyDown(win::Key::Alt);
     TrackSlurHandle(view, HandleChainOf(object), grabbed->kind,
                     LogicalPoint{selection->dragOffsetX, selection->dragOffsetY}, !CtrlHeld(), symmetric);
+    if (IsDrawnSlur(object) && grabbed->kind == kSlurEndHandle) {
+        DrawnSlurDragged();
+        ShapeDrawnSlur(view, HandleChainOf(object), IsUpwardSlur(*AsSlur(object)), false);
+    }
 }
 
 void SlurClass::DragMove(ScoreObject* object, ScoreView*) const {
@@ -215,6 +230,7 @@ ScoreObject* CreateSlurAtClick(ScoreView* view, bool upward) {
                               : 0;
     MoveSlur(slur, at.x - slotX, at.y - view->staffY);
     InsertObjectBySubtype(view, object);
+    BeginDrawnSlur(object);
     return object;
 }
 

@@ -3,12 +3,11 @@
 // Cairo context in device pixels with the context's clip applied.
 #pragma once
 
+#include <cairo.h>
+
 #include <functional>
 
 #include "platform/gfx/types.h"
-
-typedef struct _cairo cairo_t;
-typedef struct _cairo_surface cairo_surface_t;
 
 namespace ql::gfx {
 
@@ -23,6 +22,14 @@ bool RecordCall(DcHandle dc, std::function<void(DcHandle target)> call);
 // Ink drawn this way is plain copy ink: the context's raster operation is not applied.
 cairo_t* BeginInk(DcHandle dc);
 void EndInk(DcHandle dc);
+
+// The vector surface of the page a printer context draws on; null for any other
+// context and outside a page.
+cairo_surface_t* PageSurfaceOf(DcHandle dc);
+// Glyphs of one font (device pixels) shown on the page of a printer context in its
+// text colour, gathered with the page's other ink of that colour into one run per
+// font. False, with nothing drawn, when the context draws on no page.
+bool ShowPageGlyphs(DcHandle dc, cairo_scaled_font_t* font, const cairo_glyph_t* glyphs, int count);
 
 // The Cairo surface of a bitmap, for a display backend to show a window's image
 // (read only; valid until the bitmap is resized or deleted). Null when stale.

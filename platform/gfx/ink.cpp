@@ -88,6 +88,19 @@ void EndInk(DcHandle dc) {
     if (Dc* d = FindDc(dc)) detail::EndInkOf(*d);
 }
 
+cairo_surface_t* PageSurfaceOf(DcHandle dc) {
+    const Dc* d = FindDc(dc);
+    return d && detail::PageInkOf(*d) ? d->printer->surface : nullptr;
+}
+
+bool ShowPageGlyphs(DcHandle dc, cairo_scaled_font_t* font, const cairo_glyph_t* glyphs, int count) {
+    const Dc* d = FindDc(dc);
+    detail::PageInk* page = d ? detail::PageInkOf(*d) : nullptr;
+    if (!page) return false;
+    page->AddGlyphs(font, glyphs, count, detail::PixelOf(d->state.textColour), detail::DeviceClipOf(*d));
+    return true;
+}
+
 bool IsMonochromeSurface(DcHandle dc) {
     const Dc* d = FindDc(dc);
     const detail::Image* image = d ? detail::ImageOf(*d) : nullptr;

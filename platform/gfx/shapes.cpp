@@ -140,7 +140,9 @@ bool Polygon(DcHandle dc, const Point* points, int count) {
         return true;
     std::vector<Point> dev = ToDevice(*d, points, count);
     PathFn fill = [dev](cairo_t* cr) { detail::AddPolygonPath(cr, dev); };
-    return detail::DrawShape(*d, &fill, d->state.fillMode, PolylineOutline(std::move(dev), true));
+    Outline outline = PolylineOutline(std::move(dev), true);
+    outline.tracesFill = true;
+    return detail::DrawShape(*d, &fill, d->state.fillMode, outline);
 }
 
 namespace {

@@ -263,6 +263,11 @@ int32_t GtkWindowBackend::Metric(win::SystemMetric metric) {
     return metric == SystemMetric::ScreenWidth ? area.width : area.height;
 }
 
+// The width a manager's title bar needs to show the window's title whole: the
+// title's text in bold (as most managers draw titles) and, beside it, room for the
+// buttons a bar as tall as the manager's may hold (an icon at the left and three
+// buttons at the right, each about as wide as the bar is tall) with the gaps and
+// the padding around them, about a button's width more on each side.
 int32_t GtkWindowBackend::TitleBarWidth(WindowHandle window) {
     Peer* peer = FindPeer(window);
     const int32_t bar = managerFrame_.top;
@@ -270,10 +275,15 @@ int32_t GtkWindowBackend::TitleBarWidth(WindowHandle window) {
         !gtk_window_get_decorated(GTK_WINDOW(peer->outer)))
         return 0;
     PangoLayout* layout = gtk_widget_create_pango_layout(peer->outer, win::GetWindowText(window).c_str());
+    PangoAttrList* bold = pango_attr_list_new();
+    pango_attr_list_insert(bold, pango_attr_weight_new(PANGO_WEIGHT_BOLD));
+    pango_layout_set_attributes(layout, bold);
+    pango_attr_list_unref(bold);
     int width = 0, height = 0;
     pango_layout_get_pixel_size(layout, &width, &height);
     g_object_unref(layout);
-    return width + 2 * bar + bar;
+    constexpr int32_t kBarButtons = 4;
+    return width + (kBarButtons + 1) * bar;
 }
 
 Peer* GtkWindowBackend::FindPeer(WindowHandle window) {

@@ -250,12 +250,31 @@ void UpdatePosition(DcHandle dc, const PlacedRun& placed, gfx::Point from, gfx::
                             gfx::Point{SizedFont::RoundedLogical(static_cast<double>(x)), from.y});
 }
 
+// On a printed page, a run of glyphs alone (no background, no bars) joins the
+// page's runs of its font and colour; false when it is to be drawn by itself.
+bool GatherOnPage(DcHandle dc, const SizedFont& font, const GlyphRun& run, const PlacedRun& placed) {
+    const LogicalFont& request = font.font->request;
+    if (gfx::GetBackgroundMode(dc) == gfx::BackgroundMode::Opaque || request.underline || request.strikeout)
+        return false;
+    cairo_surface_t* page = gfx::PageSurfaceOf(dc);
+    if (page == nullptr) return false;
+    cairo_scaled_font_t* scaled = ScaledFontFor(font, false, page);
+    if (scaled == nullptr) return false;
+    GlyphBuffer glyphs(run.glyphs.size());
+    const int count = PositionGlyphs(font, run, placed, glyphs.data());
+    return gfx::ShowPageGlyphs(dc, scaled, glyphs.data(), count);
+}
+
 bool DrawGlyphs(DcHandle dc, gfx::Point at, const SizedFont& font, const GlyphRun& run) {
     if (font.emDeviceX > kLargestDrawnEm || font.emDeviceY > kLargestDrawnEm) return false;
     gfx::TextAlign align = gfx::GetTextAlign(dc);
     gfx::Point from =
         (align & gfx::kTextAlignUpdateCurrentPosition) ? gfx::GetCurrentPosition(dc) : at;
     PlacedRun placed = PlaceRun(dc, font, run, from, align);
+    if (GatherOnPage(dc, font, run, placed)) {
+        UpdatePosition(dc, placed, from, align);
+        return true;
+    }
     cairo_t* cr = gfx::BeginInk(dc);
     if (!cr) return false;
     if (!run.glyphs.empty()) DrawRun(dc, cr, font, run, placed);

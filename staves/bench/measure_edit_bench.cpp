@@ -107,7 +107,9 @@ void BM_InsertMeasure(benchmark::State& state) {
         DeleteMeasureAtBarline(score.view(), kInsertAt);
         benchmark::DoNotOptimize(score.document()->header.measureCount);
     }
-    state.SetLabel("target <= 3x");
+    // Renumbering every later measure on the insert and again on the delete costs
+    // about as much as the whole baseline, which moves the records unnumbered.
+    state.SetLabel("target <= 4x");
 }
 BENCHMARK(BM_InsertMeasure)->Unit(benchmark::kMicrosecond);
 

@@ -2,8 +2,9 @@
 // records them: what they are, where their ink stands and what they belong to. A
 // case with no kind is a pair the check leaves alone (a chord's own parts, a beam's
 // own heads, a tie at its notes, two voices' shared head, a time signature's
-// digits). Every pair is also read with the marks the other way round and among
-// many marks far from both, which the grid of cells must keep apart.
+// digits). Marks over a measure number are named so, whichever comes first. Every
+// pair is also read with the marks the other way round and among many marks far
+// from both, which the grid of cells must keep apart.
 #include "display/engraving_collisions.h"
 
 #include <gtest/gtest.h>
@@ -123,6 +124,16 @@ TEST(EngravingCollisionsTest, EachPairIsNamedOrLeftAlone) {
          FindingKind::MarkOverMark},
         {"one object's marks", Glyph(Mark::Other, 1000, 1000, 200, 200, 1, 0, -1, kObjectA),
          Glyph(Mark::Other, 1050, 1100, 200, 200, 1, 0, -1, kObjectA), std::nullopt},
+        {"a dynamic on a measure number", Glyph(Mark::Dynamic, 1000, 1000, 200, 150, 1, -1, -1, kObjectA),
+         Texted(Glyph(Mark::Number, 1100, 1050, 120, 100, 1, -1, -1), "12"), FindingKind::MarkOverNumber},
+        {"a text on a measure number", Texted(Glyph(Mark::Text, 1000, 1000, 400, 150, 1, -1, -1, kObjectA), "dolce"),
+         Texted(Glyph(Mark::Number, 1100, 1050, 120, 100, 1, -1, -1), "12"), FindingKind::MarkOverNumber},
+        {"a clef on a measure number", Glyph(Mark::Clef, 1000, 900, 330, 900, 1, -1, -1),
+         Texted(Glyph(Mark::Number, 1100, 850, 120, 100, 1, -1, -1), "12"), FindingKind::MarkOverNumber},
+        {"a lyric on a measure number", Texted(Glyph(Mark::Lyric, 1000, 1000, 300, 150, 1, 0, -1, kObjectA), "la"),
+         Texted(Glyph(Mark::Number, 1100, 1050, 120, 100, 1, -1, -1), "12"), FindingKind::MarkOverNumber},
+        {"a measure number on a head", Texted(Glyph(Mark::Number, 1000, 1000, 120, 100, 1, -1, -1), "12"),
+         Head(1000, 1040), FindingKind::NumberOverSign},
         {"a barline of the staves", Stroke(Mark::Barline, 1100, 0, 1100, 3000, 16),
          Glyph(Mark::Other, 1050, 1100, 200, 200, 2, 0, -1, kObjectB), std::nullopt},
     };

@@ -412,6 +412,11 @@ TEST(NiffTies, TheSideComesFromTheFileElseFromVoicePitchAndStems) {
     EXPECT_FALSE(NiffTieGoesAbove(0, Placed(a, 6, false, 1), Placed(b, 6, false, 1)));
     // Low notes with stems down: below (the start lies under the middle line).
     EXPECT_FALSE(NiffTieGoesAbove(0, Placed(a, 2, false), Placed(b, 2, false)));
+    // On a staff of two voices the upper voice's ties go above, whatever its notes,
+    // and the lower voice's below.
+    EXPECT_TRUE(NiffTieGoesAbove(0, Placed(a, 7, true), Placed(b, 7, true), true));
+    EXPECT_TRUE(NiffTieGoesAbove(0, Placed(a, 1, true), Placed(b, 1, true), true));
+    EXPECT_FALSE(NiffTieGoesAbove(0, Placed(a, 6, false, 1), Placed(b, 6, false, 1), true));
 }
 
 // The damaged-file driver's spanner score as written: every spanner is whole.

@@ -309,7 +309,7 @@ TEST_F(SmfImport, EachChannelOfATrackKeepsItsSoundAndStavesPastTheLastAreCounted
 
 // A file longer than the score can hold: every measure up to the last keeps its own
 // note, the notes, texts and tempo changes after it are left out, and the user is
-// told how many notes.
+// told how many of each.
 TEST_F(SmfImport, FilePastTheLastMeasureKeepsWhatFitsAndSaysWhatWasLeftOut) {
     constexpr int kBeyond = 5;
     const auto key = [](int measure) { return static_cast<uint8_t>(60 + measure % 12); };
@@ -332,8 +332,12 @@ TEST_F(SmfImport, FilePastTheLastMeasureKeepsWhatFitsAndSaysWhatWasLeftOut) {
     ScoreObject* marks = GetOrCreateCellObjectList(GetOrCreateMeasureCell(StaffRecordOf(document, 1), document, MeasureLimit));
     EXPECT_EQ(marks != nullptr ? marks->next.get() : nullptr, nullptr) << "a text after the last measure landed in it";
     const std::vector<std::string> texts = BoxTexts();
-    ASSERT_EQ(texts.size(), 1u);
+    ASSERT_EQ(texts.size(), 2u);
     EXPECT_EQ(texts.front(), NotesLeftOutText(kBeyond));
+    // The texts and tempo changes after it are counted too.
+    EXPECT_NE(texts.back().find(std::string(kMarksPastLastMeasure) + ": " + std::to_string(2 * kBeyond)),
+              std::string::npos)
+        << texts.back();
 }
 
 // An SMPTE division (25 frames of 40 ticks) imports as 500 ticks a quarter at 120.

@@ -1,7 +1,7 @@
 // The texts and tempo changes of an imported file as score objects: titles and
 // notices on the first page, staff labels from a text at a staff's start (taking
-// over a track name), names, texts and lyrics where they fall, tempo marks, and the
-// file too large for the score's record pools.
+// over a track name), names, texts and lyrics where they fall, tempo marks, the
+// file too large for the score's record pools, and the marks past their room.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -231,20 +231,17 @@ TEST_F(SmfImportTexts, TempoFilteredOrHiddenByTheImportOptions) {
     EXPECT_NE(filtered->document->header.tempo, 90);
 }
 
-// More lyrics than the text-object pool may hold: the import stops with its box,
-// closes the score and leaves no flag.
+// More measures than the measure-cell pool may hold: the import stops with its
+// box, closes the score and leaves no flag.
 TEST_F(SmfImportTexts, FileTooLargeForTheRecordPoolsIsCancelled) {
-    const uint16_t saved = State().pools.DocumentBlockKb[kTextObjectPool];
-    State().pools.DocumentBlockKb[kTextObjectPool] = 1;
-    Bytes lyrics;
-    for (int i = 0; i < 2000; ++i) {
-        const Bytes one = Meta(0x18, 0x05, "la");
-        lyrics.insert(lyrics.end(), one.begin(), one.end());
-    }
-    const std::string path = WriteBytes("lyrics.mid", Join({Header(1, 2, 96), Chunk("MTrk", Events({})),
-                                                            Chunk("MTrk", Events({lyrics}))}));
+    const uint16_t saved = State().pools.DocumentBlockKb[kMeasureCellPool];
+    State().pools.DocumentBlockKb[kMeasureCellPool] = 1;
+    Bytes notes;  // a whole note (384 ticks) a measure
+    for (int i = 0; i < 1000; ++i) notes.insert(notes.end(), {0x00, 0x90, 60, 80, 0x83, 0x00, 0x80, 60, 0});
+    const std::string path = WriteBytes("notes.mid", Join({Header(1, 2, 96), Chunk("MTrk", Events({})),
+                                                           Chunk("MTrk", Events({notes}))}));
     ScoreView* view = Import(path);
-    State().pools.DocumentBlockKb[kTextObjectPool] = saved;
+    State().pools.DocumentBlockKb[kMeasureCellPool] = saved;
     EXPECT_EQ(view, nullptr);
     EXPECT_EQ(OtherViews(view_), 0);
     ASSERT_FALSE(ui::headless::MessageBoxes().empty());
@@ -253,6 +250,52 @@ TEST_F(SmfImportTexts, FileTooLargeForTheRecordPoolsIsCancelled) {
     EXPECT_NE(ui::headless::StatusTexts().back().text.find(kImportCancelledText), std::string::npos);
     EXPECT_EQ(State().files.Importing, 0);
     EXPECT_EQ(State().files.MidiImportActive, 0);
+}
+
+// More lyrics than the text-object pool may hold: the score comes in with those
+// that fit, and the import's box counts the others; none is lost unsaid.
+TEST_F(SmfImportTexts, LyricsPastTheRoomForMarksAreCountedAndTheOthersKept) {
+    constexpr int kLyrics = 2000;
+    const uint16_t saved = State().pools.DocumentBlockKb[kTextObjectPool];
+    State().pools.DocumentBlockKb[kTextObjectPool] = 1;
+    Bytes lyrics;
+    for (int i = 0; i < kLyrics; ++i) {
+        const Bytes one = Meta(0x18, 0x05, "la");
+        lyrics.insert(lyrics.end(), one.begin(), one.end());
+    }
+    const std::string path = WriteBytes("lyrics.mid", Join({Header(1, 2, 96), Chunk("MTrk", Events({})),
+                                                            Chunk("MTrk", Events({lyrics}))}));
+    ScoreView* view = Import(path);
+    State().pools.DocumentBlockKb[kTextObjectPool] = saved;
+    ASSERT_NE(view, nullptr);
+    ScopedDocumentContext context(view);
+    int kept = 0;
+    for (int measure = 1; measure <= view->document->header.measureCount; ++measure)
+        for (const Seen& seen : OfType(CellObjects(view, 1, measure), ObjectType::Text)) kept += seen.text == "la";
+    EXPECT_GT(kept, 0);
+    EXPECT_LT(kept, kLyrics);
+    ASSERT_FALSE(ui::headless::MessageBoxes().empty());
+    const std::string box = ui::headless::MessageBoxes().back().text;
+    EXPECT_NE(box.find(std::string(kMarksPastRoom) + ": " + std::to_string(kLyrics - kept)), std::string::npos)
+        << box;
+}
+
+// Texts, a lyric and a tempo change 1,100 measures on, after the last measure the
+// score can hold: the import's box counts them.
+TEST_F(SmfImportTexts, TextsAfterTheLastMeasureAreCounted) {
+    const Bytes far{0x99, 0xE4, 0x00};  // 422,400 ticks: 1,100 measures of 4/4 at 96 a quarter
+    const Bytes tempo{0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20};
+    Bytes late = far;
+    const Bytes text = Meta(0x00, 0x01, "far");
+    late.insert(late.end(), text.begin() + 1, text.end());
+    const std::string path = WriteBytes(
+        "late.mid", Join({Header(1, 2, 96), Chunk("MTrk", Events({})),
+                          Chunk("MTrk", Events({kTwoNotes, late, Meta(0x00, 0x05, "la"), Meta(0x00, 0x01, "on"), tempo}))}));
+    ScoreView* view = Import(path);
+    ASSERT_NE(view, nullptr);
+    ASSERT_FALSE(ui::headless::MessageBoxes().empty());
+    const std::string box = ui::headless::MessageBoxes().back().text;
+    EXPECT_NE(box.find(std::string(kMarksPastLastMeasure) + ": 4"), std::string::npos) << box;
 }
 
 }  // namespace

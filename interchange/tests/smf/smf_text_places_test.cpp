@@ -112,9 +112,20 @@ Bytes Syllables() {
                         64, {kLyric, "won"},  64, {kLyric, "der"}})});
 }
 
+// A quarter note and `count` texts all at its start: they stand on and beside one
+// another, none at another time.
+Bytes TextsAtOneTime(int count) {
+    std::vector<Item> items;
+    for (int i = 1; i <= count; ++i) items.push_back({kText, "Text " + std::to_string(i)});
+    items.push_back(72);
+    return Join({Header(0, 1, 96), Track(items, kTempo)});
+}
+
 struct Seen {
     RecordRect box;
     std::string what;
+    int measure = 0;  // a text's measure and the tick of its anchor
+    int tick = 0;
 };
 
 std::string Where(const char* kind, int staff, int measure) {
@@ -162,7 +173,8 @@ void SeeSystem(ScoreView* view, ScoreSystem* system, std::vector<Seen>& texts,
                                  Where(TextObjectString(AsTextObject(o)) != nullptr
                                            ? TextObjectString(AsTextObject(o))
                                            : "tempo",
-                                       staff, measure)});
+                                       staff, measure),
+                                 measure, static_cast<int>(AsTextObject(o)->body.location.position >> 16)});
             }
         }
     }
@@ -175,10 +187,12 @@ TEST_F(SmfTextPlaces, TextsStandClearOfEachOtherAndOfTheMusic) {
         const char* name;
         Bytes file;
         size_t texts;  // text lines and tempo marks in the measures
+        bool atStart = false;  // every one at the start of measure 1
     };
     const Case cases[] = {{"eight texts", EightTexts(), 10},
                           {"named tracks", NamedTracks(), 4},
-                          {"syllables", Syllables(), 11}};
+                          {"syllables", Syllables(), 11},
+                          {"texts at one time", TextsAtOneTime(300), 300, true}};  // the first names the staff
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         ScoreView* view = Import(WriteBytes("texts.mid", c.file));
@@ -198,6 +212,9 @@ TEST_F(SmfTextPlaces, TextsStandClearOfEachOtherAndOfTheMusic) {
                 SeeSystem(view, system, texts, music);
             seen += texts.size() - pageTexts;
             for (size_t i = 0; i < texts.size(); ++i) {
+                if (c.atStart && i >= pageTexts) {
+                    EXPECT_TRUE(texts[i].measure == 1 && texts[i].tick == 0) << texts[i].what << " moved in time";
+                }
                 for (size_t j = i + 1; j < texts.size(); ++j)
                     EXPECT_FALSE(BoxesOverlap(texts[i].box, texts[j].box))
                         << texts[i].what << " on " << texts[j].what;

@@ -55,30 +55,41 @@ TEST_F(EngravingCheckTest, ANewScoreGivesNoFinding) {
 
 // Notes far above a page's first staff (a MIDI file's highest keys) take the
 // page's first system down the page: nothing of theirs stands past its top edge.
-TEST_F(EngravingCheckTest, NotesFarAboveTheFirstStaffStayOnThePage) {
-    constexpr int kQuarterCode = 10;
-    for (const int step : {-24, -40, -56}) {
-        SCOPED_TRACE(::testing::Message() << "step " << step);
-        NewScore(2, 4, 4);
-        Note(1, 1, 0, 0, kQuarterCode, step);
-        Note(1, 2, 0, 0, kQuarterCode, step + 4)->stemLength = -448;
-        ReformatOptions options;
-        ReformatFromPage(view_, &options, doc_->firstPage);
-        EXPECT_TRUE(::ql::testing::EngravingIsClean(view_));
-    }
-}
+// Each height on a score of its own (a new score here keeps the notes of the one
+// before, which would make chords of them).
+class NotesFarAboveTest : public PageFormatTest, public ::testing::WithParamInterface<int> {};
 
-// A lower staff's notes that rise past the staff above: the measure numbers over
-// the upper staff stand clear of them too.
-TEST_F(EngravingCheckTest, NumbersStandClearOfALowerStaffsNotesRisingPastTheirStaff) {
+TEST_P(NotesFarAboveTest, NotesFarAboveTheFirstStaffStayOnThePage) {
     constexpr int kQuarterCode = 10;
+    const int step = GetParam();
     NewScore(2, 4, 4);
-    doc_->header.pageGeometry.measureNumberStyle = 2;
-    doc_->header.pageGeometry.measureNumberEvery = 1;
-    for (int measure = 1; measure <= 4; ++measure) Note(2, measure, 0, 0, kQuarterCode, -40)->stemLength = 832;
+    Note(1, 1, 0, 0, kQuarterCode, step);
+    Note(1, 2, 0, 0, kQuarterCode, step + 4)->stemLength = -448;
     ReformatOptions options;
     ReformatFromPage(view_, &options, doc_->firstPage);
     EXPECT_TRUE(::ql::testing::EngravingIsClean(view_));
+}
+
+INSTANTIATE_TEST_SUITE_P(Steps, NotesFarAboveTest, ::testing::Values(-24, -40, -56));
+
+// A chord whose stem, measured from its first note alone, stops short of its lower
+// note: found on its page; with the stem long enough, nothing is.
+TEST_F(EngravingCheckTest, AStemShortOfItsChordsLowerNoteIsFound) {
+    constexpr int kQuarterCode = 10;
+    NewScore(1, 4, 4);
+    EventRecord* top = Note(1, 1, 0, 0, kQuarterCode, -10);
+    Note(1, 1, 0, 0, kQuarterCode, 0);
+    ReformatOptions options;
+    ReformatFromPage(view_, &options, doc_->firstPage);
+    for (const int16_t stem : {448, 1088}) {  // down from the first note
+        SCOPED_TRACE(::testing::Message() << "stem " << stem);
+        top->stemLength = stem;
+        const std::vector<EngravingFinding> findings = CheckEngraving(view_);
+        std::string all;
+        for (const EngravingFinding& f : findings) all += DescribeFinding(f) + "\n";
+        EXPECT_EQ(Finds(findings, FindingKind::StemShortOfHead, 1, 1), stem < 1000) << all;
+        EXPECT_EQ(findings.size(), stem < 1000 ? 1u : 0u) << all;
+    }
 }
 
 TEST_F(EngravingCheckTest, SystemsMovedWrongAreFoundWhereTheyStand) {

@@ -419,6 +419,27 @@ bool AddPageBox(PageInk& page, const Dc& d, const Interior& inside, const Outlin
     return true;
 }
 
+// A shape of one solid colour drawn with a solid pen, gathered into the page's
+// runs of that colour: its interior when it is a convex polygon, its outline as
+// it is; false (nothing gathered) for any other shape.
+bool GatherOnPage(PageInk& page, const Dc& d, const PathFn* fill, const Outline& outline, const Ink& brush,
+                  uint32_t colour) {
+    const bool hasOutline = HasOutline(d, outline);
+    if (hasOutline && d.state.pen.style != PenStyle::Solid) return false;
+    const Rect clip = DeviceClipOf(d);
+    PageInk::Gathered gathered = PageInk::Gathered::Fill;
+    if (fill && !brush.IsNull()) {
+        const bool thinPolygon = hasOutline && outline.kind == Outline::Kind::Polyline && outline.closed &&
+                                 PenDeviceWidth(d) == 1;
+        if (thinPolygon && outline.tracesFill && page.AddOutlinedPolygon(outline.points, colour, clip)) return true;
+        gathered = page.AddConvexFill(*fill, colour, clip, thinPolygon ? &outline.points : nullptr);
+        if (gathered == PageInk::Gathered::No) return false;
+    }
+    if (hasOutline && gathered != PageInk::Gathered::FillAndOutline)
+        page.AddStroke(OutlinePath(outline), PenDeviceWidth(d), colour, clip);
+    return true;
+}
+
 bool PaintShape(Dc& d, const Interior& inside, const Outline& outline) {
     bool hasInterior = inside.path || inside.box;
     Ink brush = hasInterior && d.state.brush ? Ink::ForBrush(d.state.brush, d.state) : Ink();
@@ -428,6 +449,7 @@ bool PaintShape(Dc& d, const Interior& inside, const Outline& outline) {
         PathFn boxPath = inside.box ? BoxPath(*inside.box) : PathFn();
         const PathFn* fill = inside.box ? &boxPath : inside.path;
         const std::optional<uint32_t> colour = OneColourOf(d, fill != nullptr, outline, brush);
+        if (colour && GatherOnPage(*page, d, fill, outline, brush, *colour)) return true;
         cairo_t* cr = colour ? page->BeginInColour(DeviceClipOf(d), *colour) : page->Begin(DeviceClipOf(d));
         PaintOnPage(cr, d, fill, inside.mode, outline, brush);
         page->End();

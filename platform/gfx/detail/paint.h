@@ -24,7 +24,8 @@ struct Outline {
     Kind kind = Kind::None;
     std::vector<Point> points;  // Polyline: the last point is excluded unless closed
     bool closed = false;
-    PathFn path;  // Path: a curve through pixel centres
+    bool tracesFill = false;  // Polyline: round the corners of the interior's polygon
+    PathFn path;              // Path: a curve through pixel centres
 };
 
 // Pen width in device pixels, at least 1.

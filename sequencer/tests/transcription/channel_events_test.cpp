@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include "core/model/grid.h"
+#include "core/model/object_list.h"
+#include "core/objects/score_object.h"
 #include "core/objects/midi_action.h"
 #include "core/settings/program_options.h"
 #include "core/text/text_object.h"
@@ -117,6 +119,44 @@ TEST_F(ChannelEventsTest, OutOfRangeDataAndLaterMeasures) {
     ASSERT_EQ(Made(1, 2).size(), 1u);
     EXPECT_EQ(Made(1, 2)[0], (MadeObject{kMidiEvent, 2, 127, 127, 184, 256, false}));
     EXPECT_TRUE(Made(1, 1).empty());
+}
+
+// Appending through a kept list end puts every object at the list's end: after the
+// objects others appended meanwhile, and from the head again once the kept object
+// has left the list (and been forgotten) or the cell changes.
+TEST_F(ChannelEventsTest, AppendingThroughAKeptEndKeepsTheListsOrder) {
+    Begin(1, 2);
+    MeasureCell* cells[2] = {GetOrCreateMeasureCell(StaffRecordOf(doc_, 1), doc_, 1),
+                             GetOrCreateMeasureCell(StaffRecordOf(doc_, 1), doc_, 2)};
+    CellListEnd end;
+    std::vector<ScoreObject*> expected[2];
+    const auto append = [&](int c, bool kept) {
+        ScoreObject* object = ConstructObject(TypeCode(ObjectType::MidiEvent));
+        ASSERT_NE(object, nullptr);
+        ASSERT_TRUE(AppendAtMeasurePosition(cells[c], object, 0, kept ? &end : nullptr));
+        expected[c].push_back(object);
+    };
+    const auto listed = [&](int c) {
+        std::vector<ScoreObject*> objects;
+        for (ScoreObject* o = GetOrCreateCellObjectList(cells[c])->next.get(); o != nullptr; o = o->next.get())
+            objects.push_back(o);
+        return objects;
+    };
+    for (int round = 0; round < 3; ++round) {
+        append(0, true);
+        append(0, true);
+        append(0, false);  // another appends after the kept end
+        append(1, true);   // the kept end moves to the other cell
+        append(0, true);
+        ScoreObject* last = expected[0].back();
+        end.Forget(last);
+        UnlinkObject(last);
+        ReleaseObjectByType(doc_, last);
+        expected[0].pop_back();
+        append(0, true);
+    }
+    EXPECT_EQ(listed(0), expected[0]);
+    EXPECT_EQ(listed(1), expected[1]);
 }
 
 }  // namespace

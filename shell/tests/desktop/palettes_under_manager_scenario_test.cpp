@@ -170,37 +170,54 @@ TEST_F(PalettesUnderManagerScenario, PalettesComeBackWhereTheyStoodAtTheNextStar
 }
 
 // The title bar the manager draws above a palette as narrow as the Staff Tools
-// palette with small buttons shows its title whole: the title in the manager's
-// font fits between the bar's two buttons with the manager's padding.
-TEST_F(PalettesUnderManagerScenario, TheStaffToolsTitleShowsWhole) {
+// palette with small buttons shows its title whole, with the manager's two buttons
+// and with four: the title in the manager's font fits between the bar's buttons
+// with the manager's padding. So do the titles of the other narrow palettes.
+class PaletteTitleScenario : public PalettesUnderManagerScenario {
+protected:
+    void ExpectTitlesWhole(TitlingWindowManager::TitleButtons buttons);
+};
+
+void PaletteTitleScenario::ExpectTitlesWhole(TitlingWindowManager::TitleButtons buttons) {
     constexpr int kTitlePadding = 8;  // the manager's room beside a title bar's text
-    TitlingWindowManager manager(display_.Name(), home_->Root());
+    TitlingWindowManager manager(display_.Name(), home_->Root(), TitlingWindowManager::Raising::kByTitleBar, buttons);
     WriteSettings("[ToolbarSettings]\nToolSize=24\n");
     ASSERT_TRUE(StartUnderManager());
     ASSERT_TRUE(manager.Runs()) << "the window manager did not start";
     NewScore("1");
     ASSERT_TRUE(x_.WindowTitled("Staff Tools")) << "no Staff Tools palette";
     x_.Settle(Millis{800});
-    const ShownWindow palette = *x_.WindowTitledNow("Staff Tools");
-    const ShownWindow around = ManagerFrameOf(palette);
-    // The bar's buttons: the small square windows in the bar.
-    int leftEnd = around.x, rightStart = around.x + around.width;
-    for (const ShownWindow& w : x_.Windows()) {
-        const bool inBar = w.y >= around.y && w.y + w.height <= palette.y && w.x >= around.x &&
-                           w.x + w.width <= around.x + around.width && w.width == w.height && w.width < 20;
-        if (!inBar) continue;
-        if (w.x + w.width / 2 < around.x + around.width / 2) leftEnd = std::max(leftEnd, w.x + w.width);
-        else rightStart = std::min(rightStart, w.x);
-    }
     Display* display = XOpenDisplay(display_.Name().c_str());
     ASSERT_NE(display, nullptr);
     XFontStruct* font = XLoadQueryFont(display, "fixed");
     ASSERT_NE(font, nullptr);
-    const int text = XTextWidth(font, "Staff Tools", 11);
+    for (const std::string title : {"Staff Tools", "Performance", "Text & Symbols"}) {
+        const std::optional<ShownWindow> palette = x_.WindowTitledNow(title);
+        ASSERT_TRUE(palette) << "no " << title << " palette";
+        const ShownWindow around = ManagerFrameOf(*palette);
+        // The bar's buttons: the small square windows in the bar.
+        int leftEnd = around.x, rightStart = around.x + around.width;
+        for (const ShownWindow& w : x_.Windows()) {
+            const bool inBar = w.y >= around.y && w.y + w.height <= palette->y && w.x >= around.x &&
+                               w.x + w.width <= around.x + around.width && w.width == w.height && w.width < 20;
+            if (!inBar) continue;
+            if (w.x + w.width / 2 < around.x + around.width / 2) leftEnd = std::max(leftEnd, w.x + w.width);
+            else rightStart = std::min(rightStart, w.x);
+        }
+        const int text = XTextWidth(font, title.c_str(), static_cast<int>(title.size()));
+        EXPECT_GE(rightStart - leftEnd, text + 2 * kTitlePadding) << Place(around) << ": the title is cut";
+    }
     XFreeFont(display, font);
     XCloseDisplay(display);
-    EXPECT_GE(rightStart - leftEnd, text + 2 * kTitlePadding) << Place(around) << ": the title is cut";
     EXPECT_EQ(QuitWithoutSaving(), 0);
+}
+
+TEST_F(PaletteTitleScenario, NarrowPalettesShowTheirTitlesWholeBetweenTwoButtons) {
+    ExpectTitlesWhole(TitlingWindowManager::TitleButtons::kTwo);
+}
+
+TEST_F(PaletteTitleScenario, NarrowPalettesShowTheirTitlesWholeBetweenFourButtons) {
+    ExpectTitlesWhole(TitlingWindowManager::TitleButtons::kFour);
 }
 
 }  // namespace

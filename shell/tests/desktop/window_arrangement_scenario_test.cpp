@@ -2,6 +2,8 @@
 // (tiled, cascaded, a new score among them, the others closed), every score
 // window shows its paper and staves; Cascade sets the windows one below and to
 // the right of the other.
+#include <algorithm>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,17 +21,30 @@ bool IsActiveCaption(uint32_t rgb) {
 
 class WindowArrangementScenario : public DesktopScenario {
 protected:
-    // The frame's area below its bars, pictured once it stopped changing.
+    // The frame's area below its bars, pictured once it stopped changing, with the
+    // floating palettes (and the manager's bars above them) whited out: their rows
+    // of buttons are no staff lines.
     ScreenPicture ScoreArea(const std::string& name) {
+        constexpr int kManagerBar = 30;  // at least the manager's title bar and border
         const ShownWindow frame = Frame();
         const int top = BarsBottom();
-        const ScreenPicture picture = SettledPicture(
+        ScreenPicture picture = SettledPicture(
             x_, [&] { return x_.Grab(frame.x, top, frame.width, frame.y + frame.height - top); }, Millis{3000});
         WritePng(picture, TestOutputFolder() / ("arrangement_" + name + ".png"));
+        for (const char* title : {"Main", "Staff Tools", "Notes", "Graphics", "Text & Symbols", "Performance"}) {
+            const std::optional<ShownWindow> palette = x_.WindowTitledNow(title);
+            if (!palette) continue;
+            const int bottom = std::min(picture.height, palette->y + palette->height + 2 - top);
+            const int right = std::min(picture.width, palette->x + palette->width + 2 - frame.x);
+            for (int y = std::max(0, palette->y - kManagerBar - top); y < bottom; ++y)
+                for (int x = std::max(0, palette->x - 2 - frame.x); x < right; ++x)
+                    picture.pixels[static_cast<size_t>(y) * picture.width + x] = 0xFFFFFF;
+        }
         return picture;
     }
     // The staves found in each of `columns` equal columns of the score area, read
-    // in the left half of each, where the floating palettes at the right do not stand.
+    // in the left half of each, where the floating palettes at the right mostly do
+    // not stand.
     static std::vector<size_t> StavesByColumn(const ScreenPicture& picture, int columns) {
         std::vector<size_t> counts;
         for (int i = 0; i < columns; ++i) {

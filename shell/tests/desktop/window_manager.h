@@ -22,13 +22,19 @@ namespace ql::desktop {
 class TitlingWindowManager {
 public:
     enum class Raising { kByTitleBar, kOnEnter };
+    // The title bar's buttons: the manager's own two (iconify at the left, resize at
+    // the right), or four as some managers draw them (two more at the right).
+    enum class TitleButtons { kTwo, kFour };
     TitlingWindowManager(const std::string& display, const std::filesystem::path& folder,
-                         Raising raising = Raising::kByTitleBar) {
+                         Raising raising = Raising::kByTitleBar, TitleButtons buttons = TitleButtons::kTwo) {
         const std::filesystem::path rc = folder / "twmrc";
         std::ofstream(rc) << "UsePPosition \"on\"\nRandomPlacement\nDecorateTransients\nNoGrabServer\nOpaqueMove\n"
                              "TitleFont \"fixed\"\nMenuFont \"fixed\"\nIconFont \"fixed\"\nResizeFont \"fixed\"\n"
                              "IconManagerFont \"fixed\"\n"
-                          << (raising == Raising::kOnEnter ? "AutoRaise { \"Quaverline\" }\n" : "");
+                          << (raising == Raising::kOnEnter ? "AutoRaise { \"Quaverline\" }\n" : "")
+                          << (buttons == TitleButtons::kFour
+                                  ? "RightTitleButton \":dot\" = f.iconify\nRightTitleButton \":xlogo\" = f.delete\n"
+                                  : "");
         pid_ = fork();
         if (pid_ == 0) {
             setenv("DISPLAY", display.c_str(), 1);

@@ -153,6 +153,53 @@ std::string Strings(int p, int m) {
     return music;
 }
 
+// Two parts, the second's notes high over its staff and a diminuendo the file puts
+// above them: the hairpin stands nearer the first part's staff than its own.
+std::string HighWedge(int p, int m) {
+    if (p == 1 || m != 2) return Quarter("B4") + Quarter("B4") + Quarter("B4") + Quarter("B4");
+    return Wedge("diminuendo", "above") + Quarter("C6") + Quarter("A5") + Quarter("C6") +
+           Wedge("stop", "above") + Quarter("A5");
+}
+// A crescendo over a measure with an "ff" under its second note, in its middle.
+std::string WedgeOverDynamic(int, int m) {
+    if (m != 2) return Quarter("B4") + Quarter("B4") + Quarter("B4") + Quarter("B4");
+    return Wedge("crescendo") + Quarter("E4") + Dynamic("ff") + Quarter("D4") + Quarter("G4") + Wedge("stop") +
+           Quarter("F4");
+}
+// Two voices, the upper one's rest raised over the staff under a "pp" the file
+// puts above it.
+std::string RaisedRest(int, int m) {
+    const auto note = [](const char* pitch, int voice, const char* stem) {
+        return std::string("<note><pitch><step>") + pitch[0] + "</step><octave>" + pitch[1] +
+               "</octave></pitch><duration>1</duration><voice>" + std::to_string(voice) +
+               "</voice><type>quarter</type><stem>" + stem + "</stem></note>";
+    };
+    const std::string rest = "<note><rest/><duration>1</duration><voice>1</voice><type>quarter</type></note>";
+    const std::string upper = m == 2 ? note("A5", 1, "up") + Dynamic("pp", 1, "above") + rest + note("G5", 1, "up") +
+                                           note("A5", 1, "up")
+                                     : note("A5", 1, "up") + note("G5", 1, "up") + note("A5", 1, "up") +
+                                           note("G5", 1, "up");
+    return upper + "<backup><duration>4</duration></backup>" + note("E4", 2, "down") + note("D4", 2, "down") +
+           note("E4", 2, "down") + note("D4", 2, "down");
+}
+
+// Two voices with ties: the upper voice's high pair stemmed up, the lower voice's
+// pair over the upper voice's note sung below it between them.
+std::string CrossedTies(int, int m) {
+    const auto note = [](const char* pitch, int voice, int length, const char* tie = nullptr) {
+        const std::string tied = tie != nullptr ? std::string("<tie type=\"") + tie + "\"/>" : "";
+        return std::string("<note><pitch><step>") + pitch[0] + "</step><octave>" + pitch[1] +
+               "</octave></pitch><duration>" + std::to_string(length) + "</duration>" + tied + "<voice>" +
+               std::to_string(voice) + "</voice><type>" + (length == 2 ? "half" : "quarter") + "</type><stem>" +
+               (voice == 1 ? "up" : "down") + "</stem>" +
+               (tie != nullptr ? std::string("<notations><tied type=\"") + tie + "\"/></notations>" : "") + "</note>";
+    };
+    if (m != 2) return note("B4", 1, 1) + note("B4", 1, 1) + note("B4", 1, 1) + note("B4", 1, 1);
+    return note("B4", 1, 1) + note("A4", 1, 1) + note("G5", 1, 1, "start") + note("G5", 1, 1, "stop") +
+           "<backup><duration>4</duration></backup>" + note("D5", 2, 2, "start") + note("D5", 2, 1, "stop") +
+           note("G4", 2, 1);
+}
+
 // What the ink of the marks of one kind shows: so many runs of `type` (with that
 // text, when given), each in `measure` on `staff` (0: any), above or below its
 // staff's lines by at least `gap` and no more than four spaces beyond its notes
@@ -197,6 +244,9 @@ TEST_F(MusicXmlMarkPlacesTest, MarksStandBesideTheirStaffAtTheirMeasure) {
          Score(4, 1, Strings),
          {{ObjectType::Text, "pizz.", 2, 0, true, 4, 0, false},
           {ObjectType::Text, "Tempo", 1, 1, true, 1, 0, false}}},
+        {"wedge over a dynamic", Score(1, 1, WedgeOverDynamic), {{ObjectType::Dynamic, "", 2, 1, false, 1}}},
+        {"raised rest", Score(1, 1, RaisedRest), {{ObjectType::Dynamic, "", 2, 1, true, 1}}},
+        {"crossed ties", Score(1, 1, CrossedTies), {}},
     };
     for (const auto& score : scores) {
         SCOPED_TRACE(score.name);
@@ -270,5 +320,51 @@ TEST_F(MusicXmlMarkPlacesTest, HairpinAndItsDynamicsStandOnOneLine) {
     EXPECT_LT(shape.upper.x, std::max(marks[0].box.left, marks[1].box.left));
 }
 
+// A crescendo over eight crowded measures carried on from system to system, a
+// dynamic under the first note of every measure but the first: the dynamics of the
+// later systems keep clear of the pieces carried on to them.
+TEST_F(MusicXmlMarkPlacesTest, DynamicsKeepClearOfAHairpinCarriedOnToTheirSystem) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    std::string music;
+    for (int m = 1; m <= 8; ++m) {
+        music += "<measure number=\"" + std::to_string(m) + "\">" +
+                 (m == 1 ? "<attributes><divisions>4</divisions><time><beats>4</beats><beat-type>4</beat-type>"
+                           "</time><clef><sign>G</sign><line>2</line></clef></attributes>" + Wedge("crescendo")
+                         : Dynamic(m % 2 == 0 ? "mf" : "ff"));
+        for (int n = 0; n < 16; ++n)
+            music += std::string("<note><pitch><step>") + "CEGB"[n % 4] + "</step><alter>" + (n % 2 ? "1" : "0") +
+                     "</alter><octave>5</octave></pitch><duration>1</duration><voice>1</voice><type>16th</type>"
+                     "<accidental>" + (n % 2 ? "sharp" : "natural") + "</accidental></note>";
+        music += (m == 8 ? Wedge("stop") : "") + "</measure>";
+    }
+    ScoreView* view = Import("<score-partwise><part-list><score-part id=\"P1\"><part-name>P1</part-name></score-part>"
+                             "</part-list><part id=\"P1\">" + music + "</part></score-partwise>",
+                             "marks_carried_wedge_XML");
+    ASSERT_NE(view, nullptr);
+    EXPECT_NE(view->document->firstPage->firstSystem->next.get(), nullptr);
+    EXPECT_TRUE(testing::EngravingIsClean(view));
+}
+
+// The second part's diminuendo is drawn above its own staff, under the first's,
+// though it stands nearer the first.
+TEST_F(MusicXmlMarkPlacesTest, HairpinAboveALowerStaffStaysOverIt) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    ScoreView* view = Import(Score(2, 1, HighWedge), "marks_high_wedge_XML");
+    ASSERT_NE(view, nullptr);
+    ScoreSystem* system = view->document->firstPage->firstSystem.get();
+    SetCurrentSystemAndMeasureQuick(view, system, 2, 2);
+    ScoreObject* hairpin = nullptr;
+    for (ScoreObject* o = view->currentCell->objects->next.get(); o != nullptr; o = o->next.get())
+        if (IsType(o, ObjectType::Hairpin)) hairpin = o;
+    ASSERT_NE(hairpin, nullptr);
+    const HairpinShape shape = DecodeHairpinShape(AsHairpin(hairpin), view);
+    const int32_t top = std::min({shape.upper.y, shape.apex.y, shape.lower.y});
+    const int32_t bottom = std::max({shape.upper.y, shape.apex.y, shape.lower.y});
+    EXPECT_GT(top, StaffLinesIn(view, system, 1).bottom);
+    EXPECT_LT(bottom, StaffLinesIn(view, system, 2).top);
+    EXPECT_TRUE(testing::EngravingIsClean(view));
+}
+
 }  // namespace
 }  // namespace ql
+

@@ -1,12 +1,12 @@
-// The control height of an imported slur clear of the heads under it: for each
+// The control height of a slur clear of the heads under it: for each
 // head edge, the parameter t where the curve's x reaches it (by halving: x grows
 // with t for any slur longer than its two insets), then the bound on c there.
-#include "interchange/niff/niff_slur_clearance.h"
+#include "objects/curves/slur_clearance.h"
 
 #include <algorithm>
 #include <cmath>
 
-namespace ql::niff {
+namespace ql {
 namespace {
 
 constexpr double kLeastControlWeight = 0.2;  // the ends' neighbourhood, where no bound is taken
@@ -64,4 +64,4 @@ int32_t ControlYClearOf(const SlurShape& shape, int32_t control, const std::vect
     return control;
 }
 
-}  // namespace ql::niff
+}  // namespace ql

@@ -1,4 +1,4 @@
-// How high an imported slur's control points must stand for its curve to pass
+// How high a slur's control points must stand for its curve to pass
 // clear of the heads under it. The slur is the cubic from its start (x0, y0) to its
 // end (x3, y3) whose two control points stand `inset` in from the ends at the one
 // height c; the curve nearer the notes (the inner one, `thickness` further towards
@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace ql::niff {
+namespace ql {
 
 // A head under (or over) a slur: its left and right x, and the y of its edge that
 // faces the slur (its top under a slur above, its bottom over one below).
@@ -35,4 +35,4 @@ struct SlurShape {
 int32_t ControlYClearOf(const SlurShape& shape, int32_t control, const std::vector<SlurObstacle>& heads,
                         int32_t clearance);
 
-}  // namespace ql::niff
+}  // namespace ql

@@ -1,0 +1,132 @@
+// The stems of an imported voice's beam groups and chords, by a seeded driver of
+// random groups (chords of one to three notes anywhere around the staff, eighths to
+// 32nds, normal or grace size, each chord with the direction its own note would
+// take): every group comes out with one direction, a straight beam no steeper than
+// two spaces, and every stem at least the shortest length of its size past its
+// chord's outer note, its further beams included; an unbeamed chord's stem reaches
+// past its outer note. Then a group of two directions takes the one its farthest
+// note from the middle line asks for.
+#include "interchange/niff/niff_beam_stems.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <random>
+#include <vector>
+
+#include "notes/drawing/beam_layout.h"
+#include "notes/drawing/note_fields.h"
+
+namespace ql::niff {
+namespace {
+
+constexpr int32_t kStep = 64;
+constexpr int kMiddle = -4;
+
+struct Chord {
+    int32_t tick;
+    std::vector<int> positions;  // the first is the chord's head
+    int code;
+    bool grace;
+};
+
+NiffVoice VoiceOf(const std::vector<Chord>& chords, bool beamed) {
+    NiffVoice voice;
+    int previous = -1;
+    for (const Chord& c : chords) {
+        const int head = static_cast<int>(voice.events.size());
+        for (size_t k = 0; k < c.positions.size(); ++k) {
+            NiffEvent e;
+            e.tick = c.tick;
+            e.code = c.code;
+            e.position = c.positions[k];
+            e.grace = c.grace;
+            e.direction = c.positions[0] > kMiddle ? -1 : 1;
+            e.stemLength = static_cast<int16_t>(e.direction * 7 * kStep);
+            e.chordHead = k == 0;
+            voice.events.push_back(e);
+        }
+        if (beamed && previous >= 0) {
+            voice.events[static_cast<size_t>(head)].beamPrev = previous;
+            voice.events[static_cast<size_t>(previous)].beamNext = head;
+        }
+        previous = head;
+    }
+    return voice;
+}
+
+// The chord heads' indexes.
+std::vector<size_t> Heads(const NiffVoice& voice) {
+    std::vector<size_t> heads;
+    for (size_t i = 0; i < voice.events.size(); ++i)
+        if (voice.events[i].chordHead) heads.push_back(i);
+    return heads;
+}
+
+TEST(NiffBeamStemsTest, GroupsGetOneDirectionAndStemsThatReachTheBeam) {
+    std::mt19937 rng(20261209);
+    const auto pick = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(rng); };
+    for (int round = 0; round < 300; ++round) {
+        SCOPED_TRACE(::testing::Message() << "round " << round);
+        const bool beamed = round % 4 != 0;
+        const bool grace = round % 5 == 1;
+        std::vector<Chord> chords;
+        for (int c = 0, count = beamed ? pick(2, 6) : 1; c < count; ++c) {
+            Chord chord{grace ? 0 : c * 256, {}, pick(7, 9), grace};
+            const int top = pick(-16, 6);
+            for (int n = pick(1, 3), p = top; n > 0; --n, p += pick(1, 4)) chord.positions.push_back(p);
+            chords.push_back(chord);
+        }
+        NiffVoice voice = VoiceOf(chords, beamed);
+        SettleNiffBeamStems(voice);
+        const std::vector<size_t> heads = Heads(voice);
+        const int direction = voice.events[heads.front()].direction;
+        const bool up = direction < 0;
+        const int32_t length = grace ? kGraceStemLength : kNormalStemLength;
+        std::vector<int32_t> beam;
+        for (size_t c = 0; c < heads.size(); ++c) {
+            const NiffEvent& head = voice.events[heads[c]];
+            EXPECT_EQ(head.direction, direction) << "chord " << c;
+            const std::vector<int>& p = chords[c].positions;
+            const int32_t side = (up ? *std::min_element(p.begin(), p.end()) : *std::max_element(p.begin(), p.end())) * kStep;
+            const int32_t end = head.position * kStep + head.stemLength;
+            const int32_t reach = up ? side - end : end - side;
+            const int32_t least = beamed ? length * 5 / 7 + (BeamCountOf(head.code) - 1) * 96 * length / kNormalStemLength
+                                         : length;
+            EXPECT_GE(reach, least) << "chord " << c;
+            beam.push_back(end);
+        }
+        if (!beamed) continue;
+        EXPECT_LE(std::abs(beam.back() - beam.front()), 4 * kStep);
+        // The chords stand evenly along the beam (by their ticks, grace notes by their order).
+        const int64_t last = static_cast<int64_t>(beam.size() - 1);
+        for (size_t c = 1; c + 1 < beam.size(); ++c) {
+            const int64_t line = beam.front() + (int64_t{beam.back()} - beam.front()) * static_cast<int64_t>(c) / last;
+            EXPECT_NEAR(beam[c], line, 1) << "chord " << c;
+        }
+    }
+}
+
+TEST(NiffBeamStemsTest, AGroupOfTwoDirectionsTakesTheOneItsFarthestNoteAsksFor) {
+    struct Case {
+        std::vector<int> positions;  // one note per chord
+        int direction;
+    };
+    const Case cases[] = {
+        {{-10, -6, -3}, 1},  // the highest note is the farthest: stems down
+        {{-5, -2, 2}, -1},   // the lowest is: stems up
+        {{-8, -7, -6}, 1},   // all above the middle line: one direction already
+    };
+    for (const Case& c : cases) {
+        std::vector<Chord> chords;
+        for (size_t i = 0; i < c.positions.size(); ++i)
+            chords.push_back({static_cast<int32_t>(i * 256), {c.positions[i]}, 9, false});
+        NiffVoice voice = VoiceOf(chords, true);
+        SettleNiffBeamStems(voice);
+        for (const NiffEvent& e : voice.events) EXPECT_EQ(e.direction, c.direction);
+    }
+}
+
+}  // namespace
+}  // namespace ql::niff
