@@ -1,7 +1,6 @@
 // Device contexts: creation of window, paint and memory contexts, the
 // save/restore stack, the text and fill attributes, current position and clip.
 #include <utility>
-#include <vector>
 
 #include "platform/gfx/dc.h"
 #include "platform/gfx/detail/registry.h"
@@ -107,10 +106,7 @@ bool DeleteContext(DcHandle dc) {
     if (detail::Bitmap* b = detail::FindBitmap(d->backing)) --b->backingUsers;
     if (detail::Bitmap* b = detail::FindBitmap(d->state.bitmap); b && b->selectedInto == dc)
         b->selectedInto = DcHandle{};
-    std::vector<FontHandle> held = std::exchange(d->heldFonts, {});
-    const bool removed = Reg().contexts.Remove(dc);
-    detail::ReleaseFonts(held);  // deleted fonts it still held go with its calls
-    return removed;
+    return Reg().contexts.Remove(dc);
 }
 
 ContextKind GetContextKind(DcHandle dc) {
