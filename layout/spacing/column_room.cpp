@@ -98,8 +98,8 @@ struct ColumnTime {
 };
 
 // A lyric syllable of one staff's verse line: its ink from `left` units before its
-// note's x to `right` units after it (the text is centred on the note's x moved by
-// its offset; a hyphen is part of the text).
+// column's x to `right` units after it (the text is centred on the note's x, moved
+// by the note's nudge and the syllable's offset; a hyphen is part of the text).
 struct Syllable {
     int line;  // staff x 4 + verse
     int32_t time;
@@ -168,7 +168,8 @@ void AddSyllables(const EventRecord& event, int staff, std::vector<Syllable>& sy
         if (object->type != TypeCode(ObjectType::Lyric)) continue;
         const TextObject* lyric = AsTextObject(object);
         const int32_t half = std::max<int32_t>(lyric->body.width, 0) / 2;
-        const int32_t offset = LyricXOffset(lyric);
+        // The syllable stands by its note's x as drawn: nudged with the note's head.
+        const int32_t offset = LyricXOffset(lyric) + int32_t{event.nudge} * kNudgeUnits;
         syllables.push_back({staff * kVerseCount + LyricVerse(lyric), event.time, half - offset, half + offset});
     }
 }

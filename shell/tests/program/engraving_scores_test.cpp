@@ -7,8 +7,8 @@
 // dots, long syllables on sixteenths, a measure of 128 notes), whose heads, signs and
 // syllables are also checked apart on the page; and a file whose systems are filled
 // by width whatever breaks it gives; a chant whose syllables stand under slurs;
-// and two voices a second apart. Each page is kept as a picture in the test
-// output folder.
+// and two voices a second apart, the upper one's syllables under its heads set
+// aside. Each page is kept as a picture in the test output folder.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -363,6 +363,28 @@ std::string SlurredSyllables() {
     return Score({{"P1", "Chant"}}, Part("P1", measures));
 }
 
+// Long syllables on sixteenths of the upper of two voices, every other one a second
+// above the lower voice (its head set right of the stem, the syllable under it) and
+// the others a sixth above: the syllables under the heads set aside stand clear of
+// the next ones.
+std::string SyllablesUnderHeadsSetAside() {
+    const auto note = [](const char* pitch, int voice, const char* stem, const std::string& after) {
+        return std::string("<note><pitch><step>") + pitch[0] + "</step><octave>" + pitch[1] +
+               "</octave></pitch><duration>1</duration><voice>" + std::to_string(voice) +
+               "</voice><type>16th</type><stem>" + stem + "</stem>" + after + "</note>";
+    };
+    const char* words[] = {"Mor-", "ning", "glo-", "ry,", "ever-", "more", "shi-", "ning"};
+    std::string measures;
+    for (int m = 0; m < 2; ++m) {
+        measures += "<measure>" + (m == 0 ? Attributes(4, 2, 4) : std::string());
+        for (int n = 0; n < 8; ++n) measures += note(n % 2 ? "B4" : "A4", 1, "up", Lyric(words[n]));
+        measures += "<backup><duration>8</duration></backup>";
+        for (int n = 0; n < 8; ++n) measures += note(n % 2 ? "D4" : "G4", 2, "down", "");
+        measures += "</measure>";
+    }
+    return Score({{"P1", "Voice"}}, Part("P1", measures));
+}
+
 // Two voices on one staff a second apart on every beat (above and below the middle
 // line, stems up and down): no head of one prints over the other's.
 std::string VoicesASecondApart() {
@@ -560,6 +582,7 @@ TEST_F(EngravingScoresTest, EverydayScoresPrintWithoutFindings) {
         {"crowded_128", CrowdedMeasures128()},
         {"slurred_syllables", SlurredSyllables()},
         {"seconds", VoicesASecondApart()},
+        {"syllables_under_heads_set_aside", SyllablesUnderHeadsSetAside()},
     };
     for (const auto& score : scores) {
         SCOPED_TRACE(score.name);
