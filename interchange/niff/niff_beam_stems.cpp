@@ -19,6 +19,10 @@ constexpr int kMiddleLine = -4;             // the position of the staff's middl
 constexpr int32_t kMaxRise = 2 * 2 * kStep;  // two spaces over the group
 constexpr int32_t kBeamSeparation = 96;      // between beam levels, at full size
 constexpr int kMaxGroupChords = 128;
+constexpr int32_t kBeamThickness = 64;  // a beam level's depth, at full size
+constexpr int32_t kHeadHalf = kStep;     // half a head's height
+constexpr int32_t kHeadGap = 32;         // between a beam and another voice's head
+constexpr int kMaxClearings = 16;
 
 struct GroupChord {
     size_t first = 0;  // the chord's events [first, end)
@@ -134,7 +138,66 @@ void SettleGroup(std::vector<NiffEvent>& events, const std::vector<GroupChord>& 
     }
 }
 
+// The distance the group's beam must move away from its notes to stand clear of the
+// heads of `other` between its ends (0 when it is clear). The beam's y at a tick is
+// the line through its end chords' stem ends; its levels reach toward the notes.
+int32_t ClearingOf(const std::vector<NiffEvent>& events, const std::vector<GroupChord>& group,
+                   const NiffVoice& other) {
+    const NiffEvent& first = events[group.front().first];
+    const NiffEvent& last = events[group.back().first];
+    const int32_t t0 = first.tick;
+    const int32_t span = last.tick - t0;
+    if (span <= 0 || first.direction == 0) return 0;
+    const int32_t sign = first.direction < 0 ? -1 : 1;  // from the notes toward the beam
+    const int32_t y0 = first.position * kStep + first.stemLength;
+    const int32_t y1 = last.position * kStep + last.stemLength;
+    const int32_t length = BaseLength(first);
+    const int32_t separation = kBeamSeparation * length / kNormalStemLength;
+    const int32_t thickness = kBeamThickness * length / kNormalStemLength;
+    int levels = 1;
+    for (const GroupChord& c : group) levels = std::max(levels, BeamCountOf(events[c.first].code));
+    const int32_t depth = (levels - 1) * separation + thickness;  // from the beam toward the notes
+    int32_t shift = 0;
+    for (const NiffEvent& head : other.events) {
+        if (head.grace || head.tick < t0 || head.tick > last.tick) continue;
+        const int32_t beam = y0 + static_cast<int32_t>(int64_t{y1 - y0} * (head.tick - t0) / span);
+        // Along the stems (sign > 0 toward the beam): the head's far edge and the
+        // beam's inner edge.
+        const int32_t headFar = sign * head.position * kStep + kHeadHalf;
+        const int32_t headNear = sign * head.position * kStep - kHeadHalf;
+        const int32_t outer = sign * beam;
+        const int32_t inner = outer - depth;
+        if (inner >= headFar + kHeadGap || outer + kHeadGap <= headNear) continue;  // clear
+        shift = std::max(shift, headFar + kHeadGap - inner);
+    }
+    return shift;
+}
+
 }  // namespace
+
+void ClearNiffBeamsOfOtherVoices(NiffStaffMeasure& measure) {
+    for (size_t v = 0; v < kNiffVoices; ++v) {
+        std::vector<NiffEvent>& events = measure.voices[v].events;
+        for (size_t i = 0; i < events.size(); ++i) {
+            if (!events[i].chordHead || events[i].beamPrev >= 0 || events[i].beamNext < 0) continue;
+            const std::vector<GroupChord> group = GroupFrom(events, i);
+            if (group.size() < 2) continue;
+            // A move past one head may bring the beam onto another beyond it.
+            for (int round = 0; round < kMaxClearings; ++round) {
+                int32_t shift = 0;
+                for (size_t o = 0; o < kNiffVoices; ++o)
+                    if (o != v) shift = std::max(shift, ClearingOf(events, group, measure.voices[o]));
+                if (shift <= 0) break;
+                for (const GroupChord& c : group)
+                    for (size_t k = c.first; k < c.end; ++k) {
+                        const int32_t sign = events[k].direction < 0 ? -1 : 1;
+                        events[k].stemLength = static_cast<int16_t>(
+                            std::clamp<int32_t>(events[k].stemLength + sign * shift, INT16_MIN, INT16_MAX));
+                    }
+            }
+        }
+    }
+}
 
 void SettleNiffBeamStems(NiffVoice& voice) {
     std::vector<NiffEvent>& events = voice.events;

@@ -5,7 +5,8 @@
 // chord's outer note that each stem, its further beams included, keeps at least the
 // shortest stem length of its size (shifted away from the notes when a middle chord
 // stands beyond the line). Chords stand along the beam by their ticks. An unbeamed
-// chord's stem reaches past its outer note on the stem's side.
+// chord's stem reaches past its outer note on the stem's side. A beam that runs
+// through another voice's heads moves on past them, its stems lengthened.
 #pragma once
 
 #include "interchange/niff/niff_voices.h"
@@ -16,5 +17,10 @@ namespace ql::niff {
 // (groups linked by beamNext from their first chord's head), and lengthens the stem
 // of an unbeamed chord that stops inside it.
 void SettleNiffBeamStems(NiffVoice& voice);
+
+// Lengthens the stems of every beam group of the measure whose beam, between its
+// ends, runs through or within a small gap of a note head of another voice, until
+// its beams stand clear of those heads on the far side from its own notes.
+void ClearNiffBeamsOfOtherVoices(NiffStaffMeasure& measure);
 
 }  // namespace ql::niff

@@ -515,6 +515,7 @@ NiffCloseResult BuildNiffChords(const std::vector<NiffEvent>& events, int32_t, N
         SettleNiffBeamStems(out);
         FillGaps(out);
     }
+    ClearNiffBeamsOfOtherVoices(measure);
     DropRestsWhereTheirFileVoiceSounds(measure);
     MoveUpperChordsOffSeconds(measure);
     return result;

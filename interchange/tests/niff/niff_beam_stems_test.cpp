@@ -5,7 +5,9 @@
 // two spaces, and every stem at least the shortest length of its size past its
 // chord's outer note, its further beams included; an unbeamed chord's stem reaches
 // past its outer note. Then a group of two directions takes the one its farthest
-// note from the middle line asks for.
+// note from the middle line asks for. Then, by a table of two voices on a staff, a
+// group's beam moves past the other voice's heads between its ends, its stems
+// lengthened, and leaves the stems alone when it is clear.
 #include "interchange/niff/niff_beam_stems.h"
 
 #include <gtest/gtest.h>
@@ -125,6 +127,66 @@ TEST(NiffBeamStemsTest, AGroupOfTwoDirectionsTakesTheOneItsFarthestNoteAsksFor) 
         NiffVoice voice = VoiceOf(chords, true);
         SettleNiffBeamStems(voice);
         for (const NiffEvent& e : voice.events) EXPECT_EQ(e.direction, c.direction);
+    }
+}
+
+// Whether the beam band of voice `v`'s group (its levels toward the notes) keeps a
+// gap from every head of the other voices between its ends.
+bool BeamClearsOtherHeads(const NiffStaffMeasure& m, size_t v, int32_t gap) {
+    const std::vector<NiffEvent>& e = m.voices[v].events;
+    const std::vector<size_t> heads = Heads(m.voices[v]);
+    const NiffEvent& a = e[heads.front()];
+    const NiffEvent& b = e[heads.back()];
+    const int32_t sign = a.direction < 0 ? -1 : 1;
+    const int32_t depth = (BeamCountOf(a.code) - 1) * 96 + 64;
+    for (size_t o = 0; o < m.voices.size(); ++o) {
+        if (o == v) continue;
+        for (const NiffEvent& h : m.voices[o].events) {
+            if (h.tick < a.tick || h.tick > b.tick) continue;
+            const int32_t y0 = a.position * kStep + a.stemLength, y1 = b.position * kStep + b.stemLength;
+            const int32_t outer = sign * (y0 + (y1 - y0) * (h.tick - a.tick) / (b.tick - a.tick));
+            const int32_t near = sign * h.position * kStep - kStep, far = near + 2 * kStep;
+            if (outer - depth < far + gap && outer + gap > near) return false;
+        }
+    }
+    return true;
+}
+
+TEST(NiffBeamStemsTest, ABeamStandsClearOfTheOtherVoicesHeadsBetweenItsEnds) {
+    struct Case {
+        std::vector<int> beamed;  // the beamed voice's eighths, one a beat apart
+        std::vector<int> other;   // the other voice's quarters, one a beat apart
+        bool moves;               // whether the beam has to move
+    };
+    const Case cases[] = {
+        {{0, 1, 0, 1}, {-4, -7, -4, -6}, true},      // stems up: heads of the upper voice at the beam
+        {{-9, -10, -9, -10}, {-5, -2, -5, -3}, true},  // stems down: heads of the lower voice at the beam
+        {{0, 0, 0}, {-7, -9, -4}, true},               // a second head beyond the first one passed
+        {{0, 1, 0, 1}, {-14, -13, -14, -13}, false},   // heads far beyond the beam
+        {{0, 1, 0, 1}, {2, 3, 2, 3}, false},           // heads on the notes' side
+    };
+    for (size_t n = 0; n < std::size(cases); ++n) {
+        SCOPED_TRACE(::testing::Message() << "case " << n);
+        const Case& c = cases[n];
+        std::vector<Chord> beamed, other;
+        for (size_t i = 0; i < c.beamed.size(); ++i) beamed.push_back({static_cast<int32_t>(i * 256), {c.beamed[i]}, 9, false});
+        for (size_t i = 0; i < c.other.size(); ++i) other.push_back({static_cast<int32_t>(i * 256), {c.other[i]}, 10, false});
+        NiffStaffMeasure m;
+        m.voices[0] = VoiceOf(beamed, true);
+        m.voices[1] = VoiceOf(other, false);
+        SettleNiffBeamStems(m.voices[0]);
+        const std::vector<NiffEvent> settled = m.voices[0].events;
+        EXPECT_EQ(BeamClearsOtherHeads(m, 0, 1), !c.moves);
+        ClearNiffBeamsOfOtherVoices(m);
+        EXPECT_TRUE(BeamClearsOtherHeads(m, 0, 32));
+        for (size_t i = 0; i < settled.size(); ++i) {
+            const int16_t before = settled[i].stemLength, after = m.voices[0].events[i].stemLength;
+            EXPECT_EQ(m.voices[0].events[i].direction, settled[i].direction);
+            EXPECT_GE(std::abs(after), std::abs(before)) << "chord " << i;  // never shorter
+            if (!c.moves) {
+                EXPECT_EQ(after, before) << "chord " << i;
+            }
+        }
     }
 }
 

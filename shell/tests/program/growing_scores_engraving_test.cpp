@@ -441,8 +441,9 @@ INSTANTIATE_TEST_SUITE_P(Seeds, GrowingScoresTest,
                          ::testing::Values(Growth{1, 40}, Growth{2, 40}, Growth{3, 40},
                                            Growth{4, 40}, Growth{5, 40}, Growth{6, 40},
                                            Growth{8, 40}, Growth{9, 40}, Growth{10, 40},
-                                           Growth{11, 40}, Growth{12, 40}, Growth{14, 40},
-                                           Growth{15, 40}, Growth{16, 40}, Growth{18, 40},
+                                           Growth{11, 40}, Growth{12, 40}, Growth{13, 40},
+                                           Growth{14, 40}, Growth{15, 40}, Growth{16, 40},
+                                           Growth{17, 40}, Growth{18, 40},
                                            Growth{19, 40}, Growth{20, 40}, Growth{21, 40},
                                            Growth{22, 40}));
 
