@@ -343,7 +343,9 @@ TEST_F(SmfImportTexts, SingleTrackFileNamesItsStavesAndKeepsItsTexts) {
         EXPECT_EQ(Texts(lines), c.lines);
         for (const Seen& s : lines) EXPECT_EQ(s.style, kImportedTextStyle) << s.text;
         EXPECT_EQ(Notes(view, 1), c.notes1);
-        EXPECT_EQ(c.staves == 2 ? Notes(view, 2) : "1:1024:38", "1:1024:38");  // the drums' own staff
+        if (c.staves == 2) {
+            EXPECT_EQ(Notes(view, 2), "1:1024:38");  // the drums' own staff
+        }
     }
 }
 
