@@ -13,6 +13,7 @@
 #include <utility>
 
 #include "core/constants.h"
+#include "core/objects/score_object.h"
 
 namespace ql {
 
@@ -71,15 +72,19 @@ bool InksMeet(const InkMark& a, const InkMark& b) {
 }
 
 // A mark that has no business over a measure number: dynamics, texts, labels,
-// lyrics, clefs and signatures.
+// lyrics, clefs, signatures, and the signs and lines of objects and their slurs
+// (not the ties of notes).
 bool StandsOverNumbers(const InkMark& m) {
     switch (m.mark) {
+        case Mark::Curve: return m.object != nullptr && m.object->type == TypeCode(ObjectType::Slur);
         case Mark::Dynamic:
         case Mark::Text:
         case Mark::Label:
         case Mark::Lyric:
         case Mark::Clef:
         case Mark::Signature:
+        case Mark::Other:
+        case Mark::Line:
             return true;
         default:
             return false;

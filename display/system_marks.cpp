@@ -25,6 +25,7 @@
 #include "display/staff_groups.h"
 #include "display/system_drawing.h"
 #include "display/system_drawing_internal.h"
+#include "layout/marks_above_staff.h"
 #include "notes/beatmap/beat_map.h"
 #include "platform/gfx/dc.h"
 #include "platform/gfx/objects.h"
@@ -238,6 +239,23 @@ int32_t AboveNotes(const Grid& grid, int staff, int slot, int32_t left, int32_t 
     return baseline;
 }
 
+// The number also stands clear above the lines and curves of the staff (octave
+// lines, brackets, endings, slurs, hairpins) that pass within a head and a space of
+// it (a line's label stands before its start), and their labels.
+int32_t AboveLines(const Grid& grid, int staff, int32_t left, int32_t right, int32_t baseline) {
+    ScoreView* view = grid.view;
+    const int32_t near = Scaled(view, kNoteHeadReach + kLineSpacing);
+    const TimeX xOf = [&](int measure, int tick, int offset) {
+        const int slot = measure - grid.system->firstMeasure + 1;
+        return int64_t{MeasureSlotX(view, grid.system, slot)} + SlotTickToX(view, grid.system, slot, tick) +
+               Scaled(view, offset);
+    };
+    const int64_t top = LinesTopOver(view, grid.system, staff, left - near, right + near, 1.0, xOf);
+    if (top >= 0) return baseline;
+    const int64_t lifted = StaffY(grid, staff) + Scaled(view, static_cast<int32_t>(top)) - Scaled(view, kNumberClearance);
+    return static_cast<int32_t>(std::min<int64_t>(baseline, lifted));
+}
+
 }  // namespace
 
 void DrawMeasureNumber(ScoreView* view, int staff, int slot, int number) {
@@ -262,6 +280,7 @@ void DrawMeasureNumber(ScoreView* view, int staff, int slot, int number) {
     if (TextExtentOfFont(view->ViewDC, text.data(), static_cast<int>(text.size()), &extent)) {
         const int32_t left = horizontal == gfx::kTextAlignCentre ? x - extent.cx / 2 : x;
         y = AboveNotes(grid, staff, slot, left, left + extent.cx, y);
+        y = AboveLines(grid, staff, left, left + extent.cx, y);
     }
     InkNumber(view, x, y, text, number);
     gfx::SetTextAlign(view->ViewDC, saved);

@@ -48,7 +48,6 @@ namespace {
 namespace dlg = import_options_dialog;
 using platform::WindowHandle;
 
-constexpr int kSingleTrackStaves = 16;
 constexpr uint8_t kMostImportMeasuresPerSystem = 3;
 constexpr int32_t kImportScrollOrigin = -30720;
 constexpr char kNiffExtension[] = ".nif";
@@ -180,12 +179,10 @@ ScoreView* PrescanMidiFile() {
     // tracks counted are those the file holds, which a damaged header may overstate;
     // a file lacking tracks its header counts keeps a staff, so that the import reads
     // it and says it is damaged, and so does a file of tracks that hold nothing.
+    // Format 0: a staff for each channel that plays notes, and one at least.
     const int tracks = file->format == 0 ? 1 : smf::CountTrackChunks(*file, file->trackCount);
-    int staves = kSingleTrackStaves;
-    if (file->format != 0) {
-        staves = LastPlannedStaff(PlanTrackStaves(*file, tracks));
-        if (tracks < file->trackCount || tracks > 1) staves = std::max(staves, 1);
-    }
+    int staves = LastPlannedStaff(PlanTrackStaves(*file, tracks));
+    if (file->format == 0 || tracks < file->trackCount || tracks > 1) staves = std::max(staves, 1);
     file.reset();
     staves = std::clamp(staves, 0, kMaxStaves);
     if (staves == 0) {

@@ -49,6 +49,17 @@ ScoreObject* PlaceImportedStaffLabel(ScoreView* view, int staff, const std::stri
     return object;
 }
 
+bool ImportedLabelFitsOneLine(ScoreView* view, const std::string& text) {
+    if (view == nullptr || view->document == nullptr) return false;
+    ScoreObject* probe = ConstructStaffLabelWithText(view, text.c_str());
+    if (probe == nullptr) return false;
+    MeasureTextBlock(view, probe);
+    const int32_t width = std::abs(AsTextBox(probe)->body.width);
+    ReleaseObjectByType(view->document, probe);
+    const int32_t room = StaffLabelWidthLimit(view, view->document->firstPage);
+    return room > 0 && width <= room;
+}
+
 ScoreObject* PlaceImportedPageText(ScoreView* view, const std::string& text, const LogicalPoint& point,
                                    uint8_t style) {
     ScoreObject* object = ConstructTextLineWithText(view, text.c_str());

@@ -18,6 +18,10 @@ struct ScoreObject;
 // fitted into it (MeasureStaffLabel). The label made, or null.
 ScoreObject* PlaceImportedStaffLabel(ScoreView* view, int staff, const std::string& text);
 
+// Whether `text` as a staff label stands on one line within the room the first
+// system's indent may take (StaffLabelWidthLimit), unwrapped.
+bool ImportedLabelFitsOneLine(ScoreView* view, const std::string& text);
+
 // A text line on the current page's list, anchored at `point` (logical units from
 // the page's origin). `style` 0 keeps the imported-text style. The line, or null.
 ScoreObject* PlaceImportedPageText(ScoreView* view, const std::string& text, const LogicalPoint& point,

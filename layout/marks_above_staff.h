@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 namespace ql {
 
@@ -35,5 +36,17 @@ void TakeMarkReach(ScoreView* view, ScoreObject* object, int64_t origin, double 
 // measures in the system before on the page. Marks on notes and the staff's signs
 // are not counted.
 VerticalReach MarksReachOfStaff(ScoreView* view, const ScoreSystem* system, int staff);
+
+// The x of a time in a measure of the system, with an anchor's x offset (unscaled)
+// added, in the units of the span it is weighed against.
+using TimeX = std::function<int64_t(int measure, int tick, int offset)>;
+
+// The top (y from the staff's bottom line, at `scale`, negative upwards; 0 when
+// none rises above it) of the lines and curves anchored in time in the staff's
+// measures of the system, with the lines carried on into it from the system before
+// and the labels of all of them, that pass over [left, right] of the system: a
+// measure number stands clear above these.
+int64_t LinesTopOver(ScoreView* view, const ScoreSystem* system, int staff, int64_t left, int64_t right,
+                     double scale, const TimeX& xOf);
 
 }  // namespace ql

@@ -70,7 +70,7 @@ struct ImportRun {
     ScoreDocument* document = nullptr;
     int format = 1;
     int staffCount = 0;
-    std::vector<TrackStaves> plan;  // format 1: each track's staves (PlanTrackStaves)
+    std::vector<TrackStaves> plan;  // each track's staves (PlanTrackStaves)
     std::vector<int> clockStaves;   // format 1: the staves the current track's deltas move on
     bool smpte = false;
     bool tempoSeen = false;
@@ -101,8 +101,9 @@ bool IsNoteOff(const smf::MidiFileEvent& event) {
 
 // The staff an event goes to. Format 1: the signature track's meta events staff 0
 // and its channel messages its own staff (0 when it has none); the other tracks
-// follow, a channel with a staff of its own going to it. Format 0: its channel + 1
-// (meta and system-exclusive events staff 1, or the channel prefix's channel + 1).
+// follow, a channel with a staff of its own going to it. Format 0: the staff of its
+// channel (of the channel prefix's for meta events) when that plays notes, else
+// staff 1.
 // A track past those the file was found to hold (a damaged file) takes the staff
 // after the last one's.
 int StaffOfTrack(const ImportRun& run, int track) {
@@ -120,8 +121,10 @@ int StaffOf(const ImportRun& run, const smf::MidiFileEvent& event, int track) {
                             : 0;
         return own != 0 ? own : StaffOfTrack(run, track);
     }
-    if (channel) return (event.status & kChannelMask) + 1;
-    return run.prefixSet ? run.prefixChannel + 1 : 1;
+    if (!channel && !run.prefixSet) return 1;
+    const int of = channel ? event.status & kChannelMask : run.prefixChannel;
+    const int own = run.plan.empty() ? 0 : run.plan[0].ofChannel[static_cast<size_t>(of)];
+    return own != 0 ? own : 1;
 }
 
 // Format 1: the staves whose clocks a track's deltas move on: staff 0 for the
@@ -210,7 +213,10 @@ void ImportChannelMessage(ImportRun& run, int staff, const smf::MidiFileEvent& e
         }
         return;
     }
-    if (in.status == kProgramChange && !st.patchSet) {
+    // In a single-track file a channel that plays no notes shares staff 1, whose
+    // sound is not its.
+    const bool ownSound = run.format != 0 || run.plan.empty() || ((run.plan[0].playing >> in.channel) & 1) != 0;
+    if (in.status == kProgramChange && !st.patchSet && ownSound) {
         SetStaffVoices(run.document, staff, false, in.data[0]);
         st.patchSet = true;
     }
@@ -415,6 +421,7 @@ std::vector<TrackStaves> PlanTrackStaves(smf::MidiFileReader& file, int tracks) 
         TrackStaves staves;
         if (i == 0 ? !channels.empty() : holds) staves.first = ++staff;
         for (size_t c = 1; c < channels.size(); ++c) staves.ofChannel[channels[c]] = ++staff;
+        for (const int channel : channels) staves.playing |= static_cast<uint16_t>(1u << channel);
         plan.push_back(staves);
     }
     file.nextChunk = next;
@@ -452,13 +459,13 @@ SmfImportResult ImportStandardMidiFile(ScoreView* view) {
     run.document = view->document;
     run.format = file->format;
     run.staffCount = view->document->header.staffCount;
-    if (run.format == 1) run.plan = PlanTrackStaves(*file, file->trackCount);
+    run.plan = PlanTrackStaves(*file, run.format == 0 ? 1 : file->trackCount);
     if (run.staffCount > 0 && LastPlannedStaff(run.plan) > run.staffCount)
         run.report.Count(kStavesPastLastStaff, LastPlannedStaff(run.plan) - run.staffCount);
     run.smpte = (file->division & kSmpteDivision) != 0;
     if (run.smpte) run.document->header.tempo = 120;
     run.signatures = BeginImportSignatures(view, resolution);
-    BeginImportTexts(run.texts, run.staffCount);
+    BeginImportTexts(run.texts, run.staffCount, run.format == 0);
 
     const uint8_t voiceMask = view->voiceMask;
     view->voiceMask = 0;

@@ -60,7 +60,7 @@ int ImportResolution(uint16_t division);
 // staff's clef from its notes.
 bool& ImportGuessClefs();
 
-// Format 1: the staves of a track. The signature track (the first) has a staff of
+// The staves of a track (format 0: of the file's one track, planned as the first). The signature track (the first) has a staff of
 // its own only when it plays a note (a note-on of velocity above 0); every other
 // track takes the next staff unless it holds nothing but its end, as a sequencer's
 // unused tracks do. A track that plays notes on more than one channel takes a staff
@@ -70,6 +70,7 @@ inline constexpr int kFileChannels = 16;
 struct TrackStaves {
     int first = 0;  // the track's staff (0: none): its meta events and the channels below
     std::array<int, kFileChannels> ofChannel{};  // the staff of a channel's notes; 0: `first`
+    uint16_t playing = 0;                        // the channels that play notes, a bit each
     int last() const { return std::max(first, *std::max_element(ofChannel.begin(), ofChannel.end())); }
 };
 // The staves of the first `tracks` track chunks. The file is left where it was.

@@ -92,6 +92,10 @@ void DropTrackName(ImportTexts& texts, ScoreView* view, int staff) {
 // A text on a staff's own track: at the start of measure 1 it names the staff (a
 // track name just met gives way to it); elsewhere a text line.
 void ImportStaffText(ImportTexts& texts, ScoreView* view, int staff, const std::string& text) {
+    if (texts.singleTrack) {
+        TextLineHere(texts, view, staff, text, kImportedTextStyle);
+        return;
+    }
     TranscriptionStaff& state = TranscriptionStaffState(staff);
     const bool inFirstMeasure = state.currentMeasure == 1;
     if (inFirstMeasure && SnappedPosition(staff) == 0 && state.titleState == kTrackNameKept) {
@@ -114,13 +118,26 @@ void ImportInstrumentName(ImportTexts& texts, ScoreView* view, int staff, const 
         state.titleState = kInstrumentApplied;
         return;
     }
-    TextLineHere(texts, view, staff, text, 0);
+    TextLineHere(texts, view, staff, text, texts.singleTrack ? kImportedTextStyle : 0);
+}
+
+// A single-track file's track name: the first met at the start of measure 1 names
+// the staff (PlaceImportTexts decides how); any other is a text where it falls.
+void ImportSingleTrackName(ImportTexts& texts, ScoreView* view, int staff, const std::string& text) {
+    TranscriptionStaff& state = TranscriptionStaffState(staff);
+    if (state.currentMeasure == 1 && SnappedPosition(staff) == 0 && state.titleState == kNoTitle) {
+        texts.labels[static_cast<size_t>(staff)] = text;
+        state.titleState = kLabelMade;
+        return;
+    }
+    TextLineHere(texts, view, staff, text, kImportedTextStyle);
 }
 
 }  // namespace
 
-void BeginImportTexts(ImportTexts& texts, int staffCount) {
+void BeginImportTexts(ImportTexts& texts, int staffCount, bool singleTrack) {
     const size_t slots = static_cast<size_t>(std::max(staffCount, 0)) + 1;
+    texts.singleTrack = singleTrack;
     texts.titles.clear();
     texts.notices.clear();
     texts.labels.assign(slots, std::string());
@@ -146,6 +163,10 @@ void ImportMetaText(ImportTexts& texts, ScoreView* view, int staff, uint8_t type
         case kMetaCopyright: texts.notices.push_back(std::move(text)); break;
         case kMetaTrackName:
             if (staff == 0) break;
+            if (texts.singleTrack) {
+                ImportSingleTrackName(texts, view, staff, text);
+                break;
+            }
             if (ScoreObject* line = TextLineHere(texts, view, staff, text, 0)) {
                 texts.trackNames[static_cast<size_t>(staff)] = line;
                 TranscriptionStaffState(staff).titleState = kTrackNameKept;
@@ -176,15 +197,23 @@ void PlaceImportTexts(const ImportTexts& texts, ScoreView* view) {
     if (view == nullptr || view->document == nullptr || view->document->firstPage == nullptr) return;
     ShowPageInView(view, 0);
     const int staves = view->document->header.staffCount;
-    for (size_t staff = 1; staff < texts.labels.size() && static_cast<int>(staff) <= staves; ++staff)
-        if (!texts.labels[staff].empty()) PlaceImportedStaffLabel(view, static_cast<int>(staff), texts.labels[staff]);
+    std::vector<std::string> titles = texts.titles;
+    for (size_t staff = 1; staff < texts.labels.size() && static_cast<int>(staff) <= staves; ++staff) {
+        const std::string& label = texts.labels[staff];
+        if (label.empty()) continue;
+        // A single-track file's name too long for the indent is the piece's title.
+        if (texts.singleTrack && !ImportedLabelFitsOneLine(view, label))
+            titles.insert(titles.begin(), label);
+        else
+            PlaceImportedStaffLabel(view, static_cast<int>(staff), label);
+    }
     ShowPageInView(view, 0);
     PageExtentOf(view);
     const int32_t centre = (kLogicalOrigin + view->PageRight) / 2;
-    if (!texts.titles.empty()) {
+    if (!titles.empty()) {
         const int32_t height = ImportedTextHeight(view, kTitleStyle);
         int32_t y = kLogicalOrigin;
-        for (const std::string& title : texts.titles)
+        for (const std::string& title : titles)
             PlaceImportedPageText(view, title, {centre, y += height}, kTitleStyle);
     }
     if (!texts.notices.empty()) {

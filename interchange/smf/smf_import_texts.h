@@ -3,8 +3,11 @@
 // copyright notices page lines at its foot, a text at the start of a staff its
 // label (taking over the track name met just before it), track and instrument
 // names, lyrics and other texts text lines where they fall, and tempo events tempo
-// marks. Objects of the signature track go to staff 1. Page texts and labels wait
-// for the pages to be laid out. Text bytes are kept as the file has them.
+// marks. Objects of the signature track go to staff 1. In a single-track file
+// (format 0) every text stays a text line where it falls, and the track's name at
+// its start names the staff when it fits the first system's indent on one line,
+// else it heads the title lines. Page texts and labels wait for the pages to be
+// laid out. Text bytes are kept as the file has them.
 #pragma once
 
 #include <cstdint>
@@ -29,9 +32,10 @@ struct ImportTexts {
     std::vector<std::string> labels;   // by staff; empty: none
     std::vector<ScoreObject*> trackNames;  // by staff: the remembered track-name line
     std::vector<CellListEnd> ends;         // by staff: where its texts and marks were last appended
+    bool singleTrack = false;              // a format-0 file: labels come from names alone
 };
 
-void BeginImportTexts(ImportTexts& texts, int staffCount);
+void BeginImportTexts(ImportTexts& texts, int staffCount, bool singleTrack = false);
 
 // A meta event of a text type (0x01 text .. 0x05 lyric) met on `staff` (0: the
 // signature track) at the staff's current place in the transcription.

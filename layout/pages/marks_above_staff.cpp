@@ -17,6 +17,7 @@
 #include "core/objects/score_object.h"
 #include "core/text/text_object.h"
 #include "core/ui/status_bar_notes.h"
+#include "display/painter.h"
 #include "layout/page_chain.h"
 #include "objects/curves/curve_objects.h"
 #include "objects/hairpin/hairpin.h"
@@ -78,6 +79,37 @@ bool DrawnLineSpan(ScoreObject* object, Span* span, int* measures) {
             return true;
         }
         default: return false;
+    }
+}
+
+// A line's or curve's ends (a hairpin's three points), for a mark that has one and
+// whose record (`room` bytes) holds its body; how many.
+int DrawnLineEnds(ScoreObject* object, size_t room, AnchorPoint* ends) {
+    const auto line = [&](const SpannerEndpoint& endpoint) {
+        if (room < sizeof(TextSpanner)) return 0;
+        ends[0] = endpoint.start;
+        ends[1] = endpoint.end;
+        return 2;
+    };
+    switch (static_cast<ObjectType>(object->type)) {
+        case ObjectType::PedalBracket:
+            if (room < sizeof(Wickette)) return 0;
+            ends[0] = AsWickette(object)->spanner.endpoint.start;
+            ends[1] = AsWickette(object)->spanner.endpoint.end;
+            return 2;
+        case ObjectType::Widget:
+        case ObjectType::Octave: return line(AsTextSpanner(object)->spanner.endpoint);
+        case ObjectType::RepeatEnding:
+            return room >= sizeof(RepeatEndingObject) ? line(AsRepeatEnding(object)->spanner.endpoint) : 0;
+        case ObjectType::Slur:
+            if (room < sizeof(SlurObject)) return 0;
+            ends[0] = AsSlur(object)->body.points[0];
+            ends[1] = AsSlur(object)->body.points[kSlurPoints - 1];
+            return 2;
+        case ObjectType::Hairpin:
+            if (room < sizeof(HairpinObject)) return 0;
+            std::copy_n(AsHairpin(object)->points, 3, ends); return 3;
+        default: return 0;
     }
 }
 
@@ -166,6 +198,44 @@ VerticalReach MarksReachOfStaff(ScoreView* view, const ScoreSystem* system, int 
     }
     TakeCarriedLines(system, document, staff, scale, &reach);
     return reach;
+}
+
+int64_t LinesTopOver(ScoreView* view, const ScoreSystem* system, int staff, int64_t left, int64_t right,
+                     double scale, const TimeX& xOf) {
+    ScoreDocument* document = view != nullptr ? view->document : nullptr;
+    if (document == nullptr || system == nullptr || staff < 1 || staff > document->header.staffCount) return 0;
+    const ScoreSystem* before = system->previous.get();
+    const int from = before != nullptr ? before->firstMeasure : system->firstMeasure;
+    // Where an end stands against the span: before it (-1), over it (0) or past it (1).
+    const auto side = [&](int measure, const AnchorPoint& at) {
+        if (measure < system->firstMeasure) return -1;
+        if (measure > system->lastMeasure) return 1;
+        const int64_t x = xOf(measure, at.coarse[1], at.x);
+        return x < left ? -1 : x > right ? 1 : 0;
+    };
+    VerticalReach reach;
+    for (int measure = from; measure <= system->lastMeasure; ++measure) {
+        MeasureCell* cell = ExistingMeasureCell(document, staff, measure);
+        ScoreObject* object = cell != nullptr && cell->objects ? cell->objects->next.get() : nullptr;
+        for (int n = 0; object != nullptr && n < pages::kMaxChain; object = object->next.get(), ++n) {
+            // The pages are drawn from lists that may be damaged: a node that is no
+            // live object ends the walk.
+            const size_t room = SoundObjectBytes(document, object);
+            if (room == 0) break;
+            if (static_cast<ObjectSubtype>(object->subtype) != ObjectSubtype::MeasureTimeList) continue;
+            AnchorPoint ends[3]{};
+            const int count = DrawnLineEnds(object, room, ends);
+            int first = 1;
+            int last = -1;
+            for (int i = 0; i < count; ++i) {
+                const int at = side(measure + static_cast<int16_t>(ends[i].coarse[0]), ends[i]);
+                first = std::min(first, at);
+                last = std::max(last, at);
+            }
+            if (count > 0 && first <= 0 && last >= 0) TakeMarkReach(view, object, 0, scale, &reach);
+        }
+    }
+    return -reach.above;
 }
 
 }  // namespace ql

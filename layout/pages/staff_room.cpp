@@ -27,6 +27,7 @@
 #include "core/ui/status_bar_notes.h"
 #include "display/system_drawing.h"
 #include "layout/page_chain.h"
+#include "layout/marks_above_staff.h"
 #include "layout/page_fit.h"
 #include "layout/spacing/accidental_columns.h"
 #include "layout/spacing/spacing_list.h"
@@ -191,6 +192,17 @@ void TakeNumbersReach(ScoreView* view, const ScoreSystem* system, int staff, dou
             notes = std::min(notes, NotesTopBetween(document, staff, measure - 1, left + before->width,
                                                     right + before->width, scale));
         baseline = std::min(baseline, notes - kNumberClearance);
+        // x from this measure's opening barline, as left and right are.
+        const TimeX xOf = [&](int at, int tick, int offset) {
+            int64_t x = 0;
+            for (int k = measure; k < at; ++k)
+                if (const MeasureRecord* passed = MeasureRecordOf(document, k)) x += passed->width;
+            for (int k = at; k < measure; ++k)
+                if (const MeasureRecord* passed = MeasureRecordOf(document, k)) x -= passed->width;
+            const MeasureRecord* own = MeasureRecordOf(document, at);
+            return x + (own != nullptr ? SpacingTickX(*own, tick) : 0) + offset;
+        };
+        baseline = std::min(baseline, LinesTopOver(view, system, staff, left, right, scale, xOf) - kNumberClearance);
         reach->Take(baseline - kNumberInk, baseline);
     }
 }

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "core/constants.h"
+#include "core/objects/score_object.h"
 
 namespace ql {
 namespace {
@@ -23,6 +24,14 @@ constexpr int32_t kHead = 167;
 int g_chords[4];  // stand-ins for the events that own note parts, and for objects
 const ScoreObject* const kObjectA = reinterpret_cast<const ScoreObject*>(&g_chords[2]);
 const ScoreObject* const kObjectB = reinterpret_cast<const ScoreObject*>(&g_chords[3]);
+// A slur's and a tie's records: a measure number tells a slur over it, not a tie.
+ScoreObject ObjectOfType(ObjectType type) {
+    ScoreObject object{};
+    object.type = TypeCode(type);
+    return object;
+}
+const ScoreObject g_slur = ObjectOfType(ObjectType::Slur);
+const ScoreObject g_tie = ObjectOfType(ObjectType::Tie);
 
 InkMark Glyph(Mark mark, int32_t x, int32_t y, int32_t w, int32_t h, int staff = 1, int voice = 0,
               int chord = 0, const ScoreObject* object = nullptr) {
@@ -132,6 +141,17 @@ TEST(EngravingCollisionsTest, EachPairIsNamedOrLeftAlone) {
          Texted(Glyph(Mark::Number, 1100, 850, 120, 100, 1, -1, -1), "12"), FindingKind::MarkOverNumber},
         {"a lyric on a measure number", Texted(Glyph(Mark::Lyric, 1000, 1000, 300, 150, 1, 0, -1, kObjectA), "la"),
          Texted(Glyph(Mark::Number, 1100, 1050, 120, 100, 1, -1, -1), "12"), FindingKind::MarkOverNumber},
+        {"an octave sign on a measure number",
+         Texted(Glyph(Mark::Other, 1050, 1000, 260, 150, 1, -1, -1, kObjectA), "8va"),
+         Texted(Glyph(Mark::Number, 1100, 1050, 120, 100, 1, -1, -1), "6"), FindingKind::MarkOverNumber},
+        {"an octave line through a measure number", Stroke(Mark::Line, 900, 1100, 3000, 1100, 10, kObjectA),
+         Texted(Glyph(Mark::Number, 1100, 1050, 120, 100, 1, -1, -1), "8"), FindingKind::MarkOverNumber},
+        {"a slur through a measure number", Stroke(Mark::Curve, 0, 1090, 3000, 1090, 12, &g_slur),
+         Texted(Glyph(Mark::Number, 1100, 1050, 120, 100, 1, -1, -1), "2"), FindingKind::MarkOverNumber},
+        {"a tie through a measure number", Stroke(Mark::Curve, 0, 1090, 3000, 1090, 12, &g_tie),
+         Texted(Glyph(Mark::Number, 1100, 1050, 120, 100, 1, -1, -1), "2"), std::nullopt},
+        {"a line under a measure number", Stroke(Mark::Line, 900, 1200, 3000, 1200, 10, kObjectA),
+         Texted(Glyph(Mark::Number, 1100, 1050, 120, 100, 1, -1, -1), "8"), std::nullopt},
         {"a measure number on a head", Texted(Glyph(Mark::Number, 1000, 1000, 120, 100, 1, -1, -1), "12"),
          Head(1000, 1040), FindingKind::NumberOverSign},
         {"a barline of the staves", Stroke(Mark::Barline, 1100, 0, 1100, 3000, 16),

@@ -103,23 +103,32 @@ TEST_F(SmfImport, DivisionOf96AndTheFirstTempoAndSignatures) {
     EXPECT_EQ(Notes(imported, 1), "1:0:60 1:1024:64 1:2048:67");
 }
 
-// A format-0 file: channel 1 to staff 1, channel 10 to staff 10; every delta
-// advances every staff.
-TEST_F(SmfImport, SingleTrackFileSpreadsChannelsOverSixteenStaves) {
-    const Bytes track{0x00, 0x90, 60, 90, 0x60, 0x99, 38, 90, 0x60, 0x80, 60, 0, 0x00, 0x89, 38, 0,
+// A format-0 file: a staff for each channel that plays notes, in the order they
+// first play (channel 1 to staff 1, channel 10 to staff 2); every delta advances
+// every staff.
+TEST_F(SmfImport, SingleTrackFileGivesAStaffToEachChannelThatPlays) {
+    const Bytes track{0x00, 0xC3, 5, 0x00, 0xC0, 7, 0x00, 0x90, 60, 90, 0x60, 0x99, 38, 90, 0x60, 0x80, 60, 0, 0x00, 0x89, 38, 0,
                       0x00, 0xFF, 0x2F, 0x00};
     ScoreView* imported = Import(WriteBytes("single.mid", Join({Header(0, 1, 96), Chunk("MTrk", track)})));
     ASSERT_NE(imported, nullptr);
-    EXPECT_EQ(imported->document->header.staffCount, 16);
+    EXPECT_EQ(imported->document->header.staffCount, 2);
     EXPECT_EQ(Notes(imported, 1), "1:0:60");
-    EXPECT_EQ(Notes(imported, 10), "1:1024:38");
-    EXPECT_EQ(StaffRecordOf(imported->document, 10)->timbres[0].channel, 9);
-    // Sixteen staves take the smaller staff size 8; a score of a few keeps size 4.
-    EXPECT_EQ(imported->document->header.pageGeometry.staffSize, 8);
-    ScoreView* small = Import(WriteBytes("small.mid", Join({Header(1, 2, 96), Chunk("MTrk", kEnd),
-                                                             Chunk("MTrk", ArpeggioTrack())})));
-    ASSERT_NE(small, nullptr);
-    EXPECT_EQ(small->document->header.pageGeometry.staffSize, 4);
+    EXPECT_EQ(Notes(imported, 2), "1:1024:38");
+    EXPECT_EQ(StaffRecordOf(imported->document, 2)->timbres[0].channel, 9);
+    // The sound of channel 4, which plays nothing, is not staff 1's.
+    EXPECT_EQ(StaffRecordOf(imported->document, 1)->timbres[0].patch, 7);
+    // A few staves keep staff size 4; sixteen channels that play take sixteen
+    // staves of the smaller size 8.
+    EXPECT_EQ(imported->document->header.pageGeometry.staffSize, 4);
+    Bytes sixteen;
+    for (uint8_t channel = 0; channel < 16; ++channel)
+        sixteen.insert(sixteen.end(), {0x00, static_cast<uint8_t>(0x90 | channel), 60, 90});
+    sixteen.insert(sixteen.end(), {0x60, 0xFF, 0x2F, 0x00});
+    ScoreView* full = Import(WriteBytes("sixteen.mid", Join({Header(0, 1, 96), Chunk("MTrk", sixteen)})));
+    ASSERT_NE(full, nullptr);
+    EXPECT_EQ(full->document->header.staffCount, 16);
+    EXPECT_EQ(Notes(full, 16), "1:0:60");
+    EXPECT_EQ(full->document->header.pageGeometry.staffSize, 8);
 }
 
 TEST_F(SmfImport, DamagedFilesImportWhatCanBeReadOrAreRefusedByName) {
@@ -233,8 +242,8 @@ TEST_F(SmfImport, TracksAndChannelsFillTheirStavesWithTheFilesKey) {
         {"plain signature track", Join({Header(1, 2, 96), Chunk("MTrk", with(signatures, kEnd)),
                                         Chunk("MTrk", ArpeggioTrack())}),
          1, {"1:0:60 1:1024:64 1:2048:67"}, 9},
-        {"single track of channels", Join({Header(0, 1, 96), Chunk("MTrk", channels)}), 16,
-         {"1:0:60", "", "1:0:48"}, 4},
+        {"single track of channels", Join({Header(0, 1, 96), Chunk("MTrk", channels)}), 2,
+         {"1:0:60", "1:0:48"}, 4},
         // Tracks holding nothing but their end get no staff; the others keep their order
         // (C major is key 7).
         {"empty tracks between and after tracks with notes",
@@ -422,11 +431,10 @@ TEST_F(SmfImport, FilesOfAnotherWriterImportToTheExpectedVoices) {
 
     ScoreView* zero = Import(base + "0.mid");
     ASSERT_NE(zero, nullptr);
-    EXPECT_EQ(zero->document->header.staffCount, 16);
+    EXPECT_EQ(zero->document->header.staffCount, 2);  // the two channels that play
     EXPECT_EQ(zero->document->header.tempo, 100);
     EXPECT_EQ(Notes(zero, 1), "1:0:72 1:1024:74");
-    EXPECT_EQ(Notes(zero, 3), "1:0:48");
-    EXPECT_EQ(Notes(zero, 2), "");
+    EXPECT_EQ(Notes(zero, 2), "1:0:48");
 }
 
 }  // namespace

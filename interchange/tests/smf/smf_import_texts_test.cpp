@@ -298,5 +298,56 @@ TEST_F(SmfImportTexts, TextsAfterTheLastMeasureAreCounted) {
     EXPECT_NE(box.find(std::string(kMarksPastLastMeasure) + ": 4"), std::string::npos) << box;
 }
 
+// Single-track (format 0) files: a staff for each channel that plays, the track's
+// name at its start the staff's name (a channel prefix's name its channel's staff's),
+// other texts and names text lines where they fall, none a title.
+TEST_F(SmfImportTexts, SingleTrackFileNamesItsStavesAndKeepsItsTexts) {
+    const Bytes duet{0x00, 0x90, 60, 90, 0x60, 0x99, 38, 90, 0x60, 0x80, 60, 0, 0x00, 0x89, 38, 0};
+    const Bytes drumsPrefix{0x00, 0xFF, 0x20, 0x01, 0x09};
+    struct Case {
+        const char* name;
+        Bytes track;
+        int staves;
+        std::vector<std::string> labels;  // by staff from 1; empty: none
+        std::vector<std::string> lines;   // staff 1, measure 1, in the imported-text style
+        std::string notes1;
+    };
+    const std::vector<Case> cases{
+        {"short name", Events({Meta(0, 0x03, "Gavotte"), Meta(0, 0x01, "Allegro"), kTwoNotes}), 1,
+         {"Gavotte"}, {"Allegro"}, "1:0:60 1:1024:62"},
+        {"text first", Events({Meta(0, 0x01, "Sequenced by a long hand over many evenings"), Meta(0, 0x03, "Air"),
+                               kTwoNotes}),
+         1, {"Air"}, {"Sequenced by a long hand over many evenings"}, "1:0:60 1:1024:62"},
+        {"two channels", Events({Meta(0, 0x03, "Band"), Meta(0, 0x03, "Take 2"), drumsPrefix,
+                                 Meta(0, 0x03, "Drums"), duet}),
+         2, {"Band", "Drums"}, {"Take 2"}, "1:0:60"},
+        {"no notes", Events({Meta(0, 0x01, "Text")}), 1, {""}, {"Text"}, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScoreView* view = Import(WriteBytes("single.mid", Join({Header(0, 1, 96), Chunk("MTrk", c.track)})));
+        ASSERT_NE(view, nullptr);
+        ScopedDocumentContext context(view);
+        ASSERT_EQ(view->document->header.staffCount, c.staves);
+        for (int staff = 1; staff <= c.staves; ++staff) {
+            StaffRecord* record = StaffRecordOf(view->document, staff);
+            const std::vector<std::string> labels =
+                record->objects ? Texts(OfType(SeenIn(record->objects.get()), ObjectType::Label))
+                                : std::vector<std::string>{};
+            const std::string& want = c.labels[static_cast<size_t>(staff - 1)];
+            EXPECT_EQ(labels, want.empty() ? std::vector<std::string>{} : std::vector<std::string>{want}) << staff;
+        }
+        ShowPageInView(view, 0);
+        for (const Seen& s : SeenIn(PageObjectListOf(view))) EXPECT_NE(s.style, kTitleStyle) << s.text;
+        const std::vector<Seen> lines = OfType(CellObjects(view, 1, 1), ObjectType::Text);
+        EXPECT_EQ(Texts(lines), c.lines);
+        for (const Seen& s : lines) EXPECT_EQ(s.style, kImportedTextStyle) << s.text;
+        EXPECT_EQ(Notes(view, 1), c.notes1);
+        if (c.staves == 2) {
+            EXPECT_EQ(Notes(view, 2), "1:1024:38");  // the drums' own staff
+        }
+    }
+}
+
 }  // namespace
 }  // namespace ql::testing
