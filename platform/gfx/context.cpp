@@ -1,6 +1,7 @@
 // Device contexts: creation of window, paint and memory contexts, the
 // save/restore stack, the text and fill attributes, current position and clip.
 #include <utility>
+#include <vector>
 
 #include "platform/gfx/dc.h"
 #include "platform/gfx/detail/registry.h"
@@ -106,7 +107,10 @@ bool DeleteContext(DcHandle dc) {
     if (detail::Bitmap* b = detail::FindBitmap(d->backing)) --b->backingUsers;
     if (detail::Bitmap* b = detail::FindBitmap(d->state.bitmap); b && b->selectedInto == dc)
         b->selectedInto = DcHandle{};
-    return Reg().contexts.Remove(dc);
+    std::vector<FontHandle> held = std::exchange(d->heldFonts, {});
+    const bool removed = Reg().contexts.Remove(dc);
+    detail::ReleaseFonts(held);  // deleted fonts it still held go with its calls
+    return removed;
 }
 
 ContextKind GetContextKind(DcHandle dc) {

@@ -1,6 +1,7 @@
 // Pens, brushes and stock objects; selecting objects into contexts and deleting them.
 #include "platform/gfx/objects.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "platform/gfx/detail/registry.h"
@@ -130,6 +131,7 @@ BrushHandle SelectObject(DcHandle dc, BrushHandle brush) {
 FontHandle SelectObject(DcHandle dc, FontHandle font) {
     Dc* d = FindDc(dc);
     if (!d || !font) return FontHandle{};
+    if (d->IsRecording()) detail::HoldFont(*d, font);
     detail::RecordIfRecording(*d, [font](DcHandle t) { SelectObject(t, font); });
     FontHandle old = d->state.font;
     d->state.font = font;
@@ -185,8 +187,14 @@ bool DeleteObject(AnyObjectHandle object) {
     switch (object.kind()) {
     case platform::ObjectKind::Pen: return r.pens.Remove(PenHandle{object.bits});
     case platform::ObjectKind::Brush: return r.brushes.Remove(BrushHandle{object.bits});
-    case platform::ObjectKind::Font:
-        return r.fontDeleter ? r.fontDeleter(FontHandle{object.bits}) : false;
+    case platform::ObjectKind::Font: {
+        const FontHandle font{object.bits};
+        if (!r.fontDeleter) return false;
+        if (!detail::IsFontHeld(font)) return r.fontDeleter(font);
+        if (std::find(r.fontsToDelete.begin(), r.fontsToDelete.end(), font) == r.fontsToDelete.end())
+            r.fontsToDelete.push_back(font);
+        return true;
+    }
     case platform::ObjectKind::Bitmap: {
         BitmapHandle h{object.bits};
         const detail::Bitmap* b = r.bitmaps.Find(h);

@@ -2,12 +2,40 @@
 // inside a saved state of the target.
 #include "platform/gfx/recording.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "platform/gfx/dc_access.h"
 #include "platform/gfx/detail/registry.h"
 
 namespace ql::gfx {
+
+namespace detail {
+
+void HoldFont(Dc& recording, FontHandle font) {
+    if (std::find(recording.heldFonts.begin(), recording.heldFonts.end(), font) == recording.heldFonts.end())
+        recording.heldFonts.push_back(font);
+}
+
+bool IsFontHeld(FontHandle font) {
+    bool held = false;
+    Reg().contexts.ForEach([&](DcHandle, const Dc& d) {
+        held = held || std::find(d.heldFonts.begin(), d.heldFonts.end(), font) != d.heldFonts.end();
+    });
+    return held;
+}
+
+void ReleaseFonts(const std::vector<FontHandle>& released) {
+    Registry& r = Reg();
+    for (FontHandle font : released) {
+        auto waiting = std::find(r.fontsToDelete.begin(), r.fontsToDelete.end(), font);
+        if (waiting == r.fontsToDelete.end() || IsFontHeld(font)) continue;
+        r.fontsToDelete.erase(waiting);
+        if (r.fontDeleter) r.fontDeleter(font);
+    }
+}
+
+}  // namespace detail
 
 using detail::Dc;
 using detail::FindDc;
@@ -49,6 +77,7 @@ bool ClearRecording(DcHandle recording) {
     Dc* d = FindDc(recording);
     if (!d || !d->IsRecording()) return false;
     d->calls.clear();
+    detail::ReleaseFonts(std::exchange(d->heldFonts, {}));
     return true;
 }
 

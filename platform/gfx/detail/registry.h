@@ -96,6 +96,7 @@ struct Dc {
     DeviceInfo device;
     std::unique_ptr<PrinterJob> printer;
     std::vector<RecordedCall> calls;  // recording contexts
+    std::vector<FontHandle> heldFonts;  // the fonts a recording selects, kept for its replays
     int replayBase = 0;               // save depth of a replay in progress
     cairo_t* ink = nullptr;
     int inkDepth = 0;
@@ -117,6 +118,9 @@ struct Registry {
     BitmapHandle stockBitmap;  // 1x1 monochrome, selected into new memory contexts
     ScreenMetrics screen;
     std::function<bool(FontHandle)> fontDeleter;
+    // Fonts deleted while a recording still selects them: deleted when the last
+    // recording that holds them is cleared or deleted.
+    std::vector<FontHandle> fontsToDelete;
     Registry();
 };
 
@@ -135,6 +139,14 @@ template <typename Call>
 void RecordIfRecording(Dc& d, Call&& call) {
     if (d.IsRecording()) d.calls.emplace_back(std::forward<Call>(call));
 }
+
+// A recording keeps a font it selects until it is cleared or deleted; letting go
+// of its fonts (taken out of it) deletes those that were deleted meanwhile and no
+// other recording holds.
+void HoldFont(Dc& recording, FontHandle font);
+void ReleaseFonts(const std::vector<FontHandle>& released);
+// Whether a live recording holds the font.
+bool IsFontHeld(FontHandle font);
 
 // The image a context draws on (window, paint, memory); null otherwise.
 Image* ImageOf(const Dc& d);

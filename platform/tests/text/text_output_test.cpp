@@ -228,6 +228,37 @@ TEST(TextOutput, RecordingReplaysText) {
     gfx::DeleteContext(recording);
 }
 
+// A font deleted after text was recorded with it (as a text object lets go of its
+// own font once drawn) still draws that text on every replay; it is gone once no
+// recording holds it.
+TEST(TextOutput, RecordingKeepsADeletedFontUntilItGoes) {
+    Canvas direct, replayed, again;
+    LogicalFont request;
+    request.SetFace("Arial");
+    request.height = -60;
+    const FontHandle own = CreateFontIndirect(request);
+    gfx::DcHandle recording = gfx::CreateRecordingContext(gfx::DcHandle{});
+    gfx::DcHandle other = gfx::CreateRecordingContext(gfx::DcHandle{});
+    for (gfx::DcHandle dc : {recording, other}) {
+        gfx::SelectObject(dc, own);
+        gfx::SetBackgroundMode(dc, gfx::BackgroundMode::Transparent);
+        ASSERT_TRUE(TextOutA(dc, gfx::Point{40, 60}, "1."));
+    }
+    EXPECT_TRUE(gfx::DeleteObject(own));
+    EXPECT_NE(FindFont(own), nullptr);
+    ASSERT_TRUE(gfx::PlayRecording(recording, replayed.dc()));
+    ASSERT_TRUE(gfx::PlayRecording(recording, again.dc()));
+    TextOutA(direct.dc(), gfx::Point{40, 60}, "1.");
+    EXPECT_FALSE(replayed.Ink().Empty());
+    EXPECT_EQ(replayed.Pixels(), direct.Pixels());
+    EXPECT_EQ(again.Pixels(), direct.Pixels());
+    gfx::DeleteContext(recording);
+    EXPECT_NE(FindFont(own), nullptr) << "the other recording still holds it";
+    gfx::ClearRecording(other);
+    EXPECT_EQ(FindFont(own), nullptr);
+    gfx::DeleteContext(other);
+}
+
 // A recording context moves its own current position past recorded text, as a
 // drawing context would.
 TEST(TextOutput, RecordingKeepsTheCurrentPositionInStep) {
