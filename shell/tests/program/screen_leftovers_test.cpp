@@ -7,6 +7,7 @@
 #include "core/model/event_record.h"
 #include "core/model/events.h"
 #include "core/objects/selection_state.h"
+#include "core/settings/program_options.h"
 #include "core/objects/score_object.h"
 #include "core/state.h"
 #include "core/state/note_tool_state.h"
@@ -111,6 +112,53 @@ TEST_F(ScreenLeftoversTest, TheNoteCursorsLedgerLinesGoWithThePointer) {
     Pump();
     ASSERT_EQ(State().notes.NoteEntry.cursorShown, 0u);
     EXPECT_EQ(Picture(), before);
+    EXPECT_EQ(CloseAndRun(), 0);
+}
+
+// The pointer leaves the window from above the staff (for a palette, another
+// window): the cursor's ledger lines go with it.
+TEST_F(ScreenLeftoversTest, LedgerLinesGoWhenThePointerLeavesTheWindow) {
+    const gfx::Point head = EnterNote();
+    ASSERT_GE(head.x, 0) << "no note entered";
+    const gfx::Point onStaff{head.x + 40, head.y};
+    MoveTo(onStaff.x, onStaff.y);
+    Pump();
+    const uint64_t before = Picture();
+    for (int y = onStaff.y; y > 0 && State().notes.NoteEntry.cursorShown == 0; y -= 2) MoveTo(onStaff.x, y);
+    ASSERT_NE(State().notes.NoteEntry.cursorShown, 0u) << "no note cursor above the staff";
+    win::PostMessage(view_->ViewWindow, win::Message::MouseLeave, 0, 0);
+    Pump();
+    EXPECT_EQ(State().notes.NoteEntry.cursorShown, 0u);
+    EXPECT_EQ(Picture(), before);
+    EXPECT_EQ(CloseAndRun(), 0);
+}
+
+// The window paints part of the cursor's ledger lines again while they are shown
+// (another window went over it, something near them changed), erasing first or
+// not, straight or through the off-screen picture: the lines it did not paint go
+// away with the pointer all the same.
+TEST_F(ScreenLeftoversTest, LedgerLinesPaintedInPartGoWithThePointer) {
+    const gfx::Point head = EnterNote();
+    ASSERT_GE(head.x, 0) << "no note entered";
+    const gfx::Point onStaff{head.x + 40, head.y};
+    MoveTo(onStaff.x, onStaff.y);
+    Pump();
+    const uint64_t before = Picture();
+    for (int pass = 0; pass < 4; ++pass) {
+        const bool erase = pass % 2 == 0;
+        Options().SmoothScreen = pass / 2;
+        int y = onStaff.y;
+        while (y > 0 && State().notes.NoteEntry.cursorShown == 0) MoveTo(onStaff.x, y -= 2);
+        for (int steps = 0; steps < 10 && y > 0; ++steps) MoveTo(onStaff.x, y -= 2);
+        ASSERT_NE(State().notes.NoteEntry.cursorShown, 0u) << "no note cursor above the staff";
+        const win::Rect part{onStaff.x - 30, y - 4, onStaff.x + 30, (y + onStaff.y) / 2};
+        win::InvalidateRect(view_->ViewWindow, &part, erase);
+        Pump();
+        MoveTo(onStaff.x, onStaff.y);
+        Pump();
+        EXPECT_EQ(Picture(), before) << (erase ? "erased" : "painted over") << " smooth " << pass / 2;
+    }
+    Options().SmoothScreen = 0;
     EXPECT_EQ(CloseAndRun(), 0);
 }
 
