@@ -12,6 +12,7 @@
 #include "core/state.h"
 #include "core/state/note_tool_state.h"
 #include "display/hit_test.h"
+#include "display/painter.h"
 #include "editing/palette_windows.h"
 #include "editing/selection_internal.h"
 #include "editing/tool_dispatch.h"
@@ -85,51 +86,61 @@ class ScreenLeftoversTest : public testing::ProgramFixture {
         return testing::WindowImageHash(view_->ViewWindow);
     }
 
+    // A note entered, the pointer on the staff beside it and the picture then; the
+    // pointer's place is in onStaff_. False without a note.
+    bool BesideTheNote() {
+        const gfx::Point head = EnterNote();
+        if (head.x < 0) return false;
+        onStaff_ = {head.x + 40, head.y};
+        MoveTo(onStaff_.x, onStaff_.y);
+        Pump();
+        picture_ = Picture();
+        return true;
+    }
+    // The pointer up from the staff until the note cursor shows; its height then.
+    int UpToTheCursor() {
+        int y = onStaff_.y;
+        while (y > 0 && State().notes.NoteEntry.cursorShown == 0) MoveTo(onStaff_.x, y -= 2);
+        return y;
+    }
+
     ScoreView* view_ = nullptr;
     EventRecord* note_ = nullptr;
+    gfx::Point onStaff_;
+    uint64_t picture_ = 0;
 };
 
 // The pointer goes up and down beside the note, drawing the cursor's ledger lines
 // above and below the staff, with the window painting between the moves; back on
 // the staff it leaves no ledger line behind.
 TEST_F(ScreenLeftoversTest, TheNoteCursorsLedgerLinesGoWithThePointer) {
-    const gfx::Point head = EnterNote();
-    ASSERT_GE(head.x, 0) << "no note entered";
+    ASSERT_TRUE(BesideTheNote()) << "no note entered";
     const win::Rect client = win::GetClientRect(view_->ViewWindow);
-    const gfx::Point onStaff{head.x + 40, head.y};
-    MoveTo(onStaff.x, onStaff.y);
-    Pump();
-    const uint64_t before = Picture();
     bool shown = false;
-    for (int x : {head.x + 40, head.x + 12, head.x + 70})
+    for (int x : {onStaff_.x, onStaff_.x - 28, onStaff_.x + 30})
         for (int y = 0; y < client.bottom; y += 3) {
             MoveTo(x, y);
             shown = shown || State().notes.NoteEntry.cursorShown != 0;
             if (y % 9 == 0) Pump();
         }
     ASSERT_TRUE(shown) << "no note cursor off the staff";
-    MoveTo(onStaff.x, onStaff.y);
+    MoveTo(onStaff_.x, onStaff_.y);
     Pump();
     ASSERT_EQ(State().notes.NoteEntry.cursorShown, 0u);
-    EXPECT_EQ(Picture(), before);
+    EXPECT_EQ(Picture(), picture_);
     EXPECT_EQ(CloseAndRun(), 0);
 }
 
 // The pointer leaves the window from above the staff (for a palette, another
 // window): the cursor's ledger lines go with it.
 TEST_F(ScreenLeftoversTest, LedgerLinesGoWhenThePointerLeavesTheWindow) {
-    const gfx::Point head = EnterNote();
-    ASSERT_GE(head.x, 0) << "no note entered";
-    const gfx::Point onStaff{head.x + 40, head.y};
-    MoveTo(onStaff.x, onStaff.y);
-    Pump();
-    const uint64_t before = Picture();
-    for (int y = onStaff.y; y > 0 && State().notes.NoteEntry.cursorShown == 0; y -= 2) MoveTo(onStaff.x, y);
+    ASSERT_TRUE(BesideTheNote()) << "no note entered";
+    UpToTheCursor();
     ASSERT_NE(State().notes.NoteEntry.cursorShown, 0u) << "no note cursor above the staff";
     win::PostMessage(view_->ViewWindow, win::Message::MouseLeave, 0, 0);
     Pump();
     EXPECT_EQ(State().notes.NoteEntry.cursorShown, 0u);
-    EXPECT_EQ(Picture(), before);
+    EXPECT_EQ(Picture(), picture_);
     EXPECT_EQ(CloseAndRun(), 0);
 }
 
@@ -138,17 +149,12 @@ TEST_F(ScreenLeftoversTest, LedgerLinesGoWhenThePointerLeavesTheWindow) {
 // not, straight or through the off-screen picture: the lines it did not paint go
 // away with the pointer all the same.
 TEST_F(ScreenLeftoversTest, LedgerLinesPaintedInPartGoWithThePointer) {
-    const gfx::Point head = EnterNote();
-    ASSERT_GE(head.x, 0) << "no note entered";
-    const gfx::Point onStaff{head.x + 40, head.y};
-    MoveTo(onStaff.x, onStaff.y);
-    Pump();
-    const uint64_t before = Picture();
+    ASSERT_TRUE(BesideTheNote()) << "no note entered";
+    const gfx::Point onStaff = onStaff_;
     for (int pass = 0; pass < 4; ++pass) {
         const bool erase = pass % 2 == 0;
         Options().SmoothScreen = pass / 2;
-        int y = onStaff.y;
-        while (y > 0 && State().notes.NoteEntry.cursorShown == 0) MoveTo(onStaff.x, y -= 2);
+        int y = UpToTheCursor();
         for (int steps = 0; steps < 10 && y > 0; ++steps) MoveTo(onStaff.x, y -= 2);
         ASSERT_NE(State().notes.NoteEntry.cursorShown, 0u) << "no note cursor above the staff";
         const win::Rect part{onStaff.x - 30, y - 4, onStaff.x + 30, (y + onStaff.y) / 2};
@@ -156,9 +162,10 @@ TEST_F(ScreenLeftoversTest, LedgerLinesPaintedInPartGoWithThePointer) {
         Pump();
         MoveTo(onStaff.x, onStaff.y);
         Pump();
-        EXPECT_EQ(Picture(), before) << (erase ? "erased" : "painted over") << " smooth " << pass / 2;
+        EXPECT_EQ(Picture(), picture_) << (erase ? "erased" : "painted over") << " smooth " << pass / 2;
     }
     Options().SmoothScreen = 0;
+    ReleaseSmoothPaint(true);  // as the menu's toggle does
     EXPECT_EQ(CloseAndRun(), 0);
 }
 
