@@ -11,6 +11,8 @@
 #include "core/state.h"
 #include "core/state/note_tool_state.h"
 #include "core/undo/undo.h"
+#include "display/linked_views.h"
+#include "display/view_location.h"
 #include "editing/feedback.h"
 #include "editing/handle_refresh.h"
 #include "editing/mouse_processor_internal.h"
@@ -66,6 +68,18 @@ void ClearFocusFields(ScoreView* view) {
     s->editMode = kEditIdle;
 }
 
+// The window over a deleted object, erased and painted again: its handles, where it
+// was drawn in the selection's colours, and the cell of the staff and measure it
+// stood in, where what the deletion leaves (a rest in the time a note kept) is
+// drawn again in the score's colours.
+void InvalidateDeletedArea(ScoreView* view, ScoreObject* object, const HitRecord* focus) {
+    InvalidateChainArea(view, object->handleChain.get(), true);
+    if (!IsUsableRecord(focus)) return;
+    InvalidateStoredObjectArea(view, object, focus);
+    const ScopedViewAt at(view, focus);
+    InvalidateCurrentCell(view, false);
+}
+
 intptr_t DeleteFocused(ScoreView* view, ScoreObject* object) {
     SelectionState* s = Sel();
     HitRecord* focus = s->focusRecord.get();
@@ -75,7 +89,7 @@ intptr_t DeleteFocused(ScoreView* view, ScoreObject* object) {
     {
         UndoStep step(view->document, view, UndoKind::Item, object->type, UndoVerb::Delete);
         s->editMode = kEditIdle;  // the drop must not unfocus (and so commit) what it deletes
-        InvalidateObjectArea(view, object);
+        InvalidateDeletedArea(view, object, focus);
         if (prototype != nullptr) ClassOf(prototype).HandleDrop(prototype, view, object, focus);
         SetDocumentModified(view->document);
     }

@@ -198,6 +198,12 @@ gboolean OnEnter(GtkWidget*, GdkEventCrossing*, gpointer data) {
     return FALSE;
 }
 
+// The pointer went out of the window (not into a window inside it), or a grab took it.
+gboolean OnLeave(GtkWidget*, GdkEventCrossing* event, gpointer data) {
+    if (event->detail != GDK_NOTIFY_INFERIOR) win::PostMessage(WindowOf(data), Message::MouseLeave, 0, 0);
+    return FALSE;
+}
+
 gboolean OnMotion(GtkWidget*, GdkEventMotion* event, gpointer data) {
     TrackPointerModifiers(event->state);
     if (GtkWindowBackend* backend = CurrentGtkBackend()) backend->PointerOver(WindowOf(data));
@@ -350,6 +356,7 @@ void ConnectDrawnEvents(Peer& peer) {
     g_signal_connect(peer.area, "button-release-event", G_CALLBACK(OnRelease), data);
     g_signal_connect(peer.area, "motion-notify-event", G_CALLBACK(OnMotion), data);
     g_signal_connect(peer.area, "enter-notify-event", G_CALLBACK(OnEnter), data);
+    g_signal_connect(peer.area, "leave-notify-event", G_CALLBACK(OnLeave), data);
     g_signal_connect(peer.area, "scroll-event", G_CALLBACK(OnScroll), data);
 }
 

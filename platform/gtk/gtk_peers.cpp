@@ -27,7 +27,7 @@ GtkWidget* MakeArea(WindowHandle window) {
     GtkWidget* area = gtk_drawing_area_new();
     gtk_widget_set_can_focus(area, TRUE);
     gtk_widget_add_events(area, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK | GDK_POINTER_MOTION_MASK |
-                                    GDK_ENTER_NOTIFY_MASK |
+                                    GDK_ENTER_NOTIFY_MASK | GDK_LEAVE_NOTIFY_MASK |
                                     GDK_SCROLL_MASK | GDK_SMOOTH_SCROLL_MASK);
     g_signal_connect(area, "draw", G_CALLBACK(DrawImage), GUINT_TO_POINTER(window.bits));
     gtk_widget_show(area);

@@ -78,6 +78,7 @@ enum class Message : uint32_t {
     MiddleButtonDown = 57,
     MiddleButtonUp = 58,
     MouseWheel = 59,  // word: MouseFlags | (signed delta << 16); data: PackPoint (screen)
+    MouseLeave = 60,  // the pointer left the window's client area; default: nothing
     InitDialog = 70,  // word: bits of the control given the focus; data: the caller's value
     Help = 71,        // data: const HelpInfo*
     DrawItem = 72,    // data: const DrawItemInfo*; return 1 when drawn

@@ -24,6 +24,7 @@
 #include "display/view_scroll.h"
 #include "editing/selection.h"
 #include "editing/tool_dispatch.h"
+#include "notes/entry/note_cursor.h"
 #include "platform/ui/message_box.h"
 #include "platform/win/input.h"
 #include "platform/win/keys.h"
@@ -218,6 +219,9 @@ std::optional<intptr_t> Housekeeping(ScoreView* view, WindowHandle window, Messa
             return std::nullopt;
         case Message::Paint:
             return OnPaint(view, window);
+        case Message::MouseLeave:  // the note cursor does not stay where the pointer left
+            HideNoteCursor(view);
+            return 0;
         case Message::Close:
             return OnClose(view, window);
         case Message::LeftButtonDown:
@@ -305,6 +309,7 @@ Pass FilterMark(Message message, uint32_t word, intptr_t data) {
         case Message::Size:
         case Message::KillFocus:
         case Message::Paint:
+        case Message::MouseLeave:
         case Message::HorizontalScroll:
         case Message::VerticalScroll:
         case Message::MouseWheel:

@@ -16,4 +16,9 @@ uint64_t WindowImageHash(platform::WindowHandle window);
 // columns from `left` up to (not including) `right`; -1 when it has no image.
 int DarkWindowPixels(platform::WindowHandle window, int left = 0, int right = INT_MAX);
 
+// The pixels of the window's picture, once the paints it waits for are done, that a
+// full repaint of the window then changes: what earlier drawing left on the screen
+// that no invalidation took away. -1 when it has no image.
+int PixelsAFullRepaintChanges(platform::WindowHandle window);
+
 }  // namespace ql::testing

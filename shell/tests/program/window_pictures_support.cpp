@@ -4,6 +4,8 @@
 #include <cairo.h>
 
 #include <algorithm>
+#include <cstring>
+#include <vector>
 
 #include "platform/gfx/dc_access.h"
 #include "platform/win/paint.h"
@@ -45,6 +47,27 @@ int DarkWindowPixels(platform::WindowHandle window, int left, int right) {
             if (p[0] < kDark && p[1] < kDark && p[2] < kDark) ++dark;
         }
     return dark;
+}
+
+int PixelsAFullRepaintChanges(platform::WindowHandle window) {
+    win::UpdateWindow(window);
+    cairo_surface_t* surface = SurfaceOf(window);
+    if (surface == nullptr) return -1;
+    const size_t bytes = static_cast<size_t>(cairo_image_surface_get_stride(surface)) *
+                         static_cast<size_t>(cairo_image_surface_get_height(surface));
+    const unsigned char* data = cairo_image_surface_get_data(surface);
+    const std::vector<unsigned char> before(data, data + bytes);
+    win::InvalidateRect(window, nullptr, true);
+    win::UpdateWindow(window);
+    surface = SurfaceOf(window);
+    if (surface == nullptr) return -1;
+    data = cairo_image_surface_get_data(surface);
+    const size_t now = static_cast<size_t>(cairo_image_surface_get_stride(surface)) *
+                       static_cast<size_t>(cairo_image_surface_get_height(surface));
+    int changed = 0;
+    for (size_t i = 0; i + 3 < std::min(bytes, now); i += 4)
+        changed += std::memcmp(data + i, before.data() + i, 4) != 0;
+    return changed;
 }
 
 }  // namespace ql::testing
