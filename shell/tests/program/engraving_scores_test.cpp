@@ -554,6 +554,20 @@ std::string SyllablesUnderAnOctaveLine() {
     return Score({{"P1", "Voice"}}, Part("P1", measures));
 }
 
+// High notes tied over every barline, their ties above: the measure numbers at the
+// barlines stand clear above the ties, and the system above gives them room.
+std::string TiesUnderMeasureNumbers() {
+    const std::string start = "<tie type=\"start\"/><notations><tied type=\"start\" orientation=\"over\"/></notations>";
+    const std::string stop = "<tie type=\"stop\"/><notations><tied type=\"stop\"/></notations>";
+    std::string measures;
+    for (int m = 0; m < 16; ++m)
+        measures += "<measure>" + (m == 0 ? Attributes(1, 4, 4) : std::string()) +
+                    Note("A5", 1, "quarter", 0, "<stem>down</stem>" + (m > 0 ? stop : std::string())) +
+                    Note("C6", 1, "quarter", 0, "<stem>down</stem>") +
+                    Note("A5", 2, "half", 0, "<stem>down</stem>" + (m < 15 ? start : std::string())) + "</measure>";
+    return Score({{"P1", "Flute"}, {"P2", "Oboe"}}, Part("P1", measures) + Part("P2", measures));
+}
+
 TEST_F(EngravingScoresTest, EverydayScoresPrintWithoutFindings) {
     ASSERT_EQ(Start(), StartupCode::Ok);
     const struct {
@@ -574,6 +588,7 @@ TEST_F(EngravingScoresTest, EverydayScoresPrintWithoutFindings) {
         {"chords_across_three_staves", ChordsAcrossThreeStaves()},
         {"octave_sign_before_a_trill", OctaveSignBeforeATrill()},
         {"syllables_under_an_octave_line", SyllablesUnderAnOctaveLine()},
+        {"ties_under_measure_numbers", TiesUnderMeasureNumbers()},
         // Scores that crowd their columns with heads, accidentals, grace notes and
         // syllables, whatever the file's breaks.
         {"graces", GracesMidMeasure()},
