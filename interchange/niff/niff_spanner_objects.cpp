@@ -223,10 +223,10 @@ bool TickX(NiffImportState& import, int staff, int measure, int32_t tick, int32_
     return true;
 }
 
-// The heads between a slur's notes, each as its edge facing the slur (or the edge of
-// a mark on it or a stem toward it beyond the head); a head put on
-// the other side of its stem may stand a head's width either side of its tick.
-// False when the slur's notes are not all in the first end's system.
+// The heads between a slur's notes in the first end's system, each as its edge
+// facing the slur (or the edge of a mark on it or a stem toward it beyond the head);
+// a head put on the other side of its stem may stand a head's width either side of
+// its tick. False when a note has no place on the pages.
 bool HeadsBetween(NiffImportState& import, const NiffPlacedEvent& first, const NiffPlacedEvent& last, bool above,
                   const ScoreSystem* system, std::vector<SlurObstacle>* heads) {
     const int32_t width = import.view->glyphWidths.black > 0 ? import.view->glyphWidths.black : kPlainHeadWidth;
@@ -235,7 +235,8 @@ bool HeadsBetween(NiffImportState& import, const NiffPlacedEvent& first, const N
     for (const auto& [measure, note] : notes) {
         int32_t x = 0;
         const ScoreSystem* at = nullptr;
-        if (!TickX(import, first.staff, measure, note->time, &x, &at) || at != system) return false;
+        if (!TickX(import, first.staff, measure, note->time, &x, &at)) return false;
+        if (at != system) continue;
         x += GraceX(*note);
         const bool otherSide = (note->word2 & kEventHeadOtherSide) != 0;
         const int32_t y = PositionY(static_cast<int8_t>(note->step));
@@ -252,15 +253,31 @@ bool HeadsBetween(NiffImportState& import, const NiffPlacedEvent& first, const N
     return true;
 }
 
+// The x a slur's end in a later system is drawn at from its first end's system, where
+// the curve is drawn whole and its piece past the system's end line carried onto the
+// next (display/anchors.h).
+bool EndXFromFirstSystem(NiffImportState& import, const NiffPlacedEvent& first, const NiffPlacedEvent& last,
+                         int32_t* x) {
+    if (!LocateAt(import, first.staff, first.measure)) return false;
+    AnchorPoint end = TimeAnchor(first.measure, last.measure, last.event->time, 0, 0);
+    LogicalPoint at{};
+    DecodeAnchors(import.view, SubtypeCode(ObjectSubtype::MeasureTimeList), reinterpret_cast<ObjectLocation*>(&end),
+                  &at, 1);
+    *x = at.x;
+    return true;
+}
+
 // The control height raised (lowered below) until the slur's inner curve passes
-// clear of every head between its notes; unchanged for a slur across systems.
+// clear of every head between its notes; a slur across systems, of those in its
+// first system.
 int32_t ControlClearOfHeads(NiffImportState& import, const NiffPlacedEvent& first, const NiffPlacedEvent& last,
                             const SlurFit& fit, int32_t control) {
     SlurShape shape;
     const ScoreSystem* system = nullptr;
     const ScoreSystem* lastSystem = nullptr;
     if (!TickX(import, first.staff, last.measure, last.event->time, &shape.x3, &lastSystem) ||
-        !TickX(import, first.staff, first.measure, first.event->time, &shape.x0, &system) || system != lastSystem)
+        !TickX(import, first.staff, first.measure, first.event->time, &shape.x0, &system) ||
+        (system != lastSystem && !EndXFromFirstSystem(import, first, last, &shape.x3)))
         return control;
     shape.x0 += GraceX(*first.event);
     shape.x3 += GraceX(*last.event);
