@@ -445,7 +445,8 @@ INSTANTIATE_TEST_SUITE_P(Seeds, GrowingScoresTest,
                                            Growth{14, 40}, Growth{15, 40}, Growth{16, 40},
                                            Growth{17, 40}, Growth{18, 40},
                                            Growth{19, 40}, Growth{20, 40}, Growth{21, 40},
-                                           Growth{22, 40}));
+                                           Growth{22, 40}, Growth{67, 40}, Growth{71, 40},
+                                           Growth{184, 40}, Growth{190, 40}, Growth{198, 40}));
 
 }  // namespace
 }  // namespace ql
