@@ -1,7 +1,7 @@
 // A new tie's arch deepened over the heads between its two notes (see ties.h). The
 // heads are the notes of the tie's staff, of every voice, whose heads stand between
-// the tie's ends: another voice crossing the tied one, a grace note before the end
-// note. They are read in the start's measure and, when the tie runs into the next
+// the tie's ends, more than a head's width in from them: another voice crossing the
+// tied one, a grace note in the middle of a long tie. They are read in the start's measure and, when the tie runs into the next
 // measure of the same system, in that one, its x carried into the next slot as the
 // end note's is. A head whose stem points to the tie's side reaches to the stem's end.
 #include <algorithm>
@@ -66,7 +66,9 @@ void AddHeadsBetween(ScoreView* view, MeasureCell* cell, bool nextSlot, EventRec
             if (nextSlot)
                 at.x += MeasureSlotX(view, system, slot + 1) - CurrentSlotX(view) +
                         SlotTickToX(view, system, slot + 1, e->time) - BeatMapTickToX(view, e->time);
-            if (at.x <= left.x || at.x >= right.x) continue;
+            // A head beside an end (a grace note just before the end note) is
+            // passed: no arch over it could come down to the end.
+            if (at.x - half <= left.x + 2 * half || at.x + half >= right.x - 2 * half) continue;
             heads->push_back({at.x - half, at.x + half, FacingEdge(view, e, at.y, above)});
         }
     }

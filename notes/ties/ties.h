@@ -108,8 +108,8 @@ TieNotePoints TieNotePositions(ScoreView* view, EventRecord* start, EventRecord*
 void InitTieBetweenNotes(TieBody& body, ScoreView* view, EventRecord* start, EventRecord* end,
                          int measuresAhead);
 // The rise of a tie's control points deepened until its inner curve passes clear
-// of the heads of the staff between its ends, of any voice but the tie's own two
-// chords (and of a head's stem when it points to the tie's side); a tie with no
+// of the heads of the staff between its ends (more than a head's width in from
+// them), of any voice but the tie's own two chords (and of a head's stem when it points to the tie's side); a tie with no
 // head between keeps its rise. InitTieBetweenNotes shapes every new tie so.
 void DeepenTieOverHeads(TieBody& body, ScoreView* view, EventRecord* start, EventRecord* end,
                         int measuresAhead);
