@@ -413,6 +413,12 @@ void FitNiffSlurCurve(NiffImportState& import, SlurObject* slur, const NiffPlace
         TickX(import, first.staff, last.measure, last.event->time, &x3, &lastSystem) && system == lastSystem) {
         const int32_t length = x3 + endX - x0 - startX;
         if (length < kShortSlur) {
+            // Its ends differ in height by no more than its length: an end put far
+            // off by its note's marks takes the other with it, not drawn as a hook.
+            const int32_t outer = above ? std::min(startY, endY) : std::max(startY, endY);
+            const int32_t reach = std::max<int32_t>(length, 0);
+            startY = above ? std::min(startY, outer + reach) : std::max(startY, outer - reach);
+            endY = above ? std::min(endY, outer + reach) : std::max(endY, outer - reach);
             inset = std::max<int32_t>(length / 4, 1);
             const int32_t arch = std::clamp<int32_t>(length / 3, kShortSlurArch, kSlurHeightInMeasure);
             control = above ? std::min(startY, endY) - arch : std::max(startY, endY) + arch;
