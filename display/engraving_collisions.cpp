@@ -64,11 +64,12 @@ bool SameOwner(const InkMark& a, const InkMark& b) {
     return a.note.chord != nullptr && a.note.chord == b.note.chord;
 }
 
-// Whether the two marks' inks meet: a stroke by its path, a glyph by its box.
+// Whether the two marks' inks meet: a stroke by its path, a glyph by its box; two
+// strokes by their two paths.
 bool InksMeet(const InkMark& a, const InkMark& b) {
     if (IsStroke(a) && !InkMeets(a, b.box)) return false;
     if (IsStroke(b) && !InkMeets(b, a.box)) return false;
-    return true;
+    return !IsStroke(a) || !IsStroke(b) || StrokesMeet(a, b);
 }
 
 // A mark that has no business over a measure number: dynamics, texts, labels,

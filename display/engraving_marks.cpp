@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <string_view>
 
 #include "core/constants.h"
@@ -159,7 +160,46 @@ bool Inside(const std::vector<gfx::Point>& polygon, double x, double y) {
     return in;
 }
 
+double Cross(gfx::Point o, gfx::Point a, gfx::Point b) {
+    return static_cast<double>(a.x - o.x) * (b.y - o.y) - static_cast<double>(a.y - o.y) * (b.x - o.x);
+}
+
+bool SegmentsCross(gfx::Point a, gfx::Point b, gfx::Point c, gfx::Point d) {
+    const double abc = Cross(a, b, c), abd = Cross(a, b, d), cda = Cross(c, d, a), cdb = Cross(c, d, b);
+    return ((abc > 0 && abd < 0) || (abc < 0 && abd > 0)) && ((cda > 0 && cdb < 0) || (cda < 0 && cdb > 0));
+}
+
+double PointToSegment(gfx::Point p, gfx::Point a, gfx::Point b) {
+    const double dx = b.x - a.x, dy = b.y - a.y;
+    const double length = dx * dx + dy * dy;
+    const double t = length > 0 ? std::clamp(((p.x - a.x) * dx + (p.y - a.y) * dy) / length, 0.0, 1.0) : 0.0;
+    return std::hypot(p.x - (a.x + t * dx), p.y - (a.y + t * dy));
+}
+
+// Whether two segments cross, or come nearer than `reach` to each other.
+bool SegmentsMeet(gfx::Point a, gfx::Point b, gfx::Point c, gfx::Point d, double reach) {
+    if (SegmentsCross(a, b, c, d)) return true;
+    return std::min({PointToSegment(a, c, d), PointToSegment(b, c, d), PointToSegment(c, a, b),
+                     PointToSegment(d, a, b)}) < reach;
+}
+
+// The segments of a stroke's path, its closing one too when it is an outline.
+size_t SegmentCount(const InkMark& m) {
+    return m.path.size() - 1 + (m.closed && m.path.size() > 2 ? 1 : 0);
+}
+
 }  // namespace
+
+bool StrokesMeet(const InkMark& a, const InkMark& b) {
+    if (a.path.size() < 2 || b.path.size() < 2) return false;
+    const double reach = (a.pen + b.pen) / 2.0 - kTouch;
+    const size_t na = a.path.size(), nb = b.path.size();
+    for (size_t i = 0; i < SegmentCount(a); ++i)
+        for (size_t j = 0; j < SegmentCount(b); ++j)
+            if (SegmentsMeet(a.path[i], a.path[(i + 1) % na], b.path[j], b.path[(j + 1) % nb], reach)) return true;
+    return (a.closed && Inside(a.path, b.path[0].x, b.path[0].y)) ||
+           (b.closed && Inside(b.path, a.path[0].x, a.path[0].y));
+}
 
 const char* MarkName(Mark mark) {
     switch (mark) {

@@ -72,6 +72,11 @@ bool Overlap(const gfx::Rect& a, const gfx::Rect& b);
 // where the box is wide enough): its box for a glyph, its path (with the pen's width,
 // and its inside when filled) for a stroke.
 bool InkMeets(const InkMark& mark, const gfx::Rect& box);
+// True when two strokes' inks meet: a segment of one crosses a segment of the other
+// or comes nearer to it than their pens' halves less the touch allowance, or a point
+// of one lies inside the other's filled outline. Two slanted strokes whose boxes
+// overlap (a slur over a sloping beam) meet only where their paths do.
+bool StrokesMeet(const InkMark& a, const InkMark& b);
 // "(x1, y1)-(x2, y2)" from the page's corner.
 std::string Place(const gfx::Rect& box);
 

@@ -41,6 +41,7 @@
 #include "interchange/niff/niff_spanners.h"
 #include "layout/page_format.h"
 #include "layout/staff_room.h"
+#include "layout/system_span.h"
 #include "notes/beatmap/beat_map.h"
 #include "notes/drawing/note_fields.h"
 #include "notes/ties/ties.h"
@@ -68,6 +69,7 @@ constexpr int32_t kSlurHeadClearance = 48;
 constexpr int32_t kSlurMarkClearance = 32;  // an end off the articulations it passes outside  // the inner curve off the heads it passes
 constexpr int32_t kHeadHalfHeight = kUnitsPerStep + 8;  // a head's ink beyond its step's y
 constexpr int32_t kPlainHeadWidth = 167;  // a black head, when the view has not measured one
+constexpr int32_t kStemHalfWidth = 8;
 constexpr int kWholeNoteCode = 12;
 constexpr int kMiddleLineStep = 4;
 constexpr int16_t kOctaveHookDrop = 128;
@@ -148,14 +150,32 @@ int OuterPosition(EventRecord* note, bool above) {
     return outer;
 }
 
+// The y of the free end of a note's stem: the chord's stem offset is kept in its
+// first note, from that note.
+int32_t StemEndY(const EventRecord& note) {
+    const EventRecord* first = GetFirstEventOfChord(const_cast<EventRecord*>(&note));
+    if (first == nullptr) first = &note;
+    return PositionY(static_cast<int8_t>(first->step)) + first->stemLength;
+}
+
 // The y of a slur's end at a chord: three steps beyond its outer note, or beyond
 // its stem end when a stem shorter than a whole note's points to the slur's side.
 int32_t SlurEndY(const NiffPlacedEvent& at, bool above) {
     EventRecord& note = *at.event;
     const int32_t head = PositionY(OuterPosition(&note, above));
     const bool stemToSide = StemUp(note) == above && note.duration < kWholeNoteCode;
-    if (stemToSide) return PositionY(static_cast<int8_t>(note.step)) + note.stemLength + (above ? -kUnitsPerStep : kUnitsPerStep);
+    if (stemToSide) return StemEndY(note) + (above ? -kUnitsPerStep : kUnitsPerStep);
     return head + (above ? -kSlurClearance : kSlurClearance);
+}
+
+// How far right of its tick a slur's end stands at a note whose stem points up to a
+// slur over it: at the stem, on the head's right, where the slur's end is off the
+// stem's end (and over the beam's end there).
+int32_t StemSideX(const NiffImportState& import, const NiffPlacedEvent& at, bool above) {
+    const EventRecord& note = *at.event;
+    if (!above || !StemUp(note) || note.duration >= kWholeNoteCode || GraceX(note) != 0) return 0;
+    const int32_t width = import.view->glyphWidths.black > 0 ? import.view->glyphWidths.black : kPlainHeadWidth;
+    return width - kStemHalfWidth;
 }
 
 // The ends' heights of a slur being fitted, its inner curve's offset and its side.
@@ -164,7 +184,9 @@ struct SlurFit {
     int32_t endY;
     int8_t thickness;
     bool above;
-    int32_t inset;  // the control points in from the ends
+    int32_t inset;   // the control points in from the ends
+    int32_t startX;  // the ends' x off their notes' ticks
+    int32_t endX;
 };
 
 // Calls `visit(measure, note)` for every note strictly between the two ends, in
@@ -223,20 +245,51 @@ bool TickX(NiffImportState& import, int staff, int measure, int32_t tick, int32_
     return true;
 }
 
-// The heads between a slur's notes in the first end's system, each as its edge
-// facing the slur (or the edge of a mark on it or a stem toward it beyond the head);
-// a head put on the other side of its stem may stand a head's width either side of
-// its tick. False when a note has no place on the pages.
+// The row a slur's points are laid out in: the row of its first system S, whose
+// slots go on past S's last measure. The part of the slur past S's end is drawn on
+// the next system N, a point past S's content end C moved by N's first beat D less
+// C (layout/system_span.h); a note of N stands in the row where the slur's point
+// drawn over it lies. Notes of a later system have no place in it.
+struct SlurRow {
+    const ScoreSystem* system = nullptr;  // S
+    const ScoreSystem* next = nullptr;    // N, when S is continued on it
+    int32_t shift = 0;                    // C - D
+};
+
+SlurRow RowOfSlur(NiffImportState& import, const NiffPlacedEvent& first) {
+    SlurRow row;
+    if (!LocateAt(import, first.staff, first.measure)) return row;
+    row.system = import.view->currentSystem;
+    const SystemSpan span = CurrentSystemSpan(import.view);
+    if (!span.hasNext) return row;
+    row.next = row.system->next.get();
+    row.shift = span.contentEnd - span.nextStart;
+    return row;
+}
+
+// The x in the slur's row of a tick of (staff, measure); false when its system is
+// neither S nor N.
+bool RowX(NiffImportState& import, const SlurRow& row, int staff, int measure, int32_t tick, int32_t* x) {
+    const ScoreSystem* system = nullptr;
+    if (row.system == nullptr || !TickX(import, staff, measure, tick, x, &system)) return false;
+    if (system == row.system) return true;
+    if (system == nullptr || system != row.next) return false;
+    *x += row.shift;
+    return true;
+}
+
+// The heads between a slur's notes, each as its edge facing the slur (or the edge of
+// a mark on it or a stem toward it beyond the head); a head put on
+// the other side of its stem may stand a head's width either side of its tick.
+// False when the slur's notes are not all in its row's two systems.
 bool HeadsBetween(NiffImportState& import, const NiffPlacedEvent& first, const NiffPlacedEvent& last, bool above,
-                  const ScoreSystem* system, std::vector<SlurObstacle>* heads) {
+                  const SlurRow& row, std::vector<SlurObstacle>* heads) {
     const int32_t width = import.view->glyphWidths.black > 0 ? import.view->glyphWidths.black : kPlainHeadWidth;
     std::vector<std::pair<int, const EventRecord*>> notes;
     ForEachNoteBetween(import, first, last, [&](int measure, const EventRecord& e) { notes.emplace_back(measure, &e); });
     for (const auto& [measure, note] : notes) {
         int32_t x = 0;
-        const ScoreSystem* at = nullptr;
-        if (!TickX(import, first.staff, measure, note->time, &x, &at)) return false;
-        if (at != system) continue;
+        if (!RowX(import, row, first.staff, measure, note->time, &x)) return false;
         x += GraceX(*note);
         const bool otherSide = (note->word2 & kEventHeadOtherSide) != 0;
         const int32_t y = PositionY(static_cast<int8_t>(note->step));
@@ -246,48 +299,38 @@ bool HeadsBetween(NiffImportState& import, const NiffPlacedEvent& first, const N
         if (above && marks.above > 0) edge = std::min<int32_t>(edge, static_cast<int32_t>(-marks.above));
         if (!above && marks.below > 0) edge = std::max<int32_t>(edge, static_cast<int32_t>(marks.below));
         // A stem toward the slur reaches further than its head.
-        if (StemUp(*note) == above && note->duration < kWholeNoteCode && note->stemLength != 0)
-            edge = above ? std::min(edge, y + note->stemLength) : std::max(edge, y + note->stemLength);
+        if (StemUp(*note) == above && note->duration < kWholeNoteCode) {
+            const int32_t stemEnd = StemEndY(*note);
+            edge = above ? std::min(edge, stemEnd) : std::max(edge, stemEnd);
+        }
         heads->push_back({otherSide ? x - width : x, otherSide ? x + 2 * width : x + width, edge});
     }
     return true;
 }
 
-// The x a slur's end in a later system is drawn at from its first end's system, where
-// the curve is drawn whole and its piece past the system's end line carried onto the
-// next (display/anchors.h).
-bool EndXFromFirstSystem(NiffImportState& import, const NiffPlacedEvent& first, const NiffPlacedEvent& last,
-                         int32_t* x) {
-    if (!LocateAt(import, first.staff, first.measure)) return false;
-    AnchorPoint end = TimeAnchor(first.measure, last.measure, last.event->time, 0, 0);
-    LogicalPoint at{};
-    DecodeAnchors(import.view, SubtypeCode(ObjectSubtype::MeasureTimeList), reinterpret_cast<ObjectLocation*>(&end),
-                  &at, 1);
-    *x = at.x;
-    return true;
-}
-
 // The control height raised (lowered below) until the slur's inner curve passes
-// clear of every head between its notes; a slur across systems, of those in its
-// first system.
+// clear of every head between its notes, on its first system and on the next
+// where it is carried on, the ends raised first over the heads beside them;
+// unchanged for a slur reaching a later system.
 int32_t ControlClearOfHeads(NiffImportState& import, const NiffPlacedEvent& first, const NiffPlacedEvent& last,
-                            const SlurFit& fit, int32_t control) {
+                            SlurFit* fit, int32_t control) {
     SlurShape shape;
-    const ScoreSystem* system = nullptr;
-    const ScoreSystem* lastSystem = nullptr;
-    if (!TickX(import, first.staff, last.measure, last.event->time, &shape.x3, &lastSystem) ||
-        !TickX(import, first.staff, first.measure, first.event->time, &shape.x0, &system) ||
-        (system != lastSystem && !EndXFromFirstSystem(import, first, last, &shape.x3)))
+    const SlurRow row = RowOfSlur(import, first);
+    if (!RowX(import, row, first.staff, last.measure, last.event->time, &shape.x3) ||
+        !RowX(import, row, first.staff, first.measure, first.event->time, &shape.x0))
         return control;
-    shape.x0 += GraceX(*first.event);
-    shape.x3 += GraceX(*last.event);
+    shape.x0 += fit->startX;
+    shape.x3 += fit->endX;
     std::vector<SlurObstacle> heads;
-    if (!HeadsBetween(import, first, last, fit.above, system, &heads)) return control;
-    shape.y0 = fit.startY;
-    shape.y3 = fit.endY;
-    shape.inset = fit.inset;
-    shape.thickness = fit.thickness;
-    shape.above = fit.above;
+    if (!HeadsBetween(import, first, last, fit->above, row, &heads)) return control;
+    shape.y0 = fit->startY;
+    shape.y3 = fit->endY;
+    shape.inset = fit->inset;
+    shape.thickness = fit->thickness;
+    shape.above = fit->above;
+    EndsClearOf(&shape, heads, kSlurHeadClearance);
+    fit->startY = shape.y0;
+    fit->endY = shape.y3;
     return ControlYClearOf(shape, control, heads, kSlurHeadClearance);
 }
 
@@ -342,7 +385,8 @@ void FitNiffSlurCurve(NiffImportState& import, SlurObject* slur, const NiffPlace
                       const NiffPlacedEvent& last, bool above, int8_t thickness) {
     int32_t startY = EndBeyondArticulations(import.view, first, above, SlurEndY(first, above));
     int32_t endY = EndBeyondArticulations(import.view, last, above, SlurEndY(last, above));
-    int32_t startX = GraceX(*first.event), endX = GraceX(*last.event);
+    int32_t startX = GraceX(*first.event) + StemSideX(import, first, above);
+    int32_t endX = GraceX(*last.event) + StemSideX(import, last, above);
     if (first.measure == last.measure && first.event->time == last.event->time) {
         // A grace note's slur to its note hugs their heads: off the grace head's
         // middle, beside the note's head.
@@ -353,6 +397,8 @@ void FitNiffSlurCurve(NiffImportState& import, SlurObject* slur, const NiffPlace
             y = PositionY(OuterPosition(at.event, above)) + (above ? -away : away);
             x = grace ? x + width / 3 : left ? x + width + kGraceSlurGap : x - kGraceSlurGap;
         };
+        startX = GraceX(*first.event);
+        endX = GraceX(*last.event);
         hug(first, true, startX, startY);
         hug(last, false, endX, endY);
     }
@@ -367,6 +413,12 @@ void FitNiffSlurCurve(NiffImportState& import, SlurObject* slur, const NiffPlace
         TickX(import, first.staff, last.measure, last.event->time, &x3, &lastSystem) && system == lastSystem) {
         const int32_t length = x3 + endX - x0 - startX;
         if (length < kShortSlur) {
+            // Its ends differ in height by no more than its length: an end put far
+            // off by its note's marks takes the other with it, not drawn as a hook.
+            const int32_t outer = above ? std::min(startY, endY) : std::max(startY, endY);
+            const int32_t reach = std::max<int32_t>(length, 0);
+            startY = above ? std::min(startY, outer + reach) : std::max(startY, outer - reach);
+            endY = above ? std::min(endY, outer + reach) : std::max(endY, outer - reach);
             inset = std::max<int32_t>(length / 4, 1);
             const int32_t arch = std::clamp<int32_t>(length / 3, kShortSlurArch, kSlurHeightInMeasure);
             control = above ? std::min(startY, endY) - arch : std::max(startY, endY) + arch;
@@ -375,7 +427,10 @@ void FitNiffSlurCurve(NiffImportState& import, SlurObject* slur, const NiffPlace
     int32_t extreme = 0;
     if (ExtremeBetween(import, first, last, above, &extreme))
         control = above ? std::min(control, extreme - kSlurPeakClearance) : std::max(control, extreme + kSlurPeakClearance);
-    control = ControlClearOfHeads(import, first, last, SlurFit{startY, endY, thickness, above, inset}, control);
+    SlurFit fit{startY, endY, thickness, above, inset, startX, endX};
+    control = ControlClearOfHeads(import, first, last, &fit, control);
+    startY = fit.startY;
+    endY = fit.endY;
     const int owner = first.measure;
     slur->body.points[0] = TimeAnchor(owner, first.measure, first.event->time, startX, startY);
     slur->body.points[1] = TimeAnchor(owner, first.measure, first.event->time, startX + inset, control);

@@ -145,6 +145,7 @@ void InitTieBetweenNotes(TieBody& body, ScoreView* view, EventRecord* start, Eve
     body.controlInset = static_cast<int16_t>(span / kInsetDivisor);
     body.controlRise = static_cast<int16_t>(below ? height : -height);
     SetThickness(body, thickness);
+    DeepenTieOverHeads(body, view, start, end, measuresAhead);
 }
 
 TieExtent TieExtentOf(const TieBody& body) {

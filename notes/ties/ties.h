@@ -107,6 +107,12 @@ TieNotePoints TieNotePositions(ScoreView* view, EventRecord* start, EventRecord*
 // and the program's CurveSide (1: below the notes). The voice bits are kept.
 void InitTieBetweenNotes(TieBody& body, ScoreView* view, EventRecord* start, EventRecord* end,
                          int measuresAhead);
+// The rise of a tie's control points deepened until its inner curve passes clear
+// of the heads of the staff between its ends (more than a head's width in from
+// them), of any voice but the tie's own two chords (and of a head's stem when it points to the tie's side); a tie with no
+// head between keeps its rise. InitTieBetweenNotes shapes every new tie so.
+void DeepenTieOverHeads(TieBody& body, ScoreView* view, EventRecord* start, EventRecord* end,
+                        int measuresAhead);
 
 // Where a stored tie's curve stands against its notes' places, unzoomed: its start
 // `startDx` from the start note's x, its end `endDx` from the end note's, both ends

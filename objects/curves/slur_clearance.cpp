@@ -64,4 +64,18 @@ int32_t ControlYClearOf(const SlurShape& shape, int32_t control, const std::vect
     return control;
 }
 
+void EndsClearOf(SlurShape* shape, const std::vector<SlurObstacle>& heads, int32_t clearance) {
+    for (const SlurObstacle& head : heads) {
+        for (const int32_t x : {head.left, head.right}) {
+            if (x <= shape->x0 || x >= shape->x3) continue;
+            const double t = ParameterAtX(*shape, x);
+            const CurveWeights w = WeightsAt(t);
+            if (std::max(w.start, w.end) <= w.control) continue;
+            const int32_t limit = shape->above ? head.edge - clearance : head.edge + clearance;
+            int32_t& end = t < 0.5 ? shape->y0 : shape->y3;
+            end = shape->above ? std::min(end, limit) : std::max(end, limit);
+        }
+    }
+}
+
 }  // namespace ql

@@ -35,4 +35,12 @@ struct SlurShape {
 int32_t ControlYClearOf(const SlurShape& shape, int32_t control, const std::vector<SlurObstacle>& heads,
                         int32_t clearance);
 
+// The ends moved away from the notes (never towards them) as far as needed to stand
+// `clearance` off every obstacle where an end weighs more in the curve than the
+// control points (the last fifth of the way to it, where raising the control height
+// would throw the curve far off): each such obstacle lifts the end nearer to it
+// (drops it, below). With both ends and the control height beyond an obstacle the
+// whole curve is.
+void EndsClearOf(SlurShape* shape, const std::vector<SlurObstacle>& heads, int32_t clearance);
+
 }  // namespace ql

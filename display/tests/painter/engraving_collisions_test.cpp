@@ -2,9 +2,10 @@
 // records them: what they are, where their ink stands and what they belong to. A
 // case with no kind is a pair the check leaves alone (a chord's own parts, a beam's
 // own heads, a tie at its notes, two voices' shared head, a time signature's
-// digits). Marks over a measure number are named so, whichever comes first. Every
-// pair is also read with the marks the other way round and among many marks far
-// from both, which the grid of cells must keep apart.
+// digits, two strokes whose boxes overlap while their paths stay apart). Marks over
+// a measure number are named so, whichever comes first. Every pair is also read with
+// the marks the other way round and among many marks far from both, which the grid
+// of cells must keep apart.
 #include "display/engraving_collisions.h"
 
 #include <gtest/gtest.h>
@@ -63,6 +64,11 @@ InkMark Stroke(Mark mark, int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_
     m.staff = 1;
     m.object = object;
     m.note.group = group >= 0 ? reinterpret_cast<const EventRecord*>(&g_chords[group]) : nullptr;
+    return m;
+}
+
+InkMark OnStaff(InkMark m, int staff) {
+    m.staff = staff;
     return m;
 }
 
@@ -154,6 +160,12 @@ TEST(EngravingCollisionsTest, EachPairIsNamedOrLeftAlone) {
          Texted(Glyph(Mark::Number, 1100, 1050, 120, 100, 1, -1, -1), "8"), std::nullopt},
         {"a measure number on a head", Texted(Glyph(Mark::Number, 1000, 1000, 120, 100, 1, -1, -1), "12"),
          Head(1000, 1040), FindingKind::NumberOverSign},
+        {"a slur along a sloping beam of the staff below",
+         Stroke(Mark::Curve, 1000, 1000, 3000, 1300, 12, kObjectA),
+         OnStaff(Stroke(Mark::Beam, 1000, 1100, 3000, 1400, 50, nullptr, 0), 2), std::nullopt},
+        {"a slur across a sloping beam of the staff below",
+         Stroke(Mark::Curve, 1000, 1000, 3000, 1300, 12, kObjectA),
+         OnStaff(Stroke(Mark::Beam, 1000, 1300, 3000, 1000, 50, nullptr, 0), 2), FindingKind::MarkOverMark},
         {"a barline of the staves", Stroke(Mark::Barline, 1100, 0, 1100, 3000, 16),
          Glyph(Mark::Other, 1050, 1100, 200, 200, 2, 0, -1, kObjectB), std::nullopt},
     };

@@ -436,7 +436,9 @@ TEST_P(GrowingScoresTest, EveryStepPrintsWithoutFindings) {
 }
 
 // Each seed its own case, forty steps each, so that CTest spreads them: scores of
-// one to three parts, their steps covering every kind of growth.
+// one to three parts, their steps covering every kind of growth. The seeds after 22
+// grow slurs and ties across another voice, past grace notes and on to the next
+// system over its beams, and marks beside slurs.
 INSTANTIATE_TEST_SUITE_P(Seeds, GrowingScoresTest,
                          ::testing::Values(Growth{1, 40}, Growth{2, 40}, Growth{3, 40},
                                            Growth{4, 40}, Growth{5, 40}, Growth{6, 40},
@@ -445,8 +447,13 @@ INSTANTIATE_TEST_SUITE_P(Seeds, GrowingScoresTest,
                                            Growth{14, 40}, Growth{15, 40}, Growth{16, 40},
                                            Growth{17, 40}, Growth{18, 40},
                                            Growth{19, 40}, Growth{20, 40}, Growth{21, 40},
-                                           Growth{22, 40}, Growth{67, 40}, Growth{71, 40},
-                                           Growth{184, 40}, Growth{190, 40}, Growth{198, 40}));
+                                           Growth{22, 40}, Growth{7, 40}, Growth{27, 40},
+                                           Growth{29, 40}, Growth{45, 40}, Growth{56, 40},
+                                           Growth{67, 40}, Growth{71, 40}, Growth{74, 40},
+                                           Growth{104, 40}, Growth{111, 40}, Growth{120, 40},
+                                           Growth{130, 40}, Growth{160, 40}, Growth{164, 40},
+                                           Growth{184, 40}, Growth{190, 40}, Growth{198, 40},
+                                           Growth{324, 40}));
 
 }  // namespace
 }  // namespace ql
