@@ -1,0 +1,18 @@
+// Flate compression of PDF streams (zlib format, as FlateDecode reads it).
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace ql::gfx::detail {
+
+// Page content streams are compressed for speed: level 1 writes them several
+// times faster than the default for files about a tenth larger.
+constexpr int kContentDeflateLevel = 1;
+// Font programs are compressed once per run of the program and kept.
+constexpr int kFontDeflateLevel = 6;
+
+// False when zlib fails (out of memory).
+bool Deflate(std::string_view in, int level, std::string* out);
+
+}  // namespace ql::gfx::detail

@@ -1,0 +1,57 @@
+// The fonts of a PDF document of our own. Each font face glyphs are drawn in is
+// embedded whole as its TrueType program (FontFile2) under a composite font:
+// Type0 with Identity-H over a CIDFontType2 whose character ids are the glyph ids
+// (CIDToGIDMap Identity), with the widths of the glyphs used and a ToUnicode map
+// so that the text can be searched and copied. Faces that are not TrueType
+// outlines (CFF, Type 1, bitmaps, collections) cannot be embedded this way.
+#pragma once
+
+#include <cairo.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/gfx/detail/pdf_text.h"
+
+namespace ql::gfx::detail {
+
+// Writes numbered objects into the file being made.
+class PdfObjectSink {
+  public:
+    virtual ~PdfObjectSink() = default;
+    virtual int NewObject() = 0;
+    // Writes object `number` with `dictionary` (without << >>) and, unless null,
+    // a stream of `stream` bytes (already compressed when `deflated`).
+    virtual void WriteObject(int number, const std::string& dictionary, const std::string* stream = nullptr,
+                             bool deflated = false) = 0;
+};
+
+class PdfFonts {
+  public:
+    PdfFonts() = default;
+    ~PdfFonts();
+    PdfFonts(const PdfFonts&) = delete;
+    PdfFonts& operator=(const PdfFonts&) = delete;
+
+    // The resource number (written /F<n>) of the face of `font`, marking the
+    // glyphs used; -1 when the face cannot be embedded.
+    int Use(cairo_scaled_font_t* font, const cairo_glyph_t* glyphs, int count);
+    // Writes every font used; appends "/F<n> <ref> 0 R" entries to `resources`.
+    // False when a font file could not be read.
+    bool Write(PdfObjectSink& sink, PdfText& resources);
+
+  private:
+    struct Face {
+        cairo_font_face_t* face = nullptr;       // referenced
+        cairo_scaled_font_t* scaled = nullptr;   // referenced: locks the FreeType face
+        bool embeddable = false;
+        std::vector<bool> used;  // by glyph id
+    };
+    std::vector<Face> faces_;
+};
+
+// Whether the bytes start a TrueType font file (not a collection, not CFF).
+bool IsTrueTypeFile(const unsigned char* head, size_t size);
+
+}  // namespace ql::gfx::detail
