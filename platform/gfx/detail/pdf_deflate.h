@@ -9,7 +9,7 @@ namespace ql::gfx::detail {
 // Page content streams are compressed for speed: level 1 writes them several
 // times faster than the default for files about a tenth larger.
 constexpr int kContentDeflateLevel = 1;
-// Font programs are compressed once per run of the program and kept.
+// The font programs, cut down to the glyphs a document uses.
 constexpr int kFontDeflateLevel = 6;
 
 // False when zlib fails (out of memory).

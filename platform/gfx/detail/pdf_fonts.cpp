@@ -10,8 +10,11 @@
 #include <cmath>
 #include <map>
 #include <memory>
+#include <optional>
+#include <string_view>
 
 #include "platform/gfx/detail/pdf_deflate.h"
+#include "platform/gfx/detail/truetype_subset.h"
 
 namespace ql::gfx::detail {
 
@@ -23,12 +26,6 @@ constexpr size_t kMappingsPerBlock = 100;  // the most a bfchar block may hold
 constexpr size_t kKeptFontFiles = 32;
 constexpr uint32_t kSymbolAreaStart = 0xF000;
 constexpr uint32_t kSymbolAreaEnd = 0xF0FF;
-
-// A font program as the file holds it, compressed once and kept for the run.
-struct FontFile {
-    std::string deflated;
-    size_t length = 0;
-};
 
 // Locks the FreeType face of a scaled font for as long as it lives.
 class LockedFace {
@@ -69,14 +66,14 @@ std::string PostScriptName(FT_Face face, size_t index) {
     return plain;
 }
 
-// Kept font programs by name, file length and header table: the same font file
-// in every document of a run.
-std::map<std::string, std::shared_ptr<const FontFile>>& KeptFontFiles() {
-    static std::map<std::string, std::shared_ptr<const FontFile>> kept;
+// Kept font files by name, file length and header table: the same font file in
+// every document of a run is read once.
+std::map<std::string, std::shared_ptr<const std::string>>& KeptFontFiles() {
+    static std::map<std::string, std::shared_ptr<const std::string>> kept;
     return kept;
 }
 
-std::shared_ptr<const FontFile> FontFileOf(FT_Face face, const std::string& name) {
+std::shared_ptr<const std::string> FontFileOf(FT_Face face, const std::string& name) {
     FT_ULong length = 0;
     if (FT_Load_Sfnt_Table(face, 0, 0, nullptr, &length) != 0 || length == 0) return nullptr;
     std::string key = name + '/' + std::to_string(length) + '/';
@@ -87,14 +84,21 @@ std::shared_ptr<const FontFile> FontFileOf(FT_Face face, const std::string& name
         key += head;
     auto& kept = KeptFontFiles();
     if (auto found = kept.find(key); found != kept.end()) return found->second;
-    std::string bytes(length, '\0');
-    if (FT_Load_Sfnt_Table(face, 0, 0, reinterpret_cast<FT_Byte*>(bytes.data()), &length) != 0) return nullptr;
-    auto file = std::make_shared<FontFile>();
-    file->length = bytes.size();
-    if (!Deflate(bytes, kFontDeflateLevel, &file->deflated)) return nullptr;
+    auto bytes = std::make_shared<std::string>(length, '\0');
+    if (FT_Load_Sfnt_Table(face, 0, 0, reinterpret_cast<FT_Byte*>(bytes->data()), &length) != 0) return nullptr;
     if (kept.size() >= kKeptFontFiles) kept.clear();
-    kept.emplace(std::move(key), file);
-    return file;
+    kept.emplace(std::move(key), bytes);
+    return bytes;
+}
+
+// Six capitals from the glyphs used, before the name of a subset font.
+std::string SubsetTag(const std::vector<bool>& used) {
+    uint64_t hash = 1469598103934665603ull;
+    for (size_t gid = 0; gid < used.size(); ++gid)
+        if (used[gid]) hash = (hash ^ gid) * 1099511628211ull;
+    std::string tag;
+    for (int i = 0; i < 6; ++i, hash /= 26) tag.push_back(static_cast<char>('A' + hash % 26));
+    return tag + '+';
 }
 
 int ToGlyphSpace(FT_Long units, FT_UShort unitsPerEm) {
@@ -210,11 +214,17 @@ bool PdfFonts::Write(PdfObjectSink& sink, PdfText& resources) {
         LockedFace locked(f.scaled);
         FT_Face face = locked.get();
         if (!face || face->units_per_EM == 0) return false;
-        const std::string name = PostScriptName(face, index);
-        std::shared_ptr<const FontFile> file = FontFileOf(face, name);
+        std::string name = PostScriptName(face, index);
+        std::shared_ptr<const std::string> file = FontFileOf(face, name);
         if (!file) return false;
+        // The glyphs used alone where the file reads as TrueType; else the whole file.
+        std::optional<std::string> subset = SubsetTrueType(*file, f.used);
+        if (subset) name = SubsetTag(f.used) + name;
+        const std::string_view program = subset ? std::string_view(*subset) : std::string_view(*file);
+        std::string deflatedProgram;
+        if (!Deflate(program, kFontDeflateLevel, &deflatedProgram)) return false;
         const int type0 = sink.NewObject(), cidFont = sink.NewObject(), descriptor = sink.NewObject(),
-                  program = sink.NewObject(), toUnicode = sink.NewObject();
+                  fontFile = sink.NewObject(), toUnicode = sink.NewObject();
         resources.Raw("/F").Int(static_cast<int64_t>(index)).Int(type0).Raw("0 R ");
 
         PdfText dict;
@@ -237,12 +247,12 @@ bool PdfFonts::Write(PdfObjectSink& sink, PdfText& resources) {
             .Raw("] /ItalicAngle 0 /Ascent ").Int(ToGlyphSpace(face->ascender, em))
             .Raw("/Descent ").Int(ToGlyphSpace(face->descender, em))
             .Raw("/CapHeight ").Int(ToGlyphSpace(face->ascender, em))
-            .Raw("/StemV 80 /FontFile2 ").Int(program).Raw("0 R");
+            .Raw("/StemV 80 /FontFile2 ").Int(fontFile).Raw("0 R");
         sink.WriteObject(descriptor, dict.bytes());
 
         dict = PdfText();
-        dict.Raw("/Length1 ").Int(static_cast<int64_t>(file->length));
-        sink.WriteObject(program, dict.bytes(), &file->deflated, true);
+        dict.Raw("/Length1 ").Int(static_cast<int64_t>(program.size()));
+        sink.WriteObject(fontFile, dict.bytes(), &deflatedProgram, true);
 
         std::string deflatedMap;
         if (!Deflate(ToUnicodeMap(face, f.used), kContentDeflateLevel, &deflatedMap)) return false;

@@ -1,5 +1,6 @@
 // The fonts of a PDF document of our own. Each font face glyphs are drawn in is
-// embedded whole as its TrueType program (FontFile2) under a composite font:
+// embedded as its TrueType program cut down to the glyphs used (truetype_subset.h;
+// whole when it does not read as TrueType) under a composite font:
 // Type0 with Identity-H over a CIDFontType2 whose character ids are the glyph ids
 // (CIDToGIDMap Identity), with the widths of the glyphs used and a ToUnicode map
 // so that the text can be searched and copied. Faces that are not TrueType

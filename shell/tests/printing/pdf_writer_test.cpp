@@ -121,8 +121,9 @@ TEST_F(PdfWriterTest, PrintedScoresRenderAsTheReferenceWriterDrawsThem) {
     }
 }
 
-// The fonts are embedded whole as TrueType programs under composite fonts, with
-// the widths of the glyphs used and a map back to the characters.
+// The fonts are embedded as TrueType programs cut down to the glyphs used (their
+// names marked as subsets) under composite fonts, with the widths of the glyphs
+// used and a map back to the characters.
 TEST_F(PdfWriterTest, FontsAreEmbeddedWithWidthsAndCharacters) {
     const fs::path file = scratch / "fonts.pdf";
     ASSERT_TRUE(PrintTo(view_, file, false));
@@ -134,6 +135,7 @@ TEST_F(PdfWriterTest, FontsAreEmbeddedWithWidthsAndCharacters) {
             ++composite;
             EXPECT_NE(dict.find("/Encoding /Identity-H"), std::string::npos);
             EXPECT_NE(dict.find("/ToUnicode"), std::string::npos);
+            EXPECT_NE(dict.find("+"), std::string::npos) << dict;
         }
         if (dict.find("/CIDFontType2") != std::string::npos) {
             EXPECT_NE(dict.find("/W ["), std::string::npos);
