@@ -40,16 +40,17 @@ bool IsPlainNameByte(unsigned char c) {
 
 PdfText& PdfText::Int(int64_t value) {
     char digits[24];
-    int n = 0;
+    char* end = digits + sizeof digits;
+    char* at = end;
+    *--at = ' ';
     const bool negative = value < 0;
     uint64_t magnitude = negative ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
     do {
-        digits[n++] = static_cast<char>('0' + magnitude % 10);
+        *--at = static_cast<char>('0' + magnitude % 10);
         magnitude /= 10;
     } while (magnitude != 0);
-    if (negative) bytes_.push_back('-');
-    while (n > 0) bytes_.push_back(digits[--n]);
-    bytes_.push_back(' ');
+    if (negative) *--at = '-';
+    bytes_.append(at, static_cast<size_t>(end - at));
     return *this;
 }
 

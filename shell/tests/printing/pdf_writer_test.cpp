@@ -6,6 +6,8 @@
 // have it). Drawing the writer does not write goes to Cairo's file whole.
 #include <gtest/gtest.h>
 
+#include <cairo.h>
+
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -16,7 +18,9 @@
 #include "core/state.h"
 #include "interchange/bench/musicxml_scores.h"
 #include "interchange/musicxml/musicxml_import.h"
+#include "platform/gfx/bitmap.h"
 #include "platform/gfx/dc.h"
+#include "platform/gfx/dc_access.h"
 #include "platform/gfx/draw.h"
 #include "platform/gfx/objects.h"
 #include "platform/gfx/printer.h"
@@ -153,41 +157,82 @@ TEST_F(PdfWriterTest, FontsAreEmbeddedWithWidthsAndCharacters) {
     EXPECT_EQ(maps, composite);
 }
 
-// Ink the writer does not write (a hatched brush) has the whole file written by
-// Cairo; a file that cannot be written whole is reported and not left behind.
-TEST_F(PdfWriterTest, WhatTheWriterCannotWriteGoesToCairoAndFailuresAreReported) {
-    const fs::path file = scratch / "hatched.pdf";
-    gfx::DcHandle printer = gfx::CreatePrinterContext(file.string(), gfx::PrinterSetup{});
-    ASSERT_TRUE(printer);
-    ASSERT_TRUE(gfx::StartDocument(printer, "Hatched"));
-    for (int page = 0; page < 2; ++page) {
-        ASSERT_TRUE(gfx::StartPage(printer));
-        gfx::Rectangle(printer, gfx::Rect{100, 100, 900, 500});
-        if (page == 1) {
-            gfx::BrushHandle hatch = gfx::CreateHatchBrush(gfx::HatchStyle::Cross, gfx::Rgb(0, 0, 200));
-            gfx::BrushHandle kept = gfx::SelectObject(printer, hatch);
-            gfx::Rectangle(printer, gfx::Rect{1000, 1000, 2000, 2000});
-            gfx::SelectObject(printer, kept);
-            gfx::DeleteObject(hatch);
-        }
-        ASSERT_TRUE(gfx::EndPage(printer));
-    }
-    ASSERT_TRUE(gfx::EndDocument(printer));
-    gfx::DeleteContext(printer);
-    const std::string bytes = ReadBytes(file);
-    EXPECT_FALSE(WrittenByUs(bytes));
-    EXPECT_EQ(PdfPageCount(file.string()), 2);
+// A glyph of a font Cairo draws itself (not a FreeType font, so no TrueType
+// program to embed): a square.
+cairo_status_t RenderSquare(cairo_scaled_font_t*, unsigned long, cairo_t* cr, cairo_text_extents_t* extents) {
+    cairo_rectangle(cr, 0, -0.5, 0.5, 0.5);
+    cairo_fill(cr);
+    extents->x_advance = 0.6;
+    return CAIRO_STATUS_SUCCESS;
+}
 
-    // A full disk: the document's end says the file was not written.
-    if (fs::exists("/dev/full")) {
-        printer = gfx::CreatePrinterContext("/dev/full", gfx::PrinterSetup{});
+void DrawHatched(gfx::DcHandle printer) {
+    gfx::BrushHandle hatch = gfx::CreateHatchBrush(gfx::HatchStyle::Cross, gfx::Rgb(0, 0, 200));
+    gfx::BrushHandle kept = gfx::SelectObject(printer, hatch);
+    gfx::Rectangle(printer, gfx::Rect{1000, 1000, 2000, 2000});
+    gfx::SelectObject(printer, kept);
+    gfx::DeleteObject(hatch);
+}
+
+void DrawBitmap(gfx::DcHandle printer) {
+    gfx::BitmapHandle image = gfx::CreateImageBitmap(8, 8);
+    gfx::DcHandle source = gfx::CreateMemoryContext(printer);
+    gfx::SelectObject(source, image);
+    gfx::BitBlit(printer, gfx::Point{1000, 1000}, gfx::Size{400, 400}, source, gfx::Point{0, 0}, gfx::RasterOp::SourceCopy);
+    gfx::DeleteContext(source);
+    gfx::DeleteObject(image);
+}
+
+void DrawUserFontGlyphs(gfx::DcHandle printer) {
+    cairo_font_face_t* face = cairo_user_font_face_create();
+    cairo_user_font_face_set_render_glyph_func(face, RenderSquare);
+    cairo_matrix_t size, identity;
+    cairo_matrix_init_scale(&size, 100, 100);
+    cairo_matrix_init_identity(&identity);
+    cairo_font_options_t* options = cairo_font_options_create();
+    cairo_scaled_font_t* font = cairo_scaled_font_create(face, &size, &identity, options);
+    const cairo_glyph_t glyphs[] = {{1, 1000, 1000}, {2, 1100, 1000}};
+    EXPECT_TRUE(gfx::ShowPageGlyphs(printer, font, glyphs, 2));
+    cairo_scaled_font_destroy(font);
+    cairo_font_options_destroy(options);
+    cairo_font_face_destroy(face);
+}
+
+// Drawing the writer does not write (patterned ink, bitmaps, glyphs of a font
+// with no TrueType program) has the whole file written by Cairo, the pages drawn
+// before it too.
+TEST_F(PdfWriterTest, WhatTheWriterDoesNotWriteGoesToCairo) {
+    const std::pair<const char*, void (*)(gfx::DcHandle)> cases[] = {
+        {"hatched", DrawHatched}, {"bitmap", DrawBitmap}, {"user-font", DrawUserFontGlyphs}};
+    for (const auto& [name, draw] : cases) {
+        const fs::path file = scratch / (std::string(name) + ".pdf");
+        gfx::DcHandle printer = gfx::CreatePrinterContext(file.string(), gfx::PrinterSetup{});
         ASSERT_TRUE(printer);
-        ASSERT_TRUE(gfx::StartDocument(printer, "Full"));
-        ASSERT_TRUE(gfx::StartPage(printer));
-        gfx::Rectangle(printer, gfx::Rect{100, 100, 900, 500});
-        EXPECT_FALSE(gfx::EndDocument(printer));
+        ASSERT_TRUE(gfx::StartDocument(printer, name));
+        for (int page = 0; page < 2; ++page) {
+            ASSERT_TRUE(gfx::StartPage(printer));
+            gfx::Rectangle(printer, gfx::Rect{100, 100, 900, 500});
+            if (page == 1) draw(printer);
+            ASSERT_TRUE(gfx::EndPage(printer));
+        }
+        ASSERT_TRUE(gfx::EndDocument(printer));
         gfx::DeleteContext(printer);
+        EXPECT_FALSE(WrittenByUs(ReadBytes(file))) << name;
+        EXPECT_EQ(PdfPageCount(file.string()), 2) << name;
     }
+}
+
+// A file that cannot be written whole (a full disk) is reported at the document's end.
+TEST_F(PdfWriterTest, AFileNotWrittenWholeIsReported) {
+    if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+    gfx::DcHandle printer = gfx::CreatePrinterContext("/dev/full", gfx::PrinterSetup{});
+    ASSERT_TRUE(printer);
+    ASSERT_TRUE(gfx::StartDocument(printer, "Full"));
+    ASSERT_TRUE(gfx::StartPage(printer));
+    gfx::Rectangle(printer, gfx::Rect{100, 100, 900, 500});
+    EXPECT_FALSE(gfx::EndDocument(printer));
+    gfx::DeleteContext(printer);
+    EXPECT_TRUE(fs::exists("/dev/full"));
 }
 
 }  // namespace
