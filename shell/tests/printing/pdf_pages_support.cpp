@@ -147,6 +147,7 @@ PixelDifference ComparePixels(const Raster& a, const Raster& b, int tolerance, i
                 inkB[cell] += 255 - b.rgb[i + c];
             }
             area[cell] += 3;
+            if (int(b.rgb[i]) + b.rgb[i + 1] + b.rgb[i + 2] < 3 * 128) ++d.inked;
             if (most > tolerance) ++d.differing;
         }
     d.blocks = static_cast<long>(area.size());

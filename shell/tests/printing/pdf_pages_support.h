@@ -36,6 +36,7 @@ struct PixelDifference {
     long blocks = 0;
     long blocksApart = 0;  // blocks whose mean ink differs by more than anti-aliasing does
     double worstBlock = 0;  // the largest difference of a block's mean ink
+    long inked = 0;         // pixels of the second raster darker than mid-grey
     double meanChannelDifference = 0;
 };
 // `tolerance`: the channel difference still taken for anti-aliasing. Renderers

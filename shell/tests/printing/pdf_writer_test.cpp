@@ -26,6 +26,7 @@
 #include "platform/gfx/printer.h"
 #include "platform/sysdlg/print_dialog.h"
 #include "platform/text/font.h"
+#include "platform/text/logical_font.h"
 #include "platform/text/text_out.h"
 #include "shell/printing/print_document_internal.h"
 #include "shell/tests/printing/pdf_pages_support.h"
@@ -67,6 +68,7 @@ void ExpectSameRendering(const fs::path& ours, const fs::path& reference, int pa
                   << " beyond anti-aliasing, mean channel difference " << d.meanChannelDifference << "; "
                   << d.blocksApart << " of " << d.blocks << " blocks apart, the most by " << d.worstBlock << "\n";
         EXPECT_EQ(d.blocksApart, 0) << what << " page " << page;
+        EXPECT_GT(d.inked, 0) << what << " page " << page << " is blank";
     }
 }
 
@@ -220,6 +222,35 @@ TEST_F(PdfWriterTest, WhatTheWriterDoesNotWriteGoesToCairo) {
         EXPECT_FALSE(WrittenByUs(ReadBytes(file))) << name;
         EXPECT_EQ(PdfPageCount(file.string()), 2) << name;
     }
+}
+
+// Text on an opaque background, underlined and struck out, is the writer's: its
+// background and bars are boxes, and the page renders as Cairo draws it.
+TEST_F(PdfWriterTest, TextOnAnOpaqueBackgroundWithBarsIsWritten) {
+    text::LogicalFont request;
+    request.SetFace("Times New Roman");
+    request.height = -240;
+    request.underline = true;
+    request.strikeout = true;
+    text::FontHandle font = text::CreateFontIndirect(request);
+    const fs::path ours = scratch / "bars-own.pdf", reference = scratch / "bars-cairo.pdf";
+    for (const bool cairo : {false, true}) {
+        gfx::PrinterSetup setup;
+        setup.cairoWriter = cairo;
+        gfx::DcHandle printer = gfx::CreatePrinterContext((cairo ? reference : ours).string(), setup);
+        ASSERT_TRUE(printer);
+        ASSERT_TRUE(gfx::StartDocument(printer, "Bars"));
+        ASSERT_TRUE(gfx::StartPage(printer));
+        gfx::SelectObject(printer, font);
+        gfx::SetBackgroundColour(printer, gfx::Rgb(255, 220, 0));
+        gfx::SetTextColour(printer, gfx::Rgb(0, 0, 160));
+        EXPECT_TRUE(text::TextOutA(printer, gfx::Point{600, 600}, "Allegro con brio"));
+        ASSERT_TRUE(gfx::EndDocument(printer));
+        gfx::DeleteContext(printer);
+    }
+    text::DeleteFont(font);
+    EXPECT_TRUE(WrittenByUs(ReadBytes(ours)));
+    ExpectSameRendering(ours, reference, 1, "bars");
 }
 
 // A file that cannot be written whole (a full disk) is reported at the document's end.
