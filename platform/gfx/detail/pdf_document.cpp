@@ -43,14 +43,7 @@ void WriteTextString(const std::string& utf8, PdfText& out) {
         return;
     }
     out.Raw("<FEFF");
-    for (uint32_t code : CodePoints(utf8)) {
-        if (code < 0x10000) {
-            out.Hex4(code);
-        } else {
-            code -= 0x10000;
-            out.Hex4(0xD800 + (code >> 10)).Hex4(0xDC00 + (code & 0x3FF));
-        }
-    }
+    for (uint32_t code : CodePoints(utf8)) out.Utf16Hex(code);
     out.Char('>');
 }
 

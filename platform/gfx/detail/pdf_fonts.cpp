@@ -125,15 +125,6 @@ void WriteWidths(FT_Face face, const std::vector<bool>& used, PdfText& out) {
     out.Raw("]");
 }
 
-void AppendUtf16(uint32_t code, PdfText& out) {
-    if (code < 0x10000) {
-        out.Hex4(code);
-        return;
-    }
-    code -= 0x10000;
-    out.Hex4(0xD800 + (code >> 10)).Hex4(0xDC00 + (code & 0x3FF));
-}
-
 // The ToUnicode map of the glyphs used, from the face's character map.
 std::string ToUnicodeMap(FT_Face face, const std::vector<bool>& used) {
     std::map<uint32_t, uint32_t> unicodeOf;
@@ -158,7 +149,7 @@ std::string ToUnicodeMap(FT_Face face, const std::vector<bool>& used) {
         map.Int(static_cast<int64_t>(block)).Raw("beginbfchar\n");
         for (size_t i = 0; i < block; ++i, ++next) {
             map.Char('<').Hex4(next->first).Raw("> <");
-            AppendUtf16(next->second, map);
+            map.Utf16Hex(next->second);
             map.Raw(">\n");
         }
         map.Raw("endbfchar\n");

@@ -96,6 +96,13 @@ PdfText& PdfText::Hex4(uint32_t code) {
     return *this;
 }
 
+PdfText& PdfText::Utf16Hex(uint32_t code) {
+    constexpr uint32_t kPlaneSize = 0x10000, kHighSurrogate = 0xD800, kLowSurrogate = 0xDC00;
+    if (code < kPlaneSize) return Hex4(code);
+    code -= kPlaneSize;
+    return Hex4(kHighSurrogate + (code >> 10)).Hex4(kLowSurrogate + (code & 0x3FF));
+}
+
 PdfText& PdfText::Name(std::string_view name) {
     bytes_.push_back('/');
     for (unsigned char c : name) {

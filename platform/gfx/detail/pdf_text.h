@@ -32,6 +32,9 @@ class PdfText {
     PdfText& Channel(uint32_t value);
     // A two-byte code as four hex digits.
     PdfText& Hex4(uint32_t code);
+    // A character as the hex digits of its UTF-16 code units (a surrogate pair
+    // beyond the basic plane).
+    PdfText& Utf16Hex(uint32_t code);
     // A name object: "/" and the name with bytes other than letters, digits, '-',
     // '_' and '+' written as #hh.
     PdfText& Name(std::string_view name);

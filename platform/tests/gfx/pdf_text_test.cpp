@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "platform/gfx/detail/pdf_document.h"
 #include "platform/gfx/detail/pdf_text.h"
 
 namespace ql::gfx::detail {
@@ -44,6 +45,15 @@ TEST(PdfText, ColoursNamesAndStringsAreEscaped) {
     PdfText out;
     out.Hex4(0x1F).Char(' ').Name("Liberation Serif#1").Char(' ').String("a(b)\\c\n\xE9");
     EXPECT_EQ(out.bytes(), "001F /Liberation#20Serif#231 (a\\(b\\)\\\\c\\012\\351)");
+    PdfText unicode;
+    unicode.Utf16Hex(0xE9).Utf16Hex(0x1D11E);
+    EXPECT_EQ(unicode.bytes(), "00E9D834DD1E");
+    PdfText title;
+    WriteTextString("Sonate \xC3\xA9", title);
+    EXPECT_EQ(title.bytes(), "<FEFF0053006F006E0061007400650020" "00E9>");
+    PdfText plain;
+    WriteTextString("Sonata (1)", plain);
+    EXPECT_EQ(plain.bytes(), "(Sonata \\(1\\))");
 }
 
 }  // namespace
