@@ -419,6 +419,16 @@ void PageInk::AddPathInk(const std::function<void(cairo_t*)>* fill, cairo_fill_r
     DrawScratch();
 }
 
+bool PageInk::AddImage(const unsigned char* pixels, int stride, int width, int height, int left, int top,
+                       const Rect& clip) {
+    Flush();
+    PageImage image;
+    if (!MakePageImage(pixels, stride, width, height, left, top, &image)) return false;
+    Target().AddImage(std::move(image), clip);
+    DrawScratch();
+    return true;
+}
+
 void PageInk::GatherClippedInk(PageRecord& out) {
     for (GlyphRun& run : glyphRuns_) {
         out.AddGlyphs(run.font, run.glyphs.data(), static_cast<int>(run.glyphs.size()), colour_, inkClip_);

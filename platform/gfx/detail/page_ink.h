@@ -72,6 +72,11 @@ class PageInk {
     void AddPathInk(const std::function<void(cairo_t*)>* fill, cairo_fill_rule_t rule, uint32_t fillColour,
                     const std::function<void(cairo_t*)>* outline, const PageStroke* stroke, uint32_t penColour,
                     const Rect& clip);
+    // A bitmap of ARGB32 pixels (rows `stride` bytes apart) with its top left
+    // corner at device pixel (left, top), each pixel drawn as a square; false when
+    // it could not be kept.
+    bool AddImage(const unsigned char* pixels, int stride, int width, int height, int left, int top,
+                  const Rect& clip);
     // Draws the ink gathered so far.
     void Flush();
 

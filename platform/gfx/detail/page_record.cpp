@@ -1,6 +1,9 @@
 #include "platform/gfx/detail/page_record.h"
 
+#include <algorithm>
 #include <utility>
+
+#include "platform/gfx/detail/pdf_deflate.h"
 
 namespace ql::gfx::detail {
 
@@ -35,6 +38,7 @@ PageRecord& PageRecord::operator=(PageRecord&& other) noexcept {
     path_ = std::move(other.path_);
     fonts_ = std::move(other.fonts_);
     strokes_ = std::move(other.strokes_);
+    images_ = std::move(other.images_);
     other.fonts_.clear();
     return *this;
 }
@@ -47,6 +51,7 @@ void PageRecord::Clear() {
     path_.clear();
     fonts_.clear();
     strokes_.clear();
+    images_.clear();
 }
 
 PageOp& PageRecord::Push(PageOpKind kind, uint32_t colour, const Rect* clip) {
@@ -107,6 +112,81 @@ void PageRecord::AddStroke(const std::vector<cairo_path_data_t>& path, const Pag
     path_.insert(path_.end(), path.begin(), path.end());
 }
 
+void PageRecord::AddImage(PageImage image, const Rect& clip) {
+    PageOp& op = Push(PageOpKind::Image, 0, &clip);
+    op.item = static_cast<uint32_t>(images_.size());
+    images_.push_back(std::move(image));
+}
+
+bool MakePageImage(const unsigned char* pixels, int stride, int width, int height, int left, int top,
+                   PageImage* image) {
+    const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
+    std::string rgb(count * 3, '\0'), alpha(count, '\0');
+    bool opaque = true;
+    for (int y = 0; y < height; ++y) {
+        const auto* row = reinterpret_cast<const uint32_t*>(pixels + static_cast<size_t>(y) * static_cast<size_t>(stride));
+        for (int x = 0; x < width; ++x) {
+            const uint32_t p = row[x];
+            const uint32_t a = p >> 24;
+            const size_t i = static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x);
+            // Colours are stored premultiplied; the file keeps them whole.
+            for (int c = 0; c < 3; ++c) {
+                const uint32_t v = (p >> (16 - 8 * c)) & 0xFF;
+                rgb[i * 3 + static_cast<size_t>(c)] = static_cast<char>(a == 0 ? 0 : std::min<uint32_t>(255, v * 255 / a));
+            }
+            alpha[i] = static_cast<char>(a);
+            opaque = opaque && a == 0xFF;
+        }
+    }
+    image->width = width;
+    image->height = height;
+    image->left = left;
+    image->top = top;
+    image->alpha.clear();
+    return Deflate(rgb, kContentDeflateLevel, &image->rgb) &&
+           (opaque || Deflate(alpha, kContentDeflateLevel, &image->alpha));
+}
+
+namespace {
+// The bitmap as a Cairo image; null when it does not inflate.
+cairo_surface_t* SurfaceOf(const PageImage& image) {
+    const size_t count = static_cast<size_t>(image.width) * static_cast<size_t>(image.height);
+    std::string rgb, alpha;
+    if (!Inflate(image.rgb, count * 3, &rgb) || (!image.alpha.empty() && !Inflate(image.alpha, count, &alpha)))
+        return nullptr;
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, image.width, image.height);
+    if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
+        cairo_surface_destroy(surface);
+        return nullptr;
+    }
+    unsigned char* data = cairo_image_surface_get_data(surface);
+    const int stride = cairo_image_surface_get_stride(surface);
+    for (int y = 0; y < image.height; ++y) {
+        auto* row = reinterpret_cast<uint32_t*>(data + static_cast<size_t>(y) * static_cast<size_t>(stride));
+        for (int x = 0; x < image.width; ++x) {
+            const size_t i = static_cast<size_t>(y) * static_cast<size_t>(image.width) + static_cast<size_t>(x);
+            const uint32_t a = alpha.empty() ? 0xFF : static_cast<unsigned char>(alpha[i]);
+            uint32_t p = a << 24;
+            for (int c = 0; c < 3; ++c)
+                p |= (static_cast<unsigned char>(rgb[i * 3 + static_cast<size_t>(c)]) * a / 255) << (16 - 8 * c);
+            row[x] = p;
+        }
+    }
+    cairo_surface_mark_dirty(surface);
+    return surface;
+}
+
+void DrawImage(cairo_t* cr, const PageImage& image) {
+    cairo_surface_t* surface = SurfaceOf(image);
+    if (!surface) return;
+    cairo_set_source_surface(cr, surface, image.left, image.top);
+    cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
+    cairo_rectangle(cr, image.left, image.top, image.width, image.height);
+    cairo_fill(cr);
+    cairo_surface_destroy(surface);
+}
+}  // namespace
+
 void DrawPageRecord(const PageRecord& record, cairo_t* cr) {
     for (const PageOp& op : record.ops()) {
         cairo_save(cr);
@@ -143,6 +223,9 @@ void DrawPageRecord(const PageRecord& record, cairo_t* cr) {
             cairo_stroke(cr);
             break;
         }
+        case PageOpKind::Image:
+            DrawImage(cr, record.image(op.item));
+            break;
         }
         cairo_restore(cr);
     }

@@ -20,7 +20,7 @@ int64_t Units(double dots) { return std::llround(dots * kUnitsPerDot); }
 // forgets the rest.
 class ContentWriter {
   public:
-    ContentWriter(PdfFonts& fonts, PdfText& out) : fonts_(fonts), out_(out) {}
+    ContentWriter(PdfFonts& fonts, PdfImageSink& images, PdfText& out) : fonts_(fonts), images_(images), out_(out) {}
 
     bool Write(const PageRecord& record, const PdfPageGeometry& page) {
         out_.Raw("q ")
@@ -54,6 +54,9 @@ class ContentWriter {
                 FillColour(op.colour);
                 if (!Glyphs(record.font(op.item), record.glyphs() + op.from, static_cast<int>(op.count)))
                     return false;
+                break;
+            case PageOpKind::Image:
+                Image(record.image(op.item));
                 break;
             }
         }
@@ -119,6 +122,13 @@ class ContentWriter {
         out_.Raw("] 0 d\n");
         dashes_ = s.dashes;
         dashKnown_ = true;
+    }
+
+    // The image's unit square on its pixels, its first row at the top.
+    void Image(const PageImage& image) {
+        const int64_t width = Units(image.width), height = Units(image.height);
+        out_.Raw("q ").Int(width).Raw("0 0 ").Int(-height).Int(Units(image.left)).Int(Units(image.top) + height);
+        out_.Raw("cm /Im").Int(images_.AddImage(image)).Raw("Do Q\n");
     }
 
     void Box(const PageBox& b) {
@@ -202,6 +212,7 @@ class ContentWriter {
     static double Moved(double v) { return std::round(v * kMoveScale) / kMoveScale; }
 
     PdfFonts& fonts_;
+    PdfImageSink& images_;
     PdfText& out_;
     bool clipped_ = false;
     Rect clip_;
@@ -214,8 +225,9 @@ class ContentWriter {
 
 }  // namespace
 
-bool WritePageContent(const PageRecord& record, const PdfPageGeometry& page, PdfFonts& fonts, PdfText& out) {
-    ContentWriter writer(fonts, out);
+bool WritePageContent(const PageRecord& record, const PdfPageGeometry& page, PdfFonts& fonts,
+                      PdfImageSink& images, PdfText& out) {
+    ContentWriter writer(fonts, images, out);
     return writer.Write(record, page);
 }
 

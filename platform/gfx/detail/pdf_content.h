@@ -18,9 +18,18 @@ struct PdfPageGeometry {
     double heightPoints = 0;
 };
 
-// Appends the page's operators to `out`, marking the glyphs used in `fonts`.
-// False, with `out` unfinished, when the record holds glyphs of a font that
-// cannot be embedded.
-bool WritePageContent(const PageRecord& record, const PdfPageGeometry& page, PdfFonts& fonts, PdfText& out);
+// Takes the bitmaps of a page as image objects of the file.
+class PdfImageSink {
+  public:
+    virtual ~PdfImageSink() = default;
+    // The resource number of the image (written /Im<n>).
+    virtual int AddImage(const PageImage& image) = 0;
+};
+
+// Appends the page's operators to `out`, marking the glyphs used in `fonts` and
+// giving the bitmaps to `images`. False, with `out` unfinished, when the record
+// holds glyphs of a font that cannot be embedded.
+bool WritePageContent(const PageRecord& record, const PdfPageGeometry& page, PdfFonts& fonts,
+                      PdfImageSink& images, PdfText& out);
 
 }  // namespace ql::gfx::detail

@@ -17,4 +17,12 @@ bool Deflate(std::string_view in, int level, std::string* out) {
     return true;
 }
 
+bool Inflate(std::string_view in, size_t length, std::string* out) {
+    out->resize(length);
+    uLongf size = static_cast<uLongf>(length);
+    const int status = uncompress(reinterpret_cast<Bytef*>(out->data()), &size,
+                                  reinterpret_cast<const Bytef*>(in.data()), static_cast<uLong>(in.size()));
+    return status == Z_OK && size == length;
+}
+
 }  // namespace ql::gfx::detail

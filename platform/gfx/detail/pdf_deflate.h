@@ -1,4 +1,5 @@
-// Flate compression of PDF streams (zlib format, as FlateDecode reads it).
+// Flate compression of PDF streams (zlib format, as FlateDecode reads it), and
+// the bitmaps of printed pages kept compressed.
 #pragma once
 
 #include <string>
@@ -15,5 +16,7 @@ constexpr int kFontDeflateLevel = 6;
 
 // False when zlib fails (out of memory).
 bool Deflate(std::string_view in, int level, std::string* out);
+// The `length` bytes `in` was made from; false when it does not inflate to them.
+bool Inflate(std::string_view in, size_t length, std::string* out);
 
 }  // namespace ql::gfx::detail

@@ -70,10 +70,29 @@ void PdfDocument::WriteObject(int number, const std::string& dictionary, const s
     out_.Raw(">>\nstream\n").Raw(*stream).Raw("\nendstream\nendobj\n");
 }
 
+int PdfDocument::AddImage(const PageImage& image) {
+    const int number = NewObject();
+    PdfText dict;
+    dict.Raw("/Type /XObject /Subtype /Image /Width ").Int(image.width).Raw("/Height ").Int(image.height);
+    dict.Raw("/ColorSpace /DeviceRGB /BitsPerComponent 8 /Interpolate false");
+    if (!image.alpha.empty()) {
+        const int mask = NewObject();
+        PdfText maskDict;
+        maskDict.Raw("/Type /XObject /Subtype /Image /Width ").Int(image.width).Raw("/Height ").Int(image.height);
+        maskDict.Raw("/ColorSpace /DeviceGray /BitsPerComponent 8 /Interpolate false");
+        WriteObject(mask, maskDict.bytes(), &image.alpha, true);
+        dict.Raw(" /SMask ").Int(mask).Raw("0 R");
+    }
+    WriteObject(number, dict.bytes(), &image.rgb, true);
+    const int resource = imageCount_++;
+    images_.Raw("/Im").Int(resource).Int(number).Raw("0 R ");
+    return resource;
+}
+
 bool PdfDocument::AddPage(const PageRecord& record) {
     if (failed_) return false;
     content_.bytes().clear();
-    if (!WritePageContent(record, page_, fonts_, content_) ||
+    if (!WritePageContent(record, page_, fonts_, *this, content_) ||
         !Deflate(content_.bytes(), kContentDeflateLevel, &deflated_)) {
         failed_ = true;
         return false;
@@ -94,7 +113,7 @@ bool PdfDocument::Finish(const std::string& title, std::string* file) {
     PdfText fonts;
     if (!fonts_.Write(*this, fonts)) return false;
     PdfText dict;
-    dict.Raw("/Font << ").Raw(fonts.bytes()).Raw(">>");
+    dict.Raw("/Font << ").Raw(fonts.bytes()).Raw(">> /XObject << ").Raw(images_.bytes()).Raw(">>");
     WriteObject(kResources, dict.bytes(), nullptr, false);
 
     dict = PdfText();

@@ -1,6 +1,6 @@
 // A PDF document of our own made from page records: the page contents
-// compressed, the fonts embedded (pdf_fonts.h), one resource dictionary shared by
-// every page, the information dictionary with the title, the cross-reference
+// compressed, the fonts embedded (pdf_fonts.h), the bitmaps as image objects, one
+// resource dictionary shared by every page, the information dictionary with the title, the cross-reference
 // table and trailer.
 #pragma once
 
@@ -14,7 +14,7 @@
 
 namespace ql::gfx::detail {
 
-class PdfDocument : private PdfObjectSink {
+class PdfDocument : private PdfObjectSink, private PdfImageSink {
   public:
     PdfDocument(const PdfPageGeometry& page, double widthPoints);
 
@@ -28,6 +28,7 @@ class PdfDocument : private PdfObjectSink {
     int NewObject() override;
     void WriteObject(int number, const std::string& dictionary, const std::string* stream,
                      bool deflated) override;
+    int AddImage(const PageImage& image) override;
 
     PdfPageGeometry page_;
     double widthPoints_;
@@ -36,6 +37,8 @@ class PdfDocument : private PdfObjectSink {
     std::vector<size_t> offsets_;  // by object number; 0 for object 0
     std::vector<int> pages_;       // page objects
     PdfText content_;              // reused for each page
+    PdfText images_;               // the image resources
+    int imageCount_ = 0;
     std::string deflated_;
     bool failed_ = false;
 };

@@ -1,6 +1,6 @@
 // A print job to a PDF file. Each page is recorded (page_record.h) and the file
 // is written when the document ends by our own writer (pdf_document.h). Drawing
-// the records cannot hold (patterned ink, bitmaps: what is drawn on a Cairo
+// the records cannot hold (hatched or patterned brushes: what is drawn on a Cairo
 // context handed out) turns the document
 // over to Cairo's PDF surface: the pages recorded so far are drawn on it, and the
 // rest of the document is drawn on it directly. So is a document with glyphs of a

@@ -176,13 +176,24 @@ void DrawHatched(gfx::DcHandle printer) {
     gfx::DeleteObject(hatch);
 }
 
-void DrawBitmap(gfx::DcHandle printer) {
+// An 8 x 8 bitmap of coloured stripes with a white corner, stretched to 400 dots
+// square: copied, and drawn over the page with its white left out.
+void DrawBitmap(gfx::DcHandle printer, uint32_t rop, gfx::Point at) {
     gfx::BitmapHandle image = gfx::CreateImageBitmap(8, 8);
     gfx::DcHandle source = gfx::CreateMemoryContext(printer);
     gfx::SelectObject(source, image);
-    gfx::BitBlit(printer, gfx::Point{1000, 1000}, gfx::Size{400, 400}, source, gfx::Point{0, 0}, gfx::RasterOp::SourceCopy);
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x)
+            gfx::SetPixel(source, gfx::Point{x, y},
+                          x < 3 && y < 3 ? gfx::Rgb(255, 255, 255) : gfx::Rgb(40 * x, 200 - 20 * y, 120));
+    gfx::StretchBlit(printer, gfx::Rect{at.x, at.y, at.x + 400, at.y + 400}, source, gfx::Rect{0, 0, 8, 8}, rop);
     gfx::DeleteContext(source);
     gfx::DeleteObject(image);
+}
+
+void DrawBitmaps(gfx::DcHandle printer) {
+    DrawBitmap(printer, gfx::RasterOp::SourceCopy, gfx::Point{1000, 1000});
+    DrawBitmap(printer, gfx::RasterOp::SourceAnd, gfx::Point{850, 1200});
 }
 
 void DrawUserFontGlyphs(gfx::DcHandle printer) {
@@ -200,28 +211,58 @@ void DrawUserFontGlyphs(gfx::DcHandle printer) {
     cairo_font_face_destroy(face);
 }
 
-// Drawing the writer does not write (patterned ink, bitmaps, glyphs of a font
-// with no TrueType program) has the whole file written by Cairo, the pages drawn
-// before it too.
+// Two pages, the second with `draw`'s drawing; whether the file was written by the
+// program's writer or by Cairo's reference writer.
+void PrintTwoPages(const fs::path& file, void (*draw)(gfx::DcHandle), bool cairo) {
+    gfx::PrinterSetup setup;
+    setup.cairoWriter = cairo;
+    gfx::DcHandle printer = gfx::CreatePrinterContext(file.string(), setup);
+    ASSERT_TRUE(printer);
+    ASSERT_TRUE(gfx::StartDocument(printer, "Two pages"));
+    for (int page = 0; page < 2; ++page) {
+        ASSERT_TRUE(gfx::StartPage(printer));
+        gfx::Rectangle(printer, gfx::Rect{100, 100, 900, 500});
+        if (page == 1) draw(printer);
+        ASSERT_TRUE(gfx::EndPage(printer));
+    }
+    ASSERT_TRUE(gfx::EndDocument(printer));
+    gfx::DeleteContext(printer);
+}
+
+// Drawing the writer does not write (patterned ink, glyphs of a font with no
+// TrueType program) has the whole file written by Cairo, the pages drawn before
+// it too.
 TEST_F(PdfWriterTest, WhatTheWriterDoesNotWriteGoesToCairo) {
-    const std::pair<const char*, void (*)(gfx::DcHandle)> cases[] = {
-        {"hatched", DrawHatched}, {"bitmap", DrawBitmap}, {"user-font", DrawUserFontGlyphs}};
+    const std::pair<const char*, void (*)(gfx::DcHandle)> cases[] = {{"hatched", DrawHatched},
+                                                                       {"user-font", DrawUserFontGlyphs}};
     for (const auto& [name, draw] : cases) {
         const fs::path file = scratch / (std::string(name) + ".pdf");
-        gfx::DcHandle printer = gfx::CreatePrinterContext(file.string(), gfx::PrinterSetup{});
-        ASSERT_TRUE(printer);
-        ASSERT_TRUE(gfx::StartDocument(printer, name));
-        for (int page = 0; page < 2; ++page) {
-            ASSERT_TRUE(gfx::StartPage(printer));
-            gfx::Rectangle(printer, gfx::Rect{100, 100, 900, 500});
-            if (page == 1) draw(printer);
-            ASSERT_TRUE(gfx::EndPage(printer));
-        }
-        ASSERT_TRUE(gfx::EndDocument(printer));
-        gfx::DeleteContext(printer);
+        PrintTwoPages(file, draw, false);
         EXPECT_FALSE(WrittenByUs(ReadBytes(file))) << name;
         EXPECT_EQ(PdfPageCount(file.string()), 2) << name;
     }
+}
+
+// Bitmaps go into the file as images of their device pixels (with a mask for the
+// white a blit leaves out) and render as Cairo draws them.
+TEST_F(PdfWriterTest, BitmapsAreWrittenAsImages) {
+    const fs::path ours = scratch / "bitmaps-own.pdf", reference = scratch / "bitmaps-cairo.pdf";
+    PrintTwoPages(ours, DrawBitmaps, false);
+    PrintTwoPages(reference, DrawBitmaps, true);
+    const std::string bytes = ReadBytes(ours);
+    EXPECT_TRUE(WrittenByUs(bytes));
+    const testing::PdfStructure pdf = testing::ReadPdfStructure(bytes);
+    ASSERT_TRUE(pdf.ok()) << pdf.error;
+    EXPECT_EQ(pdf.pages, 2);
+    int images = 0, masks = 0;
+    for (const auto& [number, dict] : pdf.objects) {
+        if (dict.find("/Subtype /Image") == std::string::npos) continue;
+        ++images;
+        if (dict.find("/DeviceGray") != std::string::npos) ++masks;
+    }
+    EXPECT_EQ(images, 3);
+    EXPECT_EQ(masks, 1);
+    ExpectSameRendering(ours, reference, 2, "bitmaps");
 }
 
 // Text on an opaque background, underlined and struck out, is the writer's: its
