@@ -1,9 +1,10 @@
 // Printer contexts: pages drawn on a PDF document with the same calls as the
-// screen. The program writes the PDF file itself (vector drawing, TrueType fonts
-// embedded as subsets, bitmaps as images); a document with drawing it does not
-// write (hatched or patterned brushes, glyphs of fonts other than TrueType) is
-// written by Cairo's PDF surface, which also serves as the reference the
-// program's own files are compared with. Device units are printer dots at the setup's resolution; the
+// screen. The program writes the PDF file itself (vector drawing; fonts with
+// TrueType outlines embedded as subsets, OpenType fonts with CFF outlines whole;
+// bitmaps as images); a document with drawing it does not write (hatched or
+// patterned brushes, Type 1 or bitmap fonts) is written by Cairo's PDF surface,
+// which also serves as the reference the program's own files are compared with.
+// Device units are printer dots at the setup's resolution; the
 // capabilities report the page in dots and millimetres. PDF is a vector surface:
 // copy ink is drawn; pen and brush ink with any other raster operation (XOR
 // feedback above all) and blits with raster operations other than source and

@@ -49,7 +49,8 @@ void WriteTextString(const std::string& utf8, PdfText& out) {
 
 PdfDocument::PdfDocument(const PdfPageGeometry& page, double widthPoints)
     : page_(page), widthPoints_(widthPoints), offsets_(kFixedObjects + 1, 0) {
-    out_.Raw("%PDF-1.5\n%\xE2\xE3\xCF\xD3\n");
+    // Version 1.6: OpenType font programs.
+    out_.Raw("%PDF-1.6\n%\xE2\xE3\xCF\xD3\n");
 }
 
 int PdfDocument::NewObject() {

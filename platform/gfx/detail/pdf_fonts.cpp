@@ -4,6 +4,7 @@
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include FT_ADVANCES_H
+#include FT_CID_H
 #include FT_TRUETYPE_TABLES_H
 #include FT_TRUETYPE_TAGS_H
 
@@ -51,12 +52,21 @@ size_t TableLength(FT_Face face, FT_ULong tag) {
     return FT_Load_Sfnt_Table(face, tag, 0, nullptr, &length) == 0 ? length : 0;
 }
 
-bool CanEmbed(FT_Face face) {
-    if (!face || !FT_IS_SFNT(face) || TableLength(face, TTAG_glyf) == 0 || TableLength(face, TTAG_loca) == 0)
-        return false;
+FontProgram ProgramOf(FT_Face face) {
+    if (!face || !FT_IS_SFNT(face)) return FontProgram::None;
     unsigned char head[4] = {};
     FT_ULong length = sizeof head;
-    return FT_Load_Sfnt_Table(face, 0, 0, head, &length) == 0 && IsTrueTypeFile(head, length);
+    if (FT_Load_Sfnt_Table(face, 0, 0, head, &length) != 0) return FontProgram::None;
+    if (IsTrueTypeFile(head, length))
+        return TableLength(face, TTAG_glyf) > 0 && TableLength(face, TTAG_loca) > 0 ? FontProgram::TrueType
+                                                                                     : FontProgram::None;
+    // CFF outlines: their glyph ids serve as character ids only in a font not
+    // keyed by character ids itself.
+    FT_Bool keyed = 0;
+    const bool cff = length == 4 && std::string_view(reinterpret_cast<const char*>(head), 4) == "OTTO" &&
+                     TableLength(face, TTAG_CFF) > 0;
+    if (cff && FT_Get_CID_Is_Internally_CID_Keyed(face, &keyed) == 0 && !keyed) return FontProgram::OpenTypeCff;
+    return FontProgram::None;
 }
 
 std::string PostScriptName(FT_Face face, size_t index) {
@@ -66,14 +76,20 @@ std::string PostScriptName(FT_Face face, size_t index) {
     return plain;
 }
 
+// A font file as read, and compressed whole once it is embedded whole.
+struct FontFile {
+    std::string bytes;
+    std::string deflated;
+};
+
 // Kept font files by name, file length and header table: the same font file in
 // every document of a run is read once.
-std::map<std::string, std::shared_ptr<const std::string>>& KeptFontFiles() {
-    static std::map<std::string, std::shared_ptr<const std::string>> kept;
+std::map<std::string, std::shared_ptr<FontFile>>& KeptFontFiles() {
+    static std::map<std::string, std::shared_ptr<FontFile>> kept;
     return kept;
 }
 
-std::shared_ptr<const std::string> FontFileOf(FT_Face face, const std::string& name) {
+std::shared_ptr<FontFile> FontFileOf(FT_Face face, const std::string& name) {
     FT_ULong length = 0;
     if (FT_Load_Sfnt_Table(face, 0, 0, nullptr, &length) != 0 || length == 0) return nullptr;
     std::string key = name + '/' + std::to_string(length) + '/';
@@ -84,11 +100,13 @@ std::shared_ptr<const std::string> FontFileOf(FT_Face face, const std::string& n
         key += head;
     auto& kept = KeptFontFiles();
     if (auto found = kept.find(key); found != kept.end()) return found->second;
-    auto bytes = std::make_shared<std::string>(length, '\0');
-    if (FT_Load_Sfnt_Table(face, 0, 0, reinterpret_cast<FT_Byte*>(bytes->data()), &length) != 0) return nullptr;
+    auto file = std::make_shared<FontFile>();
+    file->bytes.resize(length);
+    if (FT_Load_Sfnt_Table(face, 0, 0, reinterpret_cast<FT_Byte*>(file->bytes.data()), &length) != 0)
+        return nullptr;
     if (kept.size() >= kKeptFontFiles) kept.clear();
-    kept.emplace(std::move(key), bytes);
-    return bytes;
+    kept.emplace(std::move(key), file);
+    return file;
 }
 
 // Six capitals from the glyphs used, before the name of a subset font.
@@ -183,12 +201,13 @@ int PdfFonts::Use(cairo_scaled_font_t* font, const cairo_glyph_t* glyphs, int co
         added.face = cairo_font_face_reference(face);
         added.scaled = cairo_scaled_font_reference(font);
         LockedFace locked(font);
-        added.embeddable = CanEmbed(locked.get());
-        if (added.embeddable) added.used.assign(static_cast<size_t>(locked.get()->num_glyphs), false);
+        added.program = ProgramOf(locked.get());
+        if (added.program != FontProgram::None)
+            added.used.assign(static_cast<size_t>(locked.get()->num_glyphs), false);
         faces_.push_back(std::move(added));
     }
     Face& f = faces_[index];
-    if (!f.embeddable) return -1;
+    if (f.program == FontProgram::None) return -1;
     for (int i = 0; i < count; ++i) {
         const unsigned long gid = glyphs[i].index;
         if (gid > kLargestGlyphId) return -1;
@@ -201,19 +220,24 @@ int PdfFonts::Use(cairo_scaled_font_t* font, const cairo_glyph_t* glyphs, int co
 bool PdfFonts::Write(PdfObjectSink& sink, PdfText& resources) {
     for (size_t index = 0; index < faces_.size(); ++index) {
         const Face& f = faces_[index];
-        if (!f.embeddable) continue;
+        if (f.program == FontProgram::None) continue;
         LockedFace locked(f.scaled);
         FT_Face face = locked.get();
         if (!face || face->units_per_EM == 0) return false;
         std::string name = PostScriptName(face, index);
-        std::shared_ptr<const std::string> file = FontFileOf(face, name);
+        std::shared_ptr<FontFile> file = FontFileOf(face, name);
         if (!file) return false;
-        // The glyphs used alone where the file reads as TrueType; else the whole file.
-        std::optional<std::string> subset = SubsetTrueType(*file, f.used);
+        // TrueType outlines cut down to the glyphs used where the file reads as
+        // TrueType; else the whole file, compressed once for the run.
+        std::optional<std::string> subset;
+        if (f.program == FontProgram::TrueType) subset = SubsetTrueType(file->bytes, f.used);
         if (subset) name = SubsetTag(f.used) + name;
-        const std::string_view program = subset ? std::string_view(*subset) : std::string_view(*file);
-        std::string deflatedProgram;
-        if (!Deflate(program, kFontDeflateLevel, &deflatedProgram)) return false;
+        const std::string_view program = subset ? std::string_view(*subset) : std::string_view(file->bytes);
+        std::string deflatedSubset;
+        if (subset && !Deflate(program, kFontDeflateLevel, &deflatedSubset)) return false;
+        if (!subset && file->deflated.empty() && !Deflate(program, kFontDeflateLevel, &file->deflated)) return false;
+        const std::string& deflatedProgram = subset ? deflatedSubset : file->deflated;
+        const bool cff = f.program == FontProgram::OpenTypeCff;
         const int type0 = sink.NewObject(), cidFont = sink.NewObject(), descriptor = sink.NewObject(),
                   fontFile = sink.NewObject(), toUnicode = sink.NewObject();
         resources.Raw("/F").Int(static_cast<int64_t>(index)).Int(type0).Raw("0 R ");
@@ -224,9 +248,10 @@ bool PdfFonts::Write(PdfObjectSink& sink, PdfText& resources) {
         sink.WriteObject(type0, dict.bytes());
 
         dict = PdfText();
-        dict.Raw("/Type /Font /Subtype /CIDFontType2 /BaseFont ").Name(name)
+        dict.Raw(cff ? "/Type /Font /Subtype /CIDFontType0 /BaseFont " : "/Type /Font /Subtype /CIDFontType2 /BaseFont ")
+            .Name(name)
             .Raw(" /CIDSystemInfo << /Registry (Adobe) /Ordering (Identity) /Supplement 0 >> /FontDescriptor ")
-            .Int(descriptor).Raw("0 R /CIDToGIDMap /Identity ");
+            .Int(descriptor).Raw(cff ? "0 R " : "0 R /CIDToGIDMap /Identity ");
         WriteWidths(face, f.used, dict);
         sink.WriteObject(cidFont, dict.bytes());
 
@@ -238,11 +263,14 @@ bool PdfFonts::Write(PdfObjectSink& sink, PdfText& resources) {
             .Raw("] /ItalicAngle 0 /Ascent ").Int(ToGlyphSpace(face->ascender, em))
             .Raw("/Descent ").Int(ToGlyphSpace(face->descender, em))
             .Raw("/CapHeight ").Int(ToGlyphSpace(face->ascender, em))
-            .Raw("/StemV 80 /FontFile2 ").Int(fontFile).Raw("0 R");
+            .Raw(cff ? "/StemV 80 /FontFile3 " : "/StemV 80 /FontFile2 ").Int(fontFile).Raw("0 R");
         sink.WriteObject(descriptor, dict.bytes());
 
         dict = PdfText();
-        dict.Raw("/Length1 ").Int(static_cast<int64_t>(program.size()));
+        if (cff)
+            dict.Raw("/Subtype /OpenType");
+        else
+            dict.Raw("/Length1 ").Int(static_cast<int64_t>(program.size()));
         sink.WriteObject(fontFile, dict.bytes(), &deflatedProgram, true);
 
         std::string deflatedMap;

@@ -1,10 +1,12 @@
 // The fonts of a PDF document of our own. Each font face glyphs are drawn in is
-// embedded as its TrueType program cut down to the glyphs used (truetype_subset.h;
-// whole when it does not read as TrueType) under a composite font:
-// Type0 with Identity-H over a CIDFontType2 whose character ids are the glyph ids
-// (CIDToGIDMap Identity), with the widths of the glyphs used and a ToUnicode map
-// so that the text can be searched and copied. Faces that are not TrueType
-// outlines (CFF, Type 1, bitmaps, collections) cannot be embedded this way.
+// embedded under a composite font (Type0 with Identity-H) whose character ids are
+// the glyph ids, with the widths of the glyphs used and a ToUnicode map so that
+// the text can be searched and copied: TrueType outlines as a CIDFontType2
+// (CIDToGIDMap Identity) with the program cut down to the glyphs used
+// (truetype_subset.h; whole when it does not read as TrueType), CFF outlines in
+// an OpenType file as a CIDFontType0 with the whole file (FontFile3 OpenType).
+// Other faces (Type 1, bitmaps, collections, CFF keyed by character ids) cannot
+// be embedded this way.
 #pragma once
 
 #include <cairo.h>
@@ -28,6 +30,8 @@ class PdfObjectSink {
                              bool deflated = false) = 0;
 };
 
+enum class FontProgram : uint8_t { None, TrueType, OpenTypeCff };
+
 class PdfFonts {
   public:
     PdfFonts() = default;
@@ -46,7 +50,7 @@ class PdfFonts {
     struct Face {
         cairo_font_face_t* face = nullptr;       // referenced
         cairo_scaled_font_t* scaled = nullptr;   // referenced: locks the FreeType face
-        bool embeddable = false;
+        FontProgram program = FontProgram::None;
         std::vector<bool> used;  // by glyph id
     };
     std::vector<Face> faces_;

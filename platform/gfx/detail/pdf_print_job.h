@@ -1,12 +1,12 @@
 // A print job to a PDF file. Each page is recorded (page_record.h) and the file
 // is written when the document ends by our own writer (pdf_document.h). Drawing
 // the records cannot hold (hatched or patterned brushes: what is drawn on a Cairo
-// context handed out) turns the document
-// over to Cairo's PDF surface: the pages recorded so far are drawn on it, and the
-// rest of the document is drawn on it directly. So is a document with glyphs of a
-// font other than TrueType, at its end. The file is opened when the job is made,
-// so a path that cannot be written is known at once; a file that could not be
-// written whole is reported and removed.
+// context handed out) turns the document over to Cairo's PDF surface: the pages
+// recorded so far are drawn on it, and the rest of the document is drawn on it
+// directly. So is a document with glyphs of a font the writer cannot embed
+// (pdf_fonts.h), at its end. The file is opened when the job is made, so a path
+// that cannot be written is known at once; a file that could not be written
+// whole is reported and removed.
 #pragma once
 
 #include <cairo.h>

@@ -6,7 +6,10 @@
 // have it). Drawing the writer does not write goes to Cairo's file whole.
 #include <gtest/gtest.h>
 
+#include <cairo-ft.h>
 #include <cairo.h>
+#include <ft2build.h>
+#include FT_FREETYPE_H
 
 #include <cstdio>
 #include <filesystem>
@@ -14,6 +17,7 @@
 #include <iostream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include "core/state.h"
 #include "interchange/bench/musicxml_scores.h"
@@ -51,6 +55,19 @@ std::string ReadBytes(const fs::path& path) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+// The OpenType music font of the LilyPond fonts package, with CFF outlines.
+std::vector<fs::path> CffFontFiles() {
+    std::vector<fs::path> found;
+    const fs::path root = "/usr/share/lilypond";
+    std::error_code error;
+    if (!fs::is_directory(root, error)) return found;
+    for (const auto& version : fs::directory_iterator(root, error)) {
+        const fs::path file = version.path() / "fonts" / "otf" / "emmentaler-20.otf";
+        if (fs::exists(file, error)) found.push_back(file);
+    }
+    return found;
+}
+
 bool WrittenByUs(const std::string& pdf) { return pdf.find("/Producer (Quaverline)") != std::string::npos; }
 
 // The pages of `ours` rendered against those of `reference`: every page compared
@@ -70,6 +87,13 @@ void ExpectSameRendering(const fs::path& ours, const fs::path& reference, int pa
         EXPECT_EQ(d.blocksApart, 0) << what << " page " << page;
         EXPECT_GT(d.inked, 0) << what << " page " << page << " is blank";
     }
+}
+
+// Pixels of a rendered page darker than mid-grey; -1 when it cannot be rendered.
+long InkedPixels(const fs::path& file, int page) {
+    if (!testing::HaveRenderer()) return -1;
+    const auto raster = testing::RenderPdfPage(file.string(), page, kRenderDpi);
+    return raster ? testing::ComparePixels(*raster, *raster, 0, kBlockPixels, 0).inked : -1;
 }
 
 class PdfWriterTest : public testing::PrintFixture {
@@ -229,6 +253,37 @@ void PrintTwoPages(const fs::path& file, void (*draw)(gfx::DcHandle), bool cairo
     gfx::DeleteContext(printer);
 }
 
+// The glyphs of a font with CFF outlines in an OpenType file: the music font the
+// build makes its own from (a package the build needs), drawn at 100 dots.
+void DrawCffGlyphs(gfx::DcHandle printer) {
+    const std::vector<fs::path> found = CffFontFiles();
+    ASSERT_FALSE(found.empty());
+    // The FreeType face lives as long as Cairo's face made of it (the document
+    // keeps that until it ends).
+    static FT_Library library = nullptr;
+    if (library == nullptr) {
+        ASSERT_EQ(FT_Init_FreeType(&library), 0);
+    }
+    FT_Face face = nullptr;
+    ASSERT_EQ(FT_New_Face(library, found.front().c_str(), 0, &face), 0);
+    cairo_font_face_t* cairoFace = cairo_ft_font_face_create_for_ft_face(face, FT_LOAD_NO_HINTING);
+    static const cairo_user_data_key_t kFaceKey{};
+    cairo_font_face_set_user_data(cairoFace, &kFaceKey, face, [](void* f) { FT_Done_Face(static_cast<FT_Face>(f)); });
+    cairo_matrix_t size, identity;
+    cairo_matrix_init_scale(&size, 100, 100);
+    cairo_matrix_init_identity(&identity);
+    cairo_font_options_t* options = cairo_font_options_create();
+    cairo_scaled_font_t* font = cairo_scaled_font_create(cairoFace, &size, &identity, options);
+    std::vector<cairo_glyph_t> glyphs;
+    for (unsigned long gid = 1; gid < 40 && gid < static_cast<unsigned long>(face->num_glyphs); ++gid)
+        glyphs.push_back(cairo_glyph_t{gid, 1000.0 + 90.0 * static_cast<double>(gid % 20),
+                                       1500.0 + 200.0 * static_cast<double>(gid / 20)});
+    EXPECT_TRUE(gfx::ShowPageGlyphs(printer, font, glyphs.data(), static_cast<int>(glyphs.size())));
+    cairo_scaled_font_destroy(font);
+    cairo_font_options_destroy(options);
+    cairo_font_face_destroy(cairoFace);
+}
+
 // Drawing the writer does not write (patterned ink, glyphs of a font with no
 // TrueType program) has the whole file written by Cairo, the pages drawn before
 // it too.
@@ -241,6 +296,31 @@ TEST_F(PdfWriterTest, WhatTheWriterDoesNotWriteGoesToCairo) {
         EXPECT_FALSE(WrittenByUs(ReadBytes(file))) << name;
         EXPECT_EQ(PdfPageCount(file.string()), 2) << name;
     }
+}
+
+// Glyphs of a font with CFF outlines go into the file with the whole OpenType
+// file embedded, and render as Cairo draws them.
+TEST_F(PdfWriterTest, CffOpenTypeFontsAreEmbeddedWhole) {
+    ASSERT_FALSE(CffFontFiles().empty()) << "the LilyPond fonts package is one the build needs";
+    const fs::path ours = scratch / "cff-own.pdf", reference = scratch / "cff-cairo.pdf";
+    PrintTwoPages(ours, DrawCffGlyphs, false);
+    PrintTwoPages(reference, DrawCffGlyphs, true);
+    const std::string bytes = ReadBytes(ours);
+    EXPECT_TRUE(WrittenByUs(bytes));
+    const testing::PdfStructure pdf = testing::ReadPdfStructure(bytes);
+    ASSERT_TRUE(pdf.ok()) << pdf.error;
+    int programs = 0;
+    for (const auto& [number, dict] : pdf.objects) {
+        if (dict.find("/Subtype /OpenType") == std::string::npos) continue;
+        ++programs;
+        EXPECT_EQ(pdf.streams.at(number).substr(0, 4), "OTTO");
+    }
+    EXPECT_EQ(programs, 1);
+    EXPECT_NE(bytes.find("/CIDFontType0"), std::string::npos);
+    if (testing::HaveRenderer()) {
+        EXPECT_GT(InkedPixels(ours, 2), InkedPixels(ours, 1)) << "the glyphs show";
+    }
+    ExpectSameRendering(ours, reference, 2, "cff");
 }
 
 // Bitmaps go into the file as images of their device pixels (with a mask for the
@@ -262,6 +342,9 @@ TEST_F(PdfWriterTest, BitmapsAreWrittenAsImages) {
     }
     EXPECT_EQ(images, 3);
     EXPECT_EQ(masks, 1);
+    if (testing::HaveRenderer()) {
+        EXPECT_GT(InkedPixels(ours, 2), InkedPixels(ours, 1)) << "the bitmaps show";
+    }
     ExpectSameRendering(ours, reference, 2, "bitmaps");
 }
 
