@@ -284,6 +284,23 @@ void DrawCffGlyphs(gfx::DcHandle printer) {
     cairo_font_face_destroy(cairoFace);
 }
 
+// Two pages of `draw` printed by the program's writer and by Cairo's; the
+// program's file read back.
+struct BothWays {
+    fs::path ours, reference;
+    std::string bytes;
+    testing::PdfStructure pdf;
+};
+BothWays PrintBothWays(const fs::path& folder, const std::string& name, void (*draw)(gfx::DcHandle)) {
+    BothWays both{folder / (name + "-own.pdf"), folder / (name + "-cairo.pdf"), {}, {}};
+    PrintTwoPages(both.ours, draw, false);
+    PrintTwoPages(both.reference, draw, true);
+    both.bytes = ReadBytes(both.ours);
+    EXPECT_TRUE(WrittenByUs(both.bytes)) << name;
+    both.pdf = testing::ReadPdfStructure(both.bytes);
+    return both;
+}
+
 // Drawing the writer does not write (patterned ink, glyphs of a font with no
 // TrueType program) has the whole file written by Cairo, the pages drawn before
 // it too.
@@ -302,12 +319,9 @@ TEST_F(PdfWriterTest, WhatTheWriterDoesNotWriteGoesToCairo) {
 // file embedded, and render as Cairo draws them.
 TEST_F(PdfWriterTest, CffOpenTypeFontsAreEmbeddedWhole) {
     ASSERT_FALSE(CffFontFiles().empty()) << "the LilyPond fonts package is one the build needs";
-    const fs::path ours = scratch / "cff-own.pdf", reference = scratch / "cff-cairo.pdf";
-    PrintTwoPages(ours, DrawCffGlyphs, false);
-    PrintTwoPages(reference, DrawCffGlyphs, true);
-    const std::string bytes = ReadBytes(ours);
-    EXPECT_TRUE(WrittenByUs(bytes));
-    const testing::PdfStructure pdf = testing::ReadPdfStructure(bytes);
+    const BothWays both = PrintBothWays(scratch.Path(), "cff", DrawCffGlyphs);
+    const testing::PdfStructure& pdf = both.pdf;
+    const fs::path& ours = both.ours;
     ASSERT_TRUE(pdf.ok()) << pdf.error;
     int programs = 0;
     for (const auto& [number, dict] : pdf.objects) {
@@ -316,22 +330,19 @@ TEST_F(PdfWriterTest, CffOpenTypeFontsAreEmbeddedWhole) {
         EXPECT_EQ(pdf.streams.at(number).substr(0, 4), "OTTO");
     }
     EXPECT_EQ(programs, 1);
-    EXPECT_NE(bytes.find("/CIDFontType0"), std::string::npos);
+    EXPECT_NE(both.bytes.find("/CIDFontType0"), std::string::npos);
     if (testing::HaveRenderer()) {
         EXPECT_GT(InkedPixels(ours, 2), InkedPixels(ours, 1)) << "the glyphs show";
     }
-    ExpectSameRendering(ours, reference, 2, "cff");
+    ExpectSameRendering(ours, both.reference, 2, "cff");
 }
 
 // Bitmaps go into the file as images of their device pixels (with a mask for the
 // white a blit leaves out) and render as Cairo draws them.
 TEST_F(PdfWriterTest, BitmapsAreWrittenAsImages) {
-    const fs::path ours = scratch / "bitmaps-own.pdf", reference = scratch / "bitmaps-cairo.pdf";
-    PrintTwoPages(ours, DrawBitmaps, false);
-    PrintTwoPages(reference, DrawBitmaps, true);
-    const std::string bytes = ReadBytes(ours);
-    EXPECT_TRUE(WrittenByUs(bytes));
-    const testing::PdfStructure pdf = testing::ReadPdfStructure(bytes);
+    const BothWays both = PrintBothWays(scratch.Path(), "bitmaps", DrawBitmaps);
+    const testing::PdfStructure& pdf = both.pdf;
+    const fs::path& ours = both.ours;
     ASSERT_TRUE(pdf.ok()) << pdf.error;
     EXPECT_EQ(pdf.pages, 2);
     int images = 0, masks = 0;
@@ -345,7 +356,7 @@ TEST_F(PdfWriterTest, BitmapsAreWrittenAsImages) {
     if (testing::HaveRenderer()) {
         EXPECT_GT(InkedPixels(ours, 2), InkedPixels(ours, 1)) << "the bitmaps show";
     }
-    ExpectSameRendering(ours, reference, 2, "bitmaps");
+    ExpectSameRendering(ours, both.reference, 2, "bitmaps");
 }
 
 // Text on an opaque background, underlined and struck out, is the writer's: its
