@@ -2,6 +2,9 @@
 pkg_check_modules(QL_CAIRO REQUIRED IMPORTED_TARGET cairo cairo-ft cairo-pdf cairo-png)
 pkg_check_modules(QL_FONTS REQUIRED IMPORTED_TARGET fontconfig freetype2)
 target_link_libraries(platform PUBLIC PkgConfig::QL_CAIRO PkgConfig::QL_FONTS)
+# zlib: the compressed streams of the PDF files the printer contexts write.
+pkg_check_modules(QL_ZLIB REQUIRED IMPORTED_TARGET zlib)
+target_link_libraries(platform PUBLIC PkgConfig::QL_ZLIB)
 # MIDI: the ALSA sequencer and the FluidSynth software synthesizer. Only their
 # libraries are taken: fluidsynth's compile flags (-D_XOPEN_SOURCE=600 among
 # them) would hide POSIX calls from every file, and both headers are in the

@@ -88,14 +88,11 @@ bool BlitOntoPage(Dc& dest, const DeviceBox& target, const BlitSource& src, uint
             tile->Row(j)[i] = s;
         }
     tile->EndPixels();
-    cairo_t* cr = detail::OpenPageInk(dest);
-    if (!cr) return false;
-    cairo_set_source_surface(cr, tile->surface(), area.left, area.top);
-    cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
-    cairo_rectangle(cr, area.left, area.top, w, h);
-    cairo_fill(cr);
-    detail::ClosePageInk(dest);
-    return true;
+    detail::PageInk* page = detail::PageInkOf(dest);
+    cairo_surface_flush(tile->surface());
+    return page && page->AddImage(cairo_image_surface_get_data(tile->surface()),
+                                  cairo_image_surface_get_stride(tile->surface()), w, h, area.left, area.top,
+                                  detail::DeviceClipOf(dest));
 }
 
 bool BlitOnto(DcHandle destHandle, Rect destLogical, std::shared_ptr<const BlitSource> src, uint32_t rop) {

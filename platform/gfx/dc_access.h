@@ -31,6 +31,11 @@ cairo_surface_t* PageSurfaceOf(DcHandle dc);
 // font. False, with nothing drawn, when the context draws on no page.
 bool ShowPageGlyphs(DcHandle dc, cairo_scaled_font_t* font, const cairo_glyph_t* glyphs, int count);
 
+// A box (device pixels) filled in a solid colour on the page of a printer
+// context, cut to its clip, gathered with the page's other ink of that colour.
+// False, with nothing drawn, when the context draws on no page.
+bool FillPageBox(DcHandle dc, double left, double top, double right, double bottom, Colour colour);
+
 // The Cairo surface of a bitmap, for a display backend to show a window's image
 // (read only; valid until the bitmap is resized or deleted). Null when stale.
 cairo_surface_t* BitmapSurfaceForDisplay(BitmapHandle bitmap);

@@ -101,6 +101,14 @@ bool ShowPageGlyphs(DcHandle dc, cairo_scaled_font_t* font, const cairo_glyph_t*
     return true;
 }
 
+bool FillPageBox(DcHandle dc, double left, double top, double right, double bottom, Colour colour) {
+    const Dc* d = FindDc(dc);
+    detail::PageInk* page = d ? detail::PageInkOf(*d) : nullptr;
+    if (!page) return false;
+    page->AddBox(detail::PageBox{left, top, right, bottom}, detail::PixelOf(colour), detail::DeviceClipOf(*d));
+    return true;
+}
+
 bool IsMonochromeSurface(DcHandle dc) {
     const Dc* d = FindDc(dc);
     const detail::Image* image = d ? detail::ImageOf(*d) : nullptr;

@@ -205,18 +205,28 @@ void ShowGlyphs(cairo_t* cr, const SizedFont& font, const GlyphRun& run, const P
     if (count > 0) cairo_show_glyphs(cr, glyphs.data(), count);
 }
 
-// Underline and strike-out, as bars across the run's width.
-void DrawDecorations(cairo_t* cr, const SizedFont& font, const PlacedRun& placed) {
+// Underline and strike-out, as bars across the run's width: `fill` fills each.
+template <typename Fill>
+void ForEachDecoration(const SizedFont& font, const PlacedRun& placed, Fill&& fill) {
     const LogicalFont& request = font.font->request;
     if (!request.underline && !request.strikeout) return;
     const DesignMetrics& m = font.face->Metrics();
     double left = placed.DeviceX(0), right = placed.DeviceX(placed.width);
     auto bar = [&](int32_t top, int32_t thickness) {
         double height = std::max(1.0, font.ToDeviceY(thickness)), y = font.ToDeviceY(top);
-        FillArea(cr, RunArea(placed, left, right, y, y - height));
+        fill(RunArea(placed, left, right, y, y - height));
     };
     if (request.underline) bar(m.underlinePosition, m.underlineThickness);
     if (request.strikeout) bar(m.strikeoutPosition, m.strikeoutThickness);
+}
+
+void DrawDecorations(cairo_t* cr, const SizedFont& font, const PlacedRun& placed) {
+    ForEachDecoration(font, placed, [cr](const gfx::detail::DeviceArea& area) { FillArea(cr, area); });
+}
+
+// The run's box in its background colour (behind the glyphs when the background is opaque).
+gfx::detail::DeviceArea BackgroundArea(const PlacedRun& placed) {
+    return RunArea(placed, placed.DeviceX(0), placed.DeviceX(placed.width), placed.ascent, -placed.descent);
 }
 
 void DrawRun(DcHandle dc, cairo_t* cr, const SizedFont& font, const GlyphRun& run,
@@ -226,8 +236,7 @@ void DrawRun(DcHandle dc, cairo_t* cr, const SizedFont& font, const GlyphRun& ru
     bool monochrome = gfx::IsMonochromeSurface(dc);
     if (gfx::GetBackgroundMode(dc) == gfx::BackgroundMode::Opaque) {
         SetSourceColour(cr, gfx::GetBackgroundColour(dc), monochrome);
-        FillArea(cr, RunArea(placed, placed.DeviceX(0), placed.DeviceX(placed.width), placed.ascent,
-                             -placed.descent));
+        FillArea(cr, BackgroundArea(placed));
     }
     SetSourceColour(cr, gfx::GetTextColour(dc), monochrome);
     if (SetFont(cr, font, monochrome) && !run.glyphs.empty()) ShowGlyphs(cr, font, run, placed);
@@ -250,19 +259,25 @@ void UpdatePosition(DcHandle dc, const PlacedRun& placed, gfx::Point from, gfx::
                             gfx::Point{SizedFont::RoundedLogical(static_cast<double>(x)), from.y});
 }
 
-// On a printed page, a run of glyphs alone (no background, no bars) joins the
-// page's runs of its font and colour; false when it is to be drawn by itself.
+// On a printed page, a run goes to the page's ink: its background box (when the
+// background is opaque), its glyphs joining the page's runs of its font and
+// colour, its bars as boxes; false when the context draws on no page.
 bool GatherOnPage(DcHandle dc, const SizedFont& font, const GlyphRun& run, const PlacedRun& placed) {
-    const LogicalFont& request = font.font->request;
-    if (gfx::GetBackgroundMode(dc) == gfx::BackgroundMode::Opaque || request.underline || request.strikeout)
-        return false;
     cairo_surface_t* page = gfx::PageSurfaceOf(dc);
     if (page == nullptr) return false;
     cairo_scaled_font_t* scaled = ScaledFontFor(font, false, page);
     if (scaled == nullptr) return false;
+    auto fillBox = [dc](const gfx::detail::DeviceArea& area, gfx::Colour colour) {
+        if (!area.IsEmpty()) gfx::FillPageBox(dc, area.left, area.top, area.right, area.bottom, colour);
+    };
+    if (gfx::GetBackgroundMode(dc) == gfx::BackgroundMode::Opaque)
+        fillBox(BackgroundArea(placed), gfx::GetBackgroundColour(dc));
     GlyphBuffer glyphs(run.glyphs.size());
     const int count = PositionGlyphs(font, run, placed, glyphs.data());
-    return gfx::ShowPageGlyphs(dc, scaled, glyphs.data(), count);
+    if (count > 0 && !gfx::ShowPageGlyphs(dc, scaled, glyphs.data(), count)) return false;
+    const gfx::Colour text = gfx::GetTextColour(dc);
+    ForEachDecoration(font, placed, [&](const gfx::detail::DeviceArea& area) { fillBox(area, text); });
+    return true;
 }
 
 bool DrawGlyphs(DcHandle dc, gfx::Point at, const SizedFont& font, const GlyphRun& run) {

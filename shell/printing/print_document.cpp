@@ -55,6 +55,11 @@ PrintedPageObserver& Observer() {
     return observer;
 }
 
+bool& CairoWriterChosen() {
+    static bool chosen = false;
+    return chosen;
+}
+
 // The frame and the document's windows are disabled while the run lasts.
 class DisabledWindows {
   public:
@@ -140,8 +145,9 @@ PageLoopResult RunPageLoop(ScoreView* view, platform::DcHandle printer,
 PrintOutcome DrawDocument(ScoreView* view, const std::string& spool,
                           const std::vector<int32_t>& sequence, PrintRunResult& result) {
     const std::string title = fs::path(view->document->path).filename().string();
-    platform::DcHandle printer =
-        gfx::CreatePrinterContext(spool, DocumentPrinterSetup(*view->document));
+    gfx::PrinterSetup setup = DocumentPrinterSetup(*view->document);
+    setup.cairoWriter = CairoWriterChosen();
+    platform::DcHandle printer = gfx::CreatePrinterContext(spool, setup);
     if (!printer) return PrintOutcome::Failed;
     PageLoopResult loop{true, false};
     {
@@ -264,11 +270,14 @@ sysdlg::PrintChoice& LastPrintChoice() {
 void ResetPrintSettings() {
     LastPrintChoice() = sysdlg::PrintChoice{};
     Observer() = nullptr;
+    CairoWriterChosen() = false;
 }
 
 void SetPrintedPageObserver(PrintedPageObserver observer) {
     Observer() = std::move(observer);
 }
+
+void SetPrintWithCairoWriter(bool cairo) { CairoWriterChosen() = cairo; }
 
 PrintRunResult PrintDocument(ScoreView* view) {
     PrintRunResult result;

@@ -14,7 +14,6 @@ namespace {
 // filled box drawn over it come one after the other.
 constexpr size_t kCoverWindow = 8;
 constexpr uint32_t kRgbBits = 0xFFFFFF;
-constexpr double kChannelMax = 255.0;
 
 bool Covers(const PageBox& outer, const PageBox& inner) {
     return outer.left <= inner.left && outer.top <= inner.top && outer.right >= inner.right &&
@@ -141,11 +140,6 @@ double SignedArea(const std::vector<PathPoint>& corners) {
     return area;
 }
 
-void SetColour(cairo_t* cr, uint32_t colour) {
-    cairo_set_source_rgb(cr, ((colour >> 16) & 0xFF) / kChannelMax, ((colour >> 8) & 0xFF) / kChannelMax,
-                         (colour & 0xFF) / kChannelMax);
-}
-
 }  // namespace
 
 namespace {
@@ -221,14 +215,31 @@ bool GrowByThinOutline(std::vector<cairo_path_data_t>* path, const std::vector<P
     return true;
 }
 
-PageInk::PageInk(cairo_surface_t* surface, double unitsPerDotX, double unitsPerDotY)
-    : cr_(cairo_create(surface)) {
+PageInk::PageInk(cairo_surface_t* surface, double unitsPerDotX, double unitsPerDotY, PdfPrintJob* job)
+    : cr_(cairo_create(job && job->cairo() ? job->cairo() : surface)),
+      job_(job),
+      record_(job ? job->page() : nullptr),
+      unitsPerDotX_(unitsPerDotX),
+      unitsPerDotY_(unitsPerDotY) {
     cairo_scale(cr_, unitsPerDotX, unitsPerDotY);
 }
 
 PageInk::~PageInk() {
+    while (depth_ > 0) End();
     Flush();
     cairo_destroy(cr_);
+}
+
+void PageInk::TurnToCairo() {
+    Flush();
+    cairo_t* cr = cairo_create(job_->TurnToCairo());
+    cairo_scale(cr, unitsPerDotX_, unitsPerDotY_);
+    DrawPageRecord(*record_, cr);
+    record_->Clear();
+    record_ = nullptr;
+    cairo_destroy(cr_);
+    cr_ = cr;
+    clipped_ = false;
 }
 
 // The page's clip is set outside any operation and kept while it stays the same;
@@ -244,6 +255,7 @@ cairo_t* PageInk::Begin(const Rect& clip) {
 }
 
 cairo_t* PageInk::Open(const Rect& clip) {
+    if (record_) TurnToCairo();
     if (depth_ == 0 && (!clipped_ || !(clip == clip_))) {
         SetClip(clip);
         clip_ = clip;
@@ -397,48 +409,65 @@ void PageInk::AddStroke(const std::function<void(cairo_t*)>& build, int width, u
     if (depth_ > 0) Flush();
 }
 
-void PageInk::DrawClippedInk() {
-    cairo_rectangle(cr_, inkClip_.left, inkClip_.top, inkClip_.Width(), inkClip_.Height());
-    cairo_clip(cr_);
+void PageInk::AddPathInk(const std::function<void(cairo_t*)>* fill, cairo_fill_rule_t rule, uint32_t fillColour,
+                         const std::function<void(cairo_t*)>* outline, const PageStroke* stroke,
+                         uint32_t penColour, const Rect& clip) {
+    Flush();
+    PageRecord& out = Target();
+    if (fill) out.AddFill(CopyPath(*fill), rule, fillColour & kRgbBits, clip);
+    if (outline && stroke) out.AddStroke(CopyPath(*outline), *stroke, penColour & kRgbBits, clip);
+    DrawScratch();
+}
+
+bool PageInk::AddImage(const unsigned char* pixels, int stride, int width, int height, int left, int top,
+                       const Rect& clip) {
+    Flush();
+    PageImage image;
+    if (!MakePageImage(pixels, stride, width, height, left, top, &image)) return false;
+    Target().AddImage(std::move(image), clip);
+    DrawScratch();
+    return true;
+}
+
+void PageInk::GatherClippedInk(PageRecord& out) {
     for (GlyphRun& run : glyphRuns_) {
-        cairo_set_scaled_font(cr_, run.font);
-        cairo_show_glyphs(cr_, run.glyphs.data(), static_cast<int>(run.glyphs.size()));
+        out.AddGlyphs(run.font, run.glyphs.data(), static_cast<int>(run.glyphs.size()), colour_, inkClip_);
         cairo_scaled_font_destroy(run.font);
     }
     glyphRuns_.clear();
     if (!fills_.empty()) {
-        AppendPath(fills_);
-        cairo_set_fill_rule(cr_, CAIRO_FILL_RULE_WINDING);
-        cairo_fill(cr_);
+        out.AddFill(fills_, CAIRO_FILL_RULE_WINDING, colour_, inkClip_);
         fills_.clear();
     }
     for (const StrokeRun& run : strokes_) {
-        AppendPath(run.path);
-        cairo_set_line_width(cr_, run.width);
         const bool wide = run.width > 1;
-        cairo_set_line_cap(cr_, wide ? CAIRO_LINE_CAP_ROUND : CAIRO_LINE_CAP_BUTT);
-        cairo_set_line_join(cr_, wide ? CAIRO_LINE_JOIN_ROUND : CAIRO_LINE_JOIN_MITER);
-        cairo_stroke(cr_);
+        PageStroke stroke;
+        stroke.width = run.width;
+        stroke.cap = wide ? CAIRO_LINE_CAP_ROUND : CAIRO_LINE_CAP_BUTT;
+        stroke.join = wide ? CAIRO_LINE_JOIN_ROUND : CAIRO_LINE_JOIN_MITER;
+        out.AddStroke(run.path, stroke, colour_, inkClip_);
     }
     strokes_.clear();
 }
 
-void PageInk::Flush() {
-    if (boxes_.empty() && !HasClippedInk()) return;
+void PageInk::DrawScratch() {
+    if (scratch_.empty()) return;
     cairo_save(cr_);
+    // Boxes are cut to their clips already; the other ink carries its own.
     cairo_reset_clip(cr_);
     if (depth_ == 0) clipped_ = false;
-    cairo_new_path(cr_);
-    SetColour(cr_, colour_);
-    if (!boxes_.empty()) {
-        for (const PageBox& b : boxes_) {
-            cairo_rectangle(cr_, b.left, b.top, b.right - b.left, b.bottom - b.top);
-            cairo_fill(cr_);
-        }
-        boxes_.clear();
-    }
-    if (HasClippedInk()) DrawClippedInk();
+    DrawPageRecord(scratch_, cr_);
     cairo_restore(cr_);
+    scratch_.Clear();
+}
+
+void PageInk::Flush() {
+    if (boxes_.empty() && !HasClippedInk()) return;
+    PageRecord& out = Target();
+    out.AddBoxes(boxes_, colour_);
+    boxes_.clear();
+    GatherClippedInk(out);
+    DrawScratch();
 }
 
 bool StraightThinLineBox(Point a, Point b, PageBox* box) {

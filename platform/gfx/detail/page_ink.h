@@ -11,7 +11,10 @@
 // drawn changes: ink of one solid colour looks the same in any order, a box is cut
 // to the clip it was drawn under, the other waiting ink keeps the one clip it was
 // drawn under, and ink of another colour or of several draws after everything
-// waiting.
+// waiting. On a PDF print job's page the ink goes to the page's record instead
+// (the surface then only serves to build paths and to choose font options) until
+// an operation asks for a Cairo context to draw on: the job is then turned over to
+// Cairo, the record drawn on its surface, and the rest of the page drawn there.
 #pragma once
 
 #include <cairo.h>
@@ -20,19 +23,17 @@
 #include <functional>
 #include <vector>
 
+#include "platform/gfx/detail/page_record.h"
+#include "platform/gfx/detail/pdf_print_job.h"
 #include "platform/gfx/types.h"
 
 namespace ql::gfx::detail {
 
-// A box in device pixels, in the fractions a stroke covers.
-struct PageBox {
-    double left = 0, top = 0, right = 0, bottom = 0;
-};
-
 class PageInk {
   public:
     // `unitsPerDotX/Y`: surface units of a device pixel.
-    PageInk(cairo_surface_t* surface, double unitsPerDotX, double unitsPerDotY);
+    // `job`: the PDF print job of the page, if any.
+    PageInk(cairo_surface_t* surface, double unitsPerDotX, double unitsPerDotY, PdfPrintJob* job = nullptr);
     ~PageInk();
     PageInk(const PageInk&) = delete;
     PageInk& operator=(const PageInk&) = delete;
@@ -66,6 +67,16 @@ class PageInk {
     // The path that `build` makes stroked with a solid round-ended pen of `width`
     // pixels (butt ends and mitred joins at width 1) in a solid colour.
     void AddStroke(const std::function<void(cairo_t*)>& build, int width, uint32_t colour, const Rect& clip);
+    // A path filled in a solid colour by `rule` and, with `stroke`, the path of
+    // `outline` stroked in the pen's colour: drawn after the ink gathered so far.
+    void AddPathInk(const std::function<void(cairo_t*)>* fill, cairo_fill_rule_t rule, uint32_t fillColour,
+                    const std::function<void(cairo_t*)>* outline, const PageStroke* stroke, uint32_t penColour,
+                    const Rect& clip);
+    // A bitmap of ARGB32 pixels (rows `stride` bytes apart) with its top left
+    // corner at device pixel (left, top), each pixel drawn as a square; false when
+    // it could not be kept.
+    bool AddImage(const unsigned char* pixels, int stride, int width, int height, int left, int top,
+                  const Rect& clip);
     // Draws the ink gathered so far.
     void Flush();
 
@@ -95,9 +106,20 @@ class PageInk {
     // Copies the path that `build` makes, dropping it from the context.
     std::vector<cairo_path_data_t> CopyPath(const std::function<void(cairo_t*)>& build);
     void AppendPath(const std::vector<cairo_path_data_t>& path);
-    void DrawClippedInk();
+    void GatherClippedInk(PageRecord& out);
+    // Where ink goes now: the page record, or a scratch record drawn at once.
+    PageRecord& Target() { return record_ ? *record_ : scratch_; }
+    // Draws the scratch record on the page's context.
+    void DrawScratch();
+    // Draws the page on the surface of Cairo the job turns to.
+    void TurnToCairo();
 
     cairo_t* cr_;
+    PdfPrintJob* job_ = nullptr;
+    PageRecord* record_ = nullptr;  // while the page is recorded
+    double unitsPerDotX_ = 1;
+    double unitsPerDotY_ = 1;
+    PageRecord scratch_;
     int depth_ = 0;  // operations begun and not ended
     bool clipped_ = false;
     Rect clip_;

@@ -14,6 +14,7 @@
 #include <iterator>
 
 #include "platform/gfx/detail/figure_stamps.h"
+#include "platform/gfx/detail/pdf_print_job.h"
 
 namespace ql::gfx::detail {
 
@@ -253,6 +254,33 @@ bool HasOutline(const Dc& d, const Outline& o) {
     return o.kind == Outline::Kind::Path || !o.points.empty();
 }
 
+// A shape in solid ink as page operations of its own: the interior filled by the
+// fill mode, the outline stroked with the pen. False, with nothing drawn, for a
+// hatched or patterned brush.
+bool AddSolidShape(PageInk& page, const Dc& d, const PathFn* fill, FillMode mode, const Outline& outline,
+                   const Ink& brush) {
+    uint32_t fillPixel = 0;
+    const bool filled = fill && !brush.IsNull();
+    if (filled && !brush.SolidPixel(&fillPixel)) return false;
+    const bool hasOutline = HasOutline(d, outline);
+    PageStroke stroke;
+    PathFn outlinePath;
+    if (hasOutline) {
+        const int width = PenDeviceWidth(d);
+        const bool wide = width > 1;
+        stroke.width = width;
+        stroke.cap = wide ? CAIRO_LINE_CAP_ROUND : CAIRO_LINE_CAP_BUTT;
+        stroke.join = wide ? CAIRO_LINE_JOIN_ROUND : CAIRO_LINE_JOIN_MITER;
+        stroke.dashes = DashPattern(d.state.pen.style);
+        for (double& v : stroke.dashes) v *= width;
+        outlinePath = OutlinePath(outline);
+    }
+    page.AddPathInk(filled ? fill : nullptr,
+                    mode == FillMode::Winding ? CAIRO_FILL_RULE_WINDING : CAIRO_FILL_RULE_EVEN_ODD, fillPixel,
+                    hasOutline ? &outlinePath : nullptr, &stroke, PixelOf(d.state.pen.colour), DeviceClipOf(d));
+    return true;
+}
+
 void PaintOnPage(cairo_t* cr, const Dc& d, const PathFn* fill, FillMode mode, const Outline& outline,
                  const Ink& brush) {
     if (fill && !brush.IsNull()) {
@@ -338,7 +366,8 @@ const std::vector<double>& DashPattern(PenStyle style) {
 PageInk* PageInkOf(const Dc& d) {
     if (d.kind != ContextKind::Printer || !d.printer || !d.printer->inPage) return nullptr;
     PrinterJob& job = *d.printer;
-    if (!job.page) job.page = std::make_unique<PageInk>(job.surface, job.unitsPerDotX, job.unitsPerDotY);
+    if (!job.page)
+        job.page = std::make_unique<PageInk>(job.surface, job.unitsPerDotX, job.unitsPerDotY, job.pdf.get());
     return job.page.get();
 }
 
@@ -450,6 +479,7 @@ bool PaintShape(Dc& d, const Interior& inside, const Outline& outline) {
         const PathFn* fill = inside.box ? &boxPath : inside.path;
         const std::optional<uint32_t> colour = OneColourOf(d, fill != nullptr, outline, brush);
         if (colour && GatherOnPage(*page, d, fill, outline, brush, *colour)) return true;
+        if (AddSolidShape(*page, d, fill, inside.mode, outline, brush)) return true;
         cairo_t* cr = colour ? page->BeginInColour(DeviceClipOf(d), *colour) : page->Begin(DeviceClipOf(d));
         PaintOnPage(cr, d, fill, inside.mode, outline, brush);
         page->End();
@@ -861,7 +891,11 @@ bool DrawBoxShape(Dc& d, const Rect& box, const Outline& outline) {
 
 bool FillWithInk(Dc& d, const PathFn& fill, FillMode mode, const Ink& ink, Rop2 rop) {
     if (PageInk* page = PageInkOf(d)) {
-        if (rop == Rop2::CopyPen && !ink.IsNull()) {
+        uint32_t pixel = 0;
+        if (rop == Rop2::CopyPen && ink.SolidPixel(&pixel)) {
+            // Filled by the winding rule, as a page has always filled ink.
+            page->AddPathInk(&fill, CAIRO_FILL_RULE_WINDING, pixel, nullptr, nullptr, 0, DeviceClipOf(d));
+        } else if (rop == Rop2::CopyPen && !ink.IsNull()) {
             cairo_t* cr = page->Begin(DeviceClipOf(d));
             cairo_pattern_t* source = ink.MakeCairoSource();
             cairo_set_source(cr, source);

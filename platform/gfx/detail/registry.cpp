@@ -2,6 +2,8 @@
 // shared by every drawing module.
 #include "platform/gfx/detail/registry.h"
 
+#include "platform/gfx/detail/pdf_print_job.h"
+
 namespace ql::gfx::detail {
 
 namespace {
@@ -18,8 +20,11 @@ std::shared_ptr<const BrushDesc> NullBrushDesc() {
 }
 }  // namespace
 
+PrinterJob::PrinterJob() = default;
+
 PrinterJob::~PrinterJob() {
     page.reset();
+    pdf.reset();
     if (surface) cairo_surface_destroy(surface);
 }
 

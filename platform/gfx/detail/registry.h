@@ -69,11 +69,16 @@ struct DeviceInfo {
     int dpiY = 0;
 };
 
+class PdfPrintJob;
+
 // The vector surface of a printer context (a PDF document, or an SVG picture):
 // device dots are drawn at `unitsPerDot` surface units each. A surface written to
-// memory writes into `streamed` (the job's address stays fixed).
+// memory writes into `streamed` (the job's address stays fixed). A PDF document
+// is recorded page by page into `pdf`, which writes the file; its surface writes
+// nothing and serves to build paths and choose font options.
 struct PrinterJob {
     cairo_surface_t* surface = nullptr;
+    std::unique_ptr<PdfPrintJob> pdf;
     double unitsPerDotX = 0.0;
     double unitsPerDotY = 0.0;
     std::vector<uint8_t> streamed;
@@ -82,7 +87,10 @@ struct PrinterJob {
     bool inPage = false;
     bool finished = false;
     std::unique_ptr<PageInk> page;  // the page being drawn, made by its first drawing
+    PrinterJob();
     ~PrinterJob();
+    PrinterJob(const PrinterJob&) = delete;
+    PrinterJob& operator=(const PrinterJob&) = delete;
 };
 
 using RecordedCall = std::function<void(DcHandle target)>;
