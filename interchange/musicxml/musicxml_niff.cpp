@@ -1,6 +1,7 @@
 // The model written as NIFF. Times are whole-note rationals; each staff of each
 // system lists its measures, a measure-start slice then event slices in time order.
-// Systems break at a new-system mark or every four measures, six to a page.
+// Systems break at a new-system mark or every four measures; pages break where the
+// file starts a new page (the import fills its pages by height).
 #include "interchange/musicxml/musicxml_niff.h"
 
 #include <algorithm>
@@ -32,7 +33,6 @@ using niff::NiffField;
 using niff::NiffWriter;
 
 constexpr int kMeasuresPerSystem = 4;
-constexpr int kSystemsPerPage = 6;
 constexpr int kPageWidth = 12240;   // Letter, at 1440 units to the inch
 constexpr int kPageHeight = 15840;
 constexpr double kDefaultStaffMillimetres = 7.0;
@@ -1123,15 +1123,23 @@ std::vector<uint8_t> Converter::Run(std::string& error) {
     if (plan.beats != 0) first.beats = plan.beats, first.beatType = plan.beatType;
     partAt_.assign(measures + 1, std::vector<PartState>(score_.parts.size(), first));
 
-    // System breaks.
+    // System and page breaks.
     std::vector<int> systemStarts{0};
+    std::vector<bool> startsPage{true};  // by system
     for (size_t m = 1; m < measures; ++m) {
         bool mark = false;
+        bool page = false;
         for (const MxlPart& part : score_.parts)
             if (m < part.measures.size())
-                for (const MxlItem& item : part.measures[m].items) mark = mark || item.kind == MxlItemKind::NewSystem;
-        if (mark || static_cast<int>(m) - systemStarts.back() >= kMeasuresPerSystem)
+                for (const MxlItem& item : part.measures[m].items)
+                    if (item.kind == MxlItemKind::NewSystem) {
+                        mark = true;
+                        page = page || item.value == 1;
+                    }
+        if (mark || static_cast<int>(m) - systemStarts.back() >= kMeasuresPerSystem) {
             systemStarts.push_back(static_cast<int>(m));
+            startsPage.push_back(page);
+        }
     }
     systemStarts.push_back(static_cast<int>(measures));
     // A thick and a thin line begin a system only: inside one the score draws them plain.
@@ -1144,15 +1152,16 @@ std::vector<uint8_t> Converter::Run(std::string& error) {
     NiffWriter data;
     data.BeginList("data");
     const int systems = static_cast<int>(systemStarts.size()) - 1;
+    int pages = 0;
     for (int system = 0; system < systems; ++system) {
-        if (system % kSystemsPerPage == 0) {
+        if (startsPage[static_cast<size_t>(system)]) {
             if (system > 0) data.EndList();
             data.BeginList("page");
             Chunk(data, "pghd");
             data.Tag(48, {geometry_.pageWidth()});
             data.Tag(17, {geometry_.pageHeight()});
             data.EndChunk();
-            WritePageTexts(data, system / kSystemsPerPage + 1);
+            WritePageTexts(data, ++pages);
         }
         data.BeginList("syst");
         Chunk(data, "syhd");
@@ -1183,7 +1192,6 @@ std::vector<uint8_t> Converter::Run(std::string& error) {
     }
     data.EndList();  // page
     data.EndList();  // data
-    const int pages = (systems + kSystemsPerPage - 1) / kSystemsPerPage;
     for (const MxlCredit& credit : score_.credits)
         if (credit.page > pages) skipped_.Count("credit on a page after the last");
 

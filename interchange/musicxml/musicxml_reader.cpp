@@ -574,9 +574,11 @@ void Reader::Start(std::string_view name, const XML_Char** attributes) {
     } else if (name == "print") {
         const char* system = Attribute(attributes, "new-system");
         const char* page = Attribute(attributes, "new-page");
-        if ((system && std::strcmp(system, "yes") == 0) || (page && std::strcmp(page, "yes") == 0)) {
+        const bool newPage = page && std::strcmp(page, "yes") == 0;
+        if ((system && std::strcmp(system, "yes") == 0) || newPage) {
             MxlItem item;
             item.kind = MxlItemKind::NewSystem;
+            item.value = newPage ? 1 : 0;
             AddItem(item);
         }
     } else if (name == "tied" && Parent() == "notations") {
