@@ -29,6 +29,7 @@
 #include "core/settings/preference_defaults.h"
 #include "core/text/text_object.h"
 #include "core/ui/status_bar_notes.h"
+#include "core/units/paper_table.h"
 #include "core/undo/undo.h"
 #include "display/anchors.h"
 #include "display/engraving_check.h"
@@ -68,7 +69,7 @@ struct Part {
 
 constexpr double kLetterWidthMillimetres = 215.9;
 constexpr double kLetterHeightMillimetres = 279.4;
-constexpr char kSmallStaff[] = "5.5";  // millimetres: smaller than any staff size of the program
+constexpr char kSmallStaff[] = "5.5";  // millimetres: staff size 7
 
 // A length in tenths of a staff space, for staves `millimetres` high.
 std::string Tenths(double length, const std::string& millimetres) {
@@ -122,8 +123,10 @@ struct Case {
     const char* name;
     std::string xml;
     std::vector<std::pair<int, int>> braces;  // first and last staff of each brace
-    bool smallerStaff = false;                // the staff size was made smaller
+    bool smallerStaff = false;                // the staff size was made smaller than the file's
     std::string centred = {};                 // a page text centred on the page
+    int size = -1;                            // the staff size the file's staves give, -1 the default
+    double userUnitsPerInch = 0.0;            // the user size's units per inch, when it is one
 };
 
 std::vector<Case> Cases() {
@@ -151,7 +154,10 @@ std::vector<Case> Cases() {
         Credit(width - 84, height - 117, "right", "Arranged by Someone", "valign=\"top\"") +
         Credit(width / 2, 80, "center", "Copyright at the foot of the page", "valign=\"bottom\"");
     return {
-        {"credits of smaller staves", Score({{"Flute", 1, 6}}, 8, placed, kSmallStaff), {}, false, "A Centred Title"},
+        {"credits of smaller staves", Score({{"Flute", 1, 6}}, 8, placed, kSmallStaff), {}, false, "A Centred Title",
+         7},
+        // Staves of a size the program has no fixed size for: a user size of theirs.
+        {"small staves", Score({{"Clarinet"}, {"Violin"}, {"Viola"}}, 12, "", "5.08"), {}, false, "", kUserStaffSize, 2560.0},
         {"23 staves", Score(orchestra, 6), {}, true},
         {"40 staves", Score(large, 3), {}, true},
         {"song with title and credits", Score({{"Voice"}, {"Pianoforte", 2}}, 12, credits), {{2, 3}}},
@@ -276,7 +282,14 @@ TEST_F(ImportedPageGeometryTest, PagesStandAsAnEngraverSetsThem) {
             EXPECT_TRUE(testing::SavePagePictures(view, name));
         }
         ScoreDocument* document = view->document;
-        EXPECT_EQ(document->header.pageGeometry.staffSize > defaultSize, test.smallerStaff);
+        if (test.size >= 0) {
+            EXPECT_EQ(document->header.pageGeometry.staffSize, test.size);
+        } else {
+            EXPECT_EQ(document->header.pageGeometry.staffSize > defaultSize, test.smallerStaff);
+        }
+        if (test.userUnitsPerInch > 0.0) {
+            EXPECT_NEAR(view->UnitsPerInch, test.userUnitsPerInch, test.userUnitsPerInch / 100);
+        }
         EXPECT_EQ(Braces(document), test.braces);
         CheckPages(view);
         if (!test.centred.empty()) CheckCentred(view, test.centred);
