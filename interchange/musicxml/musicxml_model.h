@@ -124,6 +124,7 @@ struct MxlCredit {
     bool right = false;   // the place is the text's right end
     bool top = false;     // the place is the text's top (valign "top")
     bool middle = false;  // the place is the text's middle (valign "middle")
+    double fontSize = 0;  // points, 0 when the file gives none
 };
 
 struct MxlScore {

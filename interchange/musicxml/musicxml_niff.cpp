@@ -40,6 +40,11 @@ constexpr double kStaffTenths = 40;  // a staff's height in tenths
 constexpr double kUnitsPerMillimetre = 1440 / 25.4;
 constexpr int kCreditTop = 720;      // credits without a place: centred, a line apart
 constexpr int kCreditLine = 360;
+// The lines of a credit of several: a line of its font size and a fifth apart (at
+// 12 points when the file gives no size), in NIFF units of 1/1440 inch.
+constexpr double kLineOfSize = 1.2;
+constexpr double kCreditPoints = 12;
+constexpr double kUnitsPerPoint = 1440.0 / 72;
 // Text alignment (tag 33's first byte): the point is the text's right end, or
 // its middle (the reader takes 1 as the left end); its second byte: the point is
 // the text's top, or its middle (the reader takes 2 as its baseline).
@@ -1046,17 +1051,32 @@ void Converter::WritePageTexts(NiffWriter& out, int page) {
     if (page == 1) AddCreators(credits);
     int unplaced = 0;
     for (const MxlCredit& credit : credits) {
-        Chunk(out, "text", {strings_.Add(credit.text)});
-        out.Tag(3, {"pghd"});
-        if (credit.placed)
-            out.Tag(1, {geometry_.Units(credit.x, 0), geometry_.pageHeight() - geometry_.Units(credit.y, 0)});
-        else
-            out.Tag(1, {credit.centred ? geometry_.pageWidth() / 2 : credit.right ? geometry_.pageWidth() : 0,
-                        kCreditTop + kCreditLine * unplaced++});
-        const int across = credit.centred ? kCentred : credit.right ? kRightAligned : 0;
-        const int down = credit.top ? kTopAligned : credit.middle ? kMiddleAligned : 0;
-        if (across != 0 || down != 0) out.Tag(33, {across, down, 0, 0});
-        out.EndChunk();
+        // A credit of several lines is a text per line, a line of its size apart:
+        // the first at its place when its top stands there, the last when its foot
+        // does, the middle one when its middle does.
+        const std::vector<std::string> lines = TextLines(credit.text);
+        const int step = static_cast<int>(kLineOfSize * (credit.fontSize > 0 ? credit.fontSize : kCreditPoints) *
+                                          kUnitsPerPoint);
+        const double first = credit.top ? 0.0 : credit.middle ? -(lines.size() - 1) / 2.0 : -(lines.size() - 1.0);
+        for (size_t n = 0; n < lines.size(); ++n) {
+            if (lines[n].empty()) {
+                if (!credit.placed) ++unplaced;
+                continue;
+            }
+            Chunk(out, "text", {strings_.Add(lines[n])});
+            out.Tag(3, {"pghd"});
+            const int down = static_cast<int>((first + static_cast<double>(n)) * step);
+            if (credit.placed)
+                out.Tag(1, {geometry_.Units(credit.x, 0),
+                            geometry_.pageHeight() - geometry_.Units(credit.y, 0) + down});
+            else
+                out.Tag(1, {credit.centred ? geometry_.pageWidth() / 2 : credit.right ? geometry_.pageWidth() : 0,
+                            kCreditTop + kCreditLine * unplaced++});
+            const int across = credit.centred ? kCentred : credit.right ? kRightAligned : 0;
+            const int vertical = credit.top ? kTopAligned : credit.middle ? kMiddleAligned : 0;
+            if (across != 0 || vertical != 0) out.Tag(33, {across, vertical, 0, 0});
+            out.EndChunk();
+        }
     }
 }
 

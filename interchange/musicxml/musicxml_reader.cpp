@@ -718,6 +718,13 @@ void Reader::Start(std::string_view name, const XML_Char** attributes) {
         const char* valign = Attribute(attributes, "valign");
         credit_.top = valign != nullptr && std::strcmp(valign, "top") == 0;
         credit_.middle = valign != nullptr && std::strcmp(valign, "middle") == 0;
+        // A size in points; a named size ("large") is left to the score's style.
+        credit_.fontSize = 0;
+        if (const char* size = Attribute(attributes, "font-size")) {
+            const bool wasBad = bad_;
+            if (!Decimal(size, 1, 500, credit_.fontSize)) credit_.fontSize = 0;
+            bad_ = wasBad;
+        }
     } else if (name == "grace") {
         item_.note.grace = true;
         const char* slash = Attribute(attributes, "slash");

@@ -127,6 +127,7 @@ struct Case {
     std::string centred = {};                 // a page text centred on the page
     int size = -1;                            // the staff size the file's staves give, -1 the default
     double userUnitsPerInch = 0.0;            // the user size's units per inch, when it is one
+    std::vector<std::string> lines = {};      // page texts that stand one under the other, left-aligned
 };
 
 std::vector<Case> Cases() {
@@ -143,6 +144,12 @@ std::vector<Case> Cases() {
                "the Page, as Some Publishers of the Last Century Were Fond of Giving to the Songs They Printed") +
         Credit(1150, 1470, "right", "Music by a Composer") + Credit(84, 1470, "left", "Words by a Poet") +
         Credit(617, 1470, "center", "Opus 12");
+    // A credit of several lines at the page's foot, its last line's foot at its place.
+    const std::string notes = Credit(84, 160, "left",
+                                     "Source: a collection of the popular music of a country rendered in staff notation, "
+                                     "in its second edition of the year the collection first came out, pages 96 and 97\n"
+                                     "\nTranscribed in 2005.  See the page of the transcription\nLyrics added in 2006",
+                                     "xml:space=\"preserve\"");
     // Credits of a file whose staves are smaller than the score's (its page is larger
     // in staff spaces): each keeps its place on the paper, set by its horizontal and
     // vertical alignment, and the first system, whose notes rise high over it, stands
@@ -161,7 +168,9 @@ std::vector<Case> Cases() {
         {"23 staves", Score(orchestra, 6), {}, true},
         {"40 staves", Score(large, 3), {}, true},
         {"song with title and credits", Score({{"Voice"}, {"Pianoforte", 2}}, 12, credits), {{2, 3}}},
-        {"voice and piano", Score({{"Soprano Solo"}, {"Piano", 2}, {"Violoncello"}}, 16), {{2, 3}}},
+        {"voice and piano", Score({{"Soprano Solo"}, {"Piano", 2}, {"Violoncello"}}, 16, notes), {{2, 3}}, false, "",
+         -1, 0.0,
+         {"Transcribed in 2005.  See the page of the transcription", "Lyrics added in 2006"}},
         // Names too long for a third of the line: broken at their blanks, and a word
         // too long alone cut with an ellipsis.
         {"long part names",
@@ -249,6 +258,26 @@ void CheckPages(ScoreView* view) {
     ShowPageInView(view, 0);
 }
 
+// The first page's texts `lines`, in this order, each under the one before and
+// starting where it does.
+void CheckLines(ScoreView* view, const std::vector<std::string>& lines) {
+    ScorePage* page = view->document->firstPage;
+    ShowPageInView(view, 0);
+    std::vector<RecordRect> boxes;
+    for (const std::string& words : lines) {
+        for (ScoreObject* item = page->margins->next.get(); item != nullptr; item = item->next.get()) {
+            RecordRect box;
+            const char* text = item->type == TypeCode(ObjectType::Text) ? TextObjectString(AsTextObject(item)) : nullptr;
+            if (text != nullptr && words == text && PageTextBox(view, item, &box)) boxes.push_back(box);
+        }
+        ASSERT_EQ(boxes.size(), static_cast<size_t>(&words - lines.data() + 1)) << "no page text " << words;
+    }
+    for (size_t i = 1; i < boxes.size(); ++i) {
+        EXPECT_GE(boxes[i].top, boxes[i - 1].bottom) << lines[i];
+        EXPECT_EQ(boxes[i].left, boxes[i - 1].left) << lines[i];
+    }
+}
+
 // The first page's text `words` centred between the page's edges (within a space).
 void CheckCentred(ScoreView* view, const std::string& words) {
     ScorePage* page = view->document->firstPage;
@@ -293,6 +322,7 @@ TEST_F(ImportedPageGeometryTest, PagesStandAsAnEngraverSetsThem) {
         EXPECT_EQ(Braces(document), test.braces);
         CheckPages(view);
         if (!test.centred.empty()) CheckCentred(view, test.centred);
+        if (!test.lines.empty()) CheckLines(view, test.lines);
         EXPECT_TRUE(testing::EngravingIsClean(view));
         if (test.smallerStaff) {
             // The largest staff size: the user is told that a system no longer fits.
