@@ -2,6 +2,8 @@
 // the 16-tick columns of the beat map) and the tick at an x (the nearer column).
 #include <algorithm>
 
+#include "core/model/document.h"
+#include "core/model/page_records.h"
 #include "display/locate_internal.h"
 #include "display/view_location.h"
 #include "notes/beatmap/beat_map.h"
@@ -30,6 +32,17 @@ int SlotTickX(ScoreView* view, const ScoreSystem* system, int slot, int length, 
 }
 
 }  // namespace locate
+
+int MeasureTickX(ScoreView* view, int measure, int tick) {
+    ScoreSystem* system = view != nullptr ? view->currentSystem : nullptr;
+    if (system == nullptr || view->document == nullptr || measure < system->firstMeasure ||
+        measure > system->lastMeasure)
+        return 0;
+    const MeasureRecord* record = MeasureRecordOf(view->document, measure);
+    const int slot = SlotOfMeasure(view, measure, system);
+    if (record == nullptr || slot < 0 || slot > Switches().SlotLimit) return 0;
+    return system->x + SlotContentStart(view, system, slot) + SlotTickX(view, system, slot, record->lengthTicks, tick);
+}
 
 int TimeToX(ScoreView* view, int tick) {
     if (view == nullptr || view->currentSlot < 0 || view->currentSlot > Switches().SlotLimit)

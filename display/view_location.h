@@ -111,6 +111,9 @@ int XToTime(ScoreView* view, int x);
 
 // x of a tick in the current measure slot, interpolated between 16-tick entries.
 int TimeToX(ScoreView* view, int tick);
+// The x on the page of a tick of a measure of the current system (the view's
+// location unchanged); 0 for a measure the system does not hold.
+int MeasureTickX(ScoreView* view, int measure, int tick);
 
 // The note record under the pointer in the current measure, selecting its voice;
 // null when none.

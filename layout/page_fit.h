@@ -53,6 +53,13 @@ enum class PageBreaks : uint8_t { Kept, ByHeight };
 // them (LayOutPagesAgain).
 void LayOutImportedPages(ScoreView* view, PageBreaks breaks);
 
+// Gives an imported score the staff size of its file's staves, whose line spacing
+// on paper is `spaceInches`, when they are smaller than the score's: the fixed size
+// within 4 % of it, else a user size of it (no smaller than a staff 2.5 mm high).
+// The margins keep their measure on paper, the view's metrics follow and every page
+// is laid out again. False when the score keeps the size it has.
+bool TakeFileStaffSize(ScoreView* view, double spaceInches);
+
 // After a user's change of the page, the staff size or the staves: a message box
 // says so when a system of the score is taller than its page. True when one is.
 bool WarnWhenSystemTallerThanPage(ScoreView* view);

@@ -69,7 +69,8 @@ struct MxlItem {
     int value = 0;         // clef sign (1 G, 2 F, 3 C, 4 percussion); key fifths; dynamic code;
                            // wedge 1 crescendo, 2 diminuendo, 0 its end; octave shift 1 above,
                            // 2 below, 0 its end; ending 1 start, 2 stop, 3 discontinue;
-                           // tempo: beats per minute; pedal 1 down, 2 up, 3 up and down again
+                           // tempo: beats per minute; pedal 1 down, 2 up, 3 up and down again;
+                           // new system: 1 when it starts a new page too
     int line = 0;          // clef line; time beats; wedge and octave shift number; tempo: its beat's dots
     int extra = 0;         // clef octave change; time beat type; octave shift size (8, 15);
                            // tempo: its beat's type (as a note's), with `line` dots
@@ -123,6 +124,7 @@ struct MxlCredit {
     bool right = false;   // the place is the text's right end
     bool top = false;     // the place is the text's top (valign "top")
     bool middle = false;  // the place is the text's middle (valign "middle")
+    double fontSize = 0;  // points, 0 when the file gives none
 };
 
 struct MxlScore {

@@ -1,6 +1,7 @@
 // The model written as NIFF. Times are whole-note rationals; each staff of each
 // system lists its measures, a measure-start slice then event slices in time order.
-// Systems break at a new-system mark or every four measures, six to a page.
+// Systems break at a new-system mark or every four measures; pages break where the
+// file starts a new page (the import fills its pages by height).
 #include "interchange/musicxml/musicxml_niff.h"
 
 #include <algorithm>
@@ -32,7 +33,6 @@ using niff::NiffField;
 using niff::NiffWriter;
 
 constexpr int kMeasuresPerSystem = 4;
-constexpr int kSystemsPerPage = 6;
 constexpr int kPageWidth = 12240;   // Letter, at 1440 units to the inch
 constexpr int kPageHeight = 15840;
 constexpr double kDefaultStaffMillimetres = 7.0;
@@ -40,6 +40,11 @@ constexpr double kStaffTenths = 40;  // a staff's height in tenths
 constexpr double kUnitsPerMillimetre = 1440 / 25.4;
 constexpr int kCreditTop = 720;      // credits without a place: centred, a line apart
 constexpr int kCreditLine = 360;
+// The lines of a credit of several: a line of its font size and a fifth apart (at
+// 12 points when the file gives no size), in NIFF units of 1/1440 inch.
+constexpr double kLineOfSize = 1.2;
+constexpr double kCreditPoints = 12;
+constexpr double kUnitsPerPoint = 1440.0 / 72;
 // Text alignment (tag 33's first byte): the point is the text's right end, or
 // its middle (the reader takes 1 as the left end); its second byte: the point is
 // the text's top, or its middle (the reader takes 2 as its baseline).
@@ -1046,17 +1051,32 @@ void Converter::WritePageTexts(NiffWriter& out, int page) {
     if (page == 1) AddCreators(credits);
     int unplaced = 0;
     for (const MxlCredit& credit : credits) {
-        Chunk(out, "text", {strings_.Add(credit.text)});
-        out.Tag(3, {"pghd"});
-        if (credit.placed)
-            out.Tag(1, {geometry_.Units(credit.x, 0), geometry_.pageHeight() - geometry_.Units(credit.y, 0)});
-        else
-            out.Tag(1, {credit.centred ? geometry_.pageWidth() / 2 : credit.right ? geometry_.pageWidth() : 0,
-                        kCreditTop + kCreditLine * unplaced++});
-        const int across = credit.centred ? kCentred : credit.right ? kRightAligned : 0;
-        const int down = credit.top ? kTopAligned : credit.middle ? kMiddleAligned : 0;
-        if (across != 0 || down != 0) out.Tag(33, {across, down, 0, 0});
-        out.EndChunk();
+        // A credit of several lines is a text per line, a line of its size apart:
+        // the first at its place when its top stands there, the last when its foot
+        // does, the middle one when its middle does.
+        const std::vector<std::string> lines = TextLines(credit.text);
+        const int step = static_cast<int>(kLineOfSize * (credit.fontSize > 0 ? credit.fontSize : kCreditPoints) *
+                                          kUnitsPerPoint);
+        const double first = credit.top ? 0.0 : credit.middle ? -(lines.size() - 1) / 2.0 : -(lines.size() - 1.0);
+        for (size_t n = 0; n < lines.size(); ++n) {
+            if (lines[n].empty()) {
+                if (!credit.placed) ++unplaced;
+                continue;
+            }
+            Chunk(out, "text", {strings_.Add(lines[n])});
+            out.Tag(3, {"pghd"});
+            const int down = static_cast<int>((first + static_cast<double>(n)) * step);
+            if (credit.placed)
+                out.Tag(1, {geometry_.Units(credit.x, 0),
+                            geometry_.pageHeight() - geometry_.Units(credit.y, 0) + down});
+            else
+                out.Tag(1, {credit.centred ? geometry_.pageWidth() / 2 : credit.right ? geometry_.pageWidth() : 0,
+                            kCreditTop + kCreditLine * unplaced++});
+            const int across = credit.centred ? kCentred : credit.right ? kRightAligned : 0;
+            const int vertical = credit.top ? kTopAligned : credit.middle ? kMiddleAligned : 0;
+            if (across != 0 || vertical != 0) out.Tag(33, {across, vertical, 0, 0});
+            out.EndChunk();
+        }
     }
 }
 
@@ -1123,15 +1143,23 @@ std::vector<uint8_t> Converter::Run(std::string& error) {
     if (plan.beats != 0) first.beats = plan.beats, first.beatType = plan.beatType;
     partAt_.assign(measures + 1, std::vector<PartState>(score_.parts.size(), first));
 
-    // System breaks.
+    // System and page breaks.
     std::vector<int> systemStarts{0};
+    std::vector<bool> startsPage{true};  // by system
     for (size_t m = 1; m < measures; ++m) {
         bool mark = false;
+        bool page = false;
         for (const MxlPart& part : score_.parts)
             if (m < part.measures.size())
-                for (const MxlItem& item : part.measures[m].items) mark = mark || item.kind == MxlItemKind::NewSystem;
-        if (mark || static_cast<int>(m) - systemStarts.back() >= kMeasuresPerSystem)
+                for (const MxlItem& item : part.measures[m].items)
+                    if (item.kind == MxlItemKind::NewSystem) {
+                        mark = true;
+                        page = page || item.value == 1;
+                    }
+        if (mark || static_cast<int>(m) - systemStarts.back() >= kMeasuresPerSystem) {
             systemStarts.push_back(static_cast<int>(m));
+            startsPage.push_back(page);
+        }
     }
     systemStarts.push_back(static_cast<int>(measures));
     // A thick and a thin line begin a system only: inside one the score draws them plain.
@@ -1144,15 +1172,16 @@ std::vector<uint8_t> Converter::Run(std::string& error) {
     NiffWriter data;
     data.BeginList("data");
     const int systems = static_cast<int>(systemStarts.size()) - 1;
+    int pages = 0;
     for (int system = 0; system < systems; ++system) {
-        if (system % kSystemsPerPage == 0) {
+        if (startsPage[static_cast<size_t>(system)]) {
             if (system > 0) data.EndList();
             data.BeginList("page");
             Chunk(data, "pghd");
             data.Tag(48, {geometry_.pageWidth()});
             data.Tag(17, {geometry_.pageHeight()});
             data.EndChunk();
-            WritePageTexts(data, system / kSystemsPerPage + 1);
+            WritePageTexts(data, ++pages);
         }
         data.BeginList("syst");
         Chunk(data, "syhd");
@@ -1183,7 +1212,6 @@ std::vector<uint8_t> Converter::Run(std::string& error) {
     }
     data.EndList();  // page
     data.EndList();  // data
-    const int pages = (systems + kSystemsPerPage - 1) / kSystemsPerPage;
     for (const MxlCredit& credit : score_.credits)
         if (credit.page > pages) skipped_.Count("credit on a page after the last");
 

@@ -192,6 +192,7 @@ class Reader {
     int staffDetails_ = 1;
     int lyricVerse_ = 1;
     std::string syllabic_;
+    bool lyricExtends_ = false;  // an extender line starts at the lyric's syllable
     std::vector<int> openGroups_;  // part-group numbers: their first part
     std::vector<int> groupSymbols_;
     std::vector<MxlItem> directions_;
@@ -408,7 +409,8 @@ int Reader::VerseOf(std::string_view text) {
 }
 
 // The lyric's syllables (two or more when elided) as one text under the note,
-// with a hyphen after a syllable that begins or continues a word. A note gives each
+// with a hyphen after a syllable that begins or continues a word, and "_" after one
+// that ends a word and starts a melisma's extender line. A note gives each
 // verse one syllable: a lyric whose verse the note already has (files tell verses
 // apart by name as well as by number) takes the next verse the note leaves free.
 void Reader::EndLyric() {
@@ -420,7 +422,7 @@ void Reader::EndLyric() {
         ++lyricVerse_;
     if (lyricVerse_ < 1 || lyricVerse_ > kMostVerses) return skipped_.Count("lyric verse above 4");
     const bool hyphen = syllabic_ == "begin" || syllabic_ == "middle";
-    item_.note.lyrics.emplace_back(lyricVerse_, lyricText_ + (hyphen ? "-" : ""));
+    item_.note.lyrics.emplace_back(lyricVerse_, lyricText_ + (hyphen ? "-" : lyricExtends_ ? "_" : ""));
 }
 
 // The chord symbols of a harmony at their place among the notes, moved by its
@@ -476,8 +478,13 @@ void Reader::Start(std::string_view name, const XML_Char** attributes) {
     }
     if (name == "degree" && Parent() == "harmony") return Refuse("chord symbol degree (left out)");
     if (name == "offset" && (Parent() == "harmony" || Parent() == "direction")) return;
-    // A melisma's extender line: the score's lyrics draw none.
-    if (name == "extend" && Parent() == "lyric") return Refuse(kLyricExtenders);
+    // A melisma's extender line starts at the syllable of a lyric whose extend has no
+    // type or starts; one that continues or stops it adds nothing.
+    if (name == "extend" && Parent() == "lyric") {
+        const char* type = Attribute(attributes, "type");
+        lyricExtends_ = lyricExtends_ || type == nullptr || std::strcmp(type, "start") == 0;
+        return;
+    }
     if ((name == "group-name" || name == "group-abbreviation") && Parent() == "part-group")
         return Refuse(kPartGroupNames);
     if (!ConvertedElements().contains(name) && Parent() != "dynamics") {
@@ -570,13 +577,16 @@ void Reader::Start(std::string_view name, const XML_Char** attributes) {
         lyricVerse_ = 1;
         syllabic_.clear();
         lyricText_.clear();
+        lyricExtends_ = false;
         if (const char* number = Attribute(attributes, "number")) lyricVerse_ = VerseOf(number);
     } else if (name == "print") {
         const char* system = Attribute(attributes, "new-system");
         const char* page = Attribute(attributes, "new-page");
-        if ((system && std::strcmp(system, "yes") == 0) || (page && std::strcmp(page, "yes") == 0)) {
+        const bool newPage = page && std::strcmp(page, "yes") == 0;
+        if ((system && std::strcmp(system, "yes") == 0) || newPage) {
             MxlItem item;
             item.kind = MxlItemKind::NewSystem;
+            item.value = newPage ? 1 : 0;
             AddItem(item);
         }
     } else if (name == "tied" && Parent() == "notations") {
@@ -716,6 +726,13 @@ void Reader::Start(std::string_view name, const XML_Char** attributes) {
         const char* valign = Attribute(attributes, "valign");
         credit_.top = valign != nullptr && std::strcmp(valign, "top") == 0;
         credit_.middle = valign != nullptr && std::strcmp(valign, "middle") == 0;
+        // A size in points; a named size ("large") is left to the score's style.
+        credit_.fontSize = 0;
+        if (const char* size = Attribute(attributes, "font-size")) {
+            const bool wasBad = bad_;
+            if (!Decimal(size, 1, 500, credit_.fontSize)) credit_.fontSize = 0;
+            bad_ = wasBad;
+        }
     } else if (name == "grace") {
         item_.note.grace = true;
         const char* slash = Attribute(attributes, "slash");

@@ -29,7 +29,6 @@ inline constexpr char kRepeatedListIds[] = "part-list entries of a repeated id";
 inline constexpr char kRepeatedParts[] = "parts of a repeated id";
 inline constexpr char kUnlistedParts[] = "parts missing from the part list";
 inline constexpr char kRoundedAlterations[] = "quarter-tone alterations (rounded to a semitone)";
-inline constexpr char kLyricExtenders[] = "lyric extender line (a lyric draws none)";
 inline constexpr char kPartGroupNames[] = "name of a group of parts (a group of staves has none)";
 inline constexpr char kVoicesWithoutNumber[] = "voices without a number from 1 to 16 (given a free voice)";
 inline constexpr char kExternalEntities[] = "entity references to the external DTD";

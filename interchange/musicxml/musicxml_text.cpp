@@ -20,4 +20,21 @@ std::string ToCodePage1252(std::string_view utf8, ImportReport& lost) {
     return out;
 }
 
+std::vector<std::string> TextLines(std::string_view text) {
+    std::vector<std::string> lines;
+    constexpr std::string_view kBlanks = " \t\r";
+    while (true) {
+        const size_t end = text.find('\n');
+        std::string_view line = text.substr(0, end);
+        const size_t first = line.find_first_not_of(kBlanks);
+        line = first == std::string_view::npos ? std::string_view{} : line.substr(first, line.find_last_not_of(kBlanks) - first + 1);
+        lines.emplace_back(line);
+        if (end == std::string_view::npos) break;
+        text.remove_prefix(end + 1);
+    }
+    while (!lines.empty() && lines.back().empty()) lines.pop_back();
+    while (!lines.empty() && lines.front().empty()) lines.erase(lines.begin());
+    return lines;
+}
+
 }  // namespace ql::musicxml

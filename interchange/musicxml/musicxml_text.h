@@ -6,6 +6,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "interchange/import_report.h"
 
@@ -16,5 +17,10 @@ inline constexpr char kCharactersOutside1252[] = "characters code page 1252 does
 // The text in code page 1252; characters it lacks are counted in `lost`. Null
 // characters are left out, since NIFF strings end at the first.
 std::string ToCodePage1252(std::string_view utf8, ImportReport& lost);
+
+// The lines of a text the file broke with line feeds, each without the blanks and
+// carriage returns at its ends (an empty line stays, to keep its room); none for a
+// text of blanks alone.
+std::vector<std::string> TextLines(std::string_view text);
 
 }  // namespace ql::musicxml

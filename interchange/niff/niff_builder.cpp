@@ -186,6 +186,8 @@ int BuildScoreFromNiff(NiffImportState& import) {
         WriteNiffMeasures(import);
         CommitNiffMeasure(import);
         ApplyNiffNumberingAndGroups(import);
+        // The staves as small on paper as the file's, when they are smaller.
+        TakeFileStaffSize(import.view, import.spaceInches);
     }
     FormatNiffScore(import);
     // Systems taller than the page at the score's staff size take a smaller one.

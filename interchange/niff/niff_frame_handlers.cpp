@@ -216,17 +216,23 @@ void MeasureNiffStaff(NiffImportState& import) {
     const int height = NiffTagShort(tags, kTagHeight, 0);
     if (height == 0) return;
     import.lastStaffHeight = height;
+    // The line spacing on paper of the largest five-line staff, by the unit the file
+    // measures in (inches, centimetres or points of its absolute units).
+    const NiffFileInformation& info = import.information;
+    constexpr double kCentimetresPerInch = 2.54;
+    constexpr double kPointsPerInch = 72.0;
+    const double perInch = info.standardUnits == 1   ? info.absoluteUnits
+                           : info.standardUnits == 2 ? info.absoluteUnits * kCentimetresPerInch
+                           : info.standardUnits == 3 ? info.absoluteUnits * kPointsPerInch
+                                                     : 0.0;
+    if (lines == kDefaultLines && perInch > 0.0)
+        import.spaceInches = std::max(import.spaceInches, static_cast<double>(height) / (kDefaultLines - 1) / perInch);
     if (height <= import.largestStaffHeight) return;
     import.largestStaffHeight = height;
     double spacing = static_cast<double>(height) / std::max(lines - 1, 1);
     if (spacing <= 0) spacing = 128.0;
     import.lineSpacing = spacing;
     import.unitScale = 128.0 / spacing;
-    // The staff size in 1/128 units from the line spacing in score units, never
-    // below the smallest size.
-    constexpr int kSmallestStaffSize = 0x50;
-    const int size = static_cast<int>(spacing * import.unitScale);
-    import.staffSize = size < 32 ? kSmallestStaffSize : size;
 }
 
 }  // namespace

@@ -142,6 +142,7 @@ void BeginNiffImport(NiffImportState& import, NiffReader& reader) {
     import.pageCount = 0;
     import.firstPageSystems = 0;
     import.pageWidthSum = import.pageHeightSum = 0;
+    import.spaceInches = 0.0;
     import.pass = 0;
     import.parts.clear();
     import.partStavesFound.clear();

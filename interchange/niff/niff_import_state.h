@@ -99,8 +99,9 @@ struct NiffImportState {
     int lastStaffHeight = 0;
     int lastStaffWidth = 0;
     double lineSpacing = 128.0;
-    // The staff size the file asks for, in the document's 1/128 units (0 = none).
-    int staffSize = 0;
+    // The line spacing of the file's largest staff on paper, in inches (0 when the
+    // file gives no staff height or no unit it is measured in).
+    double spaceInches = 0.0;
 
     // Score units per inch (the document's, once it is made) and the default
     // margins of a page in score units.

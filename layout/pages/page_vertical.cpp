@@ -199,7 +199,6 @@ bool FramePage(ScoreView* view, const ScorePage* page, PageFrame* frame) {
         frame->topLine + kStaffHeight + FirstStaffLinesPastTopLine(document, frame->systems.front());
     frame->firstTop =
         frame->systems.size() == 1 ? firstLine : RoundAtZoom(view, firstLine, Rounding::DownThePage);
-    const int64_t reach = frame->firstTop + SystemHeight(document, frame->systems.front()) + kStaffHeight;
     // Nor do its notes or marks reach past the page's top edge: notes, octave lines,
     // endings or texts far above its staves take the system down the page.
     const InkReach& over = frame->reaches.front();
@@ -208,6 +207,9 @@ bool FramePage(ScoreView* view, const ScorePage* page, PageFrame* frame) {
         frame->firstTop, RoundAtZoom(view, int64_t{kLogicalOrigin} + kStaffHeight + music, Rounding::DownThePage));
     // Nor does it stand on the page's heading.
     frame->firstTop = BelowHeading(view, page, frame->systems.front(), frame->firstTop, kStaffHeight + music);
+    // The texts at the page's foot are those under the first system where it stands
+    // (a credit beside the heading that it came down past is not one).
+    const int64_t reach = frame->firstTop + SystemHeight(document, frame->systems.front()) + kStaffHeight;
     // The last system's lowest staff stands on the bottom margin, and its ink below
     // it stays inside the margin and clear of the texts at the page's foot.
     const int64_t margin = int64_t{view->PageBottom} - margins.logical[3];

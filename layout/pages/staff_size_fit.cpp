@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/constants.h"
 #include "core/core_strings.h"
 #include "core/draw/view_metrics.h"
 #include "core/model/pages.h"
@@ -208,6 +209,31 @@ void LayOutImportedPages(ScoreView* view, PageBreaks breaks) {
     if (breaks == PageBreaks::ByHeight) FillPagesByHeight(view);
     else FitSystemsToPages(view, document->firstPage);
     PlaceAndSpaceEveryPage(view);
+}
+
+bool TakeFileStaffSize(ScoreView* view, double spaceInches) {
+    ScoreDocument* document = view != nullptr ? view->document : nullptr;
+    if (document == nullptr || !(spaceInches > 0.0)) return false;
+    constexpr double kSameSize = 0.04;
+    const double perInch = std::clamp(kUnitsPerStaffSpace / spaceInches, StaffSizeUnitsPerInch[0], kMostUnitsPerInch);
+    int size = kUserStaffSize;
+    double nearest = perInch * kSameSize;
+    for (int fixed = 0; fixed < kFixedStaffSizeCount; ++fixed) {
+        const double off = std::abs(StaffSizeUnitsPerInch[fixed] - perInch);
+        if (off <= nearest) {
+            nearest = off;
+            size = fixed;
+        }
+    }
+    const double present = UnitsPerInchOf(document, document->header.pageGeometry.staffSize);
+    if ((size == kUserStaffSize ? perInch : StaffSizeUnitsPerInch[size]) <= present) return false;
+    if (size == kUserStaffSize) {
+        const BcdInches word = FormatFloatG(std::round(perInch / kUnitsPerBcdUnit * kHundredths) / kHundredths);
+        document->header.fontSizeSetting = word;
+        document->header.pageGeometry.userStaffSize = BcdTimes128(word);
+    }
+    TakeStaffSize(view, size);
+    return true;
 }
 
 int StaffSizeToFitSystems(const ScoreDocument* document) {

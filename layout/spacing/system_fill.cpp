@@ -36,11 +36,16 @@ int64_t ContentWidthOfSystems(ScoreView* view) {
 
 // The part names' indent takes at most this share of a line.
 constexpr int64_t kMostIndentShare = 3;
+// A piece's last system of this share or less of the measures of the one before is
+// one of a few measures.
+constexpr int kFewShare = 3;
 
 // Systems of measures in order, each filled while its measures' widths at ease fit
 // the line (at least one measure each). With `closing` (the piece's last measures),
-// a last system of one measure joins the one before when their needs fit its line,
-// or takes one of its measures when it has three or more.
+// a last system of a third or less of the measures of the one before (one measure
+// at least) joins it when their needs fit its line, so that a few measures are not
+// stretched over a whole line; one of a single measure that cannot join takes one
+// of the measures before it when that has three or more.
 std::vector<int> FillByWidth(std::span<const MeasureWidths> measures, int64_t firstLine, int64_t line,
                              bool closing) {
     std::vector<int> systems;
@@ -53,15 +58,17 @@ std::vector<int> FillByWidth(std::span<const MeasureWidths> measures, int64_t fi
         ++systems.back();
         used += m.ease;
     }
-    if (!closing || systems.size() < 2 || systems.back() != 1) return systems;
+    if (!closing || systems.size() < 2) return systems;
     const size_t n = measures.size();
     const int before = systems[systems.size() - 2];
+    const int last = systems.back();
+    if (last != 1 && last * kFewShare > before) return systems;
     int64_t need = 0;
-    for (size_t i = n - 1 - static_cast<size_t>(before); i < n; ++i) need += measures[i].need;
+    for (size_t i = n - static_cast<size_t>(last + before); i < n; ++i) need += measures[i].need;
     if (need <= (systems.size() == 2 ? firstLine : line)) {
         systems.pop_back();
-        ++systems.back();
-    } else if (before >= 3) {
+        systems.back() += last;
+    } else if (last == 1 && before >= 3) {
         --systems[systems.size() - 2];
         ++systems.back();
     }

@@ -12,10 +12,12 @@
 #include "core/model/page_records.h"
 #include "core/objects/class_table.h"
 #include "core/objects/selection_state.h"
+#include "core/state.h"
 #include "core/undo/undo.h"
 #include "display/hit_test.h"
 #include "display/linked_views.h"
 #include "display/view_location.h"
+#include "objects/lyrics/lyric_extender.h"
 #include "objects/object_services.h"
 #include "objects/quick_fonts/text_fonts.h"
 #include "objects/text_marks/set_image_dialog.h"
@@ -134,6 +136,8 @@ class LyricClass final : public TextObjectClass {
     int OnKey(ScoreObject* object, ScoreView* view, uint32_t key) const override;
     void Invalidate(ScoreObject* object, ScoreView* view) const override;
     void DrawHandle(ScoreObject* object, ScoreView* view, HitRecord* hit) const override;
+    void Draw(ScoreObject* object, ScoreView* view) const override;
+    const char* GetDisplayText(ScoreObject* object, ScoreView* view) const override;
     ScoreObject* Clone(ScoreObject* object, ScoreView* view, PoolSet source,
                        PoolSet target) const override;
 };
@@ -183,6 +187,20 @@ int LyricClass::OnKey(ScoreObject* object, ScoreView* view, uint32_t key) const 
     g_lyric.currentVerse = LyricVerse(lyric);
     RunLyricEntry(view, OwnerOf(lyric), lyric);
     return 1;
+}
+
+// The syllable, then its extender line when it has one.
+void LyricClass::Draw(ScoreObject* object, ScoreView* view) const {
+    TextObjectClass::Draw(object, view);
+    DrawLyricExtender(view, AsTextObject(object));
+}
+
+// The syllable without the "_" that marks its extender line.
+const char* LyricClass::GetDisplayText(ScoreObject* object, ScoreView* view) const {
+    const char* shown = TextObjectClass::GetDisplayText(object, view);
+    char* buffer = State().text.display;
+    if (shown == buffer && EndsWithExtender(buffer)) buffer[std::strlen(buffer) - 1] = '\0';
+    return shown;
 }
 
 // The lyric's verse line, across the visible width of the view.

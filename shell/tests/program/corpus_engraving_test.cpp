@@ -8,7 +8,7 @@
 // QL_ENGRAVING_FINDINGS=1 lists every finding of a file past its line, not the first 12.
 // A MusicXML file's score also holds the measures, staves and notes the file's own
 // elements give (read without the program's reader), or those its line in the
-// second table gives.
+// second table gives, and its pages print every word of the file's credits.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -18,6 +18,7 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -111,6 +112,16 @@ TEST_P(CorpusEngravingTest, PagesHaveNoMoreFindingsThanListed) {
         const auto differing = kCountsStillDiffering.find(path.filename().string());
         EXPECT_EQ(testing::ImportedScoreCounts(view), differing != kCountsStillDiffering.end() ? differing->second : file)
             << "the file holds " << file;
+        // Every word of the file's credits on the score's pages is printed there (a
+        // credit on a page past the last is said to be left out).
+        in.clear();
+        in.seekg(0);
+        const std::set<std::string> printed = testing::PageTextWords(view);
+        std::string missing;
+        for (const std::string& word : testing::MusicXmlCreditWords({std::istreambuf_iterator<char>(in), {}},
+                                                                          view->document->header.pageCount))
+            if (!printed.contains(word)) missing += " " + word;
+        EXPECT_TRUE(missing.empty()) << "credit words not printed:" << missing;
     }
     if (std::getenv("QL_PAGE_PICTURES") != nullptr) {
         EXPECT_TRUE(testing::SavePagePictures(view, "corpus_" + path.stem().string()));

@@ -29,6 +29,7 @@
 #include "core/settings/preference_defaults.h"
 #include "core/text/text_object.h"
 #include "core/ui/status_bar_notes.h"
+#include "core/units/paper_table.h"
 #include "core/undo/undo.h"
 #include "display/anchors.h"
 #include "display/engraving_check.h"
@@ -68,7 +69,7 @@ struct Part {
 
 constexpr double kLetterWidthMillimetres = 215.9;
 constexpr double kLetterHeightMillimetres = 279.4;
-constexpr char kSmallStaff[] = "5.5";  // millimetres: smaller than any staff size of the program
+constexpr char kSmallStaff[] = "5.5";  // millimetres: staff size 7
 
 // A length in tenths of a staff space, for staves `millimetres` high.
 std::string Tenths(double length, const std::string& millimetres) {
@@ -122,8 +123,11 @@ struct Case {
     const char* name;
     std::string xml;
     std::vector<std::pair<int, int>> braces;  // first and last staff of each brace
-    bool smallerStaff = false;                // the staff size was made smaller
+    bool smallerStaff = false;                // the staff size was made smaller than the file's
     std::string centred = {};                 // a page text centred on the page
+    int size = -1;                            // the staff size the file's staves give, -1 the default
+    double userUnitsPerInch = 0.0;            // the user size's units per inch, when it is one
+    std::vector<std::string> lines = {};      // page texts that stand one under the other, left-aligned
 };
 
 std::vector<Case> Cases() {
@@ -140,6 +144,12 @@ std::vector<Case> Cases() {
                "the Page, as Some Publishers of the Last Century Were Fond of Giving to the Songs They Printed") +
         Credit(1150, 1470, "right", "Music by a Composer") + Credit(84, 1470, "left", "Words by a Poet") +
         Credit(617, 1470, "center", "Opus 12");
+    // A credit of several lines at the page's foot, its last line's foot at its place.
+    const std::string notes = Credit(84, 160, "left",
+                                     "Source: a collection of the popular music of a country rendered in staff notation, "
+                                     "in its second edition of the year the collection first came out, pages 96 and 97\n"
+                                     "\nTranscribed in 2005.  See the page of the transcription\nLyrics added in 2006",
+                                     "xml:space=\"preserve\"");
     // Credits of a file whose staves are smaller than the score's (its page is larger
     // in staff spaces): each keeps its place on the paper, set by its horizontal and
     // vertical alignment, and the first system, whose notes rise high over it, stands
@@ -151,11 +161,16 @@ std::vector<Case> Cases() {
         Credit(width - 84, height - 117, "right", "Arranged by Someone", "valign=\"top\"") +
         Credit(width / 2, 80, "center", "Copyright at the foot of the page", "valign=\"bottom\"");
     return {
-        {"credits of smaller staves", Score({{"Flute", 1, 6}}, 8, placed, kSmallStaff), {}, false, "A Centred Title"},
+        {"credits of smaller staves", Score({{"Flute", 1, 6}}, 8, placed, kSmallStaff), {}, false, "A Centred Title",
+         7},
+        // Staves of a size the program has no fixed size for: a user size of theirs.
+        {"small staves", Score({{"Clarinet"}, {"Violin"}, {"Viola"}}, 12, "", "5.08"), {}, false, "", kUserStaffSize, 2560.0},
         {"23 staves", Score(orchestra, 6), {}, true},
         {"40 staves", Score(large, 3), {}, true},
         {"song with title and credits", Score({{"Voice"}, {"Pianoforte", 2}}, 12, credits), {{2, 3}}},
-        {"voice and piano", Score({{"Soprano Solo"}, {"Piano", 2}, {"Violoncello"}}, 16), {{2, 3}}},
+        {"voice and piano", Score({{"Soprano Solo"}, {"Piano", 2}, {"Violoncello"}}, 16, notes), {{2, 3}}, false, "",
+         -1, 0.0,
+         {"Transcribed in 2005.  See the page of the transcription", "Lyrics added in 2006"}},
         // Names too long for a third of the line: broken at their blanks, and a word
         // too long alone cut with an ellipsis.
         {"long part names",
@@ -237,9 +252,30 @@ void CheckPages(ScoreView* view) {
             if (box.top < first->y) {
                 EXPECT_LE(box.bottom, first->y - pages::kStaffHeight);
             }
+
         }
     }
     ShowPageInView(view, 0);
+}
+
+// The first page's texts `lines`, in this order, each under the one before and
+// starting where it does.
+void CheckLines(ScoreView* view, const std::vector<std::string>& lines) {
+    ScorePage* page = view->document->firstPage;
+    ShowPageInView(view, 0);
+    std::vector<RecordRect> boxes;
+    for (const std::string& words : lines) {
+        for (ScoreObject* item = page->margins->next.get(); item != nullptr; item = item->next.get()) {
+            RecordRect box;
+            const char* text = item->type == TypeCode(ObjectType::Text) ? TextObjectString(AsTextObject(item)) : nullptr;
+            if (text != nullptr && words == text && PageTextBox(view, item, &box)) boxes.push_back(box);
+        }
+        ASSERT_EQ(boxes.size(), static_cast<size_t>(&words - lines.data() + 1)) << "no page text " << words;
+    }
+    for (size_t i = 1; i < boxes.size(); ++i) {
+        EXPECT_GE(boxes[i].top, boxes[i - 1].bottom) << lines[i];
+        EXPECT_EQ(boxes[i].left, boxes[i - 1].left) << lines[i];
+    }
 }
 
 // The first page's text `words` centred between the page's edges (within a space).
@@ -275,10 +311,18 @@ TEST_F(ImportedPageGeometryTest, PagesStandAsAnEngraverSetsThem) {
             EXPECT_TRUE(testing::SavePagePictures(view, name));
         }
         ScoreDocument* document = view->document;
-        EXPECT_EQ(document->header.pageGeometry.staffSize > defaultSize, test.smallerStaff);
+        if (test.size >= 0) {
+            EXPECT_EQ(document->header.pageGeometry.staffSize, test.size);
+        } else {
+            EXPECT_EQ(document->header.pageGeometry.staffSize > defaultSize, test.smallerStaff);
+        }
+        if (test.userUnitsPerInch > 0.0) {
+            EXPECT_NEAR(view->UnitsPerInch, test.userUnitsPerInch, test.userUnitsPerInch / 100);
+        }
         EXPECT_EQ(Braces(document), test.braces);
         CheckPages(view);
         if (!test.centred.empty()) CheckCentred(view, test.centred);
+        if (!test.lines.empty()) CheckLines(view, test.lines);
         EXPECT_TRUE(testing::EngravingIsClean(view));
         if (test.smallerStaff) {
             // The largest staff size: the user is told that a system no longer fits.
@@ -373,10 +417,50 @@ void CheckRoom(ScoreView* view) {
     }
 }
 
+// A score of measures alike: the systems after the first hold as many measures
+// each, whatever page they stand on; the first (indented by the part names) no
+// more, and the last more than a third as many (a few measures left over join the
+// system before rather than stand stretched over a line) and no more than a third
+// more. The pages between the first and the last hold as many
+// systems each, and the first (under its heading) no more than two fewer than any.
+void CheckEvenSystems(ScoreView* view) {
+    std::vector<int> counts, pages;
+    for (ScorePage* page = view->document->firstPage; page != nullptr; page = page->next.get()) {
+        pages.push_back(0);
+        for (ScoreSystem* system = page->firstSystem.get(); system != nullptr; system = system->next.get()) {
+            counts.push_back(system->lastMeasure - system->firstMeasure + 1);
+            ++pages.back();
+        }
+    }
+    for (size_t p = 1; p < pages.size(); ++p) {
+        if (p + 1 < pages.size()) {
+            EXPECT_EQ(pages[p], pages[1]) << "page " << p + 1;
+        }
+        EXPECT_GE(pages[0], pages[p] - 2) << "page 1 beside page " << p + 1;
+    }
+    ASSERT_GE(counts.size(), 3u);
+    const int full = counts[1];
+    for (size_t i = 0; i < counts.size(); ++i) {
+        if (i + 1 == counts.size()) {
+            EXPECT_GT(counts[i] * 3, full) << "the last system";
+            EXPECT_LE(counts[i], full + full / 3) << "the last system";
+        } else if (i == 0) {
+            EXPECT_LE(counts[i], full) << "system 1";
+        } else {
+            EXPECT_EQ(counts[i], full) << "system " << i + 1;
+        }
+    }
+}
+
 TEST_F(ImportedPageGeometryTest, EveryStaffHasTheRoomOfWhatItHolds) {
     ASSERT_EQ(Start(), StartupCode::Ok);
+    // A credit at the right, which the first system comes down past for the notes
+    // high over it, stands beside the heading, not at the page's foot.
+    const std::string credits = Credit(617, 1470, "center", "A Title", "valign=\"top\"") +
+                                Credit(1150, 1400, "right", "Arranged by Someone", "valign=\"top\"");
     std::vector<std::pair<std::string, std::string>> scores{{"song", Song(40, 6)},
-                                                            {"melody", Score({{"Flute"}}, 60)}};
+                                                            {"melody", Score({{"Flute"}}, 52)},
+                                                            {"melody with credits", Score({{"Flute", 1, 6}}, 60, credits)}};
     for (const Case& test : Cases()) scores.emplace_back(test.name, test.xml);
     for (const auto& [name, xml] : scores) {
         SCOPED_TRACE(name);
@@ -385,6 +469,7 @@ TEST_F(ImportedPageGeometryTest, EveryStaffHasTheRoomOfWhatItHolds) {
         ScoreDocument* document = view->document;
         CheckPages(view);
         CheckRoom(view);
+        if (name == "song" || name.starts_with("melody")) CheckEvenSystems(view);
         EXPECT_TRUE(testing::EngravingIsClean(view));
         EXPECT_TRUE(testing::SavePagePictures(view, "room_" + name));
         if (name == "song") {

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 #include <ostream>
+#include <set>
+#include <string>
 #include <vector>
 
 namespace ql {
@@ -28,6 +30,13 @@ std::ostream& operator<<(std::ostream& out, const MusicXmlCounts& counts);
 // without one), notes the <note> elements without <rest>, those with <grace> apart.
 // A file the parser refuses counts what came before the fault, with a test failure.
 MusicXmlCounts MusicXmlFileCounts(const std::vector<uint8_t>& bytes);
+
+// The words of the file's credits on its pages up to `pages` (of two or more ASCII
+// letters and digits; other characters part them), read with the XML parser alone.
+std::set<std::string> MusicXmlCreditWords(const std::vector<uint8_t>& bytes, int pages);
+
+// The words of every page's texts, parted as MusicXmlCreditWords parts them.
+std::set<std::string> PageTextWords(ScoreView* view);
 
 // The score's measures and staves, the notes of every staff and voice by size, and
 // the notes and grace notes the import's box said it left out.

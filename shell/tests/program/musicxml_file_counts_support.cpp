@@ -5,11 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <cstring>
 #include <map>
 #include <sstream>
 #include <string>
+#include <string_view>
+#include <utility>
 
 #include "core/model/document.h"
 #include "core/model/document_context.h"
@@ -17,6 +20,8 @@
 #include "core/model/grid.h"
 #include "core/model/score_document.h"
 #include "core/model/view.h"
+#include "core/model/page_records.h"
+#include "core/text/text_object.h"
 #include "core/state/notation_font_state.h"
 #include "core/tests/model/score_events.h"
 #include "interchange/niff/niff_time_slices.h"
@@ -29,6 +34,15 @@ namespace {
 class FileReader {
   public:
     MusicXmlCounts Read(const std::vector<uint8_t>& bytes) {
+        Parse(bytes);
+        counts_.staves = 0;
+        for (const auto& [id, staves] : staves_) counts_.staves += staves;
+        return counts_;
+    }
+    // The file's credits, each with its page, in the file's order.
+    const std::vector<std::pair<int, std::string>>& Credits() const { return credits_; }
+
+    void Parse(const std::vector<uint8_t>& bytes) {
         XML_Parser parser = XML_ParserCreate(nullptr);
         XML_SetUserData(parser, this);
         XML_SetElementHandler(
@@ -43,9 +57,6 @@ class FileReader {
                                       static_cast<int>(bytes.size()), 1) == XML_STATUS_OK;
         EXPECT_TRUE(parsed) << XML_ErrorString(XML_GetErrorCode(parser));
         XML_ParserFree(parser);
-        counts_.staves = 0;
-        for (const auto& [id, staves] : staves_) counts_.staves += staves;
-        return counts_;
     }
 
   private:
@@ -54,6 +65,11 @@ class FileReader {
         stack_.emplace_back(name);
         text_.clear();
         if (stack_.size() == 1) timewise_ = std::strcmp(name, "score-timewise") == 0;
+        if (std::strcmp(name, "credit") == 0) {
+            creditPage_ = 1;
+            for (int i = 0; attributes[i] != nullptr; i += 2)
+                if (std::strcmp(attributes[i], "page") == 0) creditPage_ = std::atoi(attributes[i + 1]);
+        }
         if (std::strcmp(name, "part") == 0) {
             for (int i = 0; attributes[i] != nullptr; i += 2)
                 if (std::strcmp(attributes[i], "id") == 0) part_ = attributes[i + 1];
@@ -71,6 +87,7 @@ class FileReader {
     void End(const char* name) {
         if (std::strcmp(name, "note") == 0 && !rest_) ++(grace_ ? counts_.graces : counts_.notes);
         if (std::strcmp(name, "staves") == 0) staves_[part_] = std::max(staves_[part_], std::atoi(text_.c_str()));
+        if (std::strcmp(name, "credit-words") == 0) credits_.emplace_back(creditPage_, text_);
         stack_.pop_back();
     }
 
@@ -80,10 +97,27 @@ class FileReader {
     std::string part_;
     std::string firstPart_;
     std::map<std::string, int> staves_;
+    std::vector<std::pair<int, std::string>> credits_;
+    int creditPage_ = 1;
     bool timewise_ = false;
     bool rest_ = false;
     bool grace_ = false;
 };
+
+// The words of `text` into `words` (see MusicXmlCreditWords).
+void AddWords(std::string_view text, std::set<std::string>& words) {
+    constexpr size_t kShortest = 2;
+    std::string word;
+    for (size_t i = 0; i <= text.size(); ++i) {
+        const auto c = i < text.size() ? static_cast<unsigned char>(text[i]) : 0;
+        if (c < 0x80 && std::isalnum(c)) {
+            word += static_cast<char>(c);
+            continue;
+        }
+        if (word.size() >= kShortest) words.insert(word);
+        word.clear();
+    }
+}
 
 // The notes and grace notes the import's box said it left out, added to `counts`.
 void AddNotesSaidLeftOut(MusicXmlCounts& counts) {
@@ -108,6 +142,25 @@ std::ostream& operator<<(std::ostream& out, const MusicXmlCounts& c) {
 }
 
 MusicXmlCounts MusicXmlFileCounts(const std::vector<uint8_t>& bytes) { return FileReader().Read(bytes); }
+
+std::set<std::string> MusicXmlCreditWords(const std::vector<uint8_t>& bytes, int pages) {
+    FileReader reader;
+    reader.Parse(bytes);
+    std::set<std::string> words;
+    for (const auto& [page, text] : reader.Credits())
+        if (page <= pages) AddWords(text, words);
+    return words;
+}
+
+std::set<std::string> PageTextWords(ScoreView* view) {
+    std::set<std::string> words;
+    for (ScorePage* page = view->document->firstPage; page != nullptr; page = page->next.get())
+        for (ScoreObject* item = page->margins ? page->margins->next.get() : nullptr; item != nullptr;
+             item = item->next.get())
+            if (item->type == TypeCode(ObjectType::Text))
+                if (const char* text = TextObjectString(AsTextObject(item))) AddWords(text, words);
+    return words;
+}
 
 MusicXmlCounts ImportedScoreCounts(ScoreView* view) {
     const ScoreDocument* document = view->document;
