@@ -18,7 +18,11 @@
 #include "core/ui/modal_boxes.h"
 #include "core/ui/progress.h"
 #include "core/ui/status_bar.h"
+#include "core/model/events.h"
+#include "core/objects/score_object.h"
+#include "core/ui/status_bar_notes.h"
 #include "display/linked_views.h"
+#include "display/view_location.h"
 #include "interchange/import_report.h"
 #include "interchange/imported_text_places.h"
 #include "interchange/smf/smf_import_signatures.h"
@@ -28,6 +32,8 @@
 #include "layout/page_fit.h"
 #include "layout/page_format.h"
 #include "layout/spacing/system_fill.h"
+#include "notes/beatmap/beat_map.h"
+#include "objects/tuplets/tuplet.h"
 #include "platform/ui/message_box.h"
 #include "sequencer/channel_events.h"
 #include "sequencer/notes_left_out.h"
@@ -360,6 +366,47 @@ bool ReadTracks(ImportRun& run, smf::MidiFileReader& file) {
     return true;
 }
 
+// The tuplet marks of a cell placed over their groups where the notes stand now.
+void PlaceTupletMarksOfCell(ScoreView* view, ScoreSystem* system, int staff, int measure) {
+    MeasureCell* cell = ExistingMeasureCell(view->document, staff, measure);
+    for (int voice = 0; cell != nullptr && voice < kVoiceCount; ++voice) {
+        EventRecord* event = GetVoiceFirstEvent(cell, voice);
+        for (int n = 0; event != nullptr && !IsHeadSentinel(*event) && n < kMaxChainLength; ++n, event = NextEvent(event)) {
+            ScoreObject* object = GetEventAttachment(event);
+            for (int i = 0; object != nullptr && i < kMaxChainLength; ++i, object = object->next.get()) {
+                if (object->type != TypeCode(ObjectType::Tuplet)) continue;
+                SetCurrentSystemAndMeasureQuick(view, system, staff, measure);
+                PlaceTupletMark(object, view);
+            }
+        }
+    }
+}
+
+// Every tuplet mark placed over its group on the laid-out pages: the marks were made
+// as the measures were written, before any measure had its place on a system, and
+// the view stood on no system then. Each system's row of the beat map is built as
+// the painter builds it before its marks are placed.
+void PlaceTupletMarksOnPages(ScoreView* view) {
+    ScoreDocument* document = view->document;
+    ScorePage* const shownPage = view->currentPage;
+    ScoreSystem* const shownSystem = view->currentSystem;
+    for (ScorePage* page = document->firstPage; page != nullptr; page = page->next.get()) {
+        view->currentPage = page;
+        view->currentSystem = page->firstSystem.get();
+        UpdateBeatMaps(view, 0);
+        for (ScoreSystem* system = page->firstSystem.get(); system != nullptr; system = system->next.get()) {
+            view->currentSystem = system;
+            BuildBeatMapPageMode(view, 0);
+            for (int measure = system->firstMeasure; measure <= system->lastMeasure; ++measure)
+                for (int staff = 1; staff <= document->header.staffCount; ++staff)
+                    PlaceTupletMarksOfCell(view, system, staff, measure);
+        }
+    }
+    view->currentPage = shownPage;
+    view->currentSystem = shownSystem;
+    UpdateBeatMaps(view, 0);
+}
+
 // Analyses the measures and lays the pages out; false when the user cancelled.
 bool FinishImport(ImportRun& run) {
     ScoreDocument* document = run.document;
@@ -390,6 +437,7 @@ bool FinishImport(ImportRun& run) {
     // pages left holding only the empty measures after the music go.
     LayOutImportedPages(run.view, PageBreaks::ByHeight);
     RemoveEmptyTrailingPages(run.view);
+    PlaceTupletMarksOnPages(run.view);
     return true;
 }
 

@@ -1,8 +1,9 @@
 // MIDI files as a player records them, imported as the program imports them and
 // read page by page by the engraving check: seeded pieces for two hands over many
-// pages (sixteenth runs, tunes of eighths and halves, chords, a bass of quarters and
-// fifths), every attack and release a little off the beat. Each page reads clean,
-// the pages after the first as much as the first, and the runs are beamed.
+// pages (sixteenth runs, tunes of eighths and halves, triplets, chords, a bass of
+// quarters and fifths), every attack and release a little off the beat. Each page
+// reads clean, the pages after the first as much as the first (their triplet marks
+// over their groups), and the runs are beamed.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -87,7 +88,7 @@ std::vector<uint8_t> PerformedPiece(uint32_t seed) {
     int at = 5;
     for (int m = 0; m < kMeasures; ++m, at += 4 * kQuarter) {
         const int start = at;
-        switch (random() % 4) {
+        switch (random() % 5) {
             case 0:
             case 1: {
                 for (int i = 0, t = start; i < 16; ++i, t += kQuarter / 4) {
@@ -103,6 +104,15 @@ std::vector<uint8_t> PerformedPiece(uint32_t seed) {
                     right.push_back({std::max(0, t + off(10)), eighths * kQuarter / 2 * 19 / 20, scale[random() % (top + 1)], 80});
                     t += eighths * kQuarter / 2;
                 }
+                break;
+            }
+            case 3: {
+                // A quarter, triplet eighths on the second beat, a half.
+                right.push_back({std::max(0, start + off(6)), kQuarter * 9 / 10, scale[random() % (top + 1)], 80});
+                for (int k = 0; k < 3; ++k)
+                    right.push_back({start + kQuarter + k * kQuarter / 3 + off(4), kQuarter / 3 - 12,
+                                     scale[random() % (top + 1)], 80});
+                right.push_back({start + 2 * kQuarter + off(6), 2 * kQuarter * 9 / 10, scale[random() % (top + 1)], 80});
                 break;
             }
             default:
@@ -163,7 +173,7 @@ TEST_P(MidiPerformancePages, EveryPageReadsClean) {
     Pump();
 }
 
-INSTANTIATE_TEST_SUITE_P(Seeds, MidiPerformancePages, ::testing::Values(1u, 3u, 5u, 8u, 11u));
+INSTANTIATE_TEST_SUITE_P(Seeds, MidiPerformancePages, ::testing::Values(1u, 3u, 5u, 7u, 9u, 12u));
 
 }  // namespace
 }  // namespace ql
