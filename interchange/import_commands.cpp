@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/core_strings.h"
+#include "core/draw/view_metrics.h"
 #include "core/error_report.h"
 #include "core/model/document.h"
 #include "core/model/document_context.h"
@@ -205,6 +206,9 @@ ScoreView* PrescanMidiFile() {
     // one); a view shown without a window is laid out here.
     ActivateView(view);
     if (StaffRecordOf(view->document, 1) == nullptr) BuildInitialScoreLayout(view);
+    // A view no window has measured yet measures its note heads here, where a surface
+    // can be had: the transcription's beams meet the stems it sets by their widths.
+    if (view->glyphWidths.black == 0) InitViewMetrics(view);
     SetupImportStaves(view);
     return view;
 }

@@ -7,12 +7,14 @@
 
 #include <cstdio>
 
+#include "core/constants.h"
 #include "core/model/document.h"
 #include "core/model/events.h"
 #include "core/model/grid.h"
 #include "core/model/model_reports.h"
 #include "core/model/saved_location.h"
 #include "core/model/score_document.h"
+#include "core/state.h"
 #include "core/ui/progress.h"
 #include "core/ui/status_bar.h"
 #include "core/ui/status_bar_notes.h"
@@ -21,6 +23,7 @@
 #include "notes/pitch/pitch_vocabulary.h"
 #include "notes/pitch/spelling.h"
 #include "notes/rests/rest.h"
+#include "notes/stems/stems.h"
 #include "notes/ties/ties.h"
 #include "sequencer/sequencer_services.h"
 #include "sequencer/transcription_stream.h"
@@ -85,6 +88,22 @@ uint32_t SoundStartsOf(const MeasureTranscription& result, size_t fromGroup) {
     for (size_t g = fromGroup; g < result.groups.size(); ++g)
         for (const RawNote& note : result.groups[g].notes) count += note.tieFromPrevious ? 0 : 1;
     return count;
+}
+
+// The eighths and shorter of a voice's chain beamed as note entry beams them, under
+// the stricter grouping of transcribed music (within a beat, or a beat group of the
+// time signature: two beats of 4/4, the measure of 3/4, a dotted quarter of 6/8).
+// The view stands on the chain's cell. No beam starts out of a note marked to tie on
+// or into the note it ties to; the ties are made afterwards, on the stems the beams
+// gave. A chord left alone keeps the stem it was written with.
+void BeamTranscribedChain(ScoreView* view, EventRecord* firstEvent) {
+    uint8_t& transcribing = State().sequencer.TranscriptionActive;
+    const uint8_t was = transcribing;
+    transcribing = 1;
+    int walked = 0;
+    for (EventRecord* e = firstEvent; e != nullptr && walked < kMaxChainLength; e = NextEvent(e), ++walked)
+        if (!IsHeadSentinel(*e) && IsFirstOfChord(e)) AutoBeamNote(view, e);
+    transcribing = was;
 }
 
 void DeleteVoiceRests(MeasureCell* cell, int voice) {
@@ -250,6 +269,7 @@ void FinishTranscribedMeasures(ScoreView* view, int voice, int firstStaff, int l
             if (cell == nullptr || GetVoiceFirstEvent(cell, voice) == nullptr) continue;
             SavedLocation saved(view);
             StandOnCell(view, staff, measure, cell);
+            BeamTranscribedChain(view, GetVoiceFirstEvent(cell, voice));
             ApplyTranscribedAttachments(view, GetVoiceFirstEvent(cell, voice));
             FixTranscribedEventChain(view, GetVoiceFirstEvent(cell, voice));
         }

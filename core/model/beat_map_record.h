@@ -69,6 +69,7 @@ struct BeatMap {
     BeatMapTicks tickX[kBeatMapCells] = {};   // entry i = x of tick 16 i from contentX
     uint32_t rowCapacity[kBeatMapRows] = {};  // bytes of each row's buffer
     uint8_t rowsAllocated = 0;                // rows whose buffer exists
+    const void* rowsPage = nullptr;           // the page the slots were last pointed for
     std::unique_ptr<uint16_t[]> rowBuffers[kBeatMapRows];  // owned
 
     BeatMap() = default;

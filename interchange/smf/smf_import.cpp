@@ -18,7 +18,11 @@
 #include "core/ui/modal_boxes.h"
 #include "core/ui/progress.h"
 #include "core/ui/status_bar.h"
+#include "core/model/events.h"
+#include "core/objects/score_object.h"
+#include "core/ui/status_bar_notes.h"
 #include "display/linked_views.h"
+#include "display/view_location.h"
 #include "interchange/import_report.h"
 #include "interchange/imported_text_places.h"
 #include "interchange/smf/smf_import_signatures.h"
@@ -28,6 +32,8 @@
 #include "layout/page_fit.h"
 #include "layout/page_format.h"
 #include "layout/spacing/system_fill.h"
+#include "notes/beatmap/beat_map.h"
+#include "objects/tuplets/tuplet.h"
 #include "platform/ui/message_box.h"
 #include "sequencer/channel_events.h"
 #include "sequencer/notes_left_out.h"
@@ -112,8 +118,18 @@ int StaffOfTrack(const ImportRun& run, int track) {
     return LastPlannedStaff(run.plan) + 1 + track - known;
 }
 
+// The left hand's staff of a note message below middle C on a channel played with
+// both hands (its note-off goes where its note-on went, by its key); 0 otherwise.
+int LowerStaffOf(const ImportRun& run, const smf::MidiFileEvent& event, int track) {
+    const bool note = IsNoteOn(event) || IsNoteOff(event);
+    const size_t planned = run.format != 0 ? static_cast<size_t>(track) : 0;
+    if (!note || planned >= run.plan.size() || event.length < 1 || event.data[0] >= kHandsSplitKey) return 0;
+    return run.plan[planned].lowerOf[event.status & kChannelMask];
+}
+
 int StaffOf(const ImportRun& run, const smf::MidiFileEvent& event, int track) {
     const bool channel = event.kind == smf::MidiEventKind::Channel;
+    if (const int lower = LowerStaffOf(run, event, track)) return lower;
     if (run.format != 0) {
         if (track == 0 && !channel) return 0;
         const int own = channel && track < static_cast<int>(run.plan.size())
@@ -137,8 +153,10 @@ std::vector<int> ClockStavesOf(const ImportRun& run, int track) {
             staves.push_back(staff);
     };
     add(StaffOfTrack(run, track));
-    if (track < static_cast<int>(run.plan.size()))
+    if (track < static_cast<int>(run.plan.size())) {
         for (const int staff : run.plan[track].ofChannel) add(staff);
+        for (const int staff : run.plan[track].lowerOf) add(staff);
+    }
     return staves;
 }
 
@@ -218,6 +236,12 @@ void ImportChannelMessage(ImportRun& run, int staff, const smf::MidiFileEvent& e
     const bool ownSound = run.format != 0 || run.plan.empty() || ((run.plan[0].playing >> in.channel) & 1) != 0;
     if (in.status == kProgramChange && !st.patchSet && ownSound) {
         SetStaffVoices(run.document, staff, false, in.data[0]);
+        // The left hand's staff of the channel plays the same sound.
+        for (const TrackStaves& planned : run.plan) {
+            const int lower = planned.lowerOf[in.channel];
+            const int own = planned.ofChannel[in.channel] != 0 ? planned.ofChannel[in.channel] : planned.first;
+            if (lower != 0 && own == staff) SetStaffVoices(run.document, lower, false, in.data[0]);
+        }
         st.patchSet = true;
     }
     CountChannelEvent();
@@ -360,6 +384,47 @@ bool ReadTracks(ImportRun& run, smf::MidiFileReader& file) {
     return true;
 }
 
+// The tuplet marks of a cell placed over their groups where the notes stand now.
+void PlaceTupletMarksOfCell(ScoreView* view, ScoreSystem* system, int staff, int measure) {
+    MeasureCell* cell = ExistingMeasureCell(view->document, staff, measure);
+    for (int voice = 0; cell != nullptr && voice < kVoiceCount; ++voice) {
+        EventRecord* event = GetVoiceFirstEvent(cell, voice);
+        for (int n = 0; event != nullptr && !IsHeadSentinel(*event) && n < kMaxChainLength; ++n, event = NextEvent(event)) {
+            ScoreObject* object = GetEventAttachment(event);
+            for (int i = 0; object != nullptr && i < kMaxChainLength; ++i, object = object->next.get()) {
+                if (object->type != TypeCode(ObjectType::Tuplet)) continue;
+                SetCurrentSystemAndMeasureQuick(view, system, staff, measure);
+                PlaceTupletMark(object, view);
+            }
+        }
+    }
+}
+
+// Every tuplet mark placed over its group on the laid-out pages: the marks were made
+// as the measures were written, before any measure had its place on a system, and
+// the view stood on no system then. Each system's row of the beat map is built as
+// the painter builds it before its marks are placed.
+void PlaceTupletMarksOnPages(ScoreView* view) {
+    ScoreDocument* document = view->document;
+    ScorePage* const shownPage = view->currentPage;
+    ScoreSystem* const shownSystem = view->currentSystem;
+    for (ScorePage* page = document->firstPage; page != nullptr; page = page->next.get()) {
+        view->currentPage = page;
+        view->currentSystem = page->firstSystem.get();
+        UpdateBeatMaps(view, 0);
+        for (ScoreSystem* system = page->firstSystem.get(); system != nullptr; system = system->next.get()) {
+            view->currentSystem = system;
+            BuildBeatMapPageMode(view, 0);
+            for (int measure = system->firstMeasure; measure <= system->lastMeasure; ++measure)
+                for (int staff = 1; staff <= document->header.staffCount; ++staff)
+                    PlaceTupletMarksOfCell(view, system, staff, measure);
+        }
+    }
+    view->currentPage = shownPage;
+    view->currentSystem = shownSystem;
+    UpdateBeatMaps(view, 0);
+}
+
 // Analyses the measures and lays the pages out; false when the user cancelled.
 bool FinishImport(ImportRun& run) {
     ScoreDocument* document = run.document;
@@ -390,6 +455,7 @@ bool FinishImport(ImportRun& run) {
     // pages left holding only the empty measures after the music go.
     LayOutImportedPages(run.view, PageBreaks::ByHeight);
     RemoveEmptyTrailingPages(run.view);
+    PlaceTupletMarksOnPages(run.view);
     return true;
 }
 
@@ -398,6 +464,54 @@ bool FinishImport(ImportRun& run) {
 bool& ImportGuessClefs() {
     static bool guess = true;
     return guess;
+}
+
+namespace {
+
+constexpr uint8_t kLeftHandKey = 55;  // G3: keys below it are a left hand's
+
+// The keys sounding on each channel of a track, and what the plan reads of its hands.
+struct TrackHands {
+    std::array<std::array<uint8_t, 128>, kFileChannels> sounding{};
+    std::array<ChannelHands, kFileChannels> hands{};
+
+    void Read(const smf::MidiFileEvent& event) {
+        if (event.kind != smf::MidiEventKind::Channel || event.length < 1) return;
+        const int channel = event.status & kChannelMask;
+        ChannelHands& h = hands[static_cast<size_t>(channel)];
+        std::array<uint8_t, 128>& keys = sounding[static_cast<size_t>(channel)];
+        const uint8_t key = event.data[0] & 0x7F;
+        if ((event.status & kStatusKindMask) == kProgramChange && h.notes == 0) h.program = key;
+        if (IsNoteOff(event) && keys[key] > 0) --keys[key];
+        if (!IsNoteOn(event)) return;
+        ++h.notes;
+        // Struck below G3 while a note from middle C up sounds, or the other way round:
+        // a treble part's chords around middle C do not count.
+        const bool low = key < kHandsSplitKey;
+        const auto otherFrom = low ? keys.begin() + kHandsSplitKey : keys.begin();
+        const auto otherTo = low ? keys.end() : keys.begin() + kLeftHandKey;
+        const bool reaches = !low || key < kLeftHandKey;
+        if (reaches && std::any_of(otherFrom, otherTo, [](uint8_t n) { return n > 0; })) ++h.across;
+        if (keys[key] < UINT8_MAX) ++keys[key];
+    }
+};
+
+constexpr int kDrumChannel = 9;
+constexpr int kFewestNotesAcross = 4;
+constexpr int kAcrossShare = 10;  // one note in ten
+// General MIDI programs of keyboards: pianos, organs, the harp.
+constexpr int kLastPiano = 7;
+constexpr int kFirstOrgan = 16;
+constexpr int kLastOrgan = 23;
+constexpr int kHarp = 46;
+
+}  // namespace
+
+bool PlaysWithBothHands(const ChannelHands& hands, int channel) {
+    const int p = hands.program;
+    const bool keyboard = p < 0 || p <= kLastPiano || (p >= kFirstOrgan && p <= kLastOrgan) || p == kHarp;
+    return channel != kDrumChannel && keyboard && hands.across >= kFewestNotesAcross &&
+           hands.across * kAcrossShare >= hands.notes;
 }
 
 std::vector<TrackStaves> PlanTrackStaves(smf::MidiFileReader& file, int tracks) {
@@ -410,17 +524,28 @@ std::vector<TrackStaves> PlanTrackStaves(smf::MidiFileReader& file, int tracks) 
         if (track == nullptr) break;
         std::vector<int> channels;  // those playing notes, in the order they first play
         bool holds = false;
+        auto hands = std::make_unique<TrackHands>();
         smf::TrackReadResult result;
         while ((result = smf::ReadTrackEvent(*track, &event)) == smf::TrackReadResult::Event) {
             const int channel = event.status & kChannelMask;
             if (IsNoteOn(event) && std::ranges::find(channels, channel) == channels.end()) channels.push_back(channel);
+            hands->Read(event);
             holds = holds || event.kind != smf::MidiEventKind::Meta || event.status != smf::kMetaEndOfTrack;
         }
         // A damaged track is read, so that the import says it is damaged.
         holds = holds || result == smf::TrackReadResult::Error;
         TrackStaves staves;
-        if (i == 0 ? !channels.empty() : holds) staves.first = ++staff;
-        for (size_t c = 1; c < channels.size(); ++c) staves.ofChannel[channels[c]] = ++staff;
+        const auto bothHands = [&](int channel) {
+            return PlaysWithBothHands(hands->hands[static_cast<size_t>(channel)], channel);
+        };
+        if (i == 0 ? !channels.empty() : holds) {
+            staves.first = ++staff;
+            if (!channels.empty() && bothHands(channels[0])) staves.lowerOf[channels[0]] = ++staff;
+        }
+        for (size_t c = 1; c < channels.size(); ++c) {
+            staves.ofChannel[channels[c]] = ++staff;
+            if (bothHands(channels[c])) staves.lowerOf[channels[c]] = ++staff;
+        }
         for (const int channel : channels) staves.playing |= static_cast<uint16_t>(1u << channel);
         plan.push_back(staves);
     }

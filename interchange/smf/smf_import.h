@@ -14,7 +14,8 @@
 // plays notes gets a staff of its own, the first, for its channel messages, and
 // the other tracks follow it on the next staves; a plain signature track gets none,
 // nor does a track that holds nothing but its end. A track playing on several
-// channels has a staff for each (see TrackStaves).
+// channels has a staff for each (see TrackStaves); a keyboard played with both hands
+// on one channel has a second staff for its left hand.
 #pragma once
 
 #include <algorithm>
@@ -65,14 +66,34 @@ bool& ImportGuessClefs();
 // track takes the next staff unless it holds nothing but its end, as a sequencer's
 // unused tracks do. A track that plays notes on more than one channel takes a staff
 // more for each further channel, in the order the channels first play, so that
-// every channel keeps its own sound (drums on channel 10 beside a piano).
+// every channel keeps its own sound (drums on channel 10 beside a piano). A channel
+// of a keyboard sound (a piano, an organ, a harp, or no program named before its
+// first note) played with both hands, one note in ten or more struck below G3 while
+// one from middle C up sounds or the other way round, takes the staff after its own
+// for its notes below middle C, as a piano's two staves (see PlaysWithBothHands).
 inline constexpr int kFileChannels = 16;
+inline constexpr uint8_t kHandsSplitKey = 60;  // middle C: the lowest key of the upper staff
 struct TrackStaves {
     int first = 0;  // the track's staff (0: none): its meta events and the channels below
     std::array<int, kFileChannels> ofChannel{};  // the staff of a channel's notes; 0: `first`
+    std::array<int, kFileChannels> lowerOf{};    // the staff of a channel's notes below middle C; 0: none
     uint16_t playing = 0;                        // the channels that play notes, a bit each
-    int last() const { return std::max(first, *std::max_element(ofChannel.begin(), ofChannel.end())); }
+    int last() const {
+        return std::max({first, *std::max_element(ofChannel.begin(), ofChannel.end()),
+                         *std::max_element(lowerOf.begin(), lowerOf.end())});
+    }
 };
+
+// What the plan reads of a channel's notes: how many it strikes, how many of them
+// it strikes while a note on the other side of middle C sounds, and its program
+// before its first note (-1: none).
+struct ChannelHands {
+    int notes = 0;
+    int across = 0;
+    int program = -1;
+};
+// Whether a channel of these notes plays a keyboard with both hands (see above).
+bool PlaysWithBothHands(const ChannelHands& hands, int channel);
 // The staves of the first `tracks` track chunks. The file is left where it was.
 std::vector<TrackStaves> PlanTrackStaves(smf::MidiFileReader& file, int tracks);
 // The last staff of a plan (0 for none).

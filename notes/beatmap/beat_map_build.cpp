@@ -339,7 +339,10 @@ int UpdateBeatMaps(ScoreView* view, int redraw) {
     }
     if (view->document->header.staffCount == 0) return 0;
     ScoreSystem* saved = view->currentSystem;
-    int relayout = redraw;
+    // Rows pointed for another page share their slots' arrays as that page's rows
+    // did (its next page's row, its previous page's last system): they are pointed
+    // again for this one, even where its measures' lengths are the same.
+    int relayout = redraw != 0 || view->beatMap.rowsPage != page ? 1 : 0;
     ScoreSystem* system = page->firstSystem.get();
     for (int i = 0; system != nullptr && i < beatmap::kMaxSystemsWalked;
          ++i, system = system->next.get()) {

@@ -228,6 +228,7 @@ int BuildBeatMapMeasures(ScoreView* view) {
     PointRow(map, view->document, plans.rows[next]);
     for (int i = next - 1; i >= 0; --i) PointRow(map, view->document, plans.rows[i]);
     for (int i = next + 1; i < plans.count; ++i) PointRow(map, view->document, plans.rows[i]);
+    map.rowsPage = MapPage(view);
     return 1;
 }
 

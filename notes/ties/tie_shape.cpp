@@ -82,6 +82,21 @@ TieEnds Centred(int32_t headDistance) {
     return TieEnds{-half, half};
 }
 
+// The x of the chord's head nearest the tie's other end: its leftmost head for the
+// end of a tie, its rightmost for the start. A head put beside the stem for a second
+// would otherwise stand in the tie's way.
+int32_t ChordHeadX(ScoreView* view, EventRecord* note, bool leftmost) {
+    int32_t x = GetEventPosition(note, view).x;
+    EventRecord* first = GetFirstEventOfChord(note);
+    int walked = 0;
+    for (EventRecord* e = first; e != nullptr && walked < kMaxChainLength; e = GetNextEventSameTime(e), ++walked) {
+        const int32_t at = GetEventPosition(e, view).x;
+        x = leftmost ? std::min(x, at) : std::max(x, at);
+        if (IsLastOfChord(e)) break;
+    }
+    return x;
+}
+
 }  // namespace
 
 int CorrectTieCurveHeight(ScoreDocument* document) {
@@ -96,6 +111,8 @@ TieNotePoints TieNotePositions(ScoreView* view, EventRecord* start, EventRecord*
     TieNotePoints points;
     points.start = GetEventPosition(start, view);
     points.end = GetEventPosition(end, view);
+    points.start.x = ChordHeadX(view, start, false);
+    points.end.x = ChordHeadX(view, end, true);
     if (measuresAhead <= 0 || view->currentSystem == nullptr) return points;
     const ScoreSystem* system = view->currentSystem;
     const int slot = view->currentSlot;

@@ -210,7 +210,7 @@ class SmfDamagedImport : public SmfEngravingTest {
             if (runOutAfter >= 0) FailRecordAllocationsAfter(runOutAfter, kRunOutForever);
             d.Click(ui::kIdOk);
         });
-        ScoreView* view = ImportFileByExtension(path);
+        ScoreView* view = ImportFile(path);
         FailNextRecordAllocations(0);
         const FileFlags& files = State().files;
         EXPECT_EQ(files.Importing + files.MidiFileTransferActive + files.MidiImportActive, 0);

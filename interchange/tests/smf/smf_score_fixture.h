@@ -11,6 +11,7 @@
 
 #include "core/model/grid.h"
 #include "core/tests/model/new_document_fixture.h"
+#include "platform/handles.h"
 
 namespace ql::testing {
 
@@ -34,6 +35,8 @@ class SmfScoreTest : public NewDocumentTest {
     // Imports a file as the program does, "Continue" clicked in "Prepare Import";
     // the view made (kept for TearDown to free), or null.
     ScoreView* Import(const std::string& path);
+    // The same without keeping the view (the caller frees it).
+    ScoreView* ImportFile(const std::string& path);
     // The notes of a staff of a score in time order: "measure:time:key" each, blank
     // separated.
     static std::string Notes(ScoreView* view, int staff);
@@ -43,11 +46,15 @@ class SmfScoreTest : public NewDocumentTest {
     std::vector<ScoreView*> imported_;
 
     std::string folder_;
+    // The engraving fixture's surface, which an import's new view measures its glyphs
+    // on at its first activation as a window's view measures them on the window's.
+    platform::DcHandle measuring_{};
 };
 
 // The fixture with the music fonts and the reference context the program makes at
 // start-up, for the imports whose pages are laid out and checked: the layout
-// measures the marks drawn in them (a tempo mark's note) as it places the systems.
+// measures the marks drawn in them (a tempo mark's note) as it places the systems,
+// and an imported view measures its note heads as a window's does.
 class SmfEngravingTest : public SmfScoreTest {
   protected:
     void SetUp() override;

@@ -27,6 +27,8 @@
 #include "notes/rests/rest.h"
 #include "notes/ties/ties.h"
 #include "objects/stored_classes.h"
+#include "platform/gfx/dc.h"
+#include "platform/gfx/recording.h"
 #include "platform/sys/folders.h"
 #include "platform/ui/dialog.h"
 #include "platform/ui/headless.h"
@@ -71,9 +73,14 @@ void SmfEngravingTest::SetUp() {
     SmfScoreTest::SetUp();
     ASSERT_TRUE(CreateMusicFonts());
     ASSERT_TRUE(MakeReferenceContext());
+    measuring_ = gfx::CreateRecordingContext({});
+    ASSERT_TRUE(measuring_);
+
 }
 
 void SmfEngravingTest::TearDown() {
+    gfx::DeleteContext(measuring_);
+    measuring_ = {};
     DropReferenceContext();
     DeleteMusicFonts();
     SmfScoreTest::TearDown();
@@ -112,8 +119,17 @@ std::string SmfScoreTest::WriteBytes(const std::string& name, const std::vector<
 ScoreView* SmfScoreTest::Import(const std::string& path) {
     ui::headless::SetDialogScript(import_options_dialog::kDialog,
                                   [](ui::headless::DialogDriver& d) { d.Click(ui::kIdOk); });
-    ScoreView* view = ImportFileByExtension(path);
+    ScoreView* view = ImportFile(path);
     if (view != nullptr) imported_.push_back(view);
+    return view;
+}
+
+ScoreView* SmfScoreTest::ImportFile(const std::string& path) {
+    platform::DcHandle& paint = State().drawing.PaintDC;
+    const platform::DcHandle kept = paint;
+    if (measuring_) paint = measuring_;
+    ScoreView* view = ImportFileByExtension(path);
+    paint = kept;
     return view;
 }
 

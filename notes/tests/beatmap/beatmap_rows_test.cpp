@@ -115,6 +115,26 @@ TEST_F(RowsTest, RowTakesTheLengthsOfThePageShown) {
     EXPECT_GT(SlotTickToX(view_, System(1, 0), 1, 2048), SlotTickToX(view_, System(1, 0), 1, 1024));
 }
 
+// Rows pointed for one page are pointed again when another page is shown, though
+// its measures are as long: the previous page's last system, which the page shows
+// again for what runs into it, takes a row of its own that continues with the
+// page's first row, and none of its slots writes into another row's arrays.
+TEST_F(RowsTest, RowsArePointedForThePageShown) {
+    BuildScore(1, {2, 2, 2}, 4);
+    ShowSystem(0, 0);
+    UpdateBeatMaps(view_, 1);
+    ShowSystem(1, 0);
+    UpdateBeatMaps(view_, 0);
+    const BeatMap& map = Map();
+    EXPECT_EQ(map.tickX[BeatMapCell(3, 1)].row, 3);
+    EXPECT_EQ(map.tickX[BeatMapCell(3, 5)].row, 0);
+    EXPECT_EQ(map.tickX[BeatMapCell(3, 5)].first, map.tickX[BeatMapCell(0, 1)].first);
+    ShowSystem(2, 0);
+    UpdateBeatMaps(view_, 0);
+    EXPECT_EQ(map.tickX[BeatMapCell(3, 5)].first, map.tickX[BeatMapCell(0, 1)].first);
+    EXPECT_EQ(SlotTickToX(view_, System(2, 1), 2, 1024), SlotTickToX(view_, System(2, 0), 2, 1024));
+}
+
 // A system numbered 25 gets no beat map in page view: nothing of the map changes.
 TEST_F(RowsTest, SystemRow25GetsNoMap) {
     BuildScore(1, {1}, 4);
