@@ -60,7 +60,7 @@ struct MxlNote {
 };
 
 enum class MxlItemKind : uint8_t { Note, Backup, Forward, Clef, Key, Time, Dynamic, Words, NewSystem, Wedge, OctaveShift, Ending, Tempo,
-                                   ChordSymbol, Pedal };
+                                   ChordSymbol, Pedal, Rehearsal };
 
 struct MxlItem {
     MxlItemKind kind = MxlItemKind::Note;
@@ -69,13 +69,14 @@ struct MxlItem {
     int value = 0;         // clef sign (1 G, 2 F, 3 C, 4 percussion); key fifths; dynamic code;
                            // wedge 1 crescendo, 2 diminuendo, 0 its end; octave shift 1 above,
                            // 2 below, 0 its end; ending 1 start, 2 stop, 3 discontinue;
-                           // tempo: beats per minute; pedal 1 down, 2 up, 3 up and down again
+                           // tempo: beats per minute; pedal 1 down, 2 up, 3 up and down again;
+                           // rehearsal mark: its frame, 0 none, 1 a box, 2 a circle
     int line = 0;          // clef line; time beats; wedge and octave shift number; tempo: its beat's dots
     int extra = 0;         // clef octave change; time beat type; octave shift size (8, 15);
                            // tempo: its beat's type (as a note's), with `line` dots
     int symbol = 0;        // time: 0 plain, 1 common, 2 cut; tempo: 1 when not shown;
                            // pedal: 1 its sign ("Ped.", "*") shown, 2 its line, 3 both
-    std::string text;      // words; an ending's numbers; a chord symbol's text
+    std::string text;      // words; an ending's numbers; a chord symbol's text; a rehearsal mark
     int side = 0;          // dynamic, wedge and words: 1 above the staff, 2 below, 0 not said
     MxlNote note;
 };

@@ -815,6 +815,7 @@ void Converter::WriteMeasure(NiffWriter& out, int partIndex, int staff, int meas
         case MxlItemKind::ChordSymbol:
         case MxlItemKind::Dynamic:
         case MxlItemKind::Words:
+        case MxlItemKind::Rehearsal:
         case MxlItemKind::Tempo:
             // At the file's offset from its place among the notes.
             if (item.staff == staff) staffEvents.AddItem(item, OffsetTime(cursor, item.amount, measureDivisions));
@@ -922,6 +923,10 @@ void Converter::WriteMeasure(NiffWriter& out, int partIndex, int staff, int meas
         case MxlItemKind::Words:
             Chunk(out, "text", {strings_.Add(item.text)});
             WriteSide(out, item.side);
+            out.EndChunk();
+            break;
+        case MxlItemKind::Rehearsal:
+            Chunk(out, "rhrs", {strings_.Add(item.text), item.value});
             out.EndChunk();
             break;
         case MxlItemKind::Ending: WriteEndingNode(out, item, staffState); break;

@@ -56,7 +56,7 @@ const std::unordered_set<std::string_view>& ConvertedElements() {
         "time-modification", "actual-notes", "normal-notes", "normal-type", "normal-dot", "credit-type",
         "wedge", "octave-shift", "articulations", "barline", "ending", "elision", "technical", "ornaments",
         "arpeggiate", "cue", "bar-style", "repeat", "metronome", "beat-unit", "beat-unit-dot", "per-minute", "sound", "harmony", "root", "root-step",
-        "root-alter", "kind", "bass", "bass-step", "bass-alter", "pedal"};
+        "root-alter", "kind", "bass", "bass-step", "bass-alter", "pedal", "rehearsal"};
     return names;
 }
 
@@ -198,6 +198,7 @@ class Reader {
     int directionSide_ = 0;   // the direction's placement: 1 above, 2 below, 0 not given
     int markSide_ = 0;        // the side of the direction's mark being read
     bool directive_ = false;  // the direction is a directive: it speaks for the whole score
+    int rehearsalFrame_ = 0;  // the frame of the rehearsal mark being read (MxlItem::value)
     // The directives' words read so far, by measure: a file that gives one in each
     // part (as a tempo word) has it printed once, over the first part that gives it.
     std::set<std::pair<int, std::string>> directiveWords_;
@@ -224,6 +225,16 @@ int SideOf(const char* value) {
     if (std::strcmp(value, "above") == 0 || std::strcmp(value, "over") == 0) return 1;
     if (std::strcmp(value, "below") == 0 || std::strcmp(value, "under") == 0) return 2;
     return 0;
+}
+
+// A rehearsal mark's frame by its enclosure: a box unless the file asks for none
+// or a round one.
+int RehearsalFrame(const char* enclosure) {
+    constexpr int kBox = 1, kCircle = 2;
+    if (enclosure == nullptr) return kBox;
+    const std::string_view shape = enclosure;
+    if (shape == "none") return 0;
+    return shape == "circle" || shape == "oval" || shape == "ellipse" ? kCircle : kBox;
 }
 
 // The side of a direction's mark: its own placement, else its direction's, else
@@ -601,6 +612,7 @@ void Reader::Start(std::string_view name, const XML_Char** attributes) {
     if (Parent() == "direction-type")
         markSide_ = DirectionMarkSide(Attribute(attributes, "placement"), directionSide_,
                                       Attribute(attributes, "default-y"));
+    if (name == "rehearsal") rehearsalFrame_ = RehearsalFrame(Attribute(attributes, "enclosure"));
     if ((name == "wedge" || name == "octave-shift") && Parent() == "direction-type") {
         const char* type = Attribute(attributes, "type");
         const std::string_view kind = type != nullptr ? type : "";
@@ -895,6 +907,23 @@ void Reader::End(std::string_view name) {
         else directions_.push_back(mark);
     } else if (name == "words" && directive_ && !directiveWords_.emplace(measure_, text_).second) {
         // Printed once already, from an earlier part.
+    } else if (name == "rehearsal" && parent == "direction-type") {
+        // A rehearsal mark speaks for the whole score: printed once, over the
+        // first part that gives it. Marks one after another in a direction are
+        // one mark ("12" and "bis": "12bis") in the first one's frame.
+        directive_ = true;
+        const std::string markText(Trimmed(text_));
+        if (markText.empty() || !directiveWords_.emplace(measure_, markText).second) {
+            // None, or printed already from an earlier part.
+        } else if (!directions_.empty() && directions_.back().kind == MxlItemKind::Rehearsal) {
+            directions_.back().text += markText;
+        } else {
+            MxlItem mark;
+            mark.kind = MxlItemKind::Rehearsal;
+            mark.value = rehearsalFrame_;
+            mark.text = markText;
+            directions_.push_back(mark);
+        }
     } else if (name == "words") {
         MxlItem words;
         words.kind = MxlItemKind::Words;
@@ -916,14 +945,14 @@ void Reader::End(std::string_view name) {
             mark.staff = item_.staff;
             // Dynamics, words and tempo marks stand at the direction's offset; its
             // lines and pedal marks stay at its place among the notes.
-            const bool movable = mark.kind == MxlItemKind::Dynamic || mark.kind == MxlItemKind::Words ||
-                                 mark.kind == MxlItemKind::Tempo;
-            if (movable && !(top != nullptr && mark.kind == MxlItemKind::Words)) {
+            const bool text = mark.kind == MxlItemKind::Words || mark.kind == MxlItemKind::Rehearsal;
+            const bool movable = mark.kind == MxlItemKind::Dynamic || text || mark.kind == MxlItemKind::Tempo;
+            if (movable && !(top != nullptr && text)) {
                 mark.amount = item_.amount;
             } else {
                 unmoved = true;
             }
-            if (top != nullptr && mark.kind == MxlItemKind::Words) {
+            if (top != nullptr && text) {
                 mark.staff = 1;
                 top->items.insert(top->items.begin(), mark);
             } else {
