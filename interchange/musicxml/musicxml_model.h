@@ -19,6 +19,10 @@ struct MxlSlur {
 // A note the file draws without a stem (the others: musicxml_staff_voices.h).
 inline constexpr int kStemNone = 3;
 
+// The shapes of note heads the converter writes besides the plain one.
+inline constexpr int kHeadX = 1;
+inline constexpr int kHeadSquare = 2;
+
 struct MxlNote {
     bool rest = false;
     bool chord = false;         // sounds with the note before it
@@ -45,6 +49,8 @@ struct MxlNote {
     bool unpitched = false;     // a percussion note at its display step
     bool hidden = false;        // print-object="no": it sounds, and is not shown
     bool cue = false;           // a cue note: shown small, not played
+    int head = 0;               // its head's shape: 0 by its value, else a kHead* below
+    int headFilled = -1;        // the shape filled (1) or open (0); -1 by its value
     int tieSide = 0;            // 0 by the stems, 1 above ("over"), 2 below ("under")
     int tupletActual = 0;       // time-modification: actual notes in the time of
     int tupletNormal = 0;       // normal notes, of the normal type (0: the note's own)

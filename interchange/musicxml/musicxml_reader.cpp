@@ -56,7 +56,7 @@ const std::unordered_set<std::string_view>& ConvertedElements() {
         "time-modification", "actual-notes", "normal-notes", "normal-type", "normal-dot", "credit-type",
         "wedge", "octave-shift", "articulations", "barline", "ending", "elision", "technical", "ornaments",
         "arpeggiate", "cue", "bar-style", "repeat", "metronome", "beat-unit", "beat-unit-dot", "per-minute", "sound", "harmony", "root", "root-step",
-        "root-alter", "kind", "bass", "bass-step", "bass-alter", "pedal", "rehearsal"};
+        "root-alter", "kind", "bass", "bass-step", "bass-alter", "pedal", "rehearsal", "notehead"};
     return names;
 }
 
@@ -225,6 +225,16 @@ int SideOf(const char* value) {
     if (std::strcmp(value, "above") == 0 || std::strcmp(value, "over") == 0) return 1;
     if (std::strcmp(value, "below") == 0 || std::strcmp(value, "under") == 0) return 2;
     return 0;
+}
+
+// A note head's shape by its name: 0 the plain head, -1 one the score cannot draw
+// (its stems do not yet meet the diamond, slash and triangle heads as they should).
+int HeadShape(std::string_view name) {
+    constexpr std::pair<std::string_view, int> kShapes[] = {
+        {"normal", 0}, {"x", kHeadX}, {"square", kHeadSquare}, {"rectangle", kHeadSquare}};
+    for (const auto& [shape, code] : kShapes)
+        if (shape == name) return code;
+    return -1;
 }
 
 // A rehearsal mark's frame by its enclosure: a box unless the file asks for none
@@ -613,6 +623,10 @@ void Reader::Start(std::string_view name, const XML_Char** attributes) {
         markSide_ = DirectionMarkSide(Attribute(attributes, "placement"), directionSide_,
                                       Attribute(attributes, "default-y"));
     if (name == "rehearsal") rehearsalFrame_ = RehearsalFrame(Attribute(attributes, "enclosure"));
+    if (name == "notehead" && Parent() == "note") {
+        const char* filled = Attribute(attributes, "filled");
+        item_.note.headFilled = filled == nullptr ? -1 : std::strcmp(filled, "no") != 0;
+    }
     if ((name == "wedge" || name == "octave-shift") && Parent() == "direction-type") {
         const char* type = Attribute(attributes, "type");
         const std::string_view kind = type != nullptr ? type : "";
@@ -889,7 +903,13 @@ void Reader::End(std::string_view name) {
     }
     else if (name == "harmony") EndHarmony();
     else if (name == "accidental") note.accidental = AccidentalCode(text_);
-    else if (name == "stem") note.stem = text_ == "up" ? 1 : text_ == "down" ? 2 : text_ == "none" ? kStemNone : 0;
+    else if (name == "notehead" && parent == "note") {
+        note.head = HeadShape(Trimmed(text_));
+        if (note.head < 0) {
+            note.head = 0;
+            skipped_.Count("notehead");
+        }
+    } else if (name == "stem") note.stem = text_ == "up" ? 1 : text_ == "down" ? 2 : text_ == "none" ? kStemNone : 0;
     else if (name == "beam" && parent == "note") {
         if (text_ == "begin" || text_ == "forward hook") ++note.beamRight;
         else if (text_ == "end" || text_ == "backward hook") ++note.beamLeft;
