@@ -5,6 +5,8 @@
 
 #include <cstdint>
 #include <ostream>
+#include <set>
+#include <string>
 #include <vector>
 
 namespace ql {
@@ -18,6 +20,10 @@ struct MusicXmlCounts {
     int staves = 0;
     int notes = 0;   // every head of a chord, each note of a tie, cue notes (held small)
     int graces = 0;  // grace notes
+    // The marks on notes: the children of <articulations>, <technical> and
+    // <ornaments>, and the fermatas of <notations> (and of <barline>, which the
+    // score has none of).
+    int marks = 0;
     bool operator==(const MusicXmlCounts&) const = default;
 };
 
@@ -29,8 +35,13 @@ std::ostream& operator<<(std::ostream& out, const MusicXmlCounts& counts);
 // A file the parser refuses counts what came before the fault, with a test failure.
 MusicXmlCounts MusicXmlFileCounts(const std::vector<uint8_t>& bytes);
 
-// The score's measures and staves, the notes of every staff and voice by size, and
-// the notes and grace notes the import's box said it left out.
+// The score's measures and staves, the notes of every staff and voice by size, the
+// marks on them (the staccato and tenuto of a note's own and the articulations and
+// ornaments attached to it), and the notes, grace notes and marks the import's box
+// said it left out (a mark by its element's name, as `file` names them).
 MusicXmlCounts ImportedScoreCounts(ScoreView* view);
+
+// The element names of the marks on notes a conversion may say it left out.
+const std::set<std::string>& NoteMarkNames();
 
 }  // namespace ql::testing
