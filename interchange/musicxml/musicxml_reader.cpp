@@ -139,6 +139,7 @@ class Reader {
     void StartPart(const XML_Char** attributes);
     void StartMeasure(const XML_Char** attributes);
     void AddItem(MxlItem item);
+    void PlaceNoteDynamics(const MxlNote& note);
     // A measure counts its durations in one unit: the divisions in force where it
     // starts, or, where the file changes them after some durations, a common
     // multiple of the old and the new in which the durations read so far are
@@ -195,6 +196,7 @@ class Reader {
     std::vector<int> openGroups_;  // part-group numbers: their first part
     std::vector<int> groupSymbols_;
     std::vector<MxlItem> directions_;
+    std::vector<MxlItem> noteDynamics_;  // the dynamics in the <notations> of the note being read
     int directionSide_ = 0;   // the direction's placement: 1 above, 2 below, 0 not given
     int markSide_ = 0;        // the side of the direction's mark being read
     bool directive_ = false;  // the direction is a directive: it speaks for the whole score
@@ -468,6 +470,25 @@ void Reader::AddItem(MxlItem item) {
     if (MxlMeasure* measure = Measure()) measure->items.push_back(std::move(item));
 }
 
+// The dynamics a note carries stand on its staff at its time: before the note, or
+// before the first note of the chord it belongs to.
+void Reader::PlaceNoteDynamics(const MxlNote& note) {
+    MxlMeasure* measure = Measure();
+    if (measure != nullptr && !noteDynamics_.empty()) {
+        auto at = measure->items.end();
+        for (auto it = measure->items.rbegin(); note.chord && it != measure->items.rend(); ++it)
+            if (it->kind == MxlItemKind::Note && !it->note.chord && !it->note.grace) {
+                at = std::prev(it.base());
+                break;
+            }
+        for (MxlItem& mark : noteDynamics_) {
+            mark.staff = note.staff;
+            at = std::next(measure->items.insert(at, mark));
+        }
+    }
+    noteDynamics_.clear();
+}
+
 void Reader::Start(std::string_view name, const XML_Char** attributes) {
     stack_.emplace_back(name);
     if (stack_.size() > static_cast<size_t>(kMaxXmlDepth))
@@ -544,6 +565,7 @@ void Reader::Start(std::string_view name, const XML_Char** attributes) {
         StartMeasure(attributes);
     } else if (name == "note") {
         item_ = MxlItem{};
+        noteDynamics_.clear();
         bad_ = false;
         const char* printed = Attribute(attributes, "print-object");
         item_.note.hidden = printed != nullptr && std::strcmp(printed, "no") == 0;
@@ -619,6 +641,7 @@ void Reader::Start(std::string_view name, const XML_Char** attributes) {
         }
         if (slur.start || (type != nullptr && std::strcmp(type, "stop") == 0)) item_.note.slurs.push_back(slur);
     }
+    if (name == "dynamics" && Parent() == "notations") markSide_ = SideOf(Attribute(attributes, "placement"));
     if (Parent() == "direction-type")
         markSide_ = DirectionMarkSide(Attribute(attributes, "placement"), directionSide_,
                                       Attribute(attributes, "default-y"));
@@ -923,8 +946,9 @@ void Reader::End(std::string_view name) {
         mark.kind = MxlItemKind::Dynamic;
         mark.side = markSide_;
         mark.value = DynamicCode(name);
+        const bool onNote = stack_.size() >= 3 && stack_[stack_.size() - 3] == "notations";
         if (mark.value == 0) skipped_.Count("dynamic " + std::string(name));
-        else directions_.push_back(mark);
+        else (onNote ? noteDynamics_ : directions_).push_back(mark);
     } else if (name == "words" && directive_ && !directiveWords_.emplace(measure_, text_).second) {
         // Printed once already, from an earlier part.
     } else if (name == "rehearsal" && parent == "direction-type") {
@@ -982,6 +1006,7 @@ void Reader::End(std::string_view name) {
         if (item_.amount != 0 && unmoved) skipped_.Count("offset");
         directions_.clear();
     } else if (name == "note") {
+        PlaceNoteDynamics(note);
         if (bad_) {
             // The note cannot be placed; the notes after it keep their times.
             if (!note.chord && !note.grace && note.duration > 0) {

@@ -6,9 +6,9 @@
 // below allows (none for a file not listed): the table only ever shrinks.
 // QL_PAGE_PICTURES=1 also keeps every page as a picture in the test output folder;
 // QL_ENGRAVING_FINDINGS=1 lists every finding of a file past its line, not the first 12.
-// A MusicXML file's score also holds the measures, staves, notes and marks on notes
-// the file's own elements give (read without the program's reader; the marks the
-// conversion said it left out counted with the score's), or those its line in the
+// A MusicXML file's score also holds the measures, staves, notes, marks on notes and
+// dynamics the file's own elements give (read without the program's reader; the
+// marks and dynamics the conversion said it left out counted with the score's), or those its line in the
 // second table gives.
 #include <gtest/gtest.h>
 
@@ -77,8 +77,8 @@ class CorpusEngravingTest : public testing::ProgramFixture, public ::testing::Wi
   protected:
     // The score the file imports into; null when the import refuses the file (a
     // damaged MIDI file), after saying why.
-    // The marks on notes the last MusicXML conversion said it left out.
-    static inline int marksLeftOut_ = 0;
+    // The marks on notes and dynamics the last MusicXML conversion said it left out.
+    static inline testing::MusicXmlCounts leftOut_;
 
     static ScoreView* Import(const std::filesystem::path& path) {
         ui::headless::ResetUi();
@@ -98,8 +98,7 @@ class CorpusEngravingTest : public testing::ProgramFixture, public ::testing::Wi
         const musicxml::MusicXmlConversion conversion = musicxml::ConvertMusicXml(bytes, form);
         EXPECT_TRUE(conversion.ok) << conversion.error;
         if (!conversion.ok) return nullptr;
-        marksLeftOut_ = 0;
-        for (const std::string& name : testing::NoteMarkNames()) marksLeftOut_ += conversion.skipped.CountOf(name);
+        leftOut_ = testing::SaidLeftOut(conversion.skipped.Counts());
         ScoreView* view = niff::OpenNiffScoreWindowFromMemory(conversion.niff, path.stem().string() + "_XML");
         EXPECT_NE(view, nullptr);
         return view;
@@ -116,7 +115,8 @@ TEST_P(CorpusEngravingTest, PagesHaveNoMoreFindingsThanListed) {
         const testing::MusicXmlCounts file = testing::MusicXmlFileCounts({std::istreambuf_iterator<char>(in), {}});
         const auto differing = kCountsStillDiffering.find(path.filename().string());
         testing::MusicXmlCounts score = testing::ImportedScoreCounts(view);
-        score.marks += marksLeftOut_;
+        score.marks += leftOut_.marks;
+        score.dynamics += leftOut_.dynamics;
         EXPECT_EQ(score, differing != kCountsStillDiffering.end() ? differing->second : file)
             << "the file holds " << file;
     }

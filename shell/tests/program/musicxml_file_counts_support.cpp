@@ -71,6 +71,8 @@ class FileReader {
         } else if (parent == "articulations" || parent == "technical" || parent == "ornaments" ||
                    ((parent == "notations" || parent == "barline") && std::strcmp(name, "fermata") == 0)) {
             ++counts_.marks;
+        } else if (parent == "dynamics") {
+            ++counts_.dynamics;
         }
     }
     void End(const char* name) {
@@ -112,7 +114,7 @@ void AddNotesSaidLeftOut(MusicXmlCounts& counts) {
 
 std::ostream& operator<<(std::ostream& out, const MusicXmlCounts& c) {
     return out << c.measures << " measures, " << c.staves << " staves, " << c.notes << " notes, " << c.graces
-               << " grace notes, " << c.marks << " marks";
+               << " grace notes, " << c.marks << " marks, " << c.dynamics << " dynamics";
 }
 
 const std::set<std::string>& NoteMarkNames() {
@@ -124,6 +126,15 @@ const std::set<std::string>& NoteMarkNames() {
         "other-articulation", "shake", "schleifer", "vertical-turn", "inverted-vertical-turn",
         "delayed-turn", "delayed-inverted-turn", "haydn", "other-ornament"};
     return names;
+}
+
+MusicXmlCounts SaidLeftOut(const std::vector<std::pair<std::string, int>>& report) {
+    MusicXmlCounts counts;
+    for (const auto& [kind, count] : report) {
+        if (NoteMarkNames().contains(kind)) counts.marks += count;
+        if (kind.starts_with("dynamic ")) counts.dynamics += count;
+    }
+    return counts;
 }
 
 MusicXmlCounts MusicXmlFileCounts(const std::vector<uint8_t>& bytes) { return FileReader().Read(bytes); }
@@ -138,6 +149,14 @@ MusicXmlCounts ImportedScoreCounts(ScoreView* view) {
         for (const ScoreObject* o = head != nullptr ? head->next.get() : nullptr; o != nullptr; o = o->next.get())
             counts.marks += o->type == static_cast<uint8_t>(ObjectType::NoteArticulation);
     });
+    ScopedDocumentContext context(view);
+    for (int staff = 1; staff <= document->header.staffCount; ++staff)
+        for (int m = 1; m <= document->header.measureCount; ++m) {
+            const MeasureCell* cell = GetOrCreateMeasureCell(StaffRecordOf(view->document, staff), view->document, m);
+            for (const ScoreObject* o = cell != nullptr && cell->objects ? cell->objects->next.get() : nullptr;
+                 o != nullptr; o = o->next.get())
+                counts.dynamics += o->type == static_cast<uint8_t>(ObjectType::Dynamic);
+        }
     AddNotesSaidLeftOut(counts);
     return counts;
 }
