@@ -49,6 +49,8 @@ constexpr int kFrameEllipse = 2;
 constexpr int kFrameRounded = 3;
 constexpr int32_t kRoundedFrameMinimumZoom = 10;
 constexpr int kRoundedCornerDivisor = 3;
+constexpr int kFramePadDivisor = 6;
+constexpr int kEllipsePadDivisor = 3;
 // Text objects stand centred on their anchor, on its baseline.
 constexpr gfx::TextAlign kTextObjectAlignment = gfx::kTextAlignBaseline | gfx::kTextAlignCentre;
 
@@ -154,7 +156,12 @@ TextExtent MeasureOnContext(platform::DcHandle dc, const std::string& shown, boo
 
 void DrawFrame(TextObject* text, ScoreView* view, platform::DcHandle dc, const RecordRect& r) {
     int kind = (text->body.flags & kTextFrameMask) >> kTextFrameShift;
-    gfx::Rect frame{r.left, r.top, r.right, r.bottom};
+    // The frame stands clear of the letters by a fraction of their height (an
+    // ellipse by more, its curve coming in at the corners).
+    const int32_t pad = (r.bottom - r.top) / (kind == kFrameEllipse ? kEllipsePadDivisor : kFramePadDivisor);
+    gfx::Rect frame{r.left - pad, r.top - pad, r.right + pad, r.bottom + pad};
+    // An outline round the text, whatever brush the pass before left selected.
+    const platform::BrushHandle brush = gfx::SelectObject(dc, gfx::GetStockBrush(gfx::StockBrush::Null));
     if (kind == kFrameEllipse) {
         gfx::Ellipse(dc, frame);
     } else if (kind == kFrameRectangle ||
@@ -164,6 +171,7 @@ void DrawFrame(TextObject* text, ScoreView* view, platform::DcHandle dc, const R
         int32_t corner = frame.Height() / kRoundedCornerDivisor;
         gfx::RoundRect(dc, frame, {corner, corner});
     }
+    gfx::SelectObject(dc, brush);
 }
 
 // A page-owned object is drawn unscaled; a measure object with the scale at 0

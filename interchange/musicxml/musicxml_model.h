@@ -19,6 +19,10 @@ struct MxlSlur {
 // A note the file draws without a stem (the others: musicxml_staff_voices.h).
 inline constexpr int kStemNone = 3;
 
+// The shapes of note heads the converter writes besides the plain one.
+inline constexpr int kHeadX = 1;
+inline constexpr int kHeadSquare = 2;
+
 struct MxlNote {
     bool rest = false;
     bool chord = false;         // sounds with the note before it
@@ -45,6 +49,8 @@ struct MxlNote {
     bool unpitched = false;     // a percussion note at its display step
     bool hidden = false;        // print-object="no": it sounds, and is not shown
     bool cue = false;           // a cue note: shown small, not played
+    int head = 0;               // its head's shape: 0 by its value, else a kHead* below
+    int headFilled = -1;        // the shape filled (1) or open (0); -1 by its value
     int tieSide = 0;            // 0 by the stems, 1 above ("over"), 2 below ("under")
     int tupletActual = 0;       // time-modification: actual notes in the time of
     int tupletNormal = 0;       // normal notes, of the normal type (0: the note's own)
@@ -60,7 +66,7 @@ struct MxlNote {
 };
 
 enum class MxlItemKind : uint8_t { Note, Backup, Forward, Clef, Key, Time, Dynamic, Words, NewSystem, Wedge, OctaveShift, Ending, Tempo,
-                                   ChordSymbol, Pedal };
+                                   ChordSymbol, Pedal, Rehearsal };
 
 struct MxlItem {
     MxlItemKind kind = MxlItemKind::Note;
@@ -71,12 +77,13 @@ struct MxlItem {
                            // 2 below, 0 its end; ending 1 start, 2 stop, 3 discontinue;
                            // tempo: beats per minute; pedal 1 down, 2 up, 3 up and down again;
                            // new system: 1 when it starts a new page too
+                           // rehearsal mark: its frame, 0 none, 1 a box, 2 a circle
     int line = 0;          // clef line; time beats; wedge and octave shift number; tempo: its beat's dots
     int extra = 0;         // clef octave change; time beat type; octave shift size (8, 15);
                            // tempo: its beat's type (as a note's), with `line` dots
     int symbol = 0;        // time: 0 plain, 1 common, 2 cut; tempo: 1 when not shown;
                            // pedal: 1 its sign ("Ped.", "*") shown, 2 its line, 3 both
-    std::string text;      // words; an ending's numbers; a chord symbol's text
+    std::string text;      // words; an ending's numbers; a chord symbol's text; a rehearsal mark
     int side = 0;          // dynamic, wedge and words: 1 above the staff, 2 below, 0 not said
     MxlNote note;
 };

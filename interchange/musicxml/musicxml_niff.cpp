@@ -210,6 +210,16 @@ int NoteShape(const Rational& value) {
     return 4;
 }
 
+// The NIFF shape of a note's head: its value's, or the file's own head (filled or
+// open as the file says, else as its value is: a half note and longer open).
+int HeadNiffShape(const MxlNote& note, const Rational& value) {
+    if (note.head == 0) return NoteShape(value);
+    // By kHead*: x and square, each filled and open.
+    constexpr int kShapes[][2] = {{0, 0}, {7, 7}, {11, 12}};
+    const bool filled = note.headFilled >= 0 ? note.headFilled == 1 : 2 * value.num < value.den;
+    return kShapes[note.head][filled ? 0 : 1];
+}
+
 int RestShape(const Rational& value) {
     // breve 1, whole 2, half 3, quarter 4 ... 256th 10
     int64_t num = value.num, den = value.den;
@@ -540,7 +550,7 @@ void Converter::WriteChord(NiffWriter& out, const Event& event, int staff, const
         const MxlNote* note = event.chord[i];
         const Rational value = valueOf(*note);
         const int step = steps[i];
-        Chunk(out, "note", {NoteShape(value), std::clamp(step, -128, 127), field(value)});
+        Chunk(out, "note", {HeadNiffShape(*note, value), std::clamp(step, -128, 127), field(value)});
         if (note->hidden) out.Tag(kTagInvisible);
         if (note->cue) out.Tag(kTagCue);
         if (note->grace) {
@@ -820,6 +830,7 @@ void Converter::WriteMeasure(NiffWriter& out, int partIndex, int staff, int meas
         case MxlItemKind::ChordSymbol:
         case MxlItemKind::Dynamic:
         case MxlItemKind::Words:
+        case MxlItemKind::Rehearsal:
         case MxlItemKind::Tempo:
             // At the file's offset from its place among the notes.
             if (item.staff == staff) staffEvents.AddItem(item, OffsetTime(cursor, item.amount, measureDivisions));
@@ -927,6 +938,10 @@ void Converter::WriteMeasure(NiffWriter& out, int partIndex, int staff, int meas
         case MxlItemKind::Words:
             Chunk(out, "text", {strings_.Add(item.text)});
             WriteSide(out, item.side);
+            out.EndChunk();
+            break;
+        case MxlItemKind::Rehearsal:
+            Chunk(out, "rhrs", {strings_.Add(item.text), item.value});
             out.EndChunk();
             break;
         case MxlItemKind::Ending: WriteEndingNode(out, item, staffState); break;

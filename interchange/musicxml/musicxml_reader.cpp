@@ -56,7 +56,7 @@ const std::unordered_set<std::string_view>& ConvertedElements() {
         "time-modification", "actual-notes", "normal-notes", "normal-type", "normal-dot", "credit-type",
         "wedge", "octave-shift", "articulations", "barline", "ending", "elision", "technical", "ornaments",
         "arpeggiate", "cue", "bar-style", "repeat", "metronome", "beat-unit", "beat-unit-dot", "per-minute", "sound", "harmony", "root", "root-step",
-        "root-alter", "kind", "bass", "bass-step", "bass-alter", "pedal"};
+        "root-alter", "kind", "bass", "bass-step", "bass-alter", "pedal", "rehearsal", "notehead"};
     return names;
 }
 
@@ -139,6 +139,7 @@ class Reader {
     void StartPart(const XML_Char** attributes);
     void StartMeasure(const XML_Char** attributes);
     void AddItem(MxlItem item);
+    void PlaceNoteDynamics(const MxlNote& note);
     // A measure counts its durations in one unit: the divisions in force where it
     // starts, or, where the file changes them after some durations, a common
     // multiple of the old and the new in which the durations read so far are
@@ -196,9 +197,11 @@ class Reader {
     std::vector<int> openGroups_;  // part-group numbers: their first part
     std::vector<int> groupSymbols_;
     std::vector<MxlItem> directions_;
+    std::vector<MxlItem> noteDynamics_;  // the dynamics in the <notations> of the note being read
     int directionSide_ = 0;   // the direction's placement: 1 above, 2 below, 0 not given
     int markSide_ = 0;        // the side of the direction's mark being read
     bool directive_ = false;  // the direction is a directive: it speaks for the whole score
+    int rehearsalFrame_ = 0;  // the frame of the rehearsal mark being read (MxlItem::value)
     // The directives' words read so far, by measure: a file that gives one in each
     // part (as a tempo word) has it printed once, over the first part that gives it.
     std::set<std::pair<int, std::string>> directiveWords_;
@@ -225,6 +228,26 @@ int SideOf(const char* value) {
     if (std::strcmp(value, "above") == 0 || std::strcmp(value, "over") == 0) return 1;
     if (std::strcmp(value, "below") == 0 || std::strcmp(value, "under") == 0) return 2;
     return 0;
+}
+
+// A note head's shape by its name: 0 the plain head, -1 one the score cannot draw
+// (its stems do not yet meet the diamond, slash and triangle heads as they should).
+int HeadShape(std::string_view name) {
+    constexpr std::pair<std::string_view, int> kShapes[] = {
+        {"normal", 0}, {"x", kHeadX}, {"square", kHeadSquare}, {"rectangle", kHeadSquare}};
+    for (const auto& [shape, code] : kShapes)
+        if (shape == name) return code;
+    return -1;
+}
+
+// A rehearsal mark's frame by its enclosure: a box unless the file asks for none
+// or a round one.
+int RehearsalFrame(const char* enclosure) {
+    constexpr int kBox = 1, kCircle = 2;
+    if (enclosure == nullptr) return kBox;
+    const std::string_view shape = enclosure;
+    if (shape == "none") return 0;
+    return shape == "circle" || shape == "oval" || shape == "ellipse" ? kCircle : kBox;
 }
 
 // The side of a direction's mark: its own placement, else its direction's, else
@@ -449,6 +472,25 @@ void Reader::AddItem(MxlItem item) {
     if (MxlMeasure* measure = Measure()) measure->items.push_back(std::move(item));
 }
 
+// The dynamics a note carries stand on its staff at its time: before the note, or
+// before the first note of the chord it belongs to.
+void Reader::PlaceNoteDynamics(const MxlNote& note) {
+    MxlMeasure* measure = Measure();
+    if (measure != nullptr && !noteDynamics_.empty()) {
+        auto at = measure->items.end();
+        for (auto it = measure->items.rbegin(); note.chord && it != measure->items.rend(); ++it)
+            if (it->kind == MxlItemKind::Note && !it->note.chord && !it->note.grace) {
+                at = std::prev(it.base());
+                break;
+            }
+        for (MxlItem& mark : noteDynamics_) {
+            mark.staff = note.staff;
+            at = std::next(measure->items.insert(at, mark));
+        }
+    }
+    noteDynamics_.clear();
+}
+
 void Reader::Start(std::string_view name, const XML_Char** attributes) {
     stack_.emplace_back(name);
     if (stack_.size() > static_cast<size_t>(kMaxXmlDepth))
@@ -530,6 +572,7 @@ void Reader::Start(std::string_view name, const XML_Char** attributes) {
         StartMeasure(attributes);
     } else if (name == "note") {
         item_ = MxlItem{};
+        noteDynamics_.clear();
         bad_ = false;
         const char* printed = Attribute(attributes, "print-object");
         item_.note.hidden = printed != nullptr && std::strcmp(printed, "no") == 0;
@@ -608,9 +651,15 @@ void Reader::Start(std::string_view name, const XML_Char** attributes) {
         }
         if (slur.start || (type != nullptr && std::strcmp(type, "stop") == 0)) item_.note.slurs.push_back(slur);
     }
+    if (name == "dynamics" && Parent() == "notations") markSide_ = SideOf(Attribute(attributes, "placement"));
     if (Parent() == "direction-type")
         markSide_ = DirectionMarkSide(Attribute(attributes, "placement"), directionSide_,
                                       Attribute(attributes, "default-y"));
+    if (name == "rehearsal") rehearsalFrame_ = RehearsalFrame(Attribute(attributes, "enclosure"));
+    if (name == "notehead" && Parent() == "note") {
+        const char* filled = Attribute(attributes, "filled");
+        item_.note.headFilled = filled == nullptr ? -1 : std::strcmp(filled, "no") != 0;
+    }
     if ((name == "wedge" || name == "octave-shift") && Parent() == "direction-type") {
         const char* type = Attribute(attributes, "type");
         const std::string_view kind = type != nullptr ? type : "";
@@ -894,7 +943,13 @@ void Reader::End(std::string_view name) {
     }
     else if (name == "harmony") EndHarmony();
     else if (name == "accidental") note.accidental = AccidentalCode(text_);
-    else if (name == "stem") note.stem = text_ == "up" ? 1 : text_ == "down" ? 2 : text_ == "none" ? kStemNone : 0;
+    else if (name == "notehead" && parent == "note") {
+        note.head = HeadShape(Trimmed(text_));
+        if (note.head < 0) {
+            note.head = 0;
+            skipped_.Count("notehead");
+        }
+    } else if (name == "stem") note.stem = text_ == "up" ? 1 : text_ == "down" ? 2 : text_ == "none" ? kStemNone : 0;
     else if (name == "beam" && parent == "note") {
         if (text_ == "begin" || text_ == "forward hook") ++note.beamRight;
         else if (text_ == "end" || text_ == "backward hook") ++note.beamLeft;
@@ -908,10 +963,28 @@ void Reader::End(std::string_view name) {
         mark.kind = MxlItemKind::Dynamic;
         mark.side = markSide_;
         mark.value = DynamicCode(name);
+        const bool onNote = stack_.size() >= 3 && stack_[stack_.size() - 3] == "notations";
         if (mark.value == 0) skipped_.Count("dynamic " + std::string(name));
-        else directions_.push_back(mark);
+        else (onNote ? noteDynamics_ : directions_).push_back(mark);
     } else if (name == "words" && directive_ && !directiveWords_.emplace(measure_, text_).second) {
         // Printed once already, from an earlier part.
+    } else if (name == "rehearsal" && parent == "direction-type") {
+        // A rehearsal mark speaks for the whole score: printed once, over the
+        // first part that gives it. Marks one after another in a direction are
+        // one mark ("12" and "bis": "12bis") in the first one's frame.
+        directive_ = true;
+        const std::string markText(Trimmed(text_));
+        if (markText.empty() || !directiveWords_.emplace(measure_, markText).second) {
+            // None, or printed already from an earlier part.
+        } else if (!directions_.empty() && directions_.back().kind == MxlItemKind::Rehearsal) {
+            directions_.back().text += markText;
+        } else {
+            MxlItem mark;
+            mark.kind = MxlItemKind::Rehearsal;
+            mark.value = rehearsalFrame_;
+            mark.text = markText;
+            directions_.push_back(mark);
+        }
     } else if (name == "words") {
         MxlItem words;
         words.kind = MxlItemKind::Words;
@@ -933,14 +1006,14 @@ void Reader::End(std::string_view name) {
             mark.staff = item_.staff;
             // Dynamics, words and tempo marks stand at the direction's offset; its
             // lines and pedal marks stay at its place among the notes.
-            const bool movable = mark.kind == MxlItemKind::Dynamic || mark.kind == MxlItemKind::Words ||
-                                 mark.kind == MxlItemKind::Tempo;
-            if (movable && !(top != nullptr && mark.kind == MxlItemKind::Words)) {
+            const bool text = mark.kind == MxlItemKind::Words || mark.kind == MxlItemKind::Rehearsal;
+            const bool movable = mark.kind == MxlItemKind::Dynamic || text || mark.kind == MxlItemKind::Tempo;
+            if (movable && !(top != nullptr && text)) {
                 mark.amount = item_.amount;
             } else {
                 unmoved = true;
             }
-            if (top != nullptr && mark.kind == MxlItemKind::Words) {
+            if (top != nullptr && text) {
                 mark.staff = 1;
                 top->items.insert(top->items.begin(), mark);
             } else {
@@ -950,6 +1023,7 @@ void Reader::End(std::string_view name) {
         if (item_.amount != 0 && unmoved) skipped_.Count("offset");
         directions_.clear();
     } else if (name == "note") {
+        PlaceNoteDynamics(note);
         if (bad_) {
             // The note cannot be placed; the notes after it keep their times.
             if (!note.chord && !note.grace && note.duration > 0) {

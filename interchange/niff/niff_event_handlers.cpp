@@ -4,6 +4,7 @@
 // events their beam ID. The measure's close turns the events into voices.
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 
 #include "core/model/events.h"
 #include "notes/drawing/note_fields.h"
@@ -81,6 +82,17 @@ void ReadDuration(const uint8_t* fixedPart, int* numerator, int* denominator) {
     *denominator = d;
 }
 
+// The score's head kind of a note's NIFF shape: the x heads (7, and 8 open) and
+// the squares (11 filled, 12 open); 0, the plain head, for the others (the
+// diamonds, slashes and triangles the drawing does not yet stem as it should). A
+// shaped head of a half note and longer is drawn open by its value.
+int HeadKindOfShape(int shape) {
+    constexpr int kFirstShaped = 5;
+    constexpr int kKinds[] = {0, 0, 2, 2, 0, 0, 5, 11, 0, 0};
+    const int index = shape - kFirstShaped;
+    return index >= 0 && index < static_cast<int>(std::size(kKinds)) ? kKinds[index] : 0;
+}
+
 int BuildNoteEvent(NiffImportState& import, const uint8_t* fixedPart, bool rest) {
     NiffFrame& frame = import.frame;
     NiffNoteGroup& notes = frame.notes;
@@ -114,6 +126,7 @@ int BuildNoteEvent(NiffImportState& import, const uint8_t* fixedPart, bool rest)
     // (negative: before it), and takes no time of the measure.
     event.grace = !rest && HasNiffTag(import.tags, kTagGrace);
     event.cue = !rest && HasNiffTag(import.tags, kTagCue);
+    if (!rest) event.headKind = HeadKindOfShape(fixedPart[0]);
     if (event.grace && NiffTagShort(import.tags, kTagGrace, 2) != 0)
         event.nudge = std::clamp(NiffTagShort(import.tags, kTagGrace, 0) * kGraceNudgeStep, -128, 127);
     bool up = step < 4;

@@ -20,6 +20,7 @@
 #include "interchange/niff/niff_values.h"
 #include "layout/page_format.h"
 #include "notes/drawing/note_fields.h"
+#include "notes/pitch/pitch_vocabulary.h"
 #include "notes/rests/rest.h"
 
 namespace ql::niff {
@@ -64,6 +65,7 @@ void PlaceNotes(NiffImportState& import, MeasureCell* cell, int staff, int measu
             event->flags = static_cast<uint16_t>((event->flags & ~kEventSizeClassMask) | (size << kNoteSizeClassShift));
         }
         if (e.cue) event->flags |= kNoteSoundHidden;
+        if (e.headKind != 0) SetNoteHeadKind(*event, e.headKind);
         event->tupletKind = static_cast<uint8_t>(e.tupletKind);
         event->tupletRatio = static_cast<uint8_t>(e.tupletValue);
         placed.push_back(event);

@@ -37,6 +37,7 @@ struct NiffEvent {
     int nudge = 0;       // horizontal offset in 16 units
     bool grace = false;  // a grace note: at its note's tick, before it by the nudge
     bool cue = false;    // a cue note: shown small, not played
+    int headKind = 0;    // the score's head kind of the note's shape, 0 the plain head
     uint16_t hiddenMarks = 0;     // the event's word2 bits: head and stem hidden
     uint16_t hiddenStemBits = 0;  // its stemWord bits: flag and beams hidden
     int attachments = -1;  // index into the frame's note attachments, -1 none

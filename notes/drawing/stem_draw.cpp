@@ -30,7 +30,7 @@ struct HeadCorrection {
     int down;
 };
 constexpr HeadCorrection kHeadCorrections[] = {
-    {1, 7, -48, 48}, {2, 8, -48, 48}, {3, 9, 64, 48}, {4, 10, -48, -64}, {6, 12, 16, -16},
+    {1, 7, -48, 48}, {2, 8, 0, 0}, {3, 9, 64, 48}, {4, 10, -48, -64}, {6, 12, 16, -16},
 };
 
 bool HasNoStem(int kind) {

@@ -1,7 +1,8 @@
 // The numbers of repeat endings imported from MusicXML files are drawn on a page
 // painted through a recording (as the page pictures and copied pictures are): every
 // ending's number holds ink in the page's picture, though the label's own font is
-// let go as soon as the label has been drawn.
+// let go as soon as the label has been drawn. A file's rehearsal marks show their
+// letters inside open frames.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -72,6 +73,32 @@ TEST_P(EndingNumbersPictureTest, EveryEndingNumberHoldsInkOnItsPage) {
                 EXPECT_GT(InkIn(image, mapping, label), 0)
                     << "ending number of measure " << measure << " at " << label.left << ","
                     << label.top << " to " << label.right << "," << label.bottom;
+            }
+            return true;
+        }));
+}
+
+TEST_F(EndingNumbersPictureTest, RehearsalMarksShowTheirLettersInsideOpenFrames) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    ui::headless::ResetUi();
+    std::ifstream in(kSuite / "31a-Directions.xml", std::ios::binary);
+    ScoreView* view = testing::ImportMusicXmlText({std::istreambuf_iterator<char>(in), {}}, "rehearsal_XML");
+    ASSERT_NE(view, nullptr);
+    std::vector<ScoreObject*> framed;  // "A" in a box by default, "Test" in a box, "Crc" in a circle
+    for (ScoreObject* text : testing::ObjectsOf(view->document, 1, ObjectType::Text))
+        if ((AsTextObject(text)->body.flags & kTextFrameMask) != 0) framed.push_back(text);
+    ASSERT_EQ(framed.size(), 3u);
+    EXPECT_TRUE(testing::PaintPagePicture(
+        view, view->document->firstPage, [&](platform::BitmapHandle image, const gfx::Mapping& mapping) {
+            SetCurrentMeasure(view, 1, 1);
+            for (ScoreObject* mark : framed) {
+                RecordRect letters;
+                TextClassOf(mark).SelectTextFont(mark, view, TextObjectAnchorPoint(mark, view), &letters);
+                const gfx::Point a = gfx::MapLogicalToDevice(mapping, {letters.left, letters.top});
+                const gfx::Point b = gfx::MapLogicalToDevice(mapping, {letters.right, letters.bottom});
+                const int ink = InkIn(image, mapping, letters);
+                EXPECT_GT(ink, 0) << TextObjectString(AsTextObject(mark));
+                EXPECT_LT(ink * 2, (b.x - a.x + 1) * (b.y - a.y + 1)) << TextObjectString(AsTextObject(mark));
             }
             return true;
         }));

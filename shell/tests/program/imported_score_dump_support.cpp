@@ -32,6 +32,7 @@ void DumpEvent(std::ostringstream& events, EventRecord* e) {
     if (NoteSizeClass(*e) == static_cast<int>(NoteSizeClass::Grace)) events << " grace" << int{e->nudge};
     if (NoteSizeClass(*e) == static_cast<int>(NoteSizeClass::Petite)) events << " petite";
     if ((e->flags & kNoteSoundHidden) != 0) events << " unplayed";
+    if (NoteHeadKind(*e) != 0) events << " head" << NoteHeadKind(*e);
     if ((e->word2 & kNoteStaccato) != 0) events << " stacc";
     if ((e->word2 & kNoteLegato) != 0) events << " ten";
     if (NoteAccidentalCode(*e) != 0) events << " acc" << NoteAccidentalCode(*e);

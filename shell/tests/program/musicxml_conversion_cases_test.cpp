@@ -246,6 +246,17 @@ std::vector<Case> Cases() {
           "|903:9.0@-5 tup2/97 |993:9.0@-5 tup2/97 |1084:9.0@-5 tup2/97 |1174:9.0@-5 tup2/97 |1264:9.0@-5 tup2/97 "
           "|1355:9.0@-5 tup2/97 |1445:9.0@-5 tup2/97"},
          {}},
+        // Note heads of other shapes: filled or open by their value unless the
+        // file says; a shape the score does not draw is counted, the head plain.
+        {"note heads",
+         Score("<measure>" + Attributes(1, Time(4, 4)) + Note("C5", 1, "quarter", "<notehead>x</notehead>") +
+               Note("D5", 2, "half", "<notehead>x</notehead>") + Note("E5", 1, "quarter", "<notehead>diamond</notehead>") +
+               "</measure><measure>" + Note("F5", 1, "quarter", "<notehead filled=\"no\">square</notehead>") +
+               Note("G5", 1, "quarter", "<notehead>circle dot</notehead>") +
+               Note("A5", 2, "half", "<notehead filled=\"yes\">rectangle</notehead>") + "</measure>"),
+         {"  v0: |0:10.0@-5 head2 |1024:11.0@-6 head2 |3072:10.0@-7",
+          "  v0: |0:10.0@-8 head11 |1024:10.0@-9 |2048:11.0@-10 head5"},
+         {{"notehead", 2}}},
         {"only measures of rests",
          Score("<measure>" + Attributes(1, Time(4, 4)) + Rest(4) + "</measure><measure>" + Rest(4) + "</measure>"),
          {"staff 1 measure 2 length 4096 clef 0 key 7 time 4/10"},

@@ -7,6 +7,7 @@
 #include <ostream>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace ql {
@@ -20,6 +21,11 @@ struct MusicXmlCounts {
     int staves = 0;
     int notes = 0;   // every head of a chord, each note of a tie, cue notes (held small)
     int graces = 0;  // grace notes
+    // The marks on notes: the children of <articulations>, <technical> and
+    // <ornaments>, and the fermatas of <notations> (and of <barline>, which the
+    // score has none of).
+    int marks = 0;
+    int dynamics = 0;  // the children of <dynamics>
     bool operator==(const MusicXmlCounts&) const = default;
 };
 
@@ -38,8 +44,16 @@ std::set<std::string> MusicXmlCreditWords(const std::vector<uint8_t>& bytes, int
 // The words of every page's texts, parted as MusicXmlCreditWords parts them.
 std::set<std::string> PageTextWords(ScoreView* view);
 
-// The score's measures and staves, the notes of every staff and voice by size, and
-// the notes and grace notes the import's box said it left out.
+// The score's measures and staves, the notes of every staff and voice by size, the
+// marks on them (the staccato and tenuto of a note's own and the articulations and
+// ornaments attached to it), the dynamics of its measures, and the notes, grace notes and marks the import's box
+// said it left out (a mark by its element's name, as `file` names them).
 MusicXmlCounts ImportedScoreCounts(ScoreView* view);
+
+// The element names of the marks on notes a conversion may say it left out.
+const std::set<std::string>& NoteMarkNames();
+// What a conversion's report says it left out of those marks and of the dynamics
+// ("dynamic" and the element's name), as counts to add to a score's.
+MusicXmlCounts SaidLeftOut(const std::vector<std::pair<std::string, int>>& report);
 
 }  // namespace ql::testing

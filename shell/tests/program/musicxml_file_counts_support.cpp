@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <set>
 #include <sstream>
 #include <string>
 #include <string_view>
@@ -22,6 +23,7 @@
 #include "core/model/view.h"
 #include "core/model/page_records.h"
 #include "core/text/text_object.h"
+#include "core/objects/score_object.h"
 #include "core/state/notation_font_state.h"
 #include "core/tests/model/score_events.h"
 #include "interchange/niff/niff_time_slices.h"
@@ -82,6 +84,11 @@ class FileReader {
         } else if (parent == "note") {
             rest_ = rest_ || std::strcmp(name, "rest") == 0;
             grace_ = grace_ || std::strcmp(name, "grace") == 0;
+        } else if (parent == "articulations" || parent == "technical" || parent == "ornaments" ||
+                   ((parent == "notations" || parent == "barline") && std::strcmp(name, "fermata") == 0)) {
+            ++counts_.marks;
+        } else if (parent == "dynamics") {
+            ++counts_.dynamics;
         }
     }
     void End(const char* name) {
@@ -130,6 +137,7 @@ void AddNotesSaidLeftOut(MusicXmlCounts& counts) {
             const int count = std::atoi(line.c_str() + colon + 2);
             if (kind == niff::kNiffDroppedNotes) counts.notes += count;
             if (kind == niff::kNiffDroppedGraces) counts.graces += count;
+            if (NoteMarkNames().contains(kind)) counts.marks += count;
         }
     }
 }
@@ -138,7 +146,27 @@ void AddNotesSaidLeftOut(MusicXmlCounts& counts) {
 
 std::ostream& operator<<(std::ostream& out, const MusicXmlCounts& c) {
     return out << c.measures << " measures, " << c.staves << " staves, " << c.notes << " notes, " << c.graces
-               << " grace notes";
+               << " grace notes, " << c.marks << " marks, " << c.dynamics << " dynamics";
+}
+
+const std::set<std::string>& NoteMarkNames() {
+    static const std::set<std::string> names = {
+        "fermata", "tremolo", "wavy-line", "fingering", "pluck", "hammer-on", "pull-off", "accidental-mark",
+        "bend", "tap", "heel", "toe", "fret", "string", "open-string", "thumb-position", "double-tongue",
+        "triple-tongue", "fingernails", "hole", "arrow", "handbell", "other-technical", "breath-mark",
+        "caesura", "scoop", "plop", "doit", "falloff", "stress", "unstress", "soft-accent",
+        "other-articulation", "shake", "schleifer", "vertical-turn", "inverted-vertical-turn",
+        "delayed-turn", "delayed-inverted-turn", "haydn", "other-ornament"};
+    return names;
+}
+
+MusicXmlCounts SaidLeftOut(const std::vector<std::pair<std::string, int>>& report) {
+    MusicXmlCounts counts;
+    for (const auto& [kind, count] : report) {
+        if (NoteMarkNames().contains(kind)) counts.marks += count;
+        if (kind.starts_with("dynamic ")) counts.dynamics += count;
+    }
+    return counts;
 }
 
 MusicXmlCounts MusicXmlFileCounts(const std::vector<uint8_t>& bytes) { return FileReader().Read(bytes); }
@@ -167,7 +195,19 @@ MusicXmlCounts ImportedScoreCounts(ScoreView* view) {
     MusicXmlCounts counts{document->header.measureCount, document->header.staffCount, 0, 0};
     ForEachScoreEvent(view, [&counts](const EventRecord& e) {
         ++(NoteSizeClass(e) == static_cast<int>(NoteSizeClass::Grace) ? counts.graces : counts.notes);
+        counts.marks += ((e.word2 & kNoteStaccato) != 0) + ((e.word2 & kNoteLegato) != 0);
+        const ScoreObject* head = GetEventAttachment(&e);
+        for (const ScoreObject* o = head != nullptr ? head->next.get() : nullptr; o != nullptr; o = o->next.get())
+            counts.marks += o->type == static_cast<uint8_t>(ObjectType::NoteArticulation);
     });
+    ScopedDocumentContext context(view);
+    for (int staff = 1; staff <= document->header.staffCount; ++staff)
+        for (int m = 1; m <= document->header.measureCount; ++m) {
+            const MeasureCell* cell = GetOrCreateMeasureCell(StaffRecordOf(view->document, staff), view->document, m);
+            for (const ScoreObject* o = cell != nullptr && cell->objects ? cell->objects->next.get() : nullptr;
+                 o != nullptr; o = o->next.get())
+                counts.dynamics += o->type == static_cast<uint8_t>(ObjectType::Dynamic);
+        }
     AddNotesSaidLeftOut(counts);
     return counts;
 }

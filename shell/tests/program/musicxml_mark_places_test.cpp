@@ -145,10 +145,12 @@ std::string Texts(int, int m) {
            (m == 2 ? Words("dolce", "below") : "") + Quarter("A4") + Quarter("B4") + Quarter("C5");
 }
 // Four string parts, their notes high over the staff (no room between the staves),
-// a "pizz." over each second measure; the later parts give "Tempo" as a directive.
+// a "pizz." over each second measure; the later parts give "Tempo" as a directive,
+// and every part rehearsal mark "B" at measure 3.
 std::string Strings(int p, int m) {
-    std::string music =
-        (m == 1 && p > 1 ? Words("Tempo", "above", true) : "") + (m == 2 ? Words("pizz.") : "");
+    std::string music = (m == 1 && p > 1 ? Words("Tempo", "above", true) : "") +
+                        (m == 2 ? Words("pizz.") : "") +
+                        (m == 3 ? Direction("<rehearsal>B</rehearsal>", 1, "above") : "");
     for (const char* pitch : {"A5", "C6", "A5", "C6"}) music += Quarter(pitch);
     return music;
 }
@@ -261,7 +263,8 @@ TEST_F(MusicXmlMarkPlacesTest, MarksStandBesideTheirStaffAtTheirMeasure) {
         {"strings",
          Score(4, 1, Strings),
          {{ObjectType::Text, "pizz.", 2, 0, true, 4, 0, false},
-          {ObjectType::Text, "Tempo", 1, 1, true, 1, 0, false}}},
+          {ObjectType::Text, "Tempo", 1, 1, true, 1, 0, false},
+          {ObjectType::Text, "B", 3, 1, true, 1, 0, false}}},
         {"wedge over a dynamic",
          Score(1, 1, WedgeOverDynamic),
          {{ObjectType::Dynamic, "", 2, 1, false, 1}}},
