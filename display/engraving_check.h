@@ -43,7 +43,8 @@ enum class FindingKind : uint8_t {
     InkInMargin,          // a system's staff lines or barlines past the page's margins
     LineInStaff,          // a hairpin, octave line, pedal bracket, ending or bracket drawn
                           // between a staff's top and bottom lines, not above or below it
-    MarkOverNumber,       // a dynamic, text, label, lyric, clef or signature over a measure number
+    MarkOverNumber,       // a dynamic, text, label, lyric, clef, signature, line, slur or tie
+                          // over a measure number
     StemShortOfHead,      // a stem that stops short of a head of its chord, stands away from
                           // it, or has no head at all
     BeamOffStem,          // a stem of a beam group whose end is not on its beam (short of it,

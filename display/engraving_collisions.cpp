@@ -73,11 +73,13 @@ bool InksMeet(const InkMark& a, const InkMark& b) {
 }
 
 // A mark that has no business over a measure number: dynamics, texts, labels,
-// lyrics, clefs, signatures, and the signs and lines of objects and their slurs
-// (not the ties of notes).
+// lyrics, clefs, signatures, and the signs and lines of objects, their slurs and the
+// ties of notes.
 bool StandsOverNumbers(const InkMark& m) {
     switch (m.mark) {
-        case Mark::Curve: return m.object != nullptr && m.object->type == TypeCode(ObjectType::Slur);
+        case Mark::Curve:
+            return m.object != nullptr && (m.object->type == TypeCode(ObjectType::Slur) ||
+                                           m.object->type == TypeCode(ObjectType::Tie));
         case Mark::Dynamic:
         case Mark::Text:
         case Mark::Label:

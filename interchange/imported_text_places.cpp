@@ -63,6 +63,8 @@
 #include "interchange/imported_text_room.h"
 #include "layout/system_span.h"
 #include "notes/beatmap/beat_map.h"
+#include "objects/curves/curve_interface.h"
+#include "objects/curves/curve_objects.h"
 #include "objects/hairpin/hairpin_class.h"
 
 namespace ql {
@@ -341,17 +343,15 @@ void ShiftMark(ScoreView* view, ScoreObject* object, int32_t dy) {
     Store(location, words);
 }
 
-// A hairpin's pieces as they are drawn, split at its system's end: each one's box
-// and the staff (StaffKey) of the system it stands on (the one of its system and
-// those after it on the page whose staff lies nearest), the pieces carried on to
-// the systems after it included.
-std::vector<std::pair<RecordRect, int>> HairpinPieces(ScoreView* view, ScoreSystem* system, int staff,
-                                                      const HairpinShape& shape) {
-    const gfx::Point outline[] = {{shape.upper.x, shape.upper.y}, {shape.apex.x, shape.apex.y},
-                                  {shape.lower.x, shape.lower.y}};
+// A line's pieces as they are drawn, split at its system's end: each one's box and
+// the staff (StaffKey) of the system it stands on (the one of its system and those
+// after it on the page whose staff lies nearest), the pieces carried on to the
+// systems after it included.
+std::vector<std::pair<RecordRect, int>> DrawnPieces(ScoreView* view, ScoreSystem* system, int staff,
+                                                    const gfx::Point* line, int count) {
     SetCurrentSystemAndMeasureQuick(view, system, staff, system->firstMeasure);
     std::vector<std::pair<RecordRect, int>> pieces;
-    for (const std::vector<gfx::Point>& piece : SplitPolylinePieces(view, outline, std::size(outline))) {
+    for (const std::vector<gfx::Point>& piece : SplitPolylinePieces(view, line, count)) {
         RecordRect box{INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN};
         for (const gfx::Point& p : piece)
             box = {std::min(box.left, p.x), std::min(box.top, p.y), std::max(box.right, p.x), std::max(box.bottom, p.y)};
@@ -366,6 +366,48 @@ std::vector<std::pair<RecordRect, int>> HairpinPieces(ScoreView* view, ScoreSyst
         }
     }
     return pieces;
+}
+
+// A hairpin's pieces as they are drawn (DrawnPieces).
+std::vector<std::pair<RecordRect, int>> HairpinPieces(ScoreView* view, ScoreSystem* system, int staff,
+                                                      const HairpinShape& shape) {
+    const gfx::Point outline[] = {{shape.upper.x, shape.upper.y}, {shape.apex.x, shape.apex.y},
+                                  {shape.lower.x, shape.lower.y}};
+    return DrawnPieces(view, system, staff, outline, static_cast<int>(std::size(outline)));
+}
+
+// The pieces of the staff's slurs in the system that are carried on to the systems
+// after it on the page, their outer and inner curves as drawn, a quarter space
+// beyond, as the music of the staves they stand on: the marks placed there keep
+// clear of them as of the slurs of their own measures.
+void TakeCarriedSlurs(ScoreView* view, PageRoom& room, ScoreSystem* system, int staff) {
+    constexpr int kSteps = 16;
+    const int32_t clearance = StaffSpaceUnits(view) / kClearanceDivisor;
+    for (int measure = system->firstMeasure; measure <= system->lastMeasure; ++measure) {
+        MeasureCell* cell = ExistingMeasureCell(view->document, staff, measure);
+        for (ScoreObject* o = cell != nullptr && cell->objects ? cell->objects->next.get() : nullptr; o != nullptr;
+             o = o->next.get()) {
+            if (o->type != TypeCode(ObjectType::Slur)) continue;
+            SetCurrentSystemAndMeasureQuick(view, system, staff, measure);
+            const CurvePoints at = SlurCurvePoints(AsSlur(o), view);
+            const LogicalPoint outer[] = {at.p[0], at.p[1], at.p[2], at.p[3]};
+            const LogicalPoint inner[] = {at.p[0], at.inner[0], at.inner[1], at.p[3]};
+            for (const LogicalPoint* c : {outer, inner}) {
+                gfx::Point line[kSteps + 1];
+                for (int i = 0; i <= kSteps; ++i) {
+                    const double t = static_cast<double>(i) / kSteps, u = 1 - t;
+                    const auto along = [&](int32_t LogicalPoint::*axis) {
+                        return static_cast<int32_t>(u * u * u * (c[0].*axis) + 3 * u * u * t * (c[1].*axis) +
+                                                    3 * u * t * t * (c[2].*axis) + t * t * t * (c[3].*axis));
+                    };
+                    line[i] = gfx::Point{along(&LogicalPoint::x), along(&LogicalPoint::y)};
+                }
+                for (const auto& [box, owner] : DrawnPieces(view, system, staff, line, kSteps + 1))
+                    if (owner != StaffKey(system, staff))
+                        room.Take({box.left, box.top - clearance, box.right, box.bottom + clearance}, owner);
+            }
+        }
+    }
 }
 
 // How far (`shift`, page units, or further from the staff) the hairpin moves off
@@ -524,9 +566,11 @@ void PlacePageTexts(ScoreView* view, ScorePage* page, const std::vector<const Sc
     for (ScoreSystem* system = page->firstSystem.get(); system != nullptr;
          system = system->next.get()) {
         systems.push_back(system);
-        for (int staff = 1; staff <= view->document->header.staffCount; ++staff)
+        for (int staff = 1; staff <= view->document->header.staffCount; ++staff) {
             for (const RecordRect& box : StaffMusicRoom(view, system, staff))
                 room.Take(box, StaffKey(system, staff));
+            TakeCarriedSlurs(view, room, system, staff);
+        }
     }
     // The kept texts whose places are clear stand first: the others keep clear of them.
     for (ScoreSystem* system : systems)

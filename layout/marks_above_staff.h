@@ -44,8 +44,9 @@ using TimeX = std::function<int64_t(int measure, int tick, int offset)>;
 // The top (y from the staff's bottom line, at `scale`, negative upwards; 0 when
 // none rises above it) of the lines and curves anchored in time in the staff's
 // measures of the system, with the lines carried on into it from the system before
-// and the labels of all of them, that pass over [left, right] of the system: a
-// measure number stands clear above these.
+// and the labels of all of them, and of the ties and lines anchored at the staff's
+// notes in the system, that pass over [left, right] of the system: a measure number
+// stands clear above these.
 int64_t LinesTopOver(ScoreView* view, const ScoreSystem* system, int staff, int64_t left, int64_t right,
                      double scale, const TimeX& xOf);
 

@@ -140,7 +140,10 @@ void SettleGroup(std::vector<NiffEvent>& events, const std::vector<GroupChord>& 
 
 // The distance the group's beam must move away from its notes to stand clear of the
 // heads of `other` between its ends (0 when it is clear). The beam's y at a tick is
-// the line through its end chords' stem ends; its levels reach toward the notes.
+// the line through its end chords' stem ends; its levels reach toward the notes. A
+// grace note stands before its note's tick (after it with a positive nudge), so
+// anywhere up to the group's chord on that side: the beam clears it at both ticks
+// (one before the group's first chord or after its last stands beyond the beam).
 int32_t ClearingOf(const std::vector<NiffEvent>& events, const std::vector<GroupChord>& group,
                    const NiffVoice& other) {
     const NiffEvent& first = events[group.front().first];
@@ -158,17 +161,29 @@ int32_t ClearingOf(const std::vector<NiffEvent>& events, const std::vector<Group
     for (const GroupChord& c : group) levels = std::max(levels, BeamCountOf(events[c.first].code));
     const int32_t depth = (levels - 1) * separation + thickness;  // from the beam toward the notes
     int32_t shift = 0;
-    for (const NiffEvent& head : other.events) {
-        if (head.grace || head.tick < t0 || head.tick > last.tick) continue;
-        const int32_t beam = y0 + static_cast<int32_t>(int64_t{y1 - y0} * (head.tick - t0) / span);
+    const auto clear = [&](const NiffEvent& head, int32_t tick) {
+        const int32_t beam = y0 + static_cast<int32_t>(int64_t{y1 - y0} * (tick - t0) / span);
         // Along the stems (sign > 0 toward the beam): the head's far edge and the
         // beam's inner edge.
         const int32_t headFar = sign * head.position * kStep + kHeadHalf;
         const int32_t headNear = sign * head.position * kStep - kHeadHalf;
         const int32_t outer = sign * beam;
         const int32_t inner = outer - depth;
-        if (inner >= headFar + kHeadGap || outer + kHeadGap <= headNear) continue;  // clear
+        if (inner >= headFar + kHeadGap || outer + kHeadGap <= headNear) return;  // clear
         shift = std::max(shift, headFar + kHeadGap - inner);
+    };
+    for (const NiffEvent& head : other.events) {
+        if (head.tick < t0 || head.tick > last.tick) continue;
+        if (head.grace && head.tick == (head.nudge > 0 ? last.tick : t0)) continue;
+        clear(head, head.tick);
+        if (!head.grace) continue;
+        // The group's chord beside the grace note, on its side of its tick.
+        int32_t beside = head.nudge > 0 ? last.tick + 1 : t0 - 1;
+        for (const GroupChord& c : group) {
+            const int32_t tick = events[c.first].tick;
+            if (head.nudge > 0 ? tick > head.tick && tick < beside : tick < head.tick && tick > beside) beside = tick;
+        }
+        if (beside >= t0 && beside <= last.tick) clear(head, beside);
     }
     return shift;
 }

@@ -9,6 +9,9 @@
 #include "core/constants.h"
 #include "core/draw/staff_scaling.h"
 #include "core/model/document.h"
+#include "core/model/event_record.h"
+#include "core/model/events.h"
+#include "core/model/grid.h"
 #include "core/model/grid_records.h"
 #include "core/model/pages.h"
 #include "core/model/score_document.h"
@@ -19,6 +22,9 @@
 #include "core/ui/status_bar_notes.h"
 #include "display/painter.h"
 #include "layout/page_chain.h"
+#include "notes/drawing/note_fields.h"
+#include "notes/ties/tie_handles.h"
+#include "notes/ties/ties.h"
 #include "objects/curves/curve_objects.h"
 #include "objects/hairpin/hairpin.h"
 #include "objects/object_anchor.h"
@@ -200,6 +206,94 @@ VerticalReach MarksReachOfStaff(ScoreView* view, const ScoreSystem* system, int 
     return reach;
 }
 
+namespace {
+
+constexpr int64_t kUnitsPerStep = 64;
+constexpr int32_t kNudgeUnits = 16;
+constexpr int32_t kHeadHalfWidth = 76;  // a note's place: its time's x, nudged, half a head in
+
+// The ink of the ties and of the lines anchored at notes that passes over [left, right]
+// of a system: each tie from its start note's place to its end note's (to the end of
+// the system when it leaves it), a line from the time of its start to that of its
+// end in its note's measure.
+class NoteLinesOver {
+  public:
+    NoteLinesOver(ScoreView* view, const ScoreSystem* system, int staff, int64_t left, int64_t right,
+                  double scale, const TimeX& xOf)
+        : view_(view), system_(system), staff_(staff), left_(left), right_(right), scale_(scale), xOf_(xOf) {}
+
+    // The marks on the notes of the staff's measures that may reach [left, right]: a
+    // tie ends within the measure after its start's.
+    void TakeMeasures() {
+        for (int measure = system_->firstMeasure; measure <= system_->lastMeasure; ++measure) {
+            if (xOf_(measure, 0, 0) > right_) break;
+            if (measure + 2 <= system_->lastMeasure && xOf_(measure + 2, 0, 0) < left_) continue;
+            MeasureCell* cell = ExistingMeasureCell(view_->document, staff_, measure);
+            for (int voice = 0; cell != nullptr && voice < kVoiceCount; ++voice) {
+                EventRecord* e = GetVoiceFirstEvent(cell, voice);
+                for (int n = 0; e != nullptr && n < kMaxChainLength; e = NextEvent(e), ++n)
+                    if (!IsHeadSentinel(*e) && !IsCrossStaff(*e)) TakeNote(e, measure);
+            }
+        }
+    }
+
+    const VerticalReach& Reach() const { return reach_; }
+
+  private:
+    int64_t PlaceX(int measure, const EventRecord& note, int32_t offset) const {
+        return xOf_(measure, note.time, note.nudge * kNudgeUnits + kHeadHalfWidth + offset);
+    }
+    bool Passes(int64_t from, int64_t to) const { return std::max(from, to) >= left_ && std::min(from, to) <= right_; }
+
+    void TakeNote(EventRecord* note, int measure) {
+        ScoreObject* head = GetEventAttachment(note);
+        const int64_t y = static_cast<int64_t>(SignedStep(*note) * kUnitsPerStep * scale_);
+        int guard = 0;
+        for (ScoreObject* object = head != nullptr ? head->next.get() : nullptr;
+             object != nullptr && guard < kMaxChainLength; object = object->next.get(), ++guard) {
+            const size_t room = SoundObjectBytes(view_->document, object);
+            if (room == 0) break;
+            const auto type = static_cast<ObjectType>(object->type);
+            if (type == ObjectType::Tie) {
+                TakeTie(*AsTie(object), note, measure, y);
+                continue;
+            }
+            // A slur or hairpin is drawn from its own anchors, not its note's.
+            AnchorPoint ends[3]{};
+            if (type == ObjectType::Slur || type == ObjectType::Hairpin || DrawnLineEnds(object, room, ends) != 2)
+                continue;
+            const int start = note->time + ends[0].coarse[1];
+            const int64_t from = xOf_(measure, start, ends[0].x);
+            const int64_t to = xOf_(measure, start + ends[1].coarse[1], ends[1].x);
+            if (Passes(from, to)) TakeMarkReach(view_, object, y, scale_, &reach_);
+        }
+    }
+
+    void TakeTie(const TieObject& tie, EventRecord* note, int measure, int64_t y) {
+        const TieExtent extent = TieExtentOf(tie.body);
+        const int64_t from = PlaceX(measure, *note, extent.startDx);
+        for (const TieTarget& target :
+             FindTieTargets(view_->document, view_, note, staff_, measure, TieVoice(tie.body))) {
+            if (target.measure < measure || target.measure > measure + 1) continue;
+            const int64_t to = target.measure > system_->lastMeasure
+                                   ? INT64_MAX / 2
+                                   : PlaceX(target.measure, *target.note, extent.endDx);
+            if (Passes(from, to)) reach_.Take(y + extent.top, y + extent.bottom);
+        }
+    }
+
+    ScoreView* view_;
+    const ScoreSystem* system_;
+    int staff_;
+    int64_t left_;
+    int64_t right_;
+    double scale_;
+    const TimeX& xOf_;
+    VerticalReach reach_;
+};
+
+}  // namespace
+
 int64_t LinesTopOver(ScoreView* view, const ScoreSystem* system, int staff, int64_t left, int64_t right,
                      double scale, const TimeX& xOf) {
     ScoreDocument* document = view != nullptr ? view->document : nullptr;
@@ -235,6 +329,9 @@ int64_t LinesTopOver(ScoreView* view, const ScoreSystem* system, int staff, int6
             if (count > 0 && first <= 0 && last >= 0) TakeMarkReach(view, object, 0, scale, &reach);
         }
     }
+    NoteLinesOver onNotes(view, system, staff, left, right, scale, xOf);
+    onNotes.TakeMeasures();
+    reach.Take(onNotes.Reach());
     return -reach.above;
 }
 

@@ -148,12 +148,24 @@ void InitTieBetweenNotes(TieBody& body, ScoreView* view, EventRecord* start, Eve
     DeepenTieOverHeads(body, view, start, end, measuresAhead);
 }
 
+TieExtent TieExtentOf(const TieBody& body) {
+    TieExtent extent;
+    extent.startDx = body.startDx * kStoredOffsetScale;
+    extent.endDx = body.endDx * kStoredOffsetScale;
+    extent.dy = body.startDy * kStoredOffsetScale;  // both ends level
+    const int32_t middle = body.controlRise * 3 / 4;
+    extent.top = extent.dy + std::min(0, middle);
+    extent.bottom = extent.dy + std::max(0, middle);
+    return extent;
+}
+
 TieCurve ComputeTieCurve(const TieBody& body, ScoreView* view, EventRecord* start, EventRecord* end,
                          int measuresAhead) {
     const TieNotePoints at = TieNotePositions(view, start, end, measuresAhead);
-    const int32_t dy = Zoomed(view, body.startDy * kStoredOffsetScale);  // both ends level
-    const LogicalPoint s{at.start.x + Zoomed(view, body.startDx * kStoredOffsetScale), at.start.y + dy};
-    LogicalPoint e{at.end.x + Zoomed(view, body.endDx * kStoredOffsetScale), at.end.y + dy};
+    const TieExtent extent = TieExtentOf(body);
+    const int32_t dy = Zoomed(view, extent.dy);
+    const LogicalPoint s{at.start.x + Zoomed(view, extent.startDx), at.start.y + dy};
+    LogicalPoint e{at.end.x + Zoomed(view, extent.endDx), at.end.y + dy};
     if (at.leavesSystem) e.x = at.closingBarlineX - Zoomed(view, kBarlineGap);
     if (e.x < s.x) e.x = s.x + Zoomed(view, kMinimumDrawnSpan);
     const int32_t inset = Zoomed(view, body.controlInset);

@@ -114,6 +114,19 @@ void InitTieBetweenNotes(TieBody& body, ScoreView* view, EventRecord* start, Eve
 void DeepenTieOverHeads(TieBody& body, ScoreView* view, EventRecord* start, EventRecord* end,
                         int measuresAhead);
 
+// Where a stored tie's curve stands against its notes' places, unzoomed: its start
+// `startDx` from the start note's x, its end `endDx` from the end note's, both ends
+// `dy` from the start note's y, and its ink from `top` to `bottom` of that y (the
+// outer curve passes its ends by three quarters of its rise at its middle).
+struct TieExtent {
+    int32_t startDx = 0;
+    int32_t endDx = 0;
+    int32_t dy = 0;
+    int32_t top = 0;
+    int32_t bottom = 0;
+};
+TieExtent TieExtentOf(const TieBody& body);
+
 // The two cubic curves of a tie: outer[0..3] and inner[0..3], start to end.
 struct TieCurve {
     LogicalPoint outer[4];

@@ -25,7 +25,7 @@ constexpr int32_t kHead = 167;
 int g_chords[4];  // stand-ins for the events that own note parts, and for objects
 const ScoreObject* const kObjectA = reinterpret_cast<const ScoreObject*>(&g_chords[2]);
 const ScoreObject* const kObjectB = reinterpret_cast<const ScoreObject*>(&g_chords[3]);
-// A slur's and a tie's records: a measure number tells a slur over it, not a tie.
+// A slur's and a tie's records: a measure number tells either over it.
 ScoreObject ObjectOfType(ObjectType type) {
     ScoreObject object{};
     object.type = TypeCode(type);
@@ -155,7 +155,7 @@ TEST(EngravingCollisionsTest, EachPairIsNamedOrLeftAlone) {
         {"a slur through a measure number", Stroke(Mark::Curve, 0, 1090, 3000, 1090, 12, &g_slur),
          Texted(Glyph(Mark::Number, 1100, 1050, 120, 100, 1, -1, -1), "2"), FindingKind::MarkOverNumber},
         {"a tie through a measure number", Stroke(Mark::Curve, 0, 1090, 3000, 1090, 12, &g_tie),
-         Texted(Glyph(Mark::Number, 1100, 1050, 120, 100, 1, -1, -1), "2"), std::nullopt},
+         Texted(Glyph(Mark::Number, 1100, 1050, 120, 100, 1, -1, -1), "2"), FindingKind::MarkOverNumber},
         {"a line under a measure number", Stroke(Mark::Line, 900, 1200, 3000, 1200, 10, kObjectA),
          Texted(Glyph(Mark::Number, 1100, 1050, 120, 100, 1, -1, -1), "8"), std::nullopt},
         {"a measure number on a head", Texted(Glyph(Mark::Number, 1000, 1000, 120, 100, 1, -1, -1), "12"),

@@ -131,7 +131,8 @@ TEST(NiffBeamStemsTest, AGroupOfTwoDirectionsTakesTheOneItsFarthestNoteAsksFor) 
 }
 
 // Whether the beam band of voice `v`'s group (its levels toward the notes) keeps a
-// gap from every head of the other voices between its ends.
+// gap from every head of the other voices between its ends; a grace note (before
+// its tick) from the beam over the chord before it to the beam over its tick.
 bool BeamClearsOtherHeads(const NiffStaffMeasure& m, size_t v, int32_t gap) {
     const std::vector<NiffEvent>& e = m.voices[v].events;
     const std::vector<size_t> heads = Heads(m.voices[v]);
@@ -142,11 +143,16 @@ bool BeamClearsOtherHeads(const NiffStaffMeasure& m, size_t v, int32_t gap) {
     for (size_t o = 0; o < m.voices.size(); ++o) {
         if (o == v) continue;
         for (const NiffEvent& h : m.voices[o].events) {
-            if (h.tick < a.tick || h.tick > b.tick) continue;
-            const int32_t y0 = a.position * kStep + a.stemLength, y1 = b.position * kStep + b.stemLength;
-            const int32_t outer = sign * (y0 + (y1 - y0) * (h.tick - a.tick) / (b.tick - a.tick));
-            const int32_t near = sign * h.position * kStep - kStep, far = near + 2 * kStep;
-            if (outer - depth < far + gap && outer + gap > near) return false;
+            if (h.tick < a.tick || h.tick > b.tick || (h.grace && h.tick == a.tick)) continue;
+            int32_t from = h.tick;
+            for (size_t k : heads)
+                if (h.grace && e[k].tick < h.tick) from = e[k].tick;
+            for (const int32_t tick : {from, h.tick}) {
+                const int32_t y0 = a.position * kStep + a.stemLength, y1 = b.position * kStep + b.stemLength;
+                const int32_t outer = sign * (y0 + (y1 - y0) * (tick - a.tick) / (b.tick - a.tick));
+                const int32_t near = sign * h.position * kStep - kStep, far = near + 2 * kStep;
+                if (outer - depth < far + gap && outer + gap > near) return false;
+            }
         }
     }
     return true;
@@ -157,6 +163,7 @@ TEST(NiffBeamStemsTest, ABeamStandsClearOfTheOtherVoicesHeadsBetweenItsEnds) {
         std::vector<int> beamed;  // the beamed voice's eighths, one a beat apart
         std::vector<int> other;   // the other voice's quarters, one a beat apart
         bool moves;               // whether the beam has to move
+        std::vector<std::pair<int, int>> graces{};  // the other voice's grace notes: beat, position
     };
     const Case cases[] = {
         {{0, 1, 0, 1}, {-4, -7, -4, -6}, true},      // stems up: heads of the upper voice at the beam
@@ -164,6 +171,9 @@ TEST(NiffBeamStemsTest, ABeamStandsClearOfTheOtherVoicesHeadsBetweenItsEnds) {
         {{0, 0, 0}, {-7, -9, -4}, true},               // a second head beyond the first one passed
         {{0, 1, 0, 1}, {-14, -13, -14, -13}, false},   // heads far beyond the beam
         {{0, 1, 0, 1}, {2, 3, 2, 3}, false},           // heads on the notes' side
+        {{0, 1, 0, 1}, {-14, -13, -14, -13}, true, {{2, -7}}},  // a grace note before a beat, at the beam
+        {{0, 4, 8}, {-14, -13, -14}, true, {{2, -6}}},  // clear of the beam over its beat, not of it before
+        {{0, 1, 0, 1}, {-14, -13, -14, -13}, false, {{0, -7}}},  // before the group: beyond the beam
     };
     for (size_t n = 0; n < std::size(cases); ++n) {
         SCOPED_TRACE(::testing::Message() << "case " << n);
@@ -171,9 +181,12 @@ TEST(NiffBeamStemsTest, ABeamStandsClearOfTheOtherVoicesHeadsBetweenItsEnds) {
         std::vector<Chord> beamed, other;
         for (size_t i = 0; i < c.beamed.size(); ++i) beamed.push_back({static_cast<int32_t>(i * 256), {c.beamed[i]}, 9, false});
         for (size_t i = 0; i < c.other.size(); ++i) other.push_back({static_cast<int32_t>(i * 256), {c.other[i]}, 10, false});
+        for (const auto& [beat, position] : c.graces) other.push_back({beat * 256, {position}, 9, true});
         NiffStaffMeasure m;
         m.voices[0] = VoiceOf(beamed, true);
         m.voices[1] = VoiceOf(other, false);
+        for (NiffEvent& e : m.voices[1].events)
+            if (e.grace) e.nudge = -6;
         SettleNiffBeamStems(m.voices[0]);
         const std::vector<NiffEvent> settled = m.voices[0].events;
         EXPECT_EQ(BeamClearsOtherHeads(m, 0, 1), !c.moves);

@@ -554,6 +554,40 @@ std::string SyllablesUnderAnOctaveLine() {
     return Score({{"P1", "Voice"}}, Part("P1", measures));
 }
 
+// High notes tied over every barline, their ties above: the measure numbers at the
+// barlines stand clear above the ties, and the system above gives them room.
+std::string TiesUnderMeasureNumbers() {
+    const std::string start = "<tie type=\"start\"/><notations><tied type=\"start\" orientation=\"over\"/></notations>";
+    const std::string stop = "<tie type=\"stop\"/><notations><tied type=\"stop\"/></notations>";
+    std::string measures;
+    for (int m = 0; m < 16; ++m)
+        measures += "<measure>" + (m == 0 ? Attributes(1, 4, 4) : std::string()) +
+                    Note("A5", 1, "quarter", 0, "<stem>down</stem>" + (m > 0 ? stop : std::string())) +
+                    Note("C6", 1, "quarter", 0, "<stem>down</stem>") +
+                    Note("A5", 2, "half", 0, "<stem>down</stem>" + (m < 15 ? start : std::string())) + "</measure>";
+    return Score({{"P1", "Flute"}, {"P2", "Oboe"}}, Part("P1", measures) + Part("P2", measures));
+}
+
+// Slurs above from the second beat of each measure to the second of the next, over
+// a high accented fourth beat, and a dynamic above each measure's first beat: a
+// slur carried on to the next system clears the accents before the break, and the
+// dynamic at the next system's start stands clear of the slur's piece carried there.
+std::string SlursAcrossSystemsOverAccents() {
+    const std::string accent = "<articulations><accent placement=\"above\"/></articulations>";
+    const std::string dynamic =
+        "<direction placement=\"above\"><direction-type><dynamics><mf/></dynamics></direction-type></direction>";
+    const std::string start = "<slur type=\"start\" placement=\"above\"/>";
+    std::string measures;
+    for (int m = 0; m < 12; ++m)
+        measures += "<measure>" + (m == 0 ? Attributes(1, 4, 4) : std::string()) + dynamic + Note("G4", 1, "quarter") +
+                    Note("G4", 1, "quarter", 0,
+                         "<notations>" + std::string(m > 0 ? "<slur type=\"stop\"/>" : "") +
+                             (m < 11 ? start : "") + "</notations>") +
+                    Note("E5", 1, "quarter") + Note("A5", 1, "quarter", 0, "<notations>" + accent + "</notations>") +
+                    "</measure>";
+    return Score({{"P1", "Violin"}}, Part("P1", measures));
+}
+
 TEST_F(EngravingScoresTest, EverydayScoresPrintWithoutFindings) {
     ASSERT_EQ(Start(), StartupCode::Ok);
     const struct {
@@ -574,6 +608,8 @@ TEST_F(EngravingScoresTest, EverydayScoresPrintWithoutFindings) {
         {"chords_across_three_staves", ChordsAcrossThreeStaves()},
         {"octave_sign_before_a_trill", OctaveSignBeforeATrill()},
         {"syllables_under_an_octave_line", SyllablesUnderAnOctaveLine()},
+        {"ties_under_measure_numbers", TiesUnderMeasureNumbers()},
+        {"slurs_across_systems_over_accents", SlursAcrossSystemsOverAccents()},
         // Scores that crowd their columns with heads, accidentals, grace notes and
         // syllables, whatever the file's breaks.
         {"graces", GracesMidMeasure()},

@@ -452,8 +452,8 @@ INSTANTIATE_TEST_SUITE_P(Seeds, GrowingScoresTest,
                                            Growth{67, 40}, Growth{71, 40}, Growth{74, 40},
                                            Growth{104, 40}, Growth{111, 40}, Growth{120, 40},
                                            Growth{130, 40}, Growth{160, 40}, Growth{164, 40},
-                                           Growth{184, 40}, Growth{324, 40}, Growth{552, 40},
-                                           Growth{572, 40}));
+                                           Growth{184, 40}, Growth{190, 40}, Growth{198, 40},
+                                           Growth{324, 40}, Growth{552, 40}, Growth{572, 40}));
 
 }  // namespace
 }  // namespace ql
