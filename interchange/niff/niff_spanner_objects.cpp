@@ -20,6 +20,7 @@
 #include "core/constants.h"
 #include "core/memory/pool.h"
 #include "core/model/document.h"
+#include "core/model/beat_map_record.h"
 #include "core/model/events.h"
 #include "core/model/grid.h"
 #include "core/model/grid_records.h"
@@ -41,9 +42,9 @@
 #include "interchange/niff/niff_spanners.h"
 #include "layout/page_format.h"
 #include "layout/staff_room.h"
-#include "layout/system_span.h"
 #include "notes/beatmap/beat_map.h"
 #include "notes/drawing/note_fields.h"
+#include "notes/drawing/stem_draw.h"
 #include "notes/ties/ties.h"
 #include "objects/curves/curve_interface.h"
 #include "objects/curves/slur_clearance.h"
@@ -150,21 +151,25 @@ int OuterPosition(EventRecord* note, bool above) {
     return outer;
 }
 
-// The y of the free end of a note's stem: the chord's stem offset is kept in its
-// first note, from that note.
-int32_t StemEndY(const EventRecord& note) {
-    const EventRecord* first = GetFirstEventOfChord(const_cast<EventRecord*>(&note));
-    if (first == nullptr) first = &note;
-    return PositionY(static_cast<int8_t>(first->step)) + first->stemLength;
+// The y of the free end of the stem of a note of (staff, measure): the chord's stem
+// offset is kept in its first note, from that note; a beamed chord's stem ends on
+// its beam as the beam is drawn.
+int32_t StemEndY(NiffImportState& import, int staff, int measure, const EventRecord& note) {
+    EventRecord* first = GetFirstEventOfChord(const_cast<EventRecord*>(&note));
+    if (first == nullptr) first = const_cast<EventRecord*>(&note);
+    int32_t offset = first->stemLength;
+    int32_t drawn = 0;
+    if (LocateAt(import, staff, measure) && DrawnBeamedStemOffset(import.view, first, &drawn)) offset = drawn;
+    return PositionY(static_cast<int8_t>(first->step)) + offset;
 }
 
 // The y of a slur's end at a chord: three steps beyond its outer note, or beyond
 // its stem end when a stem shorter than a whole note's points to the slur's side.
-int32_t SlurEndY(const NiffPlacedEvent& at, bool above) {
+int32_t SlurEndY(NiffImportState& import, const NiffPlacedEvent& at, bool above) {
     EventRecord& note = *at.event;
     const int32_t head = PositionY(OuterPosition(&note, above));
     const bool stemToSide = StemUp(note) == above && note.duration < kWholeNoteCode;
-    if (stemToSide) return StemEndY(note) + (above ? -kUnitsPerStep : kUnitsPerStep);
+    if (stemToSide) return StemEndY(import, at.staff, at.measure, note) + (above ? -kUnitsPerStep : kUnitsPerStep);
     return head + (above ? -kSlurClearance : kSlurClearance);
 }
 
@@ -247,41 +252,51 @@ bool TickX(NiffImportState& import, int staff, int measure, int32_t tick, int32_
 
 // The row a slur's points are laid out in: the row of its first system S, whose
 // slots go on past S's last measure. The part of the slur past S's end is drawn on
-// the next system N, a point past S's content end C moved by N's first beat D less
-// C (layout/system_span.h); a note of N stands in the row where the slur's point
-// drawn over it lies. Notes of a later system have no place in it.
+// the systems after it (as layout/system_span.h draws it): a point past the first beat of the
+// slot that stands for a later system's first measure moves by that system's first
+// beat less the slot's; a note of a later system stands in the row where the
+// slur's point drawn over it lies.
 struct SlurRow {
-    const ScoreSystem* system = nullptr;  // S
-    const ScoreSystem* next = nullptr;    // N, when S is continued on it
-    int32_t shift = 0;                    // C - D
+    // S (shift 0) and the systems after it with the shift of their x into the row.
+    std::vector<std::pair<const ScoreSystem*, int32_t>> systems;
 };
 
 SlurRow RowOfSlur(NiffImportState& import, const NiffPlacedEvent& first) {
     SlurRow row;
     if (!LocateAt(import, first.staff, first.measure)) return row;
-    row.system = import.view->currentSystem;
-    const SystemSpan span = CurrentSystemSpan(import.view);
-    if (!span.hasNext) return row;
-    row.next = row.system->next.get();
-    row.shift = span.contentEnd - span.nextStart;
+    const ScoreSystem* s = import.view->currentSystem;
+    row.systems.emplace_back(s, 0);
+    const BeatMap& map = import.view->beatMap;
+    const ScoreSystem* before = s;
+    for (const ScoreSystem* t = s->next.get(); t != nullptr && t->previous.get() == before && s->number < kBeatMapRows &&
+                                               t->number < kBeatMapRows;
+         before = t, t = t->next.get()) {
+        const int slot = t->firstMeasure - s->firstMeasure + 1;
+        if (slot < 1 || slot > kLastBeatMapSlot) break;
+        const int32_t beat = s->x + map.contentX[BeatMapCell(s->number, slot)];
+        const int32_t start = t->x + map.contentX[BeatMapCell(t->number, 1)];
+        row.systems.emplace_back(t, beat - start);
+    }
     return row;
 }
 
 // The x in the slur's row of a tick of (staff, measure); false when its system is
-// neither S nor N.
+// none of the row's.
 bool RowX(NiffImportState& import, const SlurRow& row, int staff, int measure, int32_t tick, int32_t* x) {
     const ScoreSystem* system = nullptr;
-    if (row.system == nullptr || !TickX(import, staff, measure, tick, x, &system)) return false;
-    if (system == row.system) return true;
-    if (system == nullptr || system != row.next) return false;
-    *x += row.shift;
-    return true;
+    if (row.systems.empty() || !TickX(import, staff, measure, tick, x, &system)) return false;
+    for (const auto& [at, shift] : row.systems)
+        if (at == system) {
+            *x += shift;
+            return true;
+        }
+    return false;
 }
 
 // The heads between a slur's notes, each as its edge facing the slur (or the edge of
 // a mark on it or a stem toward it beyond the head); a head put on
 // the other side of its stem may stand a head's width either side of its tick.
-// False when the slur's notes are not all in its row's two systems.
+// False when the slur's notes are not all in its row's systems.
 bool HeadsBetween(NiffImportState& import, const NiffPlacedEvent& first, const NiffPlacedEvent& last, bool above,
                   const SlurRow& row, std::vector<SlurObstacle>* heads) {
     const int32_t width = import.view->glyphWidths.black > 0 ? import.view->glyphWidths.black : kPlainHeadWidth;
@@ -300,7 +315,7 @@ bool HeadsBetween(NiffImportState& import, const NiffPlacedEvent& first, const N
         if (!above && marks.below > 0) edge = std::max<int32_t>(edge, static_cast<int32_t>(marks.below));
         // A stem toward the slur reaches further than its head.
         if (StemUp(*note) == above && note->duration < kWholeNoteCode) {
-            const int32_t stemEnd = StemEndY(*note);
+            const int32_t stemEnd = StemEndY(import, first.staff, measure, *note);
             edge = above ? std::min(edge, stemEnd) : std::max(edge, stemEnd);
         }
         heads->push_back({otherSide ? x - width : x, otherSide ? x + 2 * width : x + width, edge});
@@ -309,9 +324,8 @@ bool HeadsBetween(NiffImportState& import, const NiffPlacedEvent& first, const N
 }
 
 // The control height raised (lowered below) until the slur's inner curve passes
-// clear of every head between its notes, on its first system and on the next
-// where it is carried on, the ends raised first over the heads beside them;
-// unchanged for a slur reaching a later system.
+// clear of every head between its notes, on its first system and on those it is
+// carried on to, the ends raised first over the heads beside them.
 int32_t ControlClearOfHeads(NiffImportState& import, const NiffPlacedEvent& first, const NiffPlacedEvent& last,
                             SlurFit* fit, int32_t control) {
     SlurShape shape;
@@ -383,8 +397,8 @@ int8_t SlurThickness(const ScoreDocument* document, bool above) {
 // then raised (lowered below) until the curve passes clear of every head under it.
 void FitNiffSlurCurve(NiffImportState& import, SlurObject* slur, const NiffPlacedEvent& first,
                       const NiffPlacedEvent& last, bool above, int8_t thickness) {
-    int32_t startY = EndBeyondArticulations(import.view, first, above, SlurEndY(first, above));
-    int32_t endY = EndBeyondArticulations(import.view, last, above, SlurEndY(last, above));
+    int32_t startY = EndBeyondArticulations(import.view, first, above, SlurEndY(import, first, above));
+    int32_t endY = EndBeyondArticulations(import.view, last, above, SlurEndY(import, last, above));
     int32_t startX = GraceX(*first.event) + StemSideX(import, first, above);
     int32_t endX = GraceX(*last.event) + StemSideX(import, last, above);
     if (first.measure == last.measure && first.event->time == last.event->time) {

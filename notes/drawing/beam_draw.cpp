@@ -265,6 +265,33 @@ EventRecord* DrawBeamGroup(ScoreView* view, EventRecord* chord) {
     return notedraw::DrawGroupAt(view, start);
 }
 
+bool DrawnBeamedStemOffset(ScoreView* view, EventRecord* chord, int32_t* offset) {
+    if (view == nullptr || chord == nullptr || offset == nullptr) return false;
+    EventRecord* head = notedraw::ChordHeadOf(chord);
+    EventRecord* start = notedraw::BeamGroupStart(head);
+    if (start == nullptr) return false;
+    notedraw::Group g;
+    notedraw::GatherGroup(start, g);
+    if (g.count < 2) return false;
+    const notedraw::GroupChord* at = nullptr;
+    for (int i = 0; i < g.count; ++i) {
+        if (IsStemUp(*g.chords[i].head) != IsStemUp(*g.chords[0].head)) return false;
+        if (g.chords[i].head == head) at = &g.chords[i];
+    }
+    if (at == nullptr) return false;
+    // Every stem stands the same way from its chord's x, so the line is read at the
+    // chords' own x.
+    const notedraw::GroupChord& left = g.chords[0];
+    const notedraw::GroupChord& right = g.chords[g.count - 1];
+    const int32_t x0 = notedraw::ChordX(view, *left.head);
+    const int32_t dx = notedraw::ChordX(view, *right.head) - x0;
+    const int32_t y0 = notedraw::NoteY(view, NotePosition(*left.head)) + ZoomX(view, left.head->stemLength);
+    const int32_t y1 = notedraw::NoteY(view, NotePosition(*right.head)) + ZoomX(view, right.head->stemLength);
+    const int32_t y = y0 + notedraw::MulDivOrZero(notedraw::ChordX(view, *head) - x0, y1 - y0, dx);
+    *offset = y - notedraw::NoteY(view, NotePosition(*head));
+    return true;
+}
+
 void DrawNoteGroup(ScoreView* view, EventRecord* chord) {
     if (view == nullptr || !view->ViewDC || chord == nullptr) return;
     notedraw::NoteDrawScope scope(view);

@@ -45,5 +45,11 @@ void DrawBeamBar(ScoreView* view, bool down, int32_t x1, int32_t y1, int32_t x2,
 EventRecord* DrawBeamGroup(ScoreView* view, EventRecord* chord);
 // One chord, or for a beamed chord its whole beam group, in the chord's size class.
 void DrawNoteGroup(ScoreView* view, EventRecord* chord);
+// The stem offset of a beamed chord as its beam is drawn: from the chord's first note
+// to the beam line between the stem ends of its group's outer chords at their places
+// now (a middle chord's stored offset dates from the places its group was stemmed
+// at). The view's current measure is the chord's. False for a chord of no beam
+// group, or of a group whose stems point both ways.
+bool DrawnBeamedStemOffset(ScoreView* view, EventRecord* chord, int32_t* offset);
 
 }  // namespace ql

@@ -15,6 +15,7 @@
 #include "display/hit_test.h"
 #include "notes/beatmap/beat_map.h"
 #include "notes/beatmap/beat_map_internal.h"
+#include "notes/drawing/notation_font.h"
 #include "notes/drawing/note_fields.h"
 #include "notes/rests/staff_place.h"
 #include "notes/ties/ties.h"
@@ -25,7 +26,7 @@ namespace ql {
 namespace {
 
 constexpr int32_t kHeadHalfHeight = 72;     // a head's ink beyond its step's y
-constexpr int32_t kHeadHalfWidth = 84;      // a black head, when the view has not measured one
+constexpr int32_t kBlackHeadWidth = 167;    // a black head, when the view has not measured one
 constexpr int32_t kHeadClearance = 32;      // the inner curve off the heads it passes
 constexpr uint8_t kFirstStemlessCode = 12;  // a whole note and longer have no stem
 
@@ -57,7 +58,7 @@ void AddHeadsBetween(ScoreView* view, MeasureCell* cell, bool nextSlot, EventRec
                      std::vector<SlurObstacle>* heads) {
     const ScoreSystem* system = view->currentSystem;
     const int slot = view->currentSlot;
-    const int32_t half = view->glyphWidths.black > 0 ? view->glyphWidths.black / 2 : Zoomed(view, kHeadHalfWidth);
+    const int32_t black = view->glyphWidths.black > 0 ? view->glyphWidths.black : Zoomed(view, kBlackHeadWidth);
     for (int voice = 0; cell != nullptr && voice < kVoiceCount; ++voice) {
         EventRecord* e = GetVoiceFirstEvent(cell, voice);
         for (int walked = 0; e != nullptr && walked < kMaxChainLength; e = NextEvent(e), ++walked) {
@@ -68,7 +69,8 @@ void AddHeadsBetween(ScoreView* view, MeasureCell* cell, bool nextSlot, EventRec
                         SlotTickToX(view, system, slot + 1, e->time) - BeatMapTickToX(view, e->time);
             // A head beside an end (a grace note just before the end note) is
             // passed: no arch over it could come down to the end.
-            if (at.x - half <= left.x + 2 * half || at.x + half >= right.x - 2 * half) continue;
+            const auto half = static_cast<int32_t>(black * SizeClassFactor(NoteSizeClass(*e)) / 2);
+            if (at.x - half <= left.x + black || at.x + half >= right.x - black) continue;
             heads->push_back({at.x - half, at.x + half, FacingEdge(view, e, at.y, above)});
         }
     }
