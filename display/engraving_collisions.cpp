@@ -39,6 +39,11 @@ bool IsWording(Mark m) {
 bool IsObstacle(Mark m) {
     return IsSign(m) || m == Mark::Head || m == Mark::Rest;
 }
+// What a measure number stands clear of besides the obstacles of every wording: the
+// accidentals, dots and other signs of the notes and their ledger lines.
+bool IsNumberObstacle(Mark m) {
+    return IsObstacle(m) || m == Mark::NoteMark || m == Mark::Ledger;
+}
 bool SpansStaves(Mark m) {
     return m == Mark::Brace || m == Mark::Barline;
 }
@@ -114,7 +119,7 @@ std::optional<FindingKind> Rule(const InkMark& a, const InkMark& b, int32_t head
     if ((b.mark == Mark::Number && StandsOverNumbers(a)) || (a.mark == Mark::Number && StandsOverNumbers(b)))
         return FindingKind::MarkOverNumber;
     if (a.mark == Mark::Lyric && b.mark == Mark::Lyric) return FindingKind::LyricOverLyric;
-    if (IsWording(a.mark) && IsObstacle(b.mark))
+    if (IsWording(a.mark) && (a.mark == Mark::Number ? IsNumberObstacle(b.mark) : IsObstacle(b.mark)))
         return a.mark == Mark::Label  ? FindingKind::LabelOverSign
                : a.mark == Mark::Text ? FindingKind::TextOverSign
                                       : FindingKind::NumberOverSign;

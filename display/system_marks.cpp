@@ -11,6 +11,7 @@
 
 #include "core/constants.h"
 #include "core/draw/fonts.h"
+#include "core/draw/glyph_metrics.h"
 #include "core/draw/ink_tag.h"
 #include "core/draw/view_drawing.h"
 #include "core/model/document.h"
@@ -26,7 +27,10 @@
 #include "display/system_drawing.h"
 #include "display/system_drawing_internal.h"
 #include "layout/marks_above_staff.h"
+#include "notes/accidentals/accidental.h"
+#include "notes/accidentals/accidental_layout.h"
 #include "notes/beatmap/beat_map.h"
+#include "notes/pitch/pitch_vocabulary.h"
 #include "platform/gfx/dc.h"
 #include "platform/gfx/objects.h"
 #include "platform/text/font.h"
@@ -209,10 +213,30 @@ int32_t AboveStartClef(const Grid& grid, int staff, int32_t baseline) {
     return std::min(baseline, clefTop - Scaled(grid.view, kNumberClearance));
 }
 
-// Over the notes of its measure the number stands clear of their heads, ledger lines
-// and the stems that rise: its baseline a quarter space above the highest ink of the
-// notes within a head and a space of it either side. The notes of the staves below
-// count too, for they may rise past the number's staff.
+// The top of the accidental drawn before the note at `x`, `y` when the sign comes
+// within a space of the number's ink between `left` and `right` (a sign rises higher
+// than its head and stands before it, under a number the head misses; the space
+// takes in the wider heads of whole notes and breves, whose signs stand further out).
+std::optional<int32_t> AccidentalTopUnder(const Grid& grid, const EventRecord& e, int32_t x, int32_t y,
+                                          int32_t left, int32_t right) {
+    const int bits = NoteAccidentalBits(e);
+    if (bits == CodeOf(AccidentalCode::None) || bits > kLastAccidentalCode) return std::nullopt;
+    const ScoreObject* sign = e.attachment ? AccidentalOfNote(e) : nullptr;
+    if (sign != nullptr && IsAccidentalHidden(sign)) return std::nullopt;
+    const int32_t offset = sign != nullptr ? AccidentalOffset(sign)
+                                           : -EngravingMetricOf(*grid.document, EngravingMetric::Accident);
+    const GlyphMetricEntry glyph = GlyphMetricOf(*grid.document, kAccidentalGlyphBase + bits);
+    const int32_t margin = Scaled(grid.view, kLineSpacing);
+    const int32_t signLeft = x + Scaled(grid.view, offset);
+    if (signLeft + Scaled(grid.view, glyph.advance) + margin < left || signLeft - margin > right) return std::nullopt;
+    return y - Scaled(grid.view, glyph.outline[kOutlineInkTop]);
+}
+
+// Over the notes of its measure the number stands clear of their heads, ledger lines,
+// accidentals and the stems that rise: its baseline a quarter space above the highest
+// ink of the notes within a head and a space of it either side, and of the signs
+// under it. The notes of the staves below count too, for they may rise past the
+// number's staff.
 int32_t AboveNotes(const Grid& grid, int staff, int slot, int32_t left, int32_t right, int32_t baseline) {
     ScoreView* view = grid.view;
     const int32_t head = Scaled(view, kNoteHeadReach);
@@ -228,8 +252,10 @@ int32_t AboveNotes(const Grid& grid, int staff, int slot, int32_t left, int32_t 
             for (int walked = 0; e != nullptr && walked < kMaxChainLength; e = NextEvent(e), ++walked) {
                 if (IsHeadSentinel(*e)) continue;
                 const int32_t x = zero + SlotTickToX(view, grid.system, slot, e->time) + e->nudge * kNudgeUnits;
-                if (x + head + space < left || x - head - space > right) continue;
                 const int32_t y = bottom + Scaled(view, static_cast<int8_t>(e->step) * kStepUnits);
+                if (const std::optional<int32_t> sign = AccidentalTopUnder(grid, *e, x, y, left, right))
+                    baseline = std::min(baseline, *sign - Scaled(view, kNumberClearance));
+                if (x + head + space < left || x - head - space > right) continue;
                 const int32_t top =
                     std::min(y - head / 2, e->stemLength < 0 ? y + Scaled(view, e->stemLength) : y);
                 baseline = std::min(baseline, top - Scaled(view, kNumberClearance));
