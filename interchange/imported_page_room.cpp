@@ -93,9 +93,17 @@ void PageRoom::Replace(size_t index, const RecordRect& box) {
     for (size_t k = 0; k < taken.size(); ++k) File(k);
 }
 
-bool PageRoom::Touches(const RecordRect& box) const {
+bool PageRoom::InWayOf(size_t k, int own) const {
+    if (owners[k] == kMeasureNumberOwner) return own >= 0;
+    const int staff = own < 0 ? -own : own;
+    return staff == 0 || owners[k] == 0 || owners[k] == staff;
+}
+
+bool PageRoom::Touches(const RecordRect& box, int own) const {
     bool touches = false;
-    ForBoxesIn(box, [&](size_t k) { touches = touches || BoxesOverlap(box, taken[k]); });
+    ForBoxesIn(box, [&](size_t k) {
+        touches = touches || ((own >= 0 || owners[k] != kMeasureNumberOwner) && BoxesOverlap(box, taken[k]));
+    });
     return touches;
 }
 
@@ -127,7 +135,7 @@ std::optional<int32_t> PageRoom::WalkToFit(int32_t left, int32_t right, int32_t 
         ForBoxesIn({left, top - 1, right, top + std::max(height, 0) + 1}, [&](size_t k) {
             const RecordRect& box = taken[k];
             if (box.right + clearance <= left || right <= box.left - clearance) return;
-            if (own != 0 && owners[k] != 0 && owners[k] != own) return;
+            if (!InWayOf(k, own)) return;
             const int32_t spanTop = box.top - clearance;
             const int32_t spanBottom = box.bottom + clearance;
             if (spanTop >= top + height || spanBottom <= top) return;
@@ -187,7 +195,7 @@ void PageRoom::ForgetAnswersUnder(size_t k) {
             const auto& [left, right, height, start, limit, up, own] = query;
             const int32_t top = *answer->second;
             const bool inWay = box.right + clearance > left && right > box.left - clearance &&
-                               !(own != 0 && owners[k] != 0 && owners[k] != own) &&
+                               InWayOf(k, own) &&
                                box.top - clearance < top + height && top < box.bottom + clearance;
             if (inWay) answers_.erase(answer);
             return inWay;

@@ -23,6 +23,11 @@ namespace ql {
 
 struct ScoreObject;
 
+// The owner of a measure number's box. The number lifts itself over the lines and
+// curves under it, so a line (asked about with its staff key negated) passes it;
+// every other mark keeps clear of it.
+constexpr int kMeasureNumberOwner = -1;
+
 class PageRoom {
   public:
     std::vector<RecordRect> taken;  // read only: Take and Replace change it
@@ -35,7 +40,8 @@ class PageRoom {
     void Take(const RecordRect& box, int owner = 0);
     // Moves the box taken at `index` (a dynamic onto its hairpin's line).
     void Replace(size_t index, const RecordRect& box);
-    bool Touches(const RecordRect& box) const;
+    // With a negative `own` (a line's), the measure numbers are not in the way.
+    bool Touches(const RecordRect& box, int own = 0) const;
     // Whether the box taken at `index` would touch another box when it stood at `box`.
     bool TouchesOthers(size_t index, const RecordRect& box) const;
     // Whether a text moves: all, or those listed to move, or kept unless in the way.
@@ -47,7 +53,8 @@ class PageRoom {
     // `start` as can be: going up, its bottom at `start` or higher and its top not
     // above `limit`; going down, its top at `start` or lower and its bottom not
     // below `limit`. With `own` (a staff key) only that staff's music and the texts
-    // are in the way: the staves beyond are the layout's to move away. None when
+    // are in the way: the staves beyond are the layout's to move away; with the key
+    // negated (a line's) the measure numbers are not in the way either. None when
     // there is no such place.
     std::optional<int32_t> NearestFit(int32_t left, int32_t right, int32_t height, int32_t start,
                                       int32_t limit, bool up, int own = 0) const;
@@ -73,6 +80,8 @@ class PageRoom {
     mutable std::unordered_map<FitQuery, std::optional<int32_t>, FitQueryHash> answers_;
     mutable std::unordered_map<uint64_t, std::vector<FitQuery>> answerCells_;  // the places found, by cell
 
+    // Whether the box taken at `k` is in the way of a question with `own` (NearestFit).
+    bool InWayOf(size_t k, int own) const;
     // Files the box taken at `k` by its cells; false when one like it is there.
     bool File(size_t k);
     // Forgets the places found that the box taken at `k` stands in.

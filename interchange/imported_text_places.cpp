@@ -423,11 +423,11 @@ int32_t ClearingOfPieces(ScoreView* view, const PageRoom& room, ScoreSystem* sys
         bool moved = false;
         for (const auto& [piece, owner] : pieces) {
             const RecordRect at{piece.left, piece.top + shift, piece.right, piece.bottom + shift};
-            if (!room.Touches(at)) continue;
+            if (!room.Touches(at, -owner)) continue;
             const int32_t height = at.bottom - at.top;
             const std::optional<int32_t> fit =
                 room.NearestFit(at.left, at.right, height, below ? at.top : at.bottom,
-                                below ? view->PageBottom : kLogicalOrigin, !below, owner);
+                                below ? view->PageBottom : kLogicalOrigin, !below, -owner);
             if (!fit || (below ? *fit - piece.top <= shift : *fit - piece.top >= shift)) continue;
             shift = *fit - piece.top;
             moved = true;
@@ -479,10 +479,10 @@ void PlaceHairpin(ScoreView* view, PageRoom& room, ScoreSystem* system, int staf
                           : lines.top - space - room.clearance - height;
     // Never between its staff's lines, whatever stands beside it.
     top = below ? std::max(top, lines.bottom + room.clearance) : std::min(top, lines.top - room.clearance - height);
-    if (room.Touches({box.left, top, box.right, top + height})) {
+    if (room.Touches({box.left, top, box.right, top + height}, -StaffKey(system, staff))) {
         const std::optional<int32_t> fit = room.NearestFit(
             box.left, box.right, height, below ? top : top + height,
-            below ? view->PageBottom : kLogicalOrigin, !below, StaffKey(system, staff));
+            below ? view->PageBottom : kLogicalOrigin, !below, -StaffKey(system, staff));
         if (fit) top = *fit;
     }
     top += ClearingOfPieces(view, room, system, staff, shape, top - box.top, below) - (top - box.top);
@@ -569,6 +569,8 @@ void PlacePageTexts(ScoreView* view, ScorePage* page, const std::vector<const Sc
         for (int staff = 1; staff <= view->document->header.staffCount; ++staff) {
             for (const RecordRect& box : StaffMusicRoom(view, system, staff))
                 room.Take(box, StaffKey(system, staff));
+            if (staff == 1)
+                for (const RecordRect& box : MeasureNumberRoom(view, system)) room.Take(box, kMeasureNumberOwner);
             TakeCarriedSlurs(view, room, system, staff);
         }
     }

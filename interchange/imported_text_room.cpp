@@ -215,21 +215,6 @@ void AddLyricLines(ScoreView* view, MeasureCell* cell, int32_t left, int32_t rig
     }
 }
 
-// A measure number over the first staff: a few digits beside the barline, as
-// high above the top line as the settings may put it (higher over the clef).
-void AddMeasureNumbers(ScoreView* view, ScoreSystem* system, const StaffLinesY& lines,
-                       std::vector<RecordRect>& room) {
-    const int32_t space = StaffSpaceUnits(view);
-    const int slots = system->lastMeasure - system->firstMeasure + 1;
-    for (int slot = 1; slot <= slots + 1; ++slot) {
-        if (!IsMeasureNumberDueIn(view->document, system, slot, view->pageView)) continue;
-        const int32_t barline = SlotBarlineX(view, system, slot);
-        const int32_t rise = (slot == 1 ? kNumberRiseOverClef : kNumberRise) * space;
-        room.push_back({barline - kNumberReachLeft * space, lines.top - rise,
-                        barline + kNumberReachRight * space, lines.top});
-    }
-}
-
 // How far under the staff's bottom line the slurs and the notes' marks (accents,
 // fermatas, texts) of the cells whose notes carry syllables reach, in document
 // units (0 when none reaches below it): the lowest of a slur's ends and its
@@ -261,6 +246,21 @@ int32_t InkDepthUnderLyrics(ScoreView* view, ScorePage* page) {
 }
 
 }  // namespace
+
+std::vector<RecordRect> MeasureNumberRoom(ScoreView* view, ScoreSystem* system) {
+    std::vector<RecordRect> room;
+    const StaffLinesY lines = StaffLinesIn(view, system, 1);
+    const int32_t space = StaffSpaceUnits(view);
+    const int slots = system->lastMeasure - system->firstMeasure + 1;
+    for (int slot = 1; slot <= slots + 1; ++slot) {
+        if (!IsMeasureNumberDueIn(view->document, system, slot, view->pageView)) continue;
+        const int32_t barline = SlotBarlineX(view, system, slot);
+        const int32_t rise = (slot == 1 ? kNumberRiseOverClef : kNumberRise) * space;
+        room.push_back({barline - kNumberReachLeft * space, lines.top - rise,
+                        barline + kNumberReachRight * space, lines.top});
+    }
+    return room;
+}
 
 void LowerLyricLinesUnderSlursAndMarks(ScoreView* view) {
     if (view == nullptr || view->document == nullptr) return;
@@ -336,7 +336,6 @@ std::vector<RecordRect> StaffMusicRoom(ScoreView* view, ScoreSystem* system, int
     const int32_t end = std::max(view->PageRight, MeasureSlotX(view, system, slots));
     const StaffLinesY lines = StaffLinesIn(view, system, staff);
     room.push_back({system->x, lines.top - space, end, lines.bottom + space});
-    if (staff == 1) AddMeasureNumbers(view, system, lines, room);
     const int32_t signsTop = lines.top - kSignReachSpaces * space;
     const int32_t signsBottom = lines.bottom + kSignReachSpaces * space;
     for (int measure = system->firstMeasure; measure <= system->lastMeasure; ++measure) {

@@ -21,10 +21,15 @@ bool BoxesOverlap(const RecordRect& a, const RecordRect& b);
 
 // The room one staff's music takes in a system: its lines with a staff space
 // beyond the outer ones; the signs before each measure's first note (the clef and
-// signatures at the system's start, changes later) with two spaces beyond; the
-// measure numbers due over the first staff; each note with its accidental, ledger
-// lines and stem; each slur and tie; and the verse lines of lyrics its notes carry.
+// signatures at the system's start, changes later) with two spaces beyond; each
+// note with its accidental, ledger lines and stem; each slur and tie; and the verse
+// lines of lyrics its notes carry.
 std::vector<RecordRect> StaffMusicRoom(ScoreView* view, ScoreSystem* system, int staff);
+
+// The room of the measure numbers due over a system's first staff: a few digits
+// beside each barline, as high above the top line as the settings may put them
+// (higher over the clef).
+std::vector<RecordRect> MeasureNumberRoom(ScoreView* view, ScoreSystem* system);
 
 // Lowers the document's lyric lines, when a slur, a tie or a note's mark (an accent
 // below it) in a measure whose notes carry syllables reaches further under its staff
