@@ -46,7 +46,7 @@ enum class FindingKind : uint8_t {
     MarkOverNumber,       // a dynamic, text, label, lyric, clef, signature, line, slur or tie
                           // over a measure number
     StemShortOfHead,      // a stem that stops short of a head of its chord, stands away from
-                          // it, or has no head at all
+                          // it, or has no head at all; or heads that take a stem without one
     BeamOffStem,          // a stem of a beam group whose end is not on its beam (short of it,
                           // through it, or the beam on its heads' side), or a beam end no
                           // stem of its group meets

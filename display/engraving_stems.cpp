@@ -1,5 +1,6 @@
 // Stems, heads and beams read chord by chord and group by group from the marks of a
-// page paint. A stem's strokes (its line and its bar) are taken as one upright
+// page paint. A chord whose heads take a stem (by the value and head kind the
+// paint gives them) has one. A stem's strokes (its line and its bar) are taken as one upright
 // span; a beam's filled outline is cut by the upright through a stem to give the
 // beam's top and bottom there.
 #include "display/engraving_stems.h"
@@ -203,7 +204,14 @@ void FindStemFaults(const std::vector<InkMark>& marks, const CollisionFound& fou
     std::set<const EventRecord*> told;
     for (const EventRecord* key : order) {
         const ChordInk& chord = chords[key];
-        if (chord.stems.empty()) continue;
+        if (chord.stems.empty()) {
+            const auto due = std::find_if(chord.heads.begin(), chord.heads.end(),
+                                          [](const InkMark* h) { return h->note.stemDue; });
+            if (due != chord.heads.end())
+                found(FindingKind::StemShortOfHead, **due,
+                      "note head at " + Place((*due)->box) + " takes a stem and is drawn with none");
+            continue;
+        }
         const std::optional<StemFacts> facts = CheckChord(chord, found);
         const InkMark& stem = *chord.stems.front();
         const EventRecord* group = stem.note.group;

@@ -59,5 +59,8 @@ InkNoteScope InkNoteScope::Group(const EventRecord* first) {
 InkNoteScope InkNoteScope::Voice(int voice) {
     return InkNoteScope(With(g_note, &InkNote::voice, voice));
 }
+InkNoteScope InkNoteScope::StemDue(bool due) {
+    return InkNoteScope(With(g_note, &InkNote::stemDue, due));
+}
 
 }  // namespace ql

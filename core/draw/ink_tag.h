@@ -28,12 +28,15 @@ enum class InkStage : uint8_t {
 enum class InkPiece : uint8_t { None, Head, Stem, Flag, Beam, Ledger, NoteMark };
 
 // The note part being drawn and what it belongs to: the first note of its chord,
-// the first of its beam group (null outside a group) and its voice (-1 for none).
+// the first of its beam group (null outside a group) and its voice (-1 for none);
+// `stemDue` when the chord's value and heads take a stem the score shows (a half
+// note or shorter whose stem is not hidden, grace and cue notes alike).
 struct InkNote {
     InkPiece piece = InkPiece::None;
     const EventRecord* chord = nullptr;
     const EventRecord* group = nullptr;
     int voice = -1;
+    bool stemDue = false;
 };
 
 InkStage CurrentInkStage();
@@ -69,6 +72,7 @@ class InkNoteScope {
     static InkNoteScope Chord(const EventRecord* first);
     static InkNoteScope Group(const EventRecord* first);
     static InkNoteScope Voice(int voice);
+    static InkNoteScope StemDue(bool due);
     ~InkNoteScope();
     InkNoteScope(const InkNoteScope&) = delete;
     InkNoteScope& operator=(const InkNoteScope&) = delete;

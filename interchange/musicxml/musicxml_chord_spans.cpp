@@ -1,19 +1,13 @@
 #include "interchange/musicxml/musicxml_chord_spans.h"
 
-#include <algorithm>
-
-#include "interchange/musicxml/musicxml_staff_voices.h"
-
 namespace ql::musicxml {
 
 ChordSpans::ChordSpans(const MxlMeasure& measure) {
     for (const MxlItem& item : measure.items) {
         if (item.kind != MxlItemKind::Note) continue;
         const MxlNote& note = item.note;
-        if (!note.chord || chords_.empty()) chords_.push_back({&note, note.staff, note.staff});
+        if (!note.chord || chords_.empty()) chords_.push_back({&note});
         ChordSpan& chord = chords_.back();
-        chord.firstStaff = std::min(chord.firstStaff, note.staff);
-        chord.lastStaff = std::max(chord.lastStaff, note.staff);
         const bool beamed = note.beamLeft > 0 || note.beamRight > 0;
         if (beamed && chord.beams->beamLeft == 0 && chord.beams->beamRight == 0) chord.beams = &note;
         chordOf_[&note] = chords_.size() - 1;
@@ -23,12 +17,6 @@ ChordSpans::ChordSpans(const MxlMeasure& measure) {
 const ChordSpan* ChordSpans::Of(const MxlNote* note) const {
     const auto found = chordOf_.find(note);
     return found == chordOf_.end() ? nullptr : &chords_[found->second];
-}
-
-bool DrawsStemOnStaff(const ChordSpan& chord, int staff, int stem) {
-    if (stem == kStemUp) return staff <= chord.firstStaff;
-    if (stem == kStemDown) return staff >= chord.lastStaff;
-    return true;
 }
 
 }  // namespace ql::musicxml

@@ -522,18 +522,18 @@ void Converter::WriteChord(NiffWriter& out, const Event& event, int staff, const
     // file says is none is not drawn.
     const int voiceStem = first.stem != kStemNotGiven ? first.stem : voices.StemOf(first.voice);
     const int stem = voiceStem != kStemNotGiven ? voiceStem : first.grace ? kStemUp : ChordStem(steps);
-    // A chord on two staves draws its stem and beams from one staff; its part on
-    // the other staff has neither, and no beam of that staff joins it.
+    // A chord on two staves is drawn as a chord on each staff, each with its own
+    // stem in the chord's direction and the chord's beams, which the file gives
+    // one of its notes: each staff's parts are beamed among themselves.
     const ChordSpan* span = chordSpans_ != nullptr ? chordSpans_->Of(&first) : nullptr;
-    const bool stemElsewhere = span != nullptr && !DrawsStemOnStaff(*span, staff, stem);
-    const bool stemHidden = hidden || stem == kStemNone || stemElsewhere;
+    const bool stemHidden = hidden || stem == kStemNone;
     const MxlNote& beams = span != nullptr ? *span->beams : first;
     Chunk(out, "stem");
     if (stem == kStemUp || stem == kStemDown) out.Tag(22, {0, stem, 0});
     if (stemHidden) out.Tag(kTagInvisible);
     out.Tag(kTagVoice, {first.voice});
     out.EndChunk();
-    if (!stemElsewhere && (beams.beamLeft > 0 || beams.beamRight > 0)) {
+    if (beams.beamLeft > 0 || beams.beamRight > 0) {
         // Grace notes beam among themselves, inside a beam of their voice too.
         const int beamKey = first.grace ? -first.voice : first.voice;
         int& group = state.beams[beamKey];

@@ -153,6 +153,10 @@ void DrawChordAt(ScoreView* view, const Chord& chord, int32_t x, bool withStem) 
     // A chord's ink is its own, whatever object's operation has it drawn.
     const InkObjectScope notAnObject(nullptr);
     const auto owner = InkNoteScope::Chord(chord.First());
+    EventRecord& first = *chord.First();
+    const bool stemDue = first.duration < CodeOf(DurationCode::Whole) && !HeadKindHasNoStem(NoteHeadKind(first)) &&
+                         (!IsStemHidden(first) || IsShowingHidden());
+    const auto due = InkNoteScope::StemDue(stemDue);
     for (int i = 0; i < chord.count; ++i) CrossStaffPositionForDraw(view, chord.notes[i]);
     const NoteMetrics m = CurrentNoteMetrics(view);
     for (int i = 0; i < chord.count; ++i) {
@@ -162,7 +166,6 @@ void DrawChordAt(ScoreView* view, const Chord& chord, int32_t x, bool withStem) 
         }
         DrawNoteBody(view, m, chord, *chord.notes[i], x);
     }
-    EventRecord& first = *chord.First();
     if (withStem && HasStemCarrier(chord) && first.duration < CodeOf(DurationCode::Whole))
         DrawStemAndFlagAt(view, m, chord, x, NoteY(view, NotePosition(first)));
     if (IsHeadHidden(first) && IsStemHidden(first) && !IsShowingHidden()) return;

@@ -1,8 +1,9 @@
 // Stems against their heads and beams, from marks as a page paint records them: a
 // table of chords and beam groups, each well drawn or with one fault the check
-// names (a stem short of a head or away from it, a stem with no head, a stem off
-// its beam, a beam on its own heads, a beam end on no stem). Grace chords beside
-// their main chord, stubs and groups with their stems down are left alone.
+// names (a stem short of a head or away from it, a stem with no head, a head that
+// takes a stem with none, a stem off its beam, a beam on its own heads, a beam end
+// on no stem). Grace chords beside their main chord, stubs, whole notes and groups
+// with their stems down are left alone.
 #include "display/engraving_stems.h"
 
 #include <gtest/gtest.h>
@@ -28,6 +29,7 @@ const EventRecord* Event(int n) {
 
 InkMark Head(int chord, int32_t x, int32_t y, int32_t width = kHead, int32_t height = kHeadHeight) {
     InkMark m;
+    m.note.stemDue = true;
     m.mark = Mark::Head;
     m.box = gfx::Rect{O + x, O + y, O + x + width, O + y + height};
     m.system = 1;
@@ -63,6 +65,13 @@ InkMark Beam(int group, int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
     return m;
 }
 
+// A head whose value takes no stem (a whole note, or a stem the score hides).
+InkMark Whole(int chord, int32_t x, int32_t y) {
+    InkMark m = Head(chord, x, y);
+    m.note.stemDue = false;
+    return m;
+}
+
 // A chord of one head at (x, y) with its stem up to `tip` at the head's right side.
 std::vector<InkMark> UpChord(int chord, int32_t x, int32_t y, int32_t tip, int group = -1) {
     return {Head(chord, x, y), Stem(chord, x + kHead - kStem / 2, tip, y + kHeadHeight / 2, group)};
@@ -87,6 +96,8 @@ TEST(EngravingStemsTest, EachChordAndGroupIsReadRight) {
         {"a stem short of its head", {Head(0, 1000, 1000), Stem(0, 1160, 600, 950)}, FindingKind::StemShortOfHead},
         {"a stem away from its head", {Head(0, 1000, 1000), Stem(0, 1400, 600, 1070)}, FindingKind::StemShortOfHead},
         {"a stem with no head", {Stem(0, 1160, 600, 1070)}, FindingKind::StemShortOfHead},
+        {"a quarter's head with no stem", {Head(0, 1000, 1000)}, FindingKind::StemShortOfHead},
+        {"a whole note's head", {Whole(0, 1000, 1000)}, std::nullopt},
         {"a chord's stem short of its lower head",
          {Head(0, 1000, 1000), Head(0, 1000, 1300), Stem(0, 1160, 600, 1070)}, FindingKind::StemShortOfHead},
         {"a second's heads on both sides of the stem",

@@ -217,10 +217,10 @@ TEST(MusicXmlNiffDump, StemsTakeTheirVoicesSideAndNoneIsHidden) {
 }
 
 // Two beamed eighth chords of a piano's right hand whose lower notes stand on the
-// left hand's staff, stems up, the beams on each chord's first (lower) note: the
-// upper staff's part draws the stem and takes the beams; the lower staff's part
-// has its stem hidden and no beams, which would run through the upper heads.
-TEST(MusicXmlNiffDump, AChordOnTwoStavesStemsAndBeamsFromOneStaff) {
+// left hand's staff, stems up, the beams on each chord's first (lower) note: each
+// staff's part is a chord with its own stem up, beamed with the other chord's part
+// on its staff.
+TEST(MusicXmlNiffDump, AChordOnTwoStavesIsStemmedAndBeamedOnEachStaff) {
     const auto chord = [](const char* beam) {
         const auto note = [](bool chorded, const char* step, int octave, int staff, const std::string& beams) {
             return std::string("<note>") + (chorded ? "<chord/>" : "") + "<pitch><step>" + step + "</step><octave>" +
@@ -241,12 +241,12 @@ TEST(MusicXmlNiffDump, AChordOnTwoStavesStemsAndBeamsFromOneStaff) {
     const std::string dump = testing::ChunkDump(conversion.niff);
     const std::string upper = dump.substr(0, dump.find("  tag 47 01 00\n  tag 17"));
     const std::string lower = dump.substr(upper.size());
-    for (const char* beam : {"beam 00 01\n", "beam 01 00\n"}) {
-        EXPECT_NE(upper.find(std::string("  tag 18 01 00\n") + beam), std::string::npos) << upper;
+    for (const std::string& staff : {upper, lower}) {
+        for (const char* beam : {"beam 00 01\n", "beam 01 00\n"})
+            EXPECT_NE(staff.find(std::string(" 00\n") + beam), std::string::npos) << staff;
+        EXPECT_EQ(staff.find("  tag 19\n"), std::string::npos) << staff;
+        EXPECT_NE(staff.find("  tag 22 00 01 00\n  tag 47 01 00\nstem\n"), std::string::npos) << staff;
     }
-    EXPECT_EQ(lower.find("beam "), std::string::npos) << lower;
-    EXPECT_EQ(upper.find("  tag 19\n"), std::string::npos) << upper;
-    EXPECT_NE(lower.find("  tag 19\n  tag 47 01 00\nstem\n"), std::string::npos) << lower;
 }
 
 }  // namespace

@@ -98,7 +98,8 @@ TEST_F(EngravingCheckTest, AStemShortOfItsChordsLowerNoteIsFound) {
 
 // An unbeamed stem stands on the side it points to: a stem reaching up from the left
 // of its head, or down from its right, or not past its head, is found; one standing
-// as its direction bit says is not.
+// as its direction bit says is not. A quarter whose stem has no length is drawn
+// without one, which is found too.
 TEST_F(EngravingCheckTest, AnUnbeamedStemOnTheWrongSideOfItsHeadIsFound) {
     constexpr int kQuarterCode = 10;
     NewScore(1, 4, 4);
@@ -110,7 +111,8 @@ TEST_F(EngravingCheckTest, AnUnbeamedStemOnTheWrongSideOfItsHeadIsFound) {
         bool upBit;
         int16_t stem;
         bool found;
-    } cases[] = {{false, 448, false}, {true, -448, false}, {false, -448, true}, {true, 448, true}, {true, -16, true}};
+    } cases[] = {{false, 448, false}, {true, -448, false}, {false, -448, true}, {true, 448, true}, {true, -16, true},
+                   {true, 0, true}};
     for (const auto& c : cases) {
         SCOPED_TRACE(::testing::Message() << "up " << c.upBit << " stem " << c.stem);
         note->flags = static_cast<uint16_t>(c.upBit ? note->flags | kEventStemFlag : note->flags & ~kEventStemFlag);
