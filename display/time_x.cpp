@@ -44,6 +44,14 @@ int MeasureTickX(ScoreView* view, int measure, int tick) {
     return system->x + SlotContentStart(view, system, slot) + SlotTickX(view, system, slot, record->lengthTicks, tick);
 }
 
+int MeasureStartX(ScoreView* view, int measure) {
+    ScoreSystem* system = view != nullptr ? view->currentSystem : nullptr;
+    if (system == nullptr || measure < system->firstMeasure || measure > system->lastMeasure) return 0;
+    const int slot = SlotOfMeasure(view, measure, system);
+    if (slot < 0 || slot > Switches().SlotLimit) return 0;
+    return system->x + SlotLeftEdge(view, system, slot);
+}
+
 int TimeToX(ScoreView* view, int tick) {
     if (view == nullptr || view->currentSlot < 0 || view->currentSlot > Switches().SlotLimit)
         return 0;

@@ -114,6 +114,9 @@ int TimeToX(ScoreView* view, int tick);
 // The x on the page of a tick of a measure of the current system (the view's
 // location unchanged); 0 for a measure the system does not hold.
 int MeasureTickX(ScoreView* view, int measure, int tick);
+// The x on the page of the barline a measure of the current system starts at; 0 for
+// a measure the system does not hold.
+int MeasureStartX(ScoreView* view, int measure);
 
 // The note record under the pointer in the current measure, selecting its voice;
 // null when none.

@@ -27,6 +27,7 @@
 #include "notes/accidentals/accidental_layout.h"
 #include "notes/drawing/note_fields.h"
 #include "objects/lyrics/lyric.h"
+#include "objects/lyrics/lyric_hyphen.h"
 
 namespace ql {
 
@@ -99,12 +100,14 @@ struct ColumnTime {
 
 // A lyric syllable of one staff's verse line: its ink from `left` units before its
 // column's x to `right` units after it (the text is centred on the note's x, moved
-// by the note's nudge and the syllable's offset; a hyphen is part of the text).
+// by the note's nudge and the syllable's offset), and whether a hyphen follows it
+// (drawn between it and the next syllable, or before the barline after the last).
 struct Syllable {
     int line;  // staff x 4 + verse
     int32_t time;
     int32_t left;
     int32_t right;
+    bool hyphen;
 };
 
 struct MeasureTimes {
@@ -170,7 +173,9 @@ void AddSyllables(const EventRecord& event, int staff, std::vector<Syllable>& sy
         const int32_t half = std::max<int32_t>(lyric->body.width, 0) / 2;
         // The syllable stands by its note's x as drawn: nudged with the note's head.
         const int32_t offset = LyricXOffset(lyric) + int32_t{event.nudge} * kNudgeUnits;
-        syllables.push_back({staff * kVerseCount + LyricVerse(lyric), event.time, half - offset, half + offset});
+        const char* text = TextObjectString(lyric);
+        syllables.push_back({staff * kVerseCount + LyricVerse(lyric), event.time, half - offset, half + offset,
+                             text != nullptr && EndsWithHyphen(text)});
     }
 }
 
@@ -255,7 +260,9 @@ void KeepSyllablesApart(ColumnRooms& columns, const std::vector<Syllable>& sylla
         const size_t from = ColumnOfTime(columns.bounds, a.time);
         const size_t to = last ? end : ColumnOfTime(columns.bounds, syllables[i + 1].time);
         if (to <= from) continue;
-        const int64_t needed = last ? a.right : a.right + kSyllableGap + syllables[i + 1].left;
+        const int64_t hyphen = a.hyphen ? kLyricHyphenRoom : 0;
+        const int64_t needed =
+            last ? a.right + hyphen : a.right + std::max<int64_t>(kSyllableGap, hyphen) + syllables[i + 1].left;
         int64_t room = 0;
         for (size_t c = from; c < to; ++c) room += columns.rooms[c];
         if (room >= needed) continue;

@@ -5,7 +5,7 @@
 // of it and a head on the far side of a down stem. Two neighbouring columns stand at
 // least the one's room after and the other's room before apart, whatever their
 // values or tuplets, so that no two times share a column and nothing is pushed past
-// its barline; the syllables of each staff's verse lines (hyphens included) widen
+// its barline; the syllables of each staff's verse lines (and their hyphens) widen
 // the columns between them until they stand apart, and the first column's room
 // before it goes into the measure's lead. Long values give up their room first: the
 // columns are brought to the minimum and the others scaled down to keep the

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <map>
 
 #include "core/draw/draw_surface.h"
 #include "core/draw/fonts.h"
@@ -21,6 +22,7 @@
 #include "objects/object_services.h"
 #include "platform/gfx/dc.h"
 #include "platform/gfx/objects.h"
+#include "platform/text/font.h"
 #include "platform/text/text_metrics.h"
 #include "platform/text/text_out.h"
 #include "platform/ui/message_box.h"
@@ -32,7 +34,10 @@ constexpr char kRaiseProbe = '<';
 constexpr int kRaiseQuarter = 4;
 constexpr uint8_t kHiddenDiagramCharacter = 127;  // the font shows it at 252
 constexpr uint8_t kShownDiagramCharacter = 252;
-constexpr int16_t kLargeMusicFontHeight = 188;  // name styles this tall take the large font
+// The music font of a name's accidentals is this share of the name font's line
+// height, so that a sharp or flat stands about as tall as the name's capitals.
+constexpr int32_t kAccidentalEmNumerator = 9;
+constexpr int32_t kAccidentalEmDenominator = 10;
 
 ChordSymbol* Chord(ScoreObject* object) {
     return AsChordSymbol(object);
@@ -41,11 +46,6 @@ ChordSymbol* Chord(ScoreObject* object) {
 platform::FontHandle StyleFontOf(ScoreView* view, uint8_t style) {
     platform::FontHandle font{view->document->fonts[style].handle};
     return font ? font : CreateTextStyleFont(view, style);
-}
-
-platform::FontHandle AccidentalFontFor(ScoreView* view, uint8_t nameStyle) {
-    const DrawingGlobals& drawing = State().drawing;
-    return view->document->fonts[nameStyle].height < kLargeMusicFontHeight ? drawing.MusicFont65 : drawing.MusicFont;
 }
 
 int32_t TextWidth(platform::DcHandle dc, std::string_view text, int32_t* height = nullptr) {
@@ -83,16 +83,37 @@ int32_t DrawDiagram(ChordSymbol* chord, ScoreView* view, platform::DcHandle dc, 
     return raise;
 }
 
-// The name's fonts: its style's, and the music font of its accidentals.
+// The music font at an em of `height` units, made once for each height and kept
+// for the program's run (a page recorded for printing or a picture refers to its
+// fonts after the drawing); made again when the platform has let it go.
+platform::FontHandle AccidentalFontOfHeight(int32_t height) {
+    static std::map<int32_t, platform::FontHandle> made;
+    platform::FontHandle& font = made[height];
+    if (font && text::FindFont(font) != nullptr) return font;
+    text::LogicalFont request = State().drawing.MusicFontTemplate;
+    request.height = -height;
+    font = CreateFontChecked(&request);
+    return font;
+}
+
+// The name's fonts: its style's, and the music font of its accidentals sized to
+// the name's letters.
 struct NameFonts {
     platform::FontHandle name;
     platform::FontHandle music;
-};
 
-NameFonts NameFontsOf(ChordSymbol* chord, ScoreView* view) {
-    const uint8_t style = static_cast<uint8_t>(ChordNameStyleOf(chord->chord.nameStyle));
-    return {StyleFontOf(view, style), AccidentalFontFor(view, style)};
-}
+    NameFonts(ChordSymbol* chord, ScoreView* view) {
+        name = StyleFontOf(view, static_cast<uint8_t>(ChordNameStyleOf(chord->chord.nameStyle)));
+        platform::DcHandle dc = MeasuringContext(view);
+        if (!name || !dc) return;
+        const platform::FontHandle previous = gfx::SelectObject(dc, name);
+        text::TextMetrics metrics;
+        text::GetTextMetrics(dc, &metrics);
+        gfx::SelectObject(dc, previous);
+        music = AccidentalFontOfHeight(
+            std::max<int32_t>(1, (metrics.ascent + metrics.descent) * kAccidentalEmNumerator / kAccidentalEmDenominator));
+    }
+};
 
 // The name's pieces as drawn around the anchor, measured in the name's fonts
 // (the context's font is left as it was).
@@ -123,7 +144,7 @@ std::vector<ChordNamePiece> NamePieces(ChordSymbol* chord, platform::DcHandle dc
 
 void DrawName(ChordSymbol* chord, ScoreView* view, platform::DcHandle dc, LogicalPoint anchor,
               int32_t raise) {
-    const NameFonts fonts = NameFontsOf(chord, view);
+    const NameFonts fonts(chord, view);
     if (!fonts.name) return;
     const platform::FontHandle previous = gfx::SelectObject(dc, fonts.name);
     const gfx::TextAlign align = gfx::SetTextAlign(dc, gfx::kTextAlignBaseline | gfx::kTextAlignLeft);
@@ -288,7 +309,7 @@ RecordRect ChordSymbolExtent(ScoreObject* object, ScoreView* view) {
             if (chord->chord.showSymbol != 0)
                 box.AddGlyph(diagramFont, DiagramCharacter(chord), {0, 0}, true);
         }
-        const NameFonts fonts = NameFontsOf(chord, view);
+        const NameFonts fonts(chord, view);
         if (chord->chord.showName != 0 && fonts.name)
             for (const ChordNamePiece& piece : NamePieces(chord, dc, fonts, {0, 0}, raise)) {
                 if (piece.accidental)

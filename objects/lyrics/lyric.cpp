@@ -18,6 +18,7 @@
 #include "display/linked_views.h"
 #include "display/view_location.h"
 #include "objects/lyrics/lyric_extender.h"
+#include "objects/lyrics/lyric_hyphen.h"
 #include "objects/object_services.h"
 #include "objects/quick_fonts/text_fonts.h"
 #include "objects/text_marks/set_image_dialog.h"
@@ -189,17 +190,20 @@ int LyricClass::OnKey(ScoreObject* object, ScoreView* view, uint32_t key) const 
     return 1;
 }
 
-// The syllable, then its extender line when it has one.
+// The syllable, then its extender line or its hyphens when it has them.
 void LyricClass::Draw(ScoreObject* object, ScoreView* view) const {
     TextObjectClass::Draw(object, view);
     DrawLyricExtender(view, AsTextObject(object));
+    DrawLyricHyphens(view, AsTextObject(object));
 }
 
-// The syllable without the "_" that marks its extender line.
+// The syllable without the "_" that marks its extender line or the "-" that marks
+// its hyphen (both drawn apart from it).
 const char* LyricClass::GetDisplayText(ScoreObject* object, ScoreView* view) const {
     const char* shown = TextObjectClass::GetDisplayText(object, view);
     char* buffer = State().text.display;
-    if (shown == buffer && EndsWithExtender(buffer)) buffer[std::strlen(buffer) - 1] = '\0';
+    if (shown == buffer && (EndsWithExtender(buffer) || EndsWithHyphen(buffer)))
+        buffer[std::strlen(buffer) - 1] = '\0';
     return shown;
 }
 

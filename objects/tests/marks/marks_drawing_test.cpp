@@ -9,6 +9,7 @@
 #include <filesystem>
 
 #include "core/draw/draw_surface.h"
+#include "core/draw/fonts.h"
 #include "core/objects/hit_record.h"
 #include "core/objects/selection_state.h"
 #include "core/settings/program_options.h"
@@ -269,7 +270,8 @@ TEST_F(MarksDrawingTest, ChordShowsDiagramAndRaisedName) {
 
 // The box measured for a chord symbol holds every run its drawing inks, the
 // name's accidentals and its raise by the Up key counted, and is no taller than
-// the ink's height and a text line's cell (the name's ascent and descent).
+// the ink's height and a text line's cell (the name's ascent and descent). The
+// name's sharps stand about as tall as its root letter.
 TEST_F(MarksDrawingTest, ChordExtentHoldsWhatItsDrawingInks) {
     BuildScore(1);
     ui::headless::SetDialogScript(kChordDialogId, [](ui::headless::DialogDriver& d) {
@@ -291,9 +293,13 @@ TEST_F(MarksDrawingTest, ChordExtentHoldsWhatItsDrawingInks) {
         fields.showName = c.showName;
         fields.showSymbol = c.showSymbol;
         for (int k = 0; k < c.ups; ++k) ClassOf(chord).OnKey(chord, view_, kKeyUp);
-        std::vector<gfx::Rect> inks;
-        const text::TextInkTap before =
-            text::SetTextInkTap([&](const text::TextInk& ink) { inks.push_back(ink.box); });
+        std::vector<gfx::Rect> inks, accidentals;
+        int32_t letter = 0;  // the root letter's ink height
+        const text::TextInkTap before = text::SetTextInkTap([&](const text::TextInk& ink) {
+            inks.push_back(ink.box);
+            if (ink.face == kMusicFontFace) accidentals.push_back(ink.box);
+            if (ink.bytes == "F") letter = ink.box.bottom - ink.box.top;
+        });
         DrawAlone(chord, 1, 2);
         text::SetTextInkTap(before);
         const LogicalPoint at = TextObjectAnchorPoint(chord, view_);
@@ -312,6 +318,11 @@ TEST_F(MarksDrawingTest, ChordExtentHoldsWhatItsDrawingInks) {
         }
         EXPECT_LE(box.bottom - box.top,
                   inkBottom - inkTop + view_->document->fonts[kChordNameStyle].height);
+        EXPECT_EQ(accidentals.size(), c.showName != 0 ? 2u : 0u);
+        for (const gfx::Rect& sign : accidentals) {
+            EXPECT_LE(sign.bottom - sign.top, letter * 5 / 4) << "a sharp no taller than its letter and a quarter";
+            EXPECT_GE(sign.bottom - sign.top, letter / 2);
+        }
     }
 }
 
