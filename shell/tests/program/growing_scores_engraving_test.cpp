@@ -455,7 +455,8 @@ INSTANTIATE_TEST_SUITE_P(Seeds, GrowingScoresTest,
                                            Growth{184, 40}, Growth{190, 40}, Growth{198, 40},
                                            Growth{324, 40}, Growth{552, 40}, Growth{572, 40},
                                            Growth{275, 40}, Growth{315, 40},
-                                           Growth{329, 40}));
+                                           Growth{329, 40},
+                                           Growth{375, 40}));
 
 }  // namespace
 }  // namespace ql
