@@ -456,7 +456,8 @@ INSTANTIATE_TEST_SUITE_P(Seeds, GrowingScoresTest,
                                            Growth{324, 40}, Growth{552, 40}, Growth{572, 40},
                                            Growth{275, 40}, Growth{315, 40},
                                            Growth{329, 40},
-                                           Growth{375, 40}));
+                                           Growth{375, 40},
+                                           Growth{570, 40}));
 
 }  // namespace
 }  // namespace ql
