@@ -274,6 +274,22 @@ void StackChordArticulations(ScoreView* view, const std::vector<ScoreObject*>& m
     }
 }
 
+void MoveChordMarksBeyondTies(ScoreView* view, EventRecord* note) {
+    EventRecord* e = note != nullptr ? GetFirstEventOfChord(note) : nullptr;
+    EventRecord* last = note != nullptr ? GetLastEventOfChord(note) : nullptr;
+    for (int walked = 0; view != nullptr && e != nullptr && last != nullptr && walked < kMaxChainLength;
+         e = NextEvent(e), ++walked) {
+        for (ScoreObject* o = GetEventAttachment(e); o != nullptr; o = o->next.get()) {
+            if (!IsArticulation(o)) continue;
+            LogicalPoint point = TextObjectAnchorPoint(o, view);
+            const int32_t before = point.y;
+            PointBeyondTies(view, o, &point);
+            if (point.y != before) StoreAnchor(view, o, point);
+        }
+        if (e == last) break;
+    }
+}
+
 void NoteArticulationClass::Measure(ScoreObject* object, ScoreView* view) const {
     AsTextObject(object)->body.style = kStyleOfSizeClass[SizeClassOf(OwnerNoteOf(object))];
     MidiTextObjectClass::Measure(object, view);

@@ -457,7 +457,8 @@ INSTANTIATE_TEST_SUITE_P(Seeds, GrowingScoresTest,
                                            Growth{275, 40}, Growth{315, 40},
                                            Growth{329, 40},
                                            Growth{375, 40},
-                                           Growth{570, 40}));
+                                           Growth{570, 40},
+                                           Growth{438, 40}));
 
 }  // namespace
 }  // namespace ql
