@@ -43,6 +43,7 @@
 #include "layout/page_format.h"
 #include "layout/staff_room.h"
 #include "notes/beatmap/beat_map.h"
+#include "notes/articulations/articulation_class.h"
 #include "notes/drawing/note_fields.h"
 #include "notes/drawing/stem_draw.h"
 #include "notes/ties/ties.h"
@@ -695,7 +696,13 @@ void MakeNiffTie(NiffImportState& import, const NiffTieRequest& request) {
     curveSide = above ? kCurveAbove : kCurveBelow;
     const int made = ToggleTie(view, start->event, start->voice);
     curveSide = kept;
-    if (made == 0) import.report.Count(kNiffUnmadeTies);
+    if (made == 0) {
+        import.report.Count(kNiffUnmadeTies);
+        return;
+    }
+    // The marks of the tied chords stand outside the tie before slurs are fitted to them.
+    for (const NiffPlacedEvent* at : {start, end})
+        if (LocateAt(import, at->staff, at->measure)) MoveChordMarksBeyondTies(view, at->event);
 }
 
 void MakeNiffSlur(NiffImportState& import, const NiffSlurRequest& request) {

@@ -348,9 +348,10 @@ std::vector<int> GraceChords(Closing& closing) {
 
 }  // namespace
 
-// A head's width in nudges (16 units): a black or half head, and a whole note's.
+// A head's width in nudges (16 units): a black or half head, and a whole note's
+// (its drawn head is 252 units wide, wider than its advance).
 constexpr int kHeadNudges = 11;
-constexpr int kWholeHeadNudges = 14;
+constexpr int kWholeHeadNudges = 16;
 constexpr int kWholeCode = 12;
 
 // The first and past-the-last indexes of each chord of a voice's events, by tick.

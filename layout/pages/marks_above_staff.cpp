@@ -162,24 +162,23 @@ void TakeMarkReach(ScoreView* view, ScoreObject* object, int64_t origin, double 
 
 namespace {
 
-// The lines and curves of the staff's measures in the system before (on its page)
-// that are carried on into the system: their pieces after its signs stand at the
-// heights their anchors give.
+// The lines and curves of the staff's measures in the systems before (on its page)
+// that are carried on into the system, over a whole system between or more: their
+// pieces after its signs stand at the heights their anchors give.
 void TakeCarriedLines(const ScoreSystem* system, ScoreDocument* document, int staff, double scale,
                       VerticalReach* reach) {
-    const ScoreSystem* before = system->previous.get();
-    for (int measure = before != nullptr ? before->firstMeasure : 1; before != nullptr && measure <= before->lastMeasure;
-         ++measure) {
-        MeasureCell* cell = ExistingMeasureCell(document, staff, measure);
-        ScoreObject* object = cell != nullptr && cell->objects ? cell->objects->next.get() : nullptr;
-        for (int n = 0; object != nullptr && n < pages::kMaxChain; object = object->next.get(), ++n) {
-            Span line;
-            int measures = 0;
-            if (static_cast<ObjectSubtype>(object->subtype) == ObjectSubtype::MeasureTimeList &&
-                DrawnLineSpan(object, &line, &measures) && measure + measures >= system->firstMeasure)
-                reach->Take(static_cast<int64_t>(line.top * scale), static_cast<int64_t>(line.bottom * scale));
+    for (const ScoreSystem* before = system->previous.get(); before != nullptr; before = before->previous.get())
+        for (int measure = before->firstMeasure; measure <= before->lastMeasure; ++measure) {
+            MeasureCell* cell = ExistingMeasureCell(document, staff, measure);
+            ScoreObject* object = cell != nullptr && cell->objects ? cell->objects->next.get() : nullptr;
+            for (int n = 0; object != nullptr && n < pages::kMaxChain; object = object->next.get(), ++n) {
+                Span line;
+                int measures = 0;
+                if (static_cast<ObjectSubtype>(object->subtype) == ObjectSubtype::MeasureTimeList &&
+                    DrawnLineSpan(object, &line, &measures) && measure + measures >= system->firstMeasure)
+                    reach->Take(static_cast<int64_t>(line.top * scale), static_cast<int64_t>(line.bottom * scale));
+            }
         }
-    }
 }
 
 }  // namespace

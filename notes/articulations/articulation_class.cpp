@@ -22,6 +22,7 @@
 #include "core/ui/midi_services.h"
 #include "core/undo/undo.h"
 #include "display/anchors.h"
+#include "display/hit_test.h"
 #include "display/view_location.h"
 #include "notes/articulations/articulation_attach.h"
 #include "notes/articulations/articulation_note_place.h"
@@ -29,6 +30,9 @@
 #include "notes/drawing/note_draw.h"
 #include "notes/drawing/note_draw_internal.h"
 #include "notes/drawing/note_fields.h"
+#include "notes/rests/staff_place.h"
+#include "notes/ties/ties.h"
+#include "objects/curves/curve_objects.h"
 #include "objects/midi_marks/midi_marks.h"
 
 namespace ql {
@@ -109,6 +113,50 @@ void ToggleNoteBit(ScoreView* view, EventRecord* note, int entry) {
     SetDocumentModified(view->document);
 }
 
+// The y spans the ties starting or ending at the notes of a chord cover there.
+std::vector<std::pair<int32_t, int32_t>> TieSpansAtChord(ScoreView* view, EventRecord* note) {
+    std::vector<std::pair<int32_t, int32_t>> spans;
+    EventRecord* e = GetFirstEventOfChord(note);
+    EventRecord* last = GetLastEventOfChord(note);
+    const int voice = ArticulationVoiceOf(view, e);
+    for (int walked = 0; e != nullptr && last != nullptr && walked < kMaxChainLength; e = NextEvent(e), ++walked) {
+        std::vector<ScoreObject*> ties;
+        if (ScoreObject* tie = FindNoteTie(e)) ties.push_back(tie);
+        if ((e->word2 & kTieEndsHere) != 0)
+            for (const TieTarget& source :
+                 FindTiesIntoNote(view->document, view, e, view->currentStaff, view->currentMeasure, voice))
+                if (ScoreObject* tie = FindNoteTie(source.note)) ties.push_back(tie);
+        // Both ends of a tie stand level with its notes' heads, which share a pitch.
+        const int32_t y = GetEventPosition(e, view).y;
+        for (ScoreObject* tie : ties) {
+            const TieExtent extent = TieExtentOf(AsTie(tie)->body);
+            spans.emplace_back(y + Zoomed(view, extent.top), y + Zoomed(view, extent.bottom));
+        }
+        if (e == last) break;
+    }
+    return spans;
+}
+
+// A mark on a tied chord stands beyond the tie on its side: the tie lies against
+// the heads, the mark outside it, its measured ink a gap off the tie's curve.
+void PointBeyondTies(ScoreView* view, ScoreObject* object, LogicalPoint* point) {
+    EventRecord* note = OwnerNoteOf(object);
+    const int glyph = GlyphOf(object);
+    if (view == nullptr || view->document == nullptr || note == nullptr ||
+        (glyph >= kFirstTremoloGlyph && glyph <= kLastTremoloGlyph))
+        return;
+    constexpr int32_t kTieGap = 32;  // score units between a tie and a mark
+    const int32_t gap = ZoomX(view, kTieGap);
+    const TextObjectBody& body = AsTextObject(object)->body;
+    const int32_t ascent = LoadField<uint16_t>(&body.baseline);
+    const int32_t descent = std::max<int32_t>(LoadField<int32_t>(&body.height) - ascent, 0);
+    const bool above = point->y <= GetEventPosition(note, view).y;
+    for (const auto& [top, bottom] : TieSpansAtChord(view, note)) {
+        if (point->y - ascent >= bottom + gap || point->y + descent <= top - gap) continue;
+        point->y = above ? std::min(point->y, top - gap - descent) : std::max(point->y, bottom + gap + ascent);
+    }
+}
+
 }  // namespace
 
 const NoteArticulationClass& TheNoteArticulationClass() {
@@ -157,6 +205,7 @@ int ReplaceArticulationGlyph(ScoreView* view, ScoreObject* object, LogicalPoint*
             view, note, lowerForm ? ArticulationSide::Below : ArticulationSide::Above, form, out);
     }
     if (placed == nullptr) return 0;
+    PointBeyondTies(view, object, out);
     StoreAnchor(view, object, *out);
     return 1;
 }
@@ -178,6 +227,7 @@ bool PlaceAttachedArticulation(ScoreView* view, ScoreObject* object) {
         text->body.string = static_cast<uint16_t>((text->body.string & ~kGlyphByte) | glyph);
     }
     if (PlaceArticulationOnSide(view, note, side, glyph, &point) == nullptr) return false;
+    PointBeyondTies(view, object, &point);
     StoreAnchor(view, object, point);
     return true;
 }
@@ -221,6 +271,22 @@ void StackChordArticulations(ScoreView* view, const std::vector<ScoreObject*>& m
         if (below[i].point.y >= limit) continue;
         below[i].point.y = limit;
         StoreAnchor(view, below[i].object, below[i].point);
+    }
+}
+
+void MoveChordMarksBeyondTies(ScoreView* view, EventRecord* note) {
+    EventRecord* e = note != nullptr ? GetFirstEventOfChord(note) : nullptr;
+    EventRecord* last = note != nullptr ? GetLastEventOfChord(note) : nullptr;
+    for (int walked = 0; view != nullptr && e != nullptr && last != nullptr && walked < kMaxChainLength;
+         e = NextEvent(e), ++walked) {
+        for (ScoreObject* o = GetEventAttachment(e); o != nullptr; o = o->next.get()) {
+            if (!IsArticulation(o)) continue;
+            LogicalPoint point = TextObjectAnchorPoint(o, view);
+            const int32_t before = point.y;
+            PointBeyondTies(view, o, &point);
+            if (point.y != before) StoreAnchor(view, o, point);
+        }
+        if (e == last) break;
     }
 }
 

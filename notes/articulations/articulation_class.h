@@ -62,6 +62,10 @@ bool PlaceAttachedArticulation(ScoreView* view, ScoreObject* object);
 // next stands beyond it. The tremolo strokes on the stem stay where they are.
 void StackChordArticulations(ScoreView* view, const std::vector<ScoreObject*>& marks);
 
+// Moves the marks of a note's chord (with the view at its staff and measure) that a
+// tie of the chord's notes would run through beyond it, as they are drawn.
+void MoveChordMarksBeyondTies(ScoreView* view, EventRecord* note);
+
 // The form of an articulation's glyph pair that suits its note (the stem direction
 // when one voice is laid out, else the voice of the note's own chain), placed against the chord
 // and stored as its anchor; `out` is the new point. Without `force` only while the

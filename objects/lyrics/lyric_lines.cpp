@@ -9,7 +9,9 @@
 #include "core/model/grid.h"
 #include "core/model/grid_records.h"
 #include "core/model/score_document.h"
+#include "layout/spacing/accidental_columns.h"
 #include "layout/spacing/spacing_collect.h"
+#include "notes/pitch/pitch_vocabulary.h"
 #include "objects/lyrics/lyric.h"
 
 namespace ql {
@@ -17,13 +19,23 @@ namespace {
 
 constexpr int32_t kUnitsPerStep = 64;
 constexpr int32_t kHalfHead = 32;
+// How far below its note's line an accidental's ink reaches: a sharp's or a
+// natural's foot, and a flat's belly.
+constexpr int32_t kUprightSignDrop = 3 * kUnitsPerStep;
+constexpr int32_t kFlatSignDrop = kUnitsPerStep;
 
-// The lowest ink of an event under the bottom line: its head, and the end of a
-// stem that points down.
+// The lowest ink of an event under the bottom line: its head and its accidental,
+// and the end of a stem that points down.
 int32_t EventInk(const EventRecord& event) {
     const int32_t head = static_cast<int8_t>(event.step) * kUnitsPerStep;
     const int32_t stemEnd = event.stemLength > 0 ? head + event.stemLength : head;
-    return std::max(head + kHalfHead, stemEnd);
+    int32_t sign = 0;
+    if (NoteHasAccidental(event)) {
+        const int code = NoteAccidentalCode(event);
+        sign = code == CodeOf(AccidentalCode::Sharp) || code == CodeOf(AccidentalCode::Natural) ? kUprightSignDrop
+                                                                                                : kFlatSignDrop;
+    }
+    return std::max({head + kHalfHead, head + sign, stemEnd});
 }
 
 }  // namespace

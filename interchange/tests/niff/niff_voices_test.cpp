@@ -129,7 +129,8 @@ TEST(NiffVoices, AnUpperChordMovesOffAnotherVoicesHeadItCannotShare) {
         int nudge;  // the upper chord's, in 16 units
     } cases[] = {
         {10, 0, -4, 10, -3, 11},  // a second
-        {12, 0, -4, 10, -4, 14},  // a whole note and a black head
+        {12, 0, -4, 10, -4, 16},  // a whole note and a black head
+        {12, 0, -4, 12, -3, 16},  // two whole notes a second apart
         {11, 0, -4, 10, -4, 11},  // a half note and a black head
         {10, 1, -4, 10, -4, 11},  // a dotted and a plain quarter
         {10, 0, -4, 10, -4, 0},   // two quarters share a head

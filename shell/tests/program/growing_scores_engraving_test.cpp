@@ -453,7 +453,12 @@ INSTANTIATE_TEST_SUITE_P(Seeds, GrowingScoresTest,
                                            Growth{104, 40}, Growth{111, 40}, Growth{120, 40},
                                            Growth{130, 40}, Growth{160, 40}, Growth{164, 40},
                                            Growth{184, 40}, Growth{190, 40}, Growth{198, 40},
-                                           Growth{324, 40}, Growth{552, 40}, Growth{572, 40}));
+                                           Growth{324, 40}, Growth{552, 40}, Growth{572, 40},
+                                           Growth{275, 40}, Growth{315, 40},
+                                           Growth{329, 40},
+                                           Growth{375, 40},
+                                           Growth{570, 40},
+                                           Growth{438, 40}));
 
 }  // namespace
 }  // namespace ql
