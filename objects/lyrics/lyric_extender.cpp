@@ -19,6 +19,7 @@
 #include "core/ui/status_bar_notes.h"
 #include "display/view_location.h"
 #include "objects/lyrics/lyric.h"
+#include "objects/lyrics/lyric_hyphen.h"
 #include "platform/gfx/dc.h"
 #include "platform/gfx/draw.h"
 
@@ -29,7 +30,6 @@ namespace {
 constexpr int32_t kUsualHeadAdvance = 160;
 constexpr int32_t kGapAfterSyllable = 32;  // a quarter space
 constexpr int32_t kShortestLine = 64;      // half a space
-constexpr int32_t kNudgeUnits = 16;        // of a note's nudge
 
 // The voice of the cell whose chain holds `note`; -1 when none does.
 int VoiceOf(MeasureCell* cell, const EventRecord* note) {
@@ -42,10 +42,6 @@ int VoiceOf(MeasureCell* cell, const EventRecord* note) {
 struct MelismaEnd {
     int measure = 0;
     int time = 0;
-    // The next syllable of the verse, when the melisma ends at it: its note's
-    // measure, and the note.
-    int nextMeasure = 0;
-    EventRecord* next = nullptr;
 };
 
 // The last note the syllable on `owner` (in the view's current cell) is sung on.
@@ -76,11 +72,7 @@ MelismaEnd EndOfMelisma(ScoreView* view, EventRecord* owner, int verse) {
             continue;
         }
         if (e->time != next) break;
-        if (FindLyricOnNote(e, verse) != nullptr) {
-            end.nextMeasure = measure;
-            end.next = e;
-            break;
-        }
+        if (FindLyricOnNote(e, verse) != nullptr) break;  // the next syllable's note
         end = {measure, e->time};
         next = e->time + EventDurationTicks(*e);
         e = NextEvent(e);
@@ -105,13 +97,11 @@ void DrawLyricExtender(ScoreView* view, TextObject* lyric) {
     if (end.measure == view->currentMeasure && end.time == owner->time) return;
     const int32_t head = std::max(GlyphMetricOf(*view->document, kBlackHeadCode).advance, 0);
     int32_t right = MeasureTickX(view, end.measure, end.time) + (head > 0 ? head : kUsualHeadAdvance);
-    // Nor does it reach the next syllable, which its note's tight neighbours can
-    // bring under the melisma's last note.
-    if (const TextObject* next = end.next != nullptr ? FindLyricOnNote(end.next, LyricVerse(lyric)) : nullptr) {
-        const int32_t x = MeasureTickX(view, end.nextMeasure, end.next->time) + int32_t{end.next->nudge} * kNudgeUnits +
-                          LyricXOffset(next);
-        right = std::min(right, x - next->body.width / 2 - kGapAfterSyllable);
-    }
+    // Nor does it reach the next syllable of the verse, on whatever later note of the
+    // staff it stands (another voice's, a grace note's), which the tight spacing of
+    // its neighbours can bring under the melisma's last note.
+    if (const NextSyllable next = FindNextSyllable(view, owner, LyricVerse(lyric)); next.lyric != nullptr)
+        right = std::min(right, LeftOfSyllable(view, next) - kGapAfterSyllable);
     const LogicalPoint at = TextObjectAnchorPoint(&lyric->header, view);
     const int32_t left = at.x + lyric->body.width / 2 + kGapAfterSyllable;
     if (right - left < kShortestLine) return;

@@ -29,16 +29,8 @@ constexpr int32_t kNudgeUnits = 16;  // of a note's nudge
 constexpr int32_t kRaiseNumerator = 2;
 constexpr int32_t kRaiseDenominator = 7;
 
-struct NextSyllable {
-    int measure = 0;
-    EventRecord* note = nullptr;
-    TextObject* lyric = nullptr;  // null when the word goes on past the system
-};
+}  // namespace
 
-// The next syllable of the verse after the one on `owner` (in the view's current
-// cell): the earliest on a later note of the staff, in any voice (a word's
-// syllables may pass from a voice to another, or to grace notes), up to the
-// system's last measure.
 NextSyllable FindNextSyllable(ScoreView* view, const EventRecord* owner, int verse) {
     const int lastMeasure = view->currentSystem->lastMeasure;
     for (int measure = view->currentMeasure; measure <= lastMeasure; ++measure) {
@@ -60,7 +52,11 @@ NextSyllable FindNextSyllable(ScoreView* view, const EventRecord* owner, int ver
     return {};
 }
 
-}  // namespace
+int32_t LeftOfSyllable(ScoreView* view, const NextSyllable& next) {
+    const int32_t x = MeasureTickX(view, next.measure, next.note->time) + int32_t{next.note->nudge} * kNudgeUnits +
+                      LyricXOffset(next.lyric);
+    return x - next.lyric->body.width / 2;
+}
 
 bool EndsWithHyphen(std::string_view text) {
     return text.size() > 1 && text.back() == '-';
@@ -92,11 +88,7 @@ void DrawLyricHyphens(ScoreView* view, TextObject* lyric) {
     // A word going on past the system: one hyphen just after its syllable.
     int32_t to = from + kLyricHyphenRoom;
     const NextSyllable next = FindNextSyllable(view, owner, LyricVerse(lyric));
-    if (next.lyric != nullptr) {
-        const int32_t x = MeasureTickX(view, next.measure, next.note->time) +
-                          int32_t{next.note->nudge} * kNudgeUnits + LyricXOffset(next.lyric);
-        to = x - next.lyric->body.width / 2;
-    }
+    if (next.lyric != nullptr) to = LeftOfSyllable(view, next);
     const int32_t y = at.y - int32_t{lyric->body.baseline} * kRaiseNumerator / kRaiseDenominator;
     std::vector<HyphenStroke> strokes = HyphenStrokes(from, to);
     // A lone hyphen in a gap that holds the measure's barline stands centred before

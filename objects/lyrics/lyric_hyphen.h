@@ -31,6 +31,23 @@ struct HyphenStroke {
     int32_t right;
 };
 
+struct EventRecord;
+
+struct NextSyllable {
+    int measure = 0;
+    EventRecord* note = nullptr;
+    TextObject* lyric = nullptr;  // null when the word goes on past the system
+};
+
+// The next syllable of the verse after the one on `owner` (in the view's current
+// cell): the earliest on a later note of the staff, in any voice (a word's
+// syllables may pass from a voice to another, or to grace notes), up to the
+// system's last measure.
+NextSyllable FindNextSyllable(ScoreView* view, const EventRecord* owner, int verse);
+
+// The left edge of a found syllable's ink.
+int32_t LeftOfSyllable(ScoreView* view, const NextSyllable& next);
+
 // Whether a syllable's text ends with a hyphen.
 bool EndsWithHyphen(std::string_view text);
 

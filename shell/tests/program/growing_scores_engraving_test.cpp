@@ -438,7 +438,8 @@ TEST_P(GrowingScoresTest, EveryStepPrintsWithoutFindings) {
 // Each seed its own case, forty steps each, so that CTest spreads them: scores of
 // one to three parts, their steps covering every kind of growth. The seeds after 22
 // grow slurs and ties across another voice, past grace notes and on to the next
-// system over its beams, and marks beside slurs.
+// system over its beams, marks beside slurs, and extender lines that stop before
+// the next syllable wherever it stands.
 INSTANTIATE_TEST_SUITE_P(Seeds, GrowingScoresTest,
                          ::testing::Values(Growth{1, 40}, Growth{2, 40}, Growth{3, 40},
                                            Growth{4, 40}, Growth{5, 40}, Growth{6, 40},
@@ -458,7 +459,7 @@ INSTANTIATE_TEST_SUITE_P(Seeds, GrowingScoresTest,
                                            Growth{329, 40},
                                            Growth{375, 40},
                                            Growth{570, 40},
-                                           Growth{438, 40}));
+                                           Growth{438, 40}, Growth{418, 40}, Growth{447, 40}));
 
 }  // namespace
 }  // namespace ql
